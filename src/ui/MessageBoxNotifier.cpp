@@ -1,0 +1,48 @@
+#include "ui/MessageBoxNotifier.h"
+
+#include "ui/AppTitle.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace sr5n {
+
+MessageBoxNotifier::MessageBoxNotifier(QWidget *window) : m_window(window) {}
+
+QWidget *MessageBoxNotifier::parentWindow() const
+{
+    if (QWidget *active = QApplication::activeModalWidget())
+        return active;
+    return m_window;
+}
+
+void MessageBoxNotifier::flash()
+{
+    if (QWidget *window = parentWindow())
+        QApplication::alert(window->window(), 0);
+}
+
+void MessageBoxNotifier::showError(const QString &message)
+{
+    QMessageBox box(QMessageBox::Critical, AppTitle(), ErrorBoxText(message), QMessageBox::Ok,
+                    parentWindow());
+    box.exec();
+}
+
+void MessageBoxNotifier::showInformation(const QString &message)
+{
+    QMessageBox box(QMessageBox::Information, AppTitle(), message, QMessageBox::Ok,
+                    parentWindow());
+    box.exec();
+}
+
+bool MessageBoxNotifier::askYesNo(const QString &text, QuestionIcon icon, const QString &caption)
+{
+    QMessageBox box(icon == QuestionIcon::Warning ? QMessageBox::Warning : QMessageBox::Question,
+                    caption.isEmpty() ? AppTitle() : caption, text,
+                    QMessageBox::Yes | QMessageBox::No, parentWindow());
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+} // namespace sr5n
