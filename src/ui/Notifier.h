@@ -32,6 +32,28 @@ public:
     }
 };
 
+// Passes everything on to another notifier, which can be exchanged at run
+// time: the main window hands this one to the objects it creates, and tests
+// put their fake behind it.
+class ForwardingNotifier final : public Notifier
+{
+public:
+    explicit ForwardingNotifier(Notifier &target) : m_target(&target) {}
+
+    void setTarget(Notifier &target) { m_target = &target; }
+
+    void flash() override { m_target->flash(); }
+    void showError(const QString &message) override { m_target->showError(message); }
+    void showInformation(const QString &message) override { m_target->showInformation(message); }
+    bool askYesNo(const QString &text, QuestionIcon icon, const QString &caption = QString()) override
+    {
+        return m_target->askYesNo(text, icon, caption);
+    }
+
+private:
+    Notifier *m_target;
+};
+
 // The text the error box shows: a "." is appended when the message is not
 // empty and its last character's code is greater than that of ".".
 QString ErrorBoxText(const QString &message);

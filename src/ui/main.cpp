@@ -1,16 +1,25 @@
 #include "ui/AppTitle.h"
+#include "ui/Startup.h"
+#include "ui/TfrmMain.h"
 
-#include <QApplication>
-#include <QMainWindow>
+#include <exception>
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    sr5n::ConfiguratorApplication app(argc, argv);
     QApplication::setApplicationName(sr5n::AppTitle());
-
-    QMainWindow window;
-    window.setWindowTitle(sr5n::AppTitle());
-    window.setFixedSize(737, 526);
-    window.show();
-    return app.exec();
+    QApplication::setApplicationVersion(QStringLiteral(SR5N_VERSION));
+    try {
+        sr5n::Windows windows;
+        app.setNotifier(&windows.main().notifier());
+        windows.main().show();
+        const int status = app.exec();
+        app.setNotifier(nullptr);
+        Q_UNUSED(status);
+    } catch (const std::exception &error) {
+        sr5n::MessageBoxNotifier().showError(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        sr5n::MessageBoxNotifier().showError(QString());
+    }
+    return 0;
 }

@@ -137,8 +137,9 @@ TEST(InstallationData, GeneratedFilesReadBack)
         else
             EXPECT_GT(*count, 0);
         for (qint64 i = 0; i < *count; ++i) {
-            if (f.type.header == FileTypes::EventTable.header)
+            if (f.type.header == FileTypes::EventTable.header) {
                 ASSERT_TRUE(reader.readNumber().has_value());
+            }
             const std::optional<QString> name = reader.readText();
             ASSERT_TRUE(name.has_value());
             EXPECT_FALSE(name->isEmpty());

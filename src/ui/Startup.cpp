@@ -1,0 +1,53 @@
+#include "ui/Startup.h"
+
+#include "link/TfrmProgress.h"
+#include "ui/Notifier.h"
+#include "ui/TfrmAbout.h"
+#include "ui/TfrmMain.h"
+
+#include <exception>
+
+namespace sr5n {
+
+ConfiguratorApplication::ConfiguratorApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    // The window is laid out at a fixed size for a compact 8-point face.
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                QStringLiteral("DejaVu Sans")});
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(8);
+    setFont(font);
+}
+
+bool ConfiguratorApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &error) {
+        if (m_notifier)
+            m_notifier->showError(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        if (m_notifier)
+            m_notifier->showError(QString());
+    }
+    return false;
+}
+
+Windows::Windows()
+{
+    m_main = std::make_unique<TfrmMain>();
+    m_progress = std::make_unique<TfrmProgress>(m_main.get());
+    m_about = std::make_unique<TfrmAbout>(m_main->notifier(), m_main.get());
+    m_main->setProgressWindow(m_progress.get());
+    m_main->setAboutWindow(m_about.get());
+}
+
+Windows::~Windows()
+{
+    // Dialogs go before the main window that they refer to.
+    m_about.reset();
+    m_progress.reset();
+}
+
+} // namespace sr5n

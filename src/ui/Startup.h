@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QApplication>
+
+#include <memory>
+
+namespace sr5n {
+
+class Notifier;
+class TfrmMain;
+class TfrmProgress;
+class TfrmAbout;
+
+// The application object: errors that reach the message loop from any user
+// action are reported in the error box and the program carries on.
+class ConfiguratorApplication final : public QApplication
+{
+public:
+    ConfiguratorApplication(int &argc, char **argv);
+
+    void setNotifier(Notifier *notifier) { m_notifier = notifier; }
+    bool notify(QObject *receiver, QEvent *event) override;
+
+private:
+    Notifier *m_notifier = nullptr;
+};
+
+// The windows of the program, created once at start-up in their fixed order
+// and kept until exit.
+class Windows final
+{
+public:
+    Windows();
+    ~Windows();
+
+    TfrmMain &main() { return *m_main; }
+    TfrmProgress &progress() { return *m_progress; }
+    TfrmAbout &about() { return *m_about; }
+
+private:
+    std::unique_ptr<TfrmMain> m_main;
+    std::unique_ptr<TfrmProgress> m_progress;
+    std::unique_ptr<TfrmAbout> m_about;
+};
+
+} // namespace sr5n

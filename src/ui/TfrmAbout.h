@@ -1,0 +1,47 @@
+#pragma once
+
+#include "ui/Notifier.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace sr5n {
+
+// The About window: name, version, the maker and its two links.
+class TfrmAbout final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    TfrmAbout(Notifier &notifier, QWidget *parent = nullptr);
+
+    // The maker's contacts shown in the window and opened by its links.
+    static QString webSite() { return QStringLiteral("sr5n-configurator.example.org"); }
+    static QString email() { return QStringLiteral("support@sr5n-configurator.example.org"); }
+
+    // "Версия  " followed by the version text, or "Версия" when there is none.
+    static QString versionCaption(const QString &version);
+
+    QLabel *lblName = nullptr;
+    QLabel *lblVersionInfo = nullptr;
+    QLabel *lblWebSite = nullptr;
+    QLabel *lblEmail = nullptr;
+    QPushButton *btnClose = nullptr;
+
+    bool lblWebSiteClick();
+    bool lblEmailClick();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void FormCreate();
+    bool openLink(const QUrl &url, const QString &failure);
+
+    Notifier &m_notifier;
+};
+
+} // namespace sr5n

@@ -1,0 +1,283 @@
+#include "ui/TfrmMain.h"
+
+#include "link/TfrmProgress.h"
+#include "ui/BarButton.h"
+#include "ui/AppTitle.h"
+#include "ui/Icons.h"
+#include "ui/PageControl.h"
+#include "ui/TfrmAbout.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace sr5n {
+
+namespace {
+
+constexpr int kClientWidth = 737;
+constexpr int kClientHeight = 526;
+constexpr int kBarHeight = 75;
+
+BarButton *barButton(const QString &name, const QString &caption, const QString &hint,
+                     const QIcon &icon, QWidget *parent)
+{
+    auto *button = new BarButton(caption, icon, parent);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    return button;
+}
+
+QWidget *page(const QString &name, QWidget *parent)
+{
+    auto *widget = new QWidget(parent);
+    widget->setObjectName(name);
+    return widget;
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent), m_messageBoxes(this)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(AppTitle());
+    setWindowIcon(Icons::application());
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
+                   | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(kClientWidth, kClientHeight);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 0);
+    layout->setSpacing(0);
+    createPages();
+    createBottomBar();
+    layout->addWidget(pgcPages, 1);
+    layout->addWidget(pnlControls);
+
+    // The window sees every key before its controls do (Alt+F12).
+    qApp->installEventFilter(this);
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(0, 0), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain()
+{
+    qApp->removeEventFilter(this);
+}
+
+void TfrmMain::FormCreate()
+{
+    // Lists the window keeps for its whole life.
+    MaskPanels = {QStringLiteral("pnlObject"), QStringLiteral("pnlEvent"),
+                  QStringLiteral("pnlGroup"), QStringLiteral("pnlZone")};
+    UnitSuffixes = {QString(), QStringLiteral("мс"), QStringLiteral("с"), QStringLiteral("м"),
+                    QStringLiteral("ч"), QStringLiteral("дБм"), QStringLiteral("д")};
+}
+
+void TfrmMain::createPages()
+{
+    pgcPages = new PageControl(this);
+    pgcPages->setObjectName(QStringLiteral("pgcPages"));
+    tsh1Pair = page(QStringLiteral("tsh1Pair"), pgcPages);
+    tsh2Pair = page(QStringLiteral("tsh2Pair"), pgcPages);
+    TabSheet1 = page(QStringLiteral("TabSheet1"), pgcPages);
+    tshParams = page(QStringLiteral("tshParams"), pgcPages);
+    tshEventsCodes = page(QStringLiteral("tshEventsCodes"), pgcPages);
+    TabSheet2 = page(QStringLiteral("TabSheet2"), pgcPages);
+    tshLogs = page(QStringLiteral("tshLogs"), pgcPages);
+    tshProtocol = page(QStringLiteral("tshProtocol"), pgcPages);
+    pgcPages->addPage(tsh1Pair, QStringLiteral("Первая пара номеров"));
+    pgcPages->addPage(tsh2Pair, QStringLiteral("Вторая пара номеров"));
+    pgcPages->addPage(TabSheet1, QStringLiteral("Голосовые / Входящие / ППКП"));
+    pgcPages->addPage(tshParams, QStringLiteral("Параметры"));
+    pgcPages->addPage(tshEventsCodes, QStringLiteral("Внутренние коды"));
+    pgcPages->addPage(TabSheet2, QStringLiteral("Внешние коды"));
+    pgcPages->addPage(tshLogs, QStringLiteral("Журналы событий"));
+    pgcPages->addPage(tshProtocol, QStringLiteral("Редактор протоколов"));
+    connect(pgcPages, &PageControl::currentChanged, this, &TfrmMain::pgcPagesChange);
+}
+
+void TfrmMain::createBottomBar()
+{
+    pnlControls = new QFrame(this);
+    pnlControls->setObjectName(QStringLiteral("pnlControls"));
+    pnlControls->setFixedHeight(kBarHeight);
+
+    auto *portLabel = new QLabel(QStringLiteral("Порт подключения:"), pnlControls);
+    portLabel->setObjectName(QStringLiteral("lblComPort"));
+    portLabel->setGeometry(12, 12, 150, 18);
+
+    auto *portIcon = new QLabel(pnlControls);
+    portIcon->setObjectName(QStringLiteral("imgComPort"));
+    portIcon->setPixmap(Icons::connection().pixmap(24, 24));
+    portIcon->setGeometry(10, 36, 24, 24);
+
+    cbxComPort = new QComboBox(pnlControls);
+    cbxComPort->setObjectName(QStringLiteral("cbxComPort"));
+    cbxComPort->setEditable(true);
+    cbxComPort->setInsertPolicy(QComboBox::NoInsert);
+    cbxComPort->setGeometry(38, 36, 128, 24);
+
+    auto *separator = new QFrame(pnlControls);
+    separator->setObjectName(QStringLiteral("bvlSeparator"));
+    separator->setFrameShape(QFrame::VLine);
+    separator->setFrameShadow(QFrame::Sunken);
+    separator->setGeometry(180, 8, 4, kBarHeight - 16);
+
+    btnOpen = barButton(QStringLiteral("btnOpen"), QStringLiteral("Открыть"),
+                        QStringLiteral("Открыть файл конфигурации"), Icons::open(), pnlControls);
+    btnSave = barButton(QStringLiteral("btnSave"), QStringLiteral("Сохранить"),
+                        QStringLiteral("Сохранить конфигурацию в файл"), Icons::save(), pnlControls);
+    btnRead = barButton(QStringLiteral("btnRead"), QStringLiteral("Прочитать"),
+                        QStringLiteral("Прочитать конфигурацию с коммуникатора"), Icons::read(),
+                        pnlControls);
+    btnWrite = barButton(QStringLiteral("btnWrite"), QStringLiteral("Записать"),
+                         QStringLiteral("Записать конфигурацию в коммуникатор"), Icons::write(),
+                         pnlControls);
+    btnExport = barButton(QStringLiteral("btnExport"), QStringLiteral("Экспорт"),
+                          QStringLiteral("Экспорт конфигурации в формат HTML"), Icons::exportHtml(),
+                          pnlControls);
+    btnTestScheme = barButton(QStringLiteral("btnTestScheme"), QStringLiteral("Диагностика"),
+                              QStringLiteral("Диагностика коммуникатора"), Icons::diagnostics(),
+                              pnlControls);
+    btnHelp = barButton(QStringLiteral("btnHelp"), QStringLiteral("Справка"),
+                        QStringLiteral("Справка"), Icons::help(), pnlControls);
+    btnAbout = barButton(QStringLiteral("btnAbout"), QStringLiteral("О программе"),
+                         QStringLiteral("О программе"), Icons::about(), pnlControls);
+
+    QPushButton *const columns[4][2] = {{btnOpen, btnSave},
+                                        {btnRead, btnWrite},
+                                        {btnExport, btnTestScheme},
+                                        {btnHelp, btnAbout}};
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 2; ++r)
+            columns[c][r]->move(200 + c * 132, 10 + r * 31);
+
+    QWidget::setTabOrder(btnOpen, btnSave);
+    QWidget::setTabOrder(btnSave, btnRead);
+    QWidget::setTabOrder(btnRead, btnWrite);
+    QWidget::setTabOrder(btnWrite, cbxComPort);
+    QWidget::setTabOrder(cbxComPort, btnHelp);
+    QWidget::setTabOrder(btnHelp, btnAbout);
+    QWidget::setTabOrder(btnAbout, btnExport);
+    QWidget::setTabOrder(btnExport, btnTestScheme);
+
+    pumHelp = new QMenu(this);
+    pumHelp->setObjectName(QStringLiteral("pumHelp"));
+    pumInterface = pumHelp->addAction(QStringLiteral("Краткое описание &интерфейса"));
+    pumInterface->setObjectName(QStringLiteral("pumInterface"));
+    pumRE = pumHelp->addAction(QStringLiteral("&Руководство по эксплуатации"));
+    pumRE->setObjectName(QStringLiteral("pumRE"));
+
+    connect(btnHelp, &QPushButton::clicked, this, &TfrmMain::btnHelpClick);
+    connect(btnAbout, &QPushButton::clicked, this, &TfrmMain::btnAboutClick);
+    connect(pumInterface, &QAction::triggered, this, &TfrmMain::pumInterfaceClick);
+    connect(pumRE, &QAction::triggered, this, &TfrmMain::pumREClick);
+}
+
+void TfrmMain::fillPortSelector(const QStringList &ports)
+{
+    cbxComPort->clear();
+    cbxComPort->addItems(ports);
+    if (!ports.isEmpty())
+        cbxComPort->setCurrentIndex(0);
+}
+
+QString TfrmMain::portName() const
+{
+    return cbxComPort->currentText();
+}
+
+void TfrmMain::pgcPagesChange(int index)
+{
+    emit pageEntered(pgcPages->page(index));
+}
+
+void TfrmMain::btnHelpClick()
+{
+    const QPoint corner = btnHelp->geometry().bottomLeft() + QPoint(0, 1);
+    pumHelp->popup(pnlControls->mapToGlobal(corner));
+}
+
+bool TfrmMain::openHelpDocument(const QString &fileName)
+{
+    // The bare name resolves against the current folder, where the documents
+    // lie when the program runs from its own folder; beside the executable
+    // is the fallback, so help also works when started from elsewhere.
+    QString path = QDir::current().absoluteFilePath(fileName);
+    if (!QFileInfo::exists(path))
+        path = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(fileName);
+    if (QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return true;
+    m_notifier.reportFailure(QStringLiteral("Не возможно открыть файл \"%1\". Возможно, файл удален "
+                                            "или не установлено ПО для чтения файлов \"*.pdf\"")
+                                 .arg(fileName));
+    return false;
+}
+
+void TfrmMain::pumInterfaceClick()
+{
+    openHelpDocument(interfaceDocument());
+}
+
+void TfrmMain::pumREClick()
+{
+    openHelpDocument(manualDocument());
+}
+
+void TfrmMain::btnAboutClick()
+{
+    if (m_about)
+        m_about->exec();
+}
+
+bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            if (event->type() == QEvent::ShortcutOverride) {
+                // Keep Alt+F12 away from the focused control's shortcuts.
+                if (key->key() == Qt::Key_F12 && (key->modifiers() & Qt::AltModifier)) {
+                    event->accept();
+                    return false;
+                }
+            } else if (FormShortCut(key->key(), key->modifiers())) {
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool TfrmMain::FormShortCut(int key, Qt::KeyboardModifiers modifiers)
+{
+    if (key != Qt::Key_F12 || !(modifiers & Qt::AltModifier))
+        return false;
+    // Handled before anything else: the key never reaches the focused control.
+    emit deviceLogsClearRequested();
+    return true;
+}
+
+} // namespace sr5n

@@ -1,0 +1,170 @@
+#include "common/FakeNotifier.h"
+#include "ui/PageControl.h"
+#include "ui/TfrmAbout.h"
+#include "ui/TfrmMain.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace sr5n;
+
+TEST(MainWindow, FrameHasItsPagesAndBottomBar)
+{
+    TfrmMain window;
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("СР-5/Н Конфигуратор"));
+    EXPECT_EQ(window.size(), QSize(737, 526));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+
+    const struct {
+        const char *name;
+        const char *caption;
+    } pages[] = {
+        {"tsh1Pair", "Первая пара номеров"},   {"tsh2Pair", "Вторая пара номеров"},
+        {"TabSheet1", "Голосовые / Входящие / ППКП"}, {"tshParams", "Параметры"},
+        {"tshEventsCodes", "Внутренние коды"}, {"TabSheet2", "Внешние коды"},
+        {"tshLogs", "Журналы событий"},        {"tshProtocol", "Редактор протоколов"},
+    };
+    ASSERT_EQ(window.pgcPages->count(), 8);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(window.pgcPages->page(i)->objectName(), QLatin1String(pages[i].name));
+        EXPECT_EQ(window.pgcPages->tabText(i), QString::fromUtf8(pages[i].caption));
+    }
+    EXPECT_EQ(window.pgcPages->currentIndex(), 0);
+
+    const struct {
+        const char *name, *caption, *hint;
+    } buttons[] = {
+        {"btnOpen", "Открыть", "Открыть файл конфигурации"},
+        {"btnSave", "Сохранить", "Сохранить конфигурацию в файл"},
+        {"btnRead", "Прочитать", "Прочитать конфигурацию с коммуникатора"},
+        {"btnWrite", "Записать", "Записать конфигурацию в коммуникатор"},
+        {"btnExport", "Экспорт", "Экспорт конфигурации в формат HTML"},
+        {"btnTestScheme", "Диагностика", "Диагностика коммуникатора"},
+        {"btnHelp", "Справка", "Справка"},
+        {"btnAbout", "О программе", "О программе"},
+    };
+    for (const auto &b : buttons) {
+        auto *button = window.findChild<QPushButton *>(QLatin1String(b.name));
+        ASSERT_NE(button, nullptr) << b.name;
+        EXPECT_EQ(button->text(), QString::fromUtf8(b.caption));
+        EXPECT_EQ(button->toolTip(), QString::fromUtf8(b.hint));
+        EXPECT_EQ(button->size(), QSize(90, 24));
+    }
+    EXPECT_EQ(window.pumInterface->text(), QStringLiteral("Краткое описание &интерфейса"));
+    EXPECT_EQ(window.pumRE->text(), QStringLiteral("&Руководство по эксплуатации"));
+    EXPECT_EQ(window.MaskPanels, QStringList({"pnlObject", "pnlEvent", "pnlGroup", "pnlZone"}));
+    EXPECT_EQ(window.UnitSuffixes, QStringList({"", "мс", "с", "м", "ч", "дБм", "д"}));
+}
+
+TEST(MainWindow, FocusMovesThroughTheBarInItsOrder)
+{
+    TfrmMain window;
+    const QWidget *order[] = {window.btnOpen,   window.btnSave,  window.btnRead,
+                              window.btnWrite,  window.cbxComPort, window.btnHelp,
+                              window.btnAbout,  window.btnExport, window.btnTestScheme};
+    for (int i = 0; i + 1 < 9; ++i) {
+        // An editable combo box passes focus through its line edit.
+        const QWidget *next = order[i]->nextInFocusChain();
+        while (next && next->parentWidget() == order[i])
+            next = next->nextInFocusChain();
+        EXPECT_EQ(next, order[i + 1]) << i;
+    }
+}
+
+TEST(MainWindow, PortSelectorTakesATypedName)
+{
+    TfrmMain window;
+    window.cbxComPort->setEditText(QStringLiteral("/dev/pts/7"));
+    EXPECT_EQ(window.portName(), QStringLiteral("/dev/pts/7"));
+    EXPECT_EQ(window.cbxComPort->findText(QStringLiteral("/dev/pts/7")), -1);
+}
+
+namespace {
+
+// Counts the key presses that reach a control.
+class KeyCounter final : public QObject
+{
+public:
+    int presses = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress)
+            ++presses;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST(MainWindow, AltF12IsConsumedAndRaisesTheHookOnly)
+{
+    TfrmMain window;
+    auto *edit = new QLineEdit(window.tsh1Pair);
+    KeyCounter reached;
+    edit->installEventFilter(&reached);
+    QSignalSpy hook(&window, &TfrmMain::deviceLogsClearRequested);
+
+    const struct {
+        Qt::KeyboardModifiers modifiers;
+        int key;
+        bool handled;
+    } cases[] = {
+        {Qt::AltModifier, Qt::Key_F12, true},
+        {Qt::AltModifier | Qt::ShiftModifier | Qt::ControlModifier, Qt::Key_F12, true},
+        {Qt::NoModifier, Qt::Key_F12, false},
+        {Qt::AltModifier, Qt::Key_F11, false},
+    };
+    for (const auto &c : cases) {
+        hook.clear();
+        reached.presses = 0;
+        QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers);
+        QApplication::sendEvent(edit, &press);
+        EXPECT_EQ(reached.presses, c.handled ? 0 : 1) << c.key;
+        EXPECT_EQ(hook.count(), c.handled ? 1 : 0) << c.key;
+    }
+}
+
+TEST(MainWindow, PageChangeRaisesThePageHook)
+{
+    TfrmMain window;
+    QSignalSpy entered(&window, &TfrmMain::pageEntered);
+    window.pgcPages->setCurrentPage(window.tshLogs);
+    ASSERT_EQ(entered.count(), 1);
+    EXPECT_EQ(entered.at(0).at(0).value<QWidget *>(), window.tshLogs);
+    window.pgcPages->setCurrentPage(window.tshLogs); // no change, no hook
+    EXPECT_EQ(entered.count(), 1);
+}
+
+TEST(MainWindow, MissingHelpDocumentGivesItsMessageWithoutFullStop)
+{
+    TfrmMain window;
+    test::FakeNotifier notifier;
+    window.setNotifier(notifier);
+    EXPECT_FALSE(window.openHelpDocument(QStringLiteral("SR5N_Missing.pdf")));
+    ASSERT_EQ(notifier.errors.size(), 1);
+    EXPECT_EQ(notifier.flashes, 1);
+    EXPECT_EQ(ErrorBoxText(notifier.errors[0]),
+              QStringLiteral("Не возможно открыть файл \"SR5N_Missing.pdf\". Возможно, файл удален "
+                             "или не установлено ПО для чтения файлов \"*.pdf\""));
+}
+
+TEST(AboutWindow, VersionCaption)
+{
+    EXPECT_EQ(TfrmAbout::versionCaption(QStringLiteral("1.1.2.0")), QStringLiteral("Версия  1.1.2.0"));
+    EXPECT_EQ(TfrmAbout::versionCaption(QString()), QStringLiteral("Версия"));
+    test::FakeNotifier notifier;
+    QApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
+    TfrmAbout about(notifier);
+    EXPECT_EQ(about.lblVersionInfo->text(), QStringLiteral("Версия  1.0.0.0"));
+    EXPECT_EQ(about.lblName->text(), QStringLiteral("СР-5/Н Конфигуратор"));
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("  О программе"));
+}
