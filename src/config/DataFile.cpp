@@ -49,6 +49,11 @@ bool DataFileReader::readPreamble()
     return true;
 }
 
+qint64 DataFileReader::bytesLeft() const
+{
+    return m_device ? m_device->size() - m_device->pos() : 0;
+}
+
 std::optional<QString> DataFileReader::readText()
 {
     if (!m_device)

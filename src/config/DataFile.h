@@ -36,6 +36,8 @@ public:
     void close();
 
     QString version() const { return m_version; }
+    // Bytes not read yet: a count that needs more records than this is false.
+    qint64 bytesLeft() const;
 
     std::optional<QString> readText();
     std::optional<qint64> readNumber(); // whole decimal number, sign allowed

@@ -1,0 +1,36 @@
+#include "events/ZoneFill.h"
+
+namespace sr5n {
+
+namespace {
+
+std::optional<quint32> hexNumber(const QString &text)
+{
+    bool ok = false;
+    const uint value = text.toUInt(&ok, 16);
+    if (!ok || text.isEmpty() || text.startsWith(u'+') || text.startsWith(u'-'))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::optional<QStringList> FillZoneCodes(const QString &start, const QString &step, int rows)
+{
+    const std::optional<quint32> first = hexNumber(start);
+    const std::optional<quint32> increment = hexNumber(step);
+    if (!first || !increment)
+        return std::nullopt;
+    quint32 a = std::min<quint32>(*first, 0xFFFF);
+    QStringList codes;
+    for (int r = 0; r < rows; ++r) {
+        for (int shift = 0; shift < 16; shift += 4)
+            if (((a >> shift) & 0xF) == 0xA)
+                a += 1u << shift;
+        codes.append(QStringLiteral("%1").arg(a, 4, 16, QLatin1Char('0')).toUpper());
+        a = std::min<quint32>(a + *increment, 0xFFFF);
+    }
+    return codes;
+}
+
+} // namespace sr5n
