@@ -5,6 +5,11 @@
 #include <QThread>
 #include <QTimer>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <poll.h>
+#endif
+
 namespace sr5n {
 
 namespace {
@@ -35,7 +40,7 @@ void TVaComm::GetComPortNames(QStringList &names)
 
 bool TVaComm::SetDeviceName(const QString &name)
 {
-    if (m_port.isOpen())
+    if (m_open)
         return fail(OpenPortText);
     m_deviceName = name;
     return true;
@@ -43,7 +48,7 @@ bool TVaComm::SetDeviceName(const QString &name)
 
 bool TVaComm::SetPortNum(int number)
 {
-    if (m_port.isOpen())
+    if (m_open)
         return fail(OpenPortText);
     m_portNum = number;
     return true;
@@ -57,7 +62,7 @@ QString TVaComm::DevicePath() const
 
 bool TVaComm::Open()
 {
-    if (m_port.isOpen())
+    if (m_open)
         return fail(OpenPortText);
     const QString path = DevicePath();
     m_lineLost = false;
@@ -84,14 +89,17 @@ bool TVaComm::Open()
     m_port.setRequestToSend(false);
     m_port.clearError();
     m_lastError.clear();
+    m_open = true;
     return true;
 }
 
 void TVaComm::Close()
 {
-    if (!m_port.isOpen())
+    if (!m_open)
         return;
-    m_port.close();
+    m_open = false;
+    if (m_port.isOpen())
+        m_port.close();
     m_port.clearError();
     m_lineLost = false;
     if (m_timings.portCloseDelayMs > 0)
@@ -100,7 +108,7 @@ void TVaComm::Close()
 
 bool TVaComm::PurgeReadWrite()
 {
-    if (!m_port.isOpen())
+    if (!m_open)
         return true;
     // A line that has gone holds nothing to discard.
     if (m_lineLost)
@@ -116,7 +124,7 @@ bool TVaComm::PurgeReadWrite()
 
 bool TVaComm::WriteText(const QByteArray &text)
 {
-    if (!m_port.isOpen()) {
+    if (!m_open) {
         m_lastError.clear();
         return false;
     }
@@ -142,7 +150,7 @@ bool TVaComm::WriteText(const QByteArray &text)
         connect(this, &TVaComm::lineLost, &loop, &QEventLoop::quit);
         deadline.start(m_timings.writeBufferWaitMs);
         loop.exec();
-        if (m_lineLost || !m_port.isOpen())
+        if (m_lineLost || !m_open)
             return fail(QStringLiteral("The line of %1 has gone").arg(DevicePath()));
         if (!fits())
             return fail(QStringLiteral("Output buffer is full. Please check comm status."));
@@ -166,17 +174,40 @@ void TVaComm::onReadyRead()
 
 void TVaComm::onError(QSerialPort::SerialPortError error)
 {
-    if (error == QSerialPort::NoError)
+    // A failed read or write may be a passing condition (a full terminal
+    // reports EAGAIN as a resource error) or the device gone: unplugged, or
+    // the other end hung up, which makes reads find the end of the stream.
+    if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) ||
+        !m_port.isOpen() || m_lineLost)
         return;
-    if (error == QSerialPort::ResourceError && m_port.isOpen()) {
-        // The device is gone: Qt stops reading it; the link learns it here.
-        if (!m_lineLost) {
-            m_lineLost = true;
-            emit lineLost();
-        }
+    if (!deviceHungUp()) {
+        m_port.clearError();
+        return;
     }
-    // Other errors are read where they happen (Open, PurgeReadWrite,
-    // WriteText); line errors are ignored.
+    // The port is closed underneath (later, outside Qt's own notification) so
+    // that it stops reporting; for its user it stays open, with the line lost,
+    // until Close.
+    m_lineLost = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_lineLost && m_port.isOpen())
+                m_port.close();
+        },
+        Qt::QueuedConnection);
+    emit lineLost();
+}
+
+bool TVaComm::deviceHungUp() const
+{
+#ifdef Q_OS_UNIX
+    pollfd device{static_cast<int>(m_port.handle()), POLLIN | POLLOUT, 0};
+    if (::poll(&device, 1, 0) < 0)
+        return errno != EINTR && errno != EAGAIN;
+    return (device.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    return true;
+#endif
 }
 
 bool TVaComm::fail(const QString &text)

@@ -43,7 +43,7 @@ public:
     bool Open();
     // Closes the device (when open) and waits for the line to settle.
     void Close();
-    bool IsOpen() const { return m_port.isOpen(); }
+    bool IsOpen() const { return m_open; }
     // Discards everything not yet sent and everything received but not read.
     bool PurgeReadWrite();
     // Queues the bytes for sending. False when the port is closed, when the
@@ -61,12 +61,14 @@ signals:
 private:
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
+    bool deviceHungUp() const;
     bool fail(const QString &text);
 
     QSerialPort m_port;
     LinkTimings m_timings;
     QString m_deviceName = QStringLiteral("COM%d");
     int m_portNum = 0;
+    bool m_open = false;
     bool m_lineLost = false;
     QString m_lastError;
 };

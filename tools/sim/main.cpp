@@ -349,7 +349,7 @@ int main(int argc, char **argv)
                 waitUs += (n + reply.bytes.size()) * 10 * 1000000 / 115200;
             sleepMicroseconds(waitUs);
             answering.start();
-            if (!writeAll(master, reply.bytes))
+            if (!writeAll(master, reply.bytes) && !g_stop)
                 printLine(stderr, QStringLiteral("sr5n-sim: writing the answer failed"));
             answeringNs += answering.nsecsElapsed();
         }
