@@ -9,6 +9,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -244,6 +247,34 @@ TEST_F(LinkOverSim, HangUpDuringARequestGivesThePortMessage)
     EXPECT_EQ(rig.notifier.errors, QStringList{"Порт " + sim->path() + " недоступен"});
     EXPECT_TRUE(rig.link->Close());
     EXPECT_FALSE(rig.comm.IsOpen());
+}
+
+TEST_F(LinkOverSim, StateFileInAndMemoryDumpOut)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString statePath = dir.filePath("state.json");
+    const QString dumpPath = dir.filePath("dump.json");
+    QFile state(statePath);
+    ASSERT_TRUE(state.open(QIODevice::WriteOnly));
+    state.write(R"({"memory": {"0000": "0305"}, "logStatus": "0004010001000000"})");
+    state.close();
+
+    ASSERT_TRUE(start({"--state", statePath, "--dump", dumpPath}));
+    ASSERT_TRUE(rig.link->Read("0F", ""));
+    EXPECT_EQ(rig.link->AnswerData(), "0004010001000000");
+    ASSERT_TRUE(rig.link->Read("01", "000003"));
+    EXPECT_EQ(rig.link->AnswerData(), "00000305FF");
+    ASSERT_TRUE(rig.link->Write("1E", "0102010FCF0000000000000000000000050526"));
+    EXPECT_TRUE(rig.link->Close());
+    sim->finish(); // SIGTERM: the simulator writes its memory and ends
+
+    QFile dump(dumpPath);
+    ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
+    const QJsonObject memory = QJsonDocument::fromJson(dump.readAll()).object();
+    EXPECT_EQ(memory["blocks"].toObject()["1E"].toString(),
+              "0102010FCF0000000000000000000000050526");
+    EXPECT_TRUE(memory["memory"].toObject()["0000"].toString().startsWith("0305FF"));
 }
 
 TEST(LinkOpen, MissingPortGivesThePortMessage)
