@@ -48,6 +48,7 @@ bool MessageCollector::feed(char c)
     if (m_window == m_dataFinish) {
         m_collecting = false;
         m_window.clear();
+        trimMessage();
         m_complete = m_message;
         m_message.clear();
         return true;
@@ -55,7 +56,10 @@ bool MessageCollector::feed(char c)
     if (m_window.size() >= m_dataFinish.size())
         m_window.remove(0, 1);
     m_message.append(c);
-    trimMessage();
+    // Trimmed in batches: the message a finish delimiter delivers is the same,
+    // and a long stream without one costs no copy per character.
+    if (m_message.size() > 2 * m_maxLength + 64)
+        trimMessage();
     return false;
 }
 

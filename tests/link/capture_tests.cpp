@@ -61,6 +61,9 @@ INSTANTIATE_TEST_SUITE_P(
         CaptureCase{"SplitOverBlocks", {":1", "16", "2", ";"}, {"1162"}},
         CaptureCase{"SeveralInOneBlock", {":1162;:0C73;noise:00;"}, {"1162", "0C73", "00"}},
         CaptureCase{"EmptyMessage", {":;"}, {""}},
+        CaptureCase{"HugeMessageKeepsItsEnd",
+                    {":" + QByteArray(10000, 'x') + "1162;"},
+                    {QString(995, QLatin1Char('x')) + "1162"}},
         CaptureCase{"HugeNoiseWithoutDelimiters", {QByteArray(10000, 'x'), ":1162;"}, {"1162"}},
         CaptureCase{"UnfinishedMessageIsHeld", {":1162"}, {}},
         CaptureCase{

@@ -334,6 +334,18 @@ TEST(Port, OutputBufferStaysBoundedWhenTheLineStalls)
     comm.Close();
 }
 
+TEST(Port, PortNamesReplaceTheListAndAreNames)
+{
+    QStringList names{"stale entry"};
+    TVaComm::GetComPortNames(names);
+    EXPECT_FALSE(names.contains("stale entry"));
+    for (const QString &name : names) {
+        EXPECT_FALSE(name.isEmpty());
+        EXPECT_FALSE(name.contains('/')) << name.toStdString();
+        EXPECT_EQ(names.count(name), 1) << name.toStdString();
+    }
+}
+
 TEST(Port, DeviceNameWithPortNumber)
 {
     TVaComm comm;

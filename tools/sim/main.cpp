@@ -193,11 +193,8 @@ int main(int argc, char **argv)
                        parentOption});
     parser.process(app);
 
-    if (parser.isSet(parentOption)) {
+    if (parser.isSet(parentOption))
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() == 1)
-            return 0;
-    }
 
     SimulatedCommunicator device;
     if (parser.isSet(stateOption)) {
