@@ -26,8 +26,8 @@ class TVaComm;
 class TConnection
 {
 public:
-    // The port is the capture's; neither is owned. The capture's OnMessage is
-    // taken over by the answer parser.
+    // The port is the capture's; neither is owned, and both must outlive the
+    // link. The capture's OnMessage is taken over by the answer parser.
     TConnection(TVaCapture &capture, Notifier &notifier, LinkTimings timings = LinkTimings());
     virtual ~TConnection();
 

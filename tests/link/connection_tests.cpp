@@ -316,22 +316,24 @@ TEST(Port, OpensExclusivelyAndRefusesRenamingWhileOpen)
 
 TEST(Port, OutputBufferStaysBoundedWhenTheLineStalls)
 {
-    test::SimProcess sim;
+    test::SimProcess sim({"--quiet"});
     ASSERT_TRUE(sim.started());
-    TVaComm comm(nullptr, shortTimings());
-    comm.SetDeviceName(sim.path());
-    ASSERT_TRUE(comm.Open());
+    Rig rig;
+    ASSERT_TRUE(rig.link->Open(sim.path()));
 
     // The device stops reading: the terminal fills up, then the output buffer.
     ::kill(pid_t(sim.pid()), SIGSTOP);
-    const QByteArray frame = ":" + QByteArray(1000, '0') + "30;";
+    const QByteArray frame = ":" + QByteArray(1000, '0') + "80;";
     int written = 0;
-    while (written < 10'000 && comm.WriteText(frame))
+    while (written < 10'000 && rig.comm.WriteText(frame))
         ++written;
     ::kill(pid_t(sim.pid()), SIGCONT);
     EXPECT_LT(written, 10'000);
-    EXPECT_EQ(comm.LastError(), "Output buffer is full. Please check comm status.");
-    comm.Close();
+    EXPECT_EQ(rig.comm.LastError(), "Output buffer is full. Please check comm status.");
+
+    // Once the device reads again, what was queued goes out and the link works.
+    EXPECT_TRUE(rig.link->Read("0C", ""));
+    EXPECT_TRUE(rig.link->Close());
 }
 
 TEST(Port, PortNamesReplaceTheListAndAreNames)
