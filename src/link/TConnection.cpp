@@ -233,22 +233,19 @@ void TConnection::wait(int ms, bool untilMessage)
     deadline.setTimerType(Qt::PreciseTimer);
     QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
 
-    QEventLoop *outerLoop = m_loop;
-    const bool outerEndsOnMessage = m_loopEndsOnMessage;
-    m_loop = &loop;
-    m_loopEndsOnMessage = untilMessage;
+    m_waits.append({&loop, untilMessage});
     deadline.start(ms);
     loop.exec();
-    m_loop = outerLoop;
-    m_loopEndsOnMessage = outerEndsOnMessage;
+    m_waits.removeLast();
 }
 
 void TConnection::wakeWait()
 {
-    if (m_loop == nullptr)
-        return;
-    if (m_aborted || (m_loopEndsOnMessage && (!m_waiting || m_lineLost)))
-        m_loop->quit();
+    // Every running wait whose end has come is ended, nested ones included.
+    for (const RunningWait &wait : std::as_const(m_waits)) {
+        if (m_aborted || (wait.endsOnMessage && (!m_waiting || m_lineLost)))
+            wait.loop->quit();
+    }
 }
 
 void TConnection::reportPortFailure()

@@ -2,6 +2,7 @@
 
 #include "link/LinkTimings.h"
 
+#include <QList>
 #include <QMetaObject>
 #include <QString>
 
@@ -94,8 +95,12 @@ private:
 
     Notifier &m_notifier;
     LinkTimings m_timings;
-    QEventLoop *m_loop = nullptr; // the running wait
-    bool m_loopEndsOnMessage = false;
+    struct RunningWait {
+        QEventLoop *loop;
+        bool endsOnMessage;
+    };
+    QList<RunningWait> m_waits; // innermost last
+
     bool m_lineLost = false;
     QMetaObject::Connection m_lineLostConnection;
 };

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -214,6 +215,27 @@ TEST_F(LinkOverSim, CancelEndsTheWaitWithoutAMessage)
     EXPECT_EQ(rig.notifier.flashes, 0);
     EXPECT_TRUE(patient.Close());
     EXPECT_EQ(sim->finish().size(), 1) << "a second frame went out after Cancel";
+}
+
+TEST_F(LinkOverSim, CancelEndsNestedWaitsToo)
+{
+    // A handler that runs during the wait waits itself; Cancel ends both.
+    sim = std::make_unique<test::SimProcess>(QStringList{"--silent", "all"});
+    ASSERT_TRUE(sim->started());
+    LinkTimings longWait = shortTimings();
+    longWait.answerTimeoutMs = 60'000;
+    TConnection patient(rig.capture, rig.notifier, longWait);
+    ASSERT_TRUE(patient.Open(sim->path()));
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTimer::singleShot(20, [&patient] {
+        QTimer::singleShot(20, [&patient] { patient.abort(); });
+        patient.Pause(60'000);
+    });
+    EXPECT_FALSE(patient.Read("11", ""));
+    EXPECT_LT(elapsed.elapsed(), 30'000) << "the outer wait ran to its deadline";
+    EXPECT_TRUE(rig.notifier.errors.isEmpty());
+    EXPECT_TRUE(patient.Close());
 }
 
 TEST_F(LinkOverSim, NoiseBetweenFramesDoesNoHarm)
