@@ -1,0 +1,179 @@
+// sr5n-link-benchmark: the link's cost against sr5n-sim over a pseudo-terminal.
+//
+// 1. 1000 Read round trips: the mean time per request beyond the simulator's
+//    own time answering it (target: under 1 ms).
+// 2. Reads against a simulator that waits 100 ms before each answer: the
+//    configurator's CPU time as a share of wall time while it waits (target:
+//    under 5 % of one core).
+
+#include "link/TConnection.h"
+#include "link/TVaCapture.h"
+#include "link/TVaComm.h"
+#include "ui/Notifier.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <cstdio>
+#include <memory>
+#include <sys/resource.h>
+
+namespace {
+
+using namespace sr5n;
+
+class PrintingNotifier final : public Notifier
+{
+public:
+    void flash() override {}
+    void showError(const QString &message) override
+    {
+        std::fprintf(stderr, "error: %s\n", qPrintable(message));
+        ++errors;
+    }
+    void showInformation(const QString &) override {}
+    bool askYesNo(const QString &, QuestionIcon, const QString &) override { return false; }
+    int errors = 0;
+};
+
+class Simulator
+{
+public:
+    explicit Simulator(const QStringList &arguments)
+    {
+        m_process.setProgram(QCoreApplication::applicationDirPath() + "/sr5n-sim");
+        m_process.setArguments(QStringList{"--exit-with-parent", "--quiet", "--stats"} + arguments);
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start();
+        QDeadlineTimer deadline(5000);
+        while (!m_process.canReadLine() && !deadline.hasExpired() &&
+               m_process.state() != QProcess::NotRunning)
+            m_process.waitForReadyRead(100);
+        if (m_process.canReadLine())
+            path = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    }
+    ~Simulator() { finish(); }
+
+    // Ends the simulator; returns its microseconds spent answering per request.
+    double finish()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return m_perRequestUs;
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+        const QStringList lines = QString::fromLocal8Bit(m_process.readAllStandardOutput())
+                                      .split('\n', Qt::SkipEmptyParts);
+        for (const QString &line : lines) {
+            const QStringList parts = line.split(' ');
+            if (parts.size() == 3 && parts[0] == "stats:" && parts[1].toInt() > 0)
+                m_perRequestUs = parts[2].toDouble() / parts[1].toDouble();
+        }
+        return m_perRequestUs;
+    }
+
+    QString path;
+
+private:
+    QProcess m_process;
+    double m_perRequestUs = 0;
+};
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+struct Rig {
+    PrintingNotifier notifier;
+    TVaComm comm;
+    TVaCapture capture{notifier};
+    std::unique_ptr<TConnection> connection;
+    TConnection &link;
+
+    Rig() : connection(makeLink()), link(*connection) {}
+
+private:
+    std::unique_ptr<TConnection> makeLink()
+    {
+        capture.SetComm(&comm);
+        return std::make_unique<TConnection>(capture, notifier);
+    }
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    constexpr int Requests = 1000;
+    constexpr int WaitingRequests = 20;
+    constexpr int DelayMs = 100;
+
+    // 1. Round trips.
+    double overheadUs = 0;
+    double roundTripUs = 0;
+    double simUs = 0;
+    {
+        Simulator sim({});
+        if (sim.path.isEmpty()) {
+            std::fprintf(stderr, "sr5n-sim did not start\n");
+            return 2;
+        }
+        Rig rig;
+        if (!rig.link.Open(sim.path))
+            return 2;
+        for (int i = 0; i < 20; ++i) // warm-up
+            rig.link.Read("11", "");
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < Requests; ++i) {
+            if (!rig.link.Read("11", "")) {
+                std::fprintf(stderr, "request %d failed\n", i + 1);
+                return 2;
+            }
+        }
+        const double wallUs = double(timer.nsecsElapsed()) / 1000.0;
+        rig.link.Close();
+        simUs = sim.finish();
+        roundTripUs = wallUs / Requests;
+        overheadUs = roundTripUs - simUs;
+    }
+
+    // 2. CPU while waiting.
+    double cpuShare = 0;
+    double waitWallS = 0;
+    {
+        Simulator sim({"--delay", QString::number(DelayMs)});
+        Rig rig;
+        if (sim.path.isEmpty() || !rig.link.Open(sim.path))
+            return 2;
+        QElapsedTimer timer;
+        timer.start();
+        const double cpuBefore = cpuSeconds();
+        for (int i = 0; i < WaitingRequests; ++i) {
+            if (!rig.link.Read("11", ""))
+                return 2;
+        }
+        const double cpu = cpuSeconds() - cpuBefore;
+        waitWallS = double(timer.nsecsElapsed()) / 1e9;
+        cpuShare = cpu / waitWallS;
+        rig.link.Close();
+    }
+
+    std::printf("Read round trips:       %d\n", Requests);
+    std::printf("  mean round trip:      %.1f us\n", roundTripUs);
+    std::printf("  simulator's own time: %.1f us per request\n", simUs);
+    std::printf("  overhead per request: %.1f us (target < 1000 us) %s\n", overheadUs,
+                overheadUs < 1000 ? "OK" : "MISSED");
+    std::printf("Waiting for answers:    %d reads, %d ms answer delay, %.2f s wall\n",
+                WaitingRequests, DelayMs, waitWallS);
+    std::printf("  CPU while waiting:    %.2f %% of one core (target < 5 %%) %s\n", cpuShare * 100,
+                cpuShare < 0.05 ? "OK" : "MISSED");
+    return 0;
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "link/LinkTimings.h"
+
+#include <QList>
+#include <QMetaObject>
+#include <QString>
+
+class QEventLoop;
+
+namespace sr5n {
+
+class Notifier;
+class TVaCapture;
+class TVaComm;
+
+// The request/answer link with the communicator. A request is a two-digit
+// command and its hexadecimal data; it goes out as ":" + body + checksum + ";"
+// and the answer comes back in the same form through the capture.
+//
+// Every failure has been shown to the user (one taskbar flash, then the error
+// box) by the time an operation returns false; the caller only stops.
+// Waits run a nested event loop, so windows stay live and the progress
+// window's Cancel (connected to abort()) ends a running wait at once.
+//
+// Usage: Open(port name); Read/Write/Send, testing Aborted() after each; Close().
+class TConnection
+{
+public:
+    // The port is the capture's; neither is owned, and both must outlive the
+    // link. The capture's OnMessage is taken over by the answer parser.
+    TConnection(TVaCapture &capture, Notifier &notifier, LinkTimings timings = LinkTimings());
+    virtual ~TConnection();
+
+    TConnection(const TConnection &) = delete;
+    TConnection &operator=(const TConnection &) = delete;
+
+    static constexpr int Attempts = 7;       // frames per Send
+    static constexpr int CommandRepeats = 7; // Sends per Read or Write
+    static constexpr int DiagnosticsTimeoutMs = 20000;
+
+    // Opens the port by name (ttyUSB0, /dev/pts/3, ...), purges it and starts
+    // capturing. True also when already open: an open link keeps its port.
+    bool Open(const QString &portName);
+    // True also when not open.
+    bool Close();
+    // One request with up to seven attempts of `timeoutMs` each. True when a
+    // valid answer came in, whatever its command (a busy answer included).
+    bool Send(const QString &body, int timeoutMs);
+    // Send until the answer repeats `command` (at most seven times); the
+    // answer's data are then in AnswerData().
+    bool Read(const QString &command, const QString &data);
+    bool Write(const QString &command, const QString &data);
+    // Waits without blocking the windows; ends early when Aborted is raised.
+    void Pause(int ms);
+    // As Pause, ending also as soon as a message has come in for the request.
+    void WaitAnswer(int ms);
+    static QString Checksum(const QString &text);
+
+    // Stops the current exchange: raises Aborted and ends a running wait.
+    void abort();
+    // Lowered by the device operations before they open the link.
+    void SetAborted(bool aborted);
+
+    // The answer parser, called with each captured message.
+    void VaCaptureMessage(TVaCapture *sender, const QString &data);
+
+    TVaComm &Comm() const { return m_comm; }
+    TVaCapture &Capture() const { return m_capture; }
+    bool Opened() const { return m_opened; }
+    bool Waiting() const { return m_waiting; }
+    bool Answered() const { return m_answered; }
+    bool Aborted() const { return m_aborted; }
+    QString Request() const { return m_request; }
+    QString AnswerCommand() const { return m_answerCommand; }
+    QString AnswerData() const { return m_answerData; }
+
+    const LinkTimings &timings() const { return m_timings; }
+
+private:
+    bool exchange(const QString &command, const QString &data, const QString &mismatchMessage);
+    void wait(int ms, bool untilMessage);
+    void wakeWait();
+    void reportPortFailure();
+
+    TVaComm &m_comm;
+    TVaCapture &m_capture;
+    bool m_opened = false;
+    bool m_waiting = false;
+    bool m_answered = false;
+    bool m_aborted = false;
+    QString m_request;
+    QString m_answerCommand;
+    QString m_answerData;
+
+    Notifier &m_notifier;
+    LinkTimings m_timings;
+    struct RunningWait {
+        QEventLoop *loop;
+        bool endsOnMessage;
+    };
+    QList<RunningWait> m_waits; // innermost last
+
+    bool m_lineLost = false;
+    QMetaObject::Connection m_lineLostConnection;
+};
+
+} // namespace sr5n

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+namespace sr5n::test {
+
+// sr5n-sim started from the build's bin folder; it ends with this object (and
+// with the test process, through --exit-with-parent).
+class SimProcess
+{
+public:
+    explicit SimProcess(const QStringList &arguments = {});
+    ~SimProcess();
+
+    SimProcess(const SimProcess &) = delete;
+    SimProcess &operator=(const SimProcess &) = delete;
+
+    bool started() const { return !m_path.isEmpty(); }
+    // The terminal the configurator opens.
+    QString path() const { return m_path; }
+    qint64 pid() const { return m_process.processId(); }
+    // Ends the simulator and returns the requests it logged ("request N: ...").
+    QStringList finish();
+
+private:
+    QProcess m_process;
+    QString m_path;
+    QStringList m_lines;
+};
+
+} // namespace sr5n::test
