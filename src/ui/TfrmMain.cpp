@@ -1,6 +1,11 @@
 #include "ui/TfrmMain.h"
 
+#include "link/TConnection.h"
+#include "link/TVaCapture.h"
+#include "link/TVaComm.h"
 #include "link/TfrmProgress.h"
+#include "services/ClockPanel.h"
+#include "services/DeviceClock.h"
 #include "ui/BarButton.h"
 #include "ui/AppTitle.h"
 #include "ui/Icons.h"
@@ -20,6 +25,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
+#include <QTimeEdit>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -49,7 +56,8 @@ QWidget *page(const QString &name, QWidget *parent)
 
 } // namespace
 
-TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent), m_messageBoxes(this)
+TfrmMain::TfrmMain(QWidget *parent, LinkTimings timings)
+    : QWidget(parent), m_messageBoxes(this), m_timings(timings)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppTitle());
@@ -87,11 +95,28 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::FormCreate()
 {
+    // The link, bound to the window's port and message capture.
+    m_comPort = std::make_unique<TVaComm>(nullptr, m_timings);
+    m_capture = std::make_unique<TVaCapture>(m_notifier);
+    m_capture->SetComm(m_comPort.get());
+    m_connection = std::make_unique<TConnection>(*m_capture, m_notifier, m_timings);
+
     // Lists the window keeps for its whole life.
     MaskPanels = {QStringLiteral("pnlObject"), QStringLiteral("pnlEvent"),
                   QStringLiteral("pnlGroup"), QStringLiteral("pnlZone")};
     UnitSuffixes = {QString(), QStringLiteral("мс"), QStringLiteral("с"), QStringLiteral("м"),
                     QStringLiteral("ч"), QStringLiteral("дБм"), QStringLiteral("д")};
+
+    QStringList ports;
+    TVaComm::GetComPortNames(ports);
+    fillPortSelector(ports);
+}
+
+void TfrmMain::setProgressWindow(TfrmProgress *progress)
+{
+    m_progress = progress;
+    if (m_progress)
+        m_progress->setCancelHandler([this] { m_connection->abort(); });
 }
 
 void TfrmMain::createPages()
@@ -115,6 +140,12 @@ void TfrmMain::createPages()
     pgcPages->addPage(tshLogs, QStringLiteral("Журналы событий"));
     pgcPages->addPage(tshProtocol, QStringLiteral("Редактор протоколов"));
     connect(pgcPages, &PageControl::currentChanged, this, &TfrmMain::pgcPagesChange);
+
+    clockPanel = new ClockPanel(tshParams);
+    connect(clockPanel->sbtCurrentTimeRead, &QToolButton::clicked, this,
+            &TfrmMain::sbtCurrentTimeReadClick);
+    connect(clockPanel->sbtCurrentTimeWrite, &QToolButton::clicked, this,
+            &TfrmMain::sbtCurrentTimeWriteClick);
 }
 
 void TfrmMain::createBottomBar()
@@ -206,6 +237,45 @@ void TfrmMain::fillPortSelector(const QStringList &ports)
 QString TfrmMain::portName() const
 {
     return cbxComPort->currentText();
+}
+
+void TfrmMain::sbtCurrentTimeReadClick()
+{
+    pgcPages->setFocus();
+    m_connection->SetAborted(false);
+    m_progress->Mode = TfrmProgress::ModeRead;
+    m_progress->setMaximum(1);
+    m_progress->showProgress();
+    if (m_connection->Open(portName())) {
+        if (m_connection->Read(QStringLiteral("11"), QString()) && m_connection->Answered()) {
+            m_progress->Step();
+            if (const std::optional<QTime> time = DecodeCurrentTime(m_connection->AnswerData()))
+                clockPanel->dtpCurrentTime->setTime(*time);
+            else
+                m_notifier.reportFailure(QStringLiteral("Ошибка декодирования времени"));
+        }
+        m_connection->Close();
+    }
+    m_progress->closeProgress();
+}
+
+void TfrmMain::sbtCurrentTimeWriteClick()
+{
+    pgcPages->setFocus();
+    m_connection->SetAborted(false);
+    m_progress->Mode = TfrmProgress::ModeWrite;
+    m_progress->setMaximum(1);
+    m_progress->showProgress();
+    bool written = false;
+    if (m_connection->Open(portName())) {
+        written = m_connection->Write(QStringLiteral("12"),
+                                      EncodeCurrentTime(clockPanel->dtpCurrentTime->time()));
+        m_progress->Step();
+        m_connection->Close();
+    }
+    m_progress->closeProgress();
+    if (written)
+        m_notifier.showInformation(QStringLiteral("Время записано успешно"));
 }
 
 void TfrmMain::pgcPagesChange(int index)

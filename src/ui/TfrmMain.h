@@ -1,9 +1,12 @@
 #pragma once
 
+#include "link/LinkTimings.h"
 #include "ui/MessageBoxNotifier.h"
 
 #include <QStringList>
 #include <QWidget>
+
+#include <memory>
 
 class QComboBox;
 class QMenu;
@@ -14,7 +17,11 @@ class QFrame;
 
 namespace sr5n {
 
+class ClockPanel;
 class PageControl;
+class TConnection;
+class TVaCapture;
+class TVaComm;
 class TfrmProgress;
 class TfrmAbout;
 
@@ -26,11 +33,13 @@ class TfrmMain final : public QWidget
     Q_OBJECT
 
 public:
-    explicit TfrmMain(QWidget *parent = nullptr);
+    // `timings` are the link's waits: the program's fixed values unless a
+    // test shortens them.
+    explicit TfrmMain(QWidget *parent = nullptr, LinkTimings timings = LinkTimings());
     ~TfrmMain() override;
 
     // The dialogs created after the main window (start-up order).
-    void setProgressWindow(TfrmProgress *progress) { m_progress = progress; }
+    void setProgressWindow(TfrmProgress *progress);
     void setAboutWindow(TfrmAbout *about) { m_about = about; }
 
     // Everything the window creates talks to the user through this notifier;
@@ -82,6 +91,16 @@ public:
     // The text of the port selector: the port every device operation opens.
     QString portName() const;
 
+    // The serial port, its message capture and the one link with the device.
+    TVaComm &VaComPort() { return *m_comPort; }
+    TVaCapture &VaCapture() { return *m_capture; }
+    TConnection &Connection() { return *m_connection; }
+
+    // The device clock on the parameters page.
+    ClockPanel *clockPanel = nullptr;
+    void sbtCurrentTimeReadClick();
+    void sbtCurrentTimeWriteClick();
+
 signals:
     // Alt+F12 pressed anywhere in the window (the key is already consumed).
     void deviceLogsClearRequested();
@@ -106,6 +125,11 @@ private:
 
     MessageBoxNotifier m_messageBoxes;
     ForwardingNotifier m_notifier{m_messageBoxes};
+    LinkTimings m_timings;
+    // Destroyed in reverse order: the link before the capture and the port.
+    std::unique_ptr<TVaComm> m_comPort;
+    std::unique_ptr<TVaCapture> m_capture;
+    std::unique_ptr<TConnection> m_connection;
     TfrmProgress *m_progress = nullptr;
     TfrmAbout *m_about = nullptr;
 };

@@ -1,5 +1,5 @@
 // The real link against sr5n-sim over a real pseudo-terminal.
-#include "SimProcess.h"
+#include "common/SimProcess.h"
 
 #include "common/FakeNotifier.h"
 #include "link/TConnection.h"
@@ -36,13 +36,7 @@ const QString WriteError = QStringLiteral("Ошибка записи") + CheckLi
 
 LinkTimings shortTimings()
 {
-    LinkTimings timings;
-    timings.answerTimeoutMs = 400;
-    timings.busyPauseMs = 20;
-    timings.openClosePauseMs = 1;
-    timings.portCloseDelayMs = 0;
-    timings.writeBufferWaitMs = 200;
-    return timings;
+    return test::ShortLinkTimings();
 }
 
 // The objects the main window owns, on short timings.

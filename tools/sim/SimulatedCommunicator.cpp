@@ -162,6 +162,8 @@ Reply SimulatedCommunicator::handleMessage(const QByteArray &message)
 std::optional<QByteArray> SimulatedCommunicator::execute(const QByteArray &command,
                                                          const QByteArray &data)
 {
+    if (const auto forced = faults.answerData.constFind(command); forced != faults.answerData.cend())
+        return command + *forced;
     bool isWrite = false;
     if (const BlockInfo *info = findBlock(command, &isWrite)) {
         if (!isWrite)

@@ -28,6 +28,8 @@ struct Faults {
     RequestSet lowerCase;    // the answer is written in lower case
     bool noise = false;      // stray characters before every answer
     int hangUpAfter = -1;    // after this many requests the line is closed
+    // Answer data given instead of the device's own, by command ("11" -> "303030").
+    QMap<QByteArray, QByteArray> answerData;
 };
 
 // What the communicator sends back for one request.

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QJsonDocument>
 #include <QSaveFile>
 #include <QTime>
@@ -182,6 +183,11 @@ int main(int argc, char **argv)
     const QCommandLineOption statsOption(
         QStringLiteral("stats"),
         QStringLiteral("At the end print \"stats: <requests> <microseconds spent answering>\"."));
+    const QCommandLineOption answerDataOption(
+        QStringLiteral("answer-data"),
+        QStringLiteral("Fault: answer command CMD with the data HEX instead of its own, "
+                       "e.g. 11=303030 (may be repeated)."),
+        QStringLiteral("CMD=HEX"));
     const QCommandLineOption parentOption(
         QStringLiteral("exit-with-parent"),
         QStringLiteral("End when the process that started it ends."));
@@ -190,7 +196,7 @@ int main(int argc, char **argv)
                        memoryFaultOption, clockFaultOption, emptyOption,  wrongOption,
                        checksumOption,    lowerOption,      noiseOption,  delayOption,
                        paceOption,        hangUpOption,     quietOption,  statsOption,
-                       parentOption});
+                       answerDataOption,  parentOption});
     parser.process(app);
 
     if (parser.isSet(parentOption))
@@ -241,6 +247,17 @@ int main(int argc, char **argv)
             return fail(QStringLiteral("--%1: bad request set \"%2\"")
                             .arg(entry.option.names().first(), parser.value(entry.option)));
         entry.set = *set;
+    }
+    for (const QString &entry : parser.values(answerDataOption)) {
+        const qsizetype equals = entry.indexOf(u'=');
+        const QByteArray command = entry.left(equals).toLatin1();
+        const QByteArray data = entry.mid(equals + 1).toLatin1();
+        static const QRegularExpression commandPattern(QStringLiteral("^[0-9A-F]{2}$"));
+        static const QRegularExpression dataPattern(QStringLiteral("^[0-9A-F]*$"));
+        if (equals < 0 || !commandPattern.match(QString::fromLatin1(command)).hasMatch()
+            || !dataPattern.match(QString::fromLatin1(data)).hasMatch())
+            return fail(QStringLiteral("--answer-data needs CMD=HEX, e.g. 11=303030"));
+        faults.answerData.insert(command, data);
     }
     faults.noise = parser.isSet(noiseOption);
     int delayMs = 0;

@@ -1,4 +1,4 @@
-#include "SimProcess.h"
+#include "common/SimProcess.h"
 
 #include <QDeadlineTimer>
 
@@ -40,6 +40,17 @@ QStringList SimProcess::finish()
         }
     }
     return m_lines;
+}
+
+LinkTimings ShortLinkTimings()
+{
+    LinkTimings timings;
+    timings.answerTimeoutMs = 400;
+    timings.busyPauseMs = 20;
+    timings.openClosePauseMs = 1;
+    timings.portCloseDelayMs = 0;
+    timings.writeBufferWaitMs = 200;
+    return timings;
 }
 
 } // namespace sr5n::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/LinkTimings.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -29,5 +31,8 @@ private:
     QString m_path;
     QStringList m_lines;
 };
+
+// Link waits short enough for tests against the simulator to run in seconds.
+LinkTimings ShortLinkTimings();
 
 } // namespace sr5n::test

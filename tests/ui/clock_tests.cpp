@@ -1,0 +1,94 @@
+// Reading and setting the device clock from the main window, against sr5n-sim.
+#include "common/FakeNotifier.h"
+#include "common/SimProcess.h"
+#include "link/TConnection.h"
+#include "link/TfrmProgress.h"
+#include "services/ClockPanel.h"
+#include "ui/TfrmMain.h"
+
+#include <QComboBox>
+#include <QTimeEdit>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace sr5n;
+
+namespace {
+
+struct ClockRig {
+    test::FakeNotifier notifier;
+    TfrmMain window{nullptr, test::ShortLinkTimings()};
+    TfrmProgress progress{&window};
+    std::unique_ptr<test::SimProcess> sim;
+
+    explicit ClockRig(const QStringList &simArguments)
+    {
+        window.setNotifier(notifier);
+        window.setProgressWindow(&progress);
+        sim = std::make_unique<test::SimProcess>(simArguments);
+        window.cbxComPort->setEditText(sim->path());
+    }
+
+    QTimeEdit *picker() { return window.clockPanel->dtpCurrentTime; }
+};
+
+} // namespace
+
+TEST(DeviceClockOperations, ReadPutsTheDeviceTimeIntoThePicker)
+{
+    ClockRig rig({QStringLiteral("--clock"), QStringLiteral("12:45:30")});
+    ASSERT_TRUE(rig.sim->started());
+    rig.window.sbtCurrentTimeReadClick();
+    EXPECT_TRUE(rig.notifier.errors.isEmpty()) << qPrintable(rig.notifier.errors.join('|'));
+    const QTime read = rig.picker()->time();
+    EXPECT_EQ(read.hour(), 12);
+    EXPECT_EQ(read.minute(), 45);
+    EXPECT_LE(read.second() - 30, 2); // the simulated clock runs
+    EXPECT_FALSE(rig.window.Connection().Opened());
+    EXPECT_EQ(rig.progress.Tag, 0);
+    EXPECT_TRUE(rig.window.isEnabled());
+}
+
+TEST(DeviceClockOperations, AnswersThatAreNoTimeLeaveThePicker)
+{
+    for (const char *data : {"11=303030", "11=1E2D0"}) {
+        ClockRig rig({QStringLiteral("--answer-data"), QString::fromLatin1(data)});
+        ASSERT_TRUE(rig.sim->started());
+        rig.picker()->setTime(QTime(1, 2, 3));
+        rig.window.sbtCurrentTimeReadClick();
+        EXPECT_EQ(rig.notifier.errors, QStringList({"Ошибка декодирования времени"})) << data;
+        EXPECT_EQ(rig.notifier.flashes, 1);
+        EXPECT_EQ(rig.picker()->time(), QTime(1, 2, 3));
+        EXPECT_FALSE(rig.window.Connection().Opened());
+    }
+}
+
+TEST(DeviceClockOperations, WriteSetsTheDeviceClockAndSaysSo)
+{
+    ClockRig rig({});
+    ASSERT_TRUE(rig.sim->started());
+    rig.picker()->setTime(QTime(9, 5, 30));
+    rig.window.sbtCurrentTimeWriteClick();
+    EXPECT_TRUE(rig.notifier.errors.isEmpty()) << qPrintable(rig.notifier.errors.join('|'));
+    EXPECT_EQ(rig.notifier.informations, QStringList({"Время записано успешно"}));
+    EXPECT_EQ(rig.progress.Tag, 0);
+    const QStringList requests = rig.sim->finish();
+    ASSERT_EQ(requests.size(), 1);
+    EXPECT_TRUE(requests[0].endsWith(QStringLiteral(":1230050994;"))) << qPrintable(requests[0]);
+}
+
+TEST(DeviceClockOperations, MissingPortGivesThePortMessageOnly)
+{
+    test::FakeNotifier notifier;
+    TfrmMain window(nullptr, test::ShortLinkTimings());
+    TfrmProgress progress(&window);
+    window.setNotifier(notifier);
+    window.setProgressWindow(&progress);
+    window.cbxComPort->setEditText(QStringLiteral("/dev/sr5n-no-such-port"));
+    window.sbtCurrentTimeWriteClick();
+    EXPECT_EQ(notifier.errors, QStringList({"Порт /dev/sr5n-no-such-port недоступен"}));
+    EXPECT_TRUE(notifier.informations.isEmpty());
+    EXPECT_TRUE(window.isEnabled());
+}
