@@ -10,6 +10,7 @@ struct LinkTimings {
     int openClosePauseMs = 10;    // when the link opens and closes
     int portCloseDelayMs = 300;   // the port settles after closing
     int writeBufferWaitMs = 1000; // for room in a full output buffer
+    int diagnosticsTimeoutMs = 20000; // one attempt of the self-test request
 };
 
 } // namespace sr5n

@@ -37,7 +37,6 @@ public:
 
     static constexpr int Attempts = 7;       // frames per Send
     static constexpr int CommandRepeats = 7; // Sends per Read or Write
-    static constexpr int DiagnosticsTimeoutMs = 20000;
 
     // Opens the port by name (ttyUSB0, /dev/pts/3, ...), purges it and starts
     // capturing. True also when already open: an open link keeps its port.

@@ -50,6 +50,7 @@ LinkTimings ShortLinkTimings()
     timings.openClosePauseMs = 1;
     timings.portCloseDelayMs = 0;
     timings.writeBufferWaitMs = 200;
+    timings.diagnosticsTimeoutMs = 400;
     return timings;
 }
 
