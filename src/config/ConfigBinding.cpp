@@ -123,7 +123,8 @@ void ConfigBinding::showValue(const QString &name)
         } else if (auto *box = qobject_cast<QAbstractButton *>(widget)) {
             box->setChecked(m_model.flag(name));
         } else if (auto *field = qobject_cast<QLineEdit *>(widget)) {
-            // Only the letter case differs after the model upper-cased a pasted text: keep the cursor.
+            // Only the letter case differs after the model upper-cased a pasted text: keep the
+            // cursor.
             const QString text = m_model.text(name);
             if (field->text() != text && field->text().toUpper() != text.toUpper()) {
                 field->setText(text);

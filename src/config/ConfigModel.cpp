@@ -105,8 +105,8 @@ ConfigModel::Entry *ConfigModel::find(const QString &name, ValueKind kind)
 const ConfigModel::Entry *ConfigModel::findNumeric(const QString &name) const
 {
     const auto it = m_entries.constFind(name);
-    if (it == m_entries.cend() || (it->description->kind != ValueKind::Slider &&
-                                   it->description->kind != ValueKind::Mask)) {
+    if (it == m_entries.cend() ||
+        (it->description->kind != ValueKind::Slider && it->description->kind != ValueKind::Mask)) {
         qWarning("ConfigModel: no slider %s", qUtf8Printable(name));
         return nullptr;
     }
@@ -174,8 +174,7 @@ int ConfigModel::maximum(const QString &name) const
 
 QString ConfigModel::valueText(const QString &name) const
 {
-    const QString sliderName =
-        name.startsWith(u"stt") ? SwapPrefix(name, u"trb") : name;
+    const QString sliderName = name.startsWith(u"stt") ? SwapPrefix(name, u"trb") : name;
     const auto it = m_entries.constFind(sliderName);
     if (it == m_entries.cend() || it->description->kind != ValueKind::Slider)
         return {};
@@ -239,8 +238,8 @@ void ConfigModel::setFlag(int pair, int number, QStringView rest, bool on)
 QString ConfigModel::text(const QString &name) const
 {
     const auto it = m_entries.constFind(name);
-    if (it == m_entries.cend() || (it->description->kind != ValueKind::Code &&
-                                   it->description->kind != ValueKind::Phone)) {
+    if (it == m_entries.cend() ||
+        (it->description->kind != ValueKind::Code && it->description->kind != ValueKind::Phone)) {
         qWarning("ConfigModel: no text field %s", qUtf8Printable(name));
         return {};
     }
@@ -250,8 +249,8 @@ QString ConfigModel::text(const QString &name) const
 void ConfigModel::setText(const QString &name, const QString &text)
 {
     const auto it = m_entries.find(name);
-    if (it == m_entries.end() || (it->description->kind != ValueKind::Code &&
-                                  it->description->kind != ValueKind::Phone)) {
+    if (it == m_entries.end() ||
+        (it->description->kind != ValueKind::Code && it->description->kind != ValueKind::Phone)) {
         qWarning("ConfigModel: no text field %s", qUtf8Printable(name));
         return;
     }

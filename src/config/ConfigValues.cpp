@@ -149,8 +149,8 @@ QList<ValueDescription> buildDescriptions()
 
     // Pair parameters, test message, automatic reset.
     list << protocolChooser() << code(S::Pair, "PGroupCode", "Код группы:", 2, R::PairActive)
-         << slider(S::Pair, "PCallsTrialCount", "Количество попыток дозвона:", 2, 220, 20,
-                   UnitNone, R::PairActive)
+         << slider(S::Pair, "PCallsTrialCount", "Количество попыток дозвона:", 2, 220, 20, UnitNone,
+                   R::PairActive)
          << flag(S::Pair, "PTest", "Тестовое сообщение", C, false, R::PairActive)
          << time(S::Pair, "PTestStart", "Время начала первого теста:", R::PairTest)
          << slider(S::Pair, "PTestPeriod", "Периодичность передачи тестового сообщения:", 1, 24, 24,
@@ -158,8 +158,8 @@ QList<ValueDescription> buildDescriptions()
          << code(S::Pair, "PTestCode", "Код тестового сообщения:", 4, R::PairTest)
          << flag(S::Pair, "PAutoReset", "Автоматический сброс в  состояние \"норма\"", C, true,
                  R::PairActive)
-         << slider(S::Pair, "PAutoResetTime", "Время ожидания перед автоматическим сбросом:", 1,
-                   48, 5, UnitHours, R::PairAutoReset);
+         << slider(S::Pair, "PAutoResetTime", "Время ожидания перед автоматическим сбросом:", 1, 48,
+                   5, UnitHours, R::PairAutoReset);
 
     // Voice messages.
     list << flag(S::Common, "VoiceNum", "Голосовые сообщения ", C, false, R::Always)
@@ -168,8 +168,9 @@ QList<ValueDescription> buildDescriptions()
                    UnitSeconds, R::VoiceNumber)
          << slider(S::Common, "VoiceCallsTrialCount", "Количество попыток дозвона:", 2, 10, 4,
                    UnitNone, R::VoiceNumber)
-         << slider(S::Common, "VoicePauseBeforeCheck", "Задержка перед проверкой ответа абонента:",
-                   1, 100, 20, UnitSeconds, R::VoiceNumber)
+         << slider(S::Common, "VoicePauseBeforeCheck",
+                   "Задержка перед проверкой ответа абонента:", 1, 100, 20, UnitSeconds,
+                   R::VoiceNumber)
          << flag(S::Common, "VoiceCheckFree", "Проверка сигнала \"свободно\" перед началом набора",
                  O, true, R::VoiceNumber)
          << flag(S::Common, "VoiceCheckBusy", "Проверка сигнала \"занято\" после окончания набора",
@@ -331,18 +332,17 @@ const QList<GroupDescription> &ConfigGroupDescriptions()
 
 const QStringList &UnitSuffixes()
 {
-    static const QStringList suffixes = {QString(),           QStringLiteral("мс"),
-                                         QStringLiteral("с"), QStringLiteral("м"),
-                                         QStringLiteral("ч"), QStringLiteral("дБм"),
-                                         QStringLiteral("д")};
+    static const QStringList suffixes = {
+        QString(),           QStringLiteral("мс"),  QStringLiteral("с"), QStringLiteral("м"),
+        QStringLiteral("ч"), QStringLiteral("дБм"), QStringLiteral("д")};
     return suffixes;
 }
 
 QString ValueText(int value, int scale, int unitTag)
 {
     const QStringList &suffixes = UnitSuffixes();
-    const QString suffix = unitTag >= 0 && unitTag < suffixes.size() ? suffixes.at(unitTag)
-                                                                      : QString();
+    const QString suffix =
+        unitTag >= 0 && unitTag < suffixes.size() ? suffixes.at(unitTag) : QString();
     return QString::number(value * scale) + QLatin1Char(' ') + suffix;
 }
 

@@ -58,16 +58,16 @@ struct ValueDescription {
     QString rest;
     ValueScope scope = ValueScope::Common;
     ValueKind kind = ValueKind::Flag;
-    int minimum = 0;      // slider/mask bound; code length
-    int maximum = 0;      // slider/mask bound; code or phone maximum length
+    int minimum = 0; // slider/mask bound; code length
+    int maximum = 0; // slider/mask bound; code or phone maximum length
     int defaultNumber = 0;
     QString defaultText;
-    int unit = UnitNone;  // value text tag (sliders)
-    int scale = 1;        // the value text shows value x scale
+    int unit = UnitNone; // value text tag (sliders)
+    int scale = 1;       // the value text shows value x scale
     QString label;
-    QString secondLabel;  // number 2's label when it differs from number 1's
+    QString secondLabel; // number 2's label when it differs from number 1's
     LabelPlace labelPlace = LabelPlace::None;
-    QStringList items;    // choices; empty when filled from outside (protocol choosers)
+    QStringList items; // choices; empty when filled from outside (protocol choosers)
     EnableRule enableRule = EnableRule::Always;
 
     // The control names of this value: one, two (per pair) or four (per number).

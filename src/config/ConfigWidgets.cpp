@@ -54,7 +54,8 @@ QWidget *MakeSliderRow(const ConfigModel &model, const QString &name, QWidget *p
     slider->setPageStep(std::max(1, span / 10));
     auto *valueText = new QLabel(row);
     valueText->setObjectName(SwapPrefix(name, u"stt"));
-    valueText->setMinimumWidth(valueText->fontMetrics().horizontalAdvance(QStringLiteral("-45 дБм")));
+    valueText->setMinimumWidth(
+        valueText->fontMetrics().horizontalAdvance(QStringLiteral("-45 дБм")));
     valueText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     layout->addWidget(slider, 1);
     layout->addWidget(valueText);
@@ -105,8 +106,8 @@ RadioGroup *MakeRadioGroup(const ConfigModel &model, const QString &name, int co
                            QWidget *parent)
 {
     const ValueDescription *d = model.description(name);
-    auto *group = new RadioGroup(d ? d->label : QString(), model.choiceItems(name), columns,
-                                 parent);
+    auto *group =
+        new RadioGroup(d ? d->label : QString(), model.choiceItems(name), columns, parent);
     group->setObjectName(name);
     return group;
 }

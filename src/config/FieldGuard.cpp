@@ -26,6 +26,8 @@ std::optional<QChar> TypedCharacter(const QKeyEvent &event)
         return QChar(KeyEnter);
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
+    case Qt::Key_Delete:
+    case Qt::Key_Escape:
         return std::nullopt;
     default:
         break;
@@ -100,8 +102,7 @@ bool FieldGuard::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::FocusOut) {
         // A context menu or another window taking the focus is not leaving the field.
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason ||
-            m_validating)
+        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason || m_validating)
             return false;
         validate();
         if (m_afterLeave)

@@ -16,8 +16,8 @@ class Notifier;
 
 // The character a key press types into a text field, as the key filter sees
 // it: Ctrl+C, Ctrl+V, Ctrl+X, Backspace and Enter give their control codes;
-// keys that type nothing (arrows, Delete, Tab, Home) give none and are never
-// filtered.
+// keys that type nothing (arrows, Delete, Tab, Home) and Esc, which belongs to
+// the dialog, give none and are never filtered.
 std::optional<QChar> TypedCharacter(const QKeyEvent &event);
 
 // ValidateField: at the first character of the field outside `allowed`, shows

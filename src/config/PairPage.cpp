@@ -7,13 +7,13 @@
 #include "config/ControlNames.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QTimeEdit>
-#include <QComboBox>
 #include <QLineEdit>
+#include <QTimeEdit>
 #include <QVBoxLayout>
 
 namespace sr5n {
@@ -43,18 +43,21 @@ PairPage::PairPage(ConfigModel &model, int pair, Notifier &notifier, QWidget *pa
 
 QString PairPage::caption(int pair)
 {
-    return pair == 1 ? QStringLiteral("Первая пара номеров") : QStringLiteral("Вторая пара номеров");
+    return pair == 1 ? QStringLiteral("Первая пара номеров")
+                     : QStringLiteral("Вторая пара номеров");
 }
 
 QWidget *PairPage::makeNumberGroup(int number)
 {
     auto name = [this, number](const char *prefix, const char *rest) {
-        return NumberControlName(QString::fromLatin1(prefix), m_pair, number, QString::fromLatin1(rest));
+        return NumberControlName(QString::fromLatin1(prefix), m_pair, number,
+                                 QString::fromLatin1(rest));
     };
     CheckTitledGroup *group = MakeCheckTitledGroup(m_model, name("chb", "N"), this);
     QGridLayout *grid = group->contents();
     QWidget *frame = group->frame();
-    AddLabelledRow(grid, 0, m_model, name("edt", "N"), MakeTextField(m_model, name("edt", "N"), frame));
+    AddLabelledRow(grid, 0, m_model, name("edt", "N"),
+                   MakeTextField(m_model, name("edt", "N"), frame));
     AddLabelledRow(grid, 1, m_model, name("edt", "NObjectCode"),
                    MakeTextField(m_model, name("edt", "NObjectCode"), frame));
     int row = AddSliderRows(grid, 2, m_model, name("trb", "NWaitPCNReady"));
@@ -90,7 +93,8 @@ QWidget *PairPage::makeTestGroup()
     CheckTitledGroup *group = MakeCheckTitledGroup(m_model, name("chb", "PTest"), this);
     QGridLayout *grid = group->contents();
     QWidget *frame = group->frame();
-    AddLabelledRow(grid, 0, m_model, name("dtp", "PTestStart"), MakeTimeField(name("dtp", "PTestStart"), frame));
+    AddLabelledRow(grid, 0, m_model, name("dtp", "PTestStart"),
+                   MakeTimeField(name("dtp", "PTestStart"), frame));
     const int row = AddSliderRows(grid, 1, m_model, name("trb", "PTestPeriod"));
     AddLabelledRow(grid, row, m_model, name("edt", "PTestCode"),
                    MakeTextField(m_model, name("edt", "PTestCode"), frame));
@@ -102,7 +106,8 @@ QWidget *PairPage::makeAutoResetGroup()
 {
     CheckTitledGroup *group =
         MakeCheckTitledGroup(m_model, PairControlName(u"chb", m_pair, u"PAutoReset"), this);
-    AddSliderRows(group->contents(), 0, m_model, PairControlName(u"trb", m_pair, u"PAutoResetTime"));
+    AddSliderRows(group->contents(), 0, m_model,
+                  PairControlName(u"trb", m_pair, u"PAutoResetTime"));
     return group;
 }
 

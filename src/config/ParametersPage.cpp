@@ -7,12 +7,12 @@
 #include "config/RadioGroup.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QTimeEdit>
-#include <QComboBox>
 #include <QLineEdit>
+#include <QTimeEdit>
 #include <QVBoxLayout>
 
 namespace sr5n {

@@ -6,8 +6,7 @@
 
 namespace sr5n {
 
-RadioGroup::RadioGroup(const QString &title, const QStringList &items, int columns,
-                       QWidget *parent)
+RadioGroup::RadioGroup(const QString &title, const QStringList &items, int columns, QWidget *parent)
     : QGroupBox(title, parent), m_buttons(new QButtonGroup(this))
 {
     auto *layout = new QGridLayout(this);

@@ -3,7 +3,6 @@
 
 #include <QSet>
 
-
 #include <gtest/gtest.h>
 
 using namespace sr5n;
@@ -35,15 +34,42 @@ TEST(ConfigModel, DescribesEveryValueOnceWithUniqueNames)
     ConfigModel model;
     const QStringList names = model.names();
     EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), names.size());
-    for (const char *name :
-         {"chb1P1N", "edt2P2N", "edt1P2NObjectCode", "trb2P1NWaitPCNReady", "chb2P2NCheckBusy",
-          "cbx2PProtocol", "edt1PGroupCode", "trb2PCallsTrialCount", "dtp2PTestStart",
-          "edt2PTestCode", "trb1PAutoResetTime", "edtVoiceNum", "trbVoicePauseBeforeCheck",
-          "trbInCallsParam", "trbPassiveHours", "chbSendedEventsAfterReset", "trbSilenceLevel",
-          "dtpLineTestPeriod", "chbLineTestCheckNoise", "rgpLineFreq", "rgpHandshake",
-          "rgpImpulseParams", "rgpDataFreq", "rgpKissOff", "chbProtocol_Test",
-          "rgpProtocol_Test", "trbHandshake1400", "trbHandshake2300", "trbKissoff", "edtPrefix",
-          "chbObject4", "chbEvent1", "chbGroup2", "chbZone3", "sbtPMObject1", "sbtPMZone3"})
+    for (const char *name : {"chb1P1N",
+                             "edt2P2N",
+                             "edt1P2NObjectCode",
+                             "trb2P1NWaitPCNReady",
+                             "chb2P2NCheckBusy",
+                             "cbx2PProtocol",
+                             "edt1PGroupCode",
+                             "trb2PCallsTrialCount",
+                             "dtp2PTestStart",
+                             "edt2PTestCode",
+                             "trb1PAutoResetTime",
+                             "edtVoiceNum",
+                             "trbVoicePauseBeforeCheck",
+                             "trbInCallsParam",
+                             "trbPassiveHours",
+                             "chbSendedEventsAfterReset",
+                             "trbSilenceLevel",
+                             "dtpLineTestPeriod",
+                             "chbLineTestCheckNoise",
+                             "rgpLineFreq",
+                             "rgpHandshake",
+                             "rgpImpulseParams",
+                             "rgpDataFreq",
+                             "rgpKissOff",
+                             "chbProtocol_Test",
+                             "rgpProtocol_Test",
+                             "trbHandshake1400",
+                             "trbHandshake2300",
+                             "trbKissoff",
+                             "edtPrefix",
+                             "chbObject4",
+                             "chbEvent1",
+                             "chbGroup2",
+                             "chbZone3",
+                             "sbtPMObject1",
+                             "sbtPMZone3"})
         EXPECT_TRUE(model.contains(QString::fromLatin1(name))) << name;
     EXPECT_FALSE(model.contains(QStringLiteral("chbZone4")));
     EXPECT_FALSE(model.contains(QStringLiteral("trb3PCallsTrialCount")));
@@ -84,18 +110,12 @@ TEST(ConfigModel, ValueTexts)
         const char *text;
     };
     const Case cases[] = {
-        {"trbSilenceLevel", -45, "-45 дБм"},
-        {"trbSilenceLevel", -35, "-35 дБм"},
-        {"trbPassiveHours", 7, "7 ч"},
-        {"trb1PCallsTrialCount", 20, "20 "},
-        {"trbVoiceCallsTrialCount", 4, "4 "},
-        {"trb1P2NWaitPCNReady", 30, "30 с"},
-        {"trbImpulsePeriod", 50, "50 мс"},
-        {"trbSesansLength", 6, "6 м"},
-        {"trbPassiveDays", 44, "44 д"},
-        {"trbKissoff", 3, "60 мс"},
-        {"trbKissoff", 250, "5000 мс"},
-        {"trbHandshake1400", 5, "100 мс"},
+        {"trbSilenceLevel", -45, "-45 дБм"},  {"trbSilenceLevel", -35, "-35 дБм"},
+        {"trbPassiveHours", 7, "7 ч"},        {"trb1PCallsTrialCount", 20, "20 "},
+        {"trbVoiceCallsTrialCount", 4, "4 "}, {"trb1P2NWaitPCNReady", 30, "30 с"},
+        {"trbImpulsePeriod", 50, "50 мс"},    {"trbSesansLength", 6, "6 м"},
+        {"trbPassiveDays", 44, "44 д"},       {"trbKissoff", 3, "60 мс"},
+        {"trbKissoff", 250, "5000 мс"},       {"trbHandshake1400", 5, "100 мс"},
         {"trbHandshake2300", 25, "500 мс"},
     };
     ConfigModel model;
@@ -242,14 +262,38 @@ TEST(ConfigModel, StartUpEnabling)
           "sttPassiveHours", "lblPauseLength", "trbSilenceLevel", "rgpLineFreq", "gbxParams",
           "gbxPanel", "chbProtocol_Test", "rgpImpulseParams"})
         EXPECT_TRUE(model.isEnabled(QString::fromLatin1(name))) << name;
-    for (const char *name :
-         {"edt1P1N", "lbl1P1N", "edt1P1NObjectCode", "trb1P1NWaitPCNReady", "stt1P1NWaitPCNReady",
-          "chb1P2NCheckFree", "gbx2P1N", "cbx1PProtocol", "lbl1PProtocol", "edt2PGroupCode",
-          "stt2PCallsTrialCount", "gbx1P", "chb1PTest", "stt1PTest", "chb2PAutoReset",
-          "stt2PAutoReset", "gbx1PTest", "dtp1PTestStart", "edt2PTestCode", "gbx1PAutoReset",
-          "trb2PAutoResetTime", "edtVoiceNum", "gbxVoiceNum", "trbVoiceWaitAnswer",
-          "chbVoiceCheckBusy", "trbInCallsParam", "gbxInCalls", "gbxLineCheck",
-          "dtpLineTestPeriod", "lblTestsBeforeFault", "chbLineTestCheckNoise", "rgpProtocol_Test"})
+    for (const char *name : {"edt1P1N",
+                             "lbl1P1N",
+                             "edt1P1NObjectCode",
+                             "trb1P1NWaitPCNReady",
+                             "stt1P1NWaitPCNReady",
+                             "chb1P2NCheckFree",
+                             "gbx2P1N",
+                             "cbx1PProtocol",
+                             "lbl1PProtocol",
+                             "edt2PGroupCode",
+                             "stt2PCallsTrialCount",
+                             "gbx1P",
+                             "chb1PTest",
+                             "stt1PTest",
+                             "chb2PAutoReset",
+                             "stt2PAutoReset",
+                             "gbx1PTest",
+                             "dtp1PTestStart",
+                             "edt2PTestCode",
+                             "gbx1PAutoReset",
+                             "trb2PAutoResetTime",
+                             "edtVoiceNum",
+                             "gbxVoiceNum",
+                             "trbVoiceWaitAnswer",
+                             "chbVoiceCheckBusy",
+                             "trbInCallsParam",
+                             "gbxInCalls",
+                             "gbxLineCheck",
+                             "dtpLineTestPeriod",
+                             "lblTestsBeforeFault",
+                             "chbLineTestCheckNoise",
+                             "rgpProtocol_Test"})
         EXPECT_FALSE(model.isEnabled(QString::fromLatin1(name))) << name;
 }
 
@@ -299,11 +343,10 @@ TEST(ConfigModel, EnablingNotifiesOnlyWhatChanges)
     model.setFlag(QStringLiteral("chbVoiceNum"), true);
     Recorder r(model);
     model.setFlag(QStringLiteral("chbInCalls"), true);
-    EXPECT_EQ(r.events, (QStringList{QStringLiteral("value:chbInCalls"),
-                                     QStringLiteral("on:trbInCallsParam"),
-                                     QStringLiteral("on:lblInCallsParam"),
-                                     QStringLiteral("on:sttInCallsParam"),
-                                     QStringLiteral("on:gbxInCalls")}));
+    EXPECT_EQ(r.events,
+              (QStringList{QStringLiteral("value:chbInCalls"), QStringLiteral("on:trbInCallsParam"),
+                           QStringLiteral("on:lblInCallsParam"),
+                           QStringLiteral("on:sttInCallsParam"), QStringLiteral("on:gbxInCalls")}));
 }
 
 TEST(ConfigModel, OtherFlagGroupsAndTheProtocolEditor)
@@ -365,9 +408,9 @@ TEST(ConfigModel, DecoderChangesRunTheSameRulesAsTheUser)
     // order; what the user would see follows from the notifications alone.
     ConfigModel model;
     Recorder r(model);
-    model.setSlider(1, u"PCallsTrialCount", 1);         // number block: clamps
-    model.setSlider(1, 2, u"NWaitPCNReady", 200);       // clamps
-    model.setFlag(1, 2, u"N", true);                    // enables the pair
+    model.setSlider(1, u"PCallsTrialCount", 1);           // number block: clamps
+    model.setSlider(1, 2, u"NWaitPCNReady", 200);         // clamps
+    model.setFlag(1, 2, u"N", true);                      // enables the pair
     model.setSlider(QStringLiteral("trbPassiveDays"), 0); // panel block
     model.setSlider(QStringLiteral("trbPassiveHours"), 0);
     EXPECT_EQ(model.slider(1, u"PCallsTrialCount"), 2);
