@@ -3,6 +3,7 @@
 #include "config/FieldRules.h"
 #include "ui/Notifier.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -79,6 +80,27 @@ void FieldGuard::validate()
     m_validating = false;
 }
 
+void FieldGuard::leave()
+{
+    if (m_validating)
+        return;
+    validate();
+    if (m_afterLeave)
+        m_afterLeave();
+}
+
+void LeaveFocusedField()
+{
+    auto *field = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    if (!field)
+        return;
+    const QObjectList children = field->children();
+    for (QObject *child : children) {
+        if (auto *guard = dynamic_cast<FieldGuard *>(child))
+            guard->leave();
+    }
+}
+
 bool FieldGuard::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != m_field)
@@ -102,11 +124,8 @@ bool FieldGuard::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::FocusOut) {
         // A context menu or another window taking the focus is not leaving the field.
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason || m_validating)
-            return false;
-        validate();
-        if (m_afterLeave)
-            m_afterLeave();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+            leave();
     }
     return false;
 }

@@ -38,7 +38,10 @@ public:
     FieldGuard(QLineEdit *field, QString allowed, int padLength, Notifier &notifier,
                std::function<void()> afterLeave = {});
 
+    // The checks of Enter.
     void validate();
+    // The checks of leaving the field: validate, then `afterLeave`.
+    void leave();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -51,5 +54,10 @@ private:
     std::function<void()> m_afterLeave;
     bool m_validating = false;
 };
+
+// Runs the leave checks of the focused text field, if it has a FieldGuard, as
+// if the focus had left it. For commands that run without taking the focus, so
+// that they see padded codes and checked phone numbers.
+void LeaveFocusedField();
 
 } // namespace sr5n

@@ -348,3 +348,23 @@ TEST(ConfigPages, LeavingFieldsPadsCodesAndSwitchesEmptyNumbersOff)
     EXPECT_FALSE(p.find<QWidget>("trbVoiceWaitAnswer")->isEnabled());
     EXPECT_TRUE(p.notifier.errors.isEmpty());
 }
+
+TEST(ConfigPages, CommandsThatKeepTheFocusAwayStillSeeTheFieldLeft)
+{
+    Pages p;
+    p.model.setFlag(QStringLiteral("chb1P2N"), true);
+    QWidget *page = p.pages[0].get();
+    page->activateWindow();
+    QApplication::setActiveWindow(page);
+    QLineEdit *code = p.find<QLineEdit>("edt1P2NObjectCode");
+    code->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), code);
+    code->setText(QStringLiteral("5"));
+    LeaveFocusedField();
+    EXPECT_EQ(p.model.text(QStringLiteral("edt1P2NObjectCode")), QStringLiteral("0005"));
+
+    QLineEdit *phone = p.find<QLineEdit>("edt1P2N");
+    phone->setFocus();
+    LeaveFocusedField();
+    EXPECT_FALSE(p.model.flag(QStringLiteral("chb1P2N")));
+}
