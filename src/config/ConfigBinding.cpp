@@ -50,7 +50,7 @@ void ConfigBinding::bindWidget(QWidget *widget)
         switch (d->kind) {
         case ValueKind::Slider:
             if (auto *slider = qobject_cast<QSlider *>(widget)) {
-                connect(slider, &QSlider::valueChanged, this, [this, name, slider](int value) {
+                connect(slider, &QSlider::valueChanged, this, [this, name](int value) {
                     m_model.setSlider(name, value);
                     showValue(name);
                 });
