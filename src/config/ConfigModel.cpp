@@ -1,0 +1,444 @@
+#include "config/ConfigModel.h"
+
+#include "config/ControlNames.h"
+#include "config/FieldRules.h"
+
+#include <QtGlobal>
+
+#include <algorithm>
+
+namespace sr5n {
+
+namespace {
+
+const QString PassiveDays = QStringLiteral("trbPassiveDays");
+const QString PassiveHours = QStringLiteral("trbPassiveHours");
+const QString LineTestPeriod = QStringLiteral("dtpLineTestPeriod");
+
+QTime withoutSeconds(QTime time)
+{
+    return QTime(time.hour(), time.minute());
+}
+
+} // namespace
+
+ConfigModel::ConfigModel(QObject *parent) : QObject(parent)
+{
+    for (const ValueDescription &d : ConfigValueDescriptions()) {
+        const int pairs = d.scope == ValueScope::Common ? 1 : 2;
+        const int numbers = d.scope == ValueScope::Number ? 2 : 1;
+        for (int pair = 1; pair <= pairs; ++pair) {
+            for (int number = 1; number <= numbers; ++number) {
+                const int p = d.scope == ValueScope::Common ? 0 : pair;
+                const int n = d.scope == ValueScope::Number ? number : 0;
+                const QString name = d.nameFor(pair, number);
+                Entry e;
+                e.description = &d;
+                e.pair = p;
+                e.number = n;
+                e.value = d.defaultNumber;
+                e.text = d.defaultText;
+                e.time = QTime(d.defaultNumber / 60, d.defaultNumber % 60);
+                e.minimum = d.minimum;
+                e.maximum = d.maximum;
+                e.items = d.items;
+                m_entries.insert(name, e);
+                m_names.append(name);
+
+                addEnableSlot(name, d.enableRule, p, n);
+                const QString stem = ControlStem(name);
+                if (d.labelPlace == LabelPlace::Label)
+                    addEnableSlot(QStringLiteral("lbl") + stem, d.enableRule, p, n);
+                if (d.labelPlace == LabelPlace::Caption || d.kind == ValueKind::Slider)
+                    addEnableSlot(QStringLiteral("stt") + stem, d.enableRule, p, n);
+            }
+        }
+    }
+    for (const GroupDescription &g : ConfigGroupDescriptions()) {
+        const QStringList names = g.names();
+        for (int i = 0; i < names.size(); ++i) {
+            const int p = g.scope == ValueScope::Number ? 1 + i / 2
+                          : g.scope == ValueScope::Pair ? 1 + i
+                                                        : 0;
+            const int n = g.scope == ValueScope::Number ? 1 + i % 2 : 0;
+            addEnableSlot(names.at(i), g.enableRule, p, n);
+        }
+    }
+    for (const QString &name : std::as_const(m_enablingOrder))
+        m_enabled.insert(name, evaluate(m_slots.value(name)));
+}
+
+void ConfigModel::addEnableSlot(const QString &name, EnableRule rule, int pair, int number)
+{
+    if (m_slots.contains(name))
+        return;
+    m_slots.insert(name, EnableSlot{rule, pair, number});
+    m_enablingOrder.append(name);
+}
+
+bool ConfigModel::contains(const QString &name) const
+{
+    return m_entries.contains(name);
+}
+
+const ValueDescription *ConfigModel::description(const QString &name) const
+{
+    const auto it = m_entries.constFind(name);
+    return it == m_entries.cend() ? nullptr : it->description;
+}
+
+const ConfigModel::Entry *ConfigModel::find(const QString &name, ValueKind kind) const
+{
+    const auto it = m_entries.constFind(name);
+    if (it == m_entries.cend() || it->description->kind != kind) {
+        qWarning("ConfigModel: no value %s of the requested kind", qUtf8Printable(name));
+        return nullptr;
+    }
+    return &*it;
+}
+
+ConfigModel::Entry *ConfigModel::find(const QString &name, ValueKind kind)
+{
+    return const_cast<Entry *>(std::as_const(*this).find(name, kind));
+}
+
+const ConfigModel::Entry *ConfigModel::findNumeric(const QString &name) const
+{
+    const auto it = m_entries.constFind(name);
+    if (it == m_entries.cend() ||
+        (it->description->kind != ValueKind::Slider && it->description->kind != ValueKind::Mask)) {
+        qWarning("ConfigModel: no slider %s", qUtf8Printable(name));
+        return nullptr;
+    }
+    return &*it;
+}
+
+ConfigModel::Entry *ConfigModel::findNumeric(const QString &name)
+{
+    return const_cast<Entry *>(std::as_const(*this).findNumeric(name));
+}
+
+// --- sliders ---
+
+int ConfigModel::slider(const QString &name) const
+{
+    const Entry *e = findNumeric(name);
+    return e ? e->value : 0;
+}
+
+void ConfigModel::setSlider(const QString &name, int value)
+{
+    Entry *e = findNumeric(name);
+    if (!e)
+        return;
+    value = std::clamp(value, e->minimum, e->maximum);
+    if (value == e->value)
+        return;
+    e->value = value;
+    emit valueChanged(name);
+    if (name == PassiveDays)
+        applyPassiveHoursBound();
+}
+
+int ConfigModel::slider(int pair, QStringView rest) const
+{
+    return slider(PairControlName(u"trb", pair, rest));
+}
+
+void ConfigModel::setSlider(int pair, QStringView rest, int value)
+{
+    setSlider(PairControlName(u"trb", pair, rest), value);
+}
+
+int ConfigModel::slider(int pair, int number, QStringView rest) const
+{
+    return slider(NumberControlName(u"trb", pair, number, rest));
+}
+
+void ConfigModel::setSlider(int pair, int number, QStringView rest, int value)
+{
+    setSlider(NumberControlName(u"trb", pair, number, rest), value);
+}
+
+int ConfigModel::minimum(const QString &name) const
+{
+    const auto it = m_entries.constFind(name);
+    return it == m_entries.cend() ? 0 : it->minimum;
+}
+
+int ConfigModel::maximum(const QString &name) const
+{
+    const auto it = m_entries.constFind(name);
+    return it == m_entries.cend() ? 0 : it->maximum;
+}
+
+QString ConfigModel::valueText(const QString &name) const
+{
+    const QString sliderName = name.startsWith(u"stt") ? SwapPrefix(name, u"trb") : name;
+    const auto it = m_entries.constFind(sliderName);
+    if (it == m_entries.cend() || it->description->kind != ValueKind::Slider)
+        return {};
+    return ValueText(it->value, it->description->scale, it->description->unit);
+}
+
+void ConfigModel::applyPassiveHoursBound()
+{
+    Entry &hours = m_entries[PassiveHours];
+    const int bound = m_entries.value(PassiveDays).value == 0 ? 1 : 0;
+    if (hours.minimum == bound)
+        return;
+    hours.minimum = bound;
+    if (hours.value < bound) {
+        hours.value = bound;
+        emit valueChanged(PassiveHours);
+    }
+    emit rangeChanged(PassiveHours);
+}
+
+// --- flags ---
+
+bool ConfigModel::flag(const QString &name) const
+{
+    const Entry *e = find(name, ValueKind::Flag);
+    return e && e->value != 0;
+}
+
+void ConfigModel::setFlag(const QString &name, bool on)
+{
+    Entry *e = find(name, ValueKind::Flag);
+    if (!e || (e->value != 0) == on)
+        return;
+    e->value = on ? 1 : 0;
+    emit valueChanged(name);
+    applyEnabling();
+}
+
+bool ConfigModel::flag(int pair, QStringView rest) const
+{
+    return flag(PairControlName(u"chb", pair, rest));
+}
+
+void ConfigModel::setFlag(int pair, QStringView rest, bool on)
+{
+    setFlag(PairControlName(u"chb", pair, rest), on);
+}
+
+bool ConfigModel::flag(int pair, int number, QStringView rest) const
+{
+    return flag(NumberControlName(u"chb", pair, number, rest));
+}
+
+void ConfigModel::setFlag(int pair, int number, QStringView rest, bool on)
+{
+    setFlag(NumberControlName(u"chb", pair, number, rest), on);
+}
+
+// --- codes and phone numbers ---
+
+QString ConfigModel::text(const QString &name) const
+{
+    const auto it = m_entries.constFind(name);
+    if (it == m_entries.cend() ||
+        (it->description->kind != ValueKind::Code && it->description->kind != ValueKind::Phone)) {
+        qWarning("ConfigModel: no text field %s", qUtf8Printable(name));
+        return {};
+    }
+    return it->text;
+}
+
+void ConfigModel::setText(const QString &name, const QString &text)
+{
+    const auto it = m_entries.find(name);
+    if (it == m_entries.end() ||
+        (it->description->kind != ValueKind::Code && it->description->kind != ValueKind::Phone)) {
+        qWarning("ConfigModel: no text field %s", qUtf8Printable(name));
+        return;
+    }
+    const QString stored = it->description->kind == ValueKind::Phone
+                               ? DialText(text)
+                               : text.toUpper().left(it->description->maximum);
+    if (stored == it->text)
+        return;
+    it->text = stored;
+    emit valueChanged(name);
+}
+
+QString ConfigModel::text(int pair, QStringView rest) const
+{
+    return text(PairControlName(u"edt", pair, rest));
+}
+
+void ConfigModel::setText(int pair, QStringView rest, const QString &text)
+{
+    setText(PairControlName(u"edt", pair, rest), text);
+}
+
+QString ConfigModel::text(int pair, int number, QStringView rest) const
+{
+    return text(NumberControlName(u"edt", pair, number, rest));
+}
+
+void ConfigModel::setText(int pair, int number, QStringView rest, const QString &text)
+{
+    setText(NumberControlName(u"edt", pair, number, rest), text);
+}
+
+// --- times ---
+
+QTime ConfigModel::time(const QString &name) const
+{
+    const Entry *e = find(name, ValueKind::Time);
+    return e ? e->time : QTime(0, 0);
+}
+
+void ConfigModel::setTime(const QString &name, QTime time)
+{
+    Entry *e = find(name, ValueKind::Time);
+    if (!e || !time.isValid())
+        return;
+    time = withoutSeconds(time);
+    if (time == e->time)
+        return;
+    // The line-check interval is never zero once it has been edited.
+    if (name == LineTestPeriod && time == QTime(0, 0))
+        time = QTime(0, 1);
+    if (time == e->time)
+        return;
+    e->time = time;
+    emit valueChanged(name);
+}
+
+QTime ConfigModel::time(int pair, QStringView rest) const
+{
+    return time(PairControlName(u"dtp", pair, rest));
+}
+
+void ConfigModel::setTime(int pair, QStringView rest, QTime time)
+{
+    setTime(PairControlName(u"dtp", pair, rest), time);
+}
+
+// --- choices ---
+
+int ConfigModel::choice(const QString &name) const
+{
+    const Entry *e = find(name, ValueKind::Choice);
+    return e ? e->value : -1;
+}
+
+void ConfigModel::setChoice(const QString &name, int index)
+{
+    Entry *e = find(name, ValueKind::Choice);
+    if (!e)
+        return;
+    if (e->items.isEmpty())
+        index = -1;
+    else
+        index = std::clamp(index, e->description->minimum, int(e->items.size()) - 1);
+    if (index == e->value)
+        return;
+    e->value = index;
+    emit valueChanged(name);
+    applyEnabling();
+}
+
+int ConfigModel::choice(int pair, QStringView rest) const
+{
+    return choice(PairControlName(u"cbx", pair, rest));
+}
+
+void ConfigModel::setChoice(int pair, QStringView rest, int index)
+{
+    setChoice(PairControlName(u"cbx", pair, rest), index);
+}
+
+QStringList ConfigModel::choiceItems(const QString &name) const
+{
+    const Entry *e = find(name, ValueKind::Choice);
+    return e ? e->items : QStringList();
+}
+
+QString ConfigModel::choiceText(const QString &name) const
+{
+    const Entry *e = find(name, ValueKind::Choice);
+    if (!e || e->value < 0 || e->value >= e->items.size())
+        return {};
+    return e->items.at(e->value);
+}
+
+void ConfigModel::setChoiceItems(const QString &name, const QStringList &items)
+{
+    Entry *e = find(name, ValueKind::Choice);
+    if (!e)
+        return;
+    e->items = items;
+    e->maximum = int(items.size()) - 1;
+    emit itemsChanged(name);
+    const int index = items.isEmpty() ? -1 : std::min(e->value, int(items.size()) - 1);
+    if (index != e->value) {
+        e->value = index;
+        emit valueChanged(name);
+        applyEnabling();
+    }
+}
+
+// --- enabling ---
+
+bool ConfigModel::pairActive(int pair) const
+{
+    return flag(NumberControlName(u"chb", pair, 1, u"N")) ||
+           flag(NumberControlName(u"chb", pair, 2, u"N"));
+}
+
+bool ConfigModel::evaluate(const EnableSlot &slot) const
+{
+    switch (slot.rule) {
+    case EnableRule::Always:
+        return true;
+    case EnableRule::NumberInUse:
+        return flag(NumberControlName(u"chb", slot.pair, slot.number, u"N"));
+    case EnableRule::PairActive:
+        return pairActive(slot.pair);
+    case EnableRule::PairTest:
+        return pairActive(slot.pair) && flag(PairControlName(u"chb", slot.pair, u"PTest"));
+    case EnableRule::PairAutoReset:
+        return pairActive(slot.pair) && flag(PairControlName(u"chb", slot.pair, u"PAutoReset"));
+    case EnableRule::VoiceNumber:
+        return flag(QStringLiteral("chbVoiceNum"));
+    case EnableRule::IncomingCalls:
+        return flag(QStringLiteral("chbInCalls"));
+    case EnableRule::LineCheck:
+        return flag(QStringLiteral("chbLineCheck"));
+    case EnableRule::ProtocolRecheck:
+        return flag(QStringLiteral("chbProtocol_Test"));
+    case EnableRule::ToneData:
+        return choice(QStringLiteral("rgpDataFreq")) < 2;
+    }
+    return true;
+}
+
+void ConfigModel::applyEnabling()
+{
+    for (const QString &name : std::as_const(m_enablingOrder)) {
+        const bool enabled = evaluate(m_slots.value(name));
+        bool &held = m_enabled[name];
+        if (held == enabled)
+            continue;
+        held = enabled;
+        emit enabledChanged(name, enabled);
+    }
+}
+
+bool ConfigModel::isEnabled(const QString &name) const
+{
+    return m_enabled.value(name, true);
+}
+
+void ConfigModel::uncheckEmptyNumber(const QString &fieldName)
+{
+    const Entry *e = find(fieldName, ValueKind::Phone);
+    if (e && e->text.isEmpty())
+        setFlag(SwapPrefix(fieldName, u"chb"), false);
+}
+
+} // namespace sr5n
