@@ -10,8 +10,8 @@ TMultiCell::TMultiCell(TMultiGrid *grid, TMultiColumn *column, int row)
     : m_grid(grid), m_column(column), m_row(row), m_alignmentH(grid->AlignmentH()),
       m_alignmentV(grid->AlignmentV()), m_backColor(grid->BackColor()),
       m_fontColor(grid->palette().color(QPalette::Active, QPalette::Text)),
-      m_indentH(grid->IndentH()), m_indentV(grid->IndentV()),
-      m_maxDate(DateTimeText::lastDate()), m_minDate(DateTimeText::zeroDate())
+      m_indentH(grid->IndentH()), m_indentV(grid->IndentV()), m_maxDate(DateTimeText::lastDate()),
+      m_minDate(DateTimeText::zeroDate())
 {
 }
 

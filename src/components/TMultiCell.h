@@ -10,8 +10,6 @@
 
 #include <optional>
 
-
-
 namespace sr5n {
 
 class TMultiColumn;

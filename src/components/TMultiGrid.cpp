@@ -16,7 +16,6 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QStyleOptionButton>
-#include <QStyleOptionFocusRect>
 #include <QStyleOptionProgressBar>
 #include <QToolTip>
 
@@ -64,9 +63,9 @@ TMultiGrid::TMultiGrid(QWidget *parent)
     m_textEditor->setFrame(false);
     m_spinEditor->setFrame(false);
     m_dateEditor->setFrame(false);
-    for (QWidget *editor : {static_cast<QWidget *>(m_textEditor),
-                            static_cast<QWidget *>(m_spinEditor),
-                            static_cast<QWidget *>(m_dateEditor)}) {
+    for (QWidget *editor :
+         {static_cast<QWidget *>(m_textEditor), static_cast<QWidget *>(m_spinEditor),
+          static_cast<QWidget *>(m_dateEditor)}) {
         editor->setAutoFillBackground(true);
         editor->installEventFilter(this);
         editor->hide();
@@ -244,8 +243,7 @@ QString TMultiGrid::EditorText() const
     case mctSpin:
         return m_spinEditor->text();
     case mctDateTime:
-        return DateTimeText::format(m_dateEditor->dateTime(), cell->DTTextFormat(),
-                                    cell->DTKind());
+        return DateTimeText::format(m_dateEditor->dateTime(), cell->DTTextFormat(), cell->DTKind());
     default:
         return {};
     }
@@ -576,8 +574,7 @@ QString TMultiGrid::editorValue(const TMultiCell *cell) const
         m_spinEditor->CorrectEntry();
         return m_spinEditor->text();
     case mctDateTime:
-        return DateTimeText::format(m_dateEditor->dateTime(), cell->DTTextFormat(),
-                                    cell->DTKind());
+        return DateTimeText::format(m_dateEditor->dateTime(), cell->DTTextFormat(), cell->DTKind());
     default:
         return cell->Text();
     }
@@ -611,8 +608,7 @@ void TMultiGrid::runDialog(int col, int row)
         button = QRect(rect.x() + rect.width() - 1 - cell->DlgBtnWidth(), rect.y() + 1,
                        cell->DlgBtnWidth(), rect.height() - 2);
     if (OnDialogShow)
-        OnDialogShow(this, col, row, button.top(), button.left(), button.height(),
-                     button.width());
+        OnDialogShow(this, col, row, button.top(), button.left(), button.height(), button.width());
     int result = QDialog::Rejected;
     const TMultiCell *shown = Cells(col, row);
     if (shown && shown->DlgForm())
@@ -634,8 +630,8 @@ void TMultiGrid::onButtonPressed(Qt::MouseButton button)
         // start inside the button's mouse handling.
         const int col = m_buttonCol;
         const int row = m_buttonRow;
-        QMetaObject::invokeMethod(this, [this, col, row] { runDialog(col, row); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, col, row] { runDialog(col, row); }, Qt::QueuedConnection);
     }
 }
 
@@ -872,11 +868,9 @@ void TMultiGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect
         break;
     }
     if (current && !fixed && (!m_hideFocus || hasFocusInside())) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = rect;
-        option.backgroundColor = back;
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+        painter.setPen(QPen(fore, 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect.adjusted(0, 0, -1, -1));
     }
 }
 
@@ -913,10 +907,14 @@ void TMultiGrid::drawProgress(QPainter &painter, const TMultiCell &cell, const Q
     option.maximum = cell.MaxValue() > cell.MinValue() ? cell.MaxValue() : cell.MinValue() + 1;
     option.progress = qBound(option.minimum, cell.Progress(), option.maximum);
     option.textVisible = false;
-    if (cell.Enabled())
+    if (cell.Enabled()) {
         option.state |= QStyle::State_Enabled;
-    else
+    } else {
         option.state &= ~QStyle::State_Enabled;
+        option.palette.setCurrentColorGroup(QPalette::Disabled);
+        option.palette.setColor(QPalette::Highlight,
+                                palette().color(QPalette::Disabled, QPalette::Text));
+    }
     if (cell.ProgressOrient() == pbHorizontal)
         option.state |= QStyle::State_Horizontal;
     else
@@ -944,13 +942,13 @@ void TMultiGrid::drawCheck(QPainter &painter, const TMultiCell &cell, const QRec
         break;
     case taCenter:
         box = QRect(area.x() + (area.width() - boxWidth) / 2, boxY, boxWidth, boxHeight);
-        caption = QRect(box.right() + 1 + spacing, area.y(),
-                        area.right() - box.right() - spacing, area.height());
+        caption = QRect(box.right() + 1 + spacing, area.y(), area.right() - box.right() - spacing,
+                        area.height());
         break;
     case taRightJustify:
         box = QRect(area.x(), boxY, boxWidth, boxHeight);
-        caption = QRect(box.right() + 1 + spacing, area.y(),
-                        area.right() - box.right() - spacing, area.height());
+        caption = QRect(box.right() + 1 + spacing, area.y(), area.right() - box.right() - spacing,
+                        area.height());
         break;
     }
     option.rect = box;

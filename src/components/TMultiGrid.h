@@ -171,8 +171,8 @@ private:
     void drawText(QPainter &painter, const TMultiCell &cell, const QRect &rect,
                   const QColor &color) const;
     void drawProgress(QPainter &painter, const TMultiCell &cell, const QRect &rect) const;
-    void drawCheck(QPainter &painter, const TMultiCell &cell, const QRect &rect,
-                   const QColor &back, const QColor &fore) const;
+    void drawCheck(QPainter &painter, const TMultiCell &cell, const QRect &rect, const QColor &back,
+                   const QColor &fore) const;
 
     TMultiCollection m_columns;
     QColor m_backColor;

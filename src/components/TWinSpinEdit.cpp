@@ -146,8 +146,8 @@ void TWinSpinEdit::CorrectEntry()
 void TWinSpinEdit::Click(TUDBtnType button)
 {
     if (!isReadOnly())
-        SetValue(clampToInt(qint64(m_value) +
-                            (button == btNext ? m_increment : -qint64(m_increment))));
+        SetValue(
+            clampToInt(qint64(m_value) + (button == btNext ? m_increment : -qint64(m_increment))));
     if (OnBtnClick)
         OnBtnClick(this, button);
 }
