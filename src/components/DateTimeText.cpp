@@ -20,15 +20,41 @@ QChar firstSeparator(const QString &qtFormat, QChar fallback)
     return fallback;
 }
 
-void appendLiteral(QString &out, QChar c)
+// Literal text waits here until the next format letter, then goes out as one
+// quoted run (adjacent quoted runs would read as an escaped quote).
+class FormatWriter
 {
-    if (c == u'\'')
-        out += QStringLiteral("''");
-    else if (c.isLetter())
-        out += u'\'' + QString(c) + u'\'';
-    else
-        out += c;
-}
+public:
+    void literal(QChar c) { m_pending += c; }
+    void token(const QString &qtToken)
+    {
+        flush();
+        m_out += qtToken;
+    }
+    QString result()
+    {
+        flush();
+        return m_out;
+    }
+
+private:
+    void flush()
+    {
+        if (m_pending.isEmpty())
+            return;
+        bool needsQuotes = false;
+        for (QChar c : m_pending)
+            needsQuotes = needsQuotes || c.isLetter() || c == u'\'';
+        if (needsQuotes)
+            m_out += u'\'' + QString(m_pending).replace(u'\'', QStringLiteral("''")) + u'\'';
+        else
+            m_out += m_pending;
+        m_pending.clear();
+    }
+
+    QString m_out;
+    QString m_pending;
+};
 
 int runLength(const QString &text, qsizetype at, QChar letter)
 {
@@ -78,7 +104,7 @@ QChar timeSeparator(const QLocale &locale)
 
 QString toQtFormat(const QString &format, const QLocale &locale)
 {
-    QString out;
+    FormatWriter out;
     bool afterHour = false;
     qsizetype i = 0;
     while (i < format.size()) {
@@ -89,69 +115,69 @@ QString toQtFormat(const QString &format, const QLocale &locale)
             if (end < 0)
                 end = format.size();
             for (qsizetype k = i + 1; k < end; ++k)
-                appendLiteral(out, format.at(k));
+                out.literal(format.at(k));
             i = end + 1;
             continue;
         }
         if (c == u'/') {
-            appendLiteral(out, dateSeparator(locale));
+            out.literal(dateSeparator(locale));
             ++i;
             continue;
         }
         if (c == u':') {
-            appendLiteral(out, timeSeparator(locale));
+            out.literal(timeSeparator(locale));
             ++i;
             continue;
         }
         if (format.mid(i, 5).compare(QStringLiteral("am/pm"), Qt::CaseInsensitive) == 0) {
-            out += QStringLiteral("AP");
+            out.token(QStringLiteral("AP"));
             i += 5;
             continue;
         }
         if (format.mid(i, 3).compare(QStringLiteral("a/p"), Qt::CaseInsensitive) == 0) {
-            out += QStringLiteral("ap");
+            out.token(QStringLiteral("ap"));
             i += 3;
             continue;
         }
         const int n = runLength(format, i, lower);
         if (lower == u'd') {
             if (n >= 6)
-                out += locale.dateFormat(QLocale::LongFormat);
+                out.token(locale.dateFormat(QLocale::LongFormat));
             else if (n == 5)
-                out += locale.dateFormat(QLocale::ShortFormat);
+                out.token(locale.dateFormat(QLocale::ShortFormat));
             else
-                out += QString(n, u'd');
+                out.token(QString(n, u'd'));
             afterHour = false;
         } else if (lower == u'm') {
             if (afterHour && n <= 2)
-                out += QString(n, u'm');
+                out.token(QString(n, u'm'));
             else
-                out += QString(qMin(n, 4), u'M');
+                out.token(QString(qMin(n, 4), u'M'));
             afterHour = false;
         } else if (lower == u'n') {
-            out += QString(qMin(n, 2), u'm');
+            out.token(QString(qMin(n, 2), u'm'));
         } else if (lower == u'y') {
-            out += n > 2 ? QStringLiteral("yyyy") : QStringLiteral("yy");
+            out.token(n > 2 ? QStringLiteral("yyyy") : QStringLiteral("yy"));
             afterHour = false;
         } else if (lower == u'h') {
-            out += QString(qMin(n, 2), u'h');
+            out.token(QString(qMin(n, 2), u'h'));
             afterHour = true;
         } else if (lower == u's') {
-            out += QString(qMin(n, 2), u's');
+            out.token(QString(qMin(n, 2), u's'));
         } else if (lower == u'z') {
-            out += n >= 3 ? QStringLiteral("zzz") : QStringLiteral("z");
+            out.token(n >= 3 ? QStringLiteral("zzz") : QStringLiteral("z"));
         } else if (lower == u't') {
-            out += locale.timeFormat(n >= 2 ? QLocale::LongFormat : QLocale::ShortFormat);
+            out.token(locale.timeFormat(n >= 2 ? QLocale::LongFormat : QLocale::ShortFormat));
         } else if (lower == u'c') {
-            out += locale.dateFormat(QLocale::ShortFormat) + u' ' +
-                   locale.timeFormat(QLocale::LongFormat);
+            out.token(locale.dateFormat(QLocale::ShortFormat) + u' ' +
+                      locale.timeFormat(QLocale::LongFormat));
         } else {
             for (int k = 0; k < n; ++k)
-                appendLiteral(out, format.at(i + k));
+                out.literal(format.at(i + k));
         }
         i += n;
     }
-    return out;
+    return out.result();
 }
 
 QString format(const QDateTime &value, const QString &fmt, TDateTimeKind kind,

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QSignalBlocker>
 #include <QToolButton>
 
 #include <limits>
@@ -159,9 +160,10 @@ void TWinSpinEdit::onTextChanged(const QString &newText)
             const auto checked = CheckValue(*typed);
             if (!checked) {
                 // Refused: the text goes back to what it was, quietly.
-                m_writingText = true;
+                const QSignalBlocker quiet(this);
+                const int cursor = cursorPosition();
                 setText(m_lastText);
-                m_writingText = false;
+                setCursorPosition(qMin(cursor, int(m_lastText.size())));
                 return;
             }
             m_value = *checked;
