@@ -198,7 +198,8 @@ int DrawGrid::colX(int col) const
     if (col < m_leftCol)
         return -1;
     int x = fixedWidth();
-    for (int c = m_leftCol; c < col; ++c)
+    const int limit = viewport()->width();
+    for (int c = m_leftCol; c < col && x < limit; ++c)
         x += m_colWidths[size_t(c)] + m_lineWidth;
     return x;
 }
@@ -214,7 +215,8 @@ int DrawGrid::rowY(int row) const
     if (row < m_topRow)
         return -1;
     int y = fixedHeight();
-    for (int r = m_topRow; r < row; ++r)
+    const int limit = viewport()->height();
+    for (int r = m_topRow; r < row && y < limit; ++r)
         y += m_rowHeights[size_t(r)] + m_lineWidth;
     return y;
 }
@@ -325,6 +327,7 @@ void DrawGrid::updateScrollBars()
         invalidateGrid();
         topLeftChanged();
     }
+    geometryChanged();
 }
 
 void DrawGrid::scrollInView(int col, int row)

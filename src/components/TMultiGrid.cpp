@@ -378,6 +378,15 @@ void TMultiGrid::topLeftChanged()
         OnTopLeftChanged(this);
 }
 
+void TMultiGrid::geometryChanged()
+{
+    // A shown editor follows its cell; an editor in use is left where it is.
+    if (m_state != EditorState::Shown)
+        return;
+    hideEditorWidgets();
+    prepareEditor(Col(), Row());
+}
+
 void TMultiGrid::prepareEditor(int col, int row)
 {
     const TMultiCell *cell = Cells(col, row);

@@ -125,6 +125,7 @@ protected:
     void drawCell(QPainter &painter, int col, int row, const QRect &rect) override;
     bool selectCell(int col, int row) override;
     void topLeftChanged() override;
+    void geometryChanged() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool viewportEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

@@ -235,7 +235,9 @@ void TWinSpinEdit::keyPressEvent(QKeyEvent *event)
 void TWinSpinEdit::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
-    if (event->reason() == Qt::MouseFocusReason || event->reason() == Qt::PopupFocusReason)
+    const bool leftClick =
+        event->reason() == Qt::MouseFocusReason && (QApplication::mouseButtons() & Qt::LeftButton);
+    if (leftClick || event->reason() == Qt::PopupFocusReason)
         return;
     if (m_autoSelect)
         selectAll();

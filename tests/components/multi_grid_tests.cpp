@@ -557,3 +557,55 @@ TEST_F(GridTest, ToolTipsShowTheTextOfTheCellUnderTheMouse)
     EXPECT_EQ(QToolTip::text(), QStringLiteral("подсказка"));
     QToolTip::hideText();
 }
+
+TEST_F(GridTest, TheEditorFollowsItsCellWhenTheGridScrolls)
+{
+    grid->SetRowCount(40);
+    int scrolled = 0;
+    grid->OnTopLeftChanged = [&](TMultiGrid *) { ++scrolled; };
+    select(1, 1);
+    ASSERT_TRUE(grid->textEditor()->isVisible());
+    grid->SetTopRow(10);
+    EXPECT_EQ(scrolled, 1);
+    EXPECT_FALSE(grid->textEditor()->isVisible()); // its cell is out of view
+    grid->FocusCell(1, 30);
+    EXPECT_GE(scrolled, 2);
+    EXPECT_FALSE(grid->CellRect(1, 30).isEmpty());
+    EXPECT_TRUE(grid->textEditor()->isVisible());
+    EXPECT_EQ(grid->textEditor()->geometry(), grid->CellRect(1, 30).adjusted(1, 1, -1, -1));
+
+    grid->SetColWidths(0, 100); // the shown editor moves with its cell
+    EXPECT_EQ(grid->textEditor()->geometry(), grid->CellRect(1, 30).adjusted(1, 1, -1, -1));
+}
+
+TEST_F(GridTest, OnSelectCellMayKeepTheCurrentCell)
+{
+    grid->OnSelectCell = [](TMultiGrid *, int col, int, bool &canSelect) { canSelect = col != 3; };
+    select(1, 2);
+    press(3, 2);
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(grid->Row(), 2);
+    EXPECT_EQ(grid->textEditor()->geometry(), grid->CellRect(1, 2).adjusted(1, 1, -1, -1));
+    press(2, 3);
+    EXPECT_EQ(grid->Col(), 2);
+    EXPECT_EQ(grid->Row(), 3);
+}
+
+TEST_F(GridTest, SelectedCellsAreHighlightedUnlessHideSelection)
+{
+    const auto colourAt = [this](int col, int row) {
+        const QRect rect = grid->CellRect(col, row);
+        return grid->viewport()->grab().toImage().pixelColor(rect.center());
+    };
+    grid->SetBackColor(QColor(250, 250, 200));
+    grid->SetRangeSelect(true);
+    select(1, 1);
+    grid->FocusCell(3, 3, true);
+    grid->HideControls();
+    const QColor highlight = grid->palette().color(QPalette::Active, QPalette::Highlight);
+    EXPECT_EQ(colourAt(2, 2), highlight);
+    EXPECT_EQ(colourAt(3, 3), QColor(250, 250, 200)); // the current cell
+    EXPECT_EQ(colourAt(3, 4), QColor(250, 250, 200)); // outside the range
+    grid->SetHideSelection(true);
+    EXPECT_EQ(colourAt(2, 2), QColor(250, 250, 200));
+}
