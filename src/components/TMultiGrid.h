@@ -27,7 +27,24 @@ class TWinSpinEdit;
 // Events are std::function handler members named after the events. They run
 // synchronously, in a fixed order, with the grid as Sender; arguments passed
 // by reference (Key, CanSelect) may be changed by the handler: a key set to 0
-// is discarded, CanSelect = false keeps the current cell.
+// is discarded, CanSelect = false keeps the current cell. Handlers may set
+// cell properties, including the current cell's Text (an OnEditorApply that
+// puts back the previous text sees the editor laid over the cell again).
+//
+// Choices of this grid:
+// - Cells() and Column() give nullptr for any index outside the counts.
+// - TMultiCell::SetText() returns false when a date-time cell's text does not
+//   read; the cell keeps its text. A cell reads its own text format before the
+//   locale's rules, so a text it stored always reads back.
+// - MDrawCell() and the cell setters invalidate only the cell's rectangle; Qt
+//   paints it in the next paint pass, several changes in one pass.
+// - A left press on a dialog button runs the dialog just after the press has
+//   been delivered; Enter and Space run it at once. Without a DlgForm,
+//   OnDialogClose gets QDialog::Rejected.
+// - Clear() empties date-time cells directly (their setter refuses "").
+// - PasswordChar switches the text editor to the style's password echo;
+//   UseEditText takes the editor's displayed text, mask literals included;
+//   CalAlignment is kept but Qt's calendar popup always drops down below.
 class TMultiGrid : public DrawGrid
 {
     Q_OBJECT
