@@ -609,3 +609,21 @@ TEST_F(GridTest, SelectedCellsAreHighlightedUnlessHideSelection)
     grid->SetHideSelection(true);
     EXPECT_EQ(colourAt(2, 2), QColor(250, 250, 200));
 }
+
+TEST_F(GridTest, SpinEditsApplyTheCorrectedValue)
+{
+    recordEdits();
+    TMultiCell *cell = grid->Cells(2, 2);
+    cell->SetCellType(mctSpin);
+    cell->SetMaxValue(10);
+    cell->SetMinValue(1);
+    cell->SetText(QStringLiteral("4"));
+    select(2, 2);
+    QTest::keyClick(grid, Qt::Key_Return);
+    ASSERT_TRUE(grid->spinEditor()->hasFocus());
+    grid->spinEditor()->selectAll();
+    QTest::keyClicks(grid->spinEditor(), QStringLiteral("25"));
+    QTest::keyClick(grid->spinEditor(), Qt::Key_Return);
+    EXPECT_EQ(cell->Text(), QStringLiteral("10"));
+    EXPECT_EQ(log, (std::vector<QString>{"enter 2,2 4", "set 2,2 10", "apply 2,2 10"}));
+}
