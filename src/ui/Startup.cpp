@@ -1,6 +1,8 @@
 #include "ui/Startup.h"
 
+#include "link/TConnection.h"
 #include "link/TfrmProgress.h"
+#include "services/TfrmTestScheme.h"
 #include "ui/Notifier.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
@@ -36,11 +38,15 @@ bool ConfiguratorApplication::notify(QObject *receiver, QEvent *event)
 
 Windows::Windows()
 {
+    // Created once, in this order, and kept until exit.
     m_main = std::make_unique<TfrmMain>();
+    m_testScheme = std::make_unique<TfrmTestScheme>(m_main->Connection(), m_main->notifier(),
+                                                    m_main.get());
     m_progress = std::make_unique<TfrmProgress>(m_main.get());
     m_about = std::make_unique<TfrmAbout>(m_main->notifier(), m_main.get());
     m_main->setProgressWindow(m_progress.get());
     m_main->setAboutWindow(m_about.get());
+    m_main->setTestSchemeWindow(m_testScheme.get());
 }
 
 Windows::~Windows()
@@ -48,6 +54,7 @@ Windows::~Windows()
     // Dialogs go before the main window that they refer to.
     m_about.reset();
     m_progress.reset();
+    m_testScheme.reset();
 }
 
 } // namespace sr5n

@@ -10,6 +10,7 @@ class Notifier;
 class TfrmMain;
 class TfrmProgress;
 class TfrmAbout;
+class TfrmTestScheme;
 
 // The application object: errors that reach the message loop from any user
 // action are reported in the error box and the program carries on.
@@ -34,11 +35,13 @@ public:
     ~Windows();
 
     TfrmMain &main() { return *m_main; }
+    TfrmTestScheme &testScheme() { return *m_testScheme; }
     TfrmProgress &progress() { return *m_progress; }
     TfrmAbout &about() { return *m_about; }
 
 private:
     std::unique_ptr<TfrmMain> m_main;
+    std::unique_ptr<TfrmTestScheme> m_testScheme;
     std::unique_ptr<TfrmProgress> m_progress;
     std::unique_ptr<TfrmAbout> m_about;
 };

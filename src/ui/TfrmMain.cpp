@@ -1,11 +1,18 @@
 #include "ui/TfrmMain.h"
 
+#include "config/ConfigModel.h"
+#include "config/PairPage.h"
+#include "config/ParametersPage.h"
+#include "config/VoicePage.h"
+#include "events/EventCodeTables.h"
+#include "events/EventNameLists.h"
 #include "link/TConnection.h"
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
 #include "link/TfrmProgress.h"
 #include "services/ClockPanel.h"
 #include "services/DeviceClock.h"
+#include "services/TfrmTestScheme.h"
 #include "ui/BarButton.h"
 #include "ui/AppTitle.h"
 #include "ui/Icons.h"
@@ -57,7 +64,8 @@ QWidget *page(const QString &name, QWidget *parent)
 } // namespace
 
 TfrmMain::TfrmMain(QWidget *parent, LinkTimings timings)
-    : QWidget(parent), m_messageBoxes(this), m_timings(timings)
+    : QWidget(parent), m_messageBoxes(this), m_timings(timings),
+      m_config(std::make_unique<ConfigModel>()), m_eventTables(std::make_unique<EventCodeTables>())
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppTitle());
@@ -110,6 +118,14 @@ void TfrmMain::FormCreate()
     QStringList ports;
     TVaComm::GetComPortNames(ports);
     fillPortSelector(ports);
+
+    // The event name lists lie beside the executable, whatever the current folder.
+    const QString dataFolder = QCoreApplication::applicationDirPath();
+    SetUpEventTables(dataFolder, *m_eventTables, m_notifier);
+    LoadLogEventList(QDir(dataFolder).filePath(QStringLiteral("lgintevs.bin")), LogInternalEvents,
+                     m_notifier);
+    LoadLogEventList(QDir(dataFolder).filePath(QStringLiteral("lgextevs.bin")), LogExternalEvents,
+                     m_notifier);
 }
 
 void TfrmMain::setProgressWindow(TfrmProgress *progress)
@@ -123,10 +139,11 @@ void TfrmMain::createPages()
 {
     pgcPages = new PageControl(this);
     pgcPages->setObjectName(QStringLiteral("pgcPages"));
-    tsh1Pair = page(QStringLiteral("tsh1Pair"), pgcPages);
-    tsh2Pair = page(QStringLiteral("tsh2Pair"), pgcPages);
-    TabSheet1 = page(QStringLiteral("TabSheet1"), pgcPages);
-    tshParams = page(QStringLiteral("tshParams"), pgcPages);
+    tsh1Pair = new PairPage(*m_config, 1, m_notifier, pgcPages);
+    tsh2Pair = new PairPage(*m_config, 2, m_notifier, pgcPages);
+    TabSheet1 = new VoicePage(*m_config, m_notifier, pgcPages);
+    auto *parameters = new ParametersPage(*m_config, m_notifier, pgcPages);
+    tshParams = parameters;
     tshEventsCodes = page(QStringLiteral("tshEventsCodes"), pgcPages);
     TabSheet2 = page(QStringLiteral("TabSheet2"), pgcPages);
     tshLogs = page(QStringLiteral("tshLogs"), pgcPages);
@@ -141,7 +158,8 @@ void TfrmMain::createPages()
     pgcPages->addPage(tshProtocol, QStringLiteral("Редактор протоколов"));
     connect(pgcPages, &PageControl::currentChanged, this, &TfrmMain::pgcPagesChange);
 
-    clockPanel = new ClockPanel(tshParams);
+    clockPanel = new ClockPanel(parameters->deviceClockArea());
+    parameters->deviceClockArea()->layout()->addWidget(clockPanel);
     connect(clockPanel->sbtCurrentTimeRead, &QToolButton::clicked, this,
             &TfrmMain::sbtCurrentTimeReadClick);
     connect(clockPanel->sbtCurrentTimeWrite, &QToolButton::clicked, this,
@@ -222,6 +240,7 @@ void TfrmMain::createBottomBar()
 
     connect(btnHelp, &QPushButton::clicked, this, &TfrmMain::btnHelpClick);
     connect(btnAbout, &QPushButton::clicked, this, &TfrmMain::btnAboutClick);
+    connect(btnTestScheme, &QPushButton::clicked, this, &TfrmMain::btnTestSchemeClick);
     connect(pumInterface, &QAction::triggered, this, &TfrmMain::pumInterfaceClick);
     connect(pumRE, &QAction::triggered, this, &TfrmMain::pumREClick);
 }
@@ -276,6 +295,15 @@ void TfrmMain::sbtCurrentTimeWriteClick()
     m_progress->closeProgress();
     if (written)
         m_notifier.showInformation(QStringLiteral("Время записано успешно"));
+}
+
+void TfrmMain::btnTestSchemeClick()
+{
+    if (!m_testScheme || !m_connection->Open(portName()))
+        return;
+    m_testScheme->exec();
+    // The window's exchange closes the link; make sure of it whatever happened.
+    m_connection->Close();
 }
 
 void TfrmMain::pgcPagesChange(int index)

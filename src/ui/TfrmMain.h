@@ -18,12 +18,15 @@ class QFrame;
 namespace sr5n {
 
 class ClockPanel;
+class ConfigModel;
+class EventCodeTables;
 class PageControl;
 class TConnection;
 class TVaCapture;
 class TVaComm;
 class TfrmProgress;
 class TfrmAbout;
+class TfrmTestScheme;
 
 // The main window: the eight pages, the bottom command bar with the port
 // selector, the help menu, and the window-level hooks. It owns everything
@@ -41,6 +44,7 @@ public:
     // The dialogs created after the main window (start-up order).
     void setProgressWindow(TfrmProgress *progress);
     void setAboutWindow(TfrmAbout *about) { m_about = about; }
+    void setTestSchemeWindow(TfrmTestScheme *testScheme) { m_testScheme = testScheme; }
 
     // Everything the window creates talks to the user through this notifier;
     // tests put a fake behind it with setNotifier().
@@ -91,6 +95,10 @@ public:
     // The text of the port selector: the port every device operation opens.
     QString portName() const;
 
+    // The configuration as the pages show it, and the event code tables.
+    ConfigModel &Config() { return *m_config; }
+    EventCodeTables &EventTables() { return *m_eventTables; }
+
     // The serial port, its message capture and the one link with the device.
     TVaComm &VaComPort() { return *m_comPort; }
     TVaCapture &VaCapture() { return *m_capture; }
@@ -100,6 +108,9 @@ public:
     ClockPanel *clockPanel = nullptr;
     void sbtCurrentTimeReadClick();
     void sbtCurrentTimeWriteClick();
+
+    // Diagnostics: opens the link and shows the diagnostics window modally.
+    void btnTestSchemeClick();
 
 signals:
     // Alt+F12 pressed anywhere in the window (the key is already consumed).
@@ -126,12 +137,15 @@ private:
     MessageBoxNotifier m_messageBoxes;
     ForwardingNotifier m_notifier{m_messageBoxes};
     LinkTimings m_timings;
+    std::unique_ptr<ConfigModel> m_config;
+    std::unique_ptr<EventCodeTables> m_eventTables;
     // Destroyed in reverse order: the link before the capture and the port.
     std::unique_ptr<TVaComm> m_comPort;
     std::unique_ptr<TVaCapture> m_capture;
     std::unique_ptr<TConnection> m_connection;
     TfrmProgress *m_progress = nullptr;
     TfrmAbout *m_about = nullptr;
+    TfrmTestScheme *m_testScheme = nullptr;
 };
 
 } // namespace sr5n
