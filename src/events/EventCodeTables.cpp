@@ -36,6 +36,22 @@ EventCodeTables::EventCodeTables(QObject *parent) : QObject(parent)
     resizeRows(m_external, ExternalEventCount);
 }
 
+QStringList EventCodeTables::columnHeaders(Table table)
+{
+    switch (table) {
+    case Table::Separate:
+        return {QStringLiteral("№"), QStringLiteral("Событие"), QStringLiteral("Код для пары №1"),
+                QStringLiteral("Код для пары №2")};
+    case Table::Common:
+        return {QStringLiteral("№"), QStringLiteral("Событие"), QStringLiteral("Общий код")};
+    case Table::External:
+        return {QStringLiteral("№"),   QStringLiteral("Событие"),
+                QStringLiteral("Код для пары №1"), QStringLiteral("Код для пары №2"),
+                QStringLiteral("В/П"), QStringLiteral("О/С")};
+    }
+    return {};
+}
+
 int EventCodeTables::rowCount(Table table) const
 {
     switch (table) {

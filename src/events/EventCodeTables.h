@@ -43,6 +43,12 @@ public:
 
     explicit EventCodeTables(QObject *parent = nullptr);
 
+    // The header texts of a table's columns (row 0), and the titles of the
+    // internal and external code pages.
+    static QStringList columnHeaders(Table table);
+    static QString internalTitle() { return QStringLiteral("Внутренние коды событий коммуникатора"); }
+    static QString externalTitle() { return QStringLiteral("Внешние коды событий ППКП"); }
+
     // Rows. Setting the count keeps the rows that stay and gives new rows an
     // empty name and number and codes of "0000".
     int rowCount(Table table) const;

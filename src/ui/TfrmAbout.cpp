@@ -2,6 +2,7 @@
 
 #include "ui/AppTitle.h"
 #include "ui/Icons.h"
+#include "ui/Maker.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -77,11 +78,11 @@ TfrmAbout::TfrmAbout(Notifier &notifier, QWidget *parent)
     lblName->setObjectName(QStringLiteral("lblName"));
     lblVersionInfo = centred(QStringLiteral("Версия"), false, this);
     lblVersionInfo->setObjectName(QStringLiteral("lblVersionInfo"));
-    auto *maker = centred(QStringLiteral("Команда проекта «Конфигуратор СР-5/Н»"), true, this);
+    auto *maker = centred(MakerName(), true, this);
     maker->setObjectName(QStringLiteral("lblMaker"));
-    lblWebSite = link(QStringLiteral("lblWebSite"), webSite(),
+    lblWebSite = link(QStringLiteral("lblWebSite"), MakerWebSite(),
                       QStringLiteral("Посетить веб-страницу"), this);
-    lblEmail = link(QStringLiteral("lblEmail"), email(), QStringLiteral("Написать письмо"), this);
+    lblEmail = link(QStringLiteral("lblEmail"), MakerEmail(), QStringLiteral("Написать письмо"), this);
     lblWebSite->installEventFilter(this);
     lblEmail->installEventFilter(this);
 
@@ -179,13 +180,13 @@ bool TfrmAbout::openLink(const QUrl &url, const QString &failure)
 
 bool TfrmAbout::lblWebSiteClick()
 {
-    return openLink(QUrl(QStringLiteral("http://") + webSite()),
+    return openLink(QUrl(QStringLiteral("http://") + MakerWebSite()),
                     QStringLiteral("Не возможно открыть ссылку. Возможно, не установлен веб-браузер"));
 }
 
 bool TfrmAbout::lblEmailClick()
 {
-    return openLink(QUrl(QStringLiteral("mailto:") + email()),
+    return openLink(QUrl(QStringLiteral("mailto:") + MakerEmail()),
                     QStringLiteral("Не возможно открыть ссылку. Возможно, не установлен почтовый клиент"));
 }
 

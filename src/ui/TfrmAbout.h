@@ -17,10 +17,6 @@ class TfrmAbout final : public QDialog
 public:
     TfrmAbout(Notifier &notifier, QWidget *parent = nullptr);
 
-    // The maker's contacts shown in the window and opened by its links.
-    static QString webSite() { return QStringLiteral("sr5n-configurator.example.org"); }
-    static QString email() { return QStringLiteral("support@sr5n-configurator.example.org"); }
-
     // "Версия  " followed by the version text, or "Версия" when there is none.
     static QString versionCaption(const QString &version);
 

@@ -10,6 +10,7 @@
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
 #include "link/TfrmProgress.h"
+#include "report/HtmlReport.h"
 #include "services/ClockPanel.h"
 #include "services/DeviceClock.h"
 #include "services/TfrmTestScheme.h"
@@ -25,6 +26,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
@@ -241,6 +243,7 @@ void TfrmMain::createBottomBar()
     connect(btnHelp, &QPushButton::clicked, this, &TfrmMain::btnHelpClick);
     connect(btnAbout, &QPushButton::clicked, this, &TfrmMain::btnAboutClick);
     connect(btnTestScheme, &QPushButton::clicked, this, &TfrmMain::btnTestSchemeClick);
+    connect(btnExport, &QPushButton::clicked, this, &TfrmMain::btnExportClick);
     connect(pumInterface, &QAction::triggered, this, &TfrmMain::pumInterfaceClick);
     connect(pumRE, &QAction::triggered, this, &TfrmMain::pumREClick);
 }
@@ -295,6 +298,30 @@ void TfrmMain::sbtCurrentTimeWriteClick()
     m_progress->closeProgress();
     if (written)
         m_notifier.showInformation(QStringLiteral("Время записано успешно"));
+}
+
+void TfrmMain::btnExportClick()
+{
+    QFileDialog dialog(this, QStringLiteral("Экспорт конфигурации"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("Веб-страница (*.html)"));
+    dialog.setDefaultSuffix(QStringLiteral("html"));
+    dialog.selectFile(QString());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    exportHtml(dialog.selectedFiles().constFirst());
+}
+
+bool TfrmMain::exportHtml(const QString &path, bool openInBrowser)
+{
+    const QByteArray page = BuildHtmlReport(*m_config, *m_eventTables, QDateTime::currentDateTime());
+    if (!WriteHtmlReport(path, page)) {
+        m_notifier.reportFailure(QStringLiteral("Невозможно сохранить файл"));
+        return false;
+    }
+    if (openInBrowser)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return true;
 }
 
 void TfrmMain::btnTestSchemeClick()

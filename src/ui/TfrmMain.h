@@ -109,6 +109,12 @@ public:
     void sbtCurrentTimeReadClick();
     void sbtCurrentTimeWriteClick();
 
+    // HTML export: asks for a file, writes the page and opens it in the browser.
+    void btnExportClick();
+    // The export after the dialog: false (after the message) when the page
+    // cannot be written; then nothing is opened.
+    bool exportHtml(const QString &path, bool openInBrowser = true);
+
     // Diagnostics: opens the link and shows the diagnostics window modally.
     void btnTestSchemeClick();
 

@@ -168,3 +168,13 @@ TEST(AboutWindow, VersionCaption)
     EXPECT_EQ(about.lblName->text(), QStringLiteral("СР-5/Н Конфигуратор"));
     EXPECT_EQ(about.windowTitle(), QStringLiteral("  О программе"));
 }
+
+TEST(MainWindow, ExportReportsAnUnwritableFileAndOpensNothing)
+{
+    TfrmMain window;
+    test::FakeNotifier notifier;
+    window.setNotifier(notifier);
+    EXPECT_FALSE(window.exportHtml(QStringLiteral("/nonexistent-folder/report.html"), false));
+    EXPECT_EQ(notifier.errors, QStringList({"Невозможно сохранить файл"}));
+    EXPECT_EQ(notifier.flashes, 1);
+}
