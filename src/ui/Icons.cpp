@@ -20,7 +20,7 @@ const QColor kAmber(0xe0, 0xa0, 0x20);
 QIcon painted(const std::function<void(QPainter &)> &paint)
 {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64}) {
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter p(&pixmap);
