@@ -1,0 +1,42 @@
+#include "config/ConfigurationFile.h"
+
+#include "config/DataFile.h"
+
+namespace sr5n {
+
+bool WriteConfigurationFile(const QString &path, const QStringList &data, const QStringList &commands)
+{
+    if (data.size() != commands.size())
+        return false;
+    DataFileWriter writer(FileTypes::Configuration);
+    bool ok = writer.open(path) && writer.writeNumber(commands.size());
+    for (qsizetype i = 0; ok && i < commands.size(); ++i)
+        ok = writer.writeText(commands[i]) && writer.writeText(data[i]);
+    return writer.commit() && ok;
+}
+
+bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &commands)
+{
+    data.clear();
+    commands.clear();
+    DataFileReader reader(FileTypes::Configuration);
+    if (!reader.open(path))
+        return false;
+    const std::optional<qint64> count = reader.readCount();
+    if (!count)
+        return false;
+    for (qint64 i = 0; i < *count; ++i) {
+        const std::optional<QString> command = reader.readText();
+        const std::optional<QString> text = command ? reader.readText() : std::nullopt;
+        if (!text) {
+            data.clear();
+            commands.clear();
+            return false;
+        }
+        commands.append(*command);
+        data.append(*text);
+    }
+    return true;
+}
+
+} // namespace sr5n
