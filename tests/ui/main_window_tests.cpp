@@ -1,5 +1,9 @@
 #include "common/FakeNotifier.h"
+#include "events/EventCodeTables.h"
+#include "link/TConnection.h"
+#include "link/TfrmProgress.h"
 #include "ui/PageControl.h"
+#include "ui/Startup.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
 
@@ -177,4 +181,26 @@ TEST(MainWindow, ExportReportsAnUnwritableFileAndOpensNothing)
     EXPECT_FALSE(window.exportHtml(QStringLiteral("/nonexistent-folder/report.html"), false));
     EXPECT_EQ(notifier.errors, QStringList({"Невозможно сохранить файл"}));
     EXPECT_EQ(notifier.flashes, 1);
+}
+
+TEST(StartUp, CreatesTheWindowsOnceAndTiesThemTogether)
+{
+    Windows windows;
+    TfrmMain &main = windows.main();
+    EXPECT_FALSE(main.isVisible()); // shown by the message loop's start, not before
+    EXPECT_FALSE(windows.progress().isVisible());
+    EXPECT_FALSE(windows.about().isVisible());
+    // After creation: the link exists and is closed, the first page is active,
+    // the event lists are loaded, the lists of the window are set up.
+    EXPECT_FALSE(main.Connection().Opened());
+    EXPECT_EQ(main.pgcPages->currentIndex(), 0);
+    EXPECT_EQ(main.LogExternalEvents.size(), 60);
+    EXPECT_FALSE(main.LogInternalEvents.isEmpty());
+    EXPECT_EQ(main.EventTables().rowCount(EventCodeTables::Table::External), 60);
+    EXPECT_EQ(main.cbxComPort->currentIndex(), main.cbxComPort->count() > 0 ? 0 : -1);
+    // The progress window's Cancel reaches the link.
+    windows.progress().showProgress();
+    windows.progress().btnCancelClick();
+    EXPECT_TRUE(main.Connection().Aborted());
+    EXPECT_TRUE(main.isEnabled());
 }
