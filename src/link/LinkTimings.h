@@ -11,6 +11,7 @@ struct LinkTimings {
     int portCloseDelayMs = 300;   // the port settles after closing
     int writeBufferWaitMs = 1000; // for room in a full output buffer
     int diagnosticsTimeoutMs = 20000; // one attempt of the self-test request
+    int requestPauseMs = 10;      // after each request of a configuration run
 };
 
 } // namespace sr5n

@@ -51,6 +51,7 @@ LinkTimings ShortLinkTimings()
     timings.portCloseDelayMs = 0;
     timings.writeBufferWaitMs = 200;
     timings.diagnosticsTimeoutMs = 400;
+    timings.requestPauseMs = 0;
     return timings;
 }
 
