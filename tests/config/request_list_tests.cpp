@@ -111,6 +111,26 @@ TEST(RequestLists, EmptyProtocolLibraryRefusesToBuildTheWriteList)
     EXPECT_TRUE(model.flag(QStringLiteral("chb1P1N")));
 }
 
+TEST(RequestLists, EventPagesStaySixtyWhateverTheExternalTableHolds)
+{
+    // A shorter event name list: the missing events are written without codes,
+    // and their codes from the device have nowhere to go.
+    BlockFixture f;
+    f.tables.setZoneCode(59, 2, 60, QStringLiteral("1234"));
+    f.tables.setRowCount(Table::External, 59);
+    const Requests r = writeList(f);
+    ASSERT_EQ(r.data.size(), 858);
+    EXPECT_EQ(r.data.last(), QStringLiteral("7CC0") + QString(40, QLatin1Char('0')));
+    EXPECT_EQ(r.data.at(857 - 7),
+              QStringLiteral("7BC0") + QStringLiteral("1234") + QString(36, QLatin1Char('0')));
+
+    const QStringList data = {QStringLiteral("0600") + countingCodes(1),
+                              QStringLiteral("7CC0") + countingCodes(1)};
+    ASSERT_TRUE(DecodeAnswers(f.context, data, {"01", "01"}));
+    EXPECT_EQ(f.tables.zoneCode(2, 1, 0), QStringLiteral("0001"));
+    EXPECT_EQ(f.tables.rowCount(Table::External), 59);
+}
+
 TEST(DecodeAnswers, RoutesEventCodeAnswersByAddressToTheirCells)
 {
     BlockFixture f;
