@@ -156,11 +156,14 @@ void BuildEventCodeWrites(const BlockContext &context, QStringList &pair1, QStri
     for (int pair = 1; pair <= 2; ++pair) {
         QStringList &list = pair == 1 ? pair1 : pair2;
         const int base = L::baseAddress(pair);
-        list.append(HexDigits(base + L::InternalRecordOffset, 4) + internalRecord(context, pair));
-        for (int event = 0; event < L::EventPages; ++event)
-            for (int chunk = 0; chunk < L::ChunksPerEvent; ++chunk)
-                list.append(HexDigits(base + event * L::PageSize + chunk * L::ChunkSize, 4) +
-                            chunkCodes(context, pair, event, chunk));
+        for (int address : requestAddresses(pair)) {
+            const int relative = address - base;
+            const QString codes = relative == L::InternalRecordOffset
+                                      ? internalRecord(context, pair)
+                                      : chunkCodes(context, pair, relative / L::PageSize,
+                                                   relative % L::PageSize / L::ChunkSize);
+            list.append(HexDigits(address, 4) + codes);
+        }
     }
 }
 
