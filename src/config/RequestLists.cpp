@@ -1,0 +1,206 @@
+#include "config/RequestLists.h"
+
+#include "config/EventCodeBlocks.h"
+#include "config/HexText.h"
+#include "config/PairBlocks.h"
+#include "config/ParameterBlocks.h"
+#include "ui/Notifier.h"
+
+#include <optional>
+
+namespace sr5n {
+
+namespace {
+
+template <int Pair> QString encodeProtocol(const BlockContext &context)
+{
+    return EncodeProtocolBlock(context, Pair);
+}
+
+template <int Pair> bool decodeProtocol(const BlockContext &context, const QString &data)
+{
+    return DecodeProtocolBlock(context, Pair, data);
+}
+
+template <int Pair, int Number> QString encodeNumber(const BlockContext &context)
+{
+    return EncodeNumberBlock(context, Pair, Number);
+}
+
+template <int Pair, int Number> bool decodeNumber(const BlockContext &context, const QString &data)
+{
+    return DecodeNumberBlock(context, Pair, Number, data);
+}
+
+QList<ConfigBlock> buildBlocks()
+{
+    const QString systemEvents =
+        QStringLiteral("Ошибка декодирования параметров системных событий коммуникатора");
+    const QString protocol = QStringLiteral("Невозможно добавить протокол");
+    return {
+        {0x1E, encodeProtocol<1>, decodeProtocol<1>, protocol},
+        {0x20, encodeProtocol<2>, decodeProtocol<2>, protocol},
+        {0x08, EncodeTestBlock, DecodeTestBlock,
+         QStringLiteral("Ошибка декодирования параметров контроля линии и комплексного "
+                        "контроля связи")},
+        {0x29, EncodeAutoResetBlock, DecodeAutoResetBlock,
+         QStringLiteral("Ошибка декодирования параметров автоматического сброса")},
+        {0x02, encodeNumber<1, 1>, decodeNumber<1, 1>,
+         QStringLiteral("Ошибка декодирования параметров первого телефоного номера для первой "
+                        "пары")},
+        {0x18, encodeNumber<1, 2>, decodeNumber<1, 2>,
+         QStringLiteral("Ошибка декодирования параметров второго телефоного номера для первой "
+                        "пары")},
+        {0x04, encodeNumber<2, 1>, decodeNumber<2, 1>,
+         QStringLiteral("Ошибка декодирования параметров первого телефоного номера для второй "
+                        "пары")},
+        {0x1A, encodeNumber<2, 2>, decodeNumber<2, 2>,
+         QStringLiteral("Ошибка декодирования параметров второго телефоного номера для второй "
+                        "пары")},
+        {0x1C, EncodeVoiceBlock, DecodeVoiceBlock,
+         QStringLiteral("Ошибка декодирования общих параметров и параметров голосового номера")},
+        {0x0A, EncodeInCallsBlock, DecodeInCallsBlock,
+         QStringLiteral("Ошибка декодирования общих параметров и параметров входящих звонков")},
+        {0x2B, EncodeBusyNoiseBlock, DecodeBusyNoiseBlock,
+         QStringLiteral("Ошибка декодирования параметров проверки сигналов \"занято\" и наличия "
+                        "\"шума\" в линии")},
+        {0x06, EncodeSystemEventsBlock, DecodeSystemEventsBlock, systemEvents},
+        {0x22, EncodeGroupCodeBlock, DecodeGroupCodeBlock,
+         QStringLiteral("Ошибка декодирования кодов групп")},
+        {0x26, EncodePanelBlock, DecodePanelBlock,
+         QStringLiteral("Ошибка декодирования параметров ППКОП или обязательных событий")},
+        {0x14, EncodeSecondSystemEventsBlock, DecodeSecondSystemEventsBlock, systemEvents},
+        {0x0D, EncodeHighPriorityBlock, DecodeHighPriorityBlock,
+         QStringLiteral("Ошибка декодирования внешних событий с высоким приоритетом")},
+    };
+}
+
+const ConfigBlock *blockOfCommand(int command)
+{
+    for (const ConfigBlock &block : ConfigBlocks())
+        if (block.writeCommand == command || block.readCommand() == command)
+            return &block;
+    return nullptr;
+}
+
+void appendEntries(QStringList &data, QStringList &commands, const QStringList &entries,
+                   int command)
+{
+    const QString text = CommandText(command);
+    for (const QString &entry : entries) {
+        data.append(entry);
+        commands.append(text);
+    }
+}
+
+// The decoding of the blocks and the collection of the event-code answers;
+// the failure's message when it fails.
+std::optional<QString> decodeEntries(const BlockContext &context, const QStringList &data,
+                                     const QStringList &commands)
+{
+    if (data.size() != commands.size())
+        return DataFailureMessage();
+    QStringList answers[2];
+    for (qsizetype i = 0; i < commands.size(); ++i) {
+        const QString &command = commands.at(i);
+        const std::optional<int> number = HexNumber(command, 1, command.size());
+        if (!number)
+            return DataFailureMessage();
+        if (*number == EventCodeWriteCommand || *number == EventCodeReadCommand) {
+            const std::optional<int> address = HexNumber(data.at(i), 1, 4);
+            if (!address)
+                return EventCodesFailureMessage();
+            answers[*address > EventCodeLayout::LastPair1Address ? 1 : 0].append(data.at(i));
+            continue;
+        }
+        const ConfigBlock *block = blockOfCommand(*number);
+        if (block && !block->decode(context, data.at(i)))
+            return block->decodeFailure;
+    }
+    if (!DecodeEventCodes(context, answers[0], answers[1]))
+        return EventCodesFailureMessage();
+    return std::nullopt;
+}
+
+} // namespace
+
+const QList<ConfigBlock> &ConfigBlocks()
+{
+    static const QList<ConfigBlock> blocks = buildBlocks();
+    return blocks;
+}
+
+QString CommandText(int command)
+{
+    return HexDigits(command, 2);
+}
+
+QString NoProtocolMessage()
+{
+    return QStringLiteral("Не выбран протокол передачи данных");
+}
+
+QString EventCodesFailureMessage()
+{
+    return QStringLiteral("Ошибка декодирования кодов событий");
+}
+
+QString DataFailureMessage()
+{
+    return QStringLiteral("Ошибка декодирования данных");
+}
+
+QString AbortSuffix()
+{
+    return QStringLiteral(". Операция будет прервана");
+}
+
+void BuildReadRequests(QStringList &data, QStringList &commands)
+{
+    data.clear();
+    commands.clear();
+    for (const ConfigBlock &block : ConfigBlocks()) {
+        data.append(QString());
+        commands.append(CommandText(block.readCommand()));
+    }
+    QStringList pair1, pair2;
+    BuildEventCodeReads(pair1, pair2);
+    appendEntries(data, commands, pair1, EventCodeReadCommand);
+    appendEntries(data, commands, pair2, EventCodeReadCommand);
+}
+
+bool BuildWriteRequests(const BlockContext &context, QStringList &data, QStringList &commands)
+{
+    data.clear();
+    commands.clear();
+    for (const ConfigBlock &block : ConfigBlocks()) {
+        const QString encoded = block.encode(context);
+        // Only a protocol block can be empty: no protocol to send. Nothing
+        // half-built may be sent or stored.
+        if (encoded.isEmpty()) {
+            data.clear();
+            commands.clear();
+            context.notifier.reportFailure(NoProtocolMessage());
+            return false;
+        }
+        data.append(encoded);
+        commands.append(CommandText(block.writeCommand));
+    }
+    QStringList pair1, pair2;
+    BuildEventCodeWrites(context, pair1, pair2);
+    appendEntries(data, commands, pair1, EventCodeWriteCommand);
+    appendEntries(data, commands, pair2, EventCodeWriteCommand);
+    return true;
+}
+
+bool DecodeAnswers(const BlockContext &context, const QStringList &data,
+                   const QStringList &commands)
+{
+    const std::optional<QString> failure = decodeEntries(context, data, commands);
+    if (!failure)
+        return true;
+    context.notifier.reportFailure(*failure + AbortSuffix());
+    return false;
+}
+
+} // namespace sr5n

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "config/BlockContext.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace sr5n {
+
+// One of the sixteen configuration blocks that come before the event codes:
+// its write command (the read command is the next one), its encoder and
+// decoder, and the message shown when its data cannot be decoded.
+struct ConfigBlock {
+    int writeCommand = 0;
+    QString (*encode)(const BlockContext &) = nullptr;
+    bool (*decode)(const BlockContext &, const QString &) = nullptr;
+    QString decodeFailure;
+
+    int readCommand() const { return writeCommand + 1; }
+};
+
+// The sixteen blocks in request order: both protocols, test and line check,
+// automatic reset, the four numbers, voice, incoming calls, busy and noise,
+// system events, group codes, panel, second system events, high priority.
+const QList<ConfigBlock> &ConfigBlocks();
+
+// A command as two upper-case hexadecimal digits (31 gives "1F").
+QString CommandText(int command);
+
+inline constexpr int EventCodeWriteCommand = 0x00;
+inline constexpr int EventCodeReadCommand = 0x01;
+
+// The whole configuration as requests: two parallel lists, entry i of the data
+// list belonging to entry i of the command list. 858 entries: the sixteen
+// blocks, then the 421 event-code chunks of pair 1 and those of pair 2.
+
+// The read requests; both lists are emptied first.
+void BuildReadRequests(QStringList &data, QStringList &commands);
+
+// The write requests, running the encoders in block order (an empty number is
+// switched off as its block is encoded). Returns false, with both lists
+// empty, when a pair has no protocol to send (an empty protocol library);
+// the user has then been told "Не выбран протокол передачи данных" and the
+// caller sends and stores nothing.
+bool BuildWriteRequests(const BlockContext &context, QStringList &data, QStringList &commands);
+
+// Decodes a request list of answers (from the communicator or a file) into the
+// configuration, in list order, then the event codes. On failure stops there,
+// leaves what was decoded, tells the user "<message>. Операция будет прервана"
+// and returns false. Shows nothing on success.
+bool DecodeAnswers(const BlockContext &context, const QStringList &data,
+                   const QStringList &commands);
+
+// The messages of the request lists.
+QString NoProtocolMessage(); // "Не выбран протокол передачи данных"
+QString EventCodesFailureMessage(); // "Ошибка декодирования кодов событий"
+QString DataFailureMessage();       // "Ошибка декодирования данных"
+QString AbortSuffix();              // ". Операция будет прервана"
+
+} // namespace sr5n

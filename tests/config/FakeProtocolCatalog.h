@@ -1,0 +1,66 @@
+#pragma once
+
+#include "config/ConfigModel.h"
+#include "protocols/ProtocolCatalog.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace sr5n::test {
+
+// A protocol library in memory. Registering an unknown record succeeds only
+// while `acceptNew` is set; it then adds the record and refreshes the pair
+// choosers of the model, as the real library does.
+class FakeProtocolCatalog final : public ProtocolCatalog
+{
+public:
+    explicit FakeProtocolCatalog(ConfigModel &model) : m_model(model) {}
+
+    void add(const QString &name, const QString &record)
+    {
+        names.append(name);
+        records.append(record);
+        refreshChoosers();
+    }
+
+    int protocolCount() const override { return int(records.size()); }
+    QString recordAt(int index) const override { return records.value(index); }
+    int indexOfRecord(const QString &record) const override
+    {
+        for (int i = 0; i < records.size(); ++i)
+            if (records.at(i).compare(record, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    }
+    bool RegisterDeviceProtocol(const QString &record, int pair) override
+    {
+        registrations.append({record, pair});
+        if (indexOfRecord(record) >= 0)
+            return true;
+        if (!acceptNew)
+            return false;
+        add(QStringLiteral("Новый протокол"), record);
+        return true;
+    }
+
+    struct Registration {
+        QString record;
+        int pair = 0;
+    };
+
+    QStringList names;
+    QStringList records;
+    QList<Registration> registrations;
+    bool acceptNew = false;
+
+private:
+    void refreshChoosers()
+    {
+        m_model.setChoiceItems(QStringLiteral("cbx1PProtocol"), names);
+        m_model.setChoiceItems(QStringLiteral("cbx2PProtocol"), names);
+    }
+
+    ConfigModel &m_model;
+};
+
+} // namespace sr5n::test

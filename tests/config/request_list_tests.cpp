@@ -1,0 +1,497 @@
+#include "config/BlockFixture.h"
+#include "config/EventCodeBlocks.h"
+#include "config/RequestLists.h"
+
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+using namespace sr5n;
+using namespace sr5n::test;
+using Mark = EventCodeTables::Mark;
+using Table = EventCodeTables::Table;
+
+namespace {
+
+const QString Abort = QStringLiteral(". Операция будет прервана");
+
+// Ten codes from `first` on, counting up in decimal: "0001", "0002", ...
+QString countingCodes(int first)
+{
+    QString text;
+    for (int i = 0; i < 10; ++i)
+        text += QStringLiteral("%1").arg(first + i, 4, 10, QLatin1Char('0'));
+    return text;
+}
+
+struct Requests {
+    QStringList data;
+    QStringList commands;
+};
+
+Requests writeList(const BlockFixture &f)
+{
+    Requests r;
+    EXPECT_TRUE(BuildWriteRequests(f.context, r.data, r.commands));
+    return r;
+}
+
+} // namespace
+
+TEST(RequestLists, ReadListHasTheBlocksThenTheEventCodeChunksOfBothPairs)
+{
+    QStringList data{QStringLiteral("stale")}, commands;
+    BuildReadRequests(data, commands);
+    ASSERT_EQ(data.size(), 858);
+    ASSERT_EQ(commands.size(), 858);
+    const QStringList first = {"1F", "21", "09", "2A", "03", "19", "05", "1B", "1D", "0B",
+                               "2C", "07", "23", "27", "15", "0E", "01", "01", "01"};
+    EXPECT_EQ(commands.mid(0, 19), first);
+    EXPECT_EQ(data.mid(0, 16), QStringList(16, QString()));
+    EXPECT_EQ(data.mid(16, 11),
+              (QStringList{"05E014", "050014", "052014", "054014", "056014", "058014", "05A014",
+                           "05C014", "060014", "062014", "064014"}));
+    EXPECT_EQ(data.at(16 + 421), QStringLiteral("41E014"));
+    EXPECT_EQ(data.at(16 + 422), QStringLiteral("410014"));
+    EXPECT_EQ(data.last(), QStringLiteral("7CC014"));
+    EXPECT_EQ(commands.mid(16), QStringList(842, QStringLiteral("01")));
+}
+
+TEST(RequestLists, WriteListCarriesTheEncodedBlocksAndEveryCode)
+{
+    BlockFixture f;
+    f.model.setText(QStringLiteral("edt1PTestCode"), QStringLiteral("1118"));
+    f.model.setText(QStringLiteral("edt2PTestCode"), QStringLiteral("2119"));
+    for (int row = 1; row <= 8; ++row) {
+        f.tables.setSeparateCode(row, 1, QStringLiteral("A00%1").arg(row));
+        f.tables.setSeparateCode(row, 2, QStringLiteral("B00%1").arg(row));
+    }
+    QStringList zones;
+    for (int zone = 0; zone < 70; ++zone)
+        zones << QStringLiteral("%1").arg(zone, 4, 10, QLatin1Char('0'));
+    f.tables.setZoneCodes(60, 2, zones);
+    f.tables.setZoneCode(1, 1, 9, QStringLiteral("ABCD"));
+
+    const Requests r = writeList(f);
+    ASSERT_EQ(r.data.size(), 858);
+    ASSERT_EQ(r.commands.size(), 858);
+    EXPECT_EQ(r.commands.mid(0, 16), (QStringList{"1E", "20", "08", "29", "02", "18", "04", "1A",
+                                                  "1C", "0A", "2B", "06", "22", "26", "14", "0D"}));
+    EXPECT_EQ(r.commands.mid(16), QStringList(842, QStringLiteral("00")));
+    EXPECT_EQ(r.data.at(0), BlockFixture::Record1);
+    EXPECT_EQ(r.data.at(1), BlockFixture::Record2);
+
+    // Internal code records: events 112 ... 121, each pair only its own test code.
+    EXPECT_EQ(r.data.at(16), QStringLiteral("05E0") + Hex("A001 A007 A008 A002 A003 A004 1118 "
+                                                          "0000 A005 A006"));
+    EXPECT_EQ(r.data.at(16 + 421), QStringLiteral("41E0") + Hex("B001 B007 B008 B002 B003 B004 "
+                                                                "0000 2119 B005 B006"));
+    EXPECT_EQ(r.data.at(17),
+              QStringLiteral("0500") + QString(36, QLatin1Char('0')) + QStringLiteral("ABCD"));
+    EXPECT_EQ(r.data.last(), QStringLiteral("7CC0") + countingCodes(60));
+    EXPECT_EQ(r.data.at(857 - 6), QStringLiteral("7C00") + countingCodes(0));
+}
+
+TEST(RequestLists, EmptyProtocolLibraryRefusesToBuildTheWriteList)
+{
+    ConfigModel model;
+    EventCodeTables tables;
+    FakeProtocolCatalog catalog(model);
+    FakeNotifier notifier;
+    const BlockContext context{model, tables, catalog, notifier};
+    model.setFlag(QStringLiteral("chb1P1N"), true); // empty number, still on
+
+    QStringList data{QStringLiteral("old")}, commands{QStringLiteral("02")};
+    EXPECT_FALSE(BuildWriteRequests(context, data, commands));
+    EXPECT_TRUE(data.isEmpty());
+    EXPECT_TRUE(commands.isEmpty());
+    EXPECT_EQ(notifier.errors, QStringList{QStringLiteral("Не выбран протокол передачи данных")});
+    EXPECT_EQ(notifier.flashes, 1);
+    // Refused before any number was encoded: nothing was switched off.
+    EXPECT_TRUE(model.flag(QStringLiteral("chb1P1N")));
+}
+
+TEST(RequestLists, EventPagesStaySixtyWhateverTheExternalTableHolds)
+{
+    // A shorter event name list: the missing events are written without codes,
+    // and their codes from the device have nowhere to go.
+    BlockFixture f;
+    f.tables.setZoneCode(59, 2, 60, QStringLiteral("1234"));
+    f.tables.setRowCount(Table::External, 59);
+    const Requests r = writeList(f);
+    ASSERT_EQ(r.data.size(), 858);
+    EXPECT_EQ(r.data.last(), QStringLiteral("7CC0") + QString(40, QLatin1Char('0')));
+    EXPECT_EQ(r.data.at(857 - 7),
+              QStringLiteral("7BC0") + QStringLiteral("1234") + QString(36, QLatin1Char('0')));
+
+    const QStringList data = {QStringLiteral("0600") + countingCodes(1),
+                              QStringLiteral("7CC0") + countingCodes(1)};
+    ASSERT_TRUE(DecodeAnswers(f.context, data, {"01", "01"}));
+    EXPECT_EQ(f.tables.zoneCode(2, 1, 0), QStringLiteral("0001"));
+    EXPECT_EQ(f.tables.rowCount(Table::External), 59);
+}
+
+TEST(DecodeAnswers, RoutesEventCodeAnswersByAddressToTheirCells)
+{
+    BlockFixture f;
+    const QStringList data = {
+        QStringLiteral("0600") + countingCodes(1),
+        QStringLiteral("41E0") + Hex("B001 B007 B008 B002 B003 B004 7777 2119 B005 B006"),
+        QStringLiteral("7CC0") + countingCodes(61),
+        // Offset 2A: 15 by the digit rule, so zones 15 ... 24 of event 1.
+        QStringLiteral("052A") + countingCodes(100),
+    };
+    const QStringList commands = {"01", "01", "01", "00"};
+    ASSERT_TRUE(DecodeAnswers(f.context, data, commands));
+    EXPECT_TRUE(f.notifier.errors.isEmpty());
+
+    EXPECT_EQ(f.tables.zoneCodes(2, 1).mid(0, 11),
+              (QStringList{"0001", "0002", "0003", "0004", "0005", "0006", "0007", "0008", "0009",
+                           "0010", "0000"}));
+    EXPECT_EQ(f.tables.zoneSummary(2, 1).text, QStringLiteral("9 зон"));
+    EXPECT_EQ(f.tables.zoneSummary(2, 1).tag, 9);
+    EXPECT_EQ(f.tables.zoneCodes(2, 2), QStringList(70, QStringLiteral("0000")));
+    EXPECT_EQ(f.tables.zoneCode(60, 2, 60), QStringLiteral("0061"));
+    EXPECT_EQ(f.tables.zoneCode(60, 2, 69), QStringLiteral("0070"));
+    EXPECT_EQ(f.tables.zoneCode(1, 1, 14), QStringLiteral("0000"));
+    EXPECT_EQ(f.tables.zoneCode(1, 1, 15), QStringLiteral("0100"));
+    EXPECT_EQ(f.tables.zoneCode(1, 1, 24), QStringLiteral("0109"));
+
+    // Pair 2's internal record: rows in event order, only its own test code.
+    const char *expected[] = {"B001", "B002", "B003", "B004", "B005", "B006", "B007", "B008"};
+    for (int row = 1; row <= 8; ++row) {
+        EXPECT_EQ(f.tables.separateCode(row, 2), QString::fromLatin1(expected[row - 1]));
+        EXPECT_EQ(f.tables.separateCode(row, 1), QStringLiteral("0000"));
+    }
+    EXPECT_EQ(f.model.text(QStringLiteral("edt2PTestCode")), QStringLiteral("2119"));
+    EXPECT_EQ(f.model.text(QStringLiteral("edt1PTestCode")), QStringLiteral("0000"));
+}
+
+TEST(DecodeAnswers, EventCodesOfOnlyOnePairOrNoneAreLeftAlone)
+{
+    for (const QStringList &codes :
+         {QStringList{}, QStringList{QStringLiteral("0600") + countingCodes(1)},
+          QStringList{QStringLiteral("4100") + countingCodes(1)}}) {
+        BlockFixture f;
+        QStringList data = {Hex("01 2C 00 00"), Hex("A0 21")};
+        QStringList commands = {"29", "23"};
+        for (const QString &code : codes) {
+            data << code;
+            commands << QStringLiteral("01");
+        }
+        ASSERT_TRUE(DecodeAnswers(f.context, data, commands));
+        EXPECT_FALSE(f.model.flag(QStringLiteral("chb2PAutoReset")));
+        EXPECT_EQ(f.model.text(QStringLiteral("edt1PGroupCode")), QStringLiteral("0A"));
+        for (int row = 1; row <= 60; ++row)
+            for (int pair = 1; pair <= 2; ++pair)
+                ASSERT_EQ(f.tables.zoneCodes(row, pair), QStringList(70, QStringLiteral("0000")));
+    }
+}
+
+TEST(DecodeAnswers, SkipsCommandsThatCarryNoConfiguration)
+{
+    BlockFixture f;
+    const QStringList data = {QStringLiteral("garbage"), QStringLiteral("zz"), QString(),
+                              QStringLiteral("??"), Hex("00 01")};
+    const QStringList commands = {"0C", "0F", "2D", "FF", "0B"}; // "0B": read incoming calls
+    ASSERT_TRUE(DecodeAnswers(f.context, data, commands));
+    EXPECT_EQ(f.model.choice(QStringLiteral("rgpLineFreq")), 1);
+    EXPECT_TRUE(f.notifier.errors.isEmpty());
+    EXPECT_EQ(f.notifier.flashes, 0);
+}
+
+TEST(DecodeAnswers, FailureStopsThereAndIsReportedOnceWithTheBlocksMessage)
+{
+    // Every case starts with an automatic reset block that switches both pairs
+    // off; the group codes 0A and 12 follow the failing entry, or come before
+    // the event codes, which are decoded last.
+    const QString reset = Hex("00 3B 00 3B");
+    const QString groups = Hex("A0 21");
+    const QString zone = QStringLiteral("0600") + countingCodes(1);
+    const QString pair2 = QStringLiteral("4100") + countingCodes(1);
+    const QString events = QStringLiteral("Ошибка декодирования кодов событий");
+    const struct {
+        const char *what;
+        QStringList data;
+        QStringList commands;
+        QString message;
+        bool resetDecoded;
+        bool groupsDecoded;
+    } cases[] = {
+        {"number block",
+         {reset, QStringLiteral("12AB0"), groups},
+         {"2A", "19", "23"},
+         QStringLiteral(
+             "Ошибка декодирования параметров второго телефоного номера для первой пары"),
+         true,
+         false},
+        {"busy block",
+         {reset, QStringLiteral("X"), groups},
+         {"29", "2B", "22"},
+         QStringLiteral("Ошибка декодирования параметров проверки сигналов \"занято\" и наличия "
+                        "\"шума\" в линии"),
+         true,
+         false},
+        {"event-code address",
+         {reset, QStringLiteral("06Z0"), groups},
+         {"2A", "01", "23"},
+         events,
+         true,
+         false},
+        {"command not hexadecimal",
+         {reset, QString(), groups},
+         {"2A", "G1", "23"},
+         QStringLiteral("Ошибка декодирования данных"),
+         true,
+         false},
+        {"lists of different length",
+         {reset},
+         {"2A", "23"},
+         QStringLiteral("Ошибка декодирования данных"),
+         false,
+         false},
+        {"zone code not hexadecimal",
+         {reset, groups, QStringLiteral("0600000G"), pair2},
+         {"2A", "23", "01", "01"},
+         events,
+         true,
+         true},
+        {"offset outside the digit rule",
+         {reset, groups, QStringLiteral("0514") + countingCodes(1), pair2},
+         {"2A", "23", "01", "01"},
+         events,
+         true,
+         true},
+        {"codes beyond zone 69",
+         {reset, groups, QStringLiteral("05C4") + countingCodes(1), pair2},
+         {"2A", "23", "01", "01"},
+         events,
+         true,
+         true},
+        {"short internal record",
+         {reset, groups, zone, QStringLiteral("41E0") + Hex("0001 0002")},
+         {"2A", "23", "01", "01"},
+         events,
+         true,
+         true},
+        {"address beyond pair 2's pages",
+         {reset, groups, zone, QStringLiteral("7D00") + countingCodes(1)},
+         {"2A", "23", "01", "01"},
+         events,
+         true,
+         true},
+        {"address below pair 1's pages",
+         {reset, groups, QStringLiteral("0400") + countingCodes(1), pair2},
+         {"2A", "23", "01", "01"},
+         events,
+         true,
+         true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        BlockFixture f;
+        EXPECT_FALSE(DecodeAnswers(f.context, c.data, c.commands));
+        EXPECT_EQ(f.notifier.errors, QStringList{c.message + Abort});
+        EXPECT_EQ(f.notifier.flashes, 1);
+        EXPECT_EQ(f.model.flag(QStringLiteral("chb1PAutoReset")), !c.resetDecoded);
+        EXPECT_EQ(f.model.text(QStringLiteral("edt1PGroupCode")),
+                  c.groupsDecoded ? QStringLiteral("0A") : QStringLiteral("00"));
+    }
+}
+
+TEST(DecodeAnswers, DeclinedProtocolChangesNothing)
+{
+    BlockFixture source;
+    source.model.setSlider(QStringLiteral("trbPassiveDays"), 3);
+    const Requests r = writeList(source);
+
+    BlockFixture f;
+    f.catalog.records[0] = QStringLiteral("FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF");
+    ASSERT_FALSE(DecodeAnswers(f.context, r.data, r.commands));
+    EXPECT_EQ(f.notifier.errors,
+              QStringList{QStringLiteral("Невозможно добавить протокол") + Abort});
+    EXPECT_EQ(f.catalog.registrations.size(), 1);
+    EXPECT_EQ(f.model.choice(QStringLiteral("cbx1PProtocol")), 0);
+    EXPECT_EQ(f.model.slider(QStringLiteral("trbPassiveDays")), 30);
+}
+
+// --- round trip over generated configurations ---
+
+namespace {
+
+// The values the blocks carry: every value before the protocol editor's.
+QStringList blockValueNames(const ConfigModel &model)
+{
+    QStringList names;
+    for (const QString &name : model.names()) {
+        if (name == QStringLiteral("rgpHandshake"))
+            break;
+        names << name;
+    }
+    return names;
+}
+
+QString randomHex(QRandomGenerator &random, int length)
+{
+    static const QString digits = QStringLiteral("0123456789ABCDEF");
+    QString text;
+    for (int i = 0; i < length; ++i)
+        text += digits.at(random.bounded(16));
+    return text;
+}
+
+QString randomCode(QRandomGenerator &random)
+{
+    return random.bounded(3) == 0 ? randomHex(random, 4) : QStringLiteral("0000");
+}
+
+void randomize(BlockFixture &f, QRandomGenerator &random)
+{
+    ConfigModel &model = f.model;
+    for (const QString &name : blockValueNames(model)) {
+        const ValueDescription &d = *model.description(name);
+        switch (d.kind) {
+        case ValueKind::Slider:
+            model.setSlider(name, d.minimum + random.bounded(d.maximum - d.minimum + 1));
+            break;
+        case ValueKind::Flag:
+            model.setFlag(name, random.bounded(2) == 1);
+            break;
+        case ValueKind::Code:
+            model.setText(name, randomHex(random, d.maximum));
+            break;
+        case ValueKind::Phone: {
+            static const QString dial = QStringLiteral("0123456789ABCD");
+            QString number;
+            const int length = random.bounded(4) == 0 ? 0 : random.bounded(1, 25);
+            for (int i = 0; i < length; ++i)
+                number += dial.at(random.bounded(14));
+            model.setText(name, number);
+            break;
+        }
+        case ValueKind::Time:
+            model.setTime(name, QTime(random.bounded(24), random.bounded(60)));
+            break;
+        case ValueKind::Choice:
+            model.setChoice(name, random.bounded(int(model.choiceItems(name).size())));
+            break;
+        case ValueKind::Mask:
+            break;
+        }
+    }
+    // 44 days 24 hours is written as 45 days, which cannot be read back.
+    if (model.slider(QStringLiteral("trbPassiveDays")) == 44)
+        model.setSlider(QStringLiteral("trbPassiveHours"), 23);
+
+    EventCodeTables &tables = f.tables;
+    for (int pair = 1; pair <= 2; ++pair) {
+        for (int row = 1; row <= 8; ++row)
+            tables.setSeparateCode(row, pair, randomCode(random));
+        for (int row = 1; row <= 60; ++row) {
+            QStringList zones;
+            for (int zone = 0; zone < 70; ++zone)
+                zones << randomCode(random);
+            tables.setZoneCodes(row, pair, zones);
+        }
+    }
+    tables.setCommonCode(1, randomHex(random, 4));
+    for (Mark kind : {Mark::HighPriority, Mark::Mandatory})
+        for (int i = random.bounded(6); i > 0; --i)
+            tables.setMark(random.bounded(1, 61), kind, true);
+}
+
+// Values the blocks do not carry while their flag is off.
+bool carried(const ConfigModel &model, const QString &name)
+{
+    for (int pair = 1; pair <= 2; ++pair) {
+        const QString p = QString::number(pair);
+        if (name == QStringLiteral("trb%1PTestPeriod").arg(p))
+            return model.flag(QStringLiteral("chb%1PTest").arg(p));
+        if (name == QStringLiteral("trb%1PAutoResetTime").arg(p))
+            return model.flag(QStringLiteral("chb%1PAutoReset").arg(p));
+    }
+    if (name == QStringLiteral("dtpLineTestPeriod"))
+        return model.flag(QStringLiteral("chbLineCheck"));
+    if (name == QStringLiteral("trbInCallsParam"))
+        return model.flag(QStringLiteral("chbInCalls"));
+    // Passivity travels as minutes: 3 days 24 hours comes back as 4 days.
+    if (name == QStringLiteral("trbPassiveDays") || name == QStringLiteral("trbPassiveHours"))
+        return false;
+    return true;
+}
+
+QString valueOf(const ConfigModel &model, const QString &name)
+{
+    switch (model.description(name)->kind) {
+    case ValueKind::Slider:
+    case ValueKind::Mask:
+        return QString::number(model.slider(name));
+    case ValueKind::Flag:
+        return model.flag(name) ? QStringLiteral("on") : QStringLiteral("off");
+    case ValueKind::Code:
+    case ValueKind::Phone:
+        return model.text(name);
+    case ValueKind::Time:
+        return model.time(name).toString(QStringLiteral("HH:mm"));
+    case ValueKind::Choice:
+        return QString::number(model.choice(name));
+    }
+    return {};
+}
+
+int passivity(const ConfigModel &model)
+{
+    return model.slider(QStringLiteral("trbPassiveDays")) * 1440 +
+           model.slider(QStringLiteral("trbPassiveHours")) * 60;
+}
+
+// The same list as answers of the communicator: read commands.
+QStringList asAnswerCommands(const QStringList &writeCommands)
+{
+    QStringList commands;
+    for (const QString &command : writeCommands)
+        commands << CommandText(command.toInt(nullptr, 16) + 1);
+    return commands;
+}
+
+} // namespace
+
+TEST(DecodeAnswers, WriteListOfAGeneratedConfigurationDecodesBackToIt)
+{
+    QRandomGenerator random(20261210);
+    for (int round = 0; round < 60; ++round) {
+        SCOPED_TRACE(round);
+        BlockFixture source;
+        randomize(source, random);
+        const Requests r = writeList(source); // switches empty numbers off first
+
+        BlockFixture target;
+        const bool asAnswers = round % 2 == 1;
+        ASSERT_TRUE(DecodeAnswers(target.context, r.data,
+                                  asAnswers ? asAnswerCommands(r.commands) : r.commands));
+        EXPECT_TRUE(target.notifier.errors.isEmpty());
+
+        for (const QString &name : blockValueNames(source.model)) {
+            if (carried(source.model, name)) {
+                EXPECT_EQ(valueOf(target.model, name), valueOf(source.model, name))
+                    << name.toStdString();
+            }
+        }
+        EXPECT_EQ(passivity(target.model), passivity(source.model));
+        for (int pair = 1; pair <= 2; ++pair) {
+            for (int row = 1; row <= 8; ++row)
+                EXPECT_EQ(target.tables.separateCode(row, pair),
+                          source.tables.separateCode(row, pair));
+            for (int row = 1; row <= 60; ++row)
+                ASSERT_EQ(target.tables.zoneCodes(row, pair), source.tables.zoneCodes(row, pair));
+        }
+        EXPECT_EQ(target.tables.commonCode(1), source.tables.commonCode(1));
+        for (Mark kind : {Mark::HighPriority, Mark::Mandatory})
+            EXPECT_EQ(target.tables.markedRows(kind), source.tables.markedRows(kind));
+
+        // What is lost is not sent either: the decoded configuration writes the same list.
+        const Requests again = writeList(target);
+        EXPECT_EQ(again.commands, r.commands);
+        EXPECT_EQ(again.data, r.data);
+    }
+}
