@@ -11,9 +11,15 @@ MessageBoxNotifier::MessageBoxNotifier(QWidget *window) : m_window(window) {}
 
 QWidget *MessageBoxNotifier::parentWindow() const
 {
-    if (QWidget *active = QApplication::activeModalWidget())
-        return active;
-    return m_window;
+    // A box over a disabled window would be disabled too (the main window is
+    // disabled while the progress window is shown): then it takes the active
+    // window, or no parent at all.
+    for (QWidget *candidate : {QApplication::activeModalWidget(), static_cast<QWidget *>(m_window),
+                               QApplication::activeWindow()}) {
+        if (candidate && candidate->isEnabled())
+            return candidate;
+    }
+    return nullptr;
 }
 
 void MessageBoxNotifier::flash()
