@@ -1,6 +1,10 @@
 #include "ui/TfrmMain.h"
 
+#include "config/BlockContext.h"
 #include "config/ConfigModel.h"
+#include "config/ConfigurationFile.h"
+#include "config/RequestLists.h"
+#include "config/RequestRun.h"
 #include "config/PairPage.h"
 #include "config/ParametersPage.h"
 #include "config/VoicePage.h"
@@ -244,6 +248,10 @@ void TfrmMain::createBottomBar()
     connect(btnAbout, &QPushButton::clicked, this, &TfrmMain::btnAboutClick);
     connect(btnTestScheme, &QPushButton::clicked, this, &TfrmMain::btnTestSchemeClick);
     connect(btnExport, &QPushButton::clicked, this, &TfrmMain::btnExportClick);
+    connect(btnRead, &QPushButton::clicked, this, &TfrmMain::btnReadClick);
+    connect(btnWrite, &QPushButton::clicked, this, &TfrmMain::btnWriteClick);
+    connect(btnSave, &QPushButton::clicked, this, &TfrmMain::btnSaveClick);
+    connect(btnOpen, &QPushButton::clicked, this, &TfrmMain::btnOpenClick);
     connect(pumInterface, &QAction::triggered, this, &TfrmMain::pumInterfaceClick);
     connect(pumRE, &QAction::triggered, this, &TfrmMain::pumREClick);
 }
@@ -298,6 +306,115 @@ void TfrmMain::sbtCurrentTimeWriteClick()
     m_progress->closeProgress();
     if (written)
         m_notifier.showInformation(QStringLiteral("Время записано успешно"));
+}
+
+BlockContext TfrmMain::blockContext()
+{
+    Q_ASSERT(m_catalog);
+    return BlockContext{*m_config, *m_eventTables, *m_catalog, m_notifier};
+}
+
+void TfrmMain::btnReadClick()
+{
+    m_connection->SetAborted(false);
+    m_progress->Mode = TfrmProgress::ModeRead;
+    m_progress->showProgress();
+    if (m_connection->Open(portName())) {
+        QStringList data, commands, answerData, answerCommands;
+        BuildReadRequests(data, commands);
+        m_progress->setMaximum(static_cast<int>(commands.size()));
+        // Nothing of the configuration changes before every answer is in.
+        const bool answered = RunRequests(*m_connection, RunKind::Reading, data, commands,
+                                          [this] { m_progress->Step(); }, &answerData, &answerCommands);
+        const bool decoded = answered && DecodeAnswers(blockContext(), answerData, answerCommands);
+        m_connection->Close();
+        if (decoded) {
+            activateWindow();
+            raise();
+            m_notifier.showInformation(QStringLiteral("Конфигурация прочитана успешно"));
+        }
+    }
+    m_progress->closeProgress();
+}
+
+void TfrmMain::btnWriteClick()
+{
+    m_connection->SetAborted(false);
+    m_progress->Mode = TfrmProgress::ModeWrite;
+    m_progress->showProgress();
+    if (m_connection->Open(portName())) {
+        QStringList data, commands;
+        const bool built = BuildWriteRequests(blockContext(), data, commands);
+        m_progress->setMaximum(static_cast<int>(commands.size()));
+        const bool written = built
+                             && RunRequests(*m_connection, RunKind::Writing, data, commands,
+                                            [this] { m_progress->Step(); });
+        m_connection->Close();
+        if (written) {
+            activateWindow();
+            raise();
+            m_notifier.showInformation(QStringLiteral("Конфигурация записана успешно"));
+        }
+    }
+    m_progress->closeProgress();
+}
+
+namespace {
+
+QString configurationFilter()
+{
+    return QStringLiteral("Файл конфигурации для СР-5/Н (*.snc)");
+}
+
+} // namespace
+
+void TfrmMain::btnSaveClick()
+{
+    QFileDialog dialog(this, QStringLiteral("Сохранение файла конфигурации"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(configurationFilter());
+    dialog.setDefaultSuffix(QStringLiteral("snc"));
+    dialog.selectFile(QStringLiteral("Конфигурация"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    saveConfiguration(dialog.selectedFiles().constFirst());
+}
+
+bool TfrmMain::saveConfiguration(const QString &path)
+{
+    QStringList data, commands;
+    if (!BuildWriteRequests(blockContext(), data, commands))
+        return false;
+    if (!WriteConfigurationFile(path, data, commands)) {
+        m_notifier.reportFailure(QStringLiteral("Невозможно сохранить файл"));
+        return false;
+    }
+    return true;
+}
+
+void TfrmMain::btnOpenClick()
+{
+    QFileDialog dialog(this, QStringLiteral("Открытие файла конфигурации"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(configurationFilter());
+    dialog.setDefaultSuffix(QStringLiteral("snc"));
+    if (!m_lastOpenedConfiguration.isEmpty())
+        dialog.selectFile(m_lastOpenedConfiguration);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    m_lastOpenedConfiguration = dialog.selectedFiles().constFirst();
+    openConfiguration(m_lastOpenedConfiguration);
+}
+
+bool TfrmMain::openConfiguration(const QString &path)
+{
+    QStringList data, commands;
+    if (!ReadConfigurationFile(path, data, commands)) {
+        m_notifier.reportFailure(QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден"));
+        return false;
+    }
+    return DecodeAnswers(blockContext(), data, commands);
 }
 
 void TfrmMain::btnExportClick()

@@ -21,6 +21,8 @@ class ClockPanel;
 class ConfigModel;
 class EventCodeTables;
 class PageControl;
+class ProtocolCatalog;
+struct BlockContext;
 class TConnection;
 class TVaCapture;
 class TVaComm;
@@ -109,6 +111,18 @@ public:
     void sbtCurrentTimeReadClick();
     void sbtCurrentTimeWriteClick();
 
+    // The protocol library the configuration blocks use.
+    void setProtocolCatalog(ProtocolCatalog *catalog) { m_catalog = catalog; }
+
+    // Reading and writing the whole configuration through the link.
+    void btnReadClick();
+    void btnWriteClick();
+    // The configuration file: the dialogs, then the work on the chosen path.
+    void btnSaveClick();
+    void btnOpenClick();
+    bool saveConfiguration(const QString &path);
+    bool openConfiguration(const QString &path);
+
     // HTML export: asks for a file, writes the page and opens it in the browser.
     void btnExportClick();
     // The export after the dialog: false (after the message) when the page
@@ -129,6 +143,7 @@ protected:
 
 private:
     void FormCreate();
+    BlockContext blockContext();
     void createPages();
     void createBottomBar();
     void fillPortSelector(const QStringList &ports);
@@ -152,6 +167,8 @@ private:
     TfrmProgress *m_progress = nullptr;
     TfrmAbout *m_about = nullptr;
     TfrmTestScheme *m_testScheme = nullptr;
+    ProtocolCatalog *m_catalog = nullptr;
+    QString m_lastOpenedConfiguration;
 };
 
 } // namespace sr5n

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/QtPrinters.h"
 #include "ui/Notifier.h"
 
 #include <QList>

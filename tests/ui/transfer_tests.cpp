@@ -1,0 +1,224 @@
+// Reading and writing the whole configuration, and the configuration file,
+// from the main window against sr5n-sim.
+#include "common/FakeNotifier.h"
+#include "common/SimProcess.h"
+#include "config/ConfigModel.h"
+#include "config/FakeProtocolCatalog.h"
+#include "events/EventCodeTables.h"
+#include "link/TConnection.h"
+#include "link/TfrmProgress.h"
+#include "ui/TfrmMain.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace sr5n;
+
+namespace {
+
+const QString kStarterRecord = QStringLiteral("02000004FF1F00000000000000000000050528");
+const QString kOtherRecord = QStringLiteral("00000100CF0000000000000000000000050526");
+
+// A main window on short link timings, with a fake library and notifier.
+struct Rig {
+    test::FakeNotifier notifier;
+    TfrmMain window{nullptr, test::ShortLinkTimings()};
+    TfrmProgress progress{&window};
+    test::FakeProtocolCatalog catalog{window.Config()};
+    std::unique_ptr<test::SimProcess> sim;
+
+    explicit Rig(const QStringList &simArguments = {})
+    {
+        window.setNotifier(notifier);
+        window.setProgressWindow(&progress);
+        window.setProtocolCatalog(&catalog);
+        catalog.add(QStringLiteral("Contact ID"), kStarterRecord);
+        catalog.add(QStringLiteral("4+2"), kOtherRecord);
+        config().setChoice(QStringLiteral("cbx1PProtocol"), 0);
+        config().setChoice(QStringLiteral("cbx2PProtocol"), 0);
+        sim = std::make_unique<test::SimProcess>(simArguments);
+        window.cbxComPort->setEditText(sim->path());
+    }
+
+    ConfigModel &config() { return window.Config(); }
+};
+
+// Changes every kind of value the blocks carry.
+void editConfiguration(ConfigModel &config, EventCodeTables &tables)
+{
+    config.setText(QStringLiteral("edt1P1N"), QStringLiteral("8123A4567"));
+    config.setFlag(QStringLiteral("chb1P1N"), true);
+    config.setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("12AB"));
+    config.setChoice(QStringLiteral("cbx1PProtocol"), 1);
+    config.setSlider(QStringLiteral("trb1PCallsTrialCount"), 7);
+    config.setSlider(QStringLiteral("trbPassiveDays"), 3);
+    config.setFlag(QStringLiteral("chbLineCheck"), true);
+    config.setTime(QStringLiteral("dtpLineTestPeriod"), QTime(6, 30));
+    tables.setSeparateCode(3, 2, QStringLiteral("ABCD"));
+    tables.setZoneCode(60, 2, 69, QStringLiteral("1234"));
+    tables.setMark(5, EventCodeTables::Mark::Mandatory, true);
+}
+
+} // namespace
+
+TEST(ConfigurationTransfer, WriteThenReadBringsTheSameConfigurationBack)
+{
+    Rig writer;
+    ASSERT_TRUE(writer.sim->started());
+    editConfiguration(writer.config(), writer.window.EventTables());
+    writer.window.btnWriteClick();
+    EXPECT_EQ(writer.notifier.errors, QStringList());
+    EXPECT_EQ(writer.notifier.informations, QStringList({"Конфигурация записана успешно"}));
+    EXPECT_FALSE(writer.window.Connection().Opened());
+    EXPECT_EQ(writer.progress.Tag, 0);
+
+    // A second window reads the device the first one wrote.
+    test::FakeNotifier readerNotifier;
+    TfrmMain reader(nullptr, test::ShortLinkTimings());
+    TfrmProgress readerProgress(&reader);
+    test::FakeProtocolCatalog readerCatalog(reader.Config());
+    readerCatalog.add(QStringLiteral("Contact ID"), kStarterRecord);
+    readerCatalog.add(QStringLiteral("4+2"), kOtherRecord);
+    reader.Config().setChoice(QStringLiteral("cbx2PProtocol"), 0);
+    reader.setNotifier(readerNotifier);
+    reader.setProgressWindow(&readerProgress);
+    reader.setProtocolCatalog(&readerCatalog);
+    reader.cbxComPort->setEditText(writer.sim->path());
+    reader.btnReadClick();
+    EXPECT_EQ(readerNotifier.errors, QStringList());
+    EXPECT_EQ(readerNotifier.informations, QStringList({"Конфигурация прочитана успешно"}));
+    EXPECT_EQ(readerProgress.prbProgress->value(), 858);
+
+    const ConfigModel &read = reader.Config();
+    EXPECT_EQ(read.text(QStringLiteral("edt1P1N")), QStringLiteral("8123A4567"));
+    EXPECT_TRUE(read.flag(QStringLiteral("chb1P1N")));
+    EXPECT_EQ(read.text(QStringLiteral("edt1P1NObjectCode")), QStringLiteral("12AB"));
+    EXPECT_EQ(read.choice(QStringLiteral("cbx1PProtocol")), 1);
+    EXPECT_EQ(read.slider(QStringLiteral("trb1PCallsTrialCount")), 7);
+    EXPECT_EQ(read.slider(QStringLiteral("trbPassiveDays")), 3);
+    EXPECT_EQ(read.time(QStringLiteral("dtpLineTestPeriod")), QTime(6, 30));
+    EXPECT_EQ(reader.EventTables().separateCode(3, 2), QStringLiteral("ABCD"));
+    EXPECT_EQ(reader.EventTables().zoneCode(60, 2, 69), QStringLiteral("1234"));
+    EXPECT_TRUE(reader.EventTables().mark(5, EventCodeTables::Mark::Mandatory));
+}
+
+TEST(ConfigurationTransfer, FailedReadsLeaveTheConfigurationAsItWas)
+{
+    const struct {
+        const char *name;
+        QStringList simArguments;
+        QString error; // empty: no message
+    } cases[] = {
+        {"silent from request 40 on", {"--silent", "40-"}, "Коммуникатор не отвечает"},
+        {"memory fault at request 3", {"--memory-fault", "3"}, "Неисправность памяти"},
+        {"line hangs up at request 100", {"--hang-up", "99"}, "Порт"},
+        {"number block cannot be decoded", {"--answer-data", "03="},
+         "Ошибка декодирования параметров первого телефоного номера для первой пары. Операция будет прервана"},
+    };
+    for (const auto &c : cases) {
+        Rig rig(c.simArguments);
+        ASSERT_TRUE(rig.sim->started());
+        rig.config().setText(QStringLiteral("edt2P2N"), QStringLiteral("777"));
+        const QString before = rig.config().text(QStringLiteral("edt2P2N"));
+        rig.window.btnReadClick();
+        ASSERT_EQ(rig.notifier.errors.size(), 1) << c.name << ", told: " << testing::PrintToString(rig.notifier.informations);
+        EXPECT_TRUE(rig.notifier.errors[0].startsWith(c.error)) << c.name << qPrintable(rig.notifier.errors[0]);
+        EXPECT_TRUE(rig.notifier.informations.isEmpty()) << c.name;
+        EXPECT_EQ(rig.config().text(QStringLiteral("edt2P2N")), before) << c.name;
+        EXPECT_FALSE(rig.window.Connection().Opened()) << c.name;
+        EXPECT_TRUE(rig.window.isEnabled()) << c.name;
+    }
+}
+
+TEST(ConfigurationTransfer, CancelStopsSilentlyAndChangesNothing)
+{
+    Rig rig({QStringLiteral("--delay"), QStringLiteral("5")});
+    ASSERT_TRUE(rig.sim->started());
+    rig.config().setSlider(QStringLiteral("trbPauseLength"), 9);
+    QTimer::singleShot(150, &rig.progress, [&] { rig.progress.btnCancelClick(); });
+    rig.window.btnReadClick();
+    EXPECT_TRUE(rig.notifier.errors.isEmpty());
+    EXPECT_TRUE(rig.notifier.informations.isEmpty());
+    EXPECT_EQ(rig.config().slider(QStringLiteral("trbPauseLength")), 9);
+    EXPECT_FALSE(rig.window.Connection().Opened());
+    EXPECT_TRUE(rig.window.isEnabled());
+    const QStringList requests = rig.sim->finish();
+    EXPECT_GT(requests.size(), 0);
+    EXPECT_LT(requests.size(), 858);
+}
+
+TEST(ConfigurationTransfer, MissingPortIsReportedAndNothingIsSent)
+{
+    Rig rig;
+    rig.window.cbxComPort->setEditText(QStringLiteral("/dev/sr5n-missing"));
+    rig.window.btnWriteClick();
+    EXPECT_EQ(rig.notifier.errors, QStringList({"Порт /dev/sr5n-missing недоступен"}));
+    EXPECT_EQ(rig.progress.Tag, 0);
+    EXPECT_TRUE(rig.window.isEnabled());
+}
+
+TEST(ConfigurationFileCommands, SaveThenOpenRestoresTheConfiguration)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Конфигурация.snc"));
+    Rig first;
+    editConfiguration(first.config(), first.window.EventTables());
+    first.config().setText(QStringLiteral("edt2P1N"), QString());
+    first.config().setFlag(QStringLiteral("chb2P1N"), true);
+    ASSERT_TRUE(first.window.saveConfiguration(path));
+    EXPECT_FALSE(first.config().flag(QStringLiteral("chb2P1N"))); // an empty number is switched off
+
+    Rig second;
+    ASSERT_TRUE(second.window.openConfiguration(path));
+    EXPECT_TRUE(second.notifier.errors.isEmpty()) << qPrintable(second.notifier.errors.join('|'));
+    EXPECT_EQ(second.config().text(QStringLiteral("edt1P1N")), QStringLiteral("8123A4567"));
+    EXPECT_EQ(second.config().choice(QStringLiteral("cbx1PProtocol")), 1);
+    EXPECT_EQ(second.window.EventTables().zoneCode(60, 2, 69), QStringLiteral("1234"));
+}
+
+TEST(ConfigurationFileCommands, UnreadableFilesChangeNothing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("c.snc"));
+    Rig rig;
+    ASSERT_TRUE(rig.window.saveConfiguration(path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.seek(file.size() - 10);
+    file.write("Z");
+    file.close();
+    rig.config().setSlider(QStringLiteral("trbPauseLength"), 9);
+    EXPECT_FALSE(rig.window.openConfiguration(path));
+    EXPECT_FALSE(rig.window.openConfiguration(dir.filePath(QStringLiteral("missing.snc"))));
+    EXPECT_EQ(rig.notifier.errors,
+              QStringList(2, QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден")));
+    EXPECT_EQ(rig.notifier.flashes, 2);
+    EXPECT_EQ(rig.config().slider(QStringLiteral("trbPauseLength")), 9);
+    EXPECT_FALSE(rig.window.saveConfiguration(dir.filePath(QStringLiteral("no/such/folder/c.snc"))));
+    EXPECT_EQ(rig.notifier.errors.last(), QStringLiteral("Невозможно сохранить файл"));
+}
+
+TEST(ConfigurationFileCommands, UnregisteredProtocolIsDeclinedAndNothingChanges)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("c.snc"));
+    Rig source;
+    source.config().setChoice(QStringLiteral("cbx1PProtocol"), 1);
+    source.config().setSlider(QStringLiteral("trbPauseLength"), 12);
+    ASSERT_TRUE(source.window.saveConfiguration(path));
+
+    Rig target; // its library lacks the second protocol and the user declines
+    target.catalog.names.removeLast();
+    target.catalog.records.removeLast();
+    EXPECT_FALSE(target.window.openConfiguration(path));
+    EXPECT_EQ(target.notifier.errors,
+              QStringList({"Невозможно добавить протокол. Операция будет прервана"}));
+    EXPECT_EQ(target.config().slider(QStringLiteral("trbPauseLength")), 3);
+}
