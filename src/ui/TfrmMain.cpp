@@ -10,6 +10,10 @@
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
 #include "link/TfrmProgress.h"
+#include "protocols/ProtocolEditor.h"
+#include "protocols/ProtocolLibrary.h"
+#include "protocols/ProtocolLibraryDialogs.h"
+#include "protocols/ProtocolPage.h"
 #include "services/ClockPanel.h"
 #include "services/DeviceClock.h"
 #include "services/TfrmTestScheme.h"
@@ -36,6 +40,8 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace sr5n {
 
@@ -65,8 +71,13 @@ QWidget *page(const QString &name, QWidget *parent)
 
 TfrmMain::TfrmMain(QWidget *parent, LinkTimings timings)
     : QWidget(parent), m_messageBoxes(this), m_timings(timings),
-      m_config(std::make_unique<ConfigModel>()), m_eventTables(std::make_unique<EventCodeTables>())
+      m_config(std::make_unique<ConfigModel>()), m_eventTables(std::make_unique<EventCodeTables>()),
+      m_protocolEditor(std::make_unique<ProtocolEditor>(*m_config)),
+      m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(this)),
+      m_protocols(std::make_unique<ProtocolLibrary>(*m_config, *m_protocolEditor, m_notifier,
+                                                    QCoreApplication::applicationDirPath()))
 {
+    m_protocols->setDialogs(m_protocolDialogs.get());
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppTitle());
     setWindowIcon(Icons::application());
@@ -99,6 +110,10 @@ TfrmMain::TfrmMain(QWidget *parent, LinkTimings timings)
 TfrmMain::~TfrmMain()
 {
     qApp->removeEventFilter(this);
+    // The pages go while the models they are bound to still exist.
+    PageControl *pages = std::exchange(pgcPages, nullptr);
+    pages->disconnect(this);
+    delete pages;
 }
 
 void TfrmMain::FormCreate()
@@ -110,10 +125,12 @@ void TfrmMain::FormCreate()
     m_connection = std::make_unique<TConnection>(*m_capture, m_notifier, m_timings);
 
     // Lists the window keeps for its whole life.
-    MaskPanels = {QStringLiteral("pnlObject"), QStringLiteral("pnlEvent"),
-                  QStringLiteral("pnlGroup"), QStringLiteral("pnlZone")};
+    MaskPanels = MaskPanelNames();
     UnitSuffixes = {QString(), QStringLiteral("мс"), QStringLiteral("с"), QStringLiteral("м"),
                     QStringLiteral("ч"), QStringLiteral("дБм"), QStringLiteral("д")};
+
+    // The protocol library beside the executable; its failure is reported and creation goes on.
+    m_protocols->LoadProtocolList();
 
     QStringList ports;
     TVaComm::GetComPortNames(ports);
@@ -126,6 +143,26 @@ void TfrmMain::FormCreate()
                      m_notifier);
     LoadLogEventList(QDir(dataFolder).filePath(QStringLiteral("lgextevs.bin")), LogExternalEvents,
                      m_notifier);
+}
+
+const QStringList &TfrmMain::ProtocolNames() const
+{
+    return m_protocols->ProtocolNames();
+}
+
+const QStringList &TfrmMain::ProtocolRecords() const
+{
+    return m_protocols->ProtocolRecords();
+}
+
+void TfrmMain::setPrefixMaskWindow(TfrmPrefixMask *prefixMask)
+{
+    m_protocolPage->setPrefixMaskWindow(prefixMask);
+}
+
+void TfrmMain::setSaveNewProtocolWindow(TfrmSaveNewProtocol *saveNewProtocol)
+{
+    m_protocolDialogs->setNameDialog(saveNewProtocol);
 }
 
 void TfrmMain::setProgressWindow(TfrmProgress *progress)
@@ -147,7 +184,9 @@ void TfrmMain::createPages()
     tshEventsCodes = page(QStringLiteral("tshEventsCodes"), pgcPages);
     TabSheet2 = page(QStringLiteral("TabSheet2"), pgcPages);
     tshLogs = page(QStringLiteral("tshLogs"), pgcPages);
-    tshProtocol = page(QStringLiteral("tshProtocol"), pgcPages);
+    m_protocolPage =
+        new ProtocolPage(*m_config, *m_protocolEditor, *m_protocols, m_notifier, pgcPages);
+    tshProtocol = m_protocolPage;
     pgcPages->addPage(tsh1Pair, QStringLiteral("Первая пара номеров"));
     pgcPages->addPage(tsh2Pair, QStringLiteral("Вторая пара номеров"));
     pgcPages->addPage(TabSheet1, QStringLiteral("Голосовые / Входящие / ППКП"));
