@@ -70,17 +70,19 @@ ProtocolPage::ProtocolPage(ConfigModel &model, ProtocolEditor &editor, ProtocolL
     : QWidget(parent), m_model(model), m_editor(editor), m_library(library), m_notifier(notifier)
 {
     setObjectName(QStringLiteral("tshProtocol"));
-    // The parameters at the left; the lengths and the masks beside them, the
-    // library chooser with its buttons below those two.
-    auto *grid = new QGridLayout(this);
-    grid->setContentsMargins(6, 6, 6, 6);
-    grid->setSpacing(6);
-    grid->addWidget(makeParameters(), 0, 0, 3, 1, Qt::AlignTop);
-    grid->addWidget(makeLengths(), 0, 1, Qt::AlignTop);
-    grid->addWidget(makeMasks(), 0, 2, Qt::AlignTop);
-    grid->addWidget(makeLibrary(), 1, 1, 1, 2);
-    grid->setColumnStretch(1, 1);
-    grid->setRowStretch(2, 1);
+    // The parameters at the left; the masks, the signal lengths and the
+    // library chooser with its buttons at the right.
+    auto *columns = new QHBoxLayout(this);
+    columns->setContentsMargins(6, 6, 6, 6);
+    columns->setSpacing(6);
+    auto *right = new QVBoxLayout;
+    right->setSpacing(4);
+    columns->addWidget(makeParameters(), 0, Qt::AlignTop);
+    columns->addLayout(right, 1);
+    right->addWidget(makeMasks());
+    right->addWidget(makeLengths());
+    right->addWidget(makeLibrary());
+    right->addStretch(1);
 
     (new ConfigBinding(model, notifier, this))->bind(this);
 
@@ -134,9 +136,14 @@ QWidget *ProtocolPage::makeLengths()
     auto *group = new QGroupBox(QStringLiteral(" Длительность частотных сигналов "), this);
     group->setObjectName(QStringLiteral("gbxLengths"));
     QGridLayout *grid = MakeGroupGrid(group);
-    int row = AddSliderRows(grid, 0, m_model, QStringLiteral("trbHandshake1400"));
-    row = AddSliderRows(grid, row, m_model, QStringLiteral("trbHandshake2300"));
-    AddSliderRows(grid, row, m_model, QStringLiteral("trbKissoff"));
+    const QString sliders[] = {QStringLiteral("trbHandshake1400"),
+                               QStringLiteral("trbHandshake2300"), QStringLiteral("trbKissoff")};
+    int row = 0;
+    for (const QString &name : sliders) {
+        grid->addWidget(MakeValueLabel(m_model, name, group), row, 0);
+        grid->addWidget(MakeSliderRow(m_model, name, group), row++, 1);
+    }
+    grid->setColumnStretch(1, 1);
     return group;
 }
 
@@ -153,11 +160,15 @@ QWidget *ProtocolPage::makeMasks()
     // Installed before the binding gives the field its guard, so it runs after the guard's checks.
     new AfterFieldChecks(edtPrefix, [this] { prefixEdited(); });
     auto *prefixLabel = MakeValueLabel(m_model, PrefixName, group);
-    prefixLabel->setWordWrap(true);
-    prefixRow->addWidget(prefixLabel, 1);
+    prefixRow->addWidget(prefixLabel);
     prefixRow->addWidget(edtPrefix);
+    prefixRow->addStretch(1);
     layout->addLayout(prefixRow);
 
+    auto *panels = new QGridLayout;
+    panels->setHorizontalSpacing(12);
+    panels->setVerticalSpacing(2);
+    layout->addLayout(panels);
     const QStringList labels = {QStringLiteral("Номер объекта:"), QStringLiteral("Код события:"),
                                 QStringLiteral("Код группы:"), QStringLiteral("Код зоны:")};
     for (int p = 0; p < MaskPanelList().size(); ++p) {
@@ -187,7 +198,7 @@ QWidget *ProtocolPage::makeMasks()
             connect(button, &QToolButton::clicked, this, [this, name] { maskButtonClick(name); });
         }
         grid->setColumnStretch(4, 1);
-        layout->addWidget(panel);
+        panels->addWidget(panel, p / 2, p % 2);
     }
     return group;
 }
