@@ -296,6 +296,14 @@ TEST(SaveNewProtocol, OkNeedsANameAndAsksBeforeReplacing)
     EXPECT_EQ(dialog.execute(QStringLiteral("К"), QStringLiteral("М"), {QStringLiteral("Охрана")},
                              QStringLiteral("Новый протокол")),
               QStringLiteral(" Третий "));
+    // Enter in the name field acts as OK.
+    whenModal([&](QWidget *) {
+        dialog.cbxNewProtocolName->setEditText(QStringLiteral("Четвёртый"));
+        QTest::keyClick(dialog.cbxNewProtocolName->lineEdit(), Qt::Key_Return);
+    });
+    EXPECT_EQ(dialog.execute(QStringLiteral("К"), QStringLiteral("М"), {}, QStringLiteral("Н")),
+              QStringLiteral("Четвёртый"));
+    EXPECT_EQ(dialog.cbxNewProtocolName->count(), 0); // typed names are not added to the list
     whenModal([&](QWidget *) { QTest::keyClick(&dialog, Qt::Key_Escape); });
     EXPECT_EQ(dialog.execute(QStringLiteral("К"), QStringLiteral("М"), {}, QStringLiteral("Н")),
               std::nullopt);
