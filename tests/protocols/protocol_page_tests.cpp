@@ -10,6 +10,7 @@
 #include "protocols/TfrmPrefixMask.h"
 #include "protocols/TfrmSaveNewProtocol.h"
 #include "ui/PageControl.h"
+#include "ui/Startup.h"
 #include "ui/TfrmMain.h"
 
 #include <QApplication>
@@ -325,6 +326,30 @@ TEST(MainWindowProtocols, TheLibraryBesideTheExecutableFillsTheChoosers)
     EXPECT_EQ(window.protocolEditor().CurrentProtocol(), window.ProtocolRecords().first());
     EXPECT_EQ(window.protocolPage()->cbxProtocol->currentIndex(), 0);
     EXPECT_EQ(window.MaskPanels, MaskPanelNames());
+}
+
+TEST(MainWindowProtocols, StartUpHandsTheDialogsToTheLibraryAndTheMasks)
+{
+    Windows windows;
+    TfrmSaveNewProtocol &names = windows.saveNewProtocol();
+    whenModal([&](QWidget *modal) {
+        EXPECT_EQ(modal, &names);
+        EXPECT_EQ(names.windowTitle(), QStringLiteral("Добавление протокола в программу"));
+        EXPECT_EQ(names.lblMsg->text(),
+                  QStringLiteral("Указанный протокол для 2ой пары номеров не зарегистрирован в "
+                                 "программе. Чтобы добавить протокол, введите название:"));
+        EXPECT_EQ(names.name(), QStringLiteral("Новый протокол"));
+        EXPECT_EQ(names.cbxNewProtocolName->count(), windows.main().ProtocolNames().size());
+        names.btnCancel->click();
+    });
+    EXPECT_FALSE(windows.main().Protocols().RegisterDeviceProtocol(
+        QStringLiteral("0102010FCF00000000000000000000000505FF"), 2));
+
+    whenModal([&](QWidget *modal) {
+        EXPECT_EQ(modal, &windows.prefixMask());
+        windows.prefixMask().btnCancel->click();
+    });
+    windows.main().findChild<QToolButton *>(QStringLiteral("sbtPMZone1"))->click();
 }
 
 TEST(MainWindowProtocols, ScreenshotAtTheProgramsFont)
