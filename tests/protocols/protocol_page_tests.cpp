@@ -6,6 +6,7 @@
 #include "config/RadioGroup.h"
 #include "protocols/ProtocolEditor.h"
 #include "protocols/ProtocolLibrary.h"
+#include "protocols/ProtocolLibraryDialogs.h"
 #include "protocols/ProtocolPage.h"
 #include "protocols/TfrmPrefixMask.h"
 #include "protocols/TfrmSaveNewProtocol.h"
@@ -17,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -326,6 +328,48 @@ TEST(MainWindowProtocols, TheLibraryBesideTheExecutableFillsTheChoosers)
     EXPECT_EQ(window.protocolEditor().CurrentProtocol(), window.ProtocolRecords().first());
     EXPECT_EQ(window.protocolPage()->cbxProtocol->currentIndex(), 0);
     EXPECT_EQ(window.MaskPanels, MaskPanelNames());
+}
+
+TEST(ProtocolFileDialogs, OfferTheProtocolFilesAndRememberTheLastOpened)
+{
+    QTemporaryDir folder;
+    const QString first = QDir(folder.path()).filePath(QStringLiteral("first.snp"));
+    ASSERT_TRUE(test::WriteProtocolFileAs(first, QStringLiteral("1"), QStringLiteral("П"),
+                                          QLatin1String(test::StartRecord)));
+    QWidget parent;
+    ProtocolLibraryDialogs dialogs(&parent);
+
+    whenModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Сохранение протокола"));
+        EXPECT_EQ(dialog->nameFilters(),
+                  QStringList{QStringLiteral("Файл протокола для СР-5/Н (*.snp)")});
+        EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("snp"));
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+        dialog->reject();
+    });
+    EXPECT_EQ(dialogs.askSaveFile(QStringLiteral("Охрана_ объект 1_2")), std::nullopt);
+
+    whenModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Добавление протокола"));
+        dialog->setDirectory(folder.path());
+        dialog->selectFile(first);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    EXPECT_EQ(dialogs.askOpenFile(), first);
+    QString offered;
+    whenModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        ASSERT_NE(dialog, nullptr);
+        offered = dialog->selectedFiles().value(0);
+        dialog->reject();
+    });
+    EXPECT_EQ(dialogs.askOpenFile(), std::nullopt);
+    EXPECT_EQ(offered, first);
 }
 
 TEST(MainWindowProtocols, StartUpHandsTheDialogsToTheLibraryAndTheMasks)
