@@ -189,6 +189,11 @@ TEST_F(Library, SavingAKnownRecordRenamesIt)
     ASSERT_TRUE(file);
     EXPECT_EQ(file->name, QStringLiteral("Y: новый/1"));
     EXPECT_EQ(file->record, A);
+
+    // A known record is only renamed, even to the name of another protocol.
+    library.RegisterProtocol(QStringLiteral("z"), A);
+    EXPECT_EQ(library.ProtocolNames(), QStringList({"z", "Z"}));
+    EXPECT_EQ(library.ProtocolRecords(), QStringList({A, B}));
 }
 
 TEST_F(Library, SavingANewRecordUnderAKnownNameReplacesItsRecord)
