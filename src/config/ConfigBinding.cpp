@@ -39,6 +39,9 @@ void ConfigBinding::bindWidget(QWidget *widget)
     if (name.isEmpty() || m_widgets.contains(name))
         return;
     const ValueDescription *d = m_model.description(name);
+    // Prefix selections are shown by the protocol editor's mask buttons.
+    if (d && d->kind == ValueKind::Mask)
+        return;
     const bool valueText = name.startsWith(u"stt") && qobject_cast<QLabel *>(widget) &&
                            m_model.valueText(name) != QString();
     const bool enabling = m_model.enablingNames().contains(name);

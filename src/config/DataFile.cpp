@@ -100,6 +100,10 @@ bool DataFileWriter::writeNumber(qint64 number)
 
 bool DataFileWriter::commit()
 {
+    // A write the system cut short (disk full, size limit) shows only when the
+    // buffer is flushed, and QSaveFile would still commit the cut file.
+    if (m_ok && (!m_file.flush() || m_file.error() != QFileDevice::NoError))
+        m_ok = false;
     if (!m_ok) {
         if (m_file.isOpen())
             m_file.cancelWriting();

@@ -2,6 +2,8 @@
 
 #include "link/TConnection.h"
 #include "link/TfrmProgress.h"
+#include "protocols/TfrmPrefixMask.h"
+#include "protocols/TfrmSaveNewProtocol.h"
 #include "services/TfrmTestScheme.h"
 #include "ui/Notifier.h"
 #include "ui/TfrmAbout.h"
@@ -42,11 +44,15 @@ Windows::Windows()
     m_main = std::make_unique<TfrmMain>();
     m_testScheme = std::make_unique<TfrmTestScheme>(m_main->Connection(), m_main->notifier(),
                                                     m_main.get());
+    m_prefixMask = std::make_unique<TfrmPrefixMask>(m_main.get());
+    m_saveNewProtocol = std::make_unique<TfrmSaveNewProtocol>(m_main->notifier(), m_main.get());
     m_progress = std::make_unique<TfrmProgress>(m_main.get());
     m_about = std::make_unique<TfrmAbout>(m_main->notifier(), m_main.get());
     m_main->setProgressWindow(m_progress.get());
     m_main->setAboutWindow(m_about.get());
     m_main->setTestSchemeWindow(m_testScheme.get());
+    m_main->setPrefixMaskWindow(m_prefixMask.get());
+    m_main->setSaveNewProtocolWindow(m_saveNewProtocol.get());
 }
 
 Windows::~Windows()
@@ -54,6 +60,8 @@ Windows::~Windows()
     // Dialogs go before the main window that they refer to.
     m_about.reset();
     m_progress.reset();
+    m_saveNewProtocol.reset();
+    m_prefixMask.reset();
     m_testScheme.reset();
 }
 

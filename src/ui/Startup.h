@@ -11,6 +11,8 @@ class TfrmMain;
 class TfrmProgress;
 class TfrmAbout;
 class TfrmTestScheme;
+class TfrmPrefixMask;
+class TfrmSaveNewProtocol;
 
 // The application object: errors that reach the message loop from any user
 // action are reported in the error box and the program carries on.
@@ -36,12 +38,16 @@ public:
 
     TfrmMain &main() { return *m_main; }
     TfrmTestScheme &testScheme() { return *m_testScheme; }
+    TfrmPrefixMask &prefixMask() { return *m_prefixMask; }
+    TfrmSaveNewProtocol &saveNewProtocol() { return *m_saveNewProtocol; }
     TfrmProgress &progress() { return *m_progress; }
     TfrmAbout &about() { return *m_about; }
 
 private:
     std::unique_ptr<TfrmMain> m_main;
     std::unique_ptr<TfrmTestScheme> m_testScheme;
+    std::unique_ptr<TfrmPrefixMask> m_prefixMask;
+    std::unique_ptr<TfrmSaveNewProtocol> m_saveNewProtocol;
     std::unique_ptr<TfrmProgress> m_progress;
     std::unique_ptr<TfrmAbout> m_about;
 };

@@ -14,6 +14,10 @@
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
 #include "link/TfrmProgress.h"
+#include "protocols/ProtocolEditor.h"
+#include "protocols/ProtocolLibrary.h"
+#include "protocols/ProtocolLibraryDialogs.h"
+#include "protocols/ProtocolPage.h"
 #include "report/HtmlReport.h"
 #include "services/ClockPanel.h"
 #include "services/DeviceClock.h"
@@ -43,6 +47,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace sr5n {
 
 namespace {
@@ -71,8 +77,14 @@ QWidget *page(const QString &name, QWidget *parent)
 
 TfrmMain::TfrmMain(QWidget *parent, LinkTimings timings)
     : QWidget(parent), m_messageBoxes(this), m_timings(timings),
-      m_config(std::make_unique<ConfigModel>()), m_eventTables(std::make_unique<EventCodeTables>())
+      m_config(std::make_unique<ConfigModel>()), m_eventTables(std::make_unique<EventCodeTables>()),
+      m_protocolEditor(std::make_unique<ProtocolEditor>(*m_config)),
+      m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(this)),
+      m_protocols(std::make_unique<ProtocolLibrary>(*m_config, *m_protocolEditor, m_notifier,
+                                                    QCoreApplication::applicationDirPath()))
 {
+    m_protocols->setDialogs(m_protocolDialogs.get());
+    m_catalog = m_protocols.get();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppTitle());
     setWindowIcon(Icons::application());
@@ -105,6 +117,10 @@ TfrmMain::TfrmMain(QWidget *parent, LinkTimings timings)
 TfrmMain::~TfrmMain()
 {
     qApp->removeEventFilter(this);
+    // The pages go while the models they are bound to still exist.
+    PageControl *pages = std::exchange(pgcPages, nullptr);
+    pages->disconnect(this);
+    delete pages;
 }
 
 void TfrmMain::FormCreate()
@@ -116,10 +132,12 @@ void TfrmMain::FormCreate()
     m_connection = std::make_unique<TConnection>(*m_capture, m_notifier, m_timings);
 
     // Lists the window keeps for its whole life.
-    MaskPanels = {QStringLiteral("pnlObject"), QStringLiteral("pnlEvent"),
-                  QStringLiteral("pnlGroup"), QStringLiteral("pnlZone")};
+    MaskPanels = MaskPanelNames();
     UnitSuffixes = {QString(), QStringLiteral("мс"), QStringLiteral("с"), QStringLiteral("м"),
                     QStringLiteral("ч"), QStringLiteral("дБм"), QStringLiteral("д")};
+
+    // The protocol library beside the executable; its failure is reported and creation goes on.
+    m_protocols->LoadProtocolList();
 
     QStringList ports;
     TVaComm::GetComPortNames(ports);
@@ -132,6 +150,26 @@ void TfrmMain::FormCreate()
                      m_notifier);
     LoadLogEventList(QDir(dataFolder).filePath(QStringLiteral("lgextevs.bin")), LogExternalEvents,
                      m_notifier);
+}
+
+const QStringList &TfrmMain::ProtocolNames() const
+{
+    return m_protocols->ProtocolNames();
+}
+
+const QStringList &TfrmMain::ProtocolRecords() const
+{
+    return m_protocols->ProtocolRecords();
+}
+
+void TfrmMain::setPrefixMaskWindow(TfrmPrefixMask *prefixMask)
+{
+    m_protocolPage->setPrefixMaskWindow(prefixMask);
+}
+
+void TfrmMain::setSaveNewProtocolWindow(TfrmSaveNewProtocol *saveNewProtocol)
+{
+    m_protocolDialogs->setNameDialog(saveNewProtocol);
 }
 
 void TfrmMain::setProgressWindow(TfrmProgress *progress)
@@ -153,7 +191,9 @@ void TfrmMain::createPages()
     tshEventsCodes = page(QStringLiteral("tshEventsCodes"), pgcPages);
     TabSheet2 = page(QStringLiteral("TabSheet2"), pgcPages);
     tshLogs = page(QStringLiteral("tshLogs"), pgcPages);
-    tshProtocol = page(QStringLiteral("tshProtocol"), pgcPages);
+    m_protocolPage =
+        new ProtocolPage(*m_config, *m_protocolEditor, *m_protocols, m_notifier, pgcPages);
+    tshProtocol = m_protocolPage;
     pgcPages->addPage(tsh1Pair, QStringLiteral("Первая пара номеров"));
     pgcPages->addPage(tsh2Pair, QStringLiteral("Вторая пара номеров"));
     pgcPages->addPage(TabSheet1, QStringLiteral("Голосовые / Входящие / ППКП"));

@@ -20,6 +20,10 @@ namespace sr5n {
 class ClockPanel;
 class ConfigModel;
 class EventCodeTables;
+class ProtocolEditor;
+class ProtocolLibrary;
+class ProtocolLibraryDialogs;
+class ProtocolPage;
 class PageControl;
 class ProtocolCatalog;
 struct BlockContext;
@@ -29,6 +33,8 @@ class TVaComm;
 class TfrmProgress;
 class TfrmAbout;
 class TfrmTestScheme;
+class TfrmPrefixMask;
+class TfrmSaveNewProtocol;
 
 // The main window: the eight pages, the bottom command bar with the port
 // selector, the help menu, and the window-level hooks. It owns everything
@@ -47,6 +53,8 @@ public:
     void setProgressWindow(TfrmProgress *progress);
     void setAboutWindow(TfrmAbout *about) { m_about = about; }
     void setTestSchemeWindow(TfrmTestScheme *testScheme) { m_testScheme = testScheme; }
+    void setPrefixMaskWindow(TfrmPrefixMask *prefixMask);
+    void setSaveNewProtocolWindow(TfrmSaveNewProtocol *saveNewProtocol);
 
     // Everything the window creates talks to the user through this notifier;
     // tests put a fake behind it with setNotifier().
@@ -86,9 +94,9 @@ public:
     QAction *pumInterface = nullptr;
     QAction *pumRE = nullptr;
 
-    // Lists owned by the window.
-    QStringList ProtocolNames;
-    QStringList ProtocolRecords;
+    // Lists owned by the window; the protocol library holds the protocol lists.
+    const QStringList &ProtocolNames() const;
+    const QStringList &ProtocolRecords() const;
     QStringList LogInternalEvents;
     QStringList LogExternalEvents;
     QStringList MaskPanels;
@@ -100,6 +108,10 @@ public:
     // The configuration as the pages show it, and the event code tables.
     ConfigModel &Config() { return *m_config; }
     EventCodeTables &EventTables() { return *m_eventTables; }
+    // The protocol editor's record and chooser, and the protocol library.
+    ProtocolEditor &protocolEditor() { return *m_protocolEditor; }
+    ProtocolLibrary &Protocols() { return *m_protocols; }
+    ProtocolPage *protocolPage() const { return m_protocolPage; }
 
     // The serial port, its message capture and the one link with the device.
     TVaComm &VaComPort() { return *m_comPort; }
@@ -111,7 +123,8 @@ public:
     void sbtCurrentTimeReadClick();
     void sbtCurrentTimeWriteClick();
 
-    // The protocol library the configuration blocks use.
+    // The protocol library the configuration blocks use: the window's own,
+    // unless a test puts another in its place.
     void setProtocolCatalog(ProtocolCatalog *catalog) { m_catalog = catalog; }
 
     // Reading and writing the whole configuration through the link.
@@ -160,6 +173,10 @@ private:
     LinkTimings m_timings;
     std::unique_ptr<ConfigModel> m_config;
     std::unique_ptr<EventCodeTables> m_eventTables;
+    std::unique_ptr<ProtocolEditor> m_protocolEditor;
+    std::unique_ptr<ProtocolLibraryDialogs> m_protocolDialogs;
+    std::unique_ptr<ProtocolLibrary> m_protocols;
+    ProtocolPage *m_protocolPage = nullptr;
     // Destroyed in reverse order: the link before the capture and the port.
     std::unique_ptr<TVaComm> m_comPort;
     std::unique_ptr<TVaCapture> m_capture;

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+#include <optional>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace sr5n {
+
+class Notifier;
+
+// The name dialog of the protocol library: a message, an editable list of the
+// library's names preset to a proposed name, OK and Отмена. OK on a name the
+// list holds asks whether to replace that protocol.
+class TfrmSaveNewProtocol final : public QDialog
+{
+public:
+    explicit TfrmSaveNewProtocol(Notifier &notifier, QWidget *parent = nullptr);
+
+    // Shows the dialog; the name as typed (spaces kept) when closed with OK.
+    std::optional<QString> execute(const QString &caption, const QString &message,
+                                   const QStringList &names, const QString &name);
+    // What execute() sets before showing the dialog.
+    void prepare(const QString &caption, const QString &message, const QStringList &names,
+                 const QString &name);
+    QString name() const;
+
+    // OK: closes the dialog unless the user declines to replace a known name.
+    void btnOKClick();
+
+    QLabel *lblMsg = nullptr;
+    QComboBox *cbxNewProtocolName = nullptr;
+    QPushButton *btnOK = nullptr;
+    QPushButton *btnCancel = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void nameChanged(const QString &text);
+
+    Notifier &m_notifier;
+    QStringList m_names;
+};
+
+} // namespace sr5n

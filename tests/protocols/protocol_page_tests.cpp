@@ -1,0 +1,422 @@
+#include "ProtocolFixtures.h"
+#include "common/FakeNotifier.h"
+
+#include "config/CaptionClick.h"
+#include "config/ConfigModel.h"
+#include "config/RadioGroup.h"
+#include "protocols/ProtocolEditor.h"
+#include "protocols/ProtocolLibrary.h"
+#include "protocols/ProtocolLibraryDialogs.h"
+#include "protocols/ProtocolPage.h"
+#include "protocols/TfrmPrefixMask.h"
+#include "protocols/TfrmSaveNewProtocol.h"
+#include "ui/PageControl.h"
+#include "ui/Startup.h"
+#include "ui/TfrmMain.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace sr5n;
+
+namespace {
+
+// Runs `action` once the next modal dialog has started.
+void whenModal(std::function<void(QWidget *)> action)
+{
+    QTimer::singleShot(0, [action = std::move(action)] {
+        QWidget *modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        action(modal);
+    });
+}
+
+// Saves a picture of `widget` when SR5N_SCREENSHOT_DIR names a folder.
+void screenshot(QWidget *widget, const char *name)
+{
+    const QString folder = qEnvironmentVariable("SR5N_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        widget->grab().save(QDir(folder).filePath(QLatin1String(name)));
+}
+
+struct Page : ::testing::Test {
+    QTemporaryDir folder;
+    ConfigModel model;
+    ProtocolEditor editor{model};
+    test::FakeNotifier notifier;
+    test::FakeProtocolDialogs dialogs;
+    ProtocolLibrary library{model, editor, notifier, folder.path()};
+    ProtocolPage page{model, editor, library, notifier};
+    TfrmPrefixMask prefixMask{&page};
+
+    Page()
+    {
+        library.setDialogs(&dialogs);
+        page.setPrefixMaskWindow(&prefixMask);
+        page.resize(729, 400);
+        page.show();
+        QApplication::processEvents();
+    }
+
+    template <typename T> T *find(const QString &name) const { return page.findChild<T *>(name); }
+};
+
+TEST_F(Page, HasEveryControlUnderItsName)
+{
+    EXPECT_EQ(page.objectName(), QStringLiteral("tshProtocol"));
+    const struct {
+        const char *name;
+        const char *title;
+        QStringList items;
+    } groups[] = {
+        {"rgpHandshake",
+         " Частота приветственного сигнала от ПЦН (Handshake) ",
+         {"1400 Гц", "2300 Гц", "1400 / 2300 Гц", "2300 / 1400 Гц"}},
+        {"rgpImpulseParams",
+         " Количество импульсов за секунду ",
+         {"10 pps", "14 pps", "20 pps", "33 pps", "40 pps"}},
+        {"rgpDataFreq", " Частота передачи данных ", {"1800 Гц", "1900 Гц", "DTMF"}},
+        {"rgpKissOff",
+         " Сигнал об успешно принятом сообщении от ПЦН (Kissoff) ",
+         {"1400 Гц", "2300 Гц"}},
+        {"rgpProtocol_Test", "", {"По модулю 15", "Двойная отправка"}},
+    };
+    for (const auto &g : groups) {
+        auto *group = find<RadioGroup>(QLatin1String(g.name));
+        ASSERT_NE(group, nullptr) << g.name;
+        EXPECT_EQ(group->title(), QString::fromUtf8(g.title));
+        const QList<QAbstractButton *> buttons = group->findChildren<QAbstractButton *>();
+        ASSERT_EQ(buttons.size(), g.items.size()) << g.name;
+        for (int i = 0; i < buttons.size(); ++i)
+            EXPECT_EQ(buttons[i]->text(), g.items[i]);
+        EXPECT_EQ(group->itemIndex(), 0);
+    }
+    EXPECT_FALSE(find<RadioGroup>(QStringLiteral("rgpProtocol_Test"))->isEnabled());
+    EXPECT_EQ(find<QLabel>(QStringLiteral("sttProtocol_Test"))->text(),
+              QStringLiteral("Перепроверка"));
+
+    const struct {
+        const char *slider, *label, *text;
+    } sliders[] = {{"Handshake1400", "Handshake 1400 Гц:", "100 мс"},
+                   {"Handshake2300", "Handshake 2300 Гц:", "100 мс"},
+                   {"Kissoff", "Kissoff:", "60 мс"}};
+    for (const auto &s : sliders) {
+        auto *slider = find<QSlider>(QStringLiteral("trb") + QLatin1String(s.slider));
+        ASSERT_NE(slider, nullptr);
+        EXPECT_EQ(slider->minimum(), 3);
+        EXPECT_EQ(slider->maximum(), 250);
+        EXPECT_EQ(find<QLabel>(QStringLiteral("lbl") + QLatin1String(s.slider))->text(),
+                  QString::fromUtf8(s.label));
+        EXPECT_EQ(find<QLabel>(QStringLiteral("stt") + QLatin1String(s.slider))->text(),
+                  QString::fromUtf8(s.text));
+    }
+    EXPECT_EQ(page.edtPrefix->text(), QStringLiteral("0000"));
+    EXPECT_EQ(page.edtPrefix->maxLength(), 4);
+
+    int masks = 0;
+    for (const MaskPanel &panel : MaskPanelList()) {
+        auto *frame = find<QWidget>(panel.name);
+        ASSERT_NE(frame, nullptr);
+        EXPECT_EQ(frame->property("tag").toInt(), panel.positions);
+        for (int position = 1; position <= panel.positions; ++position, ++masks) {
+            EXPECT_NE(frame->findChild<QCheckBox *>(panel.digitFlag(position)), nullptr);
+            auto *button = frame->findChild<QToolButton *>(panel.maskButton(position));
+            ASSERT_NE(button, nullptr);
+            EXPECT_EQ(button->text(), QStringLiteral("..."));
+            EXPECT_EQ(button->toolTip(), QStringLiteral("Нажмите для формирования префикса"));
+        }
+    }
+    EXPECT_EQ(masks, 13);
+
+    EXPECT_FALSE(page.cbxProtocol->isEditable());
+    EXPECT_EQ(page.cbxProtocol->maxVisibleItems(), 15);
+    EXPECT_EQ(page.btnProtocol_Add->text(), QStringLiteral("Добавить"));
+    EXPECT_EQ(page.btnProtocol_Add->toolTip(),
+              QStringLiteral("Добавить протокол  в программу из файла"));
+    EXPECT_EQ(page.btnProtocol_Save->text(), QStringLiteral("Сохранить"));
+    EXPECT_EQ(page.btnProtocol_Save->toolTip(),
+              QStringLiteral("Сохранить протокол в файл и добавить его в программу"));
+    EXPECT_EQ(page.btnProtocol_Delete->text(), QStringLiteral("Удалить"));
+    EXPECT_EQ(
+        page.btnProtocol_Delete->toolTip(),
+        QStringLiteral("Удалить протокол из программы. Файл с протоколом при этом не удаляется"));
+    EXPECT_FALSE(page.btnProtocol_Delete->isEnabled());
+    screenshot(&page, "protocol-editor.png");
+}
+
+TEST_F(Page, EditsRematchTheChooserAndTheDeleteButton)
+{
+    QString other = QLatin1String(test::StartRecord);
+    other.replace(4, 4, QStringLiteral("0004")); // DTMF with re-check
+    ASSERT_TRUE(test::WriteProtocolList(
+        library.listFilePath(), {{"Старт", QLatin1String(test::StartRecord)}, {"DTMF", other}}));
+    ASSERT_TRUE(library.LoadProtocolList());
+    EXPECT_EQ(page.cbxProtocol->currentText(), QStringLiteral("Старт"));
+    EXPECT_TRUE(page.btnProtocol_Delete->isEnabled());
+
+    // The caption "Перепроверка" acts as a click on its box.
+    CaptionClicked(find<QLabel>(QStringLiteral("sttProtocol_Test")));
+    EXPECT_TRUE(find<QCheckBox>(QStringLiteral("chbProtocol_Test"))->isChecked());
+    EXPECT_TRUE(find<RadioGroup>(QStringLiteral("rgpProtocol_Test"))->isEnabled());
+    EXPECT_EQ(page.cbxProtocol->currentIndex(), -1);
+    EXPECT_FALSE(page.btnProtocol_Delete->isEnabled());
+
+    find<RadioGroup>(QStringLiteral("rgpDataFreq"))
+        ->findChildren<QAbstractButton *>()
+        .at(2)
+        ->click();
+    EXPECT_FALSE(find<RadioGroup>(QStringLiteral("rgpImpulseParams"))->isEnabled());
+    EXPECT_EQ(page.cbxProtocol->currentText(), QStringLiteral("DTMF"));
+    EXPECT_TRUE(page.btnProtocol_Delete->isEnabled());
+
+    // Choosing a protocol shows it.
+    page.cbxProtocol->setCurrentIndex(0);
+    emit page.cbxProtocol->activated(0);
+    EXPECT_FALSE(find<QCheckBox>(QStringLiteral("chbProtocol_Test"))->isChecked());
+    EXPECT_TRUE(find<RadioGroup>(QStringLiteral("rgpImpulseParams"))->isEnabled());
+    EXPECT_EQ(editor.CurrentProtocol(), QLatin1String(test::StartRecord));
+}
+
+TEST_F(Page, PrefixIsPaddedWhenLeftAndTheCaptionsFollow)
+{
+    model.setSlider(QStringLiteral("sbtPMObject1"), 15);
+    page.edtPrefix->setFocus();
+    page.edtPrefix->clear();
+    QTest::keyClick(page.edtPrefix, Qt::Key_7);
+    EXPECT_EQ(model.text(QStringLiteral("edtPrefix")), QStringLiteral("7"));
+    EXPECT_EQ(editor.CurrentProtocol().mid(12, 2), QStringLiteral("70")); // rematched on typing
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(page.edtPrefix, &leave);
+    EXPECT_EQ(page.edtPrefix->text(), QStringLiteral("0007"));
+    EXPECT_EQ(find<QToolButton>(QStringLiteral("sbtPMObject1"))->text(), QStringLiteral("0007"));
+    EXPECT_EQ(find<QToolButton>(QStringLiteral("sbtPMObject2"))->text(), QStringLiteral("..."));
+    EXPECT_EQ(editor.CurrentProtocol().mid(12, 4), QStringLiteral("0007"));
+}
+
+TEST_F(Page, MaskDialogChoosesThePrefixCharacters)
+{
+    page.edtPrefix->setText(QStringLiteral("12ab"));
+    auto *button = find<QToolButton>(QStringLiteral("sbtPMEvent2"));
+    int left = 0;
+    whenModal([&](QWidget *modal) {
+        EXPECT_EQ(modal, &prefixMask);
+        EXPECT_TRUE(prefixMask.windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_EQ(prefixMask.lblTitle->text(), QStringLiteral("Маска цифр префикса"));
+        EXPECT_EQ(prefixMask.lbl[2]->text(), QStringLiteral("A"));
+        left = prefixMask.x();
+        prefixMask.chb[1]->setChecked(true);
+        prefixMask.chb[3]->setChecked(true);
+        prefixMask.btnOK->click();
+    });
+    button->click();
+    EXPECT_EQ(page.edtPrefix->text(), QStringLiteral("12AB"));
+    EXPECT_EQ(model.slider(QStringLiteral("sbtPMEvent2")), 10);
+    EXPECT_EQ(button->text(), QStringLiteral("2B"));
+    EXPECT_EQ(editor.CurrentProtocol().mid(20, 2), QStringLiteral("A0"));
+    EXPECT_EQ(left,
+              button->mapToGlobal(QPoint(0, 0)).x() - (prefixMask.width() - button->width()) / 2);
+
+    // Esc closes it and changes nothing.
+    whenModal([&](QWidget *) {
+        EXPECT_TRUE(prefixMask.chb[1]->isChecked());
+        prefixMask.chb[0]->setChecked(true);
+        QTest::keyClick(&prefixMask, Qt::Key_Escape);
+    });
+    button->click();
+    EXPECT_FALSE(prefixMask.isVisible());
+    EXPECT_EQ(model.slider(QStringLiteral("sbtPMEvent2")), 10);
+    EXPECT_EQ(button->text(), QStringLiteral("2B"));
+
+    prefixMask.prepare(QStringLiteral("12AB"), 5, button);
+    prefixMask.show();
+    QApplication::processEvents();
+    screenshot(&prefixMask, "prefix-mask.png");
+    prefixMask.hide();
+}
+
+TEST(SaveNewProtocol, OkNeedsANameAndAsksBeforeReplacing)
+{
+    test::FakeNotifier notifier;
+    TfrmSaveNewProtocol dialog(notifier);
+    dialog.prepare(QStringLiteral("Сохранение протокола в программе"), QStringLiteral("Сообщение"),
+                   {QStringLiteral("Охрана"), QStringLiteral("Другой")},
+                   QStringLiteral("Новый протокол"));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Сохранение протокола в программе"));
+    EXPECT_EQ(dialog.lblMsg->text(), QStringLiteral("Сообщение"));
+    EXPECT_EQ(dialog.cbxNewProtocolName->count(), 2);
+    EXPECT_EQ(dialog.name(), QStringLiteral("Новый протокол"));
+    EXPECT_TRUE(dialog.btnOK->isEnabled());
+    EXPECT_TRUE(dialog.btnOK->isDefault());
+
+    dialog.cbxNewProtocolName->setEditText(QStringLiteral("   "));
+    EXPECT_FALSE(dialog.btnOK->isEnabled());
+    dialog.cbxNewProtocolName->setEditText(QStringLiteral(" ОХРАНА "));
+    EXPECT_TRUE(dialog.btnOK->isEnabled());
+    dialog.cbxNewProtocolName->setEditText(QStringLiteral("ОХРАНА"));
+
+    dialog.show();
+    QApplication::processEvents();
+    screenshot(&dialog, "save-new-protocol.png");
+    notifier.answers = {false};
+    dialog.btnOK->click();
+    ASSERT_EQ(notifier.questions.size(), 1);
+    EXPECT_EQ(notifier.questions[0].text,
+              QStringLiteral(
+                  "Протокол с названием \"ОХРАНА\" уже зарегистрирован в программе. Заменить?"));
+    EXPECT_EQ(notifier.questions[0].caption, QStringLiteral("Сохранение протокола в программе"));
+    EXPECT_EQ(notifier.questions[0].icon, Notifier::QuestionIcon::Warning);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), 0);
+    notifier.answers = {true};
+    dialog.btnOK->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+
+    // A new name closes it at once, surrounding spaces kept; Esc cancels.
+    whenModal([&](QWidget *) {
+        const QWidget *focus = dialog.focusWidget();
+        EXPECT_TRUE(focus == dialog.cbxNewProtocolName ||
+                    focus == dialog.cbxNewProtocolName->lineEdit());
+        dialog.cbxNewProtocolName->setEditText(QStringLiteral(" Третий "));
+        dialog.btnOK->click();
+    });
+    EXPECT_EQ(dialog.execute(QStringLiteral("К"), QStringLiteral("М"), {QStringLiteral("Охрана")},
+                             QStringLiteral("Новый протокол")),
+              QStringLiteral(" Третий "));
+    // Enter in the name field acts as OK.
+    whenModal([&](QWidget *) {
+        dialog.cbxNewProtocolName->setEditText(QStringLiteral("Четвёртый"));
+        QTest::keyClick(dialog.cbxNewProtocolName->lineEdit(), Qt::Key_Return);
+    });
+    EXPECT_EQ(dialog.execute(QStringLiteral("К"), QStringLiteral("М"), {}, QStringLiteral("Н")),
+              QStringLiteral("Четвёртый"));
+    EXPECT_EQ(dialog.cbxNewProtocolName->count(), 0); // typed names are not added to the list
+    whenModal([&](QWidget *) { QTest::keyClick(&dialog, Qt::Key_Escape); });
+    EXPECT_EQ(dialog.execute(QStringLiteral("К"), QStringLiteral("М"), {}, QStringLiteral("Н")),
+              std::nullopt);
+    EXPECT_EQ(notifier.questions.size(), 2);
+}
+
+TEST(MainWindowProtocols, TheLibraryBesideTheExecutableFillsTheChoosers)
+{
+    TfrmMain window;
+    ASSERT_EQ(QCoreApplication::applicationDirPath(),
+              QDir(QStringLiteral(SR5N_BIN_DIR)).absolutePath());
+    EXPECT_EQ(window.tshProtocol, window.protocolPage());
+    EXPECT_EQ(window.tshProtocol->objectName(), QStringLiteral("tshProtocol"));
+    EXPECT_EQ(window.ProtocolNames().size(), 5);
+    EXPECT_EQ(window.ProtocolRecords().size(), 5);
+    EXPECT_EQ(&window.ProtocolNames(), &window.Protocols().ProtocolNames());
+    EXPECT_EQ(window.Config().choiceItems(QStringLiteral("cbx1PProtocol")), window.ProtocolNames());
+    EXPECT_EQ(window.Config().choice(QStringLiteral("cbx2PProtocol")), 0);
+    EXPECT_EQ(window.protocolEditor().CurrentProtocol(), window.ProtocolRecords().first());
+    EXPECT_EQ(window.protocolPage()->cbxProtocol->currentIndex(), 0);
+    EXPECT_EQ(window.MaskPanels, MaskPanelNames());
+}
+
+TEST(ProtocolFileDialogs, OfferTheProtocolFilesAndRememberTheLastOpened)
+{
+    QTemporaryDir folder;
+    const QString first = QDir(folder.path()).filePath(QStringLiteral("first.snp"));
+    ASSERT_TRUE(test::WriteProtocolFileAs(first, QStringLiteral("1"), QStringLiteral("П"),
+                                          QLatin1String(test::StartRecord)));
+    QWidget parent;
+    ProtocolLibraryDialogs dialogs(&parent);
+
+    whenModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Сохранение протокола"));
+        EXPECT_EQ(dialog->nameFilters(),
+                  QStringList{QStringLiteral("Файл протокола для СР-5/Н (*.snp)")});
+        EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("snp"));
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+        dialog->reject();
+    });
+    EXPECT_EQ(dialogs.askSaveFile(QStringLiteral("Охрана_ объект 1_2")), std::nullopt);
+
+    whenModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Добавление протокола"));
+        dialog->setDirectory(folder.path());
+        dialog->selectFile(first);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    EXPECT_EQ(dialogs.askOpenFile(), first);
+    QString offered;
+    whenModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        ASSERT_NE(dialog, nullptr);
+        offered = dialog->selectedFiles().value(0);
+        dialog->reject();
+    });
+    EXPECT_EQ(dialogs.askOpenFile(), std::nullopt);
+    EXPECT_EQ(offered, first);
+}
+
+TEST(MainWindowProtocols, StartUpHandsTheDialogsToTheLibraryAndTheMasks)
+{
+    Windows windows;
+    TfrmSaveNewProtocol &names = windows.saveNewProtocol();
+    whenModal([&](QWidget *modal) {
+        EXPECT_EQ(modal, &names);
+        EXPECT_EQ(names.windowTitle(), QStringLiteral("Добавление протокола в программу"));
+        EXPECT_EQ(names.lblMsg->text(),
+                  QStringLiteral("Указанный протокол для 2ой пары номеров не зарегистрирован в "
+                                 "программе. Чтобы добавить протокол, введите название:"));
+        EXPECT_EQ(names.name(), QStringLiteral("Новый протокол"));
+        EXPECT_EQ(names.cbxNewProtocolName->count(), windows.main().ProtocolNames().size());
+        names.btnCancel->click();
+    });
+    EXPECT_FALSE(windows.main().Protocols().RegisterDeviceProtocol(
+        QStringLiteral("0102010FCF00000000000000000000000505FF"), 2));
+
+    whenModal([&](QWidget *modal) {
+        EXPECT_EQ(modal, &windows.prefixMask());
+        windows.prefixMask().btnCancel->click();
+    });
+    windows.main().findChild<QToolButton *>(QStringLiteral("sbtPMZone1"))->click();
+}
+
+TEST(MainWindowProtocols, ScreenshotAtTheProgramsFont)
+{
+    if (qEnvironmentVariableIsEmpty("SR5N_SCREENSHOT_DIR"))
+        GTEST_SKIP() << "set SR5N_SCREENSHOT_DIR to take pictures";
+    const QFont font = QApplication::font();
+    QFont small(QStringLiteral("DejaVu Sans"));
+    small.setPointSize(8);
+    QApplication::setFont(small);
+    {
+        TfrmMain window;
+        window.pgcPages->setCurrentPage(window.tshProtocol);
+        window.show();
+        QApplication::processEvents();
+        screenshot(&window, "main-window-protocols.png");
+        TfrmPrefixMask prefixMask(&window);
+        prefixMask.prepare(QStringLiteral("12AB"), 5, nullptr);
+        prefixMask.show();
+        QApplication::processEvents();
+        screenshot(&prefixMask, "prefix-mask-small.png");
+    }
+    QApplication::setFont(font);
+}
+
+} // namespace
