@@ -1,5 +1,6 @@
 #include "ui/Startup.h"
 
+#include "events/TfrmExtEvZones.h"
 #include "link/TConnection.h"
 #include "link/TfrmProgress.h"
 #include "services/TfrmTestScheme.h"
@@ -42,6 +43,8 @@ Windows::Windows()
     m_main = std::make_unique<TfrmMain>();
     m_testScheme = std::make_unique<TfrmTestScheme>(m_main->Connection(), m_main->notifier(),
                                                     m_main.get());
+    m_extEvZones = std::make_unique<TfrmExtEvZones>(m_main->notifier(), m_main.get());
+    m_main->setZonesDialog(m_extEvZones.get());
     m_progress = std::make_unique<TfrmProgress>(m_main.get());
     m_about = std::make_unique<TfrmAbout>(m_main->notifier(), m_main.get());
     m_main->setProgressWindow(m_progress.get());
@@ -54,6 +57,7 @@ Windows::~Windows()
     // Dialogs go before the main window that they refer to.
     m_about.reset();
     m_progress.reset();
+    m_extEvZones.reset();
     m_testScheme.reset();
 }
 

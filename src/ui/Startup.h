@@ -11,6 +11,7 @@ class TfrmMain;
 class TfrmProgress;
 class TfrmAbout;
 class TfrmTestScheme;
+class TfrmExtEvZones;
 
 // The application object: errors that reach the message loop from any user
 // action are reported in the error box and the program carries on.
@@ -36,12 +37,14 @@ public:
 
     TfrmMain &main() { return *m_main; }
     TfrmTestScheme &testScheme() { return *m_testScheme; }
+    TfrmExtEvZones &extEvZones() { return *m_extEvZones; }
     TfrmProgress &progress() { return *m_progress; }
     TfrmAbout &about() { return *m_about; }
 
 private:
     std::unique_ptr<TfrmMain> m_main;
     std::unique_ptr<TfrmTestScheme> m_testScheme;
+    std::unique_ptr<TfrmExtEvZones> m_extEvZones;
     std::unique_ptr<TfrmProgress> m_progress;
     std::unique_ptr<TfrmAbout> m_about;
 };

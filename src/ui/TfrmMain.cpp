@@ -6,6 +6,8 @@
 #include "config/VoicePage.h"
 #include "events/EventCodeTables.h"
 #include "events/EventNameLists.h"
+#include "events/ExternalCodesPage.h"
+#include "events/InternalCodesPage.h"
 #include "link/TConnection.h"
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
@@ -135,6 +137,11 @@ void TfrmMain::setProgressWindow(TfrmProgress *progress)
         m_progress->setCancelHandler([this] { m_connection->abort(); });
 }
 
+void TfrmMain::setZonesDialog(TfrmExtEvZones *zones)
+{
+    externalCodesPage->setZonesDialog(zones);
+}
+
 void TfrmMain::createPages()
 {
     pgcPages = new PageControl(this);
@@ -144,8 +151,10 @@ void TfrmMain::createPages()
     TabSheet1 = new VoicePage(*m_config, m_notifier, pgcPages);
     auto *parameters = new ParametersPage(*m_config, m_notifier, pgcPages);
     tshParams = parameters;
-    tshEventsCodes = page(QStringLiteral("tshEventsCodes"), pgcPages);
-    TabSheet2 = page(QStringLiteral("TabSheet2"), pgcPages);
+    internalCodesPage = new InternalCodesPage(*m_eventTables, m_notifier, pgcPages);
+    tshEventsCodes = internalCodesPage;
+    externalCodesPage = new ExternalCodesPage(*m_eventTables, pgcPages);
+    TabSheet2 = externalCodesPage;
     tshLogs = page(QStringLiteral("tshLogs"), pgcPages);
     tshProtocol = page(QStringLiteral("tshProtocol"), pgcPages);
     pgcPages->addPage(tsh1Pair, QStringLiteral("Первая пара номеров"));

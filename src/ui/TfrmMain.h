@@ -20,6 +20,8 @@ namespace sr5n {
 class ClockPanel;
 class ConfigModel;
 class EventCodeTables;
+class ExternalCodesPage;
+class InternalCodesPage;
 class PageControl;
 class TConnection;
 class TVaCapture;
@@ -27,6 +29,7 @@ class TVaComm;
 class TfrmProgress;
 class TfrmAbout;
 class TfrmTestScheme;
+class TfrmExtEvZones;
 
 // The main window: the eight pages, the bottom command bar with the port
 // selector, the help menu, and the window-level hooks. It owns everything
@@ -45,6 +48,8 @@ public:
     void setProgressWindow(TfrmProgress *progress);
     void setAboutWindow(TfrmAbout *about) { m_about = about; }
     void setTestSchemeWindow(TfrmTestScheme *testScheme) { m_testScheme = testScheme; }
+    // The zones dialog becomes the dialog of every external code cell.
+    void setZonesDialog(TfrmExtEvZones *zones);
 
     // Everything the window creates talks to the user through this notifier;
     // tests put a fake behind it with setNotifier().
@@ -68,6 +73,9 @@ public:
     QWidget *TabSheet2 = nullptr;
     QWidget *tshLogs = nullptr;
     QWidget *tshProtocol = nullptr;
+    // The event code pages (tshEventsCodes and TabSheet2).
+    InternalCodesPage *internalCodesPage = nullptr;
+    ExternalCodesPage *externalCodesPage = nullptr;
 
     // The bottom bar.
     QFrame *pnlControls = nullptr;
