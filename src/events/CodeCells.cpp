@@ -7,6 +7,7 @@
 #include "events/EventCodeTables.h"
 #include "ui/Notifier.h"
 
+#include <QLineEdit>
 #include <QStyle>
 
 #include <algorithm>
@@ -63,6 +64,8 @@ void SetUpCodeGrid(TMultiGrid &grid, int fixedCols, const QList<int> &widths,
     grid.SetIndentV(2);
     for (int c = 0; c < headers.size() && c < grid.ColCount(); ++c)
         grid.Cells(c, 0)->SetText(headers[c]);
+    // The codes are edited where they are shown, in the middle of the cell.
+    grid.textEditor()->setAlignment(Qt::AlignCenter);
 }
 
 void FitGridToRows(TMultiGrid &grid, int visibleRows)

@@ -9,7 +9,17 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace sr5n {
+
+namespace {
+
+// The header and three common events in view: the page keeps to the height
+// of the main window's page area also when the list names more of them.
+constexpr int kCommonVisibleRows = 4;
+
+} // namespace
 
 InternalCodesPage::InternalCodesPage(EventCodeTables &tables, Notifier &notifier, QWidget *parent)
     : QWidget(parent), m_tables(tables), m_notifier(notifier)
@@ -87,7 +97,7 @@ void InternalCodesPage::showRows(Table table, bool setUp)
     const bool resized = setUp || grid->RowCount() != rows + 1;
     if (resized) {
         grid->SetRowCount(rows + 1);
-        FitGridToRows(*grid, rows + 1);
+        FitGridToRows(*grid, separate ? rows + 1 : std::min(rows + 1, kCommonVisibleRows));
     }
     for (int r = 1; r <= rows; ++r) {
         const EventRow event = m_tables.row(table, r);

@@ -158,10 +158,6 @@ TEST_F(PageTest, GridsAreSetUpAsTheirHostsNeed)
     EXPECT_EQ(
         internal->lblNote->text(),
         QStringLiteral("Внутренние коды событий коммуникатора всегда имеют высокий приоритет"));
-    // Everything fits the page area of the main window.
-    EXPECT_LE(internal->sizeHint().width(), 729);
-    EXPECT_LE(internal->sizeHint().height(), 400);
-    EXPECT_LE(external.minimumSizeHint().width(), 729);
 }
 
 TEST_F(PageTest, TypedCodeIsPaddedAndReachesTheTables)

@@ -51,19 +51,29 @@ TEST(EventNameLists, InstalledFilesFillTheTables)
     EXPECT_EQ(names.size(), 60);
 }
 
-TEST(EventNameLists, MissingFileKeepsTheDesignSizeAndReportsOnce)
+TEST(EventNameLists, MissingFilesKeepTheDesignSizeAndAreReportedOncePerFile)
 {
-    QTemporaryDir empty;
-    EventCodeTables tables;
-    test::FakeNotifier notifier;
-    SetUpEventTables(empty.path(), tables, notifier);
-    EXPECT_EQ(notifier.errors, QStringList(3, kMessage));
-    EXPECT_EQ(notifier.flashes, 3);
-    EXPECT_EQ(tables.rowCount(Table::External), 60);
-    EXPECT_TRUE(tables.row(Table::External, 1).name.isEmpty());
-    EXPECT_TRUE(tables.row(Table::External, 1).displayNumber.isEmpty());
-    EXPECT_EQ(tables.commonCode(1), QStringLiteral("1304"));
-    EXPECT_EQ(tables.row(Table::Separate, 7).number, 113);
+    // No files at all, then only extevs.bin missing.
+    for (const QStringList &present : {QStringList(), QStringList{"sintevs.bin", "cintevs.bin"}}) {
+        QTemporaryDir folder;
+        for (const QString &name : present)
+            ASSERT_TRUE(QFile::copy(QDir(QStringLiteral(SR5N_BIN_DIR)).filePath(name),
+                                    folder.filePath(name)));
+        EventCodeTables tables;
+        test::FakeNotifier notifier;
+        SetUpEventTables(folder.path(), tables, notifier);
+        const int missing = 3 - int(present.size());
+        EXPECT_EQ(notifier.errors, QStringList(missing, kMessage));
+        EXPECT_EQ(notifier.flashes, missing);
+        EXPECT_EQ(tables.rowCount(Table::External), 60);
+        EXPECT_TRUE(tables.row(Table::External, 1).name.isEmpty());
+        EXPECT_TRUE(tables.row(Table::External, 60).displayNumber.isEmpty());
+        EXPECT_EQ(tables.zoneCodes(60, 2), QStringList(70, QStringLiteral("0000")));
+        EXPECT_EQ(tables.rowCount(Table::Separate), 8);
+        EXPECT_EQ(tables.row(Table::Separate, 8).name.isEmpty(), present.isEmpty());
+        EXPECT_EQ(tables.commonCode(1), QStringLiteral("1304"));
+        EXPECT_EQ(tables.row(Table::Separate, 7).number, 113);
+    }
 }
 
 TEST(EventNameLists, AcceptedAndRefusedFiles)
