@@ -305,6 +305,13 @@ TEST_F(PageTest, FourMarksDisableTheOther56CellsOfTheirColumnOnly)
     EXPECT_EQ(tables.markedRows(Mark::HighPriority), QList<int>({1, 4, 6}));
     click(grid, 4, 5);
     EXPECT_EQ(tables.markedRows(Mark::HighPriority), QList<int>({1, 4, 5, 6}));
+
+    // Ticks set on the cells by a program reach the tables too; a fifth is taken back.
+    grid->Cells(5, 30)->SetChecked(true);
+    EXPECT_EQ(tables.markedRows(Mark::Mandatory), QList<int>({30}));
+    grid->Cells(4, 30)->SetChecked(true);
+    EXPECT_FALSE(grid->Cells(4, 30)->Checked());
+    EXPECT_EQ(tables.markCount(Mark::HighPriority), 4);
 }
 
 TEST_F(PageTest, ZonesDialogEditsACellsCodesOnlyWhenClosedWithOK)
