@@ -59,6 +59,8 @@ public:
     // files say: separate rows 1-8 and the memory-fault row of the common table.
     void applyFixedEventNumbers();
     static int separateEventNumber(int row);
+    // The event numbers of the test messages of pair 1 and 2 (118, 119).
+    static int testEventNumber(int pair) { return pair == 1 ? 118 : pair == 2 ? 119 : 0; }
 
     // Internal codes, four upper-case hexadecimal digits.
     QString separateCode(int row, int pair) const;

@@ -5,6 +5,9 @@
 
 #include <QDir>
 
+#include <algorithm>
+#include <climits>
+
 namespace sr5n {
 
 namespace {
@@ -16,6 +19,24 @@ constexpr qint64 kMinRecordBytes = 8;
 // A cut-off file still gets the rows it announces, but never more than this
 // unless the file really holds them: a damaged count must not exhaust memory.
 constexpr qint64 kRowsWithoutProof = 1000;
+
+// The rows a table keeps for a file of `events` events. The device has
+// exactly 8 separate internal events and 60 external ones, addressed by
+// position; a list of another length names fewer or more of them, but the
+// code rows stay, so no code read from the device is dropped and no code is
+// shown that is never sent. The common table keeps at least its memory-fault row.
+int rowsKept(EventCodeTables::Table table, int events)
+{
+    switch (table) {
+    case EventCodeTables::Table::Separate:
+        return EventCodeTables::DefaultSeparateRows;
+    case EventCodeTables::Table::External:
+        return EventCodeTables::ExternalEventCount;
+    case EventCodeTables::Table::Common:
+        break;
+    }
+    return std::max(events, int(EventCodeTables::DefaultCommonRows));
+}
 
 bool failed(Notifier &notifier)
 {
@@ -32,24 +53,29 @@ bool LoadEventTable(const QString &path, EventCodeTables &tables, EventCodeTable
     if (!reader.open(path))
         return failed(notifier);
     const std::optional<qint64> count = reader.readCount();
-    if (!count
-        || (*count > kRowsWithoutProof && *count > reader.bytesLeft() / (2 * kMinRecordBytes)))
+    if (!count ||
+        (*count > kRowsWithoutProof && *count > reader.bytesLeft() / (2 * kMinRecordBytes)))
         return failed(notifier);
-    const int rows = static_cast<int>(*count);
-    tables.setRowCount(table, rows);
-    for (int row = 1; row <= rows; ++row) {
+    const int events = static_cast<int>(*count);
+    tables.setRowCount(table, rowsKept(table, events));
+    // Every entry is read, so a damaged file is refused whatever its length;
+    // names beyond the kept rows are dropped.
+    for (int row = 1; row <= events; ++row) {
+        const bool kept = row <= tables.rowCount(table);
         EventRow event;
         const std::optional<qint64> number = reader.readNumber();
         if (!number || *number < INT_MIN || *number > INT_MAX)
             return failed(notifier);
         event.number = static_cast<int>(*number);
-        tables.setRow(table, row, event);
+        if (kept)
+            tables.setRow(table, row, event);
         const std::optional<QString> name = reader.readText();
         if (!name)
             return failed(notifier);
         event.name = *name;
         event.displayNumber = QString::number(offset + row);
-        tables.setRow(table, row, event);
+        if (kept)
+            tables.setRow(table, row, event);
     }
     return true;
 }
@@ -76,10 +102,12 @@ void SetUpEventTables(const QString &folder, EventCodeTables &tables, Notifier &
 {
     const QDir dir(folder);
     using Table = EventCodeTables::Table;
-    LoadEventTable(dir.filePath(QStringLiteral("sintevs.bin")), tables, Table::Separate, 0, notifier);
+    LoadEventTable(dir.filePath(QStringLiteral("sintevs.bin")), tables, Table::Separate, 0,
+                   notifier);
     LoadEventTable(dir.filePath(QStringLiteral("cintevs.bin")), tables, Table::Common, 8, notifier);
     tables.applyFixedEventNumbers();
-    LoadEventTable(dir.filePath(QStringLiteral("extevs.bin")), tables, Table::External, 0, notifier);
+    LoadEventTable(dir.filePath(QStringLiteral("extevs.bin")), tables, Table::External, 0,
+                   notifier);
 }
 
 } // namespace sr5n

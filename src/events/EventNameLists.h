@@ -10,8 +10,11 @@ namespace sr5n {
 class Notifier;
 
 // Loads an event table file into one of the code tables: the row count, each
-// row's event number and name, and "№" = offset + row. A failure is reported
-// with "Невозможно открыть список событий"; what was filled before it stays.
+// row's event number and name, and "№" = offset + row. The separate and the
+// external table keep their 8 and 60 rows whatever the file holds (extra names
+// are dropped, missing ones left empty); the common table takes the file's
+// count, at least 1. A failure is reported with "Невозможно открыть список
+// событий"; what was filled before it stays.
 bool LoadEventTable(const QString &path, EventCodeTables &tables, EventCodeTables::Table table,
                     int offset, Notifier &notifier);
 

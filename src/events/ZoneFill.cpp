@@ -15,6 +15,11 @@ std::optional<quint32> hexNumber(const QString &text)
 
 } // namespace
 
+bool IsHexNumber(const QString &text)
+{
+    return hexNumber(text).has_value();
+}
+
 std::optional<QStringList> FillZoneCodes(const QString &start, const QString &step, int rows)
 {
     const std::optional<quint32> first = hexNumber(start);

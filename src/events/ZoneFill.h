@@ -11,6 +11,9 @@ namespace sr5n {
 // (both hexadecimal texts). Every digit A of a code becomes B (without carry)
 // and the running value stops at FFFF. No value when start or step is not a
 // hexadecimal number.
+// Whether a fill field's text reads as a hexadecimal number (not empty).
+bool IsHexNumber(const QString &text);
+
 std::optional<QStringList> FillZoneCodes(const QString &start, const QString &step, int rows);
 
 } // namespace sr5n

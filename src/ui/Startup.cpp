@@ -1,5 +1,6 @@
 #include "ui/Startup.h"
 
+#include "events/TfrmExtEvZones.h"
 #include "link/TConnection.h"
 #include "link/TfrmProgress.h"
 #include "protocols/TfrmPrefixMask.h"
@@ -46,6 +47,8 @@ Windows::Windows()
                                                     m_main.get());
     m_prefixMask = std::make_unique<TfrmPrefixMask>(m_main.get());
     m_saveNewProtocol = std::make_unique<TfrmSaveNewProtocol>(m_main->notifier(), m_main.get());
+    m_extEvZones = std::make_unique<TfrmExtEvZones>(m_main->notifier(), m_main.get());
+    m_main->setZonesDialog(m_extEvZones.get());
     m_progress = std::make_unique<TfrmProgress>(m_main.get());
     m_about = std::make_unique<TfrmAbout>(m_main->notifier(), m_main.get());
     m_main->setProgressWindow(m_progress.get());
@@ -60,6 +63,7 @@ Windows::~Windows()
     // Dialogs go before the main window that they refer to.
     m_about.reset();
     m_progress.reset();
+    m_extEvZones.reset();
     m_saveNewProtocol.reset();
     m_prefixMask.reset();
     m_testScheme.reset();

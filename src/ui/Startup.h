@@ -13,6 +13,7 @@ class TfrmAbout;
 class TfrmTestScheme;
 class TfrmPrefixMask;
 class TfrmSaveNewProtocol;
+class TfrmExtEvZones;
 
 // The application object: errors that reach the message loop from any user
 // action are reported in the error box and the program carries on.
@@ -40,6 +41,7 @@ public:
     TfrmTestScheme &testScheme() { return *m_testScheme; }
     TfrmPrefixMask &prefixMask() { return *m_prefixMask; }
     TfrmSaveNewProtocol &saveNewProtocol() { return *m_saveNewProtocol; }
+    TfrmExtEvZones &extEvZones() { return *m_extEvZones; }
     TfrmProgress &progress() { return *m_progress; }
     TfrmAbout &about() { return *m_about; }
 
@@ -48,6 +50,7 @@ private:
     std::unique_ptr<TfrmTestScheme> m_testScheme;
     std::unique_ptr<TfrmPrefixMask> m_prefixMask;
     std::unique_ptr<TfrmSaveNewProtocol> m_saveNewProtocol;
+    std::unique_ptr<TfrmExtEvZones> m_extEvZones;
     std::unique_ptr<TfrmProgress> m_progress;
     std::unique_ptr<TfrmAbout> m_about;
 };

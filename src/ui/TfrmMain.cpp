@@ -10,6 +10,8 @@
 #include "config/VoicePage.h"
 #include "events/EventCodeTables.h"
 #include "events/EventNameLists.h"
+#include "events/ExternalCodesPage.h"
+#include "events/InternalCodesPage.h"
 #include "link/TConnection.h"
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
@@ -179,6 +181,11 @@ void TfrmMain::setProgressWindow(TfrmProgress *progress)
         m_progress->setCancelHandler([this] { m_connection->abort(); });
 }
 
+void TfrmMain::setZonesDialog(TfrmExtEvZones *zones)
+{
+    externalCodesPage->setZonesDialog(zones);
+}
+
 void TfrmMain::createPages()
 {
     pgcPages = new PageControl(this);
@@ -188,8 +195,10 @@ void TfrmMain::createPages()
     TabSheet1 = new VoicePage(*m_config, m_notifier, pgcPages);
     auto *parameters = new ParametersPage(*m_config, m_notifier, pgcPages);
     tshParams = parameters;
-    tshEventsCodes = page(QStringLiteral("tshEventsCodes"), pgcPages);
-    TabSheet2 = page(QStringLiteral("TabSheet2"), pgcPages);
+    internalCodesPage = new InternalCodesPage(*m_eventTables, m_notifier, pgcPages);
+    tshEventsCodes = internalCodesPage;
+    externalCodesPage = new ExternalCodesPage(*m_eventTables, pgcPages);
+    TabSheet2 = externalCodesPage;
     tshLogs = page(QStringLiteral("tshLogs"), pgcPages);
     m_protocolPage =
         new ProtocolPage(*m_config, *m_protocolEditor, *m_protocols, m_notifier, pgcPages);

@@ -24,6 +24,8 @@ class ProtocolEditor;
 class ProtocolLibrary;
 class ProtocolLibraryDialogs;
 class ProtocolPage;
+class ExternalCodesPage;
+class InternalCodesPage;
 class PageControl;
 class ProtocolCatalog;
 struct BlockContext;
@@ -35,6 +37,7 @@ class TfrmAbout;
 class TfrmTestScheme;
 class TfrmPrefixMask;
 class TfrmSaveNewProtocol;
+class TfrmExtEvZones;
 
 // The main window: the eight pages, the bottom command bar with the port
 // selector, the help menu, and the window-level hooks. It owns everything
@@ -55,6 +58,8 @@ public:
     void setTestSchemeWindow(TfrmTestScheme *testScheme) { m_testScheme = testScheme; }
     void setPrefixMaskWindow(TfrmPrefixMask *prefixMask);
     void setSaveNewProtocolWindow(TfrmSaveNewProtocol *saveNewProtocol);
+    // The zones dialog becomes the dialog of every external code cell.
+    void setZonesDialog(TfrmExtEvZones *zones);
 
     // Everything the window creates talks to the user through this notifier;
     // tests put a fake behind it with setNotifier().
@@ -78,6 +83,9 @@ public:
     QWidget *TabSheet2 = nullptr;
     QWidget *tshLogs = nullptr;
     QWidget *tshProtocol = nullptr;
+    // The event code pages (tshEventsCodes and TabSheet2).
+    InternalCodesPage *internalCodesPage = nullptr;
+    ExternalCodesPage *externalCodesPage = nullptr;
 
     // The bottom bar.
     QFrame *pnlControls = nullptr;

@@ -1,3 +1,4 @@
+#include "events/CodeRules.h"
 #include "events/EventCodeTables.h"
 #include "events/ZoneFill.h"
 
@@ -13,8 +14,8 @@ TEST(ZoneSummary, CountsZonesOneToSixtyNineWithRussianEndings)
         const char *text;
         int tag;
     } cases[] = {
-        {{}, "1234", 0},      {{3, 7}, "2 зоны", 2}, {{0, 3, 7}, "2 зоны", 2},
-        {{1}, "1 зона", 1},   {{1, 2, 3, 4, 5}, "5 зон", 5},
+        {{}, "1234", 0},    {{3, 7}, "2 зоны", 2},         {{0, 3, 7}, "2 зоны", 2},
+        {{1}, "1 зона", 1}, {{1, 2, 3, 4, 5}, "5 зон", 5},
     };
     for (const auto &c : cases) {
         QStringList codes(EventCodeTables::ZoneCount, QStringLiteral("0000"));
@@ -28,8 +29,8 @@ TEST(ZoneSummary, CountsZonesOneToSixtyNineWithRussianEndings)
     const struct {
         int count;
         const char *text;
-    } counts[] = {{10, "10 зоны"}, {11, "11 зона"}, {12, "12 зоны"}, {15, "15 зон"},
-                  {21, "21 зона"}, {69, "69 зон"}};
+    } counts[] = {{10, "10 зоны"}, {11, "11 зона"}, {12, "12 зоны"},
+                  {15, "15 зон"},  {21, "21 зона"}, {69, "69 зон"}};
     for (const auto &c : counts) {
         QStringList codes(EventCodeTables::ZoneCount, QStringLiteral("0000"));
         for (int zone = 1; zone <= c.count; ++zone)
@@ -102,4 +103,42 @@ TEST(ZoneFill, SkipsDigitAAndStopsAtFFFF)
             << c.start << " + " << c.step;
     EXPECT_FALSE(FillZoneCodes(QString(), QStringLiteral("1"), 3).has_value());
     EXPECT_FALSE(FillZoneCodes(QStringLiteral("0000"), QStringLiteral("G"), 3).has_value());
+}
+
+TEST(CodeRules, KeyFilterLetsHexDigitsAndControlKeysThrough)
+{
+    const struct {
+        char16_t key;
+        bool passes;
+    } cases[] = {{u'0', true},  {u'9', true},  {u'a', true},  {u'F', true}, {u'g', false},
+                 {u'G', false}, {u' ', false}, {u'-', false}, {8, true},    {3, true},
+                 {22, true},    {24, true},    {13, true},    {27, false},  {1, false}};
+    for (const auto &c : cases) {
+        QChar key(c.key);
+        FilterCodeKey(key);
+        EXPECT_EQ(!key.isNull(), c.passes) << int(c.key);
+        if (c.passes) {
+            EXPECT_EQ(key, QChar(c.key));
+        }
+    }
+}
+
+TEST(CodeRules, AppliedCodeIsPaddedOrRefused)
+{
+    const struct {
+        const char *text;
+        const char *previous;
+        const char *result;
+        bool refused;
+    } cases[] = {
+        {"1A", "0000", "001A", false}, {"", "1234", "0000", false},
+        {"7", "1234", "0007", false},  {"12G4", "00B1", "00B1", true},
+        {"1 2", "0001", "0001", true}, {"ABCD", "0000", "ABCD", false},
+    };
+    for (const auto &c : cases) {
+        const CheckedCode checked = CheckCodeText(QString::fromLatin1(c.text), CodeCellCharacters(),
+                                                  QString::fromLatin1(c.previous));
+        EXPECT_EQ(checked.text, QString::fromLatin1(c.result)) << c.text;
+        EXPECT_EQ(checked.refused, c.refused) << c.text;
+    }
 }
