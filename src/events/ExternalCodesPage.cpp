@@ -22,7 +22,7 @@ ExternalCodesPage::ExternalCodesPage(EventCodeTables &tables, QWidget *parent)
 {
     setObjectName(QStringLiteral("TabSheet2"));
 
-    lblTitle = new QLabel(QStringLiteral("Внешние коды событий ППКП"), this);
+    lblTitle = new QLabel(EventCodeTables::externalTitle(), this);
     lblTitle->setObjectName(QStringLiteral("lblExternalCodesTitle"));
     QFont bold = lblTitle->font();
     bold.setBold(true);
@@ -31,9 +31,7 @@ ExternalCodesPage::ExternalCodesPage(EventCodeTables &tables, QWidget *parent)
     mgdExternalEvents = new TMultiGrid(this);
     mgdExternalEvents->setObjectName(QStringLiteral("mgdExternalEvents"));
     SetUpCodeGrid(*mgdExternalEvents, 2, {25, 379, 100, 100, 40, 40},
-                  {QStringLiteral("№"), QStringLiteral("Событие"),
-                   QStringLiteral("Код для пары №1"), QStringLiteral("Код для пары №2"),
-                   QStringLiteral("В/П"), QStringLiteral("О/С")});
+                  EventCodeTables::columnHeaders(EventCodeTables::Table::External));
     mgdExternalEvents->SetRangeSelect(false);
     mgdExternalEvents->SetHideSelection(true);
     mgdExternalEvents->SetHideFocus(true);

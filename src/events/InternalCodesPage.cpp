@@ -26,23 +26,20 @@ InternalCodesPage::InternalCodesPage(EventCodeTables &tables, Notifier &notifier
 {
     setObjectName(QStringLiteral("tshEventsCodes"));
 
-    lblTitle = new QLabel(QStringLiteral("Внутренние коды событий коммуникатора"), this);
+    lblTitle = new QLabel(EventCodeTables::internalTitle(), this);
     lblTitle->setObjectName(QStringLiteral("lblEventsCodesTitle"));
     QFont bold = lblTitle->font();
     bold.setBold(true);
     lblTitle->setFont(bold);
 
-    const QString number = QStringLiteral("№");
-    const QString event = QStringLiteral("Событие");
     mgdSeparateInternalEvents = new TMultiGrid(this);
     mgdSeparateInternalEvents->setObjectName(QStringLiteral("mgdSeparateInternalEvents"));
-    SetUpCodeGrid(
-        *mgdSeparateInternalEvents, 2, {25, 460, 100, 100},
-        {number, event, QStringLiteral("Код для пары №1"), QStringLiteral("Код для пары №2")});
+    SetUpCodeGrid(*mgdSeparateInternalEvents, 2, {25, 460, 100, 100},
+                  EventCodeTables::columnHeaders(EventCodeTables::Table::Separate));
     mgdCommonInternalEvents = new TMultiGrid(this);
     mgdCommonInternalEvents->setObjectName(QStringLiteral("mgdCommonInternalEvents"));
     SetUpCodeGrid(*mgdCommonInternalEvents, 2, {25, 460, 200},
-                  {number, event, QStringLiteral("Общий код")});
+                  EventCodeTables::columnHeaders(EventCodeTables::Table::Common));
     for (TMultiGrid *grid : {mgdSeparateInternalEvents, mgdCommonInternalEvents}) {
         grid->SetRangeSelect(false);
         grid->SetHideSelection(true);

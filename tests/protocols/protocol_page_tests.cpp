@@ -396,27 +396,4 @@ TEST(MainWindowProtocols, StartUpHandsTheDialogsToTheLibraryAndTheMasks)
     windows.main().findChild<QToolButton *>(QStringLiteral("sbtPMZone1"))->click();
 }
 
-TEST(MainWindowProtocols, ScreenshotAtTheProgramsFont)
-{
-    if (qEnvironmentVariableIsEmpty("SR5N_SCREENSHOT_DIR"))
-        GTEST_SKIP() << "set SR5N_SCREENSHOT_DIR to take pictures";
-    const QFont font = QApplication::font();
-    QFont small(QStringLiteral("DejaVu Sans"));
-    small.setPointSize(8);
-    QApplication::setFont(small);
-    {
-        TfrmMain window;
-        window.pgcPages->setCurrentPage(window.tshProtocol);
-        window.show();
-        QApplication::processEvents();
-        screenshot(&window, "main-window-protocols.png");
-        TfrmPrefixMask prefixMask(&window);
-        prefixMask.prepare(QStringLiteral("12AB"), 5, nullptr);
-        prefixMask.show();
-        QApplication::processEvents();
-        screenshot(&prefixMask, "prefix-mask-small.png");
-    }
-    QApplication::setFont(font);
-}
-
 } // namespace

@@ -2,7 +2,10 @@
 // Creates the program's windows as at start-up and saves a PNG of every page
 // of the main window and of the dialogs, for looking at them without a display.
 
+#include "events/TfrmExtEvZones.h"
 #include "link/TfrmProgress.h"
+#include "protocols/TfrmPrefixMask.h"
+#include "protocols/TfrmSaveNewProtocol.h"
 #include "services/TfrmTestScheme.h"
 #include "ui/PageControl.h"
 #include "ui/Startup.h"
@@ -59,6 +62,22 @@ int main(int argc, char *argv[])
     windows.about().show();
     save(windows.about(), folder, QStringLiteral("about"));
     windows.about().hide();
+
+    windows.prefixMask().prepare(QStringLiteral("12AB"), 5, nullptr);
+    windows.prefixMask().show();
+    save(windows.prefixMask(), folder, QStringLiteral("prefix-mask"));
+    windows.prefixMask().hide();
+
+    windows.saveNewProtocol().prepare(QStringLiteral("Сохранение протокола в программе"),
+                                      QStringLiteral("Введите название протокола или выберите протокол из списка для замены"),
+                                      main.ProtocolNames(), QStringLiteral("Новый протокол"));
+    windows.saveNewProtocol().show();
+    save(windows.saveNewProtocol(), folder, QStringLiteral("save-new-protocol"));
+    windows.saveNewProtocol().hide();
+
+    windows.extEvZones().show();
+    save(windows.extEvZones(), folder, QStringLiteral("zones"));
+    windows.extEvZones().hide();
 
     windows.testScheme().show();
     windows.testScheme().tmrTest->stop();
