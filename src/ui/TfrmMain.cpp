@@ -5,7 +5,9 @@
 #include "config/ParametersPage.h"
 #include "config/VoicePage.h"
 #include "events/EventCodeTables.h"
+#include "events/EventLogs.h"
 #include "events/EventNameLists.h"
+#include "events/LogsPage.h"
 #include "link/TConnection.h"
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
@@ -126,11 +128,25 @@ void TfrmMain::FormCreate()
                      m_notifier);
     LoadLogEventList(QDir(dataFolder).filePath(QStringLiteral("lgextevs.bin")), LogExternalEvents,
                      m_notifier);
+    m_eventLogs = std::make_unique<EventLogs>(*logsPage, *m_connection, m_notifier,
+                                              LogInternalEvents, LogExternalEvents,
+                                              [this] { return portName(); });
+    m_eventLogs->setProgressWindow(m_progress);
+    connect(logsPage->btnReadLog, &QPushButton::clicked, this,
+            [this] { m_eventLogs->btnReadLogClick(); });
+    connect(this, &TfrmMain::deviceLogsClearRequested, this,
+            [this] { m_eventLogs->ClearDeviceLogs(); });
+    connect(this, &TfrmMain::pageEntered, this, [this](QWidget *entered) {
+        if (entered == tshLogs)
+            logsPage->ClearLogTable();
+    });
 }
 
 void TfrmMain::setProgressWindow(TfrmProgress *progress)
 {
     m_progress = progress;
+    if (m_eventLogs)
+        m_eventLogs->setProgressWindow(progress);
     if (m_progress)
         m_progress->setCancelHandler([this] { m_connection->abort(); });
 }
@@ -146,7 +162,8 @@ void TfrmMain::createPages()
     tshParams = parameters;
     tshEventsCodes = page(QStringLiteral("tshEventsCodes"), pgcPages);
     TabSheet2 = page(QStringLiteral("TabSheet2"), pgcPages);
-    tshLogs = page(QStringLiteral("tshLogs"), pgcPages);
+    logsPage = new LogsPage(pgcPages);
+    tshLogs = logsPage;
     tshProtocol = page(QStringLiteral("tshProtocol"), pgcPages);
     pgcPages->addPage(tsh1Pair, QStringLiteral("Первая пара номеров"));
     pgcPages->addPage(tsh2Pair, QStringLiteral("Вторая пара номеров"));

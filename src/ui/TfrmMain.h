@@ -20,6 +20,8 @@ namespace sr5n {
 class ClockPanel;
 class ConfigModel;
 class EventCodeTables;
+class EventLogs;
+class LogsPage;
 class PageControl;
 class TConnection;
 class TVaCapture;
@@ -68,6 +70,10 @@ public:
     QWidget *TabSheet2 = nullptr;
     QWidget *tshLogs = nullptr;
     QWidget *tshProtocol = nullptr;
+    LogsPage *logsPage = nullptr; // tshLogs
+
+    // Reading the event logs and erasing them (Alt+F12).
+    EventLogs &EventLogOperations() { return *m_eventLogs; }
 
     // The bottom bar.
     QFrame *pnlControls = nullptr;
@@ -143,6 +149,7 @@ private:
     std::unique_ptr<TVaComm> m_comPort;
     std::unique_ptr<TVaCapture> m_capture;
     std::unique_ptr<TConnection> m_connection;
+    std::unique_ptr<EventLogs> m_eventLogs;
     TfrmProgress *m_progress = nullptr;
     TfrmAbout *m_about = nullptr;
     TfrmTestScheme *m_testScheme = nullptr;
