@@ -357,6 +357,13 @@ TEST(EventLogReading, FailuresBeforeTheRecordsShowNothing)
         ASSERT_TRUE(rig.sim->started());
         if (!c.usePort)
             rig.window.cbxComPort->setEditText(QStringLiteral("/dev/sr5n-no-such-port"));
+        // A log shown before is gone whatever happens next.
+        DecodedEventLog shown;
+        shown.rows.append(
+            {QStringLiteral("0101"), QStringLiteral("x"), QStringLiteral("1"), true, false, 1});
+        rig.page().showLog(shown);
+        ASSERT_EQ(rig.grid().RowCount(), 2);
+        ASSERT_EQ(rig.text(1, 1), QStringLiteral("x"));
         // The high-priority log's status is the second half of the answer.
         EXPECT_EQ(rig.window.EventLogOperations().ReadLog(EventLogArea::highPriority()), c.result)
             << c.what;
@@ -398,6 +405,7 @@ TEST(EventLogErasing, AltF12AsksThenErasesBothLogs)
         int requests;
         QStringList informations;
         QStringList errors;
+        bool noPort = false;
     } cases[] = {
         {"yes", true, {}, 1, {notice}, {}},
         {"no", false, {}, 0, {}, {}},
@@ -410,10 +418,13 @@ TEST(EventLogErasing, AltF12AsksThenErasesBothLogs)
          {},
          {"Журналы событий не очищены: коммуникатор занят"}},
         {"memory fault", true, {"--memory-fault", "1"}, 1, {}, {"Неисправность памяти"}},
+        {"no such port", true, {}, 0, {}, {"Порт /dev/sr5n-no-such-port недоступен"}, true},
     };
     for (const auto &c : cases) {
         LogRig rig(ExampleStatus, ExampleRecords, c.faults);
         ASSERT_TRUE(rig.sim->started());
+        if (c.noPort)
+            rig.window.cbxComPort->setEditText(QStringLiteral("/dev/sr5n-no-such-port"));
         rig.notifier.answers = {c.yes};
         QKeyEvent altF12(QEvent::KeyPress, Qt::Key_F12, Qt::AltModifier);
         QApplication::sendEvent(rig.page().btnReadLog, &altF12);
