@@ -70,13 +70,6 @@ BarButton *barButton(const QString &name, const QString &caption, const QString 
     return button;
 }
 
-QWidget *page(const QString &name, QWidget *parent)
-{
-    auto *widget = new QWidget(parent);
-    widget->setObjectName(name);
-    return widget;
-}
-
 } // namespace
 
 TfrmMain::TfrmMain(QWidget *parent, LinkTimings timings)
