@@ -223,9 +223,9 @@ void TfrmTestScheme::showVerdict(unsigned mask)
 
 void TfrmTestScheme::reject()
 {
-    // Escape acts as OK once the result is shown; never while testing.
+    // Escape acts as OK (the cancel button) once the result is shown; never while testing.
     if (!testing())
-        QDialog::reject();
+        accept();
 }
 
 void TfrmTestScheme::closeEvent(QCloseEvent *event)

@@ -9,9 +9,11 @@
 #include "config/ParametersPage.h"
 #include "config/VoicePage.h"
 #include "events/EventCodeTables.h"
+#include "events/EventLogs.h"
 #include "events/EventNameLists.h"
 #include "events/ExternalCodesPage.h"
 #include "events/InternalCodesPage.h"
+#include "events/LogsPage.h"
 #include "link/TConnection.h"
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
@@ -66,13 +68,6 @@ BarButton *barButton(const QString &name, const QString &caption, const QString 
     button->setObjectName(name);
     button->setToolTip(hint);
     return button;
-}
-
-QWidget *page(const QString &name, QWidget *parent)
-{
-    auto *widget = new QWidget(parent);
-    widget->setObjectName(name);
-    return widget;
 }
 
 } // namespace
@@ -152,6 +147,18 @@ void TfrmMain::FormCreate()
                      m_notifier);
     LoadLogEventList(QDir(dataFolder).filePath(QStringLiteral("lgextevs.bin")), LogExternalEvents,
                      m_notifier);
+    m_eventLogs = std::make_unique<EventLogs>(*logsPage, *m_connection, m_notifier,
+                                              LogInternalEvents, LogExternalEvents,
+                                              [this] { return portName(); });
+    m_eventLogs->setProgressWindow(m_progress);
+    connect(logsPage->btnReadLog, &QPushButton::clicked, this,
+            [this] { m_eventLogs->btnReadLogClick(); });
+    connect(this, &TfrmMain::deviceLogsClearRequested, this,
+            [this] { m_eventLogs->ClearDeviceLogs(); });
+    connect(this, &TfrmMain::pageEntered, this, [this](QWidget *entered) {
+        if (entered == tshLogs)
+            logsPage->ClearLogTable();
+    });
 }
 
 const QStringList &TfrmMain::ProtocolNames() const
@@ -177,6 +184,8 @@ void TfrmMain::setSaveNewProtocolWindow(TfrmSaveNewProtocol *saveNewProtocol)
 void TfrmMain::setProgressWindow(TfrmProgress *progress)
 {
     m_progress = progress;
+    if (m_eventLogs)
+        m_eventLogs->setProgressWindow(progress);
     if (m_progress)
         m_progress->setCancelHandler([this] { m_connection->abort(); });
 }
@@ -199,7 +208,8 @@ void TfrmMain::createPages()
     tshEventsCodes = internalCodesPage;
     externalCodesPage = new ExternalCodesPage(*m_eventTables, pgcPages);
     TabSheet2 = externalCodesPage;
-    tshLogs = page(QStringLiteral("tshLogs"), pgcPages);
+    logsPage = new LogsPage(pgcPages);
+    tshLogs = logsPage;
     m_protocolPage =
         new ProtocolPage(*m_config, *m_protocolEditor, *m_protocols, m_notifier, pgcPages);
     tshProtocol = m_protocolPage;

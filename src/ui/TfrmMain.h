@@ -26,6 +26,8 @@ class ProtocolLibraryDialogs;
 class ProtocolPage;
 class ExternalCodesPage;
 class InternalCodesPage;
+class EventLogs;
+class LogsPage;
 class PageControl;
 class ProtocolCatalog;
 struct BlockContext;
@@ -86,6 +88,10 @@ public:
     // The event code pages (tshEventsCodes and TabSheet2).
     InternalCodesPage *internalCodesPage = nullptr;
     ExternalCodesPage *externalCodesPage = nullptr;
+    LogsPage *logsPage = nullptr; // tshLogs
+
+    // Reading the event logs and erasing them (Alt+F12).
+    EventLogs &EventLogOperations() { return *m_eventLogs; }
 
     // The bottom bar.
     QFrame *pnlControls = nullptr;
@@ -189,6 +195,7 @@ private:
     std::unique_ptr<TVaComm> m_comPort;
     std::unique_ptr<TVaCapture> m_capture;
     std::unique_ptr<TConnection> m_connection;
+    std::unique_ptr<EventLogs> m_eventLogs;
     TfrmProgress *m_progress = nullptr;
     TfrmAbout *m_about = nullptr;
     TfrmTestScheme *m_testScheme = nullptr;

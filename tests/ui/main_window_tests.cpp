@@ -112,6 +112,8 @@ protected:
 TEST(MainWindow, AltF12IsConsumedAndRaisesTheHookOnly)
 {
     TfrmMain window;
+    test::FakeNotifier notifier; // declines the erase question
+    window.setNotifier(notifier);
     auto *edit = new QLineEdit(window.tsh1Pair);
     KeyCounter reached;
     edit->installEventFilter(&reached);
