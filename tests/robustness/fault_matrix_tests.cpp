@@ -4,11 +4,14 @@
 // the same operation against a healthy device works.
 #include "common/FakeNotifier.h"
 #include "common/SimProcess.h"
+#include "components/TMultiGrid.h"
 #include "config/BlockContext.h"
 #include "config/ConfigModel.h"
 #include "config/FakeProtocolCatalog.h"
 #include "config/RequestLists.h"
 #include "events/EventCodeTables.h"
+#include "events/EventLogs.h"
+#include "events/LogsPage.h"
 #include "link/TConnection.h"
 #include "link/TfrmProgress.h"
 #include "services/ClockPanel.h"
@@ -16,8 +19,13 @@
 #include "ui/TfrmMain.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabBar>
+#include <QTemporaryDir>
 #include <QTimeEdit>
 #include <QTimer>
 
@@ -36,12 +44,21 @@ const QString kMissingPort = QStringLiteral("/dev/sr5n-missing-port");
 const QTime kPickerBefore(1, 2, 3);
 const QString kDeviceClock = QStringLiteral("12:45:30");
 
-const QString kCheckList = QStringLiteral(".\nНеобходимо проверить:\n"
-                                          "  - Соответствие версий ПО коммуникатора и конфигуратора;\n"
-                                          "  - Правильность подключения коммуникатора к компьютеру;\n"
-                                          "  - Целостность кабеля передачи данных");
+const QString kCheckList =
+    QStringLiteral(".\nНеобходимо проверить:\n"
+                   "  - Соответствие версий ПО коммуникатора и конфигуратора;\n"
+                   "  - Правильность подключения коммуникатора к компьютеру;\n"
+                   "  - Целостность кабеля передачи данных");
 
-enum class Operation { ReadConfig, WriteConfig, ReadClock, WriteClock, Diagnostics };
+enum class Operation {
+    ReadConfig,
+    WriteConfig,
+    ReadClock,
+    WriteClock,
+    ReadLog,
+    ClearLogs,
+    Diagnostics
+};
 
 enum class Fault {
     Silence,
@@ -71,17 +88,27 @@ enum class Outcome {
     MemoryFault,
     ClockFault,
     PortUnavailable,
+    LogsNotErased, // seven busy answers to the erase request
     SilentFailure, // stops without any message
 };
 
 const char *name(Operation operation)
 {
     switch (operation) {
-    case Operation::ReadConfig: return "ReadConfig";
-    case Operation::WriteConfig: return "WriteConfig";
-    case Operation::ReadClock: return "ReadClock";
-    case Operation::WriteClock: return "WriteClock";
-    case Operation::Diagnostics: return "Diagnostics";
+    case Operation::ReadConfig:
+        return "ReadConfig";
+    case Operation::WriteConfig:
+        return "WriteConfig";
+    case Operation::ReadClock:
+        return "ReadClock";
+    case Operation::WriteClock:
+        return "WriteClock";
+    case Operation::ReadLog:
+        return "ReadLog";
+    case Operation::ClearLogs:
+        return "ClearLogs";
+    case Operation::Diagnostics:
+        return "Diagnostics";
     }
     return "?";
 }
@@ -89,20 +116,34 @@ const char *name(Operation operation)
 const char *name(Fault fault)
 {
     switch (fault) {
-    case Fault::Silence: return "Silence";
-    case Fault::Busy: return "Busy";
-    case Fault::MemoryFault: return "FF01";
-    case Fault::ClockFault: return "FF02";
-    case Fault::BadChecksum: return "BadChecksum";
-    case Fault::LowerCase: return "LowerCase";
-    case Fault::WrongCommand: return "WrongCommand";
-    case Fault::Noise: return "Noise";
-    case Fault::HangUp: return "HangUp";
-    case Fault::MissingPort: return "MissingPort";
-    case Fault::SilenceOnce: return "SilenceOnce";
-    case Fault::BusyOnce: return "BusyOnce";
-    case Fault::WrongCommandOnce: return "WrongCommandOnce";
-    case Fault::BadChecksumOnce: return "BadChecksumOnce";
+    case Fault::Silence:
+        return "Silence";
+    case Fault::Busy:
+        return "Busy";
+    case Fault::MemoryFault:
+        return "FF01";
+    case Fault::ClockFault:
+        return "FF02";
+    case Fault::BadChecksum:
+        return "BadChecksum";
+    case Fault::LowerCase:
+        return "LowerCase";
+    case Fault::WrongCommand:
+        return "WrongCommand";
+    case Fault::Noise:
+        return "Noise";
+    case Fault::HangUp:
+        return "HangUp";
+    case Fault::MissingPort:
+        return "MissingPort";
+    case Fault::SilenceOnce:
+        return "SilenceOnce";
+    case Fault::BusyOnce:
+        return "BusyOnce";
+    case Fault::WrongCommandOnce:
+        return "WrongCommandOnce";
+    case Fault::BadChecksumOnce:
+        return "BadChecksumOnce";
     }
     return "?";
 }
@@ -119,34 +160,74 @@ void PrintTo(const Cell &cell, std::ostream *out)
 }
 
 // The first request the fault hits: a configuration run fails in the middle,
-// after answers have come in; the other operations have one request.
+// after answers have come in; a log reading at its first piece of memory,
+// after the status; the other operations have one request.
 int firstFaultyRequest(Operation operation)
 {
-    return operation == Operation::ReadConfig || operation == Operation::WriteConfig ? 5 : 1;
+    switch (operation) {
+    case Operation::ReadConfig:
+    case Operation::WriteConfig:
+        return 5;
+    case Operation::ReadLog:
+        return 2;
+    default:
+        return 1;
+    }
 }
 
-QStringList simArguments(const Cell &cell)
+// The device every cell starts from: its clock, and a low-priority log with
+// three records (newest at 0004, one not yet sent to pair 1).
+QStringList healthyDevice(const QString &statePath)
+{
+    return {QStringLiteral("--clock"), kDeviceClock, QStringLiteral("--state"), statePath};
+}
+
+bool writeDeviceState(const QString &path)
+{
+    QString memory(1024, u'F');
+    memory.replace(0, 12, QStringLiteral("03050A120571"));
+    QJsonObject state;
+    state.insert(QStringLiteral("logStatus"), QStringLiteral("0004010000000000"));
+    state.insert(QStringLiteral("memory"), QJsonObject{{QStringLiteral("0000"), memory}});
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(state).toJson()) > 0;
+}
+
+QStringList simArguments(const Cell &cell, const QString &statePath)
 {
     const QString from = QString::number(firstFaultyRequest(cell.operation));
     const QString onward = from + QLatin1Char('-');
-    QStringList arguments{QStringLiteral("--clock"), kDeviceClock};
+    QStringList arguments = healthyDevice(statePath);
     switch (cell.fault) {
-    case Fault::Silence: return arguments << QStringLiteral("--silent") << onward;
-    case Fault::Busy: return arguments << QStringLiteral("--busy") << onward;
-    case Fault::MemoryFault: return arguments << QStringLiteral("--memory-fault") << onward;
-    case Fault::ClockFault: return arguments << QStringLiteral("--clock-fault") << onward;
-    case Fault::BadChecksum: return arguments << QStringLiteral("--bad-checksum") << onward;
-    case Fault::LowerCase: return arguments << QStringLiteral("--lower-case") << onward;
-    case Fault::WrongCommand: return arguments << QStringLiteral("--wrong-command") << onward;
-    case Fault::Noise: return arguments << QStringLiteral("--noise");
+    case Fault::Silence:
+        return arguments << QStringLiteral("--silent") << onward;
+    case Fault::Busy:
+        return arguments << QStringLiteral("--busy") << onward;
+    case Fault::MemoryFault:
+        return arguments << QStringLiteral("--memory-fault") << onward;
+    case Fault::ClockFault:
+        return arguments << QStringLiteral("--clock-fault") << onward;
+    case Fault::BadChecksum:
+        return arguments << QStringLiteral("--bad-checksum") << onward;
+    case Fault::LowerCase:
+        return arguments << QStringLiteral("--lower-case") << onward;
+    case Fault::WrongCommand:
+        return arguments << QStringLiteral("--wrong-command") << onward;
+    case Fault::Noise:
+        return arguments << QStringLiteral("--noise");
     case Fault::HangUp:
         return arguments << QStringLiteral("--hang-up")
                          << QString::number(firstFaultyRequest(cell.operation) - 1);
-    case Fault::MissingPort: return arguments;
-    case Fault::SilenceOnce: return arguments << QStringLiteral("--silent") << from;
-    case Fault::BusyOnce: return arguments << QStringLiteral("--busy") << from;
-    case Fault::WrongCommandOnce: return arguments << QStringLiteral("--wrong-command") << from;
-    case Fault::BadChecksumOnce: return arguments << QStringLiteral("--bad-checksum") << from;
+    case Fault::MissingPort:
+        return arguments;
+    case Fault::SilenceOnce:
+        return arguments << QStringLiteral("--silent") << from;
+    case Fault::BusyOnce:
+        return arguments << QStringLiteral("--busy") << from;
+    case Fault::WrongCommandOnce:
+        return arguments << QStringLiteral("--wrong-command") << from;
+    case Fault::BadChecksumOnce:
+        return arguments << QStringLiteral("--bad-checksum") << from;
     }
     return arguments;
 }
@@ -154,15 +235,25 @@ QStringList simArguments(const Cell &cell)
 QString expectedMessage(Outcome outcome, const QString &port)
 {
     switch (outcome) {
-    case Outcome::NoAnswer: return QStringLiteral("Коммуникатор не отвечает") + kCheckList;
-    case Outcome::TransferError: return QStringLiteral("Ошибка передачи данных") + kCheckList;
-    case Outcome::ReadError: return QStringLiteral("Ошибка чтения") + kCheckList;
-    case Outcome::WriteError: return QStringLiteral("Ошибка записи") + kCheckList;
-    case Outcome::MemoryFault: return QStringLiteral("Неисправность памяти");
-    case Outcome::ClockFault: return QStringLiteral("Неисправность часов реального времени");
-    case Outcome::PortUnavailable: return QStringLiteral("Порт ") + port + QStringLiteral(" недоступен");
+    case Outcome::NoAnswer:
+        return QStringLiteral("Коммуникатор не отвечает") + kCheckList;
+    case Outcome::TransferError:
+        return QStringLiteral("Ошибка передачи данных") + kCheckList;
+    case Outcome::ReadError:
+        return QStringLiteral("Ошибка чтения") + kCheckList;
+    case Outcome::WriteError:
+        return QStringLiteral("Ошибка записи") + kCheckList;
+    case Outcome::MemoryFault:
+        return QStringLiteral("Неисправность памяти");
+    case Outcome::ClockFault:
+        return QStringLiteral("Неисправность часов реального времени");
+    case Outcome::PortUnavailable:
+        return QStringLiteral("Порт ") + port + QStringLiteral(" недоступен");
+    case Outcome::LogsNotErased:
+        return QStringLiteral("Журналы событий не очищены: коммуникатор занят");
     case Outcome::Works:
-    case Outcome::SilentFailure: break;
+    case Outcome::SilentFailure:
+        break;
     }
     return {};
 }
@@ -175,10 +266,13 @@ struct Rig {
     TfrmProgress progress{&window};
     TfrmTestScheme testScheme{window.Connection(), window.notifier(), &window};
     test::FakeProtocolCatalog catalog{window.Config()};
+    QTemporaryDir folder;
+    QString statePath = folder.filePath(QStringLiteral("device.json"));
     bool verdictShown = false; // diagnostics reached its result
 
     Rig()
     {
+        EXPECT_TRUE(writeDeviceState(statePath));
         window.setNotifier(notifier);
         window.setProgressWindow(&progress);
         window.setTestSchemeWindow(&testScheme);
@@ -209,12 +303,41 @@ struct Rig {
     void run(Operation operation)
     {
         switch (operation) {
-        case Operation::ReadConfig: window.btnReadClick(); break;
-        case Operation::WriteConfig: window.btnWriteClick(); break;
-        case Operation::ReadClock: window.sbtCurrentTimeReadClick(); break;
-        case Operation::WriteClock: window.sbtCurrentTimeWriteClick(); break;
-        case Operation::Diagnostics: runDiagnostics(); break;
+        case Operation::ReadConfig:
+            window.btnReadClick();
+            break;
+        case Operation::WriteConfig:
+            window.btnWriteClick();
+            break;
+        case Operation::ReadClock:
+            window.sbtCurrentTimeReadClick();
+            break;
+        case Operation::WriteClock:
+            window.sbtCurrentTimeWriteClick();
+            break;
+        case Operation::ReadLog:
+            window.logsPage->tbcLogs->setCurrentIndex(LogsPage::LowPriorityTab);
+            window.logsPage->btnReadLog->click();
+            break;
+        case Operation::ClearLogs:
+            notifier.answers = {true};
+            window.EventLogOperations().ClearDeviceLogs();
+            break;
+        case Operation::Diagnostics:
+            runDiagnostics();
+            break;
         }
+    }
+
+    // Record rows of the log table (it always holds the header row, and an
+    // empty row when no record is shown).
+    int logRows() const
+    {
+        const TMultiGrid &grid = *window.logsPage->mgdLog;
+        int rows = 0;
+        for (int row = 1; row < grid.RowCount(); ++row)
+            rows += grid.Cells(1, row)->Text().isEmpty() ? 0 : 1;
+        return rows;
     }
 
     // Runs the modal diagnostics window, pressing OK once the verdict shows.
@@ -247,9 +370,14 @@ struct Rig {
                        kDeviceClock.left(5);
         case Operation::WriteClock:
             return notifier.informations == QStringList{"Время записано успешно"};
+        case Operation::ReadLog:
+            return notifier.informations.isEmpty() && logRows() == 3;
+        case Operation::ClearLogs:
+            return notifier.informations == QStringList{"Журналы событий коммуникатора очищены"};
         case Operation::Diagnostics:
             return verdictShown && notifier.informations.isEmpty() &&
-                   testScheme.lblMsg->text() == QStringLiteral("Диагностика завершена\nСхема исправна");
+                   testScheme.lblMsg->text() ==
+                       QStringLiteral("Диагностика завершена\nСхема исправна");
         }
         return false;
     }
@@ -263,7 +391,7 @@ TEST_P(FaultMatrix, MessageStateAndRecovery)
 {
     const Cell cell = GetParam();
     Rig rig;
-    auto sim = std::make_unique<test::SimProcess>(simArguments(cell));
+    auto sim = std::make_unique<test::SimProcess>(simArguments(cell, rig.statePath));
     ASSERT_TRUE(sim->started());
     const QString port = cell.fault == Fault::MissingPort ? kMissingPort : sim->path();
     rig.window.cbxComPort->setEditText(port);
@@ -278,10 +406,15 @@ TEST_P(FaultMatrix, MessageStateAndRecovery)
         << "told: " << testing::PrintToString(rig.notifier.informations);
     if (cell.outcome != Outcome::Works) {
         EXPECT_TRUE(rig.notifier.informations.isEmpty());
-        if (cell.operation == Operation::ReadConfig)
+        if (cell.operation == Operation::ReadConfig) {
             EXPECT_EQ(rig.configuration(), configurationBefore) << "a failed read changed values";
-        if (cell.operation == Operation::ReadClock)
+        }
+        if (cell.operation == Operation::ReadClock) {
             EXPECT_EQ(rig.window.clockPanel->dtpCurrentTime->time(), kPickerBefore);
+        }
+        if (cell.operation == Operation::ReadLog) {
+            EXPECT_EQ(rig.logRows(), 0);
+        }
     }
     EXPECT_FALSE(rig.window.Connection().Opened());
     EXPECT_TRUE(rig.window.isEnabled());
@@ -292,15 +425,16 @@ TEST_P(FaultMatrix, MessageStateAndRecovery)
         return;
 
     // The same window, the same operation, a healthy device.
-    sim = std::make_unique<test::SimProcess>(QStringList{QStringLiteral("--clock"), kDeviceClock});
+    sim = std::make_unique<test::SimProcess>(healthyDevice(rig.statePath));
     ASSERT_TRUE(sim->started());
     rig.window.cbxComPort->setEditText(sim->path());
     rig.notifier.clear();
     rig.run(cell.operation);
     EXPECT_EQ(rig.notifier.errors, QStringList()) << "the next operation";
     EXPECT_TRUE(rig.succeeded(cell.operation)) << "the next operation";
-    if (cell.operation == Operation::ReadConfig)
+    if (cell.operation == Operation::ReadConfig) {
         EXPECT_NE(rig.configuration(), configurationBefore) << "the next read decodes";
+    }
     EXPECT_FALSE(rig.window.Connection().Opened());
     EXPECT_TRUE(rig.window.isEnabled());
 }
@@ -370,6 +504,38 @@ const Cell kCells[] = {
     {Operation::WriteClock, Fault::BusyOnce, Outcome::Works},
     {Operation::WriteClock, Fault::WrongCommandOnce, Outcome::Works},
     {Operation::WriteClock, Fault::BadChecksumOnce, Outcome::TransferError},
+    // Reading the low-priority log (the fault from its first piece of memory
+    // on, after the status): a failure leaves the table empty.
+    {Operation::ReadLog, Fault::Silence, Outcome::NoAnswer},
+    {Operation::ReadLog, Fault::Busy, Outcome::ReadError},
+    {Operation::ReadLog, Fault::MemoryFault, Outcome::MemoryFault},
+    {Operation::ReadLog, Fault::ClockFault, Outcome::ClockFault},
+    {Operation::ReadLog, Fault::BadChecksum, Outcome::TransferError},
+    {Operation::ReadLog, Fault::LowerCase, Outcome::TransferError},
+    {Operation::ReadLog, Fault::WrongCommand, Outcome::ReadError},
+    {Operation::ReadLog, Fault::Noise, Outcome::Works},
+    {Operation::ReadLog, Fault::HangUp, Outcome::PortUnavailable},
+    {Operation::ReadLog, Fault::MissingPort, Outcome::PortUnavailable},
+    {Operation::ReadLog, Fault::SilenceOnce, Outcome::Works},
+    {Operation::ReadLog, Fault::BusyOnce, Outcome::Works},
+    {Operation::ReadLog, Fault::WrongCommandOnce, Outcome::Works},
+    {Operation::ReadLog, Fault::BadChecksumOnce, Outcome::TransferError},
+    // Erasing the logs (Alt+F12, answered Yes): any valid answer but a busy
+    // one counts, whatever its command.
+    {Operation::ClearLogs, Fault::Silence, Outcome::NoAnswer},
+    {Operation::ClearLogs, Fault::Busy, Outcome::LogsNotErased},
+    {Operation::ClearLogs, Fault::MemoryFault, Outcome::MemoryFault},
+    {Operation::ClearLogs, Fault::ClockFault, Outcome::ClockFault},
+    {Operation::ClearLogs, Fault::BadChecksum, Outcome::TransferError},
+    {Operation::ClearLogs, Fault::LowerCase, Outcome::TransferError},
+    {Operation::ClearLogs, Fault::WrongCommand, Outcome::Works},
+    {Operation::ClearLogs, Fault::Noise, Outcome::Works},
+    {Operation::ClearLogs, Fault::HangUp, Outcome::PortUnavailable},
+    {Operation::ClearLogs, Fault::MissingPort, Outcome::PortUnavailable},
+    {Operation::ClearLogs, Fault::SilenceOnce, Outcome::Works},
+    {Operation::ClearLogs, Fault::BusyOnce, Outcome::Works},
+    {Operation::ClearLogs, Fault::WrongCommandOnce, Outcome::Works},
+    {Operation::ClearLogs, Fault::BadChecksumOnce, Outcome::TransferError},
     // Diagnostics: seven answers to another command (busy ones included) close
     // the window without a message.
     {Operation::Diagnostics, Fault::Silence, Outcome::NoAnswer},
