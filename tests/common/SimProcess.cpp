@@ -22,10 +22,21 @@ SimProcess::SimProcess(const QStringList &arguments)
 
 SimProcess::~SimProcess()
 {
-    finish();
+    stop();
 }
 
 QStringList SimProcess::finish()
+{
+    // Frames already written to the line are logged before the simulator
+    // ends: wait until it has said nothing for a moment.
+    QDeadlineTimer limit(3000);
+    while (m_process.state() == QProcess::Running && !limit.hasExpired() &&
+           m_process.waitForReadyRead(150)) {
+    }
+    return stop();
+}
+
+QStringList SimProcess::stop()
 {
     if (m_process.state() != QProcess::NotRunning) {
         m_process.terminate();

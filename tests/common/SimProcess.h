@@ -23,10 +23,13 @@ public:
     // The terminal the configurator opens.
     QString path() const { return m_path; }
     qint64 pid() const { return m_process.processId(); }
-    // Ends the simulator and returns the requests it logged ("request N: ...").
+    // Ends the simulator, once every frame already sent has been logged, and
+    // returns the requests it logged ("request N: ...").
     QStringList finish();
 
 private:
+    QStringList stop();
+
     QProcess m_process;
     QString m_path;
     QStringList m_lines;
