@@ -142,9 +142,10 @@ DecodedEventLog DecodeEventLog(const QString &log, int first, const EventLogStat
             break;
     }
 
-    // When all 128 slots hold records the oldest is left out.
+    // When all 128 slots hold records the oldest is left out; a log text longer
+    // than the device's never shows more either.
     if (decoded.rows.size() > EventLogMaxRows)
-        decoded.rows.removeLast();
+        decoded.rows.resize(EventLogMaxRows);
     const int count = int(decoded.rows.size());
     for (int r = 0; r < count; ++r)
         decoded.rows[r].number = count - r;
