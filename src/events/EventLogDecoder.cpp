@@ -127,7 +127,7 @@ DecodedEventLog DecodeEventLog(const QString &log, int first, const EventLogStat
             } else {
                 // An internal event without a name ends the reading here.
                 decoded.complete = false;
-                return decoded;
+                break;
             }
         } else {
             row.name = QStringLiteral("Неизвестное событие (код $") + row.record + u')';
@@ -146,6 +146,8 @@ DecodedEventLog DecodeEventLog(const QString &log, int first, const EventLogStat
     // than the device's never shows more either.
     if (decoded.rows.size() > EventLogMaxRows)
         decoded.rows.resize(EventLogMaxRows);
+    if (!decoded.complete)
+        return decoded; // the rows read stay unnumbered
     const int count = int(decoded.rows.size());
     for (int r = 0; r < count; ++r)
         decoded.rows[r].number = count - r;
