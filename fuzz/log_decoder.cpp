@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!status)
             continue;
         const DecodedEventLog decoded = DecodeEventLog(log, area.first, *status, external, internal);
-        if (decoded.rows.size() > 128)
+        if (decoded.rows.size() > EventLogMaxRows)
             __builtin_trap();
     }
     return 0;

@@ -127,7 +127,7 @@ DecodedEventLog DecodeEventLog(const QString &log, int first, const EventLogStat
             } else {
                 // An internal event without a name ends the reading here.
                 decoded.complete = false;
-                return decoded;
+                break;
             }
         } else {
             row.name = QStringLiteral("Неизвестное событие (код $") + row.record + u')';
@@ -142,9 +142,12 @@ DecodedEventLog DecodeEventLog(const QString &log, int first, const EventLogStat
             break;
     }
 
-    // When all 128 slots hold records the oldest is left out.
+    // When all 128 slots hold records the oldest is left out; a log text longer
+    // than the device's never shows more either.
     if (decoded.rows.size() > EventLogMaxRows)
-        decoded.rows.removeLast();
+        decoded.rows.resize(EventLogMaxRows);
+    if (!decoded.complete)
+        return decoded; // the rows read stay unnumbered
     const int count = int(decoded.rows.size());
     for (int r = 0; r < count; ++r)
         decoded.rows[r].number = count - r;

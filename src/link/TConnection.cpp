@@ -6,7 +6,9 @@
 #include "link/TVaComm.h"
 #include "ui/Notifier.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QThread>
 #include <QTimer>
 
 namespace sr5n {
@@ -167,7 +169,15 @@ bool TConnection::exchange(const QString &command, const QString &data,
 
 void TConnection::Pause(int ms)
 {
-    wait(ms, false);
+    // Timers fire on a millisecond boundary and a little late: wait all but the
+    // last millisecond in the event loop, then sleep out what is left of it,
+    // so that the 858 pauses of a configuration run add up to what they say.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    wait(ms - 1, false);
+    const qint64 leftUs = qint64(ms) * 1000 - elapsed.nsecsElapsed() / 1000;
+    if (leftUs > 0 && !m_aborted)
+        QThread::usleep(static_cast<unsigned long>(std::min<qint64>(leftUs, 1000)));
 }
 
 void TConnection::WaitAnswer(int ms)

@@ -10,6 +10,9 @@
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+
 #include <exception>
 
 namespace sr5n {
@@ -23,6 +26,12 @@ ConfiguratorApplication::ConfiguratorApplication(int &argc, char **argv) : QAppl
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSize(8);
     setFont(font);
+
+    // The toolkit's own texts (file dialogs, Yes/No buttons) in Russian, like
+    // the rest of the program, where the translations are installed.
+    if (m_qtTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                            QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(&m_qtTranslator);
 }
 
 bool ConfiguratorApplication::notify(QObject *receiver, QEvent *event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 
 #include <memory>
 
@@ -27,6 +28,7 @@ public:
 
 private:
     Notifier *m_notifier = nullptr;
+    QTranslator m_qtTranslator;
 };
 
 // The windows of the program, created once at start-up in their fixed order

@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -108,10 +109,12 @@ TEST_F(LinkOverSim, SilentDeviceGetsSevenFramesThenNoAnswer)
 TEST_F(LinkOverSim, InvalidFirstAnswerEndsTheWaitForTheWholeRequest)
 {
     // The first answer has a wrong checksum: the wait ends, the six other
-    // frames go out without waiting, and the valid answers to them are too late.
-    ASSERT_TRUE(start({"--bad-checksum", "1"}));
+    // frames go out without waiting, and the valid answers to them are too late
+    // (the simulator takes 50 ms for each, far longer than six frames take).
+    ASSERT_TRUE(start({"--bad-checksum", "1", "--delay", "50"}));
     EXPECT_FALSE(rig.link->Read("11", ""));
     EXPECT_EQ(rig.notifier.errors, QStringList{TransferError});
+    QTest::qWait(600); // the simulator works through the seven frames
     EXPECT_EQ(sim->finish().size(), 7);
 }
 

@@ -3,7 +3,11 @@
 #include "common/FakeNotifier.h"
 #include "common/SimProcess.h"
 #include "config/ConfigModel.h"
+#include "config/ConfigValues.h"
+#include "config/BlockContext.h"
+#include "config/ConfigurationFile.h"
 #include "config/FakeProtocolCatalog.h"
+#include "config/RequestLists.h"
 #include "events/EventCodeTables.h"
 #include "link/TConnection.h"
 #include "link/TfrmProgress.h"
@@ -12,6 +16,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -49,6 +54,110 @@ struct Rig {
 
     ConfigModel &config() { return window.Config(); }
 };
+
+// The values of the protocol editor travel in the protocol record, not in
+// the configuration blocks.
+bool isProtocolEditorValue(const ValueDescription &d)
+{
+    static const QStringList editor{"Handshake", "ImpulseParams", "DataFreq", "KissOff", "Protocol_Test",
+                                    "Handshake1400", "Handshake2300", "Kissoff", "Prefix"};
+    static const QRegularExpression digitFlag(QStringLiteral("^(Object|Event|Group|Zone)\\d$"));
+    return d.kind == ValueKind::Mask || editor.contains(d.rest) || digitFlag.match(d.rest).hasMatch();
+}
+
+// Gives every value of the four configuration pages a value other than its
+// default (every flag on, so that every value travels), and every code of the
+// event tables a code of its own.
+void editEveryValue(ConfigModel &config, EventCodeTables &tables)
+{
+    for (const QString &name : config.names()) {
+        const ValueDescription &d = *config.description(name);
+        if (isProtocolEditorValue(d))
+            continue;
+        switch (d.kind) {
+        case ValueKind::Flag:
+            config.setFlag(name, true);
+            break;
+        case ValueKind::Slider:
+            config.setSlider(name, d.defaultNumber == config.minimum(name) + 1 ? config.minimum(name) + 2
+                                                                               : config.minimum(name) + 1);
+            break;
+        case ValueKind::Code:
+            config.setText(name, QStringLiteral("1A2B3C").left(d.maximum));
+            break;
+        case ValueKind::Phone:
+            config.setText(name, QStringLiteral("8%1%2D0").arg(name.size()).arg(qHash(name) % 97));
+            break;
+        case ValueKind::Time:
+            config.setTime(name, QTime(7, 45));
+            break;
+        case ValueKind::Choice:
+            config.setChoice(name, int(config.choiceItems(name).size()) - 1);
+            break;
+        case ValueKind::Mask:
+            break;
+        }
+    }
+    for (int pair = 1; pair <= 2; ++pair) {
+        for (int r = 1; r <= tables.rowCount(EventCodeTables::Table::Separate); ++r)
+            tables.setSeparateCode(r, pair, QStringLiteral("%1%2").arg(pair).arg(r, 3, 16, QLatin1Char('0')).toUpper());
+        for (int r = 1; r <= EventCodeTables::ExternalEventCount; ++r) {
+            QStringList zones;
+            for (int z = 0; z < EventCodeTables::ZoneCount; ++z)
+                zones.append(QStringLiteral("%1").arg((pair << 14) | (r << 7) | z, 4, 16, QLatin1Char('0')).toUpper());
+            tables.setZoneCodes(r, pair, zones);
+        }
+    }
+    tables.setCommonCode(1, QStringLiteral("9F9F"));
+    for (int r : {3, 17, 42, 60})
+        tables.setMark(r, EventCodeTables::Mark::HighPriority, true);
+    for (int r : {1, 2, 30, 59})
+        tables.setMark(r, EventCodeTables::Mark::Mandatory, true);
+}
+
+// Every value of the pages and every code and mark of the tables are equal.
+void expectSameConfiguration(TfrmMain &a, TfrmMain &b)
+{
+    ConfigModel &x = a.Config();
+    ConfigModel &y = b.Config();
+    for (const QString &name : x.names()) {
+        const ValueDescription &d = *x.description(name);
+        if (isProtocolEditorValue(d))
+            continue;
+        switch (d.kind) {
+        case ValueKind::Flag:
+            EXPECT_EQ(x.flag(name), y.flag(name)) << qPrintable(name);
+            break;
+        case ValueKind::Slider:
+            EXPECT_EQ(x.slider(name), y.slider(name)) << qPrintable(name);
+            break;
+        case ValueKind::Code:
+        case ValueKind::Phone:
+            EXPECT_EQ(x.text(name), y.text(name)) << qPrintable(name);
+            break;
+        case ValueKind::Time:
+            EXPECT_EQ(x.time(name), y.time(name)) << qPrintable(name);
+            break;
+        case ValueKind::Choice:
+            EXPECT_EQ(x.choice(name), y.choice(name)) << qPrintable(name);
+            break;
+        case ValueKind::Mask:
+            break;
+        }
+    }
+    using Table = EventCodeTables::Table;
+    EventCodeTables &s = a.EventTables();
+    EventCodeTables &t = b.EventTables();
+    for (int pair = 1; pair <= 2; ++pair) {
+        for (int r = 1; r <= s.rowCount(Table::Separate); ++r)
+            EXPECT_EQ(s.separateCode(r, pair), t.separateCode(r, pair)) << r;
+        for (int r = 1; r <= s.rowCount(Table::External); ++r)
+            EXPECT_EQ(s.zoneCodes(r, pair), t.zoneCodes(r, pair)) << r;
+    }
+    EXPECT_EQ(s.commonCode(1), t.commonCode(1));
+    for (const auto mark : {EventCodeTables::Mark::HighPriority, EventCodeTables::Mark::Mandatory})
+        EXPECT_EQ(s.markedRows(mark), t.markedRows(mark));
+}
 
 // Changes every kind of value the blocks carry.
 void editConfiguration(ConfigModel &config, EventCodeTables &tables)
@@ -107,6 +216,36 @@ TEST(ConfigurationTransfer, WriteThenReadBringsTheSameConfigurationBack)
     EXPECT_EQ(reader.EventTables().separateCode(3, 2), QStringLiteral("ABCD"));
     EXPECT_EQ(reader.EventTables().zoneCode(60, 2, 69), QStringLiteral("1234"));
     EXPECT_TRUE(reader.EventTables().mark(5, EventCodeTables::Mark::Mandatory));
+}
+
+TEST(ConfigurationTransfer, EveryValueWrittenIsReadBackIntoAFreshWindow)
+{
+    Rig writer;
+    ASSERT_TRUE(writer.sim->started());
+    editEveryValue(writer.config(), writer.window.EventTables());
+    writer.window.btnWriteClick();
+    ASSERT_EQ(writer.notifier.errors, QStringList());
+
+    Rig reader;
+    reader.window.cbxComPort->setEditText(writer.sim->path());
+    reader.window.btnReadClick();
+    ASSERT_EQ(reader.notifier.errors, QStringList());
+    EXPECT_EQ(reader.notifier.informations, QStringList({"Конфигурация прочитана успешно"}));
+    expectSameConfiguration(writer.window, reader.window);
+}
+
+TEST(ConfigurationTransfer, CancelDuringAWriteStopsSendingSilently)
+{
+    Rig rig({QStringLiteral("--delay"), QStringLiteral("5")});
+    ASSERT_TRUE(rig.sim->started());
+    QTimer::singleShot(150, &rig.progress, [&] { rig.progress.btnCancelClick(); });
+    rig.window.btnWriteClick();
+    EXPECT_TRUE(rig.notifier.errors.isEmpty());
+    EXPECT_TRUE(rig.notifier.informations.isEmpty());
+    EXPECT_FALSE(rig.window.Connection().Opened());
+    const QStringList requests = rig.sim->finish();
+    EXPECT_GT(requests.size(), 0);
+    EXPECT_LT(requests.size(), 858);
 }
 
 TEST(ConfigurationTransfer, FailedReadsLeaveTheConfigurationAsItWas)
@@ -181,6 +320,37 @@ TEST(ConfigurationFileCommands, SaveThenOpenRestoresTheConfiguration)
     EXPECT_EQ(second.config().text(QStringLiteral("edt1P1N")), QStringLiteral("8123A4567"));
     EXPECT_EQ(second.config().choice(QStringLiteral("cbx1PProtocol")), 1);
     EXPECT_EQ(second.window.EventTables().zoneCode(60, 2, 69), QStringLiteral("1234"));
+}
+
+TEST(ConfigurationFileCommands, EveryValueSavedIsOpenedIntoAFreshWindow)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("all.snc"));
+    Rig first;
+    editEveryValue(first.config(), first.window.EventTables());
+    ASSERT_TRUE(first.window.saveConfiguration(path));
+    Rig second;
+    ASSERT_TRUE(second.window.openConfiguration(path));
+    EXPECT_EQ(second.notifier.errors, QStringList());
+    expectSameConfiguration(first.window, second.window);
+}
+
+TEST(ConfigurationFileCommands, FileOfTheSixteenBlocksOnlyLeavesTheCodes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("blocks.snc"));
+    Rig first;
+    first.config().setSlider(QStringLiteral("trbPauseLength"), 11);
+    QStringList data, commands;
+    ASSERT_TRUE(BuildWriteRequests(BlockContext{first.config(), first.window.EventTables(), first.catalog,
+                                                first.notifier},
+                                   data, commands));
+    ASSERT_TRUE(WriteConfigurationFile(path, data.mid(0, 16), commands.mid(0, 16)));
+    Rig second;
+    second.window.EventTables().setZoneCode(7, 1, 3, QStringLiteral("ABCD"));
+    ASSERT_TRUE(second.window.openConfiguration(path));
+    EXPECT_EQ(second.config().slider(QStringLiteral("trbPauseLength")), 11);
+    EXPECT_EQ(second.window.EventTables().zoneCode(7, 1, 3), QStringLiteral("ABCD"));
 }
 
 TEST(ConfigurationFileCommands, UnreadableFilesChangeNothing)

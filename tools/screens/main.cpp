@@ -50,6 +50,8 @@ int main(int argc, char *argv[])
         save(main, folder, QStringLiteral("page%1-%2").arg(i + 1).arg(main.pgcPages->page(i)->objectName()));
     }
 
+    main.exportHtml(folder.filePath(QStringLiteral("report.html")), false);
+
     sr5n::TfrmProgress &progress = windows.progress();
     progress.Mode = sr5n::TfrmProgress::ModeRead;
     progress.setMaximum(858);
