@@ -29,15 +29,6 @@ QString CodeText(const QString &code, int length)
     return PadWithZeros(code.toUpper(), length).left(length);
 }
 
-bool IsHexText(const QString &text)
-{
-    if (text.isEmpty())
-        return false;
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
-        return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
-    });
-}
-
 QString TimeFieldText(QTime time)
 {
     return ByteText(time.minute()) + ByteText(time.hour());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/HexText.h"
+
 #include <QString>
 #include <QTime>
 
@@ -18,8 +20,6 @@ QString WordText(int value);
 // A code as `length` digits: upper-cased, zeros put in front of a short code,
 // a long one cut (what a code field holds once left).
 QString CodeText(const QString &code, int length);
-// Whether `text` is non-empty and made only of hexadecimal digits.
-bool IsHexText(const QString &text);
 
 // The time field: minutes, then hours (23:59 is "3B17").
 QString TimeFieldText(QTime time);

@@ -1,5 +1,7 @@
 #include "config/HexText.h"
 
+#include <algorithm>
+
 namespace sr5n {
 
 std::optional<int> HexNumber(const QString &text, qsizetype first, qsizetype count)
@@ -21,6 +23,20 @@ std::optional<int> HexNumber(const QString &text, qsizetype first, qsizetype cou
         value = value * 16 + digit;
     }
     return value;
+}
+
+bool IsHexText(QStringView text)
+{
+    return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+    });
+}
+
+std::optional<quint32> ParseHex(QStringView text)
+{
+    if (!IsHexText(text) || text.size() > 8)
+        return std::nullopt;
+    return text.toUInt(nullptr, 16);
 }
 
 QString HexDigits(int value, int digits)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 #include <optional>
 
@@ -10,6 +11,14 @@ namespace sr5n {
 // 1-based position `first`. No value when the text ends before them or one
 // of them is not a hexadecimal digit.
 std::optional<int> HexNumber(const QString &text, qsizetype first, qsizetype count);
+
+// True when the text is not empty and every character is a hexadecimal
+// digit, in either case.
+bool IsHexText(QStringView text);
+
+// The whole text read as one hexadecimal number (either case, no sign, no
+// blanks, at most eight digits); none for anything else.
+std::optional<quint32> ParseHex(QStringView text);
 
 // `value` as exactly `digits` upper-case hexadecimal digits.
 QString HexDigits(int value, int digits);

@@ -8,29 +8,9 @@ namespace {
 
 constexpr int InternalZoneBase = 0x70;
 
-bool isHexDigit(QChar c)
-{
-    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
-}
-
 bool isDecimalDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';
-}
-
-int hexValue(QChar c)
-{
-    if (isDecimalDigit(c))
-        return c.unicode() - u'0';
-    return c.toUpper().unicode() - u'A' + 10;
-}
-
-bool allHex(QStringView text)
-{
-    for (QChar c : text)
-        if (!isHexDigit(c))
-            return false;
-    return true;
 }
 
 // Characters `p` and `p + 1` of `text`, counting from 1; nothing outside it.
@@ -49,7 +29,7 @@ std::optional<EventLogStatus> ParseEventLogStatus(const QString &answerData, int
     if (statusOffset < 0 || answerData.size() < start + 8)
         return std::nullopt;
     const QStringView status = QStringView(answerData).mid(start, 8);
-    if (!allHex(status))
+    if (!IsHexText(status))
         return std::nullopt;
     EventLogStatus result;
     result.address = status.mid(0, 4).toInt(nullptr, 16);
@@ -102,10 +82,10 @@ DecodedEventLog DecodeEventLog(const QString &log, int first, const EventLogStat
     for (int visits = 0; visits < maxVisits; ++visits) {
         const std::optional<QStringView> event = pairAt(log, p);
         const std::optional<QStringView> zone = pairAt(log, p + 2);
-        if (!event || !zone || event->compare(u"FF", Qt::CaseInsensitive) == 0 || !allHex(*event) ||
+        if (!event || !zone || event->compare(u"FF", Qt::CaseInsensitive) == 0 || !IsHexText(*event) ||
             !isDecimalDigit((*zone)[0]) || !isDecimalDigit((*zone)[1]))
             break;
-        const int b = hexValue((*event)[0]) * 16 + hexValue((*event)[1]);
+        const int b = int(*ParseHex(*event));
         const int z = ((*zone)[0].unicode() - u'0') * 10 + ((*zone)[1].unicode() - u'0');
         const int y = ((*zone)[0].unicode() - u'0') * 16 + ((*zone)[1].unicode() - u'0');
 

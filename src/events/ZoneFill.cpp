@@ -1,29 +1,18 @@
 #include "events/ZoneFill.h"
 
+#include "config/HexText.h"
+
 namespace sr5n {
-
-namespace {
-
-std::optional<quint32> hexNumber(const QString &text)
-{
-    bool ok = false;
-    const uint value = text.toUInt(&ok, 16);
-    if (!ok || text.isEmpty() || text.startsWith(u'+') || text.startsWith(u'-'))
-        return std::nullopt;
-    return value;
-}
-
-} // namespace
 
 bool IsHexNumber(const QString &text)
 {
-    return hexNumber(text).has_value();
+    return ParseHex(text).has_value();
 }
 
 std::optional<QStringList> FillZoneCodes(const QString &start, const QString &step, int rows)
 {
-    const std::optional<quint32> first = hexNumber(start);
-    const std::optional<quint32> increment = hexNumber(step);
+    const std::optional<quint32> first = ParseHex(start);
+    const std::optional<quint32> increment = ParseHex(step);
     if (!first || !increment)
         return std::nullopt;
     quint32 a = std::min<quint32>(*first, 0xFFFF);

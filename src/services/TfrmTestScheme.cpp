@@ -1,5 +1,6 @@
 #include "services/TfrmTestScheme.h"
 
+#include "config/HexText.h"
 #include "link/TConnection.h"
 #include "ui/Notifier.h"
 
@@ -190,15 +191,13 @@ void TfrmTestScheme::tmrTestTimer()
         done(QDialog::Rejected);
         return;
     }
-    bool ok = false;
-    const QString data = m_connection.AnswerData();
-    const unsigned mask = data.toUInt(&ok, 16);
-    if (!ok || data.startsWith(u'+') || data.startsWith(u'-')) {
+    const std::optional<quint32> mask = ParseHex(m_connection.AnswerData());
+    if (!mask) {
         m_notifier.reportFailure(QStringLiteral("Ошибка декодирования результатов диагностики"));
         done(QDialog::Rejected);
         return;
     }
-    showVerdict(mask);
+    showVerdict(*mask);
 }
 
 void TfrmTestScheme::showVerdict(unsigned mask)
