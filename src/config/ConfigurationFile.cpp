@@ -1,10 +1,12 @@
 #include "config/ConfigurationFile.h"
 
 #include "config/DataFile.h"
+#include "config/RequestLists.h"
 
 namespace sr5n {
 
-bool WriteConfigurationFile(const QString &path, const QStringList &data, const QStringList &commands)
+bool WriteConfigurationFile(const QString &path, const QStringList &data,
+                            const QStringList &commands)
 {
     if (data.size() != commands.size())
         return false;
@@ -22,8 +24,11 @@ bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &
     DataFileReader reader(FileTypes::Configuration);
     if (!reader.open(path))
         return false;
+    // A count beyond the entries of a whole configuration is refused before
+    // anything is read: such a file is damaged, and reading it would hold
+    // the window for seconds.
     const std::optional<qint64> count = reader.readCount();
-    if (!count)
+    if (!count || *count > ConfigurationRequestCount())
         return false;
     for (qint64 i = 0; i < *count; ++i) {
         const std::optional<QString> command = reader.readText();

@@ -3,6 +3,8 @@
 #include "config/DecimalNumber.h"
 #include "config/TextRecord.h"
 
+#include <QFileInfo>
+
 namespace sr5n {
 
 DataFileReader::DataFileReader(const DataFileType &type) : m_type(type) {}
@@ -10,6 +12,10 @@ DataFileReader::DataFileReader(const DataFileType &type) : m_type(type) {}
 bool DataFileReader::open(const QString &path)
 {
     close();
+    // Only regular files: opening a named pipe would wait for a writer and a
+    // device file never ends.
+    if (!QFileInfo(path).isFile())
+        return false;
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::ReadOnly))
         return false;
@@ -83,8 +89,8 @@ bool DataFileWriter::open(const QString &path)
 {
     m_file.setFileName(path);
     m_ok = m_file.open(QIODevice::WriteOnly);
-    return m_ok && writeText(QString::fromLatin1(m_type.header))
-        && writeText(QString::fromLatin1(m_type.version));
+    return m_ok && writeText(QString::fromLatin1(m_type.header)) &&
+           writeText(QString::fromLatin1(m_type.version));
 }
 
 bool DataFileWriter::writeText(const QString &text)

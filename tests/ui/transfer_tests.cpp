@@ -1,13 +1,16 @@
 // Reading and writing the whole configuration, and the configuration file,
 // from the main window against sr5n-sim.
 #include "common/FakeNotifier.h"
+#include "common/FifoTrap.h"
 #include "common/SimProcess.h"
+#include "common/TextRecords.h"
+#include "config/BlockContext.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigValues.h"
-#include "config/BlockContext.h"
 #include "config/ConfigurationFile.h"
 #include "config/FakeProtocolCatalog.h"
 #include "config/RequestLists.h"
+#include "config/TextRecord.h"
 #include "events/EventCodeTables.h"
 #include "link/TConnection.h"
 #include "link/TfrmProgress.h"
@@ -59,10 +62,12 @@ struct Rig {
 // the configuration blocks.
 bool isProtocolEditorValue(const ValueDescription &d)
 {
-    static const QStringList editor{"Handshake", "ImpulseParams", "DataFreq", "KissOff", "Protocol_Test",
-                                    "Handshake1400", "Handshake2300", "Kissoff", "Prefix"};
+    static const QStringList editor{"Handshake",     "ImpulseParams", "DataFreq",
+                                    "KissOff",       "Protocol_Test", "Handshake1400",
+                                    "Handshake2300", "Kissoff",       "Prefix"};
     static const QRegularExpression digitFlag(QStringLiteral("^(Object|Event|Group|Zone)\\d$"));
-    return d.kind == ValueKind::Mask || editor.contains(d.rest) || digitFlag.match(d.rest).hasMatch();
+    return d.kind == ValueKind::Mask || editor.contains(d.rest) ||
+           digitFlag.match(d.rest).hasMatch();
 }
 
 // Gives every value of the four configuration pages a value other than its
@@ -79,8 +84,9 @@ void editEveryValue(ConfigModel &config, EventCodeTables &tables)
             config.setFlag(name, true);
             break;
         case ValueKind::Slider:
-            config.setSlider(name, d.defaultNumber == config.minimum(name) + 1 ? config.minimum(name) + 2
-                                                                               : config.minimum(name) + 1);
+            config.setSlider(name, d.defaultNumber == config.minimum(name) + 1
+                                       ? config.minimum(name) + 2
+                                       : config.minimum(name) + 1);
             break;
         case ValueKind::Code:
             config.setText(name, QStringLiteral("1A2B3C").left(d.maximum));
@@ -100,11 +106,15 @@ void editEveryValue(ConfigModel &config, EventCodeTables &tables)
     }
     for (int pair = 1; pair <= 2; ++pair) {
         for (int r = 1; r <= tables.rowCount(EventCodeTables::Table::Separate); ++r)
-            tables.setSeparateCode(r, pair, QStringLiteral("%1%2").arg(pair).arg(r, 3, 16, QLatin1Char('0')).toUpper());
+            tables.setSeparateCode(
+                r, pair,
+                QStringLiteral("%1%2").arg(pair).arg(r, 3, 16, QLatin1Char('0')).toUpper());
         for (int r = 1; r <= EventCodeTables::ExternalEventCount; ++r) {
             QStringList zones;
             for (int z = 0; z < EventCodeTables::ZoneCount; ++z)
-                zones.append(QStringLiteral("%1").arg((pair << 14) | (r << 7) | z, 4, 16, QLatin1Char('0')).toUpper());
+                zones.append(QStringLiteral("%1")
+                                 .arg((pair << 14) | (r << 7) | z, 4, 16, QLatin1Char('0'))
+                                 .toUpper());
             tables.setZoneCodes(r, pair, zones);
         }
     }
@@ -157,6 +167,16 @@ void expectSameConfiguration(TfrmMain &a, TfrmMain &b)
     EXPECT_EQ(s.commonCode(1), t.commonCode(1));
     for (const auto mark : {EventCodeTables::Mark::HighPriority, EventCodeTables::Mark::Mandatory})
         EXPECT_EQ(s.markedRows(mark), t.markedRows(mark));
+}
+
+// The window's whole configuration as the write request list: data, then commands.
+QStringList writeListOf(Rig &rig)
+{
+    QStringList data, commands;
+    EXPECT_TRUE(BuildWriteRequests(
+        BlockContext{rig.config(), rig.window.EventTables(), rig.catalog, rig.notifier}, data,
+        commands));
+    return data + commands;
 }
 
 // Changes every kind of value the blocks carry.
@@ -258,8 +278,10 @@ TEST(ConfigurationTransfer, FailedReadsLeaveTheConfigurationAsItWas)
         {"silent from request 40 on", {"--silent", "40-"}, "Коммуникатор не отвечает"},
         {"memory fault at request 3", {"--memory-fault", "3"}, "Неисправность памяти"},
         {"line hangs up at request 100", {"--hang-up", "99"}, "Порт"},
-        {"number block cannot be decoded", {"--answer-data", "03="},
-         "Ошибка декодирования параметров первого телефоного номера для первой пары. Операция будет прервана"},
+        {"number block cannot be decoded",
+         {"--answer-data", "03="},
+         "Ошибка декодирования параметров первого телефоного номера для первой пары. Операция "
+         "будет прервана"},
     };
     for (const auto &c : cases) {
         Rig rig(c.simArguments);
@@ -267,8 +289,10 @@ TEST(ConfigurationTransfer, FailedReadsLeaveTheConfigurationAsItWas)
         rig.config().setText(QStringLiteral("edt2P2N"), QStringLiteral("777"));
         const QString before = rig.config().text(QStringLiteral("edt2P2N"));
         rig.window.btnReadClick();
-        ASSERT_EQ(rig.notifier.errors.size(), 1) << c.name << ", told: " << testing::PrintToString(rig.notifier.informations);
-        EXPECT_TRUE(rig.notifier.errors[0].startsWith(c.error)) << c.name << qPrintable(rig.notifier.errors[0]);
+        ASSERT_EQ(rig.notifier.errors.size(), 1)
+            << c.name << ", told: " << testing::PrintToString(rig.notifier.informations);
+        EXPECT_TRUE(rig.notifier.errors[0].startsWith(c.error))
+            << c.name << qPrintable(rig.notifier.errors[0]);
         EXPECT_TRUE(rig.notifier.informations.isEmpty()) << c.name;
         EXPECT_EQ(rig.config().text(QStringLiteral("edt2P2N")), before) << c.name;
         EXPECT_FALSE(rig.window.Connection().Opened()) << c.name;
@@ -342,9 +366,9 @@ TEST(ConfigurationFileCommands, FileOfTheSixteenBlocksOnlyLeavesTheCodes)
     Rig first;
     first.config().setSlider(QStringLiteral("trbPauseLength"), 11);
     QStringList data, commands;
-    ASSERT_TRUE(BuildWriteRequests(BlockContext{first.config(), first.window.EventTables(), first.catalog,
-                                                first.notifier},
-                                   data, commands));
+    ASSERT_TRUE(BuildWriteRequests(
+        BlockContext{first.config(), first.window.EventTables(), first.catalog, first.notifier},
+        data, commands));
     ASSERT_TRUE(WriteConfigurationFile(path, data.mid(0, 16), commands.mid(0, 16)));
     Rig second;
     second.window.EventTables().setZoneCode(7, 1, 3, QStringLiteral("ABCD"));
@@ -367,11 +391,13 @@ TEST(ConfigurationFileCommands, UnreadableFilesChangeNothing)
     rig.config().setSlider(QStringLiteral("trbPauseLength"), 9);
     EXPECT_FALSE(rig.window.openConfiguration(path));
     EXPECT_FALSE(rig.window.openConfiguration(dir.filePath(QStringLiteral("missing.snc"))));
-    EXPECT_EQ(rig.notifier.errors,
-              QStringList(2, QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден")));
+    EXPECT_EQ(
+        rig.notifier.errors,
+        QStringList(2, QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден")));
     EXPECT_EQ(rig.notifier.flashes, 2);
     EXPECT_EQ(rig.config().slider(QStringLiteral("trbPauseLength")), 9);
-    EXPECT_FALSE(rig.window.saveConfiguration(dir.filePath(QStringLiteral("no/such/folder/c.snc"))));
+    EXPECT_FALSE(
+        rig.window.saveConfiguration(dir.filePath(QStringLiteral("no/such/folder/c.snc"))));
     EXPECT_EQ(rig.notifier.errors.last(), QStringLiteral("Невозможно сохранить файл"));
 }
 
@@ -391,4 +417,106 @@ TEST(ConfigurationFileCommands, UnregisteredProtocolIsDeclinedAndNothingChanges)
     EXPECT_EQ(target.notifier.errors,
               QStringList({"Невозможно добавить протокол. Операция будет прервана"}));
     EXPECT_EQ(target.config().slider(QStringLiteral("trbPauseLength")), 3);
+}
+
+// A read whose answers fail to decode at some block leaves the window's
+// whole configuration as it was, even when earlier blocks decoded (the
+// high-priority block is the last one, after its marks were cleared).
+TEST(ConfigurationTransfer, ReadThatFailsToDecodeChangesNothing)
+{
+    const struct {
+        const char *answer;
+        QString message;
+    } cases[] = {
+        {"1F=", QStringLiteral("Ошибка декодирования протокола передачи данных для первой пары")},
+        {"2A=0", QStringLiteral("Ошибка декодирования параметров автоматического сброса")},
+        {"0E=0A1", QStringLiteral("Ошибка декодирования внешних событий с высоким приоритетом")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.answer);
+        Rig rig({QStringLiteral("--answer-data"), QLatin1String(c.answer)});
+        ASSERT_TRUE(rig.sim->started());
+        editEveryValue(rig.config(), rig.window.EventTables());
+        const QStringList before = writeListOf(rig);
+        rig.window.btnReadClick();
+        EXPECT_EQ(rig.notifier.errors,
+                  QStringList{c.message + QStringLiteral(". Операция будет прервана")});
+        EXPECT_TRUE(rig.notifier.informations.isEmpty());
+        EXPECT_EQ(writeListOf(rig), before);
+        EXPECT_EQ(rig.window.EventTables().markedRows(EventCodeTables::Mark::HighPriority),
+                  QList<int>({3, 17, 42, 60}));
+    }
+}
+
+// A file that fails to decode at any entry leaves the window's whole
+// configuration as it was, however many entries decoded before it.
+TEST(ConfigurationFileCommands, FileThatFailsToDecodeChangesNothing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("c.snc"));
+    Rig source;
+    editConfiguration(source.config(), source.window.EventTables());
+    ASSERT_TRUE(source.window.saveConfiguration(path));
+    QStringList data, commands;
+    ASSERT_TRUE(ReadConfigurationFile(path, data, commands));
+
+    Rig target;
+    editEveryValue(target.config(), target.window.EventTables());
+    const QStringList before = writeListOf(target);
+    const QString events = QStringLiteral("Ошибка декодирования кодов событий");
+    const struct {
+        int entry;
+        QString data;
+        QString message;
+    } cases[] = {
+        {0, QString(kStarterRecord).replace(10, 1, QLatin1Char(' ')),
+         QStringLiteral("Ошибка декодирования протокола передачи данных для первой пары")},
+        {15, QStringLiteral("0A1"),
+         QStringLiteral("Ошибка декодирования внешних событий с высоким приоритетом")},
+        {600, QStringLiteral("ZZZZ") + QString(40, QLatin1Char('0')), events},
+        {857, QStringLiteral("7CC0000G") + QString(36, QLatin1Char('0')), events},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.entry);
+        QStringList bad = data;
+        bad[c.entry] = c.data;
+        ASSERT_TRUE(WriteConfigurationFile(path, bad, commands));
+        target.notifier.clear();
+        EXPECT_FALSE(target.window.openConfiguration(path));
+        EXPECT_EQ(target.notifier.errors,
+                  QStringList{c.message + QStringLiteral(". Операция будет прервана")});
+        EXPECT_EQ(writeListOf(target), before);
+    }
+}
+
+// Only regular files are opened: a named pipe, a folder or a device file is
+// refused at once with the file's message, and so is a file announcing more
+// entries than a configuration has.
+TEST(ConfigurationFileCommands, RefusesWhatIsNoConfigurationFileAtOnce)
+{
+    QTemporaryDir dir;
+    test::FifoTrap fifo(dir.filePath(QStringLiteral("pipe.snc")));
+    ASSERT_TRUE(fifo.created());
+    const QString huge = dir.filePath(QStringLiteral("huge.snc"));
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        for (const QString &text : {QStringLiteral("SR-5/N Configuration File"),
+                                    QStringLiteral("1"), QStringLiteral("2000000")})
+            ASSERT_TRUE(WriteTextRecord(text, file));
+        const QByteArray entry = test::TextRecords({"0C", ""});
+        ASSERT_EQ(file.write(entry.repeated(2000000)), entry.size() * 2000000);
+    }
+    Rig rig;
+    editConfiguration(rig.config(), rig.window.EventTables());
+    const QStringList before = writeListOf(rig);
+    for (const QString &path : {fifo.path(), dir.path(), QStringLiteral("/dev/zero"), huge}) {
+        SCOPED_TRACE(qPrintable(path));
+        rig.notifier.clear();
+        EXPECT_FALSE(rig.window.openConfiguration(path));
+        EXPECT_EQ(rig.notifier.errors, QStringList{QStringLiteral(
+                                           "Невозможно прочитать файл. Возможно, файл поврежден")});
+    }
+    EXPECT_FALSE(fifo.readerWaited());
+    EXPECT_EQ(writeListOf(rig), before);
 }
