@@ -1,6 +1,7 @@
 #include "components/TMultiGrid.h"
 
 #include "common/DateTimeText.h"
+#include "components/ReadableColors.h"
 #include "components/TGridButton.h"
 #include "components/TWinSpinEdit.h"
 
@@ -8,6 +9,7 @@
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QDialog>
+#include <QFocusEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -396,11 +398,11 @@ void TMultiGrid::prepareEditor(int col, int row)
     if (rect.isEmpty())
         return;
     const QRect inner = rect.adjusted(1, 1, -1, -1);
-    const auto colourise = [cell](QWidget *editor) {
+    const auto colourise = [this, cell](QWidget *editor) {
         QPalette palette = editor->palette();
         palette.setColor(QPalette::Base, cell->BackColor());
         palette.setColor(QPalette::Window, cell->BackColor());
-        palette.setColor(QPalette::Text, cell->FontColor());
+        palette.setColor(QPalette::Text, textColour(*cell, cell->BackColor()));
         editor->setPalette(palette);
     };
     m_buttonCol = col;
@@ -534,6 +536,24 @@ void TMultiGrid::startByKey()
     }
 }
 
+void TMultiGrid::startByTyping(const QKeyEvent *event, QChar typed)
+{
+    const TMultiCell *cell = Cells(Col(), Row());
+    if (!editable(cell) || (cell->CellType() != mctText && cell->CellType() != mctSpin))
+        return;
+    startByKey();
+    QLineEdit *editor = cell->CellType() == mctText ? m_textEditor : m_spinEditor;
+    if (!editor->hasFocus())
+        return;
+    // The typed character replaces the text, through the editor's own rules.
+    editor->selectAll();
+    const int key = typed == keyChar(event) ? event->key() : int(typed.toUpper().unicode());
+    QKeyEvent forwarded(QEvent::KeyPress, key, event->modifiers(), QString(typed));
+    m_forwardingKey = true;
+    QCoreApplication::sendEvent(editor, &forwarded);
+    m_forwardingKey = false;
+}
+
 void TMultiGrid::beginEdit()
 {
     if (m_state == EditorState::Editing)
@@ -546,6 +566,9 @@ void TMultiGrid::beginEdit()
     m_editCol = Col();
     m_editRow = Row();
     m_editType = cell->CellType();
+    // A code is replaced by what is typed, whether the edit began by key or by click.
+    if (m_editType == mctText)
+        m_textEditor->selectAll();
     if (OnEditorEnter)
         OnEditorEnter(this, m_editCol, m_editRow, cell->Text());
 }
@@ -707,6 +730,8 @@ void TMultiGrid::applyCharCase()
 
 bool TMultiGrid::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_textEditor && clickIntoEditor(event))
+        return true;
     if (watched == m_textEditor || watched == m_spinEditor || watched == m_dateEditor) {
         if (event->type() == QEvent::KeyPress)
             return routeEditorKey(watched, static_cast<QKeyEvent *>(event));
@@ -719,6 +744,40 @@ bool TMultiGrid::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return DrawGrid::eventFilter(watched, event);
+}
+
+bool TMultiGrid::clickIntoEditor(QEvent *event)
+{
+    // The click that takes the text editor into use selects its whole text
+    // rather than placing the caret: the press, the drag and the release of
+    // that click stay away from the editor. The toolkit focuses the editor
+    // before it delivers the press.
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        m_clickingIn = static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason;
+        return false;
+    case QEvent::FocusOut:
+        m_clickingIn = false;
+        return false;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton ||
+            (!m_clickingIn && m_textEditor->hasFocus()))
+            return false;
+        m_clickingIn = true;
+        m_textEditor->setFocus(Qt::MouseFocusReason);
+        m_textEditor->selectAll();
+        return true;
+    case QEvent::MouseMove:
+        return m_clickingIn;
+    case QEvent::MouseButtonRelease:
+        if (!m_clickingIn)
+            return false;
+        m_clickingIn = false;
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool TMultiGrid::routeEditorKey(QObject *editor, QKeyEvent *event)
@@ -769,9 +828,15 @@ void TMultiGrid::keyPressEvent(QKeyEvent *event)
         DrawGrid::keyPressEvent(event);
     else
         event->accept();
-    QChar typed = keyChar(event);
+    const QChar character = keyChar(event);
+    QChar typed = character;
     if (!typed.isNull() && OnKeyPress)
         OnKeyPress(this, typed);
+    // A character typed on a text or spin cell opens its editor with it, as
+    // tables do; keys with Ctrl or Alt are commands, not characters.
+    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+    if (!own && !command && character.isPrint() && typed.isPrint() && key != 0)
+        startByTyping(event, typed);
 }
 
 void TMultiGrid::keyReleaseEvent(QKeyEvent *event)
@@ -859,7 +924,7 @@ void TMultiGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect
     QColor fore;
     if (m_hideSelection || current || fixed || !IsSelected(col, row)) {
         back = fixed ? FixedColor() : cell->BackColor();
-        fore = cell->Enabled() ? cell->FontColor() : grey;
+        fore = cell->Enabled() ? textColour(*cell, back) : grey;
     } else {
         back = pal.color(QPalette::Active, QPalette::Highlight);
         fore = cell->Enabled() ? pal.color(QPalette::Active, QPalette::HighlightedText) : grey;
@@ -881,6 +946,15 @@ void TMultiGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
     }
+}
+
+QColor TMultiGrid::textColour(const TMultiCell &cell, const QColor &back) const
+{
+    if (cell.FontColorChosen())
+        return cell.FontColor();
+    // The palette's text, unless it does not read on a background of the
+    // host's (a dark palette's light text on a fixed light colour).
+    return ReadableText(palette().color(QPalette::Active, QPalette::Text), back);
 }
 
 void TMultiGrid::drawText(QPainter &painter, const TMultiCell &cell, const QRect &rect,
@@ -964,9 +1038,11 @@ void TMultiGrid::drawCheck(QPainter &painter, const TMultiCell &cell, const QRec
     option.state = cell.Checked() ? QStyle::State_On : QStyle::State_Off;
     if (cell.Enabled())
         option.state |= QStyle::State_Enabled;
-    option.palette.setColor(QPalette::Base, back);
+    // A disabled box is filled grey, so that it shows why it cannot be ticked.
+    const QColor fill = cell.Enabled() ? back : Blend(back, fore, 0.5);
+    option.palette.setColor(QPalette::Base, fill);
     option.palette.setColor(QPalette::Window, back);
-    option.palette.setColor(QPalette::Button, back);
+    option.palette.setColor(QPalette::Button, fill);
     option.palette.setColor(QPalette::Text, fore);
     option.palette.setColor(QPalette::WindowText, fore);
     style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, m_checkBox);
