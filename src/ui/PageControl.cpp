@@ -1,5 +1,6 @@
 #include "ui/PageControl.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionTab>
@@ -10,14 +11,18 @@ namespace sr5n {
 
 // The rows of tabs above the pages: lays the tabs out in as many rows as they
 // need, stretches each row to the full width, and paints them with the style.
+// It takes the focus like the page control of the desktop: the arrow keys,
+// Home and End then choose the page.
 class TabRows final : public QWidget
 {
 public:
     explicit TabRows(PageControl *owner) : QWidget(owner), m_owner(owner)
     {
+        setObjectName(QStringLiteral("tabStrip"));
         setMouseTracking(true);
         setAttribute(Qt::WA_Hover);
         setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        setFocusPolicy(Qt::StrongFocus);
     }
 
     void addTab(const QString &text)
@@ -26,7 +31,9 @@ public:
         relayout();
     }
     QString text(int index) const { return m_texts.value(index); }
+    int count() const { return int(m_texts.size()); }
     int rowCount() const { return m_rowCount; }
+    QRect tabRect(int index) const { return m_rects.value(index); }
 
     QSize sizeHint() const override { return {400, m_rowCount * rowHeight()}; }
     int heightForWidth(int width) const override { return rowsFor(width) * rowHeight(); }
@@ -46,14 +53,53 @@ protected:
             option.text = m_texts[i];
             option.shape = QTabBar::RoundedNorth;
             option.position = QStyleOptionTab::Middle;
-            option.state &= ~(QStyle::State_Selected | QStyle::State_MouseOver | QStyle::State_HasFocus);
+            option.state &=
+                ~(QStyle::State_Selected | QStyle::State_MouseOver | QStyle::State_HasFocus);
             if (i == current)
                 option.state |= QStyle::State_Selected;
             if (i == m_hover)
                 option.state |= QStyle::State_MouseOver;
             painter.drawControl(QStyle::CE_TabBarTab, option);
+            if (i == current && hasFocus()) {
+                QStyleOptionFocusRect focus;
+                focus.initFrom(this);
+                focus.rect = m_rects[i].adjusted(4, 3, -4, -3);
+                painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+            }
         }
     }
+
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
+            event->ignore();
+            return;
+        }
+        const int current = m_owner->currentIndex();
+        switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            m_owner->setCurrentIndex(std::max(current - 1, 0));
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            m_owner->setCurrentIndex(std::min(current + 1, count() - 1));
+            break;
+        case Qt::Key_Home:
+            m_owner->setCurrentIndex(0);
+            break;
+        case Qt::Key_End:
+            m_owner->setCurrentIndex(count() - 1);
+            break;
+        default:
+            event->ignore();
+            return;
+        }
+        event->accept();
+    }
+
+    void focusInEvent(QFocusEvent *) override { update(); }
+    void focusOutEvent(QFocusEvent *) override { update(); }
 
     void mousePressEvent(QMouseEvent *event) override
     {
@@ -64,7 +110,10 @@ protected:
             m_owner->setCurrentIndex(index);
     }
 
-    void mouseMoveEvent(QMouseEvent *event) override { setHover(tabAt(event->position().toPoint())); }
+    void mouseMoveEvent(QMouseEvent *event) override
+    {
+        setHover(tabAt(event->position().toPoint()));
+    }
     void leaveEvent(QEvent *) override { setHover(-1); }
 
 private:
@@ -175,6 +224,24 @@ QString PageControl::tabText(int index) const
 int PageControl::tabRowCount() const
 {
     return m_tabs->rowCount();
+}
+
+QWidget *PageControl::tabStrip() const
+{
+    return m_tabs;
+}
+
+QRect PageControl::tabRect(int index) const
+{
+    return m_tabs->tabRect(index);
+}
+
+void PageControl::selectNextPage(bool forward)
+{
+    if (count() == 0)
+        return;
+    setCurrentIndex((currentIndex() + (forward ? 1 : count() - 1)) % count());
+    m_tabs->setFocus(Qt::ShortcutFocusReason);
 }
 
 void PageControl::setCurrentIndex(int index)

@@ -2,6 +2,7 @@
 
 #include "app/Configurator.h"
 #include "common/AppTitle.h"
+#include "components/FieldGuard.h"
 #include "components/Icons.h"
 #include "link/DeviceOperation.h"
 #include "link/TConnection.h"
@@ -465,7 +466,8 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
                     event->accept();
                     return false;
                 }
-            } else if (FormShortCut(key->key(), key->modifiers())) {
+            } else if (FormShortCut(key->key(), key->modifiers()) ||
+                       commandKey(key->key(), key->modifiers())) {
                 return true;
             }
         }
@@ -479,6 +481,38 @@ bool TfrmMain::FormShortCut(int key, Qt::KeyboardModifiers modifiers)
         return false;
     // Handled before anything else: the key never reaches the focused control.
     emit deviceLogsClearRequested();
+    return true;
+}
+
+bool TfrmMain::commandKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    const Qt::KeyboardModifiers held =
+        modifiers & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool ctrl = held == Qt::ControlModifier;
+    const bool ctrlShift = held == (Qt::ControlModifier | Qt::ShiftModifier);
+    // The pages, as the desktop's page control turns them.
+    if ((ctrl && (key == Qt::Key_Tab || key == Qt::Key_PageDown))) {
+        pgcPages->selectNextPage(true);
+        return true;
+    }
+    if ((ctrlShift && (key == Qt::Key_Backtab || key == Qt::Key_Tab)) ||
+        (ctrl && key == Qt::Key_PageUp)) {
+        pgcPages->selectNextPage(false);
+        return true;
+    }
+    // The commands of the bottom bar that have the desktop's usual keys; the
+    // focused field is checked first, as leaving it for the button would.
+    QPushButton *button = nullptr;
+    if (ctrl && key == Qt::Key_O)
+        button = btnOpen;
+    else if (ctrl && key == Qt::Key_S)
+        button = btnSave;
+    else if (held == Qt::NoModifier && key == Qt::Key_F1)
+        button = btnHelp;
+    if (!button)
+        return false;
+    LeaveFocusedField();
+    button->click();
     return true;
 }
 

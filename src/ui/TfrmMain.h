@@ -105,6 +105,9 @@ private:
     void pumREClick();
     void btnAboutClick();
     bool FormShortCut(int key, Qt::KeyboardModifiers modifiers);
+    // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown, Ctrl+PageUp turn the pages;
+    // Ctrl+O, Ctrl+S and F1 press "Открыть", "Сохранить" and "Справка".
+    bool commandKey(int key, Qt::KeyboardModifiers modifiers);
 
     Configurator &m_app;
     MessageBoxNotifier m_messageBoxes;
