@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"WrongCommand", &Faults::wrongCommand, ":6C01DA;"},
                       FaultCase{"BadChecksum", &Faults::badChecksum, ":2C01D7;"},
                       FaultCase{"LowerCase", &Faults::lowerCase, ":2c01f6;"}),
-    [](const ::testing::TestParamInfo<FaultCase> &info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<FaultCase> &test) { return test.param.name; });
 
 TEST(Simulator, BusyRequestIsNotCarriedOut)
 {
@@ -188,7 +188,7 @@ TEST(Simulator, RequestSets)
         EXPECT_FALSE(set->contains(k)) << k;
     EXPECT_TRUE(RequestSet::parse("all")->contains(1));
     for (const char *bad : {"", "0", "x", "5-3", "1,,2", "-3"})
-        EXPECT_FALSE(RequestSet::parse(bad).has_value()) << bad;
+        EXPECT_FALSE(RequestSet::parse(QString::fromLatin1(bad)).has_value()) << bad;
 }
 
 } // namespace

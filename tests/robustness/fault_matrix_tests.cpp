@@ -562,9 +562,9 @@ const Cell kCells[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Cells, FaultMatrix, testing::ValuesIn(kCells),
-                         [](const testing::TestParamInfo<Cell> &info) {
-                             return std::string(name(info.param.operation)) + "_" +
-                                    name(info.param.fault);
+                         [](const testing::TestParamInfo<Cell> &test) {
+                             return std::string(name(test.param.operation)) + "_" +
+                                    name(test.param.fault);
                          });
 
 } // namespace

@@ -285,7 +285,7 @@ int main(int argc, char **argv)
     // usable while no configurator has the port open.
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
-        return fail(QStringLiteral("cannot open a pseudo-terminal: %1").arg(std::strerror(errno)));
+        return fail(QStringLiteral("cannot open a pseudo-terminal: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
     const char *slaveName = ::ptsname(master);
     if (slaveName == nullptr)
         return fail(QStringLiteral("cannot name the pseudo-terminal"));
@@ -293,7 +293,7 @@ int main(int argc, char **argv)
     const int slave = ::open(slavePath.constData(), O_RDWR | O_NOCTTY);
     if (slave < 0)
         return fail(QStringLiteral("cannot open %1: %2")
-                        .arg(QString::fromLocal8Bit(slavePath), std::strerror(errno)));
+                        .arg(QString::fromLocal8Bit(slavePath), QString::fromLocal8Bit(std::strerror(errno))));
     termios raw{};
     if (::tcgetattr(slave, &raw) == 0) {
         ::cfmakeraw(&raw);
@@ -316,7 +316,7 @@ int main(int argc, char **argv)
         }
         if (::symlink(slavePath.constData(), linkPath.constData()) != 0)
             return fail(QStringLiteral("cannot link %1: %2")
-                            .arg(parser.value(linkOption), std::strerror(errno)));
+                            .arg(parser.value(linkOption), QString::fromLocal8Bit(std::strerror(errno))));
     }
 
     struct sigaction action {
