@@ -1,6 +1,7 @@
 #include "protocols/ProtocolLibraryDialogs.h"
 
 #include "protocols/TfrmSaveNewProtocol.h"
+#include "ui/DialogHost.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -20,17 +21,21 @@ std::optional<QString> ProtocolLibraryDialogs::askProtocolName(const QString &ca
 {
     if (!m_nameDialog)
         return std::nullopt;
-    return m_nameDialog->execute(caption, message, names, name);
+    m_nameDialog->prepare(caption, message, names, name);
+    if (m_host.exec(*m_nameDialog) != QDialog::Accepted)
+        return std::nullopt;
+    return m_nameDialog->name();
 }
 
 std::optional<QString> ProtocolLibraryDialogs::askSaveFile(const QString &fileName)
 {
-    QFileDialog dialog(m_parent, ProtocolSaveTitle(), m_folder, ProtocolFileFilter());
+    QFileDialog dialog(m_host.parentForDialog(), ProtocolSaveTitle(), m_folder,
+                       ProtocolFileFilter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(ProtocolFileExtension());
     dialog.selectFile(fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_host.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString path = dialog.selectedFiles().constFirst();
     m_folder = QFileInfo(path).absolutePath();
@@ -39,12 +44,13 @@ std::optional<QString> ProtocolLibraryDialogs::askSaveFile(const QString &fileNa
 
 std::optional<QString> ProtocolLibraryDialogs::askOpenFile()
 {
-    QFileDialog dialog(m_parent, ProtocolOpenTitle(), m_folder, ProtocolFileFilter());
+    QFileDialog dialog(m_host.parentForDialog(), ProtocolOpenTitle(), m_folder,
+                       ProtocolFileFilter());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (!m_lastOpened.isEmpty())
         dialog.selectFile(m_lastOpened);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_host.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString path = dialog.selectedFiles().constFirst();
     m_folder = QFileInfo(path).absolutePath();

@@ -48,10 +48,10 @@ bool ConfiguratorApplication::notify(QObject *receiver, QEvent *event)
     return false;
 }
 
-Windows::Windows()
+Windows::Windows(LinkTimings timings, const QString &libraryFolder)
 {
     // Created once, in this order, and kept until exit.
-    m_main = std::make_unique<TfrmMain>();
+    m_main = std::make_unique<TfrmMain>(nullptr, timings, libraryFolder);
     m_testScheme = std::make_unique<TfrmTestScheme>(m_main->Connection(), m_main->notifier(),
                                                     m_main.get());
     m_prefixMask = std::make_unique<TfrmPrefixMask>(m_main.get());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/LinkTimings.h"
+
 #include <QApplication>
 #include <QTranslator>
 
@@ -36,7 +38,8 @@ private:
 class Windows final
 {
 public:
-    Windows();
+    // The arguments are the main window's (the program passes none).
+    explicit Windows(LinkTimings timings = LinkTimings(), const QString &libraryFolder = QString());
     ~Windows();
 
     TfrmMain &main() { return *m_main; }

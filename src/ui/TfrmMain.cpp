@@ -72,13 +72,14 @@ BarButton *barButton(const QString &name, const QString &caption, const QString 
 
 } // namespace
 
-TfrmMain::TfrmMain(QWidget *parent, LinkTimings timings)
-    : QWidget(parent), m_messageBoxes(this), m_timings(timings),
-      m_config(std::make_unique<ConfigModel>()), m_eventTables(std::make_unique<EventCodeTables>()),
+TfrmMain::TfrmMain(QWidget *parent, LinkTimings timings, const QString &libraryFolder)
+    : QWidget(parent), m_timings(timings), m_config(std::make_unique<ConfigModel>()),
+      m_eventTables(std::make_unique<EventCodeTables>()),
       m_protocolEditor(std::make_unique<ProtocolEditor>(*m_config)),
-      m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(this)),
-      m_protocols(std::make_unique<ProtocolLibrary>(*m_config, *m_protocolEditor, m_notifier,
-                                                    QCoreApplication::applicationDirPath()))
+      m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(m_dialogHost)),
+      m_protocols(std::make_unique<ProtocolLibrary>(
+          *m_config, *m_protocolEditor, m_notifier,
+          libraryFolder.isEmpty() ? QCoreApplication::applicationDirPath() : libraryFolder))
 {
     m_protocols->setDialogs(m_protocolDialogs.get());
     m_catalog = m_protocols.get();
@@ -184,6 +185,7 @@ void TfrmMain::setSaveNewProtocolWindow(TfrmSaveNewProtocol *saveNewProtocol)
 void TfrmMain::setProgressWindow(TfrmProgress *progress)
 {
     m_progress = progress;
+    m_dialogHost.setProgressWindow(progress);
     if (m_eventLogs)
         m_eventLogs->setProgressWindow(progress);
     if (m_progress)
@@ -434,7 +436,7 @@ void TfrmMain::btnSaveClick()
     dialog.setNameFilter(configurationFilter());
     dialog.setDefaultSuffix(QStringLiteral("snc"));
     dialog.selectFile(QStringLiteral("Конфигурация"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     saveConfiguration(dialog.selectedFiles().constFirst());
 }
@@ -460,7 +462,7 @@ void TfrmMain::btnOpenClick()
     dialog.setDefaultSuffix(QStringLiteral("snc"));
     if (!m_lastOpenedConfiguration.isEmpty())
         dialog.selectFile(m_lastOpenedConfiguration);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     m_lastOpenedConfiguration = dialog.selectedFiles().constFirst();
     openConfiguration(m_lastOpenedConfiguration);
@@ -483,7 +485,7 @@ void TfrmMain::btnExportClick()
     dialog.setNameFilter(QStringLiteral("Веб-страница (*.html)"));
     dialog.setDefaultSuffix(QStringLiteral("html"));
     dialog.selectFile(QString());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     exportHtml(dialog.selectedFiles().constFirst());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/LinkTimings.h"
+#include "ui/DialogHost.h"
 #include "ui/MessageBoxNotifier.h"
 
 #include <QStringList>
@@ -50,8 +51,10 @@ class TfrmMain final : public QWidget
 
 public:
     // `timings` are the link's waits: the program's fixed values unless a
-    // test shortens them.
-    explicit TfrmMain(QWidget *parent = nullptr, LinkTimings timings = LinkTimings());
+    // test shortens them. `libraryFolder` holds the protocol list file: the
+    // executable's folder unless a test gives a folder of its own.
+    explicit TfrmMain(QWidget *parent = nullptr, LinkTimings timings = LinkTimings(),
+                      const QString &libraryFolder = QString());
     ~TfrmMain() override;
 
     // The dialogs created after the main window (start-up order).
@@ -182,7 +185,8 @@ private:
     void btnAboutClick();
     bool FormShortCut(int key, Qt::KeyboardModifiers modifiers);
 
-    MessageBoxNotifier m_messageBoxes;
+    DialogHost m_dialogHost{this};
+    MessageBoxNotifier m_messageBoxes{&m_dialogHost};
     ForwardingNotifier m_notifier{m_messageBoxes};
     LinkTimings m_timings;
     std::unique_ptr<ConfigModel> m_config;
