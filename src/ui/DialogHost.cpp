@@ -49,6 +49,9 @@ int DialogHost::exec(QDialog &dialog) const
     const int result = dialog.exec();
     if (moved)
         dialog.setParent(owner, flags);
+    // The keyboard goes back to the window the dialog opened over.
+    if (host && host->isVisible())
+        host->activateWindow();
     return result;
 }
 

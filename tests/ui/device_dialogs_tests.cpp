@@ -180,8 +180,26 @@ TEST(DeviceDialogs, ReadRegistersUnknownProtocolsThroughTheRealDialogs)
     RealWindows rig(deviceWithUnknownProtocols(state.filePath(QStringLiteral("device.json"))));
     ASSERT_TRUE(rig.sim->started());
 
-    QList<Step> steps = rig.registration(1, kNameA, QStringLiteral("a.snp"), true) +
-                        rig.registration(2, kNameB, QStringLiteral("b.snp"), true);
+    // The user first types a name the library has (in other letters): the
+    // replace question opens over the name dialog, and No keeps that open.
+    QList<Step> steps{
+        {kReadCaption, QStringLiteral("3+1, 1800 ГЦ, 10 ИМП/С"), 0, rig.duringDeviceOperation()},
+        {kReadCaption,
+         {},
+         Qt::Key_Escape,
+         [&rig](QWidget *modal) {
+             rig.duringDeviceOperation()(modal);
+             auto *box = qobject_cast<QMessageBox *>(modal);
+             ASSERT_NE(box, nullptr);
+             EXPECT_EQ(box->parentWidget(), &rig.windows->saveNewProtocol());
+             EXPECT_EQ(box->icon(), QMessageBox::Warning);
+             EXPECT_TRUE(box->text().startsWith(QStringLiteral("Протокол с названием \"3+1")));
+             EXPECT_TRUE(box->text().endsWith(
+                 QStringLiteral("\" уже зарегистрирован в программе. Заменить?")));
+         }},
+    };
+    steps += rig.registration(1, kNameA, QStringLiteral("a.snp"), true) +
+             rig.registration(2, kNameB, QStringLiteral("b.snp"), true);
     steps.append({kAppTitle, {}, 0, [&rig](QWidget *modal) {
                       rig.duringDeviceOperation()(modal);
                       auto *box = qobject_cast<QMessageBox *>(modal);
