@@ -40,17 +40,17 @@ LinkTimings shortTimings()
     return test::ShortLinkTimings();
 }
 
-// The objects the main window owns, on short timings.
+// The objects the main window owns, on short timings unless told otherwise.
 struct Rig {
     test::FakeNotifier notifier;
-    TVaComm comm{nullptr, shortTimings()};
+    TVaComm comm;
     TVaCapture capture{notifier};
     std::unique_ptr<TConnection> link;
 
-    Rig()
+    explicit Rig(LinkTimings timings = shortTimings()) : comm(nullptr, timings)
     {
         capture.SetComm(&comm);
-        link = std::make_unique<TConnection>(capture, notifier, shortTimings());
+        link = std::make_unique<TConnection>(capture, notifier, timings);
     }
 };
 
@@ -151,26 +151,22 @@ TEST(LinkTimingsInForce, BusyAnswerHoldsTheNextFrameForHalfASecond)
 {
     // The program's own timings: after each busy answer the link waits 500 ms
     // before the request goes out again (the device answers at once).
-    test::FakeNotifier notifier;
-    TVaComm comm;
-    TVaCapture capture(notifier);
-    capture.SetComm(&comm);
-    TConnection link(capture, notifier);
+    Rig rig{LinkTimings()};
     QElapsedTimer clock;
     QList<qint64> answerTimes;
-    const TVaCapture::MessageHandler parse = capture.OnMessage;
-    capture.OnMessage = [&](TVaCapture *sender, const QString &data) {
+    const TVaCapture::MessageHandler parse = rig.capture.OnMessage;
+    rig.capture.OnMessage = [&](TVaCapture *sender, const QString &data) {
         answerTimes.append(clock.elapsed());
         parse(sender, data);
     };
     test::SimProcess sim({"--busy", "1-2"});
-    ASSERT_TRUE(link.Open(sim.path()));
+    ASSERT_TRUE(rig.link->Open(sim.path()));
     clock.start();
-    ASSERT_TRUE(link.Read("0C", ""));
+    ASSERT_TRUE(rig.link->Read("0C", ""));
     ASSERT_EQ(answerTimes.size(), 3);
     EXPECT_GE(answerTimes[1] - answerTimes[0], 500);
     EXPECT_GE(answerTimes[2] - answerTimes[1], 500);
-    EXPECT_TRUE(link.Close());
+    EXPECT_TRUE(rig.link->Close());
 }
 
 TEST_F(LinkOverSim, LowerCaseAnswersAreRefused)
