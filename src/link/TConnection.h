@@ -36,7 +36,7 @@ public:
     TConnection &operator=(const TConnection &) = delete;
 
     static constexpr int Attempts = 7;       // frames per Send
-    static constexpr int CommandRepeats = 7; // Sends per Read or Write
+    static constexpr int CommandRepeats = 7; // Sends per Exchange (Read, Write)
 
     // Opens the port by name (ttyUSB0, /dev/pts/3, ...), purges it and starts
     // capturing. True also when already open: an open link keeps its port.
