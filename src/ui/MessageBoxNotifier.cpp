@@ -1,6 +1,6 @@
 #include "ui/MessageBoxNotifier.h"
 
-#include "ui/AppTitle.h"
+#include "common/AppTitle.h"
 
 #include <QApplication>
 #include <QMessageBox>

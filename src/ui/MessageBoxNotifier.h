@@ -1,7 +1,7 @@
 #pragma once
 
+#include "common/Notifier.h"
 #include "ui/DialogHost.h"
-#include "ui/Notifier.h"
 
 namespace sr5n {
 

@@ -1,4 +1,6 @@
-#include "ui/AppTitle.h"
+#include "app/Configurator.h"
+#include "common/AppTitle.h"
+#include "ui/MessageBoxNotifier.h"
 #include "ui/Startup.h"
 #include "ui/TfrmMain.h"
 
@@ -10,8 +12,10 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(sr5n::AppTitle());
     QApplication::setApplicationVersion(QStringLiteral(SR5N_VERSION));
     try {
-        sr5n::Windows windows;
-        app.setNotifier(&windows.main().notifier());
+        // The domain is created before the windows and destroyed after them.
+        sr5n::Configurator configurator(QCoreApplication::applicationDirPath());
+        sr5n::Windows windows(configurator);
+        app.setNotifier(&configurator.notifier());
         windows.main().show();
         const int status = app.exec();
         app.setNotifier(nullptr);

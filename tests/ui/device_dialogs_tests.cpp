@@ -4,8 +4,10 @@
 // in (disabled under the progress window while a read runs), keys typed where
 // the keyboard focus is. No fake stands in for a window here.
 #include "KeyboardUser.h"
+#include "app/Configurator.h"
 #include "common/FakeNotifier.h"
 #include "common/SimProcess.h"
+#include "common/WindowParts.h"
 #include "config/BlockContext.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigurationFile.h"
@@ -13,13 +15,13 @@
 #include "config/RequestLists.h"
 #include "events/EventCodeTables.h"
 #include "link/TConnection.h"
-#include "link/TfrmProgress.h"
 #include "protocols/ProtocolEditor.h"
 #include "protocols/ProtocolLibrary.h"
-#include "protocols/TfrmSaveNewProtocol.h"
 #include "ui/Startup.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
+#include "ui/TfrmProgress.h"
+#include "ui/protocols/TfrmSaveNewProtocol.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -67,25 +69,30 @@ bool writeJson(const QString &path, const QJsonObject &object)
     return file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(object).toJson()) > 0;
 }
 
-// The program's windows from start-up, on short link timings, with a copy of
-// the starter protocol library in a folder of their own, and sr5n-sim.
+// The program's windows from start-up, on short link timings, over a copy of
+// the installation data (the protocol library is written there), and sr5n-sim.
 struct RealWindows {
     QTemporaryDir folder;
+    std::unique_ptr<Configurator> app;
     std::unique_ptr<Windows> windows;
     std::unique_ptr<test::SimProcess> sim;
 
     explicit RealWindows(const QStringList &simArguments = {})
     {
-        QFile::copy(QStringLiteral(SR5N_BIN_DIR "/prtcls.bin"), path(QStringLiteral("prtcls.bin")));
-        windows = std::make_unique<Windows>(test::ShortLinkTimings(), folder.path());
+        const QDir installation(QStringLiteral(SR5N_BIN_DIR));
+        for (const QString &file : installation.entryList({QStringLiteral("*.bin")}, QDir::Files))
+            QFile::copy(installation.filePath(file), path(file));
+        app = std::make_unique<Configurator>(folder.path(), test::ShortLinkTimings());
+        windows = std::make_unique<Windows>(*app);
         main().show();
         main().activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&main()));
         sim = std::make_unique<test::SimProcess>(simArguments);
-        main().cbxComPort->setEditText(sim->path());
+        test::part<QComboBox>(main(), "cbxComPort")->setEditText(sim->path());
     }
 
     TfrmMain &main() { return windows->main(); }
+    QPushButton *button(const char *name) { return test::part<QPushButton>(main(), name); }
     TfrmProgress &progress() { return windows->progress(); }
     QString path(const QString &name) const { return folder.filePath(name); }
 
@@ -151,7 +158,7 @@ struct RealWindows {
     {
         EXPECT_TRUE(main().isEnabled());
         EXPECT_FALSE(progress().isVisible());
-        EXPECT_FALSE(main().Connection().Opened());
+        EXPECT_FALSE(app->connection().Opened());
     }
 };
 
@@ -208,7 +215,7 @@ TEST(DeviceDialogs, ReadRegistersUnknownProtocolsThroughTheRealDialogs)
                       EXPECT_EQ(box->icon(), QMessageBox::Information);
                   }});
     test::KeyboardUser user(steps);
-    QTest::mouseClick(rig.main().btnRead, Qt::LeftButton);
+    QTest::mouseClick(rig.button("btnRead"), Qt::LeftButton);
 
     expectAllAnswered(user);
     rig.expectRegistered();
@@ -236,11 +243,11 @@ TEST(DeviceDialogs, DeclinedRegistrationIsReportedInAnErrorBoxOverTheProgressWin
              EXPECT_EQ(box->icon(), QMessageBox::Critical);
          }},
     });
-    QTest::mouseClick(rig.main().btnRead, Qt::LeftButton);
+    QTest::mouseClick(rig.button("btnRead"), Qt::LeftButton);
 
     expectAllAnswered(user);
     EXPECT_EQ(rig.pairChooser(1), pairBefore);
-    EXPECT_EQ(rig.main().ProtocolNames().size(), 5);
+    EXPECT_EQ(rig.app->protocols().ProtocolNames().size(), 5);
     rig.expectIdle();
 }
 
@@ -275,11 +282,11 @@ TEST(DeviceDialogs, OpenedFileRegistersItsProtocolsAndWriteSendsThem)
         test::KeyboardUser user(opening +
                                 rig.registration(1, kNameA, QStringLiteral("a.snp"), false) +
                                 rig.registration(2, kNameB, QStringLiteral("b.snp"), false));
-        QTest::mouseClick(rig.main().btnOpen, Qt::LeftButton);
+        QTest::mouseClick(rig.button("btnOpen"), Qt::LeftButton);
         expectAllAnswered(user);
     }
     rig.expectRegistered();
-    EXPECT_EQ(rig.main().Config().slider(QStringLiteral("trbPassiveDays")), 4);
+    EXPECT_EQ(rig.app->config().slider(QStringLiteral("trbPassiveDays")), 4);
 
     {
         test::KeyboardUser user({{kAppTitle, {}, 0, [&rig](QWidget *modal) {
@@ -287,7 +294,7 @@ TEST(DeviceDialogs, OpenedFileRegistersItsProtocolsAndWriteSendsThem)
                                       EXPECT_EQ(qobject_cast<QMessageBox *>(modal)->text(),
                                                 QStringLiteral("Конфигурация записана успешно"));
                                   }}});
-        QTest::mouseClick(rig.main().btnWrite, Qt::LeftButton);
+        QTest::mouseClick(rig.button("btnWrite"), Qt::LeftButton);
         expectAllAnswered(user);
     }
     rig.expectIdle();
@@ -335,7 +342,7 @@ TEST(DeviceDialogs, CancelIsReachableWhileNothingModalIsOpen)
 {
     RealWindows rig({QStringLiteral("--delay"), QStringLiteral("5")});
     ASSERT_TRUE(rig.sim->started());
-    rig.main().Config().setSlider(QStringLiteral("trbPassiveDays"), 6);
+    rig.app->config().setSlider(QStringLiteral("trbPassiveDays"), 6);
     test::KeyboardUser user({}); // any window that opens is a problem
     bool clicked = false;
     QTimer::singleShot(300, &rig.progress(), [&] {
@@ -346,10 +353,10 @@ TEST(DeviceDialogs, CancelIsReachableWhileNothingModalIsOpen)
         QTest::mouseClick(rig.progress().btnCancel, Qt::LeftButton);
         clicked = true;
     });
-    QTest::mouseClick(rig.main().btnRead, Qt::LeftButton);
+    QTest::mouseClick(rig.button("btnRead"), Qt::LeftButton);
     EXPECT_TRUE(clicked);
     EXPECT_EQ(user.problems, QStringList());
-    EXPECT_EQ(rig.main().Config().slider(QStringLiteral("trbPassiveDays")), 6);
+    EXPECT_EQ(rig.app->config().slider(QStringLiteral("trbPassiveDays")), 6);
     rig.expectIdle();
     const qsizetype sent = rig.sim->finish().size();
     EXPECT_GT(sent, 0);
@@ -365,9 +372,9 @@ TEST(BarDialogs, SaveExportAndAboutOpenEnabledWithTheKeyboard)
         {QStringLiteral("Экспорт конфигурации"), {}, Qt::Key_Escape},
         {rig.windows->about().windowTitle(), {}, Qt::Key_Escape},
     });
-    QTest::mouseClick(rig.main().btnSave, Qt::LeftButton);
-    QTest::mouseClick(rig.main().btnExport, Qt::LeftButton);
-    QTest::mouseClick(rig.main().btnAbout, Qt::LeftButton);
+    QTest::mouseClick(rig.button("btnSave"), Qt::LeftButton);
+    QTest::mouseClick(rig.button("btnExport"), Qt::LeftButton);
+    QTest::mouseClick(rig.button("btnAbout"), Qt::LeftButton);
     expectAllAnswered(user);
     QStringList data, commands;
     EXPECT_TRUE(ReadConfigurationFile(saved, data, commands));

@@ -1,5 +1,5 @@
 #include "KeyboardUser.h"
-#include "link/TfrmProgress.h"
+#include "ui/TfrmProgress.h"
 #include "ui/DialogHost.h"
 #include "ui/MessageBoxNotifier.h"
 

@@ -1,6 +1,6 @@
 #include "SimulatedCommunicator.h"
 
-#include "link/Checksum.h"
+#include "common/Checksum.h"
 #include "link/Frame.h"
 
 #include <QDateTime>
@@ -182,7 +182,8 @@ Reply SimulatedCommunicator::answer(int k, const QByteArray &message)
 std::optional<QByteArray> SimulatedCommunicator::execute(const QByteArray &command,
                                                          const QByteArray &data)
 {
-    if (const auto forced = faults.answerData.constFind(command); forced != faults.answerData.cend())
+    if (const auto forced = faults.answerData.constFind(command);
+        forced != faults.answerData.cend())
         return command + *forced;
     bool isWrite = false;
     if (const BlockInfo *info = findBlock(command, &isWrite)) {
