@@ -1,7 +1,7 @@
 #include "KeyboardUser.h"
-#include "ui/TfrmProgress.h"
 #include "ui/DialogHost.h"
 #include "ui/MessageBoxNotifier.h"
+#include "ui/TfrmProgress.h"
 
 #include <QApplication>
 #include <QMessageBox>
