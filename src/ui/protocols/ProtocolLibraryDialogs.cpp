@@ -17,11 +17,12 @@ void ProtocolLibraryDialogs::setNameDialog(TfrmSaveNewProtocol *dialog)
 std::optional<QString> ProtocolLibraryDialogs::askProtocolName(const QString &caption,
                                                                const QString &message,
                                                                const QStringList &names,
-                                                               const QString &name)
+                                                               const QString &name,
+                                                               const QStringList &taken)
 {
     if (!m_nameDialog)
         return std::nullopt;
-    m_nameDialog->prepare(caption, message, names, name);
+    m_nameDialog->prepare(caption, message, names, name, taken);
     if (m_host.exec(*m_nameDialog) != QDialog::Accepted)
         return std::nullopt;
     return m_nameDialog->name();
