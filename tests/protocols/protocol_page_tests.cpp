@@ -323,14 +323,14 @@ TEST(SaveNewProtocol, OkNeedsANameAndAsksBeforeReplacing)
         dialog.cbxNewProtocolName->setEditText(QStringLiteral("Четвёртый"));
         QTest::keyClick(dialog.cbxNewProtocolName->lineEdit(), Qt::Key_Return);
     });
-    EXPECT_EQ(
-        dialogs.askProtocolName(QStringLiteral("К"), QStringLiteral("М"), {}, QStringLiteral("Н"), {}),
-        QStringLiteral("Четвёртый"));
+    EXPECT_EQ(dialogs.askProtocolName(QStringLiteral("К"), QStringLiteral("М"), {},
+                                      QStringLiteral("Н"), {}),
+              QStringLiteral("Четвёртый"));
     EXPECT_EQ(dialog.cbxNewProtocolName->count(), 0); // typed names are not added to the list
     whenModal([&](QWidget *) { QTest::keyClick(&dialog, Qt::Key_Escape); });
-    EXPECT_EQ(
-        dialogs.askProtocolName(QStringLiteral("К"), QStringLiteral("М"), {}, QStringLiteral("Н"), {}),
-        std::nullopt);
+    EXPECT_EQ(dialogs.askProtocolName(QStringLiteral("К"), QStringLiteral("М"), {},
+                                      QStringLiteral("Н"), {}),
+              std::nullopt);
     EXPECT_EQ(notifier.questions.size(), 2);
 }
 
