@@ -38,7 +38,7 @@ QWidget *DialogHost::parentForDialog() const
 
 int DialogHost::exec(QDialog &dialog) const
 {
-    QWidget *host = parentForDialog();
+    const QPointer<QWidget> host = parentForDialog();
     const QPointer<QWidget> owner = dialog.parentWidget();
     const Qt::WindowFlags flags = dialog.windowFlags();
     const bool moved = host != owner;
