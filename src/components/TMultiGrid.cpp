@@ -1,10 +1,12 @@
 #include "components/TMultiGrid.h"
 
 #include "common/DateTimeText.h"
+#include "components/GridAccessible.h"
 #include "components/ReadableColors.h"
 #include "components/TGridButton.h"
 #include "components/TWinSpinEdit.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateTimeEdit>
@@ -99,6 +101,7 @@ TMultiGrid::TMultiGrid(QWidget *parent)
             OnSetEditText(this, Col(), Row(), cell->Text());
     };
     connect(qApp, &QApplication::focusChanged, this, &TMultiGrid::onFocusChanged);
+    InstallGridAccessibility();
 
     auto &columns = m_columns.m_columns;
     for (int c = 0; c < 3; ++c) {
@@ -309,6 +312,42 @@ void TMultiGrid::MDrawCell(int ACol, int ARow)
     invalidateCell(ACol, ARow);
 }
 
+QString TMultiGrid::AccessibleColumnName(int ACol) const
+{
+    QStringList texts;
+    for (int r = 0; r < FixedRows(); ++r)
+        if (const TMultiCell *cell = Cells(ACol, r); cell && !cell->Text().isEmpty())
+            texts << cell->Text();
+    return texts.isEmpty() ? QString::number(ACol + 1) : texts.join(u' ');
+}
+
+QString TMultiGrid::AccessibleRowName(int ARow) const
+{
+    QStringList texts;
+    for (int c = 0; c < FixedCols(); ++c)
+        if (const TMultiCell *cell = Cells(c, ARow); cell && !cell->Text().isEmpty())
+            texts << cell->Text();
+    if (texts.isEmpty() && FixedCols() == 0)
+        if (const TMultiCell *first = Cells(0, ARow); first && !first->Text().isEmpty())
+            texts << first->Text();
+    return texts.isEmpty() ? QString::number(ARow) : texts.join(u' ');
+}
+
+QString TMultiGrid::AccessibleCellName(int ACol, int ARow) const
+{
+    return AccessibleColumnName(ACol) + QStringLiteral(", ") + AccessibleRowName(ARow);
+}
+
+void TMultiGrid::currentCellChanged()
+{
+    // Screen readers follow the current cell while the grid has the focus.
+    if (!QAccessible::isActive() || !hasFocus())
+        return;
+    QAccessibleEvent event(this, QAccessible::Focus);
+    event.setChild(Row() * ColCount() + Col());
+    QAccessible::updateAccessibility(&event);
+}
+
 void TMultiGrid::cellTextSet(TMultiCell *cell, const QString &value)
 {
     if (isCurrent(cell) && !cell->ReadOnly() && EditorText() != value)
@@ -407,6 +446,12 @@ void TMultiGrid::prepareEditor(int col, int row)
     };
     m_buttonCol = col;
     m_buttonRow = row;
+    // An editor is named after the cell it edits.
+    const QString name = AccessibleCellName(col, row);
+    for (QWidget *editor :
+         {static_cast<QWidget *>(m_textEditor), static_cast<QWidget *>(m_spinEditor),
+          static_cast<QWidget *>(m_dateEditor), static_cast<QWidget *>(m_button)})
+        editor->setAccessibleName(name);
     switch (cell->CellType()) {
     case mctText:
         m_textEditor->setGeometry(inner);

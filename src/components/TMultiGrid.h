@@ -99,6 +99,13 @@ public:
     // Redraws one cell.
     void MDrawCell(int ACol, int ARow);
 
+    // What screen readers call a column (its header texts, else its number), a
+    // row (the texts of its fixed columns, else of its first cell, else its
+    // number) and a cell (its column's name and its row's).
+    QString AccessibleColumnName(int ACol) const;
+    QString AccessibleRowName(int ARow) const;
+    QString AccessibleCellName(int ACol, int ARow) const;
+
     // The in-place controls, for hosts that style them and for tests.
     QLineEdit *textEditor() const { return m_textEditor; }
     TWinSpinEdit *spinEditor() const { return m_spinEditor; }
@@ -148,6 +155,7 @@ public:
 protected:
     void drawCell(QPainter &painter, int col, int row, const QRect &rect) override;
     bool selectCell(int col, int row) override;
+    void currentCellChanged() override;
     void topLeftChanged() override;
     void geometryChanged() override;
     bool eventFilter(QObject *watched, QEvent *event) override;

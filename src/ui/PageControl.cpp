@@ -1,11 +1,15 @@
 #include "ui/PageControl.h"
 
+#include <QAccessibleWidget>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QStyleOptionTab>
 #include <QStylePainter>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace sr5n {
 
@@ -198,6 +202,131 @@ private:
     int m_hover = -1;
 };
 
+namespace {
+
+// One tab of the strip for screen readers: a page tab named by its caption,
+// selected while its page is shown, pressed to show it.
+class TabAccessible final : public QAccessibleInterface, public QAccessibleActionInterface
+{
+public:
+    TabAccessible(TabRows *tabs, PageControl *owner, int index)
+        : m_tabs(tabs), m_owner(owner), m_index(index)
+    {
+    }
+
+    bool isValid() const override { return m_tabs && m_owner && m_index < m_tabs->count(); }
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override { return m_tabs ? m_tabs->window()->windowHandle() : nullptr; }
+    QAccessibleInterface *parent() const override
+    {
+        return QAccessible::queryAccessibleInterface(m_tabs.data());
+    }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name && m_tabs ? m_tabs->text(m_index) : QString();
+    }
+    void setText(QAccessible::Text, const QString &) override {}
+    QRect rect() const override
+    {
+        if (!m_tabs)
+            return {};
+        const QRect local = m_tabs->tabRect(m_index);
+        return QRect(m_tabs->mapToGlobal(local.topLeft()), local.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::PageTab; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        if (!isValid())
+            return s;
+        const bool current = m_owner->currentIndex() == m_index;
+        s.selectable = true;
+        s.selected = current;
+        s.focusable = true;
+        s.focused = current && m_tabs->hasFocus();
+        s.invisible = !m_tabs->isVisible();
+        return s;
+    }
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface
+                   ? static_cast<QAccessibleActionInterface *>(this)
+                   : nullptr;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString &actionName) override
+    {
+        if (actionName == pressAction() && isValid())
+            m_owner->setCurrentIndex(m_index);
+    }
+    QStringList keyBindingsForAction(const QString &) const override { return {}; }
+
+private:
+    QPointer<TabRows> m_tabs;
+    QPointer<PageControl> m_owner;
+    int m_index;
+};
+
+// The strip for screen readers: a page tab list named by the page shown,
+// with one page tab per page.
+class TabStripAccessible final : public QAccessibleWidget
+{
+public:
+    TabStripAccessible(TabRows *tabs, PageControl *owner)
+        : QAccessibleWidget(tabs, QAccessible::PageTabList), m_owner(owner)
+    {
+    }
+    ~TabStripAccessible() override
+    {
+        for (QAccessible::Id id : std::as_const(m_tabs))
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    TabRows *tabs() const { return static_cast<TabRows *>(widget()); }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty() && m_owner)
+            return tabs()->text(m_owner->currentIndex());
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return tabs()->count(); }
+    QAccessibleInterface *child(int index) const override
+    {
+        if (index < 0 || index >= tabs()->count() || !m_owner)
+            return nullptr;
+        if (const auto found = m_tabs.constFind(index); found != m_tabs.constEnd())
+            return QAccessible::accessibleInterface(*found);
+        auto *tab = new TabAccessible(tabs(), m_owner, index);
+        m_tabs.insert(index, QAccessible::registerAccessibleInterface(tab));
+        return tab;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        for (auto it = m_tabs.constBegin(); it != m_tabs.constEnd(); ++it)
+            if (QAccessible::accessibleInterface(it.value()) == child)
+                return it.key();
+        return -1;
+    }
+
+private:
+    QPointer<PageControl> m_owner;
+    mutable QHash<int, QAccessible::Id> m_tabs;
+};
+
+QAccessibleInterface *tabStripFactory(const QString &, QObject *object)
+{
+    auto *tabs = dynamic_cast<TabRows *>(object);
+    auto *owner = tabs ? qobject_cast<PageControl *>(tabs->parentWidget()) : nullptr;
+    return owner ? new TabStripAccessible(tabs, owner) : nullptr;
+}
+
+} // namespace
+
 PageControl::PageControl(QWidget *parent)
     : QWidget(parent), m_tabs(new TabRows(this)), m_stack(new QStackedWidget(this))
 {
@@ -207,6 +336,11 @@ PageControl::PageControl(QWidget *parent)
     layout->setSpacing(0);
     layout->addWidget(m_tabs);
     layout->addWidget(m_stack, 1);
+    static const bool accessible = [] {
+        QAccessible::installFactory(&tabStripFactory);
+        return true;
+    }();
+    Q_UNUSED(accessible);
 }
 
 int PageControl::addPage(QWidget *page, const QString &caption)
@@ -250,6 +384,16 @@ void PageControl::setCurrentIndex(int index)
         return;
     m_stack->setCurrentIndex(index);
     m_tabs->update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent selection(m_tabs, QAccessible::Selection);
+        selection.setChild(index);
+        QAccessible::updateAccessibility(&selection);
+        if (m_tabs->hasFocus()) {
+            QAccessibleEvent focus(m_tabs, QAccessible::Focus);
+            focus.setChild(index);
+            QAccessible::updateAccessibility(&focus);
+        }
+    }
     emit currentChanged(index);
 }
 

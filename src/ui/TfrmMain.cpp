@@ -64,7 +64,7 @@ BarButton *barButton(const QString &name, const QString &caption, const QString 
 
 TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
     : QWidget(parent), m_app(app),
-      m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(m_dialogHost))
+      m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(m_dialogHost, m_folders))
 {
     m_app.setNotifier(m_messageBoxes);
     m_app.setProtocolDialogs(m_protocolDialogs.get());
@@ -82,6 +82,7 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
     layout->setSpacing(0);
     createPages();
     createBottomBar();
+    nameForScreenReaders();
     layout->addWidget(pgcPages, 1);
     layout->addWidget(pnlControls);
 
@@ -262,6 +263,19 @@ void TfrmMain::createBottomBar()
     connect(pumRE, &QAction::triggered, this, &TfrmMain::pumREClick);
 }
 
+void TfrmMain::nameForScreenReaders()
+{
+    // The port selector, whose text is a port name, is named by its label.
+    if (auto *label = pnlControls->findChild<QLabel *>(QStringLiteral("lblComPort"))) {
+        label->setBuddy(cbxComPort);
+        QString name = label->text();
+        name.remove(u':');
+        cbxComPort->setAccessibleName(name);
+        if (QLineEdit *edit = cbxComPort->lineEdit())
+            edit->setAccessibleName(name);
+    }
+}
+
 void TfrmMain::fillPortSelector(const QStringList &ports)
 {
     cbxComPort->clear();
@@ -345,12 +359,16 @@ QString configurationFilter()
 
 void TfrmMain::btnSaveClick()
 {
-    QFileDialog dialog(this, QStringLiteral("Сохранение файла конфигурации"));
+    using Folder = FileDialogFolders::Dialog;
+    QFileDialog dialog(this, QStringLiteral("Сохранение файла конфигурации"),
+                       m_folders.startFolder(Folder::SaveConfiguration));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(configurationFilter());
     dialog.setDefaultSuffix(QStringLiteral("snc"));
     dialog.selectFile(QStringLiteral("Конфигурация"));
-    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecFileDialog(dialog, m_dialogHost, m_folders, Folder::SaveConfiguration) !=
+            QDialog::Accepted ||
+        dialog.selectedFiles().isEmpty())
         return;
     saveConfiguration(dialog.selectedFiles().constFirst());
 }
@@ -362,14 +380,19 @@ bool TfrmMain::saveConfiguration(const QString &path)
 
 void TfrmMain::btnOpenClick()
 {
-    QFileDialog dialog(this, QStringLiteral("Открытие файла конфигурации"));
+    using Folder = FileDialogFolders::Dialog;
+    QFileDialog dialog(this, QStringLiteral("Открытие файла конфигурации"),
+                       m_folders.startFolder(Folder::OpenConfiguration));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(configurationFilter());
     dialog.setDefaultSuffix(QStringLiteral("snc"));
+    // The file chosen last time is offered by its name in the start folder.
     if (!m_lastOpenedConfiguration.isEmpty())
-        dialog.selectFile(m_lastOpenedConfiguration);
-    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        dialog.selectFile(QFileInfo(m_lastOpenedConfiguration).fileName());
+    if (ExecFileDialog(dialog, m_dialogHost, m_folders, Folder::OpenConfiguration) !=
+            QDialog::Accepted ||
+        dialog.selectedFiles().isEmpty())
         return;
     m_lastOpenedConfiguration = dialog.selectedFiles().constFirst();
     openConfiguration(m_lastOpenedConfiguration);
@@ -382,12 +405,15 @@ bool TfrmMain::openConfiguration(const QString &path)
 
 void TfrmMain::btnExportClick()
 {
-    QFileDialog dialog(this, QStringLiteral("Экспорт конфигурации"));
+    using Folder = FileDialogFolders::Dialog;
+    QFileDialog dialog(this, QStringLiteral("Экспорт конфигурации"),
+                       m_folders.startFolder(Folder::Export));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("Веб-страница (*.html)"));
     dialog.setDefaultSuffix(QStringLiteral("html"));
     dialog.selectFile(QString());
-    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecFileDialog(dialog, m_dialogHost, m_folders, Folder::Export) != QDialog::Accepted ||
+        dialog.selectedFiles().isEmpty())
         return;
     exportHtml(dialog.selectedFiles().constFirst());
 }

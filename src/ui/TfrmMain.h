@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/DialogHost.h"
+#include "ui/FileDialogFolders.h"
 #include "ui/MessageBoxNotifier.h"
 
 #include <QStringList>
@@ -98,6 +99,7 @@ private:
     void FormCreate();
     void createPages();
     void createBottomBar();
+    void nameForScreenReaders();
     void fillPortSelector(const QStringList &ports);
 
     void pgcPagesChange(int index);
@@ -113,6 +115,7 @@ private:
     Configurator &m_app;
     DialogHost m_dialogHost{this};
     MessageBoxNotifier m_messageBoxes{&m_dialogHost};
+    FileDialogFolders m_folders;
     std::unique_ptr<ProtocolLibraryDialogs> m_protocolDialogs;
 
     // Pages, in tab order.

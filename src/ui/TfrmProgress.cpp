@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace sr5n {
 
@@ -116,8 +117,27 @@ void TfrmProgress::showProgress()
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+    keepAboveMainWindow();
     show();
     raise();
+    // Active at once, so that Escape cancels without a click on the window first.
+    activateWindow();
+    btnCancel->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void TfrmProgress::keepAboveMainWindow()
+{
+    // A window of the main window for the desktop: kept above it, so that a
+    // click on the disabled main window never hides the progress and its
+    // Cancel. Only the native windows are tied: a child widget would be
+    // disabled with the main window.
+    if (!m_mainWindow)
+        return;
+    QWidget *main = m_mainWindow->window();
+    main->winId();
+    winId();
+    if (windowHandle() && windowHandle()->transientParent() != main->windowHandle())
+        windowHandle()->setTransientParent(main->windowHandle());
 }
 
 void TfrmProgress::FormShow()
@@ -132,12 +152,17 @@ void TfrmProgress::FormShow()
     imgWrite->setVisible(mode == ModeWrite);
     imgLog->setVisible(mode == ModeLog);
     setWindowTitle(captionForMode(mode));
+    prbProgress->setAccessibleName(captionForMode(mode).trimmed());
 }
 
 void TfrmProgress::closeProgress()
 {
+    const bool hadKeyboard = isActiveWindow();
     FormClose();
     hide();
+    // The keyboard goes back to the main window, enabled again.
+    if (hadKeyboard && m_mainWindow && m_mainWindow->isEnabled())
+        m_mainWindow->window()->activateWindow();
 }
 
 void TfrmProgress::FormClose()

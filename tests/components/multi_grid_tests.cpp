@@ -331,7 +331,8 @@ TEST_F(GridTest, ACharacterTypedOnACellOpensItsEditorWithIt)
         log.clear();
         select(c.col, c.row);
         QTest::keyClick(grid, c.key, c.modifiers);
-        const QString where = QStringLiteral("%1,%2 %3").arg(c.col).arg(c.row).arg(c.text);
+        const QString where =
+            QStringLiteral("%1,%2 %3").arg(c.col).arg(c.row).arg(QLatin1String(c.text));
         if (!c.editor) {
             EXPECT_FALSE(grid->editing()) << where.toStdString();
             continue;

@@ -1,9 +1,12 @@
 #include "ui/TfrmProgress.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -100,4 +103,36 @@ TEST(ProgressWindow, EscapeActsAsCancel)
     QTest::keyClick(&progress, Qt::Key_Escape);
     EXPECT_EQ(cancels, 1);
     EXPECT_TRUE(main.isEnabled());
+}
+
+TEST(ProgressWindow, StaysAboveTheMainWindowAndTakesTheKeyboard)
+{
+    QWidget main;
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    TfrmProgress progress(&main);
+    int cancels = 0;
+    progress.setCancelHandler([&] { ++cancels; });
+    for (int shown = 0; shown < 2; ++shown) { // also when shown again
+        progress.showProgress();
+        // The desktop keeps a transient window above its parent; the widget
+        // itself stays a window of its own, enabled while the main one is not.
+        ASSERT_NE(progress.windowHandle(), nullptr);
+        EXPECT_EQ(progress.windowHandle()->transientParent(), main.windowHandle());
+        EXPECT_EQ(progress.parentWidget(), nullptr);
+        EXPECT_FALSE(main.isEnabled());
+        EXPECT_TRUE(progress.isEnabled());
+        // Active at once, Cancel focused: Escape, sent where the keyboard is, cancels.
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return QApplication::focusWidget() == static_cast<QWidget *>(progress.btnCancel);
+        }));
+        EXPECT_EQ(QApplication::activeWindow(), &progress);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_EQ(cancels, shown + 1);
+        EXPECT_FALSE(progress.isVisible());
+        EXPECT_TRUE(main.isEnabled());
+        // The keyboard is back in the main window.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &main; }));
+    }
 }

@@ -52,6 +52,7 @@ TfrmPrefixMask::TfrmPrefixMask(QWidget *parent) : QDialog(parent)
         lbl[i]->setAlignment(Qt::AlignCenter);
         chb[i] = new QCheckBox(panel);
         chb[i]->setObjectName(QStringLiteral("chb%1").arg(i + 1));
+        chb[i]->setAccessibleName(lblTitle->text() + u' ' + QString::number(i + 1));
         grid->addWidget(lbl[i], 0, i, Qt::AlignHCenter);
         grid->addWidget(chb[i], 1, i, Qt::AlignHCenter);
     }

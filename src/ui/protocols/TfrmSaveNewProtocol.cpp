@@ -68,6 +68,9 @@ void TfrmSaveNewProtocol::prepare(const QString &caption, const QString &message
 {
     setWindowTitle(caption);
     lblMsg->setText(message);
+    // Screen readers name the field by the message above it.
+    cbxNewProtocolName->setAccessibleName(message);
+    cbxNewProtocolName->lineEdit()->setAccessibleName(message);
     m_names = names;
     m_taken = taken;
     cbxNewProtocolName->clear();
