@@ -24,6 +24,9 @@ class ConfiguratorApplication final : public QApplication
 public:
     ConfiguratorApplication(int &argc, char **argv);
 
+    // The face the windows are laid out for.
+    static QFont programFont();
+
     void setNotifier(Notifier *notifier) { m_notifier = notifier; }
     bool notify(QObject *receiver, QEvent *event) override;
 

@@ -1,6 +1,7 @@
 // What a screen reader finds in the windows: every control has a name and a
 // role, the tab strip is a page tab list, the grids are tables of named cells.
 #include "app/Configurator.h"
+#include "common/QtPrinters.h"
 #include "common/WindowParts.h"
 #include "components/TMultiCell.h"
 #include "components/TMultiGrid.h"

@@ -2,6 +2,7 @@
 // was with it last, and before its first use where the user was last.
 #include "app/Configurator.h"
 #include "common/FakeNotifier.h"
+#include "common/QtPrinters.h"
 #include "ui/FileDialogFolders.h"
 #include "ui/TfrmMain.h"
 

@@ -1,4 +1,5 @@
 #include "app/Configurator.h"
+#include "common/QtPrinters.h"
 #include "common/WindowParts.h"
 #include "ui/PageControl.h"
 #include "ui/TfrmMain.h"
