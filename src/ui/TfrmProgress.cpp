@@ -2,6 +2,7 @@
 
 #include "components/Icons.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -9,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -31,6 +33,8 @@ TfrmProgress::TfrmProgress(QWidget *mainWindow)
       m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("frmProgress"));
+    if (m_mainWindow)
+        m_mainWindow->window()->installEventFilter(this);
     setModal(false);
     setFixedSize(352, 46);
 
@@ -123,6 +127,22 @@ void TfrmProgress::showProgress()
     // Active at once, so that Escape cancels without a click on the window first.
     activateWindow();
     btnCancel->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+bool TfrmProgress::eventFilter(QObject *watched, QEvent *event)
+{
+    // A click on the disabled main window makes the desktop activate it; the
+    // keyboard goes on to the window that can take it, so Escape still cancels.
+    if (event->type() == QEvent::WindowActivate && Tag == 1 && isVisible() && m_mainWindow &&
+        watched == m_mainWindow->window()) {
+        QTimer::singleShot(0, this, [this] {
+            if (Tag != 1 || !isVisible())
+                return;
+            QWidget *modal = QApplication::activeModalWidget();
+            (modal ? modal : this)->activateWindow();
+        });
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmProgress::keepAboveMainWindow()

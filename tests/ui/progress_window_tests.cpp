@@ -12,6 +12,25 @@
 
 using sr5n::TfrmProgress;
 
+namespace {
+
+// Counts the activations of the window it watches.
+class ActivationCounter final : public QObject
+{
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::WindowActivate)
+            ++count;
+        return false;
+    }
+};
+
+} // namespace
+
 TEST(ProgressWindow, PercentageDropsTheRemainder)
 {
     const struct {
@@ -128,6 +147,14 @@ TEST(ProgressWindow, StaysAboveTheMainWindowAndTakesTheKeyboard)
             return QApplication::focusWidget() == static_cast<QWidget *>(progress.btnCancel);
         }));
         EXPECT_EQ(QApplication::activeWindow(), &progress);
+        // A click on the disabled main window activates it; the keyboard
+        // goes back to the progress window at once.
+        ActivationCounter mainActivated;
+        main.installEventFilter(&mainActivated);
+        main.activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return mainActivated.count > 0 && QApplication::activeWindow() == &progress; }));
+        main.removeEventFilter(&mainActivated);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         EXPECT_EQ(cancels, shown + 1);
         EXPECT_FALSE(progress.isVisible());
