@@ -1,13 +1,12 @@
 #include "components/GridAccessible.h"
 
+#include "components/AccessibleParts.h"
 #include "components/TMultiCell.h"
 #include "components/TMultiGrid.h"
 #include "components/TWinSpinEdit.h"
 
 #include <QAccessibleWidget>
-#include <QHash>
 #include <QPointer>
-#include <QWindow>
 
 namespace sr5n {
 
@@ -16,24 +15,17 @@ namespace {
 class GridAccessible;
 
 // One cell of a grid, addressed by column and row; valid while the grid has it.
-class CellAccessible final : public QAccessibleInterface,
+class CellAccessible final : public WidgetPartAccessible,
                              public QAccessibleTableCellInterface,
                              public QAccessibleActionInterface
 {
 public:
-    CellAccessible(TMultiGrid *grid, int col, int row) : m_grid(grid), m_col(col), m_row(row) {}
+    CellAccessible(TMultiGrid *grid, int col, int row)
+        : WidgetPartAccessible(grid), m_grid(grid), m_col(col), m_row(row)
+    {
+    }
 
     bool isValid() const override { return m_grid && cell() != nullptr; }
-    QObject *object() const override { return nullptr; }
-    QWindow *window() const override { return m_grid ? m_grid->window()->windowHandle() : nullptr; }
-    QAccessibleInterface *parent() const override
-    {
-        return QAccessible::queryAccessibleInterface(m_grid.data());
-    }
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
-    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
 
     QString text(QAccessible::Text t) const override
     {
@@ -50,16 +42,9 @@ public:
             return {};
         }
     }
-    void setText(QAccessible::Text, const QString &) override {}
-
     QRect rect() const override
     {
-        if (!m_grid)
-            return {};
-        const QRect local = m_grid->CellRect(m_col, m_row);
-        if (local.isEmpty())
-            return {};
-        return QRect(m_grid->viewport()->mapToGlobal(local.topLeft()), local.size());
+        return m_grid ? onScreen(m_grid->viewport(), m_grid->CellRect(m_col, m_row)) : QRect();
     }
 
     QAccessible::Role role() const override
@@ -155,12 +140,6 @@ class GridAccessible final : public QAccessibleWidget, public QAccessibleTableIn
 public:
     explicit GridAccessible(TMultiGrid *grid) : QAccessibleWidget(grid, QAccessible::Table) {}
 
-    ~GridAccessible() override
-    {
-        for (QAccessible::Id id : std::as_const(m_cells))
-            QAccessible::deleteAccessibleInterface(id);
-    }
-
     TMultiGrid *grid() const { return static_cast<TMultiGrid *>(widget()); }
 
     QString text(QAccessible::Text t) const override
@@ -221,11 +200,8 @@ public:
         if (row < 0 || column < 0 || row >= grid()->RowCount() || column >= grid()->ColCount())
             return nullptr;
         const quint64 key = (quint64(quint32(row)) << 32) | quint32(column);
-        if (const auto found = m_cells.constFind(key); found != m_cells.constEnd())
-            return QAccessible::accessibleInterface(*found);
-        auto *cell = new CellAccessible(grid(), column, row);
-        m_cells.insert(key, QAccessible::registerAccessibleInterface(cell));
-        return cell;
+        return m_cells.part(
+            key, [this, row, column] { return new CellAccessible(grid(), column, row); });
     }
     int columnCount() const override { return grid()->ColCount(); }
     int rowCount() const override { return grid()->RowCount(); }
@@ -260,7 +236,7 @@ public:
 private:
     int cellCount() const { return grid()->RowCount() * grid()->ColCount(); }
 
-    mutable QHash<quint64, QAccessible::Id> m_cells;
+    WidgetParts m_cells;
 };
 
 QList<QAccessibleInterface *> CellAccessible::columnHeaderCells() const

@@ -1,7 +1,8 @@
 #include "ui/PageControl.h"
 
+#include "components/AccessibleParts.h"
+
 #include <QAccessibleWidget>
-#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,7 +10,6 @@
 #include <QStyleOptionTab>
 #include <QStylePainter>
 #include <QVBoxLayout>
-#include <QWindow>
 
 namespace sr5n {
 
@@ -206,36 +206,22 @@ namespace {
 
 // One tab of the strip for screen readers: a page tab named by its caption,
 // selected while its page is shown, pressed to show it.
-class TabAccessible final : public QAccessibleInterface, public QAccessibleActionInterface
+class TabAccessible final : public WidgetPartAccessible, public QAccessibleActionInterface
 {
 public:
     TabAccessible(TabRows *tabs, PageControl *owner, int index)
-        : m_tabs(tabs), m_owner(owner), m_index(index)
+        : WidgetPartAccessible(tabs), m_tabs(tabs), m_owner(owner), m_index(index)
     {
     }
 
     bool isValid() const override { return m_tabs && m_owner && m_index < m_tabs->count(); }
-    QObject *object() const override { return nullptr; }
-    QWindow *window() const override { return m_tabs ? m_tabs->window()->windowHandle() : nullptr; }
-    QAccessibleInterface *parent() const override
-    {
-        return QAccessible::queryAccessibleInterface(m_tabs.data());
-    }
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
-    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override
     {
         return t == QAccessible::Name && m_tabs ? m_tabs->text(m_index) : QString();
     }
-    void setText(QAccessible::Text, const QString &) override {}
     QRect rect() const override
     {
-        if (!m_tabs)
-            return {};
-        const QRect local = m_tabs->tabRect(m_index);
-        return QRect(m_tabs->mapToGlobal(local.topLeft()), local.size());
+        return m_tabs ? onScreen(m_tabs, m_tabs->tabRect(m_index)) : QRect();
     }
     QAccessible::Role role() const override { return QAccessible::PageTab; }
     QAccessible::State state() const override
@@ -280,11 +266,6 @@ public:
         : QAccessibleWidget(tabs, QAccessible::PageTabList), m_owner(owner)
     {
     }
-    ~TabStripAccessible() override
-    {
-        for (QAccessible::Id id : std::as_const(m_tabs))
-            QAccessible::deleteAccessibleInterface(id);
-    }
 
     TabRows *tabs() const { return static_cast<TabRows *>(widget()); }
 
@@ -299,23 +280,17 @@ public:
     {
         if (index < 0 || index >= tabs()->count() || !m_owner)
             return nullptr;
-        if (const auto found = m_tabs.constFind(index); found != m_tabs.constEnd())
-            return QAccessible::accessibleInterface(*found);
-        auto *tab = new TabAccessible(tabs(), m_owner, index);
-        m_tabs.insert(index, QAccessible::registerAccessibleInterface(tab));
-        return tab;
+        return m_tabs.part(quint64(index),
+                           [this, index] { return new TabAccessible(tabs(), m_owner, index); });
     }
     int indexOfChild(const QAccessibleInterface *child) const override
     {
-        for (auto it = m_tabs.constBegin(); it != m_tabs.constEnd(); ++it)
-            if (QAccessible::accessibleInterface(it.value()) == child)
-                return it.key();
-        return -1;
+        return int(m_tabs.keyOf(child));
     }
 
 private:
     QPointer<PageControl> m_owner;
-    mutable QHash<int, QAccessible::Id> m_tabs;
+    WidgetParts m_tabs;
 };
 
 QAccessibleInterface *tabStripFactory(const QString &, QObject *object)

@@ -1,5 +1,6 @@
 // What a screen reader finds in the windows: every control has a name and a
 // role, the tab strip is a page tab list, the grids are tables of named cells.
+#include "DialogsInUse.h"
 #include "app/Configurator.h"
 #include "common/QtPrinters.h"
 #include "common/WindowParts.h"
@@ -131,10 +132,7 @@ TEST(Accessibility, EveryControlOfTheDialogsHasAName)
     windows.progress().showProgress();
     EXPECT_EQ(unnamedIn(windows.progress()), QStringList());
     windows.progress().closeProgress();
-    windows.saveNewProtocol().prepare(
-        QStringLiteral("Сохранение протокола в программе"),
-        QStringLiteral("Введите название протокола или выберите протокол из списка для замены"),
-        app.protocols().ProtocolNames(), QStringLiteral("Новый протокол"));
+    test::PrepareDialogs(windows, app.protocols().ProtocolNames());
     QWidget *const dialogs[] = {&windows.about(), &windows.extEvZones(), &windows.prefixMask(),
                                 &windows.saveNewProtocol()};
     for (QWidget *dialog : dialogs) {

@@ -2,6 +2,7 @@
 // log's rows keep their fixed light colours and the blue headings stay blue,
 // and all their texts read (contrast to the background at least 4.5:1, the
 // common accessibility threshold), measured on pictures of the windows.
+#include "DialogsInUse.h"
 #include "app/Configurator.h"
 #include "common/WindowParts.h"
 #include "components/ReadableColors.h"
@@ -181,11 +182,7 @@ TEST_F(DarkPaletteTest, HeadingsAndTextsOfTheDialogsRead)
 {
     Configurator app{QCoreApplication::applicationDirPath()};
     Windows windows{app};
-    windows.prefixMask().prepare(QStringLiteral("12AB"), 5, nullptr);
-    windows.saveNewProtocol().prepare(
-        QStringLiteral("Сохранение протокола в программе"),
-        QStringLiteral("Введите название протокола или выберите протокол из списка для замены"),
-        app.protocols().ProtocolNames(), QStringLiteral("Новый протокол"));
+    test::PrepareDialogs(windows, app.protocols().ProtocolNames());
     const struct {
         QWidget *window;
         QLabel *heading;

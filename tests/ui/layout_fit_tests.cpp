@@ -1,6 +1,7 @@
 // Nothing of the windows is clipped in the program's 8-point face, also when
 // the desktop scales: the suite runs this file again with QT_SCALE_FACTOR=2
 // and with QT_FONT_DPI=144 (tests/ui/CMakeLists.txt).
+#include "DialogsInUse.h"
 #include "app/Configurator.h"
 #include "common/QtPrinters.h"
 #include "common/WindowParts.h"
@@ -123,11 +124,7 @@ TEST_F(LayoutFit, TheDialogsShowTheirTextsWhole)
 {
     Configurator app{QCoreApplication::applicationDirPath()};
     Windows windows{app};
-    windows.prefixMask().prepare(QStringLiteral("12AB"), 5, nullptr);
-    windows.saveNewProtocol().prepare(
-        QStringLiteral("Сохранение протокола в программе"),
-        QStringLiteral("Введите название протокола или выберите протокол из списка для замены"),
-        app.protocols().ProtocolNames(), QStringLiteral("Новый протокол"));
+    test::PrepareDialogs(windows, app.protocols().ProtocolNames());
     QWidget *const dialogs[] = {&windows.about(), &windows.extEvZones(), &windows.prefixMask(),
                                 &windows.saveNewProtocol(), &windows.testScheme()};
     for (QWidget *dialog : dialogs) {

@@ -1,3 +1,4 @@
+#include "common/EventCounter.h"
 #include "ui/TfrmProgress.h"
 
 #include <QApplication>
@@ -11,25 +12,7 @@
 #include <gtest/gtest.h>
 
 using sr5n::TfrmProgress;
-
-namespace {
-
-// Counts the activations of the window it watches.
-class ActivationCounter final : public QObject
-{
-public:
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::WindowActivate)
-            ++count;
-        return false;
-    }
-};
-
-} // namespace
+namespace test = sr5n::test;
 
 TEST(ProgressWindow, PercentageDropsTheRemainder)
 {
@@ -149,7 +132,7 @@ TEST(ProgressWindow, StaysAboveTheMainWindowAndTakesTheKeyboard)
         EXPECT_EQ(QApplication::activeWindow(), &progress);
         // A click on the disabled main window activates it; the keyboard
         // goes back to the progress window at once.
-        ActivationCounter mainActivated;
+        test::EventCounter mainActivated(QEvent::WindowActivate);
         main.installEventFilter(&mainActivated);
         main.activateWindow();
         EXPECT_TRUE(QTest::qWaitFor(
