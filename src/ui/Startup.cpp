@@ -10,8 +10,10 @@
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
 
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 
 #include <exception>
 
@@ -19,6 +21,12 @@ namespace sr5n {
 
 ConfiguratorApplication::ConfiguratorApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
+    // The name of the desktop entry and of the user's data folder
+    // (~/.local/share/sr5n-configurator); window captions use the title.
+    setApplicationName(QStringLiteral("sr5n-configurator"));
+    setDesktopFileName(QStringLiteral("sr5n-configurator"));
+    setApplicationVersion(QStringLiteral(SR5N_VERSION));
+
     // The window is laid out at a fixed size for a compact 8-point face.
     QFont::insertSubstitutions(QStringLiteral("Tahoma"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
@@ -30,7 +38,8 @@ ConfiguratorApplication::ConfiguratorApplication(int &argc, char **argv) : QAppl
     // The toolkit's own texts (file dialogs, Yes/No buttons) in Russian, like
     // the rest of the program, where the translations are installed.
     if (m_qtTranslator.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
-                            QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+                            QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(&m_qtTranslator);
 }
 
@@ -52,8 +61,8 @@ Windows::Windows()
 {
     // Created once, in this order, and kept until exit.
     m_main = std::make_unique<TfrmMain>();
-    m_testScheme = std::make_unique<TfrmTestScheme>(m_main->Connection(), m_main->notifier(),
-                                                    m_main.get());
+    m_testScheme =
+        std::make_unique<TfrmTestScheme>(m_main->Connection(), m_main->notifier(), m_main.get());
     m_prefixMask = std::make_unique<TfrmPrefixMask>(m_main.get());
     m_saveNewProtocol = std::make_unique<TfrmSaveNewProtocol>(m_main->notifier(), m_main.get());
     m_extEvZones = std::make_unique<TfrmExtEvZones>(m_main->notifier(), m_main.get());
@@ -76,6 +85,14 @@ Windows::~Windows()
     m_saveNewProtocol.reset();
     m_prefixMask.reset();
     m_testScheme.reset();
+}
+
+void openConfigurationAtStart(TfrmMain &window, const QString &file)
+{
+    if (file.isEmpty())
+        return;
+    const QString path = QFileInfo(file).absoluteFilePath();
+    QTimer::singleShot(0, &window, [&window, path] { window.openConfiguration(path); });
 }
 
 } // namespace sr5n

@@ -21,6 +21,7 @@
 #include "protocols/ProtocolEditor.h"
 #include "protocols/ProtocolLibrary.h"
 #include "protocols/ProtocolLibraryDialogs.h"
+#include "protocols/ProtocolLibraryLocation.h"
 #include "protocols/ProtocolPage.h"
 #include "report/HtmlReport.h"
 #include "services/ClockPanel.h"
@@ -28,6 +29,7 @@
 #include "services/TfrmTestScheme.h"
 #include "ui/BarButton.h"
 #include "ui/AppTitle.h"
+#include "ui/DocumentOpener.h"
 #include "ui/Icons.h"
 #include "ui/PageControl.h"
 #include "ui/TfrmAbout.h"
@@ -78,7 +80,8 @@ TfrmMain::TfrmMain(QWidget *parent, LinkTimings timings)
       m_protocolEditor(std::make_unique<ProtocolEditor>(*m_config)),
       m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(this)),
       m_protocols(std::make_unique<ProtocolLibrary>(*m_config, *m_protocolEditor, m_notifier,
-                                                    QCoreApplication::applicationDirPath()))
+                                                    ProtocolLibraryLocation::forThisProgram())),
+      m_documents(new DocumentOpener(this))
 {
     m_protocols->setDialogs(m_protocolDialogs.get());
     m_catalog = m_protocols.get();
@@ -528,12 +531,19 @@ bool TfrmMain::openHelpDocument(const QString &fileName)
     QString path = QDir::current().absoluteFilePath(fileName);
     if (!QFileInfo::exists(path))
         path = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(fileName);
-    if (QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        return true;
-    m_notifier.reportFailure(QStringLiteral("Не возможно открыть файл \"%1\". Возможно, файл удален "
-                                            "или не установлено ПО для чтения файлов \"*.pdf\"")
-                                 .arg(fileName));
-    return false;
+    const auto failed = [this, fileName] {
+        m_notifier.reportFailure(QStringLiteral("Не возможно открыть файл \"%1\". Возможно, файл "
+                                                "удален или не установлено ПО для чтения файлов "
+                                                "\"*.pdf\"")
+                                     .arg(fileName));
+    };
+    if (!QFileInfo::exists(path)) {
+        failed();
+        return false;
+    }
+    // Without a viewer, or when it fails, the desktop says so later.
+    m_documents->open(path, failed);
+    return true;
 }
 
 void TfrmMain::pumInterfaceClick()

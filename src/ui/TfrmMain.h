@@ -18,6 +18,7 @@ class QFrame;
 namespace sr5n {
 
 class ClockPanel;
+class DocumentOpener;
 class ConfigModel;
 class EventCodeTables;
 class ProtocolEditor;
@@ -72,7 +73,8 @@ public:
     static QString interfaceDocument() { return QStringLiteral("SR5N_Conf_Int.pdf"); }
     static QString manualDocument() { return QStringLiteral("SR5N_Conf_RE.pdf"); }
 
-    // Opens a help document; a missing one is reported with its message.
+    // Opens a help document; a missing one is reported with its message at
+    // once (false), one that the desktop cannot show when the desktop says so.
     bool openHelpDocument(const QString &fileName);
 
     // Pages, in tab order.
@@ -190,6 +192,7 @@ private:
     std::unique_ptr<ProtocolEditor> m_protocolEditor;
     std::unique_ptr<ProtocolLibraryDialogs> m_protocolDialogs;
     std::unique_ptr<ProtocolLibrary> m_protocols;
+    DocumentOpener *m_documents = nullptr;
     ProtocolPage *m_protocolPage = nullptr;
     // Destroyed in reverse order: the link before the capture and the port.
     std::unique_ptr<TVaComm> m_comPort;
