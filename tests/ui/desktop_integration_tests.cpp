@@ -20,10 +20,10 @@ namespace {
 
 const QString Unreadable = QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден");
 
-// Runs the message loop until `done` holds or five seconds pass.
-template <typename Done> bool runUntil(Done done)
+// Runs the message loop until `done` holds or `milliseconds` pass.
+template <typename Done> bool runUntil(Done done, int milliseconds = 5000)
 {
-    const QDeadlineTimer deadline(5000);
+    const QDeadlineTimer deadline(milliseconds);
     while (!done() && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         QThread::msleep(5);
@@ -34,7 +34,7 @@ template <typename Done> bool runUntil(Done done)
 // Runs the posted work of the message loop for a short while.
 void settle()
 {
-    runUntil([] { return false; });
+    runUntil([] { return false; }, 300);
 }
 
 // Makes `folder` the current folder for the test's life.
