@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace sr5n;
@@ -149,16 +150,44 @@ TEST_F(LibraryLocation, FilesWithoutTheCopiedProgramAreNotACopy)
     EXPECT_EQ(QDir(installation).entryList(QDir::Files).size(), 3);
 }
 
+// Whether the owner of `folder` may write into it, asked as that owner: root
+// writes anywhere, so under root an ordinary user owns it and is asked.
+constexpr uid_t Nobody = 65534;
+
+bool writableForItsOwner(const QString &folder)
+{
+    if (::geteuid() != 0)
+        return ProtocolLibraryLocation::isWritableFolder(folder);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool dropped = ::setgid(Nobody) == 0 && ::setuid(Nobody) == 0;
+        ::_exit(!dropped ? 2 : ProtocolLibraryLocation::isWritableFolder(folder) ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 2)
+        << "could not become an ordinary user";
+    return WIFEXITED(status) && WEXITSTATUS(status) == 1;
+}
+
 TEST_F(LibraryLocation, WritableFolders)
 {
     EXPECT_TRUE(ProtocolLibraryLocation::isWritableFolder(installation));
     EXPECT_FALSE(ProtocolLibraryLocation::isWritableFolder(user)) << "missing";
     EXPECT_FALSE(ProtocolLibraryLocation::isWritableFolder(installedLibrary())) << "a file";
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes into folders without write permission";
-    ASSERT_TRUE(QFile::setPermissions(installation, QFile::ReadOwner | QFile::ExeOwner));
-    EXPECT_FALSE(ProtocolLibraryLocation::isWritableFolder(installation));
-    QFile::setPermissions(installation, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    if (::geteuid() == 0) {
+        ASSERT_TRUE(QFile::setPermissions(root.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                           QFile::ExeOwner | QFile::ReadOther |
+                                                           QFile::ExeOther));
+        ASSERT_EQ(::chown(QFile::encodeName(installation).constData(), Nobody, Nobody), 0);
+    }
+    EXPECT_TRUE(writableForItsOwner(installation));
+    const QFile::Permissions readOnly =
+        QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(installation, readOnly));
+    EXPECT_FALSE(writableForItsOwner(installation));
+    QFile::setPermissions(installation, readOnly | QFile::WriteOwner);
 }
 
 } // namespace
