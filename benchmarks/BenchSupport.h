@@ -3,7 +3,7 @@
 // What the benchmarks share: a notifier that prints errors, the simulator
 // process and the process's CPU time.
 
-#include "ui/Notifier.h"
+#include "common/Notifier.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -79,6 +79,5 @@ inline double cpuSeconds()
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
-
 
 } // namespace sr5n

@@ -11,13 +11,13 @@
 
 #include "config/BlockContext.h"
 #include "config/ConfigModel.h"
+#include "config/ProtocolCatalog.h"
 #include "config/RequestLists.h"
 #include "config/RequestRun.h"
 #include "events/EventCodeTables.h"
 #include "link/TConnection.h"
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
-#include "protocols/ProtocolCatalog.h"
 
 #include <QElapsedTimer>
 
@@ -35,7 +35,10 @@ public:
     {
         return record.compare(m_record, Qt::CaseInsensitive) == 0 ? 0 : -1;
     }
-    bool RegisterDeviceProtocol(const QString &record, int) override { return indexOfRecord(record) == 0; }
+    bool RegisterDeviceProtocol(const QString &record, int) override
+    {
+        return indexOfRecord(record) == 0;
+    }
 
 private:
     QString m_record = QStringLiteral("02000004FF1F00000000000000000000050528");
@@ -71,11 +74,11 @@ Measure transfer(const QString &port, RunKind kind)
         QStringList data, commands, answerData, answerCommands;
         if (kind == RunKind::Reading) {
             BuildReadRequests(data, commands);
-            result.ok = RunRequests(link, kind, data, commands, {}, &answerData, &answerCommands)
-                        && DecodeAnswers(context, answerData, answerCommands);
+            result.ok = RunRequests(link, kind, data, commands, {}, &answerData, &answerCommands) &&
+                        DecodeAnswers(context, answerData, answerCommands);
         } else {
-            result.ok = BuildWriteRequests(context, data, commands)
-                        && RunRequests(link, kind, data, commands, {});
+            result.ok = BuildWriteRequests(context, data, commands) &&
+                        RunRequests(link, kind, data, commands, {});
         }
         link.Close();
     }
@@ -87,8 +90,8 @@ Measure transfer(const QString &port, RunKind kind)
 void report(const char *what, const Measure &m, double floorS, bool judge)
 {
     const double above = (m.wallS / floorS - 1) * 100;
-    std::printf("%-28s %s wall %.2f s, floor %.2f s (%+.1f %%), CPU %.1f %% of one core",
-                what, m.ok ? "ok    " : "FAILED", m.wallS, floorS, above, m.cpuShare * 100);
+    std::printf("%-28s %s wall %.2f s, floor %.2f s (%+.1f %%), CPU %.1f %% of one core", what,
+                m.ok ? "ok    " : "FAILED", m.wallS, floorS, above, m.cpuShare * 100);
     if (judge)
         std::printf("  %s", above < 5 && m.cpuShare < 0.05 ? "OK" : "MISSED");
     std::printf("\n");
@@ -100,8 +103,9 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const LinkTimings timings;
-    const double floorS = (858.0 * timings.requestPauseMs + 2.0 * timings.openClosePauseMs
-                           + timings.portCloseDelayMs) / 1000.0;
+    const double floorS = (858.0 * timings.requestPauseMs + 2.0 * timings.openClosePauseMs +
+                           timings.portCloseDelayMs) /
+                          1000.0;
     for (const bool paced : {false, true}) {
         Simulator sim(paced ? QStringList{QStringLiteral("--pace")} : QStringList{});
         if (sim.path.isEmpty()) {

@@ -8,10 +8,10 @@
 
 #include "BenchSupport.h"
 
+#include "common/Notifier.h"
 #include "link/TConnection.h"
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
-#include "ui/Notifier.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Notifier.h"
+#include "common/Notifier.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 // The readers of every file type the configurator reads, on arbitrary bytes.
 #include "FuzzSupport.h"
 
-#include "config/DataFile.h"
+#include "common/DataFile.h"
 #include "events/EventCodeTables.h"
 #include "events/EventNameLists.h"
 
@@ -15,9 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzz::SilentNotifier notifier;
 
     // Every data file type through the shared reader: preamble, count, records.
-    for (const DataFileType &type : {FileTypes::Configuration, FileTypes::ProtocolList,
-                                     FileTypes::Protocol, FileTypes::EventTable,
-                                     FileTypes::LogEventList}) {
+    for (const DataFileType &type :
+         {FileTypes::Configuration, FileTypes::ProtocolList, FileTypes::Protocol,
+          FileTypes::EventTable, FileTypes::LogEventList}) {
         DataFileReader reader(type);
         if (!reader.openBytes(bytes))
             continue;

@@ -5,9 +5,9 @@
 
 #include "config/BlockContext.h"
 #include "config/ConfigModel.h"
+#include "config/ProtocolCatalog.h"
 #include "config/RequestLists.h"
 #include "events/EventCodeTables.h"
-#include "protocols/ProtocolCatalog.h"
 
 using namespace sr5n;
 
@@ -26,7 +26,10 @@ public:
                 return i;
         return -1;
     }
-    bool RegisterDeviceProtocol(const QString &record, int) override { return indexOfRecord(record) >= 0; }
+    bool RegisterDeviceProtocol(const QString &record, int) override
+    {
+        return indexOfRecord(record) >= 0;
+    }
 
 private:
     QStringList m_records{QStringLiteral("02000004FF1F00000000000000000000050528"),
@@ -48,8 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ConfigModel model;
     EventCodeTables tables;
     StarterCatalog catalog;
-    model.setChoiceItems(QStringLiteral("cbx1PProtocol"), {QStringLiteral("A"), QStringLiteral("B")});
-    model.setChoiceItems(QStringLiteral("cbx2PProtocol"), {QStringLiteral("A"), QStringLiteral("B")});
+    model.setChoiceItems(QStringLiteral("cbx1PProtocol"),
+                         {QStringLiteral("A"), QStringLiteral("B")});
+    model.setChoiceItems(QStringLiteral("cbx2PProtocol"),
+                         {QStringLiteral("A"), QStringLiteral("B")});
     const BlockContext context{model, tables, catalog, notifier};
     DecodeAnswers(context, answers, commands);
 

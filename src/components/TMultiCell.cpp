@@ -1,6 +1,6 @@
 #include "components/TMultiCell.h"
 
-#include "components/DateTimeText.h"
+#include "common/DateTimeText.h"
 #include "components/TMultiColumn.h"
 #include "components/TMultiGrid.h"
 

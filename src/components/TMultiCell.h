@@ -1,6 +1,6 @@
 #pragma once
 
-#include "components/MultiCellTypes.h"
+#include "common/MultiCellTypes.h"
 
 #include <QColor>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "components/TMultiGrid.h"
 
-#include "components/DateTimeText.h"
+#include "common/DateTimeText.h"
 #include "components/TGridButton.h"
 #include "components/TWinSpinEdit.h"
 

@@ -1,7 +1,7 @@
 #include "config/BlockFields.h"
 
-#include "config/FieldRules.h"
-#include "config/HexText.h"
+#include "common/FieldRules.h"
+#include "common/HexText.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/HexText.h"
+#include "common/HexText.h"
 
 #include <QString>
 #include <QTime>

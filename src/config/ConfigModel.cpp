@@ -1,7 +1,7 @@
 #include "config/ConfigModel.h"
 
+#include "common/FieldRules.h"
 #include "config/ControlNames.h"
-#include "config/FieldRules.h"
 
 #include <QtGlobal>
 

@@ -1,10 +1,11 @@
 #include "config/ConfigurationFile.h"
 
-#include "config/DataFile.h"
+#include "common/DataFile.h"
 
 namespace sr5n {
 
-bool WriteConfigurationFile(const QString &path, const QStringList &data, const QStringList &commands)
+bool WriteConfigurationFile(const QString &path, const QStringList &data,
+                            const QStringList &commands)
 {
     if (data.size() != commands.size())
         return false;

@@ -1,8 +1,8 @@
 #include "config/EventCodeBlocks.h"
 
+#include "common/HexText.h"
 #include "config/BlockFields.h"
 #include "config/ConfigModel.h"
-#include "config/HexText.h"
 #include "events/EventCodeTables.h"
 
 namespace sr5n {

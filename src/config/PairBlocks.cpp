@@ -1,10 +1,10 @@
 #include "config/PairBlocks.h"
 
+#include "common/HexText.h"
 #include "config/BlockFields.h"
 #include "config/ConfigModel.h"
 #include "config/ControlNames.h"
-#include "config/HexText.h"
-#include "protocols/ProtocolCatalog.h"
+#include "config/ProtocolCatalog.h"
 
 namespace sr5n {
 

@@ -1,9 +1,9 @@
 #include "config/ParameterBlocks.h"
 
+#include "common/HexText.h"
 #include "config/BlockFields.h"
 #include "config/ConfigModel.h"
 #include "config/ControlNames.h"
-#include "config/HexText.h"
 #include "events/EventCodeTables.h"
 
 #include <algorithm>

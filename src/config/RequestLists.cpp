@@ -1,10 +1,10 @@
 #include "config/RequestLists.h"
 
+#include "common/HexText.h"
+#include "common/Notifier.h"
 #include "config/EventCodeBlocks.h"
-#include "config/HexText.h"
 #include "config/PairBlocks.h"
 #include "config/ParameterBlocks.h"
-#include "ui/Notifier.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
 #include "events/CodeRules.h"
 
-#include "config/FieldRules.h"
+#include "common/FieldRules.h"
 
 namespace sr5n {
 

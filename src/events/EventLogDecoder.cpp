@@ -1,6 +1,6 @@
 #include "events/EventLogDecoder.h"
 
-#include "config/HexText.h"
+#include "common/HexText.h"
 
 namespace sr5n {
 
@@ -82,8 +82,8 @@ DecodedEventLog DecodeEventLog(const QString &log, int first, const EventLogStat
     for (int visits = 0; visits < maxVisits; ++visits) {
         const std::optional<QStringView> event = pairAt(log, p);
         const std::optional<QStringView> zone = pairAt(log, p + 2);
-        if (!event || !zone || event->compare(u"FF", Qt::CaseInsensitive) == 0 || !IsHexText(*event) ||
-            !isDecimalDigit((*zone)[0]) || !isDecimalDigit((*zone)[1]))
+        if (!event || !zone || event->compare(u"FF", Qt::CaseInsensitive) == 0 ||
+            !IsHexText(*event) || !isDecimalDigit((*zone)[0]) || !isDecimalDigit((*zone)[1]))
             break;
         const int b = int(*ParseHex(*event));
         const int z = ((*zone)[0].unicode() - u'0') * 10 + ((*zone)[1].unicode() - u'0');

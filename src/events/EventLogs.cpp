@@ -1,12 +1,8 @@
 #include "events/EventLogs.h"
 
-#include "components/TMultiGrid.h"
-#include "events/LogsPage.h"
+#include "common/Notifier.h"
+#include "link/DeviceOperation.h"
 #include "link/TConnection.h"
-#include "link/TfrmProgress.h"
-#include "ui/Notifier.h"
-
-#include <QTabBar>
 
 namespace sr5n {
 
@@ -24,50 +20,40 @@ bool isBusyAnswer(const TConnection &connection)
 
 } // namespace
 
-EventLogs::EventLogs(LogsPage &page, TConnection &connection, Notifier &notifier,
-                     const QStringList &internalNames, const QStringList &externalNames,
-                     std::function<QString()> portName)
-    : m_page(page), m_connection(connection), m_notifier(notifier), m_internalNames(internalNames),
-      m_externalNames(externalNames), m_portName(std::move(portName))
+EventLogs::EventLogs(TConnection &connection, Notifier &notifier, const QStringList &internalNames,
+                     const QStringList &externalNames)
+    : m_connection(connection), m_notifier(notifier), m_internalNames(internalNames),
+      m_externalNames(externalNames)
 {
 }
 
-void EventLogs::btnReadLogClick()
+bool EventLogs::ReadLog(const QString &portName, const EventLogArea &area, EventLogView &view,
+                        OperationProgress *progress)
 {
-    if (m_page.tbcLogs->currentIndex() == LogsPage::LowPriorityTab)
-        ReadLog(EventLogArea::lowPriority());
-    else
-        ReadLog(EventLogArea::highPriority());
-}
-
-bool EventLogs::ReadLog(int first, int last, int statusOffset)
-{
-    m_connection.SetAborted(false);
-    showProgress(TfrmProgress::ModeLog, int(EventLogPieces(first, last).size()));
-    m_page.setTableVisible(false);
-    m_page.ClearLogTable();
+    DeviceOperation operation(m_connection, progress, OperationProgress::Kind::LogReading,
+                              int(EventLogPieces(area.first, area.last).size()));
+    view.beginReading();
 
     bool decoded = false;
-    if (m_connection.Open(m_portName()) && m_connection.Read(StatusCommand, QString()) &&
+    if (operation.open(portName) && m_connection.Read(StatusCommand, QString()) &&
         !m_connection.Aborted()) {
         // A status that is too short or not hexadecimal shows nothing, silently.
         if (const std::optional<EventLogStatus> status =
-                ParseEventLogStatus(m_connection.AnswerData(), statusOffset)) {
-            const QString log = readPieces(first, last);
-            m_page.showLog(DecodeEventLog(log, first, *status, m_externalNames, m_internalNames));
+                ParseEventLogStatus(m_connection.AnswerData(), area.statusOffset)) {
+            const QString log = readPieces(operation, area.first, area.last);
+            view.showLog(
+                DecodeEventLog(log, area.first, *status, m_externalNames, m_internalNames));
             decoded = true;
         }
     }
 
-    // Rows added while filling are editable until the table is read-only again.
-    m_page.mgdLog->SetReadOnly(true);
-    m_connection.Close();
-    m_page.setTableVisible(true);
-    closeProgress();
+    operation.closeLink();
+    view.endReading();
+    operation.finish();
     return decoded;
 }
 
-QString EventLogs::readPieces(int first, int last)
+QString EventLogs::readPieces(DeviceOperation &operation, int first, int last)
 {
     QString log;
     for (const EventLogPiece &piece : EventLogPieces(first, last)) {
@@ -79,21 +65,20 @@ QString EventLogs::readPieces(int first, int last)
             break;
         }
         log += *bytes;
-        step();
+        operation.step();
     }
     return log;
 }
 
-bool EventLogs::ClearDeviceLogs()
+bool EventLogs::ClearDeviceLogs(const QString &portName, OperationProgress *progress)
 {
     if (!m_notifier.askYesNo(clearQuestion(), Notifier::QuestionIcon::Question))
         return false;
-    m_connection.SetAborted(false);
-    showProgress(TfrmProgress::ModeWrite, 1);
-    step();
+    DeviceOperation operation(m_connection, progress, OperationProgress::Kind::Writing);
+    operation.step();
 
     bool cleared = false;
-    if (m_connection.Open(m_portName())) {
+    if (operation.open(portName)) {
         // Any valid answer counts, except "busy": the device has not erased
         // anything yet, so the request is repeated as Read and Write do.
         bool answered = false;
@@ -110,30 +95,10 @@ bool EventLogs::ClearDeviceLogs()
     }
     if (cleared)
         m_notifier.showInformation(clearedNotice());
-    closeProgress();
-    m_connection.Close();
+    // The progress closes before the link.
+    operation.endProgress();
+    operation.closeLink();
     return cleared;
-}
-
-void EventLogs::showProgress(int mode, int maximum)
-{
-    if (!m_progress)
-        return;
-    m_progress->Mode = mode;
-    m_progress->setMaximum(maximum);
-    m_progress->showProgress();
-}
-
-void EventLogs::step()
-{
-    if (m_progress)
-        m_progress->Step();
-}
-
-void EventLogs::closeProgress()
-{
-    if (m_progress)
-        m_progress->closeProgress();
 }
 
 } // namespace sr5n

@@ -4,39 +4,41 @@
 
 #include <QStringList>
 
-#include <functional>
-
 namespace sr5n {
 
-class LogsPage;
+class DeviceOperation;
 class Notifier;
+class OperationProgress;
 class TConnection;
-class TfrmProgress;
 
-// The device operations of the event logs: reading one log into the log
-// page, and erasing both logs in the communicator (Alt+F12). Each runs
-// under the progress window and opens the port named by the port selector.
+// Where a log being read is shown: hidden and emptied before the reading,
+// filled with the decoded records, shown again at the end.
+class EventLogView
+{
+public:
+    virtual ~EventLogView() = default;
+    virtual void beginReading() = 0;
+    virtual void showLog(const DecodedEventLog &log) = 0;
+    virtual void endReading() = 0;
+};
+
+// The device operations of the event logs: reading one log, and erasing
+// both logs in the communicator.
 class EventLogs
 {
 public:
-    // The name lists belong to the main window and must outlive this object.
-    EventLogs(LogsPage &page, TConnection &connection, Notifier &notifier,
-              const QStringList &internalNames, const QStringList &externalNames,
-              std::function<QString()> portName);
+    // The name lists must outlive this object.
+    EventLogs(TConnection &connection, Notifier &notifier, const QStringList &internalNames,
+              const QStringList &externalNames);
 
-    void setProgressWindow(TfrmProgress *progress) { m_progress = progress; }
-
-    // "Прочитать журнал": the log of the active tab.
-    void btnReadLogClick();
-    // True when the status was read and the records were decoded, also when a
-    // piece failed on the way; false when it ended at a failure before that.
-    bool ReadLog(int first, int last, int statusOffset);
-    bool ReadLog(const EventLogArea &area)
-    {
-        return ReadLog(area.first, area.last, area.statusOffset);
-    }
+    // Reads one log from the port named `portName` into `view`, showing its
+    // progress in `progress` (may be null). True when the status was read and
+    // the records were decoded, also when a piece failed on the way; false
+    // when it ended at a failure before that.
+    bool ReadLog(const QString &portName, const EventLogArea &area, EventLogView &view,
+                 OperationProgress *progress);
     // Asks, then erases both logs in the communicator. True when it did.
-    bool ClearDeviceLogs();
+    bool ClearDeviceLogs(const QString &portName, OperationProgress *progress);
 
     static QString clearQuestion()
     {
@@ -50,18 +52,12 @@ public:
 private:
     // The log memory from `first` to `last`, piece by piece; stops at the
     // first piece that fails, keeping what came before.
-    QString readPieces(int first, int last);
-    void showProgress(int mode, int maximum);
-    void step();
-    void closeProgress();
+    QString readPieces(DeviceOperation &operation, int first, int last);
 
-    LogsPage &m_page;
     TConnection &m_connection;
     Notifier &m_notifier;
     const QStringList &m_internalNames;
     const QStringList &m_externalNames;
-    std::function<QString()> m_portName;
-    TfrmProgress *m_progress = nullptr;
 };
 
 } // namespace sr5n

@@ -1,7 +1,7 @@
 #include "events/EventNameLists.h"
 
-#include "config/DataFile.h"
-#include "ui/Notifier.h"
+#include "common/DataFile.h"
+#include "common/Notifier.h"
 
 #include <QDir>
 

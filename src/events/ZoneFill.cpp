@@ -1,6 +1,6 @@
 #include "events/ZoneFill.h"
 
-#include "config/HexText.h"
+#include "common/HexText.h"
 
 namespace sr5n {
 

@@ -1,6 +1,6 @@
 #include "link/Frame.h"
 
-#include "link/Checksum.h"
+#include "common/Checksum.h"
 
 namespace sr5n {
 

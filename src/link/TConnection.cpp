@@ -1,10 +1,10 @@
 #include "link/TConnection.h"
 
-#include "link/Checksum.h"
+#include "common/Checksum.h"
+#include "common/Notifier.h"
 #include "link/Frame.h"
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
-#include "ui/Notifier.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -1,7 +1,7 @@
 #include "link/TVaCapture.h"
 
+#include "common/Notifier.h"
 #include "link/TVaComm.h"
-#include "ui/Notifier.h"
 
 #include <exception>
 

@@ -1,8 +1,8 @@
 #include "protocols/ProtocolEditor.h"
 
+#include "common/HexText.h"
 #include "config/ConfigModel.h"
-#include "config/HexText.h"
-#include "protocols/ProtocolCatalog.h"
+#include "config/ProtocolCatalog.h"
 
 #include <optional>
 

@@ -1,11 +1,11 @@
 #include "protocols/ProtocolLibrary.h"
 
+#include "common/DataFile.h"
+#include "common/Notifier.h"
 #include "config/ConfigModel.h"
-#include "config/DataFile.h"
 #include "protocols/ProtocolDialogs.h"
 #include "protocols/ProtocolEditor.h"
 #include "protocols/SafeFileName.h"
-#include "ui/Notifier.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocols/ProtocolCatalog.h"
+#include "config/ProtocolCatalog.h"
 
 #include <QObject>
 #include <QString>

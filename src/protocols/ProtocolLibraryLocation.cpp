@@ -49,10 +49,9 @@ bool ProtocolLibraryLocation::isWritableFolder(const QString &folder)
     return info.isDir() && info.isWritable();
 }
 
-QString ProtocolLibraryLocation::forThisProgram()
+QString ProtocolLibraryLocation::forInstallation(const QString &installationFolder)
 {
-    const QString installation = QCoreApplication::applicationDirPath();
-    return prepare(installation, isWritableFolder(installation),
+    return prepare(installationFolder, isWritableFolder(installationFolder),
                    QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 

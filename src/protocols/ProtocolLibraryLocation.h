@@ -30,9 +30,10 @@ public:
     // True when files can be created in `folder` by this process.
     static bool isWritableFolder(const QString &folder);
 
-    // The folder for this program: the executable's folder and the user's
-    // data folder of the application (QStandardPaths::AppDataLocation).
-    static QString forThisProgram();
+    // The folder for an installation in `installationFolder` and the user
+    // running the program: the user's data folder is the application's
+    // (QStandardPaths::AppDataLocation).
+    static QString forInstallation(const QString &installationFolder);
 };
 
 } // namespace sr5n

@@ -1,10 +1,10 @@
 #include "report/HtmlReport.h"
 
-#include "config/Codepage.h"
+#include "common/Codepage.h"
+#include "common/Maker.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigValues.h"
 #include "events/EventCodeTables.h"
-#include "ui/Maker.h"
 
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -18,8 +18,9 @@ using Mark = EventCodeTables::Mark;
 
 const QString kTableStart =
     QStringLiteral("<TABLE RULES=all ALIGN=center CELLPADDING=10 CELLSPACING=0>\n");
-const QString kCodeTableStart = QStringLiteral(
-    "<TABLE RULES=all ALIGN=center CELLPADDING=10 CELLSPACING=0 STYLE='text-align:center; width:80%'>\n");
+const QString kCodeTableStart =
+    QStringLiteral("<TABLE RULES=all ALIGN=center CELLPADDING=10 CELLSPACING=0 "
+                   "STYLE='text-align:center; width:80%'>\n");
 const QString kTableEnd = QStringLiteral("</TABLE><BR /><BR />\n");
 
 QString escaped(const QString &text)
@@ -76,15 +77,15 @@ public:
 
     void checkItem(const QString &label, const QString &flagName)
     {
-        add(QStringLiteral("<B>") + escaped(label) + QStringLiteral(":</B> ")
-            + (m_config.flag(flagName) ? QString() : QStringLiteral("не "))
-            + QStringLiteral("используется<BR />\n"));
+        add(QStringLiteral("<B>") + escaped(label) + QStringLiteral(":</B> ") +
+            (m_config.flag(flagName) ? QString() : QStringLiteral("не ")) +
+            QStringLiteral("используется<BR />\n"));
     }
 
     void valueItem(const QString &labelText, const QString &value)
     {
-        add(QStringLiteral("<B>") + escaped(labelText) + QStringLiteral("</B> ") + escaped(value)
-            + QStringLiteral("<BR />\n"));
+        add(QStringLiteral("<B>") + escaped(labelText) + QStringLiteral("</B> ") + escaped(value) +
+            QStringLiteral("<BR />\n"));
     }
 
     void sliderItem(const QString &sliderName, int number = 1)
@@ -117,45 +118,52 @@ QString pairName(const char *prefix, int pair, const char *rest)
 
 QString numberName(const char *prefix, int pair, int number, const char *rest)
 {
-    return QString::fromLatin1(prefix) + QString::number(pair) + u'P' + QString::number(number)
-           + u'N' + QString::fromLatin1(rest);
+    return QString::fromLatin1(prefix) + QString::number(pair) + u'P' + QString::number(number) +
+           u'N' + QString::fromLatin1(rest);
 }
 
 void writeHead(Page &page, const QDateTime &now, const QLocale &locale)
 {
-    page.add(QStringLiteral("<HTML>\n<HEAD>\n"
-                            "<META HTTP-EQUIV=\"Content-Type\" content=\"text/html; charset=windows-1251\">\n"
-                            "<TITLE>Конфигурация СР-5/Н</TITLE>\n"
-                            "</HEAD>\n"));
+    page.add(QStringLiteral(
+        "<HTML>\n<HEAD>\n"
+        "<META HTTP-EQUIV=\"Content-Type\" content=\"text/html; charset=windows-1251\">\n"
+        "<TITLE>Конфигурация СР-5/Н</TITLE>\n"
+        "</HEAD>\n"));
     page.add(QStringLiteral(
         "<STYLE>\n"
-        "TABLE { width:80%; border-width:2px; border-style:ridge; text-align:left; vertical-align: middle }\n"
+        "TABLE { width:80%; border-width:2px; border-style:ridge; text-align:left; vertical-align: "
+        "middle }\n"
         "TH { FONT-SIZE: 12pt; color: #000000; font-family: Verdana, Arial, Helvetica, sans-serif; "
         "text-align:center; vertical-align: middle }\n"
-        "TR { FONT-SIZE: 10pt; color: #000000; font-family: Verdana, Arial, Helvetica, sans-serif }\n"
-        "TD { FONT-SIZE: 10pt; color: #000000; font-family: Verdana, Arial, Helvetica, sans-serif }\n"
+        "TR { FONT-SIZE: 10pt; color: #000000; font-family: Verdana, Arial, Helvetica, sans-serif "
+        "}\n"
+        "TD { FONT-SIZE: 10pt; color: #000000; font-family: Verdana, Arial, Helvetica, sans-serif "
+        "}\n"
         "BODY { bgcolor: #FFFFFF; FONT-SIZE: 10pt; color: #000000; text-align:center; font-family: "
         "Verdana, Arial, Helvetica, sans-serif; leftMargin=10; topMargin=0; marginheight=\"0\"; "
         "marginwidth=\"0\"}\n"
         "</STYLE>\n"));
-    page.add(QStringLiteral("<BODY>\n<H2>Конфигурация СР-5/Н</H2>\n<H3>")
-             + locale.toString(now.date(), QLocale::ShortFormat) + u' '
-             + LongTimeText(now.time(), locale) + QStringLiteral("</H3><BR />\n"));
+    page.add(QStringLiteral("<BODY>\n<H2>Конфигурация СР-5/Н</H2>\n<H3>") +
+             locale.toString(now.date(), QLocale::ShortFormat) + u' ' +
+             LongTimeText(now.time(), locale) + QStringLiteral("</H3><BR />\n"));
 }
 
 void writePair(Page &page, const ConfigModel &config, int p)
 {
     page.add(kTableStart);
-    page.add(QStringLiteral("<TH>") + (p == 1 ? QStringLiteral("Первая ") : QStringLiteral("Вторая "))
-             + QStringLiteral("пара номеров телефонов</TH>\n"));
+    page.add(QStringLiteral("<TH>") +
+             (p == 1 ? QStringLiteral("Первая ") : QStringLiteral("Вторая ")) +
+             QStringLiteral("пара номеров телефонов</TH>\n"));
     page.add(QStringLiteral("<TR><TD>\n"));
-    page.valueItem(page.label(pairName("cbx", p, "PProtocol")), config.choiceText(pairName("cbx", p, "PProtocol")));
+    page.valueItem(page.label(pairName("cbx", p, "PProtocol")),
+                   config.choiceText(pairName("cbx", p, "PProtocol")));
     page.textItem(pairName("edt", p, "PGroupCode"));
     page.sliderItem(pairName("trb", p, "PCallsTrialCount"));
     page.add(QStringLiteral("</TD></TR>\n"));
     for (int n = 1; n <= 2; ++n) {
         page.add(QStringLiteral("<TR><TD>\n"));
-        page.checkItem(trimmed(page.label(numberName("chb", p, n, ""), n)), numberName("chb", p, n, ""));
+        page.checkItem(trimmed(page.label(numberName("chb", p, n, ""), n)),
+                       numberName("chb", p, n, ""));
         for (const char *check : {"CheckFree", "CheckBusy"})
             page.checkItem(trimmed(page.label(numberName("chb", p, n, check), n)),
                            numberName("chb", p, n, check));
@@ -165,7 +173,8 @@ void writePair(Page &page, const ConfigModel &config, int p)
         page.add(QStringLiteral("</TD></TR>\n"));
     }
     page.add(QStringLiteral("<TR><TD>\n"));
-    page.checkItem(trimmed(page.label(pairName("chb", p, "PAutoReset"))), pairName("chb", p, "PAutoReset"));
+    page.checkItem(trimmed(page.label(pairName("chb", p, "PAutoReset"))),
+                   pairName("chb", p, "PAutoReset"));
     page.sliderItem(pairName("trb", p, "PAutoResetTime"));
     page.checkItem(trimmed(page.label(pairName("chb", p, "PTest"))), pairName("chb", p, "PTest"));
     page.timeItem(pairName("dtp", p, "PTestStart"));
@@ -179,11 +188,13 @@ void writeVoiceCallsPanel(Page &page, const ConfigModel &config)
 {
     const QString voiceName = QStringLiteral("edtVoiceNum");
     page.add(kTableStart + QStringLiteral("<TH>Голосовые сообщения</TH>\n<TR><TD>\n"));
-    page.checkItem(trimmed(page.label(QStringLiteral("chbVoiceNum"))), QStringLiteral("chbVoiceNum"));
+    page.checkItem(trimmed(page.label(QStringLiteral("chbVoiceNum"))),
+                   QStringLiteral("chbVoiceNum"));
     for (const char *check : {"chbVoiceCheckFree", "chbVoiceCheckBusy"})
         page.checkItem(trimmed(page.label(QString::fromLatin1(check))), QString::fromLatin1(check));
     page.valueItem(page.label(voiceName), config.text(voiceName));
-    for (const char *slider : {"trbVoiceWaitAnswer", "trbVoiceCallsTrialCount", "trbVoicePauseBeforeCheck"})
+    for (const char *slider :
+         {"trbVoiceWaitAnswer", "trbVoiceCallsTrialCount", "trbVoicePauseBeforeCheck"})
         page.sliderItem(QString::fromLatin1(slider));
     page.add(kTableEnd);
 
@@ -208,11 +219,13 @@ void writeParameters(Page &page, const ConfigModel &config)
         if (group.rest == QLatin1String("Params"))
             groupTitle = group.title;
     page.add(QStringLiteral("<B>") + escaped(trimmed(groupTitle)) + QStringLiteral("</B>\n"));
-    for (const char *slider : {"trbSesansLength", "trbPauseLength", "trbImpulsePeriod", "trbSilenceLevel"})
+    for (const char *slider :
+         {"trbSesansLength", "trbPauseLength", "trbImpulsePeriod", "trbSilenceLevel"})
         page.sliderItem(QString::fromLatin1(slider));
     const QString lineFreq = QStringLiteral("rgpLineFreq");
-    page.add(QStringLiteral("<B>") + escaped(trimmed(page.label(lineFreq))) + QStringLiteral(":</B> ")
-             + escaped(config.choiceText(lineFreq)) + QStringLiteral("<BR />\n"));
+    page.add(QStringLiteral("<B>") + escaped(trimmed(page.label(lineFreq))) +
+             QStringLiteral(":</B> ") + escaped(config.choiceText(lineFreq)) +
+             QStringLiteral("<BR />\n"));
     page.add(QStringLiteral("</TD></TR><TR><TD>\n"));
     page.checkItem(page.label(QStringLiteral("chbLineCheck")), QStringLiteral("chbLineCheck"));
     page.checkItem(page.label(QStringLiteral("chbLineTestCheckNoise")),
@@ -225,7 +238,8 @@ void writeParameters(Page &page, const ConfigModel &config)
 
 QString cell(const QString &text, bool bold = false, const QString &attributes = QString())
 {
-    const QString open = attributes.isEmpty() ? QStringLiteral("<TD>") : QStringLiteral("<TD ") + attributes + u'>';
+    const QString open =
+        attributes.isEmpty() ? QStringLiteral("<TD>") : QStringLiteral("<TD ") + attributes + u'>';
     return bold ? open + QStringLiteral("<B>") + escaped(text) + QStringLiteral("</B></TD>")
                 : open + escaped(text) + QStringLiteral("</TD>");
 }
@@ -234,26 +248,27 @@ void writeInternalCodes(Page &page, const EventCodeTables &tables)
 {
     const QStringList separateHeaders = EventCodeTables::columnHeaders(Table::Separate);
     page.add(kCodeTableStart);
-    page.add(QStringLiteral("<TH COLSPAN=") + QString::number(separateHeaders.size()) + u'>'
-             + escaped(EventCodeTables::internalTitle()) + QStringLiteral("</TH>\n"));
+    page.add(QStringLiteral("<TH COLSPAN=") + QString::number(separateHeaders.size()) + u'>' +
+             escaped(EventCodeTables::internalTitle()) + QStringLiteral("</TH>\n"));
     page.add(QStringLiteral("<TR>"));
     for (const QString &header : separateHeaders)
         page.add(cell(header, true));
     page.add(QStringLiteral("</TR>\n"));
     for (int r = 1; r <= tables.rowCount(Table::Separate); ++r) {
         const EventRow row = tables.row(Table::Separate, r);
-        page.add(QStringLiteral("<TR>") + cell(row.displayNumber) + cell(row.name)
-                 + cell(tables.separateCode(r, 1)) + cell(tables.separateCode(r, 2))
-                 + QStringLiteral("</TR>\n"));
+        page.add(QStringLiteral("<TR>") + cell(row.displayNumber) + cell(row.name) +
+                 cell(tables.separateCode(r, 1)) + cell(tables.separateCode(r, 2)) +
+                 QStringLiteral("</TR>\n"));
     }
     const QStringList commonHeaders = EventCodeTables::columnHeaders(Table::Common);
     const QString span = QStringLiteral("COLSPAN=2");
-    page.add(QStringLiteral("<TR></TR><TR>") + cell(commonHeaders[0], true) + cell(commonHeaders[1], true)
-             + cell(commonHeaders[2], true, span) + QStringLiteral("</TR>\n"));
+    page.add(QStringLiteral("<TR></TR><TR>") + cell(commonHeaders[0], true) +
+             cell(commonHeaders[1], true) + cell(commonHeaders[2], true, span) +
+             QStringLiteral("</TR>\n"));
     for (int r = 1; r <= tables.rowCount(Table::Common); ++r) {
         const EventRow row = tables.row(Table::Common, r);
-        page.add(QStringLiteral("<TR>") + cell(row.displayNumber) + cell(row.name)
-                 + cell(tables.commonCode(r), false, span) + QStringLiteral("</TR>\n"));
+        page.add(QStringLiteral("<TR>") + cell(row.displayNumber) + cell(row.name) +
+                 cell(tables.commonCode(r), false, span) + QStringLiteral("</TR>\n"));
     }
     page.add(kTableEnd);
 }
@@ -262,8 +277,8 @@ void writeExternalCodes(Page &page, const EventCodeTables &tables)
 {
     const QStringList headers = EventCodeTables::columnHeaders(Table::External);
     page.add(kCodeTableStart);
-    page.add(QStringLiteral("<TH COLSPAN=") + QString::number(headers.size()) + u'>'
-             + escaped(EventCodeTables::externalTitle()) + QStringLiteral("</TH>\n"));
+    page.add(QStringLiteral("<TH COLSPAN=") + QString::number(headers.size()) + u'>' +
+             escaped(EventCodeTables::externalTitle()) + QStringLiteral("</TH>\n"));
     page.add(QStringLiteral("<TR>"));
     for (const QString &header : headers)
         page.add(cell(header, true));
@@ -278,13 +293,14 @@ void writeExternalCodes(Page &page, const EventCodeTables &tables)
                 const QStringList zones = tables.zoneCodes(r, pair);
                 for (int zone = 0; zone < zones.size(); ++zone)
                     if (zones[zone] != QLatin1String("0000"))
-                        line += QStringLiteral("<BR />") + QString::number(zone) + QStringLiteral(" - ")
-                                + escaped(zones[zone]);
+                        line += QStringLiteral("<BR />") + QString::number(zone) +
+                                QStringLiteral(" - ") + escaped(zones[zone]);
             }
             line += QStringLiteral("</TD>");
         }
         for (const Mark mark : {Mark::HighPriority, Mark::Mandatory})
-            line += tables.mark(r, mark) ? QStringLiteral("<TD>&bull;</TD>") : QStringLiteral("<TD>&ordm</TD>");
+            line += tables.mark(r, mark) ? QStringLiteral("<TD>&bull;</TD>")
+                                         : QStringLiteral("<TD>&ordm</TD>");
         page.add(line + QStringLiteral("</TR>"));
     }
     page.add(kTableEnd);
@@ -293,10 +309,10 @@ void writeExternalCodes(Page &page, const EventCodeTables &tables)
 void writeFooter(Page &page)
 {
     page.add(escaped(MakerName()) + QStringLiteral("<BR>\n"));
-    page.add(QStringLiteral("<A HREF=\"http://") + MakerWebSite() + QStringLiteral("/\" TARGET=_blank>")
-             + MakerWebSite() + QStringLiteral("</A><BR>\n"));
-    page.add(QStringLiteral("<A HREF=\"mailto:") + MakerEmail() + QStringLiteral("\" TARGET=_blank>")
-             + MakerEmail() + QStringLiteral("</A><BR>\n"));
+    page.add(QStringLiteral("<A HREF=\"http://") + MakerWebSite() +
+             QStringLiteral("/\" TARGET=_blank>") + MakerWebSite() + QStringLiteral("</A><BR>\n"));
+    page.add(QStringLiteral("<A HREF=\"mailto:") + MakerEmail() +
+             QStringLiteral("\" TARGET=_blank>") + MakerEmail() + QStringLiteral("</A><BR>\n"));
     page.add(QStringLiteral("</BODY>\n</HTML>\n"));
 }
 

@@ -1,12 +1,14 @@
 #include "services/DeviceClock.h"
 
-#include "config/HexText.h"
+#include "common/HexText.h"
 
 namespace sr5n {
 
 QString EncodeCurrentTime(const QTime &time)
 {
-    auto twoDigits = [](int value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); };
+    auto twoDigits = [](int value) {
+        return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+    };
     return twoDigits(time.second()) + twoDigits(time.minute()) + twoDigits(time.hour());
 }
 

@@ -1,6 +1,6 @@
 #include "ui/MessageBoxNotifier.h"
 
-#include "ui/AppTitle.h"
+#include "common/AppTitle.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -37,8 +37,7 @@ void MessageBoxNotifier::showError(const QString &message)
 
 void MessageBoxNotifier::showInformation(const QString &message)
 {
-    QMessageBox box(QMessageBox::Information, AppTitle(), message, QMessageBox::Ok,
-                    parentWindow());
+    QMessageBox box(QMessageBox::Information, AppTitle(), message, QMessageBox::Ok, parentWindow());
     box.exec();
 }
 

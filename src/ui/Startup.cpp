@@ -1,14 +1,16 @@
 #include "ui/Startup.h"
 
-#include "events/TfrmExtEvZones.h"
+#include "app/Configurator.h"
+
+#include "common/Notifier.h"
 #include "link/TConnection.h"
-#include "link/TfrmProgress.h"
-#include "protocols/TfrmPrefixMask.h"
-#include "protocols/TfrmSaveNewProtocol.h"
-#include "services/TfrmTestScheme.h"
-#include "ui/Notifier.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
+#include "ui/TfrmProgress.h"
+#include "ui/events/TfrmExtEvZones.h"
+#include "ui/protocols/TfrmPrefixMask.h"
+#include "ui/protocols/TfrmSaveNewProtocol.h"
+#include "ui/services/TfrmTestScheme.h"
 
 #include <QFileInfo>
 #include <QLibraryInfo>
@@ -57,34 +59,28 @@ bool ConfiguratorApplication::notify(QObject *receiver, QEvent *event)
     return false;
 }
 
-Windows::Windows()
+Windows::Windows(Configurator &app)
 {
     // Created once, in this order, and kept until exit.
-    m_main = std::make_unique<TfrmMain>();
-    m_testScheme =
-        std::make_unique<TfrmTestScheme>(m_main->Connection(), m_main->notifier(), m_main.get());
-    m_prefixMask = std::make_unique<TfrmPrefixMask>(m_main.get());
-    m_saveNewProtocol = std::make_unique<TfrmSaveNewProtocol>(m_main->notifier(), m_main.get());
-    m_extEvZones = std::make_unique<TfrmExtEvZones>(m_main->notifier(), m_main.get());
-    m_main->setZonesDialog(m_extEvZones.get());
+    m_main = std::make_unique<TfrmMain>(app);
+    m_testScheme = new TfrmTestScheme(app.connection(), app.notifier(), m_main.get());
+    m_prefixMask = new TfrmPrefixMask(m_main.get());
+    m_saveNewProtocol = new TfrmSaveNewProtocol(app.notifier(), m_main.get());
+    m_extEvZones = new TfrmExtEvZones(app.notifier(), m_main.get());
+    m_main->setZonesDialog(m_extEvZones);
     m_progress = std::make_unique<TfrmProgress>(m_main.get());
-    m_about = std::make_unique<TfrmAbout>(m_main->notifier(), m_main.get());
+    m_about = new TfrmAbout(app.notifier(), m_main.get());
     m_main->setProgressWindow(m_progress.get());
-    m_main->setAboutWindow(m_about.get());
-    m_main->setTestSchemeWindow(m_testScheme.get());
-    m_main->setPrefixMaskWindow(m_prefixMask.get());
-    m_main->setSaveNewProtocolWindow(m_saveNewProtocol.get());
+    m_main->setAboutWindow(m_about);
+    m_main->setTestSchemeWindow(m_testScheme);
+    m_main->setPrefixMaskWindow(m_prefixMask);
+    m_main->setSaveNewProtocolWindow(m_saveNewProtocol);
 }
 
 Windows::~Windows()
 {
-    // Dialogs go before the main window that they refer to.
-    m_about.reset();
+    // The progress window refers to the main window: it goes first.
     m_progress.reset();
-    m_extEvZones.reset();
-    m_saveNewProtocol.reset();
-    m_prefixMask.reset();
-    m_testScheme.reset();
 }
 
 void openConfigurationAtStart(TfrmMain &window, const QString &file)

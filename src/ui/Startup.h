@@ -7,6 +7,7 @@
 
 namespace sr5n {
 
+class Configurator;
 class Notifier;
 class TfrmMain;
 class TfrmProgress;
@@ -33,11 +34,13 @@ private:
 };
 
 // The windows of the program, created once at start-up in their fixed order
-// and kept until exit.
+// and kept until exit. The dialogs are children of the main window and go
+// with it; the progress window, a window of its own, is owned here.
 class Windows final
 {
 public:
-    Windows();
+    // `app` must outlive the windows.
+    explicit Windows(Configurator &app);
     ~Windows();
 
     TfrmMain &main() { return *m_main; }
@@ -50,12 +53,12 @@ public:
 
 private:
     std::unique_ptr<TfrmMain> m_main;
-    std::unique_ptr<TfrmTestScheme> m_testScheme;
-    std::unique_ptr<TfrmPrefixMask> m_prefixMask;
-    std::unique_ptr<TfrmSaveNewProtocol> m_saveNewProtocol;
-    std::unique_ptr<TfrmExtEvZones> m_extEvZones;
     std::unique_ptr<TfrmProgress> m_progress;
-    std::unique_ptr<TfrmAbout> m_about;
+    TfrmTestScheme *m_testScheme = nullptr;
+    TfrmPrefixMask *m_prefixMask = nullptr;
+    TfrmSaveNewProtocol *m_saveNewProtocol = nullptr;
+    TfrmExtEvZones *m_extEvZones = nullptr;
+    TfrmAbout *m_about = nullptr;
 };
 
 // Opens the configuration file named on the command line once the message

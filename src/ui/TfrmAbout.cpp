@@ -1,8 +1,8 @@
 #include "ui/TfrmAbout.h"
 
-#include "ui/AppTitle.h"
-#include "ui/Icons.h"
-#include "ui/Maker.h"
+#include "common/AppTitle.h"
+#include "common/Maker.h"
+#include "components/Icons.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -56,8 +56,8 @@ QLabel *link(const QString &name, const QString &text, const QString &hint, QWid
 } // namespace
 
 TfrmAbout::TfrmAbout(Notifier &notifier, QWidget *parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint),
+    : QDialog(parent,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_notifier(notifier)
 {
     setObjectName(QStringLiteral("frmAbout"));
@@ -82,7 +82,8 @@ TfrmAbout::TfrmAbout(Notifier &notifier, QWidget *parent)
     maker->setObjectName(QStringLiteral("lblMaker"));
     lblWebSite = link(QStringLiteral("lblWebSite"), MakerWebSite(),
                       QStringLiteral("Посетить веб-страницу"), this);
-    lblEmail = link(QStringLiteral("lblEmail"), MakerEmail(), QStringLiteral("Написать письмо"), this);
+    lblEmail =
+        link(QStringLiteral("lblEmail"), MakerEmail(), QStringLiteral("Написать письмо"), this);
     lblWebSite->installEventFilter(this);
     lblEmail->installEventFilter(this);
 
@@ -107,7 +108,8 @@ TfrmAbout::TfrmAbout(Notifier &notifier, QWidget *parent)
     auto *credits = new QHBoxLayout;
     credits->addStretch();
     credits->addWidget(picture(Icons::application(), 16, this));
-    auto *creditsText = new QLabel(QStringLiteral("Разработка: команда разработчиков проекта"), this);
+    auto *creditsText =
+        new QLabel(QStringLiteral("Разработка: команда разработчиков проекта"), this);
     creditsText->setObjectName(QStringLiteral("lblCredits"));
     credits->addWidget(creditsText);
 
@@ -156,8 +158,8 @@ void TfrmAbout::showEvent(QShowEvent *event)
 
 bool TfrmAbout::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         if (watched == lblWebSite) {
             lblWebSiteClick();
             return true;
@@ -180,14 +182,16 @@ bool TfrmAbout::openLink(const QUrl &url, const QString &failure)
 
 bool TfrmAbout::lblWebSiteClick()
 {
-    return openLink(QUrl(QStringLiteral("http://") + MakerWebSite()),
-                    QStringLiteral("Не возможно открыть ссылку. Возможно, не установлен веб-браузер"));
+    return openLink(
+        QUrl(QStringLiteral("http://") + MakerWebSite()),
+        QStringLiteral("Не возможно открыть ссылку. Возможно, не установлен веб-браузер"));
 }
 
 bool TfrmAbout::lblEmailClick()
 {
-    return openLink(QUrl(QStringLiteral("mailto:") + MakerEmail()),
-                    QStringLiteral("Не возможно открыть ссылку. Возможно, не установлен почтовый клиент"));
+    return openLink(
+        QUrl(QStringLiteral("mailto:") + MakerEmail()),
+        QStringLiteral("Не возможно открыть ссылку. Возможно, не установлен почтовый клиент"));
 }
 
 } // namespace sr5n

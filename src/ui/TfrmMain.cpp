@@ -1,38 +1,26 @@
 #include "ui/TfrmMain.h"
 
-#include "config/BlockContext.h"
-#include "config/ConfigModel.h"
-#include "config/ConfigurationFile.h"
-#include "config/RequestLists.h"
-#include "config/RequestRun.h"
-#include "config/PairPage.h"
-#include "config/ParametersPage.h"
-#include "config/VoicePage.h"
-#include "events/EventCodeTables.h"
-#include "events/EventLogs.h"
-#include "events/EventNameLists.h"
-#include "events/ExternalCodesPage.h"
-#include "events/InternalCodesPage.h"
-#include "events/LogsPage.h"
+#include "app/Configurator.h"
+#include "common/AppTitle.h"
+#include "common/DocumentOpener.h"
+#include "components/Icons.h"
+#include "link/DeviceOperation.h"
 #include "link/TConnection.h"
-#include "link/TVaCapture.h"
 #include "link/TVaComm.h"
-#include "link/TfrmProgress.h"
-#include "protocols/ProtocolEditor.h"
-#include "protocols/ProtocolLibrary.h"
-#include "protocols/ProtocolLibraryDialogs.h"
-#include "protocols/ProtocolLibraryLocation.h"
-#include "protocols/ProtocolPage.h"
-#include "report/HtmlReport.h"
-#include "services/ClockPanel.h"
-#include "services/DeviceClock.h"
-#include "services/TfrmTestScheme.h"
 #include "ui/BarButton.h"
-#include "ui/AppTitle.h"
-#include "ui/DocumentOpener.h"
-#include "ui/Icons.h"
 #include "ui/PageControl.h"
 #include "ui/TfrmAbout.h"
+#include "ui/TfrmProgress.h"
+#include "ui/config/PairPage.h"
+#include "ui/config/ParametersPage.h"
+#include "ui/config/VoicePage.h"
+#include "ui/events/ExternalCodesPage.h"
+#include "ui/events/InternalCodesPage.h"
+#include "ui/events/LogsPage.h"
+#include "ui/protocols/ProtocolLibraryDialogs.h"
+#include "ui/protocols/ProtocolPage.h"
+#include "ui/services/ClockPanel.h"
+#include "ui/services/TfrmTestScheme.h"
 
 #include <QAction>
 #include <QApplication>
@@ -74,23 +62,19 @@ BarButton *barButton(const QString &name, const QString &caption, const QString 
 
 } // namespace
 
-TfrmMain::TfrmMain(QWidget *parent, LinkTimings timings)
-    : QWidget(parent), m_messageBoxes(this), m_timings(timings),
-      m_config(std::make_unique<ConfigModel>()), m_eventTables(std::make_unique<EventCodeTables>()),
-      m_protocolEditor(std::make_unique<ProtocolEditor>(*m_config)),
+TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
+    : QWidget(parent), m_app(app), m_messageBoxes(this),
       m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(this)),
-      m_protocols(std::make_unique<ProtocolLibrary>(*m_config, *m_protocolEditor, m_notifier,
-                                                    ProtocolLibraryLocation::forThisProgram())),
       m_documents(new DocumentOpener(this))
 {
-    m_protocols->setDialogs(m_protocolDialogs.get());
-    m_catalog = m_protocols.get();
+    m_app.setNotifier(m_messageBoxes);
+    m_app.setProtocolDialogs(m_protocolDialogs.get());
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppTitle());
     setWindowIcon(Icons::application());
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
-                   | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
     setAttribute(Qt::WA_DeleteOnClose, false);
 
@@ -117,66 +101,32 @@ TfrmMain::TfrmMain(QWidget *parent, LinkTimings timings)
 TfrmMain::~TfrmMain()
 {
     qApp->removeEventFilter(this);
-    // The pages go while the models they are bound to still exist.
-    PageControl *pages = std::exchange(pgcPages, nullptr);
-    pages->disconnect(this);
-    delete pages;
+    // The application object outlives the window: it keeps nothing of it.
+    m_app.setProtocolDialogs(nullptr);
+    m_app.resetNotifier();
 }
 
 void TfrmMain::FormCreate()
 {
-    // The link, bound to the window's port and message capture.
-    m_comPort = std::make_unique<TVaComm>(nullptr, m_timings);
-    m_capture = std::make_unique<TVaCapture>(m_notifier);
-    m_capture->SetComm(m_comPort.get());
-    m_connection = std::make_unique<TConnection>(*m_capture, m_notifier, m_timings);
-
-    // Lists the window keeps for its whole life.
-    MaskPanels = MaskPanelNames();
-    UnitSuffixes = {QString(), QStringLiteral("мс"), QStringLiteral("с"), QStringLiteral("м"),
-                    QStringLiteral("ч"), QStringLiteral("дБм"), QStringLiteral("д")};
-
-    // The protocol library beside the executable; its failure is reported and creation goes on.
-    m_protocols->LoadProtocolList();
+    // The protocol library, the event name lists and the log name lists lie
+    // beside the executable; each failure is reported and creation goes on.
+    m_app.load();
 
     QStringList ports;
     TVaComm::GetComPortNames(ports);
     fillPortSelector(ports);
 
-    // The event name lists lie beside the executable, whatever the current folder.
-    const QString dataFolder = QCoreApplication::applicationDirPath();
-    SetUpEventTables(dataFolder, *m_eventTables, m_notifier);
-    LoadLogEventList(QDir(dataFolder).filePath(QStringLiteral("lgintevs.bin")), LogInternalEvents,
-                     m_notifier);
-    LoadLogEventList(QDir(dataFolder).filePath(QStringLiteral("lgextevs.bin")), LogExternalEvents,
-                     m_notifier);
-    m_eventLogs = std::make_unique<EventLogs>(*logsPage, *m_connection, m_notifier,
-                                              LogInternalEvents, LogExternalEvents,
-                                              [this] { return portName(); });
-    m_eventLogs->setProgressWindow(m_progress);
-    connect(logsPage->btnReadLog, &QPushButton::clicked, this,
-            [this] { m_eventLogs->btnReadLogClick(); });
-    connect(this, &TfrmMain::deviceLogsClearRequested, this,
-            [this] { m_eventLogs->ClearDeviceLogs(); });
+    connect(tshLogs->btnReadLog, &QPushButton::clicked, this, &TfrmMain::btnReadLogClick);
+    connect(this, &TfrmMain::deviceLogsClearRequested, this, &TfrmMain::clearDeviceLogs);
     connect(this, &TfrmMain::pageEntered, this, [this](QWidget *entered) {
         if (entered == tshLogs)
-            logsPage->ClearLogTable();
+            tshLogs->ClearLogTable();
     });
-}
-
-const QStringList &TfrmMain::ProtocolNames() const
-{
-    return m_protocols->ProtocolNames();
-}
-
-const QStringList &TfrmMain::ProtocolRecords() const
-{
-    return m_protocols->ProtocolRecords();
 }
 
 void TfrmMain::setPrefixMaskWindow(TfrmPrefixMask *prefixMask)
 {
-    m_protocolPage->setPrefixMaskWindow(prefixMask);
+    tshProtocol->setPrefixMaskWindow(prefixMask);
 }
 
 void TfrmMain::setSaveNewProtocolWindow(TfrmSaveNewProtocol *saveNewProtocol)
@@ -187,35 +137,30 @@ void TfrmMain::setSaveNewProtocolWindow(TfrmSaveNewProtocol *saveNewProtocol)
 void TfrmMain::setProgressWindow(TfrmProgress *progress)
 {
     m_progress = progress;
-    if (m_eventLogs)
-        m_eventLogs->setProgressWindow(progress);
     if (m_progress)
-        m_progress->setCancelHandler([this] { m_connection->abort(); });
+        m_progress->setCancelHandler([this] { m_app.connection().abort(); });
 }
 
 void TfrmMain::setZonesDialog(TfrmExtEvZones *zones)
 {
-    externalCodesPage->setZonesDialog(zones);
+    TabSheet2->setZonesDialog(zones);
 }
 
 void TfrmMain::createPages()
 {
     pgcPages = new PageControl(this);
     pgcPages->setObjectName(QStringLiteral("pgcPages"));
-    tsh1Pair = new PairPage(*m_config, 1, m_notifier, pgcPages);
-    tsh2Pair = new PairPage(*m_config, 2, m_notifier, pgcPages);
-    TabSheet1 = new VoicePage(*m_config, m_notifier, pgcPages);
-    auto *parameters = new ParametersPage(*m_config, m_notifier, pgcPages);
+    Notifier &notifier = m_app.notifier();
+    tsh1Pair = new PairPage(m_app.config(), 1, notifier, pgcPages);
+    tsh2Pair = new PairPage(m_app.config(), 2, notifier, pgcPages);
+    TabSheet1 = new VoicePage(m_app.config(), notifier, pgcPages);
+    auto *parameters = new ParametersPage(m_app.config(), notifier, pgcPages);
     tshParams = parameters;
-    internalCodesPage = new InternalCodesPage(*m_eventTables, m_notifier, pgcPages);
-    tshEventsCodes = internalCodesPage;
-    externalCodesPage = new ExternalCodesPage(*m_eventTables, pgcPages);
-    TabSheet2 = externalCodesPage;
-    logsPage = new LogsPage(pgcPages);
-    tshLogs = logsPage;
-    m_protocolPage =
-        new ProtocolPage(*m_config, *m_protocolEditor, *m_protocols, m_notifier, pgcPages);
-    tshProtocol = m_protocolPage;
+    tshEventsCodes = new InternalCodesPage(m_app.eventTables(), notifier, pgcPages);
+    TabSheet2 = new ExternalCodesPage(m_app.eventTables(), pgcPages);
+    tshLogs = new LogsPage(pgcPages);
+    tshProtocol = new ProtocolPage(m_app.config(), m_app.protocolEditor(), m_app.protocols(),
+                                   notifier, pgcPages);
     pgcPages->addPage(tsh1Pair, QStringLiteral("Первая пара номеров"));
     pgcPages->addPage(tsh2Pair, QStringLiteral("Вторая пара номеров"));
     pgcPages->addPage(TabSheet1, QStringLiteral("Голосовые / Входящие / ППКП"));
@@ -263,8 +208,9 @@ void TfrmMain::createBottomBar()
 
     btnOpen = barButton(QStringLiteral("btnOpen"), QStringLiteral("Открыть"),
                         QStringLiteral("Открыть файл конфигурации"), Icons::open(), pnlControls);
-    btnSave = barButton(QStringLiteral("btnSave"), QStringLiteral("Сохранить"),
-                        QStringLiteral("Сохранить конфигурацию в файл"), Icons::save(), pnlControls);
+    btnSave =
+        barButton(QStringLiteral("btnSave"), QStringLiteral("Сохранить"),
+                  QStringLiteral("Сохранить конфигурацию в файл"), Icons::save(), pnlControls);
     btnRead = barButton(QStringLiteral("btnRead"), QStringLiteral("Прочитать"),
                         QStringLiteral("Прочитать конфигурацию с коммуникатора"), Icons::read(),
                         pnlControls);
@@ -274,18 +220,16 @@ void TfrmMain::createBottomBar()
     btnExport = barButton(QStringLiteral("btnExport"), QStringLiteral("Экспорт"),
                           QStringLiteral("Экспорт конфигурации в формат HTML"), Icons::exportHtml(),
                           pnlControls);
-    btnTestScheme = barButton(QStringLiteral("btnTestScheme"), QStringLiteral("Диагностика"),
-                              QStringLiteral("Диагностика коммуникатора"), Icons::diagnostics(),
-                              pnlControls);
+    btnTestScheme =
+        barButton(QStringLiteral("btnTestScheme"), QStringLiteral("Диагностика"),
+                  QStringLiteral("Диагностика коммуникатора"), Icons::diagnostics(), pnlControls);
     btnHelp = barButton(QStringLiteral("btnHelp"), QStringLiteral("Справка"),
                         QStringLiteral("Справка"), Icons::help(), pnlControls);
     btnAbout = barButton(QStringLiteral("btnAbout"), QStringLiteral("О программе"),
                          QStringLiteral("О программе"), Icons::about(), pnlControls);
 
-    QPushButton *const columns[4][2] = {{btnOpen, btnSave},
-                                        {btnRead, btnWrite},
-                                        {btnExport, btnTestScheme},
-                                        {btnHelp, btnAbout}};
+    QPushButton *const columns[4][2] = {
+        {btnOpen, btnSave}, {btnRead, btnWrite}, {btnExport, btnTestScheme}, {btnHelp, btnAbout}};
     for (int c = 0; c < 4; ++c)
         for (int r = 0; r < 2; ++r)
             columns[c][r]->move(200 + c * 132, 10 + r * 31);
@@ -334,91 +278,60 @@ QString TfrmMain::portName() const
 void TfrmMain::sbtCurrentTimeReadClick()
 {
     pgcPages->setFocus();
-    m_connection->SetAborted(false);
-    m_progress->Mode = TfrmProgress::ModeRead;
-    m_progress->setMaximum(1);
-    m_progress->showProgress();
-    if (m_connection->Open(portName())) {
-        if (m_connection->Read(QStringLiteral("11"), QString()) && m_connection->Answered()) {
-            m_progress->Step();
-            if (const std::optional<QTime> time = DecodeCurrentTime(m_connection->AnswerData()))
-                clockPanel->dtpCurrentTime->setTime(*time);
-            else
-                m_notifier.reportFailure(QStringLiteral("Ошибка декодирования времени"));
-        }
-        m_connection->Close();
+    DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Reading);
+    if (operation.open(portName())) {
+        if (const std::optional<QTime> time = m_app.readClock(operation))
+            clockPanel->dtpCurrentTime->setTime(*time);
     }
-    m_progress->closeProgress();
 }
 
 void TfrmMain::sbtCurrentTimeWriteClick()
 {
     pgcPages->setFocus();
-    m_connection->SetAborted(false);
-    m_progress->Mode = TfrmProgress::ModeWrite;
-    m_progress->setMaximum(1);
-    m_progress->showProgress();
-    bool written = false;
-    if (m_connection->Open(portName())) {
-        written = m_connection->Write(QStringLiteral("12"),
-                                      EncodeCurrentTime(clockPanel->dtpCurrentTime->time()));
-        m_progress->Step();
-        m_connection->Close();
-    }
-    m_progress->closeProgress();
+    DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Writing);
+    const bool written = operation.open(portName()) &&
+                         m_app.writeClock(operation, clockPanel->dtpCurrentTime->time());
+    operation.finish();
     if (written)
-        m_notifier.showInformation(QStringLiteral("Время записано успешно"));
-}
-
-BlockContext TfrmMain::blockContext()
-{
-    Q_ASSERT(m_catalog);
-    return BlockContext{*m_config, *m_eventTables, *m_catalog, m_notifier};
+        m_app.notifier().showInformation(QStringLiteral("Время записано успешно"));
 }
 
 void TfrmMain::btnReadClick()
 {
-    m_connection->SetAborted(false);
-    m_progress->Mode = TfrmProgress::ModeRead;
-    m_progress->showProgress();
-    if (m_connection->Open(portName())) {
-        QStringList data, commands, answerData, answerCommands;
-        BuildReadRequests(data, commands);
-        m_progress->setMaximum(static_cast<int>(commands.size()));
-        // Nothing of the configuration changes before every answer is in.
-        const bool answered = RunRequests(*m_connection, RunKind::Reading, data, commands,
-                                          [this] { m_progress->Step(); }, &answerData, &answerCommands);
-        const bool decoded = answered && DecodeAnswers(blockContext(), answerData, answerCommands);
-        m_connection->Close();
+    DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Reading);
+    if (operation.open(portName())) {
+        const bool decoded = m_app.readConfiguration(operation);
+        operation.closeLink();
         if (decoded) {
             activateWindow();
             raise();
-            m_notifier.showInformation(QStringLiteral("Конфигурация прочитана успешно"));
+            m_app.notifier().showInformation(QStringLiteral("Конфигурация прочитана успешно"));
         }
     }
-    m_progress->closeProgress();
 }
 
 void TfrmMain::btnWriteClick()
 {
-    m_connection->SetAborted(false);
-    m_progress->Mode = TfrmProgress::ModeWrite;
-    m_progress->showProgress();
-    if (m_connection->Open(portName())) {
-        QStringList data, commands;
-        const bool built = BuildWriteRequests(blockContext(), data, commands);
-        m_progress->setMaximum(static_cast<int>(commands.size()));
-        const bool written = built
-                             && RunRequests(*m_connection, RunKind::Writing, data, commands,
-                                            [this] { m_progress->Step(); });
-        m_connection->Close();
+    DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Writing);
+    if (operation.open(portName())) {
+        const bool written = m_app.writeConfiguration(operation);
+        operation.closeLink();
         if (written) {
             activateWindow();
             raise();
-            m_notifier.showInformation(QStringLiteral("Конфигурация записана успешно"));
+            m_app.notifier().showInformation(QStringLiteral("Конфигурация записана успешно"));
         }
     }
-    m_progress->closeProgress();
+}
+
+void TfrmMain::btnReadLogClick()
+{
+    m_app.eventLogs().ReadLog(portName(), tshLogs->activeArea(), *tshLogs, m_progress);
+}
+
+void TfrmMain::clearDeviceLogs()
+{
+    m_app.eventLogs().ClearDeviceLogs(portName(), m_progress);
 }
 
 namespace {
@@ -444,14 +357,7 @@ void TfrmMain::btnSaveClick()
 
 bool TfrmMain::saveConfiguration(const QString &path)
 {
-    QStringList data, commands;
-    if (!BuildWriteRequests(blockContext(), data, commands))
-        return false;
-    if (!WriteConfigurationFile(path, data, commands)) {
-        m_notifier.reportFailure(QStringLiteral("Невозможно сохранить файл"));
-        return false;
-    }
-    return true;
+    return m_app.saveConfiguration(path);
 }
 
 void TfrmMain::btnOpenClick()
@@ -471,12 +377,7 @@ void TfrmMain::btnOpenClick()
 
 bool TfrmMain::openConfiguration(const QString &path)
 {
-    QStringList data, commands;
-    if (!ReadConfigurationFile(path, data, commands)) {
-        m_notifier.reportFailure(QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден"));
-        return false;
-    }
-    return DecodeAnswers(blockContext(), data, commands);
+    return m_app.openConfiguration(path);
 }
 
 void TfrmMain::btnExportClick()
@@ -493,11 +394,8 @@ void TfrmMain::btnExportClick()
 
 bool TfrmMain::exportHtml(const QString &path, bool openInBrowser)
 {
-    const QByteArray page = BuildHtmlReport(*m_config, *m_eventTables, QDateTime::currentDateTime());
-    if (!WriteHtmlReport(path, page)) {
-        m_notifier.reportFailure(QStringLiteral("Невозможно сохранить файл"));
+    if (!m_app.exportHtml(path))
         return false;
-    }
     if (openInBrowser)
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     return true;
@@ -505,11 +403,12 @@ bool TfrmMain::exportHtml(const QString &path, bool openInBrowser)
 
 void TfrmMain::btnTestSchemeClick()
 {
-    if (!m_testScheme || !m_connection->Open(portName()))
+    if (!m_testScheme)
         return;
-    m_testScheme->exec();
-    // The window's exchange closes the link; make sure of it whatever happened.
-    m_connection->Close();
+    // Diagnostics shows its own window instead of the progress window.
+    DeviceOperation operation(m_app.connection(), nullptr, OperationProgress::Kind::Reading);
+    if (operation.open(portName()))
+        m_testScheme->exec();
 }
 
 void TfrmMain::pgcPagesChange(int index)
@@ -532,10 +431,10 @@ bool TfrmMain::openHelpDocument(const QString &fileName)
     if (!QFileInfo::exists(path))
         path = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(fileName);
     const auto failed = [this, fileName] {
-        m_notifier.reportFailure(QStringLiteral("Не возможно открыть файл \"%1\". Возможно, файл "
-                                                "удален или не установлено ПО для чтения файлов "
-                                                "\"*.pdf\"")
-                                     .arg(fileName));
+        m_app.notifier().reportFailure(
+            QStringLiteral("Не возможно открыть файл \"%1\". Возможно, файл удален "
+                           "или не установлено ПО для чтения файлов \"*.pdf\"")
+                .arg(fileName));
     };
     if (!QFileInfo::exists(path)) {
         failed();

@@ -1,5 +1,6 @@
+#include "app/Configurator.h"
+#include "app/StartOptions.h"
 #include "ui/MessageBoxNotifier.h"
-#include "ui/StartOptions.h"
 #include "ui/Startup.h"
 #include "ui/TfrmMain.h"
 
@@ -50,8 +51,10 @@ int main(int argc, char *argv[])
         return 2;
     }
     try {
-        sr5n::Windows windows;
-        app.setNotifier(&windows.main().notifier());
+        // The domain is created before the windows and destroyed after them.
+        sr5n::Configurator configurator(QCoreApplication::applicationDirPath());
+        sr5n::Windows windows(configurator);
+        app.setNotifier(&configurator.notifier());
         windows.main().show();
         sr5n::openConfigurationAtStart(windows.main(), options.file);
         const int status = app.exec();

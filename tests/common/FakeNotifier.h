@@ -1,7 +1,7 @@
 #pragma once
 
+#include "common/Notifier.h"
 #include "common/QtPrinters.h"
-#include "ui/Notifier.h"
 
 #include <QList>
 #include <QString>
@@ -27,10 +27,10 @@ public:
     void clear();
 
     int flashes = 0;
-    QStringList errors;       // messages as passed, before the error box adds its "."
+    QStringList errors; // messages as passed, before the error box adds its "."
     QStringList informations;
     QList<Question> questions;
-    QList<bool> answers;      // consumed in order; "No" when empty
+    QList<bool> answers; // consumed in order; "No" when empty
 };
 
 } // namespace sr5n::test

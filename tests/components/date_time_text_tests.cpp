@@ -1,4 +1,4 @@
-#include "components/DateTimeText.h"
+#include "common/DateTimeText.h"
 
 #include <gtest/gtest.h>
 

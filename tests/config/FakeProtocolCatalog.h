@@ -1,7 +1,7 @@
 #pragma once
 
 #include "config/ConfigModel.h"
-#include "protocols/ProtocolCatalog.h"
+#include "config/ProtocolCatalog.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,10 +1,10 @@
 #include "common/FakeNotifier.h"
-#include "config/CaptionClick.h"
+#include "components/FieldGuard.h"
 #include "config/ConfigModel.h"
-#include "config/FieldGuard.h"
-#include "config/PairPage.h"
-#include "config/ParametersPage.h"
-#include "config/VoicePage.h"
+#include "ui/config/CaptionClick.h"
+#include "ui/config/PairPage.h"
+#include "ui/config/ParametersPage.h"
+#include "ui/config/VoicePage.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,5 +1,5 @@
+#include "common/TextRecord.h"
 #include "config/ConfigurationFile.h"
-#include "config/TextRecord.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -77,7 +77,8 @@ TEST(ConfigurationFile, RefusesDamagedOrNewerFiles)
         {"version 10", records({header, "10", "1", "1E", "02"}), false},
         {"other file type", records({"SR-5/N Protocol File", "1", "1", "1E", "02"}), false},
         {"count not a number", records({header, "1", "x", "1E", "02"}), false},
-        {"one entry fewer than announced", records({header, "1", "3", "1E", "02", "22", "A0"}), false},
+        {"one entry fewer than announced", records({header, "1", "3", "1E", "02", "22", "A0"}),
+         false},
         {"a changed data byte", changedByte, false},
         {"empty file", QByteArray(), false},
     };
@@ -90,7 +91,8 @@ TEST(ConfigurationFile, RefusesDamagedOrNewerFiles)
         }
     }
     QStringList data, commands;
-    EXPECT_FALSE(ReadConfigurationFile(dir.filePath(QStringLiteral("missing.snc")), data, commands));
+    EXPECT_FALSE(
+        ReadConfigurationFile(dir.filePath(QStringLiteral("missing.snc")), data, commands));
 }
 
 TEST(ConfigurationFile, FailedSaveKeepsThePreviousFile)
@@ -101,5 +103,6 @@ TEST(ConfigurationFile, FailedSaveKeepsThePreviousFile)
     const QByteArray before = fileBytes(path);
     EXPECT_FALSE(WriteConfigurationFile(path, {"02", "03"}, {"1E"})); // lists of unequal length
     EXPECT_EQ(fileBytes(path), before);
-    EXPECT_FALSE(WriteConfigurationFile(dir.filePath(QStringLiteral("no/such/c.snc")), {"02"}, {"1E"}));
+    EXPECT_FALSE(
+        WriteConfigurationFile(dir.filePath(QStringLiteral("no/such/c.snc")), {"02"}, {"1E"}));
 }

@@ -1,5 +1,5 @@
-#include "config/DataFile.h"
-#include "config/TextRecord.h"
+#include "common/DataFile.h"
+#include "common/TextRecord.h"
 
 #include <QBuffer>
 #include <QDir>

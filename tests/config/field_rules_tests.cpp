@@ -1,4 +1,4 @@
-#include "config/FieldRules.h"
+#include "common/FieldRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "config/Codepage.h"
-#include "config/TextRecord.h"
+#include "common/Codepage.h"
+#include "common/TextRecord.h"
 
 #include <QBuffer>
 
@@ -49,7 +49,7 @@ TEST(TextRecord, CyrillicTextIsStoredInWindows1251AndRoundTrips)
     const QString text = QStringLiteral("Контроль линии: ёЁ №");
     const QByteArray record = recordOf(text);
     const QByteArray body = ToCp1251(text);
-    ASSERT_EQ(body.size(), text.size()); // one byte per character
+    ASSERT_EQ(body.size(), text.size());           // one byte per character
     EXPECT_EQ(static_cast<quint8>(body[0]), 0xCA); // "К" in Windows-1251
     EXPECT_EQ(record.mid(4, body.size()), body);
     EXPECT_EQ(readBack(record), text);
@@ -93,8 +93,8 @@ TEST(TextRecord, RefusesDamagedRecords)
 
 TEST(TextRecord, ReadsConsecutiveRecordsAndIgnoresNothingBetween)
 {
-    const QByteArray bytes = recordOf(QStringLiteral("SR-5/N")) + recordOf(QString())
-                             + recordOf(QStringLiteral("858"));
+    const QByteArray bytes =
+        recordOf(QStringLiteral("SR-5/N")) + recordOf(QString()) + recordOf(QStringLiteral("858"));
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -117,9 +117,9 @@ TEST(VersionComparison, AcceptsVersionsNotGreaterThanTheWrittenOne)
         const char *written;
         bool accepted;
     } cases[] = {
-        {"1", "1", true},  {"0", "1", true},  {"", "1", true},
+        {"1", "1", true},  {"0", "1", true},   {"", "1", true},
         {"2", "1", false}, {"10", "1", false}, {"1.0", "1", false},
-        {"1", "2", true},  {"2", "2", true},  {"3", "2", false},
+        {"1", "2", true},  {"2", "2", true},   {"3", "2", false},
     };
     for (const auto &c : cases)
         EXPECT_EQ(VersionAccepted(QString::fromLatin1(c.file), QString::fromLatin1(c.written)),

@@ -3,9 +3,9 @@
 #include "components/TMultiCell.h"
 #include "components/TMultiGrid.h"
 #include "events/EventCodeTables.h"
-#include "events/ExternalCodesPage.h"
-#include "events/InternalCodesPage.h"
-#include "events/TfrmExtEvZones.h"
+#include "ui/events/ExternalCodesPage.h"
+#include "ui/events/InternalCodesPage.h"
+#include "ui/events/TfrmExtEvZones.h"
 
 #include <QApplication>
 #include <QClipboard>

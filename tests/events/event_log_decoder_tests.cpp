@@ -1,5 +1,5 @@
 // Decoding the communicator's event logs: status, pieces and the backward walk.
-#include "config/HexText.h"
+#include "common/HexText.h"
 #include "events/EventLogDecoder.h"
 
 #include <gtest/gtest.h>

@@ -1,18 +1,21 @@
 // Reading the event logs and erasing them from the main window, against sr5n-sim.
+#include "app/Configurator.h"
+#include "common/Checksum.h"
 #include "common/FakeNotifier.h"
+#include "common/HexText.h"
 #include "common/SimProcess.h"
+#include "common/WindowParts.h"
 #include "components/TMultiGrid.h"
-#include "config/HexText.h"
 #include "events/EventLogs.h"
-#include "events/LogsPage.h"
-#include "link/Checksum.h"
 #include "link/TConnection.h"
-#include "link/TfrmProgress.h"
 #include "ui/PageControl.h"
 #include "ui/TfrmMain.h"
+#include "ui/TfrmProgress.h"
+#include "ui/events/LogsPage.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
@@ -46,7 +49,8 @@ QString frame(const QString &body)
 
 struct LogRig {
     test::FakeNotifier notifier;
-    TfrmMain window{nullptr, test::ShortLinkTimings()};
+    Configurator app{QCoreApplication::applicationDirPath(), test::ShortLinkTimings()};
+    TfrmMain window{app};
     TfrmProgress progress{&window};
     QTemporaryDir folder;
     std::unique_ptr<test::SimProcess> sim;
@@ -54,7 +58,7 @@ struct LogRig {
     // Both logs hold `records` (by memory address) and FF elsewhere.
     LogRig(const QString &status, const Records &records, const QStringList &faults = {})
     {
-        window.setNotifier(notifier);
+        app.setNotifier(notifier);
         window.setProgressWindow(&progress);
         QString memory(1024, u'F');
         for (const auto &[address, record] : records)
@@ -69,12 +73,13 @@ struct LogRig {
         file.close();
         sim = std::make_unique<test::SimProcess>(QStringList{QStringLiteral("--state"), path} +
                                                  faults);
-        window.cbxComPort->setEditText(sim->path());
-        window.pgcPages->setCurrentPage(window.tshLogs);
+        test::part<QComboBox>(window, "cbxComPort")->setEditText(sim->path());
+        test::part<PageControl>(window, "pgcPages")
+            ->setCurrentPage(test::part<LogsPage>(window, "tshLogs"));
     }
 
-    LogsPage &page() { return *window.logsPage; }
-    TMultiGrid &grid() { return *window.logsPage->mgdLog; }
+    LogsPage &page() { return *test::part<LogsPage>(window, "tshLogs"); }
+    TMultiGrid &grid() { return *test::part<LogsPage>(window, "tshLogs")->mgdLog; }
     QString text(int col, int row) { return grid().Cells(col, row)->Text(); }
 
     void readTab(int tab)
@@ -89,9 +94,9 @@ struct LogRig {
         bool ok = false;
         const int index = key.mid(1).toInt(&ok);
         if (ok && key.startsWith(u'E'))
-            return window.LogExternalEvents.value(index);
+            return app.logExternalEvents().value(index);
         if (ok && key.startsWith(u'I'))
-            return window.LogInternalEvents.value(index);
+            return app.logInternalEvents().value(index);
         return key;
     }
 
@@ -104,7 +109,7 @@ struct LogRig {
         EXPECT_TRUE(grid().ReadOnly());
         for (int row = 1; row < grid().RowCount(); ++row)
             EXPECT_TRUE(grid().Cells(3, row)->ReadOnly()) << row;
-        EXPECT_FALSE(window.Connection().Opened());
+        EXPECT_FALSE(app.connection().Opened());
         EXPECT_EQ(progress.Tag, 0);
         EXPECT_TRUE(window.isEnabled());
     }
@@ -126,11 +131,13 @@ struct LogRig {
 
 TEST(EventLogPage, TableLayout)
 {
-    TfrmMain window(nullptr, test::ShortLinkTimings());
-    window.pgcPages->setCurrentPage(window.tshLogs);
+    Configurator app{QCoreApplication::applicationDirPath(), test::ShortLinkTimings()};
+    TfrmMain window{app};
+    test::part<PageControl>(window, "pgcPages")
+        ->setCurrentPage(test::part<LogsPage>(window, "tshLogs"));
     window.show();
-    LogsPage &page = *window.logsPage;
-    EXPECT_EQ(window.tshLogs, &page);
+    LogsPage &page = *test::part<LogsPage>(window, "tshLogs");
+    EXPECT_EQ(test::part<LogsPage>(window, "tshLogs"), &page);
     EXPECT_EQ(page.objectName(), QStringLiteral("tshLogs"));
     ASSERT_EQ(page.tbcLogs->count(), 2);
     EXPECT_EQ(page.tbcLogs->tabText(0), QStringLiteral("Журнал событий с высоким приоритетом"));
@@ -189,9 +196,9 @@ TEST(EventLogReading, LowPriorityExample)
         bool sent1;
         bool sent2;
     } rows[] = {
-        {"3", rig.window.LogInternalEvents.value(1), "0", false, true},
-        {"2", rig.window.LogExternalEvents.value(10), "12", true, true},
-        {"1", rig.window.LogExternalEvents.value(3), "5", true, true},
+        {"3", rig.app.logInternalEvents().value(1), "0", false, true},
+        {"2", rig.app.logExternalEvents().value(10), "12", true, true},
+        {"1", rig.app.logExternalEvents().value(3), "5", true, true},
     };
     const QColor green(210, 255, 210), red(255, 150, 150), yellow(255, 255, 150);
     for (int r = 0; r < 3; ++r) {
@@ -288,7 +295,7 @@ TEST(EventLogReading, LogsFromTheSimulator)
     EXPECT_EQ(rig.text(0, 1), QStringLiteral("127"));
     EXPECT_EQ(rig.text(0, 127), QStringLiteral("1"));
     // Top: the record at 0020 (event 16, zone 16); bottom: the one at 0024 (18, 18).
-    EXPECT_EQ(rig.text(1, 1), rig.window.LogExternalEvents.value(16));
+    EXPECT_EQ(rig.text(1, 1), rig.app.logExternalEvents().value(16));
     EXPECT_EQ(rig.text(2, 127), QStringLiteral("18"));
 }
 
@@ -315,11 +322,12 @@ TEST(EventLogReading, APieceFailingHalfWayShowsTheEarlierPieces)
         rig.page().tbcLogs->setCurrentIndex(LogsPage::LowPriorityTab);
         if (c.cancel)
             QTimer::singleShot(600, &rig.progress, [&rig] { rig.progress.btnCancelClick(); });
-        EXPECT_TRUE(rig.window.EventLogOperations().ReadLog(EventLogArea::lowPriority()));
+        EXPECT_TRUE(rig.app.eventLogs().ReadLog(rig.window.portName(), EventLogArea::lowPriority(),
+                                                rig.page(), &rig.progress));
         EXPECT_EQ(rig.notifier.errors, c.errors) << c.what;
         rig.expectFinished();
         ASSERT_EQ(rig.grid().RowCount(), 4) << c.what;
-        EXPECT_EQ(rig.text(1, 1), rig.window.LogInternalEvents.value(1));
+        EXPECT_EQ(rig.text(1, 1), rig.app.logInternalEvents().value(1));
         EXPECT_EQ(rig.text(0, 3), QStringLiteral("1"));
         EXPECT_EQ(rig.progress.prbProgress->value(), 1) << c.what;
     }
@@ -356,7 +364,8 @@ TEST(EventLogReading, FailuresBeforeTheRecordsShowNothing)
         LogRig rig(ExampleStatus, ExampleRecords, c.faults);
         ASSERT_TRUE(rig.sim->started());
         if (!c.usePort)
-            rig.window.cbxComPort->setEditText(QStringLiteral("/dev/sr5n-no-such-port"));
+            test::part<QComboBox>(rig.window, "cbxComPort")
+                ->setEditText(QStringLiteral("/dev/sr5n-no-such-port"));
         // A log shown before is gone whatever happens next.
         DecodedEventLog shown;
         shown.rows.append(
@@ -365,7 +374,9 @@ TEST(EventLogReading, FailuresBeforeTheRecordsShowNothing)
         ASSERT_EQ(rig.grid().RowCount(), 2);
         ASSERT_EQ(rig.text(1, 1), QStringLiteral("x"));
         // The high-priority log's status is the second half of the answer.
-        EXPECT_EQ(rig.window.EventLogOperations().ReadLog(EventLogArea::highPriority()), c.result)
+        EXPECT_EQ(rig.app.eventLogs().ReadLog(rig.window.portName(), EventLogArea::highPriority(),
+                                              rig.page(), &rig.progress),
+                  c.result)
             << c.what;
         EXPECT_EQ(rig.notifier.errors, c.errors) << c.what;
         rig.expectFinished();
@@ -385,9 +396,11 @@ TEST(EventLogReading, TableEmptiesOnTabChangeAndOnEnteringThePage)
 
     rig.readTab(LogsPage::LowPriorityTab);
     ASSERT_EQ(rig.grid().RowCount(), 4);
-    rig.window.pgcPages->setCurrentPage(rig.window.tsh1Pair);
+    test::part<PageControl>(rig.window, "pgcPages")
+        ->setCurrentPage(test::part<QWidget>(rig.window, "tsh1Pair"));
     EXPECT_EQ(rig.grid().RowCount(), 4); // other pages leave the table alone
-    rig.window.pgcPages->setCurrentPage(rig.window.tshLogs);
+    test::part<PageControl>(rig.window, "pgcPages")
+        ->setCurrentPage(test::part<LogsPage>(rig.window, "tshLogs"));
     rig.expectEmptyTable();
 
     // Two readings, nothing more: neither change reads a log.
@@ -424,7 +437,8 @@ TEST(EventLogErasing, AltF12AsksThenErasesBothLogs)
         LogRig rig(ExampleStatus, ExampleRecords, c.faults);
         ASSERT_TRUE(rig.sim->started());
         if (c.noPort)
-            rig.window.cbxComPort->setEditText(QStringLiteral("/dev/sr5n-no-such-port"));
+            test::part<QComboBox>(rig.window, "cbxComPort")
+                ->setEditText(QStringLiteral("/dev/sr5n-no-such-port"));
         rig.notifier.answers = {c.yes};
         QKeyEvent altF12(QEvent::KeyPress, Qt::Key_F12, Qt::AltModifier);
         QApplication::sendEvent(rig.page().btnReadLog, &altF12);
@@ -435,7 +449,7 @@ TEST(EventLogErasing, AltF12AsksThenErasesBothLogs)
         EXPECT_TRUE(rig.notifier.questions[0].caption.isEmpty()); // the application title
         EXPECT_EQ(rig.notifier.informations, c.informations) << c.what;
         EXPECT_EQ(rig.notifier.errors, c.errors) << c.what;
-        EXPECT_FALSE(rig.window.Connection().Opened());
+        EXPECT_FALSE(rig.app.connection().Opened());
         EXPECT_EQ(rig.progress.Tag, 0);
         if (c.yes) {
             EXPECT_EQ(rig.progress.Mode, TfrmProgress::ModeWrite);
@@ -455,7 +469,7 @@ TEST(EventLogErasing, TheNextReadingShowsTheErasedLog)
     rig.readTab(LogsPage::LowPriorityTab);
     ASSERT_EQ(rig.grid().RowCount(), 4);
     rig.notifier.answers = {true};
-    rig.window.EventLogOperations().ClearDeviceLogs();
+    rig.window.clearDeviceLogs();
     EXPECT_EQ(rig.grid().RowCount(), 4); // erasing leaves the table as it is
     rig.page().btnReadLog->click();
     rig.expectEmptyTable();

@@ -1,5 +1,5 @@
 #include "common/FakeNotifier.h"
-#include "config/TextRecord.h"
+#include "common/TextRecord.h"
 #include "events/EventNameLists.h"
 
 #include <QDir>

@@ -1,14 +1,17 @@
+#include "app/Configurator.h"
 #include "common/FakeNotifier.h"
+#include "common/WindowParts.h"
 #include "components/TMultiCell.h"
 #include "components/TMultiGrid.h"
 #include "events/EventCodeTables.h"
-#include "events/ExternalCodesPage.h"
-#include "events/InternalCodesPage.h"
-#include "events/TfrmExtEvZones.h"
 #include "ui/Startup.h"
 #include "ui/TfrmMain.h"
+#include "ui/events/ExternalCodesPage.h"
+#include "ui/events/InternalCodesPage.h"
+#include "ui/events/TfrmExtEvZones.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -32,15 +35,19 @@ TEST(MainWindowCodes, TablesComeFromBesideTheExecutableWhateverTheCurrentFolder)
         }
     });
     watchdog.start(20);
-    Windows windows;
+    Configurator app{QCoreApplication::applicationDirPath()};
+    Windows windows{app};
     watchdog.stop();
     QDir::setCurrent(home);
     EXPECT_EQ(boxes, 0);
 
     TfrmMain &main = windows.main();
-    EXPECT_EQ(main.tshEventsCodes, main.internalCodesPage);
-    EXPECT_EQ(main.tshEventsCodes->objectName(), QStringLiteral("tshEventsCodes"));
-    EXPECT_EQ(main.TabSheet2->objectName(), QStringLiteral("TabSheet2"));
+    EXPECT_EQ(test::part<InternalCodesPage>(main, "tshEventsCodes"),
+              test::part<InternalCodesPage>(main, "tshEventsCodes"));
+    EXPECT_EQ(test::part<InternalCodesPage>(main, "tshEventsCodes")->objectName(),
+              QStringLiteral("tshEventsCodes"));
+    EXPECT_EQ(test::part<ExternalCodesPage>(main, "TabSheet2")->objectName(),
+              QStringLiteral("TabSheet2"));
 
     const auto *separate =
         main.findChild<TMultiGrid *>(QStringLiteral("mgdSeparateInternalEvents"));
@@ -64,7 +71,7 @@ TEST(MainWindowCodes, TablesComeFromBesideTheExecutableWhateverTheCurrentFolder)
     for (int r = 1; r <= 60; ++r)
         for (int c : {2, 3})
             EXPECT_EQ(external->Cells(c, r)->DlgForm(), &windows.extEvZones()) << c << "," << r;
-    EXPECT_EQ(main.EventTables().row(EventCodeTables::Table::External, 1).name,
+    EXPECT_EQ(app.eventTables().row(EventCodeTables::Table::External, 1).name,
               external->Cells(1, 1)->Text());
     EXPECT_EQ(EventCodeTables::testEventNumber(1), 118);
     EXPECT_EQ(EventCodeTables::testEventNumber(2), 119);

@@ -1,7 +1,7 @@
 // The desktop's file type of configuration files, as the package installs it:
 // recognised by the file's first record, and by the extension ".snc".
 #include "config/ConfigurationFile.h"
-#include "config/DataFile.h"
+#include "common/DataFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "ProtocolFixtures.h"
 
-#include "config/DataFile.h"
-#include "config/TextRecord.h"
+#include "common/DataFile.h"
+#include "common/TextRecord.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 #include "ProtocolFixtures.h"
 
 #include "config/ConfigModel.h"
-#include "protocols/ProtocolCatalog.h"
+#include "config/ProtocolCatalog.h"
 #include "protocols/ProtocolEditor.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "ProtocolFixtures.h"
 #include "common/FakeNotifier.h"
 
+#include "common/TextRecord.h"
 #include "config/ConfigModel.h"
-#include "config/TextRecord.h"
 #include "protocols/ProtocolEditor.h"
 #include "protocols/ProtocolLibrary.h"
 #include "protocols/SafeFileName.h"

@@ -1,22 +1,25 @@
 #include "ProtocolFixtures.h"
+#include "app/Configurator.h"
 #include "common/FakeNotifier.h"
+#include "common/WindowParts.h"
 
-#include "config/CaptionClick.h"
 #include "config/ConfigModel.h"
-#include "config/RadioGroup.h"
 #include "protocols/ProtocolEditor.h"
 #include "protocols/ProtocolLibrary.h"
-#include "protocols/ProtocolLibraryDialogs.h"
-#include "protocols/ProtocolPage.h"
-#include "protocols/TfrmPrefixMask.h"
-#include "protocols/TfrmSaveNewProtocol.h"
 #include "ui/PageControl.h"
 #include "ui/Startup.h"
 #include "ui/TfrmMain.h"
+#include "ui/config/CaptionClick.h"
+#include "ui/config/RadioGroup.h"
+#include "ui/protocols/ProtocolLibraryDialogs.h"
+#include "ui/protocols/ProtocolPage.h"
+#include "ui/protocols/TfrmPrefixMask.h"
+#include "ui/protocols/TfrmSaveNewProtocol.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFocusEvent>
@@ -315,19 +318,22 @@ TEST(SaveNewProtocol, OkNeedsANameAndAsksBeforeReplacing)
 
 TEST(MainWindowProtocols, TheLibraryBesideTheExecutableFillsTheChoosers)
 {
-    TfrmMain window;
+    Configurator app{QCoreApplication::applicationDirPath()};
+    TfrmMain window{app};
     ASSERT_EQ(QCoreApplication::applicationDirPath(),
               QDir(QStringLiteral(SR5N_BIN_DIR)).absolutePath());
-    EXPECT_EQ(window.tshProtocol, window.protocolPage());
-    EXPECT_EQ(window.tshProtocol->objectName(), QStringLiteral("tshProtocol"));
-    EXPECT_EQ(window.ProtocolNames().size(), 5);
-    EXPECT_EQ(window.ProtocolRecords().size(), 5);
-    EXPECT_EQ(&window.ProtocolNames(), &window.Protocols().ProtocolNames());
-    EXPECT_EQ(window.Config().choiceItems(QStringLiteral("cbx1PProtocol")), window.ProtocolNames());
-    EXPECT_EQ(window.Config().choice(QStringLiteral("cbx2PProtocol")), 0);
-    EXPECT_EQ(window.protocolEditor().CurrentProtocol(), window.ProtocolRecords().first());
-    EXPECT_EQ(window.protocolPage()->cbxProtocol->currentIndex(), 0);
-    EXPECT_EQ(window.MaskPanels, MaskPanelNames());
+    EXPECT_EQ(test::part<ProtocolPage>(window, "tshProtocol"),
+              test::part<ProtocolPage>(window, "tshProtocol"));
+    EXPECT_EQ(test::part<ProtocolPage>(window, "tshProtocol")->objectName(),
+              QStringLiteral("tshProtocol"));
+    EXPECT_EQ(app.protocols().ProtocolNames().size(), 5);
+    EXPECT_EQ(app.protocols().ProtocolRecords().size(), 5);
+    EXPECT_EQ(&app.protocols().ProtocolNames(), &app.protocols().ProtocolNames());
+    EXPECT_EQ(app.config().choiceItems(QStringLiteral("cbx1PProtocol")),
+              app.protocols().ProtocolNames());
+    EXPECT_EQ(app.config().choice(QStringLiteral("cbx2PProtocol")), 0);
+    EXPECT_EQ(app.protocolEditor().CurrentProtocol(), app.protocols().ProtocolRecords().first());
+    EXPECT_EQ(test::part<ProtocolPage>(window, "tshProtocol")->cbxProtocol->currentIndex(), 0);
 }
 
 TEST(ProtocolFileDialogs, OfferTheProtocolFilesAndRememberTheLastOpened)
@@ -374,7 +380,8 @@ TEST(ProtocolFileDialogs, OfferTheProtocolFilesAndRememberTheLastOpened)
 
 TEST(MainWindowProtocols, StartUpHandsTheDialogsToTheLibraryAndTheMasks)
 {
-    Windows windows;
+    Configurator app{QCoreApplication::applicationDirPath()};
+    Windows windows{app};
     TfrmSaveNewProtocol &names = windows.saveNewProtocol();
     whenModal([&](QWidget *modal) {
         EXPECT_EQ(modal, &names);
@@ -383,10 +390,10 @@ TEST(MainWindowProtocols, StartUpHandsTheDialogsToTheLibraryAndTheMasks)
                   QStringLiteral("Указанный протокол для 2ой пары номеров не зарегистрирован в "
                                  "программе. Чтобы добавить протокол, введите название:"));
         EXPECT_EQ(names.name(), QStringLiteral("Новый протокол"));
-        EXPECT_EQ(names.cbxNewProtocolName->count(), windows.main().ProtocolNames().size());
+        EXPECT_EQ(names.cbxNewProtocolName->count(), app.protocols().ProtocolNames().size());
         names.btnCancel->click();
     });
-    EXPECT_FALSE(windows.main().Protocols().RegisterDeviceProtocol(
+    EXPECT_FALSE(app.protocols().RegisterDeviceProtocol(
         QStringLiteral("0102010FCF00000000000000000000000505FF"), 2));
 
     whenModal([&](QWidget *modal) {

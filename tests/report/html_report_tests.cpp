@@ -1,5 +1,5 @@
+#include "common/Codepage.h"
 #include "common/FakeNotifier.h"
-#include "config/Codepage.h"
 #include "config/ConfigModel.h"
 #include "events/EventCodeTables.h"
 #include "events/EventNameLists.h"
@@ -21,7 +21,8 @@ void fillKnownConfiguration(ConfigModel &config, EventCodeTables &tables)
 {
     test::FakeNotifier notifier;
     SetUpEventTables(QStringLiteral(SR5N_BIN_DIR), tables, notifier);
-    config.setChoiceItems(QStringLiteral("cbx1PProtocol"), {QStringLiteral("Contact ID <b>жирный</b>")});
+    config.setChoiceItems(QStringLiteral("cbx1PProtocol"),
+                          {QStringLiteral("Contact ID <b>жирный</b>")});
     config.setChoiceItems(QStringLiteral("cbx2PProtocol"), {QStringLiteral("4+2 & DTMF")});
     config.setChoice(QStringLiteral("cbx1PProtocol"), 0);
     config.setChoice(QStringLiteral("cbx2PProtocol"), 0);
@@ -92,9 +93,12 @@ TEST(HtmlReport, PageIsWindows1251WithCrLfAndEscapedWindowTexts)
     EXPECT_FALSE(text.contains(QStringLiteral("<b>")));
     EXPECT_TRUE(text.contains(QStringLiteral("4+2 &amp; DTMF")));
     EXPECT_TRUE(page.contains("charset=windows-1251"));
-    EXPECT_TRUE(page.contains(ToCp1251(QStringLiteral("<TH COLSPAN=4>Внутренние коды событий коммуникатора</TH>"))));
-    EXPECT_TRUE(page.contains(ToCp1251(QStringLiteral("<TD>E100<BR />3 - E130<BR />7 - E131</TD>"))) == false);
-    EXPECT_TRUE(page.contains(ToCp1251(QStringLiteral("<TD>2 зоны<BR />0 - E100<BR />3 - E130<BR />7 - E131</TD>"))));
+    EXPECT_TRUE(page.contains(
+        ToCp1251(QStringLiteral("<TH COLSPAN=4>Внутренние коды событий коммуникатора</TH>"))));
+    EXPECT_TRUE(page.contains(ToCp1251(
+                    QStringLiteral("<TD>E100<BR />3 - E130<BR />7 - E131</TD>"))) == false);
+    EXPECT_TRUE(page.contains(
+        ToCp1251(QStringLiteral("<TD>2 зоны<BR />0 - E100<BR />3 - E130<BR />7 - E131</TD>"))));
     EXPECT_TRUE(page.contains("</TR><TR>"));
     EXPECT_TRUE(page.contains("<TD>&bull;</TD><TD>&ordm</TD></TR>"));
 }

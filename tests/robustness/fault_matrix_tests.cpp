@@ -2,8 +2,10 @@
 // communicator can put on the line: the message the user gets, the state left
 // behind (configuration, clock picker, link, window), and that the next run of
 // the same operation against a healthy device works.
+#include "app/Configurator.h"
 #include "common/FakeNotifier.h"
 #include "common/SimProcess.h"
+#include "common/WindowParts.h"
 #include "components/TMultiGrid.h"
 #include "config/BlockContext.h"
 #include "config/ConfigModel.h"
@@ -11,14 +13,15 @@
 #include "config/RequestLists.h"
 #include "events/EventCodeTables.h"
 #include "events/EventLogs.h"
-#include "events/LogsPage.h"
 #include "link/TConnection.h"
-#include "link/TfrmProgress.h"
-#include "services/ClockPanel.h"
-#include "services/TfrmTestScheme.h"
 #include "ui/TfrmMain.h"
+#include "ui/TfrmProgress.h"
+#include "ui/events/LogsPage.h"
+#include "ui/services/ClockPanel.h"
+#include "ui/services/TfrmTestScheme.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -262,10 +265,11 @@ QString expectedMessage(Outcome outcome, const QString &port)
 // timings, a protocol library in memory and a notifier that records.
 struct Rig {
     test::FakeNotifier notifier;
-    TfrmMain window{nullptr, test::ShortLinkTimings()};
+    Configurator app{QCoreApplication::applicationDirPath(), test::ShortLinkTimings()};
+    TfrmMain window{app};
     TfrmProgress progress{&window};
-    TfrmTestScheme testScheme{window.Connection(), window.notifier(), &window};
-    test::FakeProtocolCatalog catalog{window.Config()};
+    TfrmTestScheme testScheme{app.connection(), app.notifier(), &window};
+    test::FakeProtocolCatalog catalog{app.config()};
     QTemporaryDir folder;
     QString statePath = folder.filePath(QStringLiteral("device.json"));
     bool verdictShown = false; // diagnostics reached its result
@@ -273,21 +277,21 @@ struct Rig {
     Rig()
     {
         EXPECT_TRUE(writeDeviceState(statePath));
-        window.setNotifier(notifier);
+        app.setNotifier(notifier);
         window.setProgressWindow(&progress);
         window.setTestSchemeWindow(&testScheme);
-        window.setProtocolCatalog(&catalog);
+        app.setProtocolCatalog(&catalog);
         catalog.add(QStringLiteral("Contact ID"), kStarterRecord);
         catalog.add(QStringLiteral("4+2"), kOtherRecord);
         // Values unlike the device's, so that any decoding would show.
-        ConfigModel &config = window.Config();
+        ConfigModel &config = app.config();
         config.setChoice(QStringLiteral("cbx1PProtocol"), 1);
         config.setChoice(QStringLiteral("cbx2PProtocol"), 0);
         config.setText(QStringLiteral("edt1P1N"), QStringLiteral("8123A4567"));
         config.setFlag(QStringLiteral("chb1P1N"), true);
         config.setSlider(QStringLiteral("trbPassiveDays"), 3);
-        window.EventTables().setSeparateCode(3, 2, QStringLiteral("ABCD"));
-        window.clockPanel->dtpCurrentTime->setTime(kPickerBefore);
+        app.eventTables().setSeparateCode(3, 2, QStringLiteral("ABCD"));
+        test::part<ClockPanel>(window, "pnlCurrentTime")->dtpCurrentTime->setTime(kPickerBefore);
     }
 
     // The configuration as the device would receive it: every value and code.
@@ -295,8 +299,8 @@ struct Rig {
     {
         QStringList data, commands;
         test::FakeNotifier quiet;
-        BuildWriteRequests(BlockContext{window.Config(), window.EventTables(), catalog, quiet},
-                           data, commands);
+        BuildWriteRequests(BlockContext{app.config(), app.eventTables(), catalog, quiet}, data,
+                           commands);
         return commands + data;
     }
 
@@ -316,12 +320,13 @@ struct Rig {
             window.sbtCurrentTimeWriteClick();
             break;
         case Operation::ReadLog:
-            window.logsPage->tbcLogs->setCurrentIndex(LogsPage::LowPriorityTab);
-            window.logsPage->btnReadLog->click();
+            test::part<LogsPage>(window, "tshLogs")
+                ->tbcLogs->setCurrentIndex(LogsPage::LowPriorityTab);
+            test::part<LogsPage>(window, "tshLogs")->btnReadLog->click();
             break;
         case Operation::ClearLogs:
             notifier.answers = {true};
-            window.EventLogOperations().ClearDeviceLogs();
+            window.clearDeviceLogs();
             break;
         case Operation::Diagnostics:
             runDiagnostics();
@@ -333,7 +338,7 @@ struct Rig {
     // empty row when no record is shown).
     int logRows() const
     {
-        const TMultiGrid &grid = *window.logsPage->mgdLog;
+        const TMultiGrid &grid = *test::part<LogsPage>(window, "tshLogs")->mgdLog;
         int rows = 0;
         for (int row = 1; row < grid.RowCount(); ++row)
             rows += grid.Cells(1, row)->Text().isEmpty() ? 0 : 1;
@@ -366,8 +371,9 @@ struct Rig {
             return notifier.informations == QStringList{"Конфигурация записана успешно"};
         case Operation::ReadClock:
             return notifier.informations.isEmpty() &&
-                   window.clockPanel->dtpCurrentTime->time().toString(u"HH:mm") ==
-                       kDeviceClock.left(5);
+                   test::part<ClockPanel>(window, "pnlCurrentTime")
+                           ->dtpCurrentTime->time()
+                           .toString(u"HH:mm") == kDeviceClock.left(5);
         case Operation::WriteClock:
             return notifier.informations == QStringList{"Время записано успешно"};
         case Operation::ReadLog:
@@ -394,7 +400,7 @@ TEST_P(FaultMatrix, MessageStateAndRecovery)
     auto sim = std::make_unique<test::SimProcess>(simArguments(cell, rig.statePath));
     ASSERT_TRUE(sim->started());
     const QString port = cell.fault == Fault::MissingPort ? kMissingPort : sim->path();
-    rig.window.cbxComPort->setEditText(port);
+    test::part<QComboBox>(rig.window, "cbxComPort")->setEditText(port);
     const QStringList configurationBefore = rig.configuration();
 
     rig.run(cell.operation);
@@ -410,13 +416,14 @@ TEST_P(FaultMatrix, MessageStateAndRecovery)
             EXPECT_EQ(rig.configuration(), configurationBefore) << "a failed read changed values";
         }
         if (cell.operation == Operation::ReadClock) {
-            EXPECT_EQ(rig.window.clockPanel->dtpCurrentTime->time(), kPickerBefore);
+            EXPECT_EQ(test::part<ClockPanel>(rig.window, "pnlCurrentTime")->dtpCurrentTime->time(),
+                      kPickerBefore);
         }
         if (cell.operation == Operation::ReadLog) {
             EXPECT_EQ(rig.logRows(), 0);
         }
     }
-    EXPECT_FALSE(rig.window.Connection().Opened());
+    EXPECT_FALSE(rig.app.connection().Opened());
     EXPECT_TRUE(rig.window.isEnabled());
     EXPECT_EQ(rig.progress.Tag, 0);
     EXPECT_FALSE(rig.progress.isVisible());
@@ -427,7 +434,7 @@ TEST_P(FaultMatrix, MessageStateAndRecovery)
     // The same window, the same operation, a healthy device.
     sim = std::make_unique<test::SimProcess>(healthyDevice(rig.statePath));
     ASSERT_TRUE(sim->started());
-    rig.window.cbxComPort->setEditText(sim->path());
+    test::part<QComboBox>(rig.window, "cbxComPort")->setEditText(sim->path());
     rig.notifier.clear();
     rig.run(cell.operation);
     EXPECT_EQ(rig.notifier.errors, QStringList()) << "the next operation";
@@ -435,7 +442,7 @@ TEST_P(FaultMatrix, MessageStateAndRecovery)
     if (cell.operation == Operation::ReadConfig) {
         EXPECT_NE(rig.configuration(), configurationBefore) << "the next read decodes";
     }
-    EXPECT_FALSE(rig.window.Connection().Opened());
+    EXPECT_FALSE(rig.app.connection().Opened());
     EXPECT_TRUE(rig.window.isEnabled());
 }
 

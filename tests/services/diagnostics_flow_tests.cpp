@@ -1,13 +1,16 @@
 // Diagnostics started from the main window's button, against sr5n-sim: the
 // modal window's whole run, and a device that never answers.
+#include "app/Configurator.h"
 #include "common/FakeNotifier.h"
 #include "common/SimProcess.h"
+#include "common/WindowParts.h"
 #include "link/TConnection.h"
-#include "services/TfrmTestScheme.h"
 #include "ui/TfrmMain.h"
+#include "ui/services/TfrmTestScheme.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
@@ -25,16 +28,17 @@ namespace {
 
 struct MainWindowRig {
     test::FakeNotifier notifier;
-    TfrmMain window{nullptr, test::ShortLinkTimings()};
-    TfrmTestScheme testScheme{window.Connection(), window.notifier(), &window};
+    Configurator app{QCoreApplication::applicationDirPath(), test::ShortLinkTimings()};
+    TfrmMain window{app};
+    TfrmTestScheme testScheme{app.connection(), app.notifier(), &window};
     std::unique_ptr<test::SimProcess> sim;
 
     explicit MainWindowRig(const QStringList &simArguments)
     {
-        window.setNotifier(notifier);
+        app.setNotifier(notifier);
         window.setTestSchemeWindow(&testScheme);
         sim = std::make_unique<test::SimProcess>(simArguments);
-        window.cbxComPort->setEditText(sim->path());
+        test::part<QComboBox>(window, "cbxComPort")->setEditText(sim->path());
     }
 
     QLabel *label(int n)
@@ -70,7 +74,7 @@ TEST(DiagnosticsFlow, ButtonRunsTheModalWindowUntilOK)
         if (!rig.testScheme.isVisible())
             return;
         if (rig.testScheme.testing()) {
-            sawTesting = sawTesting || rig.window.Connection().Opened();
+            sawTesting = sawTesting || rig.app.connection().Opened();
         } else if (!pressedOK) {
             pressedOK = true;
             rig.testScheme.grab().save(QStringLiteral("/tmp/sr5n-diagnostics.png"));
@@ -87,7 +91,7 @@ TEST(DiagnosticsFlow, ButtonRunsTheModalWindowUntilOK)
     EXPECT_TRUE(pressedOK);
     EXPECT_EQ(rig.testScheme.result(), QDialog::Accepted);
     EXPECT_FALSE(rig.testScheme.isVisible());
-    EXPECT_FALSE(rig.window.Connection().Opened());
+    EXPECT_FALSE(rig.app.connection().Opened());
     EXPECT_TRUE(rig.notifier.errors.isEmpty()) << qPrintable(rig.notifier.errors.join('|'));
     EXPECT_EQ(rig.testScheme.lblMsg->text(),
               QStringLiteral("Диагностика завершена\nОбнаружены неисправности"));
@@ -114,7 +118,7 @@ TEST(DiagnosticsFlow, SilentDeviceClosesTheWindowWithTheNoAnswerMessage)
     EXPECT_EQ(rig.notifier.flashes, 1);
     EXPECT_FALSE(rig.testScheme.isVisible());
     EXPECT_EQ(rig.testScheme.result(), QDialog::Rejected);
-    EXPECT_FALSE(rig.window.Connection().Opened());
+    EXPECT_FALSE(rig.app.connection().Opened());
     const QStringList requests = rig.sim->finish();
     EXPECT_EQ(requests.size(), TConnection::Attempts);
     for (const QString &request : requests)
@@ -124,7 +128,8 @@ TEST(DiagnosticsFlow, SilentDeviceClosesTheWindowWithTheNoAnswerMessage)
 TEST(DiagnosticsFlow, MissingPortShowsNoWindow)
 {
     MainWindowRig rig({});
-    rig.window.cbxComPort->setEditText(QStringLiteral("/dev/sr5n-no-such-port"));
+    test::part<QComboBox>(rig.window, "cbxComPort")
+        ->setEditText(QStringLiteral("/dev/sr5n-no-such-port"));
     bool shown = false;
     QTimer::singleShot(0, &rig.testScheme, [&] {
         shown = rig.testScheme.isVisible();

@@ -4,7 +4,7 @@
 #include "link/TConnection.h"
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
-#include "services/TfrmTestScheme.h"
+#include "ui/services/TfrmTestScheme.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -58,7 +58,9 @@ TEST(Diagnostics, VerdictsFollowTheFaultMask)
     } cases[] = {
         {"00", {false, false, false, false, false}, "Диагностика завершена\nСхема исправна"},
         {"1F", {true, true, true, true, true}, "Диагностика завершена\nОбнаружены неисправности"},
-        {"05", {true, false, true, false, false}, "Диагностика завершена\nОбнаружены неисправности"},
+        {"05",
+         {true, false, true, false, false},
+         "Диагностика завершена\nОбнаружены неисправности"},
         {"20", {false, false, false, false, false}, "Диагностика завершена\nСхема исправна"},
     };
     for (const auto &c : cases) {
@@ -66,7 +68,8 @@ TEST(Diagnostics, VerdictsFollowTheFaultMask)
         rig.run();
         EXPECT_EQ(rig.window->lblMsg->text(), QString::fromUtf8(c.message)) << c.mask;
         for (int n = 0; n < 5; ++n) {
-            const QString verdict = c.failed[n] ? QStringLiteral(" - неисправно") : QStringLiteral(" - исправно");
+            const QString verdict =
+                c.failed[n] ? QStringLiteral(" - неисправно") : QStringLiteral(" - исправно");
             EXPECT_EQ(rig.label(n)->text(), rig.window->TestNames[n] + verdict) << c.mask << n;
             EXPECT_EQ(rig.label(n)->palette().color(QPalette::WindowText),
                       c.failed[n] ? QColor(255, 0, 0) : QColor(0, 128, 0));
@@ -84,7 +87,8 @@ TEST(Diagnostics, EveryShowingStartsClean)
     rig.run();
     rig.window->accept();
     rig.window->show();
-    EXPECT_EQ(rig.window->lblMsg->text(), QStringLiteral("Подождите\nИдет диагностика коммуникатора"));
+    EXPECT_EQ(rig.window->lblMsg->text(),
+              QStringLiteral("Подождите\nИдет диагностика коммуникатора"));
     EXPECT_EQ(rig.label(0)->text(), QStringLiteral("Часы реального времени"));
     EXPECT_FALSE(rig.window->btnOK->isVisible());
     QTest::keyClick(rig.window.get(), Qt::Key_Escape); // nothing while testing

@@ -1,12 +1,15 @@
 // Reading and setting the device clock from the main window, against sr5n-sim.
+#include "app/Configurator.h"
 #include "common/FakeNotifier.h"
 #include "common/SimProcess.h"
+#include "common/WindowParts.h"
 #include "link/TConnection.h"
-#include "link/TfrmProgress.h"
-#include "services/ClockPanel.h"
 #include "ui/TfrmMain.h"
+#include "ui/TfrmProgress.h"
+#include "ui/services/ClockPanel.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QTimeEdit>
 
 #include <gtest/gtest.h>
@@ -19,19 +22,20 @@ namespace {
 
 struct ClockRig {
     test::FakeNotifier notifier;
-    TfrmMain window{nullptr, test::ShortLinkTimings()};
+    Configurator app{QCoreApplication::applicationDirPath(), test::ShortLinkTimings()};
+    TfrmMain window{app};
     TfrmProgress progress{&window};
     std::unique_ptr<test::SimProcess> sim;
 
     explicit ClockRig(const QStringList &simArguments)
     {
-        window.setNotifier(notifier);
+        app.setNotifier(notifier);
         window.setProgressWindow(&progress);
         sim = std::make_unique<test::SimProcess>(simArguments);
-        window.cbxComPort->setEditText(sim->path());
+        test::part<QComboBox>(window, "cbxComPort")->setEditText(sim->path());
     }
 
-    QTimeEdit *picker() { return window.clockPanel->dtpCurrentTime; }
+    QTimeEdit *picker() { return test::part<ClockPanel>(window, "pnlCurrentTime")->dtpCurrentTime; }
 };
 
 } // namespace
@@ -46,7 +50,7 @@ TEST(DeviceClockOperations, ReadPutsTheDeviceTimeIntoThePicker)
     EXPECT_EQ(read.hour(), 12);
     EXPECT_EQ(read.minute(), 45);
     EXPECT_LE(read.second() - 30, 2); // the simulated clock runs
-    EXPECT_FALSE(rig.window.Connection().Opened());
+    EXPECT_FALSE(rig.app.connection().Opened());
     EXPECT_EQ(rig.progress.Tag, 0);
     EXPECT_TRUE(rig.window.isEnabled());
 }
@@ -61,7 +65,7 @@ TEST(DeviceClockOperations, AnswersThatAreNoTimeLeaveThePicker)
         EXPECT_EQ(rig.notifier.errors, QStringList({"Ошибка декодирования времени"})) << data;
         EXPECT_EQ(rig.notifier.flashes, 1);
         EXPECT_EQ(rig.picker()->time(), QTime(1, 2, 3));
-        EXPECT_FALSE(rig.window.Connection().Opened());
+        EXPECT_FALSE(rig.app.connection().Opened());
     }
 }
 
@@ -82,11 +86,13 @@ TEST(DeviceClockOperations, WriteSetsTheDeviceClockAndSaysSo)
 TEST(DeviceClockOperations, MissingPortGivesThePortMessageOnly)
 {
     test::FakeNotifier notifier;
-    TfrmMain window(nullptr, test::ShortLinkTimings());
+    Configurator app{QCoreApplication::applicationDirPath(), test::ShortLinkTimings()};
+    TfrmMain window{app};
     TfrmProgress progress(&window);
-    window.setNotifier(notifier);
+    app.setNotifier(notifier);
     window.setProgressWindow(&progress);
-    window.cbxComPort->setEditText(QStringLiteral("/dev/sr5n-no-such-port"));
+    test::part<QComboBox>(window, "cbxComPort")
+        ->setEditText(QStringLiteral("/dev/sr5n-no-such-port"));
     window.sbtCurrentTimeWriteClick();
     EXPECT_EQ(notifier.errors, QStringList({"Порт /dev/sr5n-no-such-port недоступен"}));
     EXPECT_TRUE(notifier.informations.isEmpty());

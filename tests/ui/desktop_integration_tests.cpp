@@ -1,10 +1,13 @@
 // The configurator among the desktop's programs: a configuration file given
 // on the command line, and help documents shown by the desktop's opener.
+#include "app/Configurator.h"
 #include "common/FakeNotifier.h"
+#include "common/WindowParts.h"
 #include "config/ConfigModel.h"
 #include "ui/Startup.h"
 #include "ui/TfrmMain.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -54,25 +57,29 @@ struct FileArgument : ::testing::Test {
     // A file saved by another window, with a pause length the start-up window lacks.
     void saveGoodFile(const QString &name)
     {
-        TfrmMain source;
-        test::FakeNotifier quiet;
-        source.setNotifier(quiet);
-        source.Config().setSlider(QStringLiteral("trbPauseLength"), 11);
+        Configurator source{QCoreApplication::applicationDirPath()};
+        source.load();
+        source.config().setSlider(QStringLiteral("trbPauseLength"), 11);
         ASSERT_TRUE(source.saveConfiguration(QDir(folder.path()).filePath(name)));
     }
+
+    // The program's start: the domain, then its windows, then the file.
+    struct Program {
+        Configurator app{QCoreApplication::applicationDirPath()};
+        Windows windows{app};
+        int pauseLength() { return app.config().slider(QStringLiteral("trbPauseLength")); }
+    };
 };
 
 TEST_F(FileArgument, GoodFileIsOpenedOnceTheWindowRuns)
 {
     saveGoodFile(QStringLiteral("Объект 1.snc"));
-    Windows windows;
-    windows.main().setNotifier(notifier);
-    ASSERT_NE(windows.main().Config().slider(QStringLiteral("trbPauseLength")), 11);
-    openConfigurationAtStart(windows.main(), QStringLiteral("Объект 1.snc"));
-    EXPECT_NE(windows.main().Config().slider(QStringLiteral("trbPauseLength")), 11)
-        << "opened before the message loop runs";
-    ASSERT_TRUE(runUntil(
-        [&] { return windows.main().Config().slider(QStringLiteral("trbPauseLength")) == 11; }));
+    Program program;
+    program.app.setNotifier(notifier);
+    ASSERT_NE(program.pauseLength(), 11);
+    openConfigurationAtStart(program.windows.main(), QStringLiteral("Объект 1.snc"));
+    EXPECT_NE(program.pauseLength(), 11) << "opened before the message loop runs";
+    ASSERT_TRUE(runUntil([&] { return program.pauseLength() == 11; }));
     EXPECT_EQ(notifier.errors, QStringList());
 }
 
@@ -86,22 +93,22 @@ TEST_F(FileArgument, DamagedAndMissingFilesGiveTheOpenMessage)
     damaged.close();
 
     for (const QString &name : {QStringLiteral("damaged.snc"), QStringLiteral("missing.snc")}) {
-        Windows windows;
+        Program program;
         notifier.clear();
-        windows.main().setNotifier(notifier);
-        openConfigurationAtStart(windows.main(), name);
+        program.app.setNotifier(notifier);
+        openConfigurationAtStart(program.windows.main(), name);
         ASSERT_TRUE(runUntil([&] { return !notifier.errors.isEmpty(); })) << name.toStdString();
         EXPECT_EQ(notifier.errors, QStringList{Unreadable}) << name.toStdString();
         EXPECT_EQ(notifier.flashes, 1);
-        EXPECT_NE(windows.main().Config().slider(QStringLiteral("trbPauseLength")), 11);
+        EXPECT_NE(program.pauseLength(), 11);
     }
 }
 
 TEST_F(FileArgument, NoFileOpensNothing)
 {
-    Windows windows;
-    windows.main().setNotifier(notifier);
-    openConfigurationAtStart(windows.main(), QString());
+    Program program;
+    program.app.setNotifier(notifier);
+    openConfigurationAtStart(program.windows.main(), QString());
     settle();
     EXPECT_EQ(notifier.errors, QStringList());
 }
@@ -114,13 +121,14 @@ struct HelpDocuments : ::testing::Test {
     QByteArray path = qgetenv("PATH");
     CurrentFolder current{folder.path()};
     test::FakeNotifier notifier;
-    TfrmMain window;
+    Configurator app{QCoreApplication::applicationDirPath()};
+    TfrmMain window{app};
 
     HelpDocuments()
     {
         QDir().mkpath(bin);
         qputenv("PATH", bin.toLocal8Bit());
-        window.setNotifier(notifier);
+        app.setNotifier(notifier);
         QFile document(QDir(folder.path()).filePath(TfrmMain::manualDocument()));
         document.open(QIODevice::WriteOnly);
         document.write("%PDF-1.4\n");
@@ -177,7 +185,7 @@ TEST_F(HelpDocuments, DocumentShownSaysNothing)
 
 TEST_F(HelpDocuments, NoOpenerIsReportedAtOnce)
 {
-    window.pumRE->trigger();
+    test::part<QAction>(window, "pumRE")->trigger();
     EXPECT_EQ(notifier.errors, QStringList{message()});
     EXPECT_EQ(notifier.flashes, 1);
 }

@@ -1,4 +1,4 @@
-#include "ui/Notifier.h"
+#include "common/Notifier.h"
 
 #include <gtest/gtest.h>
 

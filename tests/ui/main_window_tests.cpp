@@ -1,14 +1,20 @@
+#include "app/Configurator.h"
 #include "common/FakeNotifier.h"
+#include "common/WindowParts.h"
+#include "config/ConfigValues.h"
 #include "events/EventCodeTables.h"
 #include "link/TConnection.h"
-#include "link/TfrmProgress.h"
+#include "protocols/ProtocolEditor.h"
 #include "ui/PageControl.h"
 #include "ui/Startup.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
+#include "ui/TfrmProgress.h"
+#include "ui/events/LogsPage.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,7 +27,8 @@ using namespace sr5n;
 
 TEST(MainWindow, FrameHasItsPagesAndBottomBar)
 {
-    TfrmMain window;
+    Configurator app{QCoreApplication::applicationDirPath()};
+    TfrmMain window{app};
     EXPECT_EQ(window.windowTitle(), QStringLiteral("СР-5/Н Конфигуратор"));
     EXPECT_EQ(window.size(), QSize(737, 526));
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
@@ -30,17 +37,23 @@ TEST(MainWindow, FrameHasItsPagesAndBottomBar)
         const char *name;
         const char *caption;
     } pages[] = {
-        {"tsh1Pair", "Первая пара номеров"},   {"tsh2Pair", "Вторая пара номеров"},
-        {"TabSheet1", "Голосовые / Входящие / ППКП"}, {"tshParams", "Параметры"},
-        {"tshEventsCodes", "Внутренние коды"}, {"TabSheet2", "Внешние коды"},
-        {"tshLogs", "Журналы событий"},        {"tshProtocol", "Редактор протоколов"},
+        {"tsh1Pair", "Первая пара номеров"},
+        {"tsh2Pair", "Вторая пара номеров"},
+        {"TabSheet1", "Голосовые / Входящие / ППКП"},
+        {"tshParams", "Параметры"},
+        {"tshEventsCodes", "Внутренние коды"},
+        {"TabSheet2", "Внешние коды"},
+        {"tshLogs", "Журналы событий"},
+        {"tshProtocol", "Редактор протоколов"},
     };
-    ASSERT_EQ(window.pgcPages->count(), 8);
+    ASSERT_EQ(test::part<PageControl>(window, "pgcPages")->count(), 8);
     for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(window.pgcPages->page(i)->objectName(), QLatin1String(pages[i].name));
-        EXPECT_EQ(window.pgcPages->tabText(i), QString::fromUtf8(pages[i].caption));
+        EXPECT_EQ(test::part<PageControl>(window, "pgcPages")->page(i)->objectName(),
+                  QLatin1String(pages[i].name));
+        EXPECT_EQ(test::part<PageControl>(window, "pgcPages")->tabText(i),
+                  QString::fromUtf8(pages[i].caption));
     }
-    EXPECT_EQ(window.pgcPages->currentIndex(), 0);
+    EXPECT_EQ(test::part<PageControl>(window, "pgcPages")->currentIndex(), 0);
 
     const struct {
         const char *name, *caption, *hint;
@@ -61,18 +74,27 @@ TEST(MainWindow, FrameHasItsPagesAndBottomBar)
         EXPECT_EQ(button->toolTip(), QString::fromUtf8(b.hint));
         EXPECT_EQ(button->size(), QSize(90, 24));
     }
-    EXPECT_EQ(window.pumInterface->text(), QStringLiteral("Краткое описание &интерфейса"));
-    EXPECT_EQ(window.pumRE->text(), QStringLiteral("&Руководство по эксплуатации"));
-    EXPECT_EQ(window.MaskPanels, QStringList({"pnlObject", "pnlEvent", "pnlGroup", "pnlZone"}));
-    EXPECT_EQ(window.UnitSuffixes, QStringList({"", "мс", "с", "м", "ч", "дБм", "д"}));
+    EXPECT_EQ(test::part<QAction>(window, "pumInterface")->text(),
+              QStringLiteral("Краткое описание &интерфейса"));
+    EXPECT_EQ(test::part<QAction>(window, "pumRE")->text(),
+              QStringLiteral("&Руководство по эксплуатации"));
+    EXPECT_EQ(MaskPanelNames(), QStringList({"pnlObject", "pnlEvent", "pnlGroup", "pnlZone"}));
+    EXPECT_EQ(UnitSuffixes(), QStringList({"", "мс", "с", "м", "ч", "дБм", "д"}));
 }
 
 TEST(MainWindow, FocusMovesThroughTheBarInItsOrder)
 {
-    TfrmMain window;
-    const QWidget *order[] = {window.btnOpen,   window.btnSave,  window.btnRead,
-                              window.btnWrite,  window.cbxComPort, window.btnHelp,
-                              window.btnAbout,  window.btnExport, window.btnTestScheme};
+    Configurator app{QCoreApplication::applicationDirPath()};
+    TfrmMain window{app};
+    const QWidget *order[] = {test::part<QPushButton>(window, "btnOpen"),
+                              test::part<QPushButton>(window, "btnSave"),
+                              test::part<QPushButton>(window, "btnRead"),
+                              test::part<QPushButton>(window, "btnWrite"),
+                              test::part<QComboBox>(window, "cbxComPort"),
+                              test::part<QPushButton>(window, "btnHelp"),
+                              test::part<QPushButton>(window, "btnAbout"),
+                              test::part<QPushButton>(window, "btnExport"),
+                              test::part<QPushButton>(window, "btnTestScheme")};
     for (int i = 0; i + 1 < 9; ++i) {
         // An editable combo box passes focus through its line edit.
         const QWidget *next = order[i]->nextInFocusChain();
@@ -84,10 +106,12 @@ TEST(MainWindow, FocusMovesThroughTheBarInItsOrder)
 
 TEST(MainWindow, PortSelectorTakesATypedName)
 {
-    TfrmMain window;
-    window.cbxComPort->setEditText(QStringLiteral("/dev/pts/7"));
+    Configurator app{QCoreApplication::applicationDirPath()};
+    TfrmMain window{app};
+    test::part<QComboBox>(window, "cbxComPort")->setEditText(QStringLiteral("/dev/pts/7"));
     EXPECT_EQ(window.portName(), QStringLiteral("/dev/pts/7"));
-    EXPECT_EQ(window.cbxComPort->findText(QStringLiteral("/dev/pts/7")), -1);
+    EXPECT_EQ(test::part<QComboBox>(window, "cbxComPort")->findText(QStringLiteral("/dev/pts/7")),
+              -1);
 }
 
 namespace {
@@ -111,10 +135,11 @@ protected:
 
 TEST(MainWindow, AltF12IsConsumedAndRaisesTheHookOnly)
 {
-    TfrmMain window;
+    Configurator app{QCoreApplication::applicationDirPath()};
+    TfrmMain window{app};
     test::FakeNotifier notifier; // declines the erase question
-    window.setNotifier(notifier);
-    auto *edit = new QLineEdit(window.tsh1Pair);
+    app.setNotifier(notifier);
+    auto *edit = new QLineEdit(test::part<QWidget>(window, "tsh1Pair"));
     KeyCounter reached;
     edit->installEventFilter(&reached);
     QSignalSpy hook(&window, &TfrmMain::deviceLogsClearRequested);
@@ -141,20 +166,24 @@ TEST(MainWindow, AltF12IsConsumedAndRaisesTheHookOnly)
 
 TEST(MainWindow, PageChangeRaisesThePageHook)
 {
-    TfrmMain window;
+    Configurator app{QCoreApplication::applicationDirPath()};
+    TfrmMain window{app};
     QSignalSpy entered(&window, &TfrmMain::pageEntered);
-    window.pgcPages->setCurrentPage(window.tshLogs);
+    test::part<PageControl>(window, "pgcPages")
+        ->setCurrentPage(test::part<LogsPage>(window, "tshLogs"));
     ASSERT_EQ(entered.count(), 1);
-    EXPECT_EQ(entered.at(0).at(0).value<QWidget *>(), window.tshLogs);
-    window.pgcPages->setCurrentPage(window.tshLogs); // no change, no hook
+    EXPECT_EQ(entered.at(0).at(0).value<QWidget *>(), test::part<LogsPage>(window, "tshLogs"));
+    test::part<PageControl>(window, "pgcPages")
+        ->setCurrentPage(test::part<LogsPage>(window, "tshLogs")); // no change, no hook
     EXPECT_EQ(entered.count(), 1);
 }
 
 TEST(MainWindow, MissingHelpDocumentGivesItsMessageWithoutFullStop)
 {
-    TfrmMain window;
+    Configurator app{QCoreApplication::applicationDirPath()};
+    TfrmMain window{app};
     test::FakeNotifier notifier;
-    window.setNotifier(notifier);
+    app.setNotifier(notifier);
     EXPECT_FALSE(window.openHelpDocument(QStringLiteral("SR5N_Missing.pdf")));
     ASSERT_EQ(notifier.errors.size(), 1);
     EXPECT_EQ(notifier.flashes, 1);
@@ -165,7 +194,8 @@ TEST(MainWindow, MissingHelpDocumentGivesItsMessageWithoutFullStop)
 
 TEST(AboutWindow, VersionCaption)
 {
-    EXPECT_EQ(TfrmAbout::versionCaption(QStringLiteral("1.1.2.0")), QStringLiteral("Версия  1.1.2.0"));
+    EXPECT_EQ(TfrmAbout::versionCaption(QStringLiteral("1.1.2.0")),
+              QStringLiteral("Версия  1.1.2.0"));
     EXPECT_EQ(TfrmAbout::versionCaption(QString()), QStringLiteral("Версия"));
     test::FakeNotifier notifier;
     QApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
@@ -177,9 +207,10 @@ TEST(AboutWindow, VersionCaption)
 
 TEST(MainWindow, ExportReportsAnUnwritableFileAndOpensNothing)
 {
-    TfrmMain window;
+    Configurator app{QCoreApplication::applicationDirPath()};
+    TfrmMain window{app};
     test::FakeNotifier notifier;
-    window.setNotifier(notifier);
+    app.setNotifier(notifier);
     EXPECT_FALSE(window.exportHtml(QStringLiteral("/nonexistent-folder/report.html"), false));
     EXPECT_EQ(notifier.errors, QStringList({"Невозможно сохранить файл"}));
     EXPECT_EQ(notifier.flashes, 1);
@@ -187,22 +218,24 @@ TEST(MainWindow, ExportReportsAnUnwritableFileAndOpensNothing)
 
 TEST(StartUp, CreatesTheWindowsOnceAndTiesThemTogether)
 {
-    Windows windows;
+    Configurator app{QCoreApplication::applicationDirPath()};
+    Windows windows{app};
     TfrmMain &main = windows.main();
     EXPECT_FALSE(main.isVisible()); // shown by the message loop's start, not before
     EXPECT_FALSE(windows.progress().isVisible());
     EXPECT_FALSE(windows.about().isVisible());
     // After creation: the link exists and is closed, the first page is active,
     // the event lists are loaded, the lists of the window are set up.
-    EXPECT_FALSE(main.Connection().Opened());
-    EXPECT_EQ(main.pgcPages->currentIndex(), 0);
-    EXPECT_EQ(main.LogExternalEvents.size(), 60);
-    EXPECT_FALSE(main.LogInternalEvents.isEmpty());
-    EXPECT_EQ(main.EventTables().rowCount(EventCodeTables::Table::External), 60);
-    EXPECT_EQ(main.cbxComPort->currentIndex(), main.cbxComPort->count() > 0 ? 0 : -1);
+    EXPECT_FALSE(app.connection().Opened());
+    EXPECT_EQ(test::part<PageControl>(main, "pgcPages")->currentIndex(), 0);
+    EXPECT_EQ(app.logExternalEvents().size(), 60);
+    EXPECT_FALSE(app.logInternalEvents().isEmpty());
+    EXPECT_EQ(app.eventTables().rowCount(EventCodeTables::Table::External), 60);
+    EXPECT_EQ(test::part<QComboBox>(main, "cbxComPort")->currentIndex(),
+              test::part<QComboBox>(main, "cbxComPort")->count() > 0 ? 0 : -1);
     // The progress window's Cancel reaches the link.
     windows.progress().showProgress();
     windows.progress().btnCancelClick();
-    EXPECT_TRUE(main.Connection().Aborted());
+    EXPECT_TRUE(app.connection().Aborted());
     EXPECT_TRUE(main.isEnabled());
 }

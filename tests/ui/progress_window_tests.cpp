@@ -1,4 +1,4 @@
-#include "link/TfrmProgress.h"
+#include "ui/TfrmProgress.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -14,7 +14,7 @@ TEST(ProgressWindow, PercentageDropsTheRemainder)
     const struct {
         int position, maximum;
         const char *text;
-    } cases[] = {{0, 858, "0%"}, {1, 858, "0%"}, {9, 858, "1%"}, {857, 858, "99%"},
+    } cases[] = {{0, 858, "0%"},     {1, 858, "0%"}, {9, 858, "1%"}, {857, 858, "99%"},
                  {858, 858, "100%"}, {1, 1, "100%"}, {3, 5, "60%"}};
     for (const auto &c : cases)
         EXPECT_EQ(TfrmProgress::percentText(c.position, c.maximum), QString::fromLatin1(c.text))

@@ -1,6 +1,8 @@
-#include "ui/StartOptions.h"
+#include "app/StartOptions.h"
 
 #include <gtest/gtest.h>
+
+#include <ostream>
 
 using namespace sr5n;
 using Action = StartOptions::Action;
@@ -12,6 +14,11 @@ struct Case {
     Action action;
     QString file;
 };
+
+void PrintTo(const Case &c, std::ostream *os)
+{
+    *os << '[' << c.arguments.join(u' ').toStdString() << ']';
+}
 
 class StartOptionsTest : public ::testing::TestWithParam<Case>
 {

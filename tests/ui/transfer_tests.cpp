@@ -1,19 +1,22 @@
 // Reading and writing the whole configuration, and the configuration file,
 // from the main window against sr5n-sim.
+#include "app/Configurator.h"
 #include "common/FakeNotifier.h"
 #include "common/SimProcess.h"
+#include "common/WindowParts.h"
+#include "config/BlockContext.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigValues.h"
-#include "config/BlockContext.h"
 #include "config/ConfigurationFile.h"
 #include "config/FakeProtocolCatalog.h"
 #include "config/RequestLists.h"
 #include "events/EventCodeTables.h"
 #include "link/TConnection.h"
-#include "link/TfrmProgress.h"
 #include "ui/TfrmMain.h"
+#include "ui/TfrmProgress.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -34,35 +37,38 @@ const QString kOtherRecord = QStringLiteral("00000100CF0000000000000000000000050
 // A main window on short link timings, with a fake library and notifier.
 struct Rig {
     test::FakeNotifier notifier;
-    TfrmMain window{nullptr, test::ShortLinkTimings()};
+    Configurator app{QCoreApplication::applicationDirPath(), test::ShortLinkTimings()};
+    TfrmMain window{app};
     TfrmProgress progress{&window};
-    test::FakeProtocolCatalog catalog{window.Config()};
+    test::FakeProtocolCatalog catalog{app.config()};
     std::unique_ptr<test::SimProcess> sim;
 
     explicit Rig(const QStringList &simArguments = {})
     {
-        window.setNotifier(notifier);
+        app.setNotifier(notifier);
         window.setProgressWindow(&progress);
-        window.setProtocolCatalog(&catalog);
+        app.setProtocolCatalog(&catalog);
         catalog.add(QStringLiteral("Contact ID"), kStarterRecord);
         catalog.add(QStringLiteral("4+2"), kOtherRecord);
         config().setChoice(QStringLiteral("cbx1PProtocol"), 0);
         config().setChoice(QStringLiteral("cbx2PProtocol"), 0);
         sim = std::make_unique<test::SimProcess>(simArguments);
-        window.cbxComPort->setEditText(sim->path());
+        test::part<QComboBox>(window, "cbxComPort")->setEditText(sim->path());
     }
 
-    ConfigModel &config() { return window.Config(); }
+    ConfigModel &config() { return app.config(); }
 };
 
 // The values of the protocol editor travel in the protocol record, not in
 // the configuration blocks.
 bool isProtocolEditorValue(const ValueDescription &d)
 {
-    static const QStringList editor{"Handshake", "ImpulseParams", "DataFreq", "KissOff", "Protocol_Test",
-                                    "Handshake1400", "Handshake2300", "Kissoff", "Prefix"};
+    static const QStringList editor{"Handshake",     "ImpulseParams", "DataFreq",
+                                    "KissOff",       "Protocol_Test", "Handshake1400",
+                                    "Handshake2300", "Kissoff",       "Prefix"};
     static const QRegularExpression digitFlag(QStringLiteral("^(Object|Event|Group|Zone)\\d$"));
-    return d.kind == ValueKind::Mask || editor.contains(d.rest) || digitFlag.match(d.rest).hasMatch();
+    return d.kind == ValueKind::Mask || editor.contains(d.rest) ||
+           digitFlag.match(d.rest).hasMatch();
 }
 
 // Gives every value of the four configuration pages a value other than its
@@ -79,8 +85,9 @@ void editEveryValue(ConfigModel &config, EventCodeTables &tables)
             config.setFlag(name, true);
             break;
         case ValueKind::Slider:
-            config.setSlider(name, d.defaultNumber == config.minimum(name) + 1 ? config.minimum(name) + 2
-                                                                               : config.minimum(name) + 1);
+            config.setSlider(name, d.defaultNumber == config.minimum(name) + 1
+                                       ? config.minimum(name) + 2
+                                       : config.minimum(name) + 1);
             break;
         case ValueKind::Code:
             config.setText(name, QStringLiteral("1A2B3C").left(d.maximum));
@@ -100,11 +107,15 @@ void editEveryValue(ConfigModel &config, EventCodeTables &tables)
     }
     for (int pair = 1; pair <= 2; ++pair) {
         for (int r = 1; r <= tables.rowCount(EventCodeTables::Table::Separate); ++r)
-            tables.setSeparateCode(r, pair, QStringLiteral("%1%2").arg(pair).arg(r, 3, 16, QLatin1Char('0')).toUpper());
+            tables.setSeparateCode(
+                r, pair,
+                QStringLiteral("%1%2").arg(pair).arg(r, 3, 16, QLatin1Char('0')).toUpper());
         for (int r = 1; r <= EventCodeTables::ExternalEventCount; ++r) {
             QStringList zones;
             for (int z = 0; z < EventCodeTables::ZoneCount; ++z)
-                zones.append(QStringLiteral("%1").arg((pair << 14) | (r << 7) | z, 4, 16, QLatin1Char('0')).toUpper());
+                zones.append(QStringLiteral("%1")
+                                 .arg((pair << 14) | (r << 7) | z, 4, 16, QLatin1Char('0'))
+                                 .toUpper());
             tables.setZoneCodes(r, pair, zones);
         }
     }
@@ -116,10 +127,10 @@ void editEveryValue(ConfigModel &config, EventCodeTables &tables)
 }
 
 // Every value of the pages and every code and mark of the tables are equal.
-void expectSameConfiguration(TfrmMain &a, TfrmMain &b)
+void expectSameConfiguration(Configurator &aApp, Configurator &bApp)
 {
-    ConfigModel &x = a.Config();
-    ConfigModel &y = b.Config();
+    ConfigModel &x = aApp.config();
+    ConfigModel &y = bApp.config();
     for (const QString &name : x.names()) {
         const ValueDescription &d = *x.description(name);
         if (isProtocolEditorValue(d))
@@ -146,8 +157,8 @@ void expectSameConfiguration(TfrmMain &a, TfrmMain &b)
         }
     }
     using Table = EventCodeTables::Table;
-    EventCodeTables &s = a.EventTables();
-    EventCodeTables &t = b.EventTables();
+    EventCodeTables &s = aApp.eventTables();
+    EventCodeTables &t = bApp.eventTables();
     for (int pair = 1; pair <= 2; ++pair) {
         for (int r = 1; r <= s.rowCount(Table::Separate); ++r)
             EXPECT_EQ(s.separateCode(r, pair), t.separateCode(r, pair)) << r;
@@ -181,31 +192,32 @@ TEST(ConfigurationTransfer, WriteThenReadBringsTheSameConfigurationBack)
 {
     Rig writer;
     ASSERT_TRUE(writer.sim->started());
-    editConfiguration(writer.config(), writer.window.EventTables());
+    editConfiguration(writer.config(), writer.app.eventTables());
     writer.window.btnWriteClick();
     EXPECT_EQ(writer.notifier.errors, QStringList());
     EXPECT_EQ(writer.notifier.informations, QStringList({"Конфигурация записана успешно"}));
-    EXPECT_FALSE(writer.window.Connection().Opened());
+    EXPECT_FALSE(writer.app.connection().Opened());
     EXPECT_EQ(writer.progress.Tag, 0);
 
     // A second window reads the device the first one wrote.
     test::FakeNotifier readerNotifier;
-    TfrmMain reader(nullptr, test::ShortLinkTimings());
+    Configurator readerApp{QCoreApplication::applicationDirPath(), test::ShortLinkTimings()};
+    TfrmMain reader{readerApp};
     TfrmProgress readerProgress(&reader);
-    test::FakeProtocolCatalog readerCatalog(reader.Config());
+    test::FakeProtocolCatalog readerCatalog(readerApp.config());
     readerCatalog.add(QStringLiteral("Contact ID"), kStarterRecord);
     readerCatalog.add(QStringLiteral("4+2"), kOtherRecord);
-    reader.Config().setChoice(QStringLiteral("cbx2PProtocol"), 0);
-    reader.setNotifier(readerNotifier);
+    readerApp.config().setChoice(QStringLiteral("cbx2PProtocol"), 0);
+    readerApp.setNotifier(readerNotifier);
     reader.setProgressWindow(&readerProgress);
-    reader.setProtocolCatalog(&readerCatalog);
-    reader.cbxComPort->setEditText(writer.sim->path());
+    readerApp.setProtocolCatalog(&readerCatalog);
+    test::part<QComboBox>(reader, "cbxComPort")->setEditText(writer.sim->path());
     reader.btnReadClick();
     EXPECT_EQ(readerNotifier.errors, QStringList());
     EXPECT_EQ(readerNotifier.informations, QStringList({"Конфигурация прочитана успешно"}));
     EXPECT_EQ(readerProgress.prbProgress->value(), 858);
 
-    const ConfigModel &read = reader.Config();
+    const ConfigModel &read = readerApp.config();
     EXPECT_EQ(read.text(QStringLiteral("edt1P1N")), QStringLiteral("8123A4567"));
     EXPECT_TRUE(read.flag(QStringLiteral("chb1P1N")));
     EXPECT_EQ(read.text(QStringLiteral("edt1P1NObjectCode")), QStringLiteral("12AB"));
@@ -213,25 +225,25 @@ TEST(ConfigurationTransfer, WriteThenReadBringsTheSameConfigurationBack)
     EXPECT_EQ(read.slider(QStringLiteral("trb1PCallsTrialCount")), 7);
     EXPECT_EQ(read.slider(QStringLiteral("trbPassiveDays")), 3);
     EXPECT_EQ(read.time(QStringLiteral("dtpLineTestPeriod")), QTime(6, 30));
-    EXPECT_EQ(reader.EventTables().separateCode(3, 2), QStringLiteral("ABCD"));
-    EXPECT_EQ(reader.EventTables().zoneCode(60, 2, 69), QStringLiteral("1234"));
-    EXPECT_TRUE(reader.EventTables().mark(5, EventCodeTables::Mark::Mandatory));
+    EXPECT_EQ(readerApp.eventTables().separateCode(3, 2), QStringLiteral("ABCD"));
+    EXPECT_EQ(readerApp.eventTables().zoneCode(60, 2, 69), QStringLiteral("1234"));
+    EXPECT_TRUE(readerApp.eventTables().mark(5, EventCodeTables::Mark::Mandatory));
 }
 
 TEST(ConfigurationTransfer, EveryValueWrittenIsReadBackIntoAFreshWindow)
 {
     Rig writer;
     ASSERT_TRUE(writer.sim->started());
-    editEveryValue(writer.config(), writer.window.EventTables());
+    editEveryValue(writer.config(), writer.app.eventTables());
     writer.window.btnWriteClick();
     ASSERT_EQ(writer.notifier.errors, QStringList());
 
     Rig reader;
-    reader.window.cbxComPort->setEditText(writer.sim->path());
+    test::part<QComboBox>(reader.window, "cbxComPort")->setEditText(writer.sim->path());
     reader.window.btnReadClick();
     ASSERT_EQ(reader.notifier.errors, QStringList());
     EXPECT_EQ(reader.notifier.informations, QStringList({"Конфигурация прочитана успешно"}));
-    expectSameConfiguration(writer.window, reader.window);
+    expectSameConfiguration(writer.app, reader.app);
 }
 
 TEST(ConfigurationTransfer, CancelDuringAWriteStopsSendingSilently)
@@ -242,7 +254,7 @@ TEST(ConfigurationTransfer, CancelDuringAWriteStopsSendingSilently)
     rig.window.btnWriteClick();
     EXPECT_TRUE(rig.notifier.errors.isEmpty());
     EXPECT_TRUE(rig.notifier.informations.isEmpty());
-    EXPECT_FALSE(rig.window.Connection().Opened());
+    EXPECT_FALSE(rig.app.connection().Opened());
     const QStringList requests = rig.sim->finish();
     EXPECT_GT(requests.size(), 0);
     EXPECT_LT(requests.size(), 858);
@@ -258,8 +270,10 @@ TEST(ConfigurationTransfer, FailedReadsLeaveTheConfigurationAsItWas)
         {"silent from request 40 on", {"--silent", "40-"}, "Коммуникатор не отвечает"},
         {"memory fault at request 3", {"--memory-fault", "3"}, "Неисправность памяти"},
         {"line hangs up at request 100", {"--hang-up", "99"}, "Порт"},
-        {"number block cannot be decoded", {"--answer-data", "03="},
-         "Ошибка декодирования параметров первого телефоного номера для первой пары. Операция будет прервана"},
+        {"number block cannot be decoded",
+         {"--answer-data", "03="},
+         "Ошибка декодирования параметров первого телефоного номера для первой пары. Операция "
+         "будет прервана"},
     };
     for (const auto &c : cases) {
         Rig rig(c.simArguments);
@@ -267,11 +281,13 @@ TEST(ConfigurationTransfer, FailedReadsLeaveTheConfigurationAsItWas)
         rig.config().setText(QStringLiteral("edt2P2N"), QStringLiteral("777"));
         const QString before = rig.config().text(QStringLiteral("edt2P2N"));
         rig.window.btnReadClick();
-        ASSERT_EQ(rig.notifier.errors.size(), 1) << c.name << ", told: " << testing::PrintToString(rig.notifier.informations);
-        EXPECT_TRUE(rig.notifier.errors[0].startsWith(c.error)) << c.name << qPrintable(rig.notifier.errors[0]);
+        ASSERT_EQ(rig.notifier.errors.size(), 1)
+            << c.name << ", told: " << testing::PrintToString(rig.notifier.informations);
+        EXPECT_TRUE(rig.notifier.errors[0].startsWith(c.error))
+            << c.name << qPrintable(rig.notifier.errors[0]);
         EXPECT_TRUE(rig.notifier.informations.isEmpty()) << c.name;
         EXPECT_EQ(rig.config().text(QStringLiteral("edt2P2N")), before) << c.name;
-        EXPECT_FALSE(rig.window.Connection().Opened()) << c.name;
+        EXPECT_FALSE(rig.app.connection().Opened()) << c.name;
         EXPECT_TRUE(rig.window.isEnabled()) << c.name;
     }
 }
@@ -286,7 +302,7 @@ TEST(ConfigurationTransfer, CancelStopsSilentlyAndChangesNothing)
     EXPECT_TRUE(rig.notifier.errors.isEmpty());
     EXPECT_TRUE(rig.notifier.informations.isEmpty());
     EXPECT_EQ(rig.config().slider(QStringLiteral("trbPauseLength")), 9);
-    EXPECT_FALSE(rig.window.Connection().Opened());
+    EXPECT_FALSE(rig.app.connection().Opened());
     EXPECT_TRUE(rig.window.isEnabled());
     const QStringList requests = rig.sim->finish();
     EXPECT_GT(requests.size(), 0);
@@ -296,7 +312,8 @@ TEST(ConfigurationTransfer, CancelStopsSilentlyAndChangesNothing)
 TEST(ConfigurationTransfer, MissingPortIsReportedAndNothingIsSent)
 {
     Rig rig;
-    rig.window.cbxComPort->setEditText(QStringLiteral("/dev/sr5n-missing"));
+    test::part<QComboBox>(rig.window, "cbxComPort")
+        ->setEditText(QStringLiteral("/dev/sr5n-missing"));
     rig.window.btnWriteClick();
     EXPECT_EQ(rig.notifier.errors, QStringList({"Порт /dev/sr5n-missing недоступен"}));
     EXPECT_EQ(rig.progress.Tag, 0);
@@ -308,7 +325,7 @@ TEST(ConfigurationFileCommands, SaveThenOpenRestoresTheConfiguration)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Конфигурация.snc"));
     Rig first;
-    editConfiguration(first.config(), first.window.EventTables());
+    editConfiguration(first.config(), first.app.eventTables());
     first.config().setText(QStringLiteral("edt2P1N"), QString());
     first.config().setFlag(QStringLiteral("chb2P1N"), true);
     ASSERT_TRUE(first.window.saveConfiguration(path));
@@ -319,7 +336,7 @@ TEST(ConfigurationFileCommands, SaveThenOpenRestoresTheConfiguration)
     EXPECT_TRUE(second.notifier.errors.isEmpty()) << qPrintable(second.notifier.errors.join('|'));
     EXPECT_EQ(second.config().text(QStringLiteral("edt1P1N")), QStringLiteral("8123A4567"));
     EXPECT_EQ(second.config().choice(QStringLiteral("cbx1PProtocol")), 1);
-    EXPECT_EQ(second.window.EventTables().zoneCode(60, 2, 69), QStringLiteral("1234"));
+    EXPECT_EQ(second.app.eventTables().zoneCode(60, 2, 69), QStringLiteral("1234"));
 }
 
 TEST(ConfigurationFileCommands, EveryValueSavedIsOpenedIntoAFreshWindow)
@@ -327,12 +344,12 @@ TEST(ConfigurationFileCommands, EveryValueSavedIsOpenedIntoAFreshWindow)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("all.snc"));
     Rig first;
-    editEveryValue(first.config(), first.window.EventTables());
+    editEveryValue(first.config(), first.app.eventTables());
     ASSERT_TRUE(first.window.saveConfiguration(path));
     Rig second;
     ASSERT_TRUE(second.window.openConfiguration(path));
     EXPECT_EQ(second.notifier.errors, QStringList());
-    expectSameConfiguration(first.window, second.window);
+    expectSameConfiguration(first.app, second.app);
 }
 
 TEST(ConfigurationFileCommands, FileOfTheSixteenBlocksOnlyLeavesTheCodes)
@@ -342,15 +359,15 @@ TEST(ConfigurationFileCommands, FileOfTheSixteenBlocksOnlyLeavesTheCodes)
     Rig first;
     first.config().setSlider(QStringLiteral("trbPauseLength"), 11);
     QStringList data, commands;
-    ASSERT_TRUE(BuildWriteRequests(BlockContext{first.config(), first.window.EventTables(), first.catalog,
-                                                first.notifier},
-                                   data, commands));
+    ASSERT_TRUE(BuildWriteRequests(
+        BlockContext{first.config(), first.app.eventTables(), first.catalog, first.notifier}, data,
+        commands));
     ASSERT_TRUE(WriteConfigurationFile(path, data.mid(0, 16), commands.mid(0, 16)));
     Rig second;
-    second.window.EventTables().setZoneCode(7, 1, 3, QStringLiteral("ABCD"));
+    second.app.eventTables().setZoneCode(7, 1, 3, QStringLiteral("ABCD"));
     ASSERT_TRUE(second.window.openConfiguration(path));
     EXPECT_EQ(second.config().slider(QStringLiteral("trbPauseLength")), 11);
-    EXPECT_EQ(second.window.EventTables().zoneCode(7, 1, 3), QStringLiteral("ABCD"));
+    EXPECT_EQ(second.app.eventTables().zoneCode(7, 1, 3), QStringLiteral("ABCD"));
 }
 
 TEST(ConfigurationFileCommands, UnreadableFilesChangeNothing)
@@ -367,11 +384,13 @@ TEST(ConfigurationFileCommands, UnreadableFilesChangeNothing)
     rig.config().setSlider(QStringLiteral("trbPauseLength"), 9);
     EXPECT_FALSE(rig.window.openConfiguration(path));
     EXPECT_FALSE(rig.window.openConfiguration(dir.filePath(QStringLiteral("missing.snc"))));
-    EXPECT_EQ(rig.notifier.errors,
-              QStringList(2, QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден")));
+    EXPECT_EQ(
+        rig.notifier.errors,
+        QStringList(2, QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден")));
     EXPECT_EQ(rig.notifier.flashes, 2);
     EXPECT_EQ(rig.config().slider(QStringLiteral("trbPauseLength")), 9);
-    EXPECT_FALSE(rig.window.saveConfiguration(dir.filePath(QStringLiteral("no/such/folder/c.snc"))));
+    EXPECT_FALSE(
+        rig.window.saveConfiguration(dir.filePath(QStringLiteral("no/such/folder/c.snc"))));
     EXPECT_EQ(rig.notifier.errors.last(), QStringLiteral("Невозможно сохранить файл"));
 }
 

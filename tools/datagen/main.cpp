@@ -7,8 +7,8 @@
 // Blank lines and lines starting with "#" are skipped. With --count the source
 // must hold exactly N entries.
 
-#include "config/DataFile.h"
-#include "config/DecimalNumber.h"
+#include "common/DataFile.h"
+#include "common/DecimalNumber.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -75,7 +75,8 @@ int main(int argc, char *argv[])
         args.remove(countAt, 2);
     }
     if (args.size() != 3)
-        return fail(QStringLiteral("usage: sr5n-datagen events|loglist|protocols SOURCE OUTPUT [--count N]"));
+        return fail(QStringLiteral(
+            "usage: sr5n-datagen events|loglist|protocols SOURCE OUTPUT [--count N]"));
 
     const QString kind = args[0];
     const bool events = kind == QLatin1String("events");
@@ -90,17 +91,20 @@ int main(int argc, char *argv[])
         return fail(error);
     if (expected && entries->size() != *expected)
         return fail(QStringLiteral("%1 holds %2 entries, %3 expected")
-                        .arg(args[1]).arg(entries->size()).arg(*expected));
+                        .arg(args[1])
+                        .arg(entries->size())
+                        .arg(*expected));
 
     static const QRegularExpression record(QStringLiteral("^[0-9A-F]{38}$"));
     for (const Entry &entry : *entries) {
         if (events && !sr5n::ParseDecimal(entry.key))
-            return fail(QStringLiteral("%1: event number %2 is not a whole number").arg(args[1], entry.key));
+            return fail(QStringLiteral("%1: event number %2 is not a whole number")
+                            .arg(args[1], entry.key));
         if (protocols && !record.match(entry.key).hasMatch())
             return fail(QStringLiteral("%1: %2 is not a protocol record").arg(args[1], entry.key));
     }
 
-    sr5n::DataFileWriter writer(events      ? sr5n::FileTypes::EventTable
+    sr5n::DataFileWriter writer(events    ? sr5n::FileTypes::EventTable
                                 : logList ? sr5n::FileTypes::LogEventList
                                           : sr5n::FileTypes::ProtocolList);
     bool ok = writer.open(args[2]) && writer.writeNumber(entries->size());

@@ -1,7 +1,7 @@
 // sr5n-icongen OUTPUT.png SIZE
 // Saves the configurator's application icon at SIZE x SIZE pixels.
 
-#include "ui/Icons.h"
+#include "components/Icons.h"
 
 #include <QGuiApplication>
 #include <QPixmap>
@@ -18,7 +18,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     const int size = QString::fromLatin1(argv[2]).toInt();
-    if (size <= 0 || !sr5n::Icons::application().pixmap(size, size).save(QString::fromLocal8Bit(argv[1]))) {
+    if (size <= 0 ||
+        !sr5n::Icons::application().pixmap(size, size).save(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "sr5n-icongen: cannot write %s\n", argv[1]);
         return 1;
     }

@@ -2,16 +2,19 @@
 // Creates the program's windows as at start-up and saves a PNG of every page
 // of the main window and of the dialogs, for looking at them without a display.
 
-#include "events/TfrmExtEvZones.h"
-#include "link/TfrmProgress.h"
-#include "protocols/TfrmPrefixMask.h"
-#include "protocols/TfrmSaveNewProtocol.h"
-#include "services/TfrmTestScheme.h"
+#include "app/Configurator.h"
+#include "protocols/ProtocolLibrary.h"
 #include "ui/PageControl.h"
 #include "ui/Startup.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
+#include "ui/TfrmProgress.h"
+#include "ui/events/TfrmExtEvZones.h"
+#include "ui/protocols/TfrmPrefixMask.h"
+#include "ui/protocols/TfrmSaveNewProtocol.h"
+#include "ui/services/TfrmTestScheme.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QPixmap>
 #include <QTimer>
@@ -36,18 +39,22 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    sr5n::ConfiguratorApplication app(argc, argv);
+    sr5n::ConfiguratorApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(SR5N_VERSION));
     const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
     folder.mkpath(QStringLiteral("."));
 
-    sr5n::Windows windows;
+    sr5n::Configurator app{QCoreApplication::applicationDirPath()};
+
+    sr5n::Windows windows{app};
     sr5n::TfrmMain &main = windows.main();
     main.show();
-    for (int i = 0; i < main.pgcPages->count(); ++i) {
-        main.pgcPages->setCurrentIndex(i);
+    auto *pages = main.findChild<sr5n::PageControl *>(QStringLiteral("pgcPages"));
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
         QApplication::processEvents();
-        save(main, folder, QStringLiteral("page%1-%2").arg(i + 1).arg(main.pgcPages->page(i)->objectName()));
+        save(main, folder,
+             QStringLiteral("page%1-%2").arg(i + 1).arg(pages->page(i)->objectName()));
     }
 
     main.exportHtml(folder.filePath(QStringLiteral("report.html")), false);
@@ -70,9 +77,10 @@ int main(int argc, char *argv[])
     save(windows.prefixMask(), folder, QStringLiteral("prefix-mask"));
     windows.prefixMask().hide();
 
-    windows.saveNewProtocol().prepare(QStringLiteral("Сохранение протокола в программе"),
-                                      QStringLiteral("Введите название протокола или выберите протокол из списка для замены"),
-                                      main.ProtocolNames(), QStringLiteral("Новый протокол"));
+    windows.saveNewProtocol().prepare(
+        QStringLiteral("Сохранение протокола в программе"),
+        QStringLiteral("Введите название протокола или выберите протокол из списка для замены"),
+        app.protocols().ProtocolNames(), QStringLiteral("Новый протокол"));
     windows.saveNewProtocol().show();
     save(windows.saveNewProtocol(), folder, QStringLiteral("save-new-protocol"));
     windows.saveNewProtocol().hide();

@@ -1,6 +1,6 @@
 #include "SimulatedCommunicator.h"
 
-#include "link/Checksum.h"
+#include "common/Checksum.h"
 #include "link/Frame.h"
 
 #include <QDateTime>
@@ -162,7 +162,8 @@ Reply SimulatedCommunicator::handleMessage(const QByteArray &message)
 std::optional<QByteArray> SimulatedCommunicator::execute(const QByteArray &command,
                                                          const QByteArray &data)
 {
-    if (const auto forced = faults.answerData.constFind(command); forced != faults.answerData.cend())
+    if (const auto forced = faults.answerData.constFind(command);
+        forced != faults.answerData.cend())
         return command + *forced;
     bool isWrite = false;
     if (const BlockInfo *info = findBlock(command, &isWrite)) {

@@ -1,0 +1,159 @@
+#include "app/Configurator.h"
+
+#include "config/ConfigModel.h"
+#include "config/ConfigurationFile.h"
+#include "config/RequestLists.h"
+#include "config/RequestRun.h"
+#include "events/EventCodeTables.h"
+#include "events/EventLogs.h"
+#include "events/EventNameLists.h"
+#include "link/DeviceOperation.h"
+#include "link/TConnection.h"
+#include "link/TVaCapture.h"
+#include "link/TVaComm.h"
+#include "protocols/ProtocolEditor.h"
+#include "protocols/ProtocolLibrary.h"
+#include "protocols/ProtocolLibraryLocation.h"
+#include "report/HtmlReport.h"
+#include "services/DeviceClock.h"
+
+#include <QDateTime>
+#include <QDir>
+
+namespace sr5n {
+
+namespace {
+
+// Shows nothing and declines every question.
+class SilentNotifier final : public Notifier
+{
+public:
+    void flash() override {}
+    void showError(const QString &) override {}
+    void showInformation(const QString &) override {}
+    bool askYesNo(const QString &, QuestionIcon, const QString &) override { return false; }
+};
+
+} // namespace
+
+Configurator::Configurator(QString dataFolder, LinkTimings timings)
+    : m_dataFolder(std::move(dataFolder)), m_timings(timings),
+      m_silence(std::make_unique<SilentNotifier>()), m_notifier(*m_silence),
+      m_config(std::make_unique<ConfigModel>()), m_eventTables(std::make_unique<EventCodeTables>()),
+      m_protocolEditor(std::make_unique<ProtocolEditor>(*m_config)),
+      // The library beside the data when that folder is writable, else the user's own.
+      m_protocols(
+          std::make_unique<ProtocolLibrary>(*m_config, *m_protocolEditor, m_notifier,
+                                            ProtocolLibraryLocation::forInstallation(m_dataFolder)))
+{
+    m_catalog = m_protocols.get();
+    m_port = std::make_unique<TVaComm>(nullptr, m_timings);
+    m_capture = std::make_unique<TVaCapture>(m_notifier);
+    m_capture->SetComm(m_port.get());
+    m_connection = std::make_unique<TConnection>(*m_capture, m_notifier, m_timings);
+    m_eventLogs = std::make_unique<EventLogs>(*m_connection, m_notifier, m_logInternalEvents,
+                                              m_logExternalEvents);
+}
+
+Configurator::~Configurator() = default;
+
+void Configurator::setProtocolDialogs(ProtocolDialogs *dialogs)
+{
+    m_protocols->setDialogs(dialogs);
+}
+
+void Configurator::load()
+{
+    m_protocols->LoadProtocolList();
+    SetUpEventTables(m_dataFolder, *m_eventTables, m_notifier);
+    const QDir folder(m_dataFolder);
+    LoadLogEventList(folder.filePath(QStringLiteral("lgintevs.bin")), m_logInternalEvents,
+                     m_notifier);
+    LoadLogEventList(folder.filePath(QStringLiteral("lgextevs.bin")), m_logExternalEvents,
+                     m_notifier);
+}
+
+void Configurator::setProtocolCatalog(ProtocolCatalog *catalog)
+{
+    m_catalog = catalog ? catalog : m_protocols.get();
+}
+
+BlockContext Configurator::blockContext()
+{
+    return BlockContext{*m_config, *m_eventTables, *m_catalog, m_notifier};
+}
+
+bool Configurator::readConfiguration(DeviceOperation &operation)
+{
+    QStringList data, commands, answerData, answerCommands;
+    BuildReadRequests(data, commands);
+    operation.setMaximum(static_cast<int>(commands.size()));
+    // Nothing of the configuration changes before every answer is in.
+    const bool answered = RunRequests(
+        *m_connection, RunKind::Reading, data, commands, [&operation] { operation.step(); },
+        &answerData, &answerCommands);
+    return answered && DecodeAnswers(blockContext(), answerData, answerCommands);
+}
+
+bool Configurator::writeConfiguration(DeviceOperation &operation)
+{
+    QStringList data, commands;
+    const bool built = BuildWriteRequests(blockContext(), data, commands);
+    operation.setMaximum(static_cast<int>(commands.size()));
+    return built && RunRequests(*m_connection, RunKind::Writing, data, commands,
+                                [&operation] { operation.step(); });
+}
+
+bool Configurator::saveConfiguration(const QString &path)
+{
+    QStringList data, commands;
+    if (!BuildWriteRequests(blockContext(), data, commands))
+        return false;
+    if (!WriteConfigurationFile(path, data, commands)) {
+        m_notifier.reportFailure(QStringLiteral("Невозможно сохранить файл"));
+        return false;
+    }
+    return true;
+}
+
+bool Configurator::openConfiguration(const QString &path)
+{
+    QStringList data, commands;
+    if (!ReadConfigurationFile(path, data, commands)) {
+        m_notifier.reportFailure(
+            QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден"));
+        return false;
+    }
+    return DecodeAnswers(blockContext(), data, commands);
+}
+
+bool Configurator::exportHtml(const QString &path)
+{
+    const QByteArray page =
+        BuildHtmlReport(*m_config, *m_eventTables, QDateTime::currentDateTime());
+    if (!WriteHtmlReport(path, page)) {
+        m_notifier.reportFailure(QStringLiteral("Невозможно сохранить файл"));
+        return false;
+    }
+    return true;
+}
+
+std::optional<QTime> Configurator::readClock(DeviceOperation &operation)
+{
+    if (!m_connection->Read(QStringLiteral("11"), QString()) || !m_connection->Answered())
+        return std::nullopt;
+    operation.step();
+    const std::optional<QTime> time = DecodeCurrentTime(m_connection->AnswerData());
+    if (!time)
+        m_notifier.reportFailure(QStringLiteral("Ошибка декодирования времени"));
+    return time;
+}
+
+bool Configurator::writeClock(DeviceOperation &operation, const QTime &time)
+{
+    const bool written = m_connection->Write(QStringLiteral("12"), EncodeCurrentTime(time));
+    operation.step();
+    return written;
+}
+
+} // namespace sr5n

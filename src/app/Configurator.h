@@ -1,0 +1,112 @@
+#pragma once
+
+#include "common/Notifier.h"
+#include "config/BlockContext.h"
+#include "link/LinkTimings.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTime>
+
+#include <memory>
+#include <optional>
+
+namespace sr5n {
+
+class ConfigModel;
+class DeviceOperation;
+class EventCodeTables;
+class EventLogs;
+class ProtocolCatalog;
+class ProtocolDialogs;
+class ProtocolEditor;
+class ProtocolLibrary;
+class TConnection;
+class TVaCapture;
+class TVaComm;
+
+// The configurator without its windows: the configuration, the event code
+// tables, the protocol editor and library, the port with its link, and the
+// event log operations, with the work on them that the main window and the
+// command line share. Created before the main window and destroyed after it.
+class Configurator final
+{
+public:
+    // `dataFolder` holds the installation data (the executable's folder in the
+    // program), and the protocol library when the folder is writable; else the
+    // library is the user's own (ProtocolLibraryLocation). `timings` are the
+    // link's waits, shortened only by tests.
+    explicit Configurator(QString dataFolder, LinkTimings timings = LinkTimings());
+    ~Configurator();
+
+    Configurator(const Configurator &) = delete;
+    Configurator &operator=(const Configurator &) = delete;
+
+    // Everything here talks to the user through this notifier; whoever shows
+    // the messages (message boxes, a terminal, a test's fake) is put behind it.
+    Notifier &notifier() { return m_notifier; }
+    void setNotifier(Notifier &target) { m_notifier.setTarget(target); }
+    // Back to showing nothing.
+    void resetNotifier() { m_notifier.setTarget(*m_silence); }
+    // Where the protocol library asks for names and files; none: nothing is registered.
+    void setProtocolDialogs(ProtocolDialogs *dialogs);
+
+    // Loads the protocol library and the event name lists; each failure is
+    // reported and loading goes on.
+    void load();
+
+    const QString &dataFolder() const { return m_dataFolder; }
+    const LinkTimings &timings() const { return m_timings; }
+
+    ConfigModel &config() { return *m_config; }
+    EventCodeTables &eventTables() { return *m_eventTables; }
+    ProtocolEditor &protocolEditor() { return *m_protocolEditor; }
+    ProtocolLibrary &protocols() { return *m_protocols; }
+    TVaComm &port() { return *m_port; }
+    TVaCapture &capture() { return *m_capture; }
+    TConnection &connection() { return *m_connection; }
+    EventLogs &eventLogs() { return *m_eventLogs; }
+    const QStringList &logInternalEvents() const { return m_logInternalEvents; }
+    const QStringList &logExternalEvents() const { return m_logExternalEvents; }
+
+    // The protocol library the configuration blocks use: the library, unless
+    // a test puts another in its place.
+    void setProtocolCatalog(ProtocolCatalog *catalog);
+    BlockContext blockContext();
+
+    // The whole configuration over an opened operation: every answer first,
+    // then decoded into the configuration. True when all of it decoded.
+    bool readConfiguration(DeviceOperation &operation);
+    // The whole configuration sent over an opened operation. True when all of it went.
+    bool writeConfiguration(DeviceOperation &operation);
+    // The configuration file; each failure is reported with its message.
+    bool saveConfiguration(const QString &path);
+    bool openConfiguration(const QString &path);
+    // The HTML page of the configuration, written to `path`; a failure is reported.
+    bool exportHtml(const QString &path);
+
+    // The device clock over an opened operation; a time that cannot be decoded is reported.
+    std::optional<QTime> readClock(DeviceOperation &operation);
+    bool writeClock(DeviceOperation &operation, const QTime &time);
+
+private:
+    QString m_dataFolder;
+    LinkTimings m_timings;
+    // Until someone shows messages, nothing is shown.
+    std::unique_ptr<Notifier> m_silence;
+    ForwardingNotifier m_notifier;
+    std::unique_ptr<ConfigModel> m_config;
+    std::unique_ptr<EventCodeTables> m_eventTables;
+    std::unique_ptr<ProtocolEditor> m_protocolEditor;
+    std::unique_ptr<ProtocolLibrary> m_protocols;
+    ProtocolCatalog *m_catalog = nullptr;
+    // Destroyed in reverse order: the link before the capture and the port.
+    std::unique_ptr<TVaComm> m_port;
+    std::unique_ptr<TVaCapture> m_capture;
+    std::unique_ptr<TConnection> m_connection;
+    QStringList m_logInternalEvents;
+    QStringList m_logExternalEvents;
+    std::unique_ptr<EventLogs> m_eventLogs;
+};
+
+} // namespace sr5n

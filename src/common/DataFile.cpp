@@ -1,0 +1,115 @@
+#include "common/DataFile.h"
+
+#include "common/DecimalNumber.h"
+#include "common/TextRecord.h"
+
+namespace sr5n {
+
+DataFileReader::DataFileReader(const DataFileType &type) : m_type(type) {}
+
+bool DataFileReader::open(const QString &path)
+{
+    close();
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::ReadOnly))
+        return false;
+    m_device = &m_file;
+    return readPreamble();
+}
+
+bool DataFileReader::openBytes(const QByteArray &bytes)
+{
+    close();
+    m_buffer.setData(bytes);
+    if (!m_buffer.open(QIODevice::ReadOnly))
+        return false;
+    m_device = &m_buffer;
+    return readPreamble();
+}
+
+void DataFileReader::close()
+{
+    if (m_file.isOpen())
+        m_file.close();
+    if (m_buffer.isOpen())
+        m_buffer.close();
+    m_device = nullptr;
+    m_version.clear();
+}
+
+bool DataFileReader::readPreamble()
+{
+    const std::optional<QByteArray> header = ReadRecordBytes(*m_device);
+    if (!header || *header != QByteArray(m_type.header))
+        return false;
+    const std::optional<QByteArray> version = ReadRecordBytes(*m_device);
+    if (!version || CompareVersion(*version, QByteArray(m_type.version)) > 0)
+        return false;
+    m_version = QString::fromLatin1(*version);
+    return true;
+}
+
+qint64 DataFileReader::bytesLeft() const
+{
+    return m_device ? m_device->size() - m_device->pos() : 0;
+}
+
+std::optional<QString> DataFileReader::readText()
+{
+    if (!m_device)
+        return std::nullopt;
+    return ReadTextRecord(*m_device);
+}
+
+std::optional<qint64> DataFileReader::readNumber()
+{
+    const std::optional<QString> text = readText();
+    if (!text)
+        return std::nullopt;
+    return ParseDecimal(*text);
+}
+
+std::optional<qint64> DataFileReader::readCount()
+{
+    const std::optional<qint64> number = readNumber();
+    if (!number || *number < 0)
+        return std::nullopt;
+    return number;
+}
+
+DataFileWriter::DataFileWriter(const DataFileType &type) : m_type(type) {}
+
+bool DataFileWriter::open(const QString &path)
+{
+    m_file.setFileName(path);
+    m_ok = m_file.open(QIODevice::WriteOnly);
+    return m_ok && writeText(QString::fromLatin1(m_type.header)) &&
+           writeText(QString::fromLatin1(m_type.version));
+}
+
+bool DataFileWriter::writeText(const QString &text)
+{
+    m_ok = m_ok && WriteTextRecord(text, m_file);
+    return m_ok;
+}
+
+bool DataFileWriter::writeNumber(qint64 number)
+{
+    return writeText(QString::number(number));
+}
+
+bool DataFileWriter::commit()
+{
+    // A write the system cut short (disk full, size limit) shows only when the
+    // buffer is flushed, and QSaveFile would still commit the cut file.
+    if (m_ok && (!m_file.flush() || m_file.error() != QFileDevice::NoError))
+        m_ok = false;
+    if (!m_ok) {
+        if (m_file.isOpen())
+            m_file.cancelWriting();
+        return false;
+    }
+    return m_file.commit();
+}
+
+} // namespace sr5n

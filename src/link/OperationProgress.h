@@ -1,0 +1,22 @@
+#pragma once
+
+namespace sr5n {
+
+// How a device operation shows its progress: the window's progress window,
+// a terminal line, or nothing. The link's Cancel is wired by whoever shows it.
+class OperationProgress
+{
+public:
+    enum class Kind { Reading = 0, Writing = 1, LogReading = 2 };
+
+    virtual ~OperationProgress() = default;
+
+    // Shown with the bar at zero; `maximum` steps make it full.
+    virtual void begin(Kind kind, int maximum) = 0;
+    virtual void setMaximum(int maximum) = 0;
+    virtual void step() = 0;
+    // Harmless when not shown.
+    virtual void end() = 0;
+};
+
+} // namespace sr5n

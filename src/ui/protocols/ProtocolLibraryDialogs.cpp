@@ -1,0 +1,55 @@
+#include "ui/protocols/ProtocolLibraryDialogs.h"
+
+#include "ui/protocols/TfrmSaveNewProtocol.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace sr5n {
+
+void ProtocolLibraryDialogs::setNameDialog(TfrmSaveNewProtocol *dialog)
+{
+    m_nameDialog = dialog;
+}
+
+std::optional<QString> ProtocolLibraryDialogs::askProtocolName(const QString &caption,
+                                                               const QString &message,
+                                                               const QStringList &names,
+                                                               const QString &name)
+{
+    if (!m_nameDialog)
+        return std::nullopt;
+    return m_nameDialog->execute(caption, message, names, name);
+}
+
+std::optional<QString> ProtocolLibraryDialogs::askSaveFile(const QString &fileName)
+{
+    QFileDialog dialog(m_parent, ProtocolSaveTitle(), m_folder, ProtocolFileFilter());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(ProtocolFileExtension());
+    dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString path = dialog.selectedFiles().constFirst();
+    m_folder = QFileInfo(path).absolutePath();
+    return path;
+}
+
+std::optional<QString> ProtocolLibraryDialogs::askOpenFile()
+{
+    QFileDialog dialog(m_parent, ProtocolOpenTitle(), m_folder, ProtocolFileFilter());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (!m_lastOpened.isEmpty())
+        dialog.selectFile(m_lastOpened);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString path = dialog.selectedFiles().constFirst();
+    m_folder = QFileInfo(path).absolutePath();
+    m_lastOpened = QFileInfo(path).fileName();
+    return path;
+}
+
+} // namespace sr5n

@@ -1,0 +1,3 @@
+#pragma once
+#include "common/Fine.h"
+#include "ui/Window.h"
