@@ -3,6 +3,8 @@
 #include "common/DecimalNumber.h"
 #include "common/TextRecord.h"
 
+#include <QFileInfo>
+
 namespace sr5n {
 
 DataFileReader::DataFileReader(const DataFileType &type) : m_type(type) {}
@@ -10,6 +12,10 @@ DataFileReader::DataFileReader(const DataFileType &type) : m_type(type) {}
 bool DataFileReader::open(const QString &path)
 {
     close();
+    // Only regular files: opening a named pipe would wait for a writer and a
+    // device file never ends.
+    if (!QFileInfo(path).isFile())
+        return false;
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::ReadOnly))
         return false;

@@ -23,8 +23,9 @@ inline constexpr DataFileType EventTable{"SR-5/N Events File", "2"};
 inline constexpr DataFileType LogEventList{"SR-5/N Log Events File", "1"};
 } // namespace FileTypes
 
-// Reads a data file of one type: open() checks the header (byte for byte) and
-// the version; the file's own records follow through the read functions.
+// Reads a data file of one type: open() takes only a regular file and checks
+// the header (byte for byte) and the version; the file's own records follow
+// through the read functions.
 // Every function fails (false or no value) on a short or damaged record.
 class DataFileReader final
 {

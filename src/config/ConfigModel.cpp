@@ -434,6 +434,32 @@ bool ConfigModel::isEnabled(const QString &name) const
     return m_enabled.value(name, true);
 }
 
+void ConfigModel::copyValues(const ConfigModel &source, const QStringList &names)
+{
+    QStringList changedValues, changedRanges, changedItems;
+    for (const QString &name : names) {
+        const auto from = source.m_entries.constFind(name);
+        const auto to = m_entries.find(name);
+        if (from == source.m_entries.cend() || to == m_entries.end())
+            continue;
+        if (to->value != from->value || to->text != from->text || to->time != from->time)
+            changedValues.append(name);
+        if (to->minimum != from->minimum || to->maximum != from->maximum)
+            changedRanges.append(name);
+        if (to->items != from->items)
+            changedItems.append(name);
+        *to = *from;
+    }
+    // Listeners see the whole copy, whichever change they hear of first.
+    for (const QString &name : std::as_const(changedItems))
+        emit itemsChanged(name);
+    for (const QString &name : std::as_const(changedRanges))
+        emit rangeChanged(name);
+    for (const QString &name : std::as_const(changedValues))
+        emit valueChanged(name);
+    applyEnabling();
+}
+
 void ConfigModel::uncheckEmptyNumber(const QString &fieldName)
 {
     const Entry *e = find(fieldName, ValueKind::Phone);

@@ -96,6 +96,11 @@ public:
     // empty, switch its flag ("chb" + the same stem) off.
     void uncheckEmptyNumber(const QString &fieldName);
 
+    // Takes the values named (with their bounds and items) from a model whose
+    // rules have already run on them, then notifies every change at once and
+    // re-applies the enabling. Unknown names are skipped.
+    void copyValues(const ConfigModel &source, const QStringList &names);
+
 signals:
     void valueChanged(const QString &name);
     // The bounds of a slider changed.

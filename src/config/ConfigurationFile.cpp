@@ -1,6 +1,7 @@
 #include "config/ConfigurationFile.h"
 
 #include "common/DataFile.h"
+#include "config/RequestLists.h"
 
 namespace sr5n {
 
@@ -23,8 +24,11 @@ bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &
     DataFileReader reader(FileTypes::Configuration);
     if (!reader.open(path))
         return false;
+    // A count beyond the entries of a whole configuration is refused before
+    // anything is read: such a file is damaged, and reading it would hold
+    // the window for seconds.
     const std::optional<qint64> count = reader.readCount();
-    if (!count)
+    if (!count || *count > ConfigurationRequestCount())
         return false;
     for (qint64 i = 0; i < *count; ++i) {
         const std::optional<QString> command = reader.readText();

@@ -2,9 +2,11 @@
 
 #include "common/HexText.h"
 #include "common/Notifier.h"
+#include "config/ConfigurationCopy.h"
 #include "config/EventCodeBlocks.h"
 #include "config/PairBlocks.h"
 #include "config/ParameterBlocks.h"
+#include "config/ProtocolRecord.h"
 
 #include <optional>
 
@@ -20,6 +22,11 @@ template <int Pair> QString encodeProtocol(const BlockContext &context)
 template <int Pair> bool decodeProtocol(const BlockContext &context, const QString &data)
 {
     return DecodeProtocolBlock(context, Pair, data);
+}
+
+bool isProtocolRecord(const QString &data)
+{
+    return CheckedProtocolRecord(data).has_value();
 }
 
 template <int Pair, int Number> QString encodeNumber(const BlockContext &context)
@@ -38,8 +45,10 @@ QList<ConfigBlock> buildBlocks()
         QStringLiteral("Ошибка декодирования параметров системных событий коммуникатора");
     const QString protocol = QStringLiteral("Невозможно добавить протокол");
     return {
-        {0x1E, encodeProtocol<1>, decodeProtocol<1>, protocol},
-        {0x20, encodeProtocol<2>, decodeProtocol<2>, protocol},
+        {0x1E, encodeProtocol<1>, decodeProtocol<1>, protocol, isProtocolRecord,
+         QStringLiteral("Ошибка декодирования протокола передачи данных для первой пары")},
+        {0x20, encodeProtocol<2>, decodeProtocol<2>, protocol, isProtocolRecord,
+         QStringLiteral("Ошибка декодирования протокола передачи данных для второй пары")},
         {0x08, EncodeTestBlock, DecodeTestBlock,
          QStringLiteral("Ошибка декодирования параметров контроля линии и комплексного "
                         "контроля связи")},
@@ -114,7 +123,11 @@ std::optional<QString> decodeEntries(const BlockContext &context, const QStringL
             continue;
         }
         const ConfigBlock *block = blockOfCommand(*number);
-        if (block && !block->decode(context, data.at(i)))
+        if (!block)
+            continue;
+        if (block->wellFormed && !block->wellFormed(data.at(i)))
+            return block->malformedFailure;
+        if (!block->decode(context, data.at(i)))
             return block->decodeFailure;
     }
     if (!DecodeEventCodes(context, answers[0], answers[1]))
@@ -128,6 +141,11 @@ const QList<ConfigBlock> &ConfigBlocks()
 {
     static const QList<ConfigBlock> blocks = buildBlocks();
     return blocks;
+}
+
+qsizetype ConfigurationRequestCount()
+{
+    return ConfigBlocks().size() + 2 * EventCodeLayout::RequestsPerPair;
 }
 
 QString CommandText(int command)
@@ -196,9 +214,12 @@ bool BuildWriteRequests(const BlockContext &context, QStringList &data, QStringL
 bool DecodeAnswers(const BlockContext &context, const QStringList &data,
                    const QStringList &commands)
 {
-    const std::optional<QString> failure = decodeEntries(context, data, commands);
-    if (!failure)
+    ConfigurationCopy copy(context);
+    const std::optional<QString> failure = decodeEntries(copy.context(), data, commands);
+    if (!failure) {
+        copy.apply();
         return true;
+    }
     context.notifier.reportFailure(*failure + AbortSuffix());
     return false;
 }

@@ -10,12 +10,16 @@ namespace sr5n {
 
 // One of the sixteen configuration blocks that come before the event codes:
 // its write command (the read command is the next one), its encoder and
-// decoder, and the message shown when its data cannot be decoded.
+// decoder, and the message shown when its data cannot be decoded. A block
+// whose data have a fixed form (a protocol record) refuses data of another
+// form with its own message, before the decoder runs.
 struct ConfigBlock {
     int writeCommand = 0;
     QString (*encode)(const BlockContext &) = nullptr;
     bool (*decode)(const BlockContext &, const QString &) = nullptr;
     QString decodeFailure;
+    bool (*wellFormed)(const QString &) = nullptr;
+    QString malformedFailure = {};
 
     int readCommand() const { return writeCommand + 1; }
 };
@@ -35,6 +39,9 @@ inline constexpr int EventCodeReadCommand = 0x01;
 // list belonging to entry i of the command list. 858 entries: the sixteen
 // blocks, then the 421 event-code chunks of pair 1 and those of pair 2.
 
+// The number of requests of a whole configuration: 858.
+qsizetype ConfigurationRequestCount();
+
 // The read requests; both lists are emptied first.
 void BuildReadRequests(QStringList &data, QStringList &commands);
 
@@ -46,9 +53,12 @@ void BuildReadRequests(QStringList &data, QStringList &commands);
 bool BuildWriteRequests(const BlockContext &context, QStringList &data, QStringList &commands);
 
 // Decodes a request list of answers (from the communicator or a file) into the
-// configuration, in list order, then the event codes. On failure stops there,
-// leaves what was decoded, tells the user "<message>. Операция будет прервана"
-// and returns false. Shows nothing on success.
+// configuration, in list order, then the event codes. The decoding runs on a
+// copy that replaces the configuration only when every entry decoded; on
+// failure the configuration is exactly as before (a protocol the user
+// registered meanwhile stays in the library), the user is told
+// "<message>. Операция будет прервана" and the result is false. Shows
+// nothing on success.
 bool DecodeAnswers(const BlockContext &context, const QStringList &data,
                    const QStringList &commands);
 

@@ -1,5 +1,7 @@
 #include "events/EventCodeTables.h"
 
+#include <utility>
+
 namespace sr5n {
 
 namespace {
@@ -11,8 +13,7 @@ bool validPair(int pair)
     return pair == 1 || pair == 2;
 }
 
-template <typename Rows>
-void resizeRows(Rows &rows, int count)
+template <typename Rows> void resizeRows(Rows &rows, int count)
 {
     count = std::max(0, count);
     while (rows.size() > count)
@@ -45,9 +46,12 @@ QStringList EventCodeTables::columnHeaders(Table table)
     case Table::Common:
         return {QStringLiteral("№"), QStringLiteral("Событие"), QStringLiteral("Общий код")};
     case Table::External:
-        return {QStringLiteral("№"),   QStringLiteral("Событие"),
-                QStringLiteral("Код для пары №1"), QStringLiteral("Код для пары №2"),
-                QStringLiteral("В/П"), QStringLiteral("О/С")};
+        return {QStringLiteral("№"),
+                QStringLiteral("Событие"),
+                QStringLiteral("Код для пары №1"),
+                QStringLiteral("Код для пары №2"),
+                QStringLiteral("В/П"),
+                QStringLiteral("О/С")};
     }
     return {};
 }
@@ -219,9 +223,9 @@ ZoneSummary EventCodeTables::summarize(const QStringList &codes)
     if (count == 0)
         return {codes.value(0), 0};
     const int last = count % 10;
-    const QString ending = last == 1 ? QStringLiteral("а")
+    const QString ending = last == 1                                 ? QStringLiteral("а")
                            : (last == 0 || (last >= 2 && last <= 4)) ? QStringLiteral("ы")
-                                                                      : QString();
+                                                                     : QString();
     return {QString::number(count) + QStringLiteral(" зон") + ending, count};
 }
 
@@ -271,6 +275,54 @@ void EventCodeTables::clearMarks(Mark kind)
     }
     if (changed)
         emit marksChanged(kind);
+}
+
+void EventCodeTables::copyFrom(const EventCodeTables &source)
+{
+    const auto sameRows = [](const auto &a, const auto &b) {
+        if (a.size() != b.size())
+            return false;
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            const EventRow &x = a[i].event;
+            const EventRow &y = b[i].event;
+            if (x.displayNumber != y.displayNumber || x.name != y.name || x.number != y.number)
+                return false;
+        }
+        return true;
+    };
+    const bool separateRows = sameRows(m_separate, source.m_separate);
+    const bool commonRows = sameRows(m_common, source.m_common);
+    const bool externalRows = sameRows(m_external, source.m_external);
+    const QList<Internal> separate = std::exchange(m_separate, source.m_separate);
+    const QList<Internal> common = std::exchange(m_common, source.m_common);
+    const QList<External> external = std::exchange(m_external, source.m_external);
+
+    if (!separateRows)
+        emit rowsChanged(Table::Separate);
+    if (!commonRows)
+        emit rowsChanged(Table::Common);
+    if (!externalRows)
+        emit rowsChanged(Table::External);
+    for (int r = 1; r <= rowCount(Table::Separate); ++r)
+        for (int pair = 1; pair <= 2; ++pair)
+            if (r > separate.size() || separate[r - 1].codes[pair - 1] != separateCode(r, pair))
+                emit separateCodeChanged(r, pair);
+    for (int r = 1; r <= rowCount(Table::Common); ++r)
+        if (r > common.size() || common[r - 1].codes[0] != commonCode(r))
+            emit commonCodeChanged(r);
+    bool marks[2] = {!externalRows, !externalRows};
+    for (int r = 1; r <= rowCount(Table::External); ++r) {
+        const External *old = r <= external.size() ? &external[r - 1] : nullptr;
+        for (int pair = 1; pair <= 2; ++pair)
+            if (!old || old->zones[pair - 1] != m_external[r - 1].zones[pair - 1])
+                emit zoneCodesChanged(r, pair);
+        for (int kind = 0; kind < 2; ++kind)
+            marks[kind] = marks[kind] || !old || old->marks[kind] != m_external[r - 1].marks[kind];
+    }
+    if (marks[int(Mark::HighPriority)])
+        emit marksChanged(Mark::HighPriority);
+    if (marks[int(Mark::Mandatory)])
+        emit marksChanged(Mark::Mandatory);
 }
 
 QList<int> EventCodeTables::markedRows(Mark kind) const

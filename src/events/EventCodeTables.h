@@ -46,7 +46,10 @@ public:
     // The header texts of a table's columns (row 0), and the titles of the
     // internal and external code pages.
     static QStringList columnHeaders(Table table);
-    static QString internalTitle() { return QStringLiteral("Внутренние коды событий коммуникатора"); }
+    static QString internalTitle()
+    {
+        return QStringLiteral("Внутренние коды событий коммуникатора");
+    }
     static QString externalTitle() { return QStringLiteral("Внешние коды событий ППКП"); }
 
     // Rows. Setting the count keeps the rows that stay and gives new rows an
@@ -85,6 +88,9 @@ public:
     QList<int> markedRows(Mark kind) const; // in row order
 
     bool isValidRow(Table table, int row) const;
+
+    // Takes every row, code and mark of `source`, then notifies what changed.
+    void copyFrom(const EventCodeTables &source);
 
 signals:
     void rowsChanged(EventCodeTables::Table table);

@@ -16,15 +16,25 @@ public:
     virtual ~ProtocolDialogs() = default;
 
     // The name dialog with its caption and message, offering `names` and
-    // preset to `name`; the text typed when closed with OK.
+    // preset to `name`; the text typed when closed with OK. A name of `taken`
+    // is refused (the protocol being renamed cannot take another's name);
+    // another name of `names` is taken only when the user agrees to replace.
     virtual std::optional<QString> askProtocolName(const QString &caption, const QString &message,
-                                                   const QStringList &names,
-                                                   const QString &name) = 0;
+                                                   const QStringList &names, const QString &name,
+                                                   const QStringList &taken) = 0;
     // The save-file dialog of a protocol file proposing `fileName`; the path chosen.
     virtual std::optional<QString> askSaveFile(const QString &fileName) = 0;
     // The open-file dialog of a protocol file; the path chosen.
     virtual std::optional<QString> askOpenFile() = 0;
 };
+
+// The refusal of a name that another protocol has.
+inline QString NameTakenMessage(const QString &name)
+{
+    return QStringLiteral("Протокол с названием \"%1\" уже зарегистрирован в программе. "
+                          "Введите другое название")
+        .arg(name);
+}
 
 // Texts of the file dialogs.
 inline QString ProtocolSaveTitle()

@@ -3,11 +3,14 @@
 #include "common/DataFile.h"
 #include "common/Notifier.h"
 #include "config/ConfigModel.h"
+#include "config/ProtocolRecord.h"
 #include "protocols/ProtocolDialogs.h"
 #include "protocols/ProtocolEditor.h"
 #include "protocols/SafeFileName.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace sr5n {
 
@@ -24,6 +27,16 @@ int indexIgnoringCase(const QStringList &list, const QString &text)
             return i;
     }
     return -1;
+}
+
+// The position a chooser keeps when the protocol at `removed` leaves the
+// library (-1: none left): the later ones move up, the removed one's users go
+// to the first.
+int keptPosition(int index, int removed)
+{
+    if (removed < 0 || index < removed)
+        return index;
+    return index == removed ? 0 : index - 1;
 }
 
 } // namespace
@@ -65,7 +78,8 @@ bool ProtocolLibrary::LoadProtocolList()
 {
     m_names.clear();
     m_records.clear();
-    const bool loaded = [this] {
+    bool wellFormed = true;
+    const bool loaded = [this, &wellFormed] {
         DataFileReader reader(FileTypes::ProtocolList);
         if (!reader.open(listFilePath()))
             return false;
@@ -76,24 +90,67 @@ bool ProtocolLibrary::LoadProtocolList()
             const std::optional<QString> name = reader.readText();
             if (!name)
                 return false;
-            const std::optional<QString> record = reader.readText();
-            if (!record)
+            const std::optional<QString> text = reader.readText();
+            if (!text)
                 return false;
+            // A record of another form never reaches the library; the rest
+            // of the list is still usable.
+            const std::optional<QString> record = CheckedProtocolRecord(*text);
+            if (!record) {
+                wellFormed = false;
+                continue;
+            }
             m_names.append(*name);
             m_records.append(*record);
         }
         return true;
     }();
-    if (!loaded) {
+    // What could not be loaded is kept aside before the list is first written again.
+    m_damagedList = !(loaded && wellFormed) && QFileInfo(listFilePath()).isFile();
+    if (loaded)
+        RefreshProtocolChoosers(-1);
+    if (!loaded || !wellFormed) {
         m_notifier.reportFailure(QStringLiteral("Невозможно открыть список протоколов"));
         return false;
     }
-    RefreshProtocolChoosers(-1);
+    return true;
+}
+
+QString ProtocolLibrary::damagedListCopyPath() const
+{
+    const QDir dir(m_folder);
+    QString path = dir.filePath(QStringLiteral("prtcls-damaged.bin"));
+    for (int n = 2; QFileInfo(path).exists() || QFileInfo(path).isSymLink(); ++n)
+        path = dir.filePath(QStringLiteral("prtcls-damaged-%1.bin").arg(n));
+    return path;
+}
+
+bool ProtocolLibrary::keepDamagedList()
+{
+    if (!m_damagedList)
+        return true;
+    if (!QFileInfo(listFilePath()).isFile()) {
+        m_damagedList = false; // gone meanwhile: nothing left to keep
+        return true;
+    }
+    const QString copy = damagedListCopyPath();
+    if (!QFile::copy(listFilePath(), copy)) {
+        m_notifier.reportFailure(
+            QStringLiteral("Невозможно сохранить копию поврежденного списка протоколов"));
+        return false;
+    }
+    m_damagedList = false;
+    m_notifier.showInformation(
+        QStringLiteral("Список протоколов был поврежден. Его копия сохранена в файле \"%1\"")
+            .arg(QDir::toNativeSeparators(copy)));
     return true;
 }
 
 bool ProtocolLibrary::SaveProtocolList()
 {
+    // A list that failed to load is never written over before it is kept aside.
+    if (!keepDamagedList())
+        return false;
     DataFileWriter writer(FileTypes::ProtocolList);
     bool written = writer.open(listFilePath()) && writer.writeNumber(m_names.size());
     for (int i = 0; written && i < m_names.size(); ++i)
@@ -106,19 +163,32 @@ bool ProtocolLibrary::SaveProtocolList()
 
 void ProtocolLibrary::RefreshProtocolChoosers(int position)
 {
-    if (position < 0) {
-        const QStringList shown = m_editor.chooserItems();
-        const int index = m_editor.chooserIndex();
-        position = index >= 0 && index < shown.size() ? indexOfName(shown.at(index)) : -1;
-    }
+    refreshChoosers(position, -1);
+}
+
+void ProtocolLibrary::refreshChoosers(int position, int removed)
+{
+    // Choosers keep the protocol they show by its place in the library, never
+    // by its name: names may repeat in a list written elsewhere.
+    if (position < 0)
+        position = keptPosition(m_editor.chooserIndex(), removed);
     m_editor.setChooserItems(m_names, std::max(position, 0));
     m_editor.cbxProtocolSelect(m_editor.chooserIndex());
 
     for (const QString &chooser : PairChoosers) {
-        const QString shown = m_model.choiceText(chooser);
+        const int kept = keptPosition(m_model.choice(chooser), removed);
         m_model.setChoiceItems(chooser, m_names);
-        m_model.setChoice(chooser, std::max(indexOfName(shown), 0));
+        m_model.setChoice(chooser, std::max(kept, 0));
     }
+}
+
+QStringList ProtocolLibrary::namesOfOthers(int index) const
+{
+    if (index < 0)
+        return {};
+    QStringList names = m_names;
+    names.removeAt(index);
+    return names;
 }
 
 bool ProtocolLibrary::ConfirmProtocolRename(const QString &record)
@@ -132,19 +202,30 @@ bool ProtocolLibrary::ConfirmProtocolRename(const QString &record)
                                Notifier::QuestionIcon::Warning);
 }
 
-void ProtocolLibrary::RegisterProtocol(const QString &name, const QString &record)
+bool ProtocolLibrary::RegisterProtocol(const QString &name, const QString &text)
 {
-    int index = indexOfRecord(record);
+    const std::optional<QString> record = CheckedProtocolRecord(text);
+    if (!record) {
+        m_notifier.reportFailure(MalformedRecordMessage());
+        return false;
+    }
+    int index = indexOfRecord(*record);
     if (index >= 0) {
+        // Renaming a known record: the name must not be another protocol's.
+        if (indexIgnoringCase(namesOfOthers(index), name) >= 0) {
+            m_notifier.reportFailure(NameTakenMessage(name));
+            return false;
+        }
         m_names[index] = name;
     } else if (index = indexOfName(name); index >= 0) {
-        m_records[index] = record;
+        m_records[index] = *record;
     } else {
         m_names.append(name);
-        m_records.append(record);
+        m_records.append(*record);
         index = int(m_names.size()) - 1;
     }
     RefreshProtocolChoosers(index);
+    return true;
 }
 
 bool ProtocolLibrary::WriteProtocolFile(const QString &name, const QString &record,
@@ -166,28 +247,31 @@ std::optional<ProtocolFileContents> ProtocolLibrary::ReadProtocolFile(const QStr
     std::optional<QString> name = reader.readText();
     if (!name)
         return std::nullopt;
-    std::optional<QString> record = reader.readText();
+    const std::optional<QString> text = reader.readText();
+    const std::optional<QString> record = text ? CheckedProtocolRecord(*text) : std::nullopt;
     if (!record)
         return std::nullopt;
     return ProtocolFileContents{*name, *record};
 }
 
 std::optional<QString> ProtocolLibrary::askName(const QString &caption, const QString &message,
-                                                const QString &name)
+                                                const QString &name, const QString &record)
 {
     if (!m_dialogs)
         return std::nullopt;
-    return m_dialogs->askProtocolName(caption, message, m_names, name);
+    return m_dialogs->askProtocolName(caption, message, m_names, name,
+                                      namesOfOthers(indexOfRecord(record)));
 }
 
 void ProtocolLibrary::btnProtocol_SaveClick()
 {
-    if (!ConfirmProtocolRename(m_editor.CurrentProtocol()))
+    const QString shown = m_editor.CurrentProtocol();
+    if (!ConfirmProtocolRename(shown))
         return;
     const std::optional<QString> name = askName(
         QStringLiteral("Сохранение протокола в программе"),
         QStringLiteral("Введите название протокола или выберите протокол из списка для замены"),
-        NewProtocolName);
+        NewProtocolName, shown);
     if (!name)
         return;
     const std::optional<QString> path = m_dialogs->askSaveFile(SafeFileName(*name));
@@ -195,8 +279,7 @@ void ProtocolLibrary::btnProtocol_SaveClick()
         return;
     m_editor.RematchProtocol();
     const QString record = m_editor.CurrentProtocol();
-    RegisterProtocol(*name, record);
-    if (!SaveProtocolList())
+    if (!RegisterProtocol(*name, record) || !SaveProtocolList())
         return;
     WriteProtocolFile(*name, record, *path);
 }
@@ -218,11 +301,11 @@ void ProtocolLibrary::btnProtocol_AddClick()
         return;
     const std::optional<QString> name = askName(
         AddCaption, QStringLiteral("Добавить протокол в программу под следующим названием:"),
-        file->name);
+        file->name, file->record);
     if (!name)
         return;
-    RegisterProtocol(*name, file->record);
-    SaveProtocolList();
+    if (RegisterProtocol(*name, file->record))
+        SaveProtocolList();
 }
 
 void ProtocolLibrary::btnProtocol_DeleteClick()
@@ -237,29 +320,32 @@ void ProtocolLibrary::btnProtocol_DeleteClick()
         return;
     m_names.removeAt(index);
     m_records.removeAt(index);
-    RefreshProtocolChoosers(-1);
+    refreshChoosers(-1, index);
     SaveProtocolList();
 }
 
-bool ProtocolLibrary::RegisterDeviceProtocol(const QString &record, int pair)
+bool ProtocolLibrary::RegisterDeviceProtocol(const QString &text, int pair)
 {
-    if (indexOfRecord(record) >= 0)
+    // Only a record of its own form is matched or offered for registration.
+    const std::optional<QString> record = CheckedProtocolRecord(text);
+    if (!record)
+        return false;
+    if (indexOfRecord(*record) >= 0)
         return true;
     const std::optional<QString> name =
         askName(AddCaption,
                 QStringLiteral("Указанный протокол для %1ой пары номеров не зарегистрирован в "
                                "программе. Чтобы добавить протокол, введите название:")
                     .arg(pair),
-                NewProtocolName);
+                NewProtocolName, *record);
     if (!name)
         return false;
     const std::optional<QString> path = m_dialogs->askSaveFile(SafeFileName(*name));
     if (!path)
         return false;
-    RegisterProtocol(*name, record);
-    if (!SaveProtocolList())
+    if (!RegisterProtocol(*name, *record) || !SaveProtocolList())
         return false;
-    return WriteProtocolFile(*name, record, *path);
+    return WriteProtocolFile(*name, *record, *path);
 }
 
 } // namespace sr5n

@@ -26,6 +26,12 @@ struct ProtocolFileContents {
 // files, and the three choosers that show the library (the editor's
 // cbxProtocol and the pair choosers cbx1PProtocol, cbx2PProtocol). Lookups
 // ignore letter case, Cyrillic included; the first equal entry wins.
+//
+// Only records of 38 hexadecimal digits enter the library, kept in upper
+// case; a name is never given to a second protocol (a list written elsewhere
+// may still hold repeated names); the choosers keep the protocol they show by
+// its place through every change; and a list file that failed to load is
+// copied aside before it is first written over.
 class ProtocolLibrary final : public QObject, public ProtocolCatalog
 {
     Q_OBJECT
@@ -59,8 +65,12 @@ public:
     void RefreshProtocolChoosers(int position);
     // True when `record` is not in the library or the user agrees to rename it.
     bool ConfirmProtocolRename(const QString &record);
-    void RegisterProtocol(const QString &name, const QString &record);
+    // False, after telling the user, for a record that is not 38 hexadecimal
+    // digits and for renaming a known record to another protocol's name.
+    bool RegisterProtocol(const QString &name, const QString &record);
     bool WriteProtocolFile(const QString &name, const QString &record, const QString &path);
+    // The protocol file's name and record; none for a file that cannot be
+    // read or whose record is not 38 hexadecimal digits.
     static std::optional<ProtocolFileContents> ReadProtocolFile(const QString &path);
 
     // The buttons of the editor page.
@@ -69,8 +79,17 @@ public:
     void btnProtocol_DeleteClick();
 
 private:
+    // The name dialog for `record`: when the record is in the library, the
+    // names of the other protocols cannot be given to it.
     std::optional<QString> askName(const QString &caption, const QString &message,
-                                   const QString &name);
+                                   const QString &name, const QString &record);
+    // The names of every protocol but the one at `index` (none for -1).
+    QStringList namesOfOthers(int index) const;
+    // `removed`: the position a protocol was just removed from, or -1.
+    void refreshChoosers(int position, int removed);
+    // Copies a list file that failed to load beside it, once, and tells the user where.
+    bool keepDamagedList();
+    QString damagedListCopyPath() const;
 
     ConfigModel &m_model;
     ProtocolEditor &m_editor;
@@ -79,6 +98,7 @@ private:
     ProtocolDialogs *m_dialogs = nullptr;
     QStringList m_names;
     QStringList m_records;
+    bool m_damagedList = false;
 };
 
 } // namespace sr5n

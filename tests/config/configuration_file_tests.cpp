@@ -1,7 +1,7 @@
-#include "common/TextRecord.h"
+#include "common/TextRecords.h"
 #include "config/ConfigurationFile.h"
+#include "config/RequestLists.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -23,15 +23,6 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
-}
-
-QByteArray records(const QStringList &texts)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    for (const QString &text : texts)
-        EXPECT_TRUE(WriteTextRecord(text, buffer));
-    return buffer.data();
 }
 
 } // namespace
@@ -62,7 +53,7 @@ TEST(ConfigurationFile, RefusesDamagedOrNewerFiles)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("c.snc"));
     const QString header = QStringLiteral("SR-5/N Configuration File");
-    const QByteArray good = records({header, "1", "2", "1E", "0203", "22", "A021"});
+    const QByteArray good = test::TextRecords({header, "1", "2", "1E", "0203", "22", "A021"});
     QByteArray changedByte = good;
     changedByte[changedByte.size() - 6] = 'B'; // one digit of the last data text
     const struct {
@@ -71,14 +62,15 @@ TEST(ConfigurationFile, RefusesDamagedOrNewerFiles)
         bool reads;
     } cases[] = {
         {"good", good, true},
-        {"version 0", records({header, "0", "1", "1E", "02"}), true},
+        {"version 0", test::TextRecords({header, "0", "1", "1E", "02"}), true},
         {"bytes after the last entry", good + QByteArray("trailing"), true},
-        {"version 2", records({header, "2", "1", "1E", "02"}), false},
-        {"version 10", records({header, "10", "1", "1E", "02"}), false},
-        {"other file type", records({"SR-5/N Protocol File", "1", "1", "1E", "02"}), false},
-        {"count not a number", records({header, "1", "x", "1E", "02"}), false},
-        {"one entry fewer than announced", records({header, "1", "3", "1E", "02", "22", "A0"}),
+        {"version 2", test::TextRecords({header, "2", "1", "1E", "02"}), false},
+        {"version 10", test::TextRecords({header, "10", "1", "1E", "02"}), false},
+        {"other file type", test::TextRecords({"SR-5/N Protocol File", "1", "1", "1E", "02"}),
          false},
+        {"count not a number", test::TextRecords({header, "1", "x", "1E", "02"}), false},
+        {"one entry fewer than announced",
+         test::TextRecords({header, "1", "3", "1E", "02", "22", "A0"}), false},
         {"a changed data byte", changedByte, false},
         {"empty file", QByteArray(), false},
     };
@@ -105,4 +97,32 @@ TEST(ConfigurationFile, FailedSaveKeepsThePreviousFile)
     EXPECT_EQ(fileBytes(path), before);
     EXPECT_FALSE(
         WriteConfigurationFile(dir.filePath(QStringLiteral("no/such/c.snc")), {"02"}, {"1E"}));
+}
+
+// A configuration has 858 entries: a file announcing more is refused before
+// its entries are read, however well formed they are.
+TEST(ConfigurationFile, RefusesMoreEntriesThanAConfigurationHolds)
+{
+    ASSERT_EQ(ConfigurationRequestCount(), 858);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("c.snc"));
+    const QString header = QStringLiteral("SR-5/N Configuration File");
+    const QByteArray entry =
+        test::TextRecords({"0C", ""}); // a command that carries no configuration
+    const struct {
+        const char *name;
+        int entries;
+        bool reads;
+    } cases[] = {
+        {"a whole configuration", 858, true},
+        {"one entry more", 859, false},
+        {"two million entries", 2000000, false},
+    };
+    for (const auto &c : cases) {
+        writeBytes(path, test::TextRecords({header, "1", QString::number(c.entries)}) +
+                             entry.repeated(c.entries));
+        QStringList data, commands;
+        EXPECT_EQ(ReadConfigurationFile(path, data, commands), c.reads) << c.name;
+        EXPECT_EQ(commands.size(), c.reads ? c.entries : 0) << c.name;
+    }
 }

@@ -1,7 +1,7 @@
 #include "common/DataFile.h"
-#include "common/TextRecord.h"
+#include "common/FifoTrap.h"
+#include "common/TextRecords.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -12,15 +12,6 @@
 using namespace sr5n;
 
 namespace {
-
-QByteArray records(const QStringList &texts)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    for (const QString &text : texts)
-        EXPECT_TRUE(WriteTextRecord(text, buffer));
-    return buffer.data();
-}
 
 QString binFile(const char *name)
 {
@@ -46,14 +37,15 @@ TEST(DataFileReader, ChecksHeaderAndVersion)
     };
     for (const auto &c : cases) {
         DataFileReader reader(FileTypes::Protocol);
-        EXPECT_EQ(reader.openBytes(records(c.texts)), c.opens) << c.name;
+        EXPECT_EQ(reader.openBytes(test::TextRecords(c.texts)), c.opens) << c.name;
     }
 }
 
 TEST(DataFileReader, ReadsNumbersAndRefusesOthers)
 {
     DataFileReader reader(FileTypes::EventTable);
-    ASSERT_TRUE(reader.openBytes(records({"SR-5/N Events File", "2", "3", "-1", "x1", "-4"})));
+    ASSERT_TRUE(
+        reader.openBytes(test::TextRecords({"SR-5/N Events File", "2", "3", "-1", "x1", "-4"})));
     EXPECT_EQ(reader.version(), QStringLiteral("2"));
     EXPECT_EQ(reader.readCount(), 3);
     EXPECT_EQ(reader.readNumber(), -1);
@@ -74,7 +66,8 @@ TEST(DataFileWriter, WritesHeaderVersionAndRecords)
 
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), records({"SR-5/N Protocols List File", "1", "1", "Охрана"}));
+    EXPECT_EQ(file.readAll(),
+              test::TextRecords({"SR-5/N Protocols List File", "1", "1", "Охрана"}));
 }
 
 TEST(DataFileWriter, UnfinishedWriteLeavesThePreviousFileIntact)
@@ -162,4 +155,42 @@ TEST(InstallationData, MemoryFaultEventComesFirstInTheCommonTable)
     const std::optional<QString> name = reader.readText();
     ASSERT_TRUE(name.has_value());
     EXPECT_TRUE(name->contains(QStringLiteral("памяти"))) << qPrintable(*name);
+}
+
+// Only regular files are read: a named pipe would hold the window until
+// something writes to it, a device file may never end. Every data file
+// (configurations, protocols, the installation's lists) is read through here.
+TEST(DataFileReader, OpensOnlyRegularFiles)
+{
+    QTemporaryDir dir;
+    test::FifoTrap fifo(dir.filePath(QStringLiteral("pipe.snc")));
+    ASSERT_TRUE(fifo.created());
+    const QString good = dir.filePath(QStringLiteral("good.bin"));
+    {
+        QFile file(good);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(test::TextRecords({"SR-5/N Protocol File", "1"}));
+    }
+    const QString link = dir.filePath(QStringLiteral("link.bin"));
+    ASSERT_TRUE(QFile::link(good, link));
+    const QString pipeLink = dir.filePath(QStringLiteral("pipe-link.bin"));
+    ASSERT_TRUE(QFile::link(fifo.path(), pipeLink));
+    const struct {
+        const char *name;
+        QString path;
+        bool opens;
+    } cases[] = {
+        {"named pipe", fifo.path(), false},
+        {"link to a named pipe", pipeLink, false},
+        {"directory", dir.path(), false},
+        {"device /dev/zero", QStringLiteral("/dev/zero"), false},
+        {"device /dev/null", QStringLiteral("/dev/null"), false},
+        {"regular file", good, true},
+        {"link to a regular file", link, true},
+    };
+    for (const auto &c : cases) {
+        DataFileReader reader(FileTypes::Protocol);
+        EXPECT_EQ(reader.open(c.path), c.opens) << c.name;
+    }
+    EXPECT_FALSE(fifo.readerWaited());
 }

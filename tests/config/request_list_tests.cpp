@@ -200,11 +200,11 @@ TEST(DecodeAnswers, SkipsCommandsThatCarryNoConfiguration)
     EXPECT_EQ(f.notifier.flashes, 0);
 }
 
-TEST(DecodeAnswers, FailureStopsThereAndIsReportedOnceWithTheBlocksMessage)
+TEST(DecodeAnswers, FailureIsReportedOnceWithTheBlocksMessageAndChangesNothing)
 {
     // Every case starts with an automatic reset block that switches both pairs
     // off; the group codes 0A and 12 follow the failing entry, or come before
-    // the event codes, which are decoded last.
+    // the event codes, which are decoded last. Neither reaches the configuration.
     const QString reset = Hex("00 3B 00 3B");
     const QString groups = Hex("A0 21");
     const QString zone = QStringLiteral("0600") + countingCodes(1);
@@ -215,87 +215,61 @@ TEST(DecodeAnswers, FailureStopsThereAndIsReportedOnceWithTheBlocksMessage)
         QStringList data;
         QStringList commands;
         QString message;
-        bool resetDecoded;
-        bool groupsDecoded;
     } cases[] = {
         {"number block",
          {reset, QStringLiteral("12AB0"), groups},
          {"2A", "19", "23"},
          QStringLiteral(
-             "Ошибка декодирования параметров второго телефоного номера для первой пары"),
-         true,
-         false},
+             "Ошибка декодирования параметров второго телефоного номера для первой пары")},
         {"busy block",
          {reset, QStringLiteral("X"), groups},
          {"29", "2B", "22"},
          QStringLiteral("Ошибка декодирования параметров проверки сигналов \"занято\" и наличия "
-                        "\"шума\" в линии"),
-         true,
-         false},
-        {"event-code address",
-         {reset, QStringLiteral("06Z0"), groups},
-         {"2A", "01", "23"},
-         events,
-         true,
-         false},
+                        "\"шума\" в линии")},
+        {"event-code address", {reset, QStringLiteral("06Z0"), groups}, {"2A", "01", "23"}, events},
         {"command not hexadecimal",
          {reset, QString(), groups},
          {"2A", "G1", "23"},
-         QStringLiteral("Ошибка декодирования данных"),
-         true,
-         false},
+         QStringLiteral("Ошибка декодирования данных")},
         {"lists of different length",
          {reset},
          {"2A", "23"},
-         QStringLiteral("Ошибка декодирования данных"),
-         false,
-         false},
+         QStringLiteral("Ошибка декодирования данных")},
         {"zone code not hexadecimal",
          {reset, groups, QStringLiteral("0600000G"), pair2},
          {"2A", "23", "01", "01"},
-         events,
-         true,
-         true},
+         events},
         {"offset outside the digit rule",
          {reset, groups, QStringLiteral("0514") + countingCodes(1), pair2},
          {"2A", "23", "01", "01"},
-         events,
-         true,
-         true},
+         events},
         {"codes beyond zone 69",
          {reset, groups, QStringLiteral("05C4") + countingCodes(1), pair2},
          {"2A", "23", "01", "01"},
-         events,
-         true,
-         true},
+         events},
         {"short internal record",
          {reset, groups, zone, QStringLiteral("41E0") + Hex("0001 0002")},
          {"2A", "23", "01", "01"},
-         events,
-         true,
-         true},
+         events},
         {"address beyond pair 2's pages",
          {reset, groups, zone, QStringLiteral("7D00") + countingCodes(1)},
          {"2A", "23", "01", "01"},
-         events,
-         true,
-         true},
+         events},
         {"address below pair 1's pages",
          {reset, groups, QStringLiteral("0400") + countingCodes(1), pair2},
          {"2A", "23", "01", "01"},
-         events,
-         true,
-         true},
+         events},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         BlockFixture f;
+        const Requests before = writeList(f);
         EXPECT_FALSE(DecodeAnswers(f.context, c.data, c.commands));
         EXPECT_EQ(f.notifier.errors, QStringList{c.message + Abort});
         EXPECT_EQ(f.notifier.flashes, 1);
-        EXPECT_EQ(f.model.flag(QStringLiteral("chb1PAutoReset")), !c.resetDecoded);
-        EXPECT_EQ(f.model.text(QStringLiteral("edt1PGroupCode")),
-                  c.groupsDecoded ? QStringLiteral("0A") : QStringLiteral("00"));
+        EXPECT_TRUE(f.model.flag(QStringLiteral("chb1PAutoReset")));
+        EXPECT_EQ(f.model.text(QStringLiteral("edt1PGroupCode")), QStringLiteral("00"));
+        EXPECT_EQ(writeList(f).data, before.data);
     }
 }
 
@@ -493,5 +467,61 @@ TEST(DecodeAnswers, WriteListOfAGeneratedConfigurationDecodesBackToIt)
         const Requests again = writeList(target);
         EXPECT_EQ(again.commands, r.commands);
         EXPECT_EQ(again.data, r.data);
+    }
+}
+
+// A decoding that fails at any entry, of a file's list or of the
+// communicator's answers, leaves the whole configuration as it was: the write
+// list built afterwards is the one built before. Among the failures: a bad
+// high-priority block after its marks were cleared, and a bad code in the
+// last entry, found only after every block had been decoded.
+TEST(DecodeAnswers, FailureAtAnyEntryLeavesTheWholeWriteListUnchanged)
+{
+    QRandomGenerator random(18);
+    BlockFixture source;
+    randomize(source, random);
+    const Requests r = writeList(source);
+    const QString events = QStringLiteral("Ошибка декодирования кодов событий");
+    const struct {
+        int entry;
+        QString data;
+        QString message;
+    } cases[] = {
+        {0, QStringLiteral("0203010FFF1F12AB21000000000008000A19 A"),
+         QStringLiteral("Ошибка декодирования протокола передачи данных для первой пары")},
+        {1, QString(),
+         QStringLiteral("Ошибка декодирования протокола передачи данных для второй пары")},
+        {4, QStringLiteral("12AB0"),
+         QStringLiteral(
+             "Ошибка декодирования параметров первого телефоного номера для первой пары")},
+        {15, QStringLiteral("0A1"),
+         QStringLiteral("Ошибка декодирования внешних событий с высоким приоритетом")},
+        {16, QStringLiteral("05Z0") + countingCodes(1), events},
+        {600, QStringLiteral("ZZZZ") + countingCodes(1), events},
+        {857, QStringLiteral("7CC0000G") + countingCodes(1).mid(4), events},
+    };
+    for (const bool asAnswers : {false, true}) {
+        for (const auto &c : cases) {
+            SCOPED_TRACE(testing::Message()
+                         << (asAnswers ? "answers" : "file") << ", entry " << c.entry);
+            BlockFixture target;
+            target.model.setText(QStringLiteral("edt2P1N"), QStringLiteral("8495"));
+            target.model.setFlag(QStringLiteral("chb2P1N"), true);
+            target.model.setSlider(QStringLiteral("trbPassiveDays"), 0);
+            for (int row : {3, 9})
+                target.tables.setMark(row, Mark::HighPriority, true);
+            target.tables.setZoneCode(40, 2, 69, QStringLiteral("ABCD"));
+            const Requests before = writeList(target);
+
+            QStringList data = r.data;
+            data[c.entry] = c.data;
+            EXPECT_FALSE(DecodeAnswers(target.context, data,
+                                       asAnswers ? asAnswerCommands(r.commands) : r.commands));
+            EXPECT_EQ(target.notifier.errors, QStringList{c.message + Abort});
+            const Requests after = writeList(target);
+            EXPECT_EQ(after.commands, before.commands);
+            EXPECT_EQ(after.data, before.data);
+            EXPECT_EQ(target.tables.markedRows(Mark::HighPriority), QList<int>({3, 9}));
+        }
     }
 }

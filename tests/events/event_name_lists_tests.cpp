@@ -1,4 +1,5 @@
 #include "common/FakeNotifier.h"
+#include "common/FifoTrap.h"
 #include "common/TextRecord.h"
 #include "events/EventNameLists.h"
 
@@ -186,4 +187,22 @@ TEST(EventNameLists, DamagedRecordIsRefused)
         writeRecords(dir, QStringLiteral("v2.bin"), {"SR-5/N Log Events File", "2", "1", "Один"});
     EXPECT_FALSE(LoadLogEventList(newer, names, notifier));
     EXPECT_TRUE(names.isEmpty());
+}
+
+// Installation files that are named pipes are refused at once: start-up
+// goes on with one message per file.
+TEST(EventNameLists, NamedPipesAreRefusedAtOnce)
+{
+    QTemporaryDir folder;
+    test::FifoTrap table(folder.filePath(QStringLiteral("extevs.bin")));
+    test::FifoTrap log(folder.filePath(QStringLiteral("lgextevs.bin")));
+    ASSERT_TRUE(table.created() && log.created());
+    EventCodeTables tables;
+    test::FakeNotifier notifier;
+    EXPECT_FALSE(LoadEventTable(table.path(), tables, Table::External, 0, notifier));
+    QStringList names;
+    EXPECT_FALSE(LoadLogEventList(log.path(), names, notifier));
+    EXPECT_EQ(notifier.errors, QStringList(2, kMessage));
+    EXPECT_FALSE(table.readerWaited());
+    EXPECT_FALSE(log.readerWaited());
 }

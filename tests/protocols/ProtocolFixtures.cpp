@@ -10,9 +10,10 @@ namespace sr5n::test {
 std::optional<QString> FakeProtocolDialogs::askProtocolName(const QString &caption,
                                                             const QString &message,
                                                             const QStringList &offered,
-                                                            const QString &name)
+                                                            const QString &name,
+                                                            const QStringList &taken)
 {
-    nameRequests.append({caption, message, offered, name});
+    nameRequests.append({caption, message, offered, name, taken});
     return names.isEmpty() ? std::nullopt : names.takeFirst();
 }
 

@@ -19,10 +19,12 @@ public:
         QString caption, message;
         QStringList names;
         QString name;
+        QStringList taken;
     };
 
     std::optional<QString> askProtocolName(const QString &caption, const QString &message,
-                                           const QStringList &names, const QString &name) override;
+                                           const QStringList &names, const QString &name,
+                                           const QStringList &taken) override;
     std::optional<QString> askSaveFile(const QString &fileName) override;
     std::optional<QString> askOpenFile() override;
 

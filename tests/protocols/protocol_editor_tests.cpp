@@ -123,6 +123,34 @@ TEST_F(Editor, FullExampleEncodesAndDecodesEveryValue)
     expectFullExample();
 }
 
+// The worked example with the re-check flag and its type set apart: swapping
+// their bits (2 and 3 of the flags byte) changes the record either way.
+TEST_F(Editor, RecheckFlagAndTypeKeepTheirOwnBits)
+{
+    const struct {
+        bool recheck;
+        int type;
+        const char *flags;
+    } cases[] = {{true, 0, "07"}, {false, 1, "0B"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.flags);
+        setFullExample();
+        model.setFlag(QStringLiteral("chbProtocol_Test"), c.recheck);
+        model.setChoice(QStringLiteral("rgpProtocol_Test"), c.type);
+        const QString record =
+            QString::fromLatin1(test::FullRecord).replace(6, 2, QLatin1String(c.flags));
+        EXPECT_EQ(editor.EncodeProtocol(), record);
+
+        ConfigModel fresh;
+        ProtocolEditor decoder(fresh);
+        ASSERT_TRUE(decoder.DecodeProtocol(record));
+        EXPECT_EQ(fresh.flag(QStringLiteral("chbProtocol_Test")), c.recheck);
+        EXPECT_EQ(fresh.choice(QStringLiteral("rgpProtocol_Test")), c.type);
+        EXPECT_EQ(fresh.isEnabled(QStringLiteral("rgpProtocol_Test")), c.recheck);
+        EXPECT_EQ(decoder.EncodeProtocol(), record);
+    }
+}
+
 TEST_F(Editor, DtmfKeepsThePulseRateAndDisablesIt)
 {
     model.setChoice(QStringLiteral("rgpImpulseParams"), 4);

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -97,6 +98,7 @@ TEST_F(Library, MissingListIsReportedOnceAndTheNextRegistrationCreatesIt)
     EXPECT_EQ(library.ReadProtocolFile(path(QStringLiteral("device.snp")))->name,
               QStringLiteral("С прибора"));
     EXPECT_EQ(notifier.errors.size(), 1);
+    EXPECT_TRUE(notifier.informations.isEmpty()); // no file, nothing to keep
 }
 
 TEST_F(Library, DamagedListsKeepWhatWasReadCompletely)
@@ -183,17 +185,22 @@ TEST_F(Library, SavingAKnownRecordRenamesIt)
     EXPECT_EQ(dialogs.nameRequests[0].names, QStringList({"X", "Z"}));
     EXPECT_EQ(dialogs.proposedFiles, QStringList{QStringLiteral("Y_ новый_1")});
     EXPECT_EQ(library.ProtocolNames(), QStringList({"Y: новый/1", "Z"}));
-    EXPECT_EQ(model.choice(Pair2), 0); // not found by its old name: position 0
+    EXPECT_EQ(model.choice(Pair2), 0); // keeps its protocol under the new name
     EXPECT_EQ(saved(), QList<Protocol>({{"Y: новый/1", A}, {"Z", B}}));
     const auto file = library.ReadProtocolFile(path(QStringLiteral("y.snp")));
     ASSERT_TRUE(file);
     EXPECT_EQ(file->name, QStringLiteral("Y: новый/1"));
     EXPECT_EQ(file->record, A);
 
-    // A known record is only renamed, even to the name of another protocol.
-    library.RegisterProtocol(QStringLiteral("z"), A);
-    EXPECT_EQ(library.ProtocolNames(), QStringList({"z", "Z"}));
+    // A known record is never renamed to the name of another protocol.
+    EXPECT_FALSE(library.RegisterProtocol(QStringLiteral("z"), A));
+    EXPECT_EQ(notifier.errors, QStringList{QStringLiteral(
+                                   "Протокол с названием \"z\" уже зарегистрирован в программе. "
+                                   "Введите другое название")});
+    EXPECT_EQ(library.ProtocolNames(), QStringList({"Y: новый/1", "Z"}));
     EXPECT_EQ(library.ProtocolRecords(), QStringList({A, B}));
+    EXPECT_TRUE(library.RegisterProtocol(QStringLiteral("y: НОВЫЙ/1"), A)); // its own name
+    EXPECT_EQ(library.ProtocolNames(), QStringList({"y: НОВЫЙ/1", "Z"}));
 }
 
 TEST_F(Library, SavingANewRecordUnderAKnownNameReplacesItsRecord)
@@ -253,23 +260,157 @@ TEST_F(Library, AddingReadsTheProtocolFileAndItsVersion)
     EXPECT_EQ(saved()->size(), 3);
 }
 
-TEST_F(Library, MalformedRecordIsRegisteredAndLeavesTheEditorPartlyChanged)
+TEST_F(Library, OnlyRecordsOfThirtyEightHexadecimalDigitsEnter)
 {
-    load({{"A", A}});
-    const QString file = path(QStringLiteral("bad.snp"));
-    ASSERT_TRUE(test::WriteProtocolFileAs(file, QStringLiteral("1"), QStringLiteral("Плохой"),
-                                          QStringLiteral("0304XY")));
-    dialogs.openFiles = {file};
-    dialogs.names = {QStringLiteral("Плохой")};
-    library.btnProtocol_AddClick();
-    EXPECT_TRUE(notifier.errors.isEmpty());
-    EXPECT_EQ(library.ProtocolRecords().last(), QStringLiteral("0304XY"));
-    EXPECT_EQ(editor.chooserIndex(), 1);
-    EXPECT_EQ(editor.chooserItems().at(1), QStringLiteral("Плохой"));
-    EXPECT_EQ(model.choice(QStringLiteral("rgpHandshake")), 3);
-    EXPECT_EQ(model.choice(QStringLiteral("rgpImpulseParams")), 4);
-    EXPECT_EQ(model.slider(QStringLiteral("trbKissoff")), 10); // left from protocol A
+    // In a list file, a record of another form is left out and the rest is used.
+    const QString blank = QString(A).replace(20, 1, QLatin1Char(' '));
+    ASSERT_TRUE(test::WriteProtocolList(
+        library.listFilePath(),
+        {{"A", A.toLower()}, {"Пустой", QString()}, {"C", C}, {"Пробел", blank}}));
+    EXPECT_FALSE(library.LoadProtocolList());
+    EXPECT_EQ(notifier.errors, QStringList{QStringLiteral("Невозможно открыть список протоколов")});
+    EXPECT_EQ(library.ProtocolNames(), QStringList({"A", "C"}));
+    EXPECT_EQ(library.ProtocolRecords(), QStringList({A, C})); // kept in upper case
+    EXPECT_EQ(model.choiceItems(Pair1), library.ProtocolNames());
     EXPECT_EQ(editor.CurrentProtocol(), A);
+
+    notifier.clear();
+    for (const QString &record : {QStringLiteral("0304XY"), blank, A + QStringLiteral("00")}) {
+        EXPECT_FALSE(library.RegisterProtocol(QStringLiteral("Плохой"), record));
+        EXPECT_FALSE(library.RegisterDeviceProtocol(record, 1));
+    }
+    EXPECT_EQ(notifier.errors,
+              QStringList(3, QStringLiteral(
+                                 "Запись протокола должна состоять из 38 шестнадцатеричных цифр")));
+    EXPECT_TRUE(dialogs.nameRequests.isEmpty()); // nothing offered for registration
+    EXPECT_EQ(library.ProtocolRecords(), QStringList({A, C}));
+
+    // A device record in lower case is registered in upper case.
+    dialogs.names = {QStringLiteral("B")};
+    dialogs.saveFiles = {path(QStringLiteral("b.snp"))};
+    EXPECT_TRUE(library.RegisterDeviceProtocol(B.toLower(), 2));
+    EXPECT_EQ(library.ProtocolRecords().last(), B);
+    EXPECT_EQ(library.ReadProtocolFile(path(QStringLiteral("b.snp")))->record, B);
+}
+
+// Choosers keep the protocol they show by its place in the library: names
+// written elsewhere may repeat, and a pair set to the second of two equal
+// names keeps it through every change of the library.
+TEST_F(Library, PairsKeepTheirProtocolThroughEveryChange)
+{
+    const QString D = recordWithKissoff(13);
+    load({{"B", A}, {"B", B}, {"C", C}});
+    model.setChoice(Pair1, 1);
+    model.setChoice(Pair2, 2);
+    const auto pairRecords = [this] {
+        return QStringList{library.recordAt(model.choice(Pair1)),
+                           library.recordAt(model.choice(Pair2))};
+    };
+
+    dialogs.names = {QStringLiteral("D")};
+    dialogs.saveFiles = {path(QStringLiteral("d.snp"))};
+    ASSERT_TRUE(library.RegisterDeviceProtocol(D, 1)); // added
+    EXPECT_EQ(pairRecords(), QStringList({B, C}));
+    ASSERT_TRUE(library.RegisterProtocol(QStringLiteral("E"), C)); // renamed
+    EXPECT_EQ(pairRecords(), QStringList({B, C}));
+    EXPECT_EQ(model.choiceText(Pair2), QStringLiteral("E"));
+    EXPECT_FALSE(library.RegisterProtocol(QStringLiteral("d"), A)); // D is taken
+    ASSERT_TRUE(library.RegisterProtocol(QStringLiteral("F"), A));  // renamed to a free name
+    EXPECT_EQ(pairRecords(), QStringList({B, C}));
+
+    editor.cbxProtocolSelect(0);
+    notifier.answers = {true};
+    library.btnProtocol_DeleteClick(); // the first protocol leaves: the others move up
+    EXPECT_EQ(library.ProtocolNames(), QStringList({"B", "E", "D"}));
+    EXPECT_EQ(pairRecords(), QStringList({B, C}));
+    EXPECT_EQ(model.choice(Pair1), 0);
+    EXPECT_EQ(model.choice(Pair2), 1);
+
+    editor.cbxProtocolSelect(1);
+    notifier.answers = {true};
+    library.btnProtocol_DeleteClick(); // pair 2's protocol leaves: it takes the first
+    EXPECT_EQ(pairRecords(), QStringList({B, B}));
+    EXPECT_EQ(editor.chooserIndex(), 0);
+    EXPECT_EQ(saved(), QList<Protocol>({{"B", B}, {"D", D}}));
+}
+
+// A list file that failed to load is copied aside before it is first written
+// over, once, and the user is told where the copy is.
+TEST_F(Library, DamagedListIsKeptBeforeTheFirstWrite)
+{
+    const QString header = QStringLiteral("SR-5/N Protocols List File");
+    const struct {
+        const char *name;
+        QStringList texts;
+        QStringList loaded;
+    } cases[] = {
+        {"record missing", {header, "1", "2", "A", A, "B"}, {"A"}},
+        {"record of another form", {header, "1", "2", "A", "0304XY", "B", B}, {"B"}},
+        {"newer version", {header, "2", "1", "A", A}, {}},
+        {"not a list file", {"SR-5/N Protocol File", "1", "A", A}, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir here;
+        ConfigModel m;
+        ProtocolEditor e{m};
+        test::FakeNotifier told;
+        test::FakeProtocolDialogs asked;
+        ProtocolLibrary lib{m, e, told, here.path()};
+        lib.setDialogs(&asked);
+        QFile file(lib.listFilePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        for (const QString &text : c.texts)
+            ASSERT_TRUE(WriteTextRecord(text, file));
+        file.close();
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray damaged = file.readAll();
+        file.close();
+
+        EXPECT_FALSE(lib.LoadProtocolList());
+        EXPECT_EQ(lib.ProtocolNames(), c.loaded);
+        EXPECT_TRUE(QFileInfo::exists(lib.listFilePath())); // nothing written yet
+        asked.names = {QStringLiteral("C"), QStringLiteral("D")};
+        asked.saveFiles = {QDir(here.path()).filePath(QStringLiteral("c.snp")),
+                           QDir(here.path()).filePath(QStringLiteral("d.snp"))};
+        ASSERT_TRUE(lib.RegisterDeviceProtocol(C, 1));
+        ASSERT_TRUE(lib.RegisterDeviceProtocol(recordWithKissoff(14), 1));
+
+        const QString copy = QDir(here.path()).filePath(QStringLiteral("prtcls-damaged.bin"));
+        EXPECT_EQ(told.informations,
+                  QStringList{QStringLiteral("Список протоколов был поврежден. Его копия "
+                                             "сохранена в файле \"%1\"")
+                                  .arg(QDir::toNativeSeparators(copy))});
+        QFile kept(copy);
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), damaged);
+        EXPECT_EQ(test::ReadProtocolList(lib.listFilePath())->size(), c.loaded.size() + 2);
+        EXPECT_FALSE(
+            QFileInfo::exists(QDir(here.path()).filePath(QStringLiteral("prtcls-damaged-2.bin"))));
+    }
+}
+
+TEST_F(Library, EarlierCopiesOfADamagedListAreNeverOverwritten)
+{
+    const QString first = path(QStringLiteral("prtcls-damaged.bin"));
+    QFile earlier(first);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+    earlier.close();
+    QFile file(library.listFilePath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("damaged");
+    file.close();
+
+    EXPECT_FALSE(library.LoadProtocolList());
+    dialogs.names = {QStringLiteral("C")};
+    dialogs.saveFiles = {path(QStringLiteral("c.snp"))};
+    ASSERT_TRUE(library.RegisterDeviceProtocol(C, 1));
+    QFile kept(path(QStringLiteral("prtcls-damaged-2.bin")));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("damaged"));
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), QByteArray("earlier"));
 }
 
 TEST_F(Library, DeviceProtocolsAreMatchedOrRegisteredForTheirPair)

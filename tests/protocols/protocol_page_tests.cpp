@@ -1,11 +1,17 @@
 #include "ProtocolFixtures.h"
 #include "app/Configurator.h"
 #include "common/FakeNotifier.h"
+#include "common/FifoTrap.h"
+#include "common/TextRecords.h"
 #include "common/WindowParts.h"
 
+#include "config/BlockContext.h"
 #include "config/ConfigModel.h"
+#include "config/RequestLists.h"
+#include "events/EventCodeTables.h"
 #include "protocols/ProtocolEditor.h"
 #include "protocols/ProtocolLibrary.h"
+#include "ui/MessageBoxNotifier.h"
 #include "ui/PageControl.h"
 #include "ui/Startup.h"
 #include "ui/TfrmMain.h"
@@ -21,10 +27,14 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -404,3 +414,365 @@ TEST(MainWindowProtocols, StartUpHandsTheDialogsToTheLibraryAndTheMasks)
 }
 
 } // namespace
+
+namespace {
+
+// Answers the program's modal windows as a user at the keyboard does, one
+// action each time another window becomes the active modal one: Enter (or a
+// typed name, or Esc) in the name dialog, Enter or "No" in message boxes, a
+// file in the file dialogs. Records every proposed name and box text.
+class KeyboardUser final : public QObject
+{
+public:
+    QList<std::optional<QString>> names; // empty text: Enter on what is shown; none: Esc
+    QList<bool> answers;                 // to questions; Enter (Yes) when none is left
+    QStringList files;                   // paths for the file dialogs, in order
+    QStringList proposed;                // the name shown each time the name dialog opened
+    QStringList boxes;                   // the text of every message box
+
+    KeyboardUser()
+    {
+        connect(&m_poll, &QTimer::timeout, this, &KeyboardUser::poll);
+        m_poll.start(5);
+    }
+
+private:
+    void poll()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal == m_lastModal)
+            return;
+        m_lastModal = modal;
+        if (modal)
+            schedule(modal);
+    }
+
+    // Acts outside the timer: an action may open the next window and wait in it.
+    void schedule(QWidget *window)
+    {
+        QTimer::singleShot(0, this, [this, target = QPointer<QWidget>(window)] {
+            if (!target || QApplication::activeModalWidget() != target)
+                return;
+            // Not shown yet, or still inside its last action: its turn comes later.
+            if (!target->isVisible() || m_acting.contains(target.data())) {
+                schedule(target);
+                return;
+            }
+            m_acting.append(target.data());
+            act(target);
+            m_acting.removeOne(target.data());
+            m_lastModal = nullptr; // the next window, or this one again, gets its turn
+        });
+    }
+
+    void act(QWidget *window)
+    {
+        if (auto *box = qobject_cast<QMessageBox *>(window)) {
+            boxes.append(box->text());
+            if (box->button(QMessageBox::No) && !answers.isEmpty() && !answers.takeFirst())
+                box->button(QMessageBox::No)->click();
+            else
+                QTest::keyClick(box, Qt::Key_Return);
+        } else if (auto *dialog = dynamic_cast<TfrmSaveNewProtocol *>(window)) {
+            proposed.append(dialog->name());
+            const std::optional<QString> name =
+                names.isEmpty() ? std::optional<QString>() : names.takeFirst();
+            QLineEdit *field = dialog->cbxNewProtocolName->lineEdit();
+            if (!name) {
+                QTest::keyClick(field, Qt::Key_Escape);
+                return;
+            }
+            if (!name->isEmpty())
+                dialog->cbxNewProtocolName->setEditText(*name);
+            QTest::keyClick(field, Qt::Key_Return);
+        } else if (auto *files = qobject_cast<QFileDialog *>(window)) {
+            if (this->files.isEmpty()) {
+                files->reject();
+                return;
+            }
+            // The path typed into the name field, then Enter.
+            auto *field = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(field, nullptr);
+            field->setText(this->files.takeFirst());
+            QTest::keyClick(field, Qt::Key_Return);
+        } else {
+            ADD_FAILURE() << "unexpected window " << qPrintable(window->objectName());
+            window->close();
+        }
+    }
+
+    QTimer m_poll;
+    QPointer<QWidget> m_lastModal;
+    QList<QWidget *> m_acting;
+};
+
+// The protocol library as the program builds it, with its own name dialog,
+// file dialogs and message boxes, over a list file in a folder of its own.
+struct ProgramLibrary {
+    QTemporaryDir folder;
+    QWidget window;
+    MessageBoxNotifier boxes{&window};
+    ConfigModel model;
+    ProtocolEditor editor{model};
+    EventCodeTables tables;
+    ProtocolLibrary library{model, editor, boxes, folder.path()};
+    ProtocolLibraryDialogs dialogs{&window};
+    TfrmSaveNewProtocol nameDialog{boxes, &window};
+
+    ProgramLibrary()
+    {
+        dialogs.setNameDialog(&nameDialog);
+        library.setDialogs(&dialogs);
+        window.resize(300, 200);
+        window.show();
+    }
+
+    QString path(const QString &name) const { return QDir(folder.path()).filePath(name); }
+
+    // Decodes a configuration whose only entries are `data` under `commands`,
+    // as opening a file or reading the device does.
+    bool decode(const QStringList &data, const QStringList &commands)
+    {
+        return DecodeAnswers(BlockContext{model, tables, library, boxes}, data, commands);
+    }
+
+    QByteArray listBytes() const
+    {
+        QFile file(library.listFilePath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+};
+
+QString withKissoff(int length)
+{
+    return QStringLiteral("000001000000000000000000000000000505%1")
+        .arg(length, 2, 16, QLatin1Char('0'))
+        .toUpper();
+}
+
+} // namespace
+
+// Every way into the protocol library, driven through the program's dialogs
+// and message boxes with the keyboard: what the user is shown, and what the
+// list file holds afterwards.
+TEST(ProtocolLibraryWithItsDialogs, KeepsEveryProtocolAndTellsWhy)
+{
+    using Protocols = QList<test::Protocol>;
+    const QString A = withKissoff(10), B = withKissoff(11), C = withKissoff(12);
+    const QString withBlank = QString(C).replace(20, 1, QLatin1Char(' '));
+    const QString header = QStringLiteral("SR-5/N Protocols List File");
+    const QByteArray library =
+        test::TextRecords({header, "1", "2", "Contact ID", A, "Ademco 4+2", B});
+    const QString notRead = QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден.");
+    const QString listNotOpened = QStringLiteral("Невозможно открыть список протоколов.");
+    const QString kept = QStringLiteral("Список протоколов был поврежден. Его копия сохранена в "
+                                        "файле \"%1\"");
+    const QString abort = QStringLiteral(". Операция будет прервана.");
+    const auto saveEdited = [](ProgramLibrary &l) {
+        l.model.setSlider(QStringLiteral("trbKissoff"), 12);
+        l.library.btnProtocol_SaveClick();
+    };
+    const auto add = [](ProgramLibrary &l) { l.library.btnProtocol_AddClick(); };
+    const auto openFileWith = [](const QString &record) {
+        return [record](ProgramLibrary &l) { l.decode({record}, {"1E"}); };
+    };
+    const auto snp = [](const char *name, const QString &protocol, const QString &record) {
+        return [=](ProgramLibrary &l) {
+            ASSERT_TRUE(
+                test::WriteProtocolFileAs(l.path(QLatin1String(name)), "1", protocol, record));
+        };
+    };
+    const auto nothing = [](ProgramLibrary &) {};
+    using Name = std::optional<QString>;
+    const Name enter = QString();
+    const Name esc = std::nullopt;
+
+    const struct {
+        const char *what;
+        QByteArray list;
+        std::function<void(ProgramLibrary &)> prepare;
+        std::function<void(ProgramLibrary &)> act;
+        QList<Name> names;
+        QList<bool> answers;
+        QStringList files;
+        QStringList proposed;
+        QStringList boxes;              // "%1": the folder
+        std::optional<Protocols> after; // none: the list file is unchanged
+    } cases[] = {
+        {"Enter on the proposed name when saving",
+         library,
+         nothing,
+         saveEdited,
+         {enter},
+         {},
+         {"new.snp"},
+         {"Новый протокол"},
+         {},
+         Protocols{{"Contact ID", A}, {"Ademco 4+2", B}, {"Новый протокол", C}}},
+        {"Enter on the file's name when adding",
+         library,
+         snp("c.snp", "Из файла", C),
+         add,
+         {enter},
+         {},
+         {"c.snp"},
+         {"Из файла"},
+         {},
+         Protocols{{"Contact ID", A}, {"Ademco 4+2", B}, {"Из файла", C}}},
+        {"Enter on the proposed name for a file's protocol",
+         library,
+         nothing,
+         openFileWith(C),
+         {enter},
+         {},
+         {"device.snp"},
+         {"Новый протокол"},
+         {},
+         Protocols{{"Contact ID", A}, {"Ademco 4+2", B}, {"Новый протокол", C}}},
+        {"adding a known record under another protocol's name",
+         library,
+         snp("a.snp", "Ademco 4+2", A),
+         add,
+         {enter, esc},
+         {true},
+         {"a.snp"},
+         {"Ademco 4+2", "Ademco 4+2"},
+         {"Данный протокол зарегистрирован в программе под именем \"Contact ID\". Переименовать?",
+          "Протокол с названием \"Ademco 4+2\" уже зарегистрирован в программе. Введите другое "
+          "название."},
+         std::nullopt},
+        {"saving a known record under another protocol's name",
+         library,
+         nothing,
+         [](ProgramLibrary &l) { l.library.btnProtocol_SaveClick(); },
+         {QStringLiteral("ademco 4+2"), QStringLiteral("Contact ID (2)")},
+         {true},
+         {"cid.snp"},
+         {"Новый протокол", "ademco 4+2"},
+         {"Данный протокол зарегистрирован в программе под именем \"Contact ID\". Переименовать?",
+          "Протокол с названием \"ademco 4+2\" уже зарегистрирован в программе. Введите другое "
+          "название."},
+         Protocols{{"Contact ID (2)", A}, {"Ademco 4+2", B}}},
+        {"registering under a known name, not replacing it",
+         library,
+         nothing,
+         openFileWith(C),
+         {QStringLiteral("Contact ID"), esc},
+         {false},
+         {},
+         {"Новый протокол", "Contact ID"},
+         {"Протокол с названием \"Contact ID\" уже зарегистрирован в программе. Заменить?",
+          "Невозможно добавить протокол" + abort},
+         std::nullopt},
+        {"registering under a known name, replacing it",
+         library,
+         nothing,
+         openFileWith(C),
+         {QStringLiteral("Contact ID")},
+         {true},
+         {"c.snp"},
+         {"Новый протокол"},
+         {"Протокол с названием \"Contact ID\" уже зарегистрирован в программе. Заменить?"},
+         Protocols{{"Contact ID", C}, {"Ademco 4+2", B}}},
+        {"a protocol file whose record has a blank",
+         library,
+         snp("b.snp", "Пробел", withBlank),
+         add,
+         {},
+         {},
+         {"b.snp"},
+         {},
+         {notRead},
+         std::nullopt},
+        {"a protocol file that is a named pipe",
+         library,
+         nothing,
+         [](ProgramLibrary &l) {
+             test::FifoTrap fifo(l.path(QStringLiteral("pipe.snp")));
+             ASSERT_TRUE(fifo.created());
+             l.library.btnProtocol_AddClick();
+             EXPECT_FALSE(fifo.readerWaited());
+         },
+         {},
+         {},
+         {"pipe.snp"},
+         {},
+         {notRead},
+         std::nullopt},
+        {"a configuration file whose first protocol has a blank",
+         library,
+         nothing,
+         openFileWith(withBlank),
+         {},
+         {},
+         {},
+         {},
+         {"Ошибка декодирования протокола передачи данных для первой пары" + abort},
+         std::nullopt},
+        {"an empty protocol in the device's answer for pair 2",
+         library,
+         nothing,
+         [](ProgramLibrary &l) { l.decode({QString()}, {"21"}); },
+         {},
+         {},
+         {},
+         {},
+         {"Ошибка декодирования протокола передачи данных для второй пары" + abort},
+         std::nullopt},
+        {"a list file with a record of another form, then an add",
+         test::TextRecords(
+             {header, "1", "3", "Contact ID", A, "Пробел", withBlank, "Ademco 4+2", B}),
+         snp("c.snp", "Из файла", C),
+         add,
+         {enter},
+         {},
+         {"c.snp"},
+         {"Из файла"},
+         {listNotOpened, kept.arg(QStringLiteral("%1/prtcls-damaged.bin"))},
+         Protocols{{"Contact ID", A}, {"Ademco 4+2", B}, {"Из файла", C}}},
+        {"a list file cut short, then an add",
+         library.left(library.size() - 20),
+         snp("c.snp", "Из файла", C),
+         add,
+         {enter},
+         {},
+         {"c.snp"},
+         {"Из файла"},
+         {listNotOpened, kept.arg(QStringLiteral("%1/prtcls-damaged.bin"))},
+         Protocols{{"Contact ID", A}, {"Из файла", C}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ProgramLibrary l;
+        {
+            QFile file(l.library.listFilePath());
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.list);
+        }
+        c.prepare(l);
+        KeyboardUser user;
+        user.names = c.names;
+        user.answers = c.answers;
+        for (const QString &file : c.files)
+            user.files.append(l.path(file));
+        l.library.LoadProtocolList();
+        c.act(l);
+
+        EXPECT_EQ(user.proposed, c.proposed);
+        QStringList boxes;
+        for (const QString &box : c.boxes)
+            boxes.append(box.contains(u"%1") ? box.arg(l.folder.path()) : box);
+        EXPECT_EQ(user.boxes, boxes);
+        EXPECT_TRUE(user.names.isEmpty() && user.answers.isEmpty() && user.files.isEmpty());
+        if (c.after) {
+            EXPECT_EQ(test::ReadProtocolList(l.library.listFilePath()), c.after);
+        } else {
+            EXPECT_EQ(l.listBytes(), c.list);
+        }
+        if (c.list != library && c.after) { // the damaged list is kept as it was
+            QFile copy(l.path(QStringLiteral("prtcls-damaged.bin")));
+            ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+            EXPECT_EQ(copy.readAll(), c.list);
+        }
+    }
+}

@@ -2,7 +2,10 @@
 // from the main window against sr5n-sim.
 #include "app/Configurator.h"
 #include "common/FakeNotifier.h"
+#include "common/FifoTrap.h"
 #include "common/SimProcess.h"
+#include "common/TextRecord.h"
+#include "common/TextRecords.h"
 #include "common/WindowParts.h"
 #include "config/BlockContext.h"
 #include "config/ConfigModel.h"
@@ -168,6 +171,16 @@ void expectSameConfiguration(Configurator &aApp, Configurator &bApp)
     EXPECT_EQ(s.commonCode(1), t.commonCode(1));
     for (const auto mark : {EventCodeTables::Mark::HighPriority, EventCodeTables::Mark::Mandatory})
         EXPECT_EQ(s.markedRows(mark), t.markedRows(mark));
+}
+
+// The window's whole configuration as the write request list: data, then commands.
+QStringList writeListOf(Rig &rig)
+{
+    QStringList data, commands;
+    EXPECT_TRUE(BuildWriteRequests(
+        BlockContext{rig.config(), rig.app.eventTables(), rig.catalog, rig.notifier}, data,
+        commands));
+    return data + commands;
 }
 
 // Changes every kind of value the blocks carry.
@@ -410,4 +423,106 @@ TEST(ConfigurationFileCommands, UnregisteredProtocolIsDeclinedAndNothingChanges)
     EXPECT_EQ(target.notifier.errors,
               QStringList({"Невозможно добавить протокол. Операция будет прервана"}));
     EXPECT_EQ(target.config().slider(QStringLiteral("trbPauseLength")), 3);
+}
+
+// A read whose answers fail to decode at some block leaves the window's
+// whole configuration as it was, even when earlier blocks decoded (the
+// high-priority block is the last one, after its marks were cleared).
+TEST(ConfigurationTransfer, ReadThatFailsToDecodeChangesNothing)
+{
+    const struct {
+        const char *answer;
+        QString message;
+    } cases[] = {
+        {"1F=", QStringLiteral("Ошибка декодирования протокола передачи данных для первой пары")},
+        {"2A=0", QStringLiteral("Ошибка декодирования параметров автоматического сброса")},
+        {"0E=0A1", QStringLiteral("Ошибка декодирования внешних событий с высоким приоритетом")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.answer);
+        Rig rig({QStringLiteral("--answer-data"), QLatin1String(c.answer)});
+        ASSERT_TRUE(rig.sim->started());
+        editEveryValue(rig.config(), rig.app.eventTables());
+        const QStringList before = writeListOf(rig);
+        rig.window.btnReadClick();
+        EXPECT_EQ(rig.notifier.errors,
+                  QStringList{c.message + QStringLiteral(". Операция будет прервана")});
+        EXPECT_TRUE(rig.notifier.informations.isEmpty());
+        EXPECT_EQ(writeListOf(rig), before);
+        EXPECT_EQ(rig.app.eventTables().markedRows(EventCodeTables::Mark::HighPriority),
+                  QList<int>({3, 17, 42, 60}));
+    }
+}
+
+// A file that fails to decode at any entry leaves the window's whole
+// configuration as it was, however many entries decoded before it.
+TEST(ConfigurationFileCommands, FileThatFailsToDecodeChangesNothing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("c.snc"));
+    Rig source;
+    editConfiguration(source.config(), source.app.eventTables());
+    ASSERT_TRUE(source.window.saveConfiguration(path));
+    QStringList data, commands;
+    ASSERT_TRUE(ReadConfigurationFile(path, data, commands));
+
+    Rig target;
+    editEveryValue(target.config(), target.app.eventTables());
+    const QStringList before = writeListOf(target);
+    const QString events = QStringLiteral("Ошибка декодирования кодов событий");
+    const struct {
+        int entry;
+        QString data;
+        QString message;
+    } cases[] = {
+        {0, QString(kStarterRecord).replace(10, 1, QLatin1Char(' ')),
+         QStringLiteral("Ошибка декодирования протокола передачи данных для первой пары")},
+        {15, QStringLiteral("0A1"),
+         QStringLiteral("Ошибка декодирования внешних событий с высоким приоритетом")},
+        {600, QStringLiteral("ZZZZ") + QString(40, QLatin1Char('0')), events},
+        {857, QStringLiteral("7CC0000G") + QString(36, QLatin1Char('0')), events},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.entry);
+        QStringList bad = data;
+        bad[c.entry] = c.data;
+        ASSERT_TRUE(WriteConfigurationFile(path, bad, commands));
+        target.notifier.clear();
+        EXPECT_FALSE(target.window.openConfiguration(path));
+        EXPECT_EQ(target.notifier.errors,
+                  QStringList{c.message + QStringLiteral(". Операция будет прервана")});
+        EXPECT_EQ(writeListOf(target), before);
+    }
+}
+
+// Only regular files are opened: a named pipe, a folder or a device file is
+// refused at once with the file's message, and so is a file announcing more
+// entries than a configuration has.
+TEST(ConfigurationFileCommands, RefusesWhatIsNoConfigurationFileAtOnce)
+{
+    QTemporaryDir dir;
+    test::FifoTrap fifo(dir.filePath(QStringLiteral("pipe.snc")));
+    ASSERT_TRUE(fifo.created());
+    const QString huge = dir.filePath(QStringLiteral("huge.snc"));
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        for (const QString &text : {QStringLiteral("SR-5/N Configuration File"),
+                                    QStringLiteral("1"), QStringLiteral("2000000")})
+            ASSERT_TRUE(WriteTextRecord(text, file));
+        const QByteArray entry = test::TextRecords({"0C", ""});
+        ASSERT_EQ(file.write(entry.repeated(2000000)), entry.size() * 2000000);
+    }
+    Rig rig;
+    editConfiguration(rig.config(), rig.app.eventTables());
+    const QStringList before = writeListOf(rig);
+    for (const QString &path : {fifo.path(), dir.path(), QStringLiteral("/dev/zero"), huge}) {
+        SCOPED_TRACE(qPrintable(path));
+        rig.notifier.clear();
+        EXPECT_FALSE(rig.window.openConfiguration(path));
+        EXPECT_EQ(rig.notifier.errors, QStringList{QStringLiteral(
+                                           "Невозможно прочитать файл. Возможно, файл поврежден")});
+    }
+    EXPECT_FALSE(fifo.readerWaited());
+    EXPECT_EQ(writeListOf(rig), before);
 }

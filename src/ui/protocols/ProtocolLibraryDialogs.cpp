@@ -16,11 +16,12 @@ void ProtocolLibraryDialogs::setNameDialog(TfrmSaveNewProtocol *dialog)
 std::optional<QString> ProtocolLibraryDialogs::askProtocolName(const QString &caption,
                                                                const QString &message,
                                                                const QStringList &names,
-                                                               const QString &name)
+                                                               const QString &name,
+                                                               const QStringList &taken)
 {
     if (!m_nameDialog)
         return std::nullopt;
-    return m_nameDialog->execute(caption, message, names, name);
+    return m_nameDialog->execute(caption, message, names, name, taken);
 }
 
 std::optional<QString> ProtocolLibraryDialogs::askSaveFile(const QString &fileName)

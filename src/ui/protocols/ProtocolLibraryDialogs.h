@@ -21,7 +21,8 @@ public:
     void setNameDialog(TfrmSaveNewProtocol *dialog);
 
     std::optional<QString> askProtocolName(const QString &caption, const QString &message,
-                                           const QStringList &names, const QString &name) override;
+                                           const QStringList &names, const QString &name,
+                                           const QStringList &taken) override;
     std::optional<QString> askSaveFile(const QString &fileName) override;
     std::optional<QString> askOpenFile() override;
 

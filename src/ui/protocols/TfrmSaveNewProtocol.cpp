@@ -1,8 +1,10 @@
 #include "ui/protocols/TfrmSaveNewProtocol.h"
 
 #include "common/Notifier.h"
+#include "protocols/ProtocolDialogs.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,6 +38,8 @@ TfrmSaveNewProtocol::TfrmSaveNewProtocol(Notifier &notifier, QWidget *parent)
     cbxNewProtocolName->setEditable(true);
     cbxNewProtocolName->setInsertPolicy(QComboBox::NoInsert);
     cbxNewProtocolName->setMaxVisibleItems(15);
+    // Enter takes a list name only when typed exactly: the name keeps the case it was typed in.
+    cbxNewProtocolName->completer()->setCaseSensitivity(Qt::CaseSensitive);
     layout->addWidget(cbxNewProtocolName);
 
     auto *buttons = new QHBoxLayout;
@@ -58,21 +62,27 @@ TfrmSaveNewProtocol::TfrmSaveNewProtocol(Notifier &notifier, QWidget *parent)
 }
 
 void TfrmSaveNewProtocol::prepare(const QString &caption, const QString &message,
-                                  const QStringList &names, const QString &name)
+                                  const QStringList &names, const QString &name,
+                                  const QStringList &taken)
 {
     setWindowTitle(caption);
     lblMsg->setText(message);
     m_names = names;
+    m_taken = taken;
     cbxNewProtocolName->clear();
     cbxNewProtocolName->addItems(names);
+    // No list entry is current: Enter must not bring the first name back
+    // over the proposed one.
+    cbxNewProtocolName->setCurrentIndex(-1);
     cbxNewProtocolName->setEditText(name);
     nameChanged(name);
 }
 
 std::optional<QString> TfrmSaveNewProtocol::execute(const QString &caption, const QString &message,
-                                                    const QStringList &names, const QString &name)
+                                                    const QStringList &names, const QString &name,
+                                                    const QStringList &taken)
 {
-    prepare(caption, message, names, name);
+    prepare(caption, message, names, name, taken);
     if (exec() != QDialog::Accepted)
         return std::nullopt;
     return this->name();
@@ -93,6 +103,12 @@ void TfrmSaveNewProtocol::btnOKClick()
     const QString text = name();
     if (text.trimmed().isEmpty())
         return;
+    for (const QString &known : std::as_const(m_taken)) {
+        if (known.compare(text, Qt::CaseInsensitive) == 0) {
+            m_notifier.reportFailure(NameTakenMessage(text));
+            return;
+        }
+    }
     for (const QString &known : std::as_const(m_names)) {
         if (known.compare(text, Qt::CaseInsensitive) != 0)
             continue;

@@ -14,8 +14,9 @@ namespace sr5n {
 class Notifier;
 
 // The name dialog of the protocol library: a message, an editable list of the
-// library's names preset to a proposed name, OK and Отмена. OK on a name the
-// list holds asks whether to replace that protocol.
+// library's names preset to a proposed name, OK and Отмена. OK (and Enter)
+// takes the text shown. OK on a name the list holds asks whether to replace
+// that protocol; a name of the taken ones is refused and the dialog stays open.
 class TfrmSaveNewProtocol final : public QDialog
 {
 public:
@@ -23,10 +24,11 @@ public:
 
     // Shows the dialog; the name as typed (spaces kept) when closed with OK.
     std::optional<QString> execute(const QString &caption, const QString &message,
-                                   const QStringList &names, const QString &name);
+                                   const QStringList &names, const QString &name,
+                                   const QStringList &taken = {});
     // What execute() sets before showing the dialog.
     void prepare(const QString &caption, const QString &message, const QStringList &names,
-                 const QString &name);
+                 const QString &name, const QStringList &taken = {});
     QString name() const;
 
     // OK: closes the dialog unless the user declines to replace a known name.
@@ -45,6 +47,7 @@ private:
 
     Notifier &m_notifier;
     QStringList m_names;
+    QStringList m_taken;
 };
 
 } // namespace sr5n

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "config/BlockContext.h"
+#include "config/ConfigModel.h"
+#include "events/EventCodeTables.h"
+
+#include <QSet>
+#include <QStringList>
+
+namespace sr5n {
+
+// A copy of the configuration values and the event-code tables to decode
+// into: nothing reaches the window before the whole decoding succeeded, so a
+// decoding that fails half-way leaves the window exactly as it was. The
+// protocol library and the user are the target's own; the copy follows the
+// library's changes to the protocol choosers while it lives.
+class ConfigurationCopy final
+{
+public:
+    explicit ConfigurationCopy(const BlockContext &target);
+
+    ConfigurationCopy(const ConfigurationCopy &) = delete;
+    ConfigurationCopy &operator=(const ConfigurationCopy &) = delete;
+
+    // The context to decode into.
+    const BlockContext &context() const { return m_context; }
+    // Puts what the decoding changed into the target.
+    void apply();
+
+private:
+    void changed(const QString &name);
+
+    BlockContext m_target;
+    ConfigModel m_model;
+    EventCodeTables m_tables;
+    BlockContext m_context;
+    QStringList m_changed;
+    QSet<QString> m_seen;
+};
+
+} // namespace sr5n
