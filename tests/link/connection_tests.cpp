@@ -118,7 +118,8 @@ TEST_F(LinkOverSim, EachAttemptWaitsForItsOwnAnswer)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.corrupted);
         Rig local;
-        test::SimProcess localSim({"--bad-checksum", c.corrupted, "--delay", "20"});
+        test::SimProcess localSim(
+            {"--bad-checksum", QString::fromLatin1(c.corrupted), "--delay", "20"});
         ASSERT_TRUE(local.link->Open(localSim.path()));
         EXPECT_EQ(local.link->Read("11", ""), c.ok);
         EXPECT_EQ(local.notifier.errors, c.ok ? QStringList() : QStringList{TransferError});
@@ -207,7 +208,7 @@ TEST_F(LinkOverSim, SevenMismatchesEndReadAndWrite)
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.fault) + (c.write ? " write" : " read"));
         Rig local;
-        test::SimProcess localSim({c.fault, "all"});
+        test::SimProcess localSim({QString::fromLatin1(c.fault), "all"});
         ASSERT_TRUE(local.link->Open(localSim.path()));
         const bool ok = c.write ? local.link->Write("2B", "01") : local.link->Read("2C", "");
         EXPECT_FALSE(ok);
@@ -235,7 +236,7 @@ TEST_F(LinkOverSim, FaultAnswersAbortWithTheirMessage)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.fault);
         Rig local;
-        test::SimProcess localSim({c.fault, "1", "--noise"});
+        test::SimProcess localSim({QString::fromLatin1(c.fault), "1", "--noise"});
         ASSERT_TRUE(local.link->Open(localSim.path()));
         EXPECT_FALSE(local.link->Read("11", ""));
         EXPECT_TRUE(local.link->Aborted());
