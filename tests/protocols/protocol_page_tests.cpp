@@ -494,13 +494,13 @@ private:
             if (!name->isEmpty())
                 dialog->cbxNewProtocolName->setEditText(*name);
             QTest::keyClick(field, Qt::Key_Return);
-        } else if (auto *files = qobject_cast<QFileDialog *>(window)) {
+        } else if (auto *fileDialog = qobject_cast<QFileDialog *>(window)) {
             if (this->files.isEmpty()) {
-                files->reject();
+                fileDialog->reject();
                 return;
             }
             // The path typed into the name field, then Enter.
-            auto *field = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            auto *field = fileDialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
             ASSERT_NE(field, nullptr);
             field->setText(this->files.takeFirst());
             QTest::keyClick(field, Qt::Key_Return);
