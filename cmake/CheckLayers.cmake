@@ -3,7 +3,8 @@
 #
 # The widget-free core, lowest first: a folder may include its own files and
 # those of the folders before it. `components` (widgets that know no
-# configuration) may use only `common`; `ui` may use everything.
+# configuration) may use only `common`; `ui` may use everything; `cli` (the
+# command line) every core folder and itself, never a widget.
 cmake_minimum_required(VERSION 3.25)
 
 set(core_layers common link events config protocols services report app)
@@ -15,6 +16,8 @@ endif()
 function(allowed_folders folder out)
   if(folder STREQUAL "ui")
     set(${out} ${core_layers} components ui PARENT_SCOPE)
+  elseif(folder STREQUAL "cli")
+    set(${out} ${core_layers} cli PARENT_SCOPE)
   elseif(folder STREQUAL "components")
     set(${out} common components PARENT_SCOPE)
   else()
@@ -54,4 +57,4 @@ endforeach()
 if(violations)
   message(FATAL_ERROR "Includes that run from a lower layer to a higher one:\n${violations}")
 endif()
-message(STATUS "Layers: ${core_layers}, then components and ui; no include runs upward")
+message(STATUS "Layers: ${core_layers}, then components and ui, and cli; no include runs upward")

@@ -324,6 +324,21 @@ const QList<ValueDescription> &ConfigValueDescriptions()
     return descriptions;
 }
 
+const QStringList &ConfigurationValueNames()
+{
+    static const QStringList names = [] {
+        QStringList list;
+        for (const ValueDescription &d : ConfigValueDescriptions()) {
+            // The protocol editor's values follow the configuration's.
+            if (d.prefix == u"rgp" && d.rest == u"Handshake")
+                break;
+            list << d.names();
+        }
+        return list;
+    }();
+    return names;
+}
+
 const QList<GroupDescription> &ConfigGroupDescriptions()
 {
     static const QList<GroupDescription> groups = buildGroups();

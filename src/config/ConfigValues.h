@@ -82,6 +82,10 @@ struct ValueDescription {
 // voice/incoming/panel page, the parameters page and the protocol editor.
 const QList<ValueDescription> &ConfigValueDescriptions();
 
+// The names of the values a configuration carries (its blocks and files), in
+// description order: every value but the protocol editor's.
+const QStringList &ConfigurationValueNames();
+
 // A group frame: its name, its title (blank when a check box titles it) and
 // when its controls are enabled.
 struct GroupDescription {

@@ -134,4 +134,17 @@ DecodedEventLog DecodeEventLog(const QString &log, int first, const EventLogStat
     return decoded;
 }
 
+QString EventLogTitle(const EventLogArea &area)
+{
+    return area.first == EventLogArea::highPriority().first
+               ? QStringLiteral("Журнал событий с высоким приоритетом")
+               : QStringLiteral("Журнал событий с низким приоритетом");
+}
+
+QStringList EventLogColumnHeaders()
+{
+    return {QStringLiteral("№"), QStringLiteral("Принятое событие"), QStringLiteral("Зона"),
+            QStringLiteral("Пара №1"), QStringLiteral("Пара №2")};
+}
+
 } // namespace sr5n

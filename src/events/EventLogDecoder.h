@@ -66,6 +66,11 @@ struct DecodedEventLog {
 
 inline constexpr int EventLogMaxRows = 127;
 
+// The title of a log ("Журнал событий с высоким приоритетом", "... с низким ...").
+QString EventLogTitle(const EventLogArea &area);
+// The columns of a log table: "№", "Принятое событие", "Зона", "Пара №1", "Пара №2".
+QStringList EventLogColumnHeaders();
+
 // Walks the log text (two hex digits per byte, starting at `first`) backwards
 // from the status's current address, wrapping at the start, until an empty
 // or unreadable record or until every slot was visited. Rows of records at

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace sr5n {
 
 // How a device operation shows its progress: the window's progress window,
@@ -17,6 +19,11 @@ public:
     virtual void step() = 0;
     // Harmless when not shown.
     virtual void end() = 0;
+
+    // The caption of an operation of `kind`, with its two leading blanks.
+    static QString caption(Kind kind);
+    // "42%": how much of `maximum` steps `position` is, rounded down.
+    static QString percentText(int position, int maximum);
 };
 
 } // namespace sr5n

@@ -79,20 +79,12 @@ TfrmProgress::TfrmProgress(QWidget *mainWindow)
 
 QString TfrmProgress::captionForMode(int mode)
 {
-    switch (mode) {
-    case ModeWrite:
-        return QStringLiteral("  Запись данных в коммуникатор");
-    case ModeLog:
-        return QStringLiteral("  Чтение журналов событий");
-    default:
-        return QStringLiteral("  Чтение данных с коммуникатора");
-    }
+    return OperationProgress::caption(static_cast<OperationProgress::Kind>(mode));
 }
 
 QString TfrmProgress::percentText(int position, int maximum)
 {
-    const int percent = maximum > 0 ? static_cast<int>(qint64(position) * 100 / maximum) : 0;
-    return QString::number(percent) + u'%';
+    return OperationProgress::percentText(position, maximum);
 }
 
 void TfrmProgress::setMaximum(int maximum)

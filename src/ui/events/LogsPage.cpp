@@ -31,8 +31,8 @@ LogsPage::LogsPage(QWidget *parent) : QWidget(parent)
     tbcLogs->setObjectName(QStringLiteral("tbcLogs"));
     tbcLogs->setDrawBase(true);
     tbcLogs->setExpanding(false);
-    tbcLogs->addTab(QStringLiteral("Журнал событий с высоким приоритетом"));
-    tbcLogs->addTab(QStringLiteral("Журнал событий с низким приоритетом"));
+    tbcLogs->addTab(EventLogTitle(EventLogArea::highPriority()));
+    tbcLogs->addTab(EventLogTitle(EventLogArea::lowPriority()));
 
     mgdLog = new TMultiGrid(this);
     mgdLog->setObjectName(QStringLiteral("mgdLog"));
@@ -89,9 +89,7 @@ void LogsPage::setUpLogTable()
         mgdLog->SetColWidths(c, ColumnWidths[c]);
     mgdLog->SetRowHeights(0, HeaderHeight);
 
-    const QString headers[ColumnCount] = {QStringLiteral("№"), QStringLiteral("Принятое событие"),
-                                          QStringLiteral("Зона"), QStringLiteral("Пара №1"),
-                                          QStringLiteral("Пара №2")};
+    const QStringList headers = EventLogColumnHeaders();
     for (int c = 0; c < ColumnCount; ++c)
         mgdLog->Cells(c, 0)->SetText(headers[c]);
     for (int c : PairColumns) {

@@ -1,8 +1,6 @@
 #include "ui/services/TfrmTestScheme.h"
 
-#include "common/HexText.h"
-#include "common/Notifier.h"
-#include "link/TConnection.h"
+#include "services/SelfTest.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -132,9 +130,7 @@ QLabel *TfrmTestScheme::label(int n) const
 
 void TfrmTestScheme::FormCreate()
 {
-    TestNames = {QStringLiteral("Часы реального времени"), QStringLiteral("Память"),
-                 QStringLiteral("Приемник из линии"), QStringLiteral("Передатчик в линию"),
-                 QStringLiteral("Батарея 3В")};
+    TestNames = SelfTest::testNames();
 }
 
 bool TfrmTestScheme::testing() const
@@ -165,7 +161,7 @@ void TfrmTestScheme::FormShow()
     prbProgress->show();
     btnOK->hide();
     tmrTest->start();
-    setMessage(QStringLiteral("Подождите\nИдет диагностика коммуникатора"), kBlue);
+    setMessage(SelfTest::runningText(), kBlue);
     for (int n = 0; n < TestCount; ++n) {
         label(n)->setText(TestNames[n]);
         label(n)->setPalette(palette());
@@ -178,16 +174,8 @@ void TfrmTestScheme::tmrTestTimer()
     tmrTest->stop();
     // A failed request has told the user; seven answers to another command
     // (busy ones included) close the window without a message.
-    const TConnection::ExchangeResult result = m_connection.Exchange(
-        QStringLiteral("0C"), QString(), m_connection.timings().diagnosticsTimeoutMs);
-    m_connection.Close();
-    if (result != TConnection::ExchangeResult::Answered) {
-        done(QDialog::Rejected);
-        return;
-    }
-    const std::optional<quint32> mask = ParseHex(m_connection.AnswerData());
+    const std::optional<unsigned> mask = SelfTest::run(m_connection, m_notifier);
     if (!mask) {
-        m_notifier.reportFailure(QStringLiteral("Ошибка декодирования результатов диагностики"));
         done(QDialog::Rejected);
         return;
     }
@@ -196,19 +184,13 @@ void TfrmTestScheme::tmrTestTimer()
 
 void TfrmTestScheme::showVerdict(unsigned mask)
 {
-    bool anyFailed = false;
     for (int n = 0; n < TestCount; ++n) {
-        const bool failed = (mask >> n) & 1u;
-        anyFailed = anyFailed || failed;
-        label(n)->setText(TestNames[n] + (failed ? QStringLiteral(" - неисправно")
-                                                 : QStringLiteral(" - исправно")));
+        const bool failed = SelfTest::failed(mask, n);
+        label(n)->setText(SelfTest::verdictLine(mask, n));
         setTextColor(label(n), failed ? kRed : kGreen);
         lamp(n)->setPixmap(failed ? imgLED_Red->pixmap() : imgLED_Green->pixmap());
     }
-    if (anyFailed)
-        setMessage(QStringLiteral("Диагностика завершена\nОбнаружены неисправности"), kRed);
-    else
-        setMessage(QStringLiteral("Диагностика завершена\nСхема исправна"), kGreen);
+    setMessage(SelfTest::summary(mask), SelfTest::anyFailed(mask) ? kRed : kGreen);
     prbProgress->hide();
     btnOK->show();
     btnOK->setFocus();

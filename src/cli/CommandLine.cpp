@@ -1,0 +1,348 @@
+#include "cli/CommandLine.h"
+
+#include "protocols/SafeFileName.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTime>
+
+namespace sr5n {
+
+namespace {
+
+using Command = CommandLine::Command;
+
+struct CommandInfo {
+    Command command;
+    const char *name;
+    const char *summary;
+};
+
+const CommandInfo Commands[] = {
+    {Command::Read, "read", "read the configuration from the device into a .snc file"},
+    {Command::Write, "write", "write a .snc file to the device, optionally verified"},
+    {Command::Diff, "diff", "compare two configurations (files or device:PORT)"},
+    {Command::Export, "export", "export a .snc file as the HTML page of the window's export"},
+    {Command::Clock, "clock", "read or set the device's clock"},
+    {Command::Logs, "logs", "read both event logs (text, CSV or JSON)"},
+    {Command::Diag, "diag", "run the device's self-test"},
+    {Command::Json, "json", "a .snc file as readable JSON, or JSON back into a .snc file"},
+};
+
+const QString PortPlaceholder = QStringLiteral("{port}");
+
+QCommandLineOption portOption(bool many)
+{
+    return QCommandLineOption(
+        QStringLiteral("port"),
+        many ? QStringLiteral("Serial port (ttyUSB0, /dev/pts/4...); repeat it to work several "
+                              "devices in parallel.")
+             : QStringLiteral("Serial port (ttyUSB0, /dev/pts/4...)."),
+        QStringLiteral("P"));
+}
+
+QCommandLineOption outputOption(const QString &what)
+{
+    return QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")}, what,
+                              QStringLiteral("FILE"));
+}
+
+const QCommandLineOption RegisterOption(
+    QStringLiteral("register-protocols"),
+    QStringLiteral("Register a protocol that is not in the library under its record as its name "
+                   "(else such a configuration is refused)."));
+const QCommandLineOption DataOption(
+    QStringLiteral("data-folder"),
+    QStringLiteral("Folder of the installation data (event name lists, protocol library); "
+                   "default: the program's folder."),
+    QStringLiteral("DIR"));
+
+QCommandLineOption workerOption()
+{
+    QCommandLineOption option(QStringLiteral("worker"));
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    return option;
+}
+
+// The options, positional arguments and description of each command.
+void describe(Command command, QCommandLineParser &parser)
+{
+    parser.addOption(DataOption);
+    parser.addOption(workerOption());
+    switch (command) {
+    case Command::Read:
+        parser.setApplicationDescription(QStringLiteral(
+            "Reads the whole configuration from the device and saves it as a .snc file.\n"
+            "With several ports, FILE must contain {port}: one file per device."));
+        parser.addOption(portOption(true));
+        parser.addOption(outputOption(QStringLiteral("The configuration file to write.")));
+        parser.addOption(RegisterOption);
+        break;
+    case Command::Write:
+        parser.setApplicationDescription(
+            QStringLiteral("Writes the configuration of FILE.snc to the device."));
+        parser.addPositionalArgument(QStringLiteral("FILE.snc"),
+                                     QStringLiteral("The configuration file."));
+        parser.addOption(portOption(true));
+        parser.addOption(QCommandLineOption(
+            QStringLiteral("verify"),
+            QStringLiteral("Read the configuration back and compare it with FILE.snc.")));
+        parser.addOption(RegisterOption);
+        break;
+    case Command::Diff:
+        parser.setApplicationDescription(QStringLiteral(
+            "Lists the differences between two configurations as the compare window does;\n"
+            "each side is a .snc file or device:PORT. Exit status 1 when they differ."));
+        parser.addPositionalArgument(QStringLiteral("A"),
+                                     QStringLiteral("FILE.snc or device:PORT"));
+        parser.addPositionalArgument(QStringLiteral("B"),
+                                     QStringLiteral("FILE.snc or device:PORT"));
+        parser.addOption(RegisterOption);
+        break;
+    case Command::Export:
+        parser.setApplicationDescription(
+            QStringLiteral("Exports FILE.snc as the HTML page of the window's export."));
+        parser.addPositionalArgument(QStringLiteral("FILE.snc"),
+                                     QStringLiteral("The configuration file."));
+        parser.addOption(outputOption(QStringLiteral("The HTML page to write.")));
+        parser.addOption(RegisterOption);
+        break;
+    case Command::Clock:
+        parser.setApplicationDescription(
+            QStringLiteral("Prints the device's time (HH:MM:SS), or sets it with --set."));
+        parser.addOption(portOption(true));
+        parser.addOption(QCommandLineOption(QStringLiteral("set"),
+                                            QStringLiteral("Set the clock to HH:MM:SS or to now."),
+                                            QStringLiteral("TIME")));
+        break;
+    case Command::Logs:
+        parser.setApplicationDescription(QStringLiteral(
+            "Reads both event logs and prints them decoded with the installation's name lists."));
+        parser.addOption(portOption(false));
+        parser.addOption(QCommandLineOption(QStringLiteral("format"),
+                                            QStringLiteral("text (default), csv or json."),
+                                            QStringLiteral("F"), QStringLiteral("text")));
+        parser.addOption(outputOption(QStringLiteral("Write to FILE instead of standard output.")));
+        break;
+    case Command::Diag:
+        parser.setApplicationDescription(
+            QStringLiteral("Runs the device's self-test and prints the verdict of each test.\n"
+                           "Exit status 1 when a test failed."));
+        parser.addOption(portOption(true));
+        break;
+    case Command::Json:
+        parser.setApplicationDescription(QStringLiteral(
+            "Prints FILE.snc as JSON: the control names as keys, the values as the pages show\n"
+            "them. With --import, checks a JSON file and saves it as a .snc file."));
+        parser.addPositionalArgument(QStringLiteral("FILE"),
+                                     QStringLiteral("FILE.snc, or FILE.json with --import."));
+        parser.addOption(QCommandLineOption(
+            QStringLiteral("import"), QStringLiteral("Take FILE as JSON and write -o FILE.snc.")));
+        parser.addOption(outputOption(QStringLiteral("The file to write (default for JSON: "
+                                                     "standard output).")));
+        parser.addOption(RegisterOption);
+        break;
+    case Command::None:
+        break;
+    }
+    parser.addHelpOption();
+}
+
+CommandLine failure(const QString &message)
+{
+    CommandLine line;
+    line.action = CommandLine::Action::Error;
+    line.message = message;
+    return line;
+}
+
+// What is wrong with the options of a parsed command; empty when nothing.
+QString check(const CommandLine &line, const QStringList &positional)
+{
+    const auto expect = [&positional](qsizetype count) -> QString {
+        if (positional.size() < count)
+            return QStringLiteral("missing argument");
+        if (positional.size() > count)
+            return QStringLiteral("unexpected argument '%1'").arg(positional.at(count));
+        return QString();
+    };
+    const bool needsPort = line.command == Command::Read || line.command == Command::Write ||
+                           line.command == Command::Clock || line.command == Command::Logs ||
+                           line.command == Command::Diag;
+    if (needsPort && line.ports.isEmpty())
+        return QStringLiteral("missing --port");
+    if (line.ports.size() > 1 && !CommandLine::manyPorts(line.command))
+        return QStringLiteral("only one --port is allowed here");
+    if (QStringList unique = line.ports; unique.removeDuplicates() > 0)
+        return QStringLiteral("a port is given twice");
+    switch (line.command) {
+    case Command::Read:
+        if (line.output.isEmpty())
+            return QStringLiteral("missing -o FILE.snc");
+        if (line.ports.size() > 1 && !line.output.contains(PortPlaceholder))
+            return QStringLiteral("with several ports, -o must contain {port}");
+        return expect(0);
+    case Command::Write:
+    case Command::Json:
+        if (line.importJson && line.output.isEmpty())
+            return QStringLiteral("missing -o FILE.snc");
+        return expect(1);
+    case Command::Export:
+        if (line.output.isEmpty())
+            return QStringLiteral("missing -o REPORT.html");
+        return expect(1);
+    case Command::Diff:
+        return expect(2);
+    case Command::Clock:
+        if (!line.setTime.isEmpty() && line.setTime != u"now" &&
+            !QTime::fromString(line.setTime, QStringLiteral("HH:mm:ss")).isValid())
+            return QStringLiteral("--set takes HH:MM:SS or now, not '%1'").arg(line.setTime);
+        return expect(0);
+    case Command::Logs:
+    case Command::Diag:
+        return expect(0);
+    case Command::None:
+        break;
+    }
+    return QString();
+}
+
+} // namespace
+
+QString CommandLine::commandName(Command command)
+{
+    for (const CommandInfo &info : Commands)
+        if (info.command == command)
+            return QString::fromLatin1(info.name);
+    return QString();
+}
+
+bool CommandLine::manyPorts(Command command)
+{
+    return command == Command::Read || command == Command::Write || command == Command::Clock ||
+           command == Command::Diag;
+}
+
+QString CommandLine::exitStatusText()
+{
+    return QStringLiteral("Exit status:\n"
+                          "  0  done (diff: no differences; diag: every test passed)\n"
+                          "  1  diff: the configurations differ; diag: a test failed\n"
+                          "  2  the command line is wrong\n"
+                          "  3  a port, device, file or decoding failure (with several ports: "
+                          "on at least one)\n");
+}
+
+QString CommandLine::generalHelp(const QString &program)
+{
+    QString text = QStringLiteral("Usage: %1 COMMAND [options]\n\n"
+                                  "The СР-5/Н configurator without its window.\n\nCommands:\n")
+                       .arg(program);
+    for (const CommandInfo &info : Commands)
+        text += QStringLiteral("  %1%2\n")
+                    .arg(QString::fromLatin1(info.name).leftJustified(8),
+                         QString::fromLatin1(info.summary));
+    text += QStringLiteral("\n'%1 COMMAND --help' shows the options of a command.\n"
+                           "Messages and errors go to standard error, with a progress bar when it "
+                           "is a terminal.\n\n")
+                .arg(program);
+    return text + exitStatusText();
+}
+
+CommandLine CommandLine::parse(const QStringList &arguments)
+{
+    const QString program = arguments.value(0);
+    const QString first = arguments.value(1);
+    if (first.isEmpty())
+        return failure(QStringLiteral("missing command"));
+    if (first == u"-h" || first == u"--help" || first == u"help") {
+        CommandLine line;
+        line.action = Action::Help;
+        line.message = generalHelp(program);
+        return line;
+    }
+    if (first == u"-v" || first == u"--version") {
+        CommandLine line;
+        line.action = Action::Version;
+        return line;
+    }
+    CommandLine line;
+    for (const CommandInfo &info : Commands)
+        if (first == QLatin1String(info.name))
+            line.command = info.command;
+    if (line.command == Command::None)
+        return failure(QStringLiteral("unknown command '%1'").arg(first));
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    describe(line.command, parser);
+    QStringList rest = arguments;
+    rest.removeAt(1);
+    rest[0] = program + u' ' + first;
+    if (!parser.parse(rest))
+        return failure(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        line.action = Action::Help;
+        // The usage line names the command after the program.
+        QString help = parser.helpText();
+        const qsizetype options = help.indexOf(QStringLiteral(" [options]"));
+        if (help.startsWith(QStringLiteral("Usage: ")) && options > 0)
+            help.replace(7, options - 7, QFileInfo(program).fileName() + u' ' + first);
+        line.message = help + u'\n' + exitStatusText();
+        return line;
+    }
+    const QStringList names = parser.optionNames();
+    const auto has = [&names](const char *name) { return names.contains(QLatin1String(name)); };
+    line.ports = parser.values(QStringLiteral("port"));
+    if (has("o") || has("output"))
+        line.output = parser.value(QStringLiteral("o"));
+    line.verify = has("verify");
+    line.registerProtocols = has("register-protocols");
+    line.importJson = has("import");
+    line.worker = has("worker");
+    if (has("set"))
+        line.setTime = parser.value(QStringLiteral("set"));
+    line.dataFolder = parser.value(DataOption);
+    line.files = parser.positionalArguments();
+    if (line.command == Command::Logs) {
+        const std::optional<LogFormat> format =
+            ParseLogFormat(parser.value(QStringLiteral("format")));
+        if (!format)
+            return failure(QStringLiteral("--format takes text, csv or json"));
+        line.format = *format;
+    }
+    if (const QString wrong = check(line, line.files); !wrong.isEmpty())
+        return failure(wrong);
+    return line;
+}
+
+QStringList CommandLine::workerArguments(const QString &port, const QString &portOutput) const
+{
+    QStringList arguments{commandName(command), QStringLiteral("--worker"),
+                          QStringLiteral("--port"), port};
+    if (!portOutput.isEmpty())
+        arguments << QStringLiteral("-o") << portOutput;
+    if (verify)
+        arguments << QStringLiteral("--verify");
+    if (registerProtocols)
+        arguments << QStringLiteral("--register-protocols");
+    if (!setTime.isEmpty())
+        arguments << QStringLiteral("--set") << setTime;
+    if (!dataFolder.isEmpty())
+        arguments << QStringLiteral("--data-folder") << dataFolder;
+    arguments << files;
+    return arguments;
+}
+
+QString PortOutputPath(const QString &pattern, const QString &port)
+{
+    QString name = port;
+    if (name.startsWith(QStringLiteral("/dev/")))
+        name.remove(0, 5);
+    while (name.startsWith(u'/'))
+        name.remove(0, 1);
+    return QString(pattern).replace(PortPlaceholder, SafeFileName(name));
+}
+
+} // namespace sr5n

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "config/ProtocolCatalog.h"
+
+namespace sr5n {
+
+class Notifier;
+class ProtocolLibrary;
+
+// The protocol library as the command line uses it: with nobody to ask for a
+// name, a protocol that is not in the library is refused, or, when the user
+// allowed it, registered under its own record as its name. Several workers
+// may register at once: the library file is locked, read again and then
+// extended, so that no worker's protocol is lost.
+class CommandLineCatalog final : public ProtocolCatalog
+{
+public:
+    CommandLineCatalog(ProtocolLibrary &library, Notifier &notifier, bool registerUnknown);
+
+    int protocolCount() const override;
+    QString recordAt(int index) const override;
+    int indexOfRecord(const QString &record) const override;
+    bool RegisterDeviceProtocol(const QString &record, int pair) override;
+
+    // "Протокол ... не зарегистрирован в программе ..." for pair 1 or 2.
+    static QString unknownProtocolMessage(const QString &record, int pair);
+
+private:
+    ProtocolLibrary &m_library;
+    Notifier &m_notifier;
+    bool m_registerUnknown;
+};
+
+} // namespace sr5n

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "cli/CommandLine.h"
+#include "cli/TerminalNotifier.h"
+#include "cli/TerminalProgress.h"
+#include "link/LinkTimings.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace sr5n {
+
+class CommandLineCatalog;
+class Configurator;
+
+// What a command ended with: the exit status and a one-line message for the
+// summary of a run over several ports.
+struct CommandResult {
+    int status = ExitDone;
+    QString message;
+};
+
+// Runs one command on one port (or on files) in this process, with the
+// configurator's own domain: messages on standard error, the progress on a
+// terminal (or, in a worker, for the process that started it).
+class Commands
+{
+public:
+    Commands(const CommandLine &line, LinkTimings timings);
+    ~Commands();
+
+    Commands(const Commands &) = delete;
+    Commands &operator=(const Commands &) = delete;
+
+    CommandResult run();
+
+private:
+    // A configurator over the installation data, telling this notifier.
+    std::unique_ptr<Configurator> makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog);
+    CommandResult failed() const;
+    // Done, with the window's success notice.
+    CommandResult succeeded(const QString &notice);
+
+    CommandResult read();
+    CommandResult write();
+    CommandResult diff();
+    CommandResult exportHtml();
+    CommandResult clock();
+    CommandResult logs();
+    CommandResult diag();
+    CommandResult json();
+
+    // Takes the configuration of a .snc file, or of the device for "device:PORT".
+    bool loadSide(Configurator &side, const QString &source);
+    bool writeOutput(const QString &path, const QByteArray &bytes);
+
+    const CommandLine &m_line;
+    LinkTimings m_timings;
+    TerminalNotifier m_notifier;
+    std::unique_ptr<OperationProgress> m_progress;
+    std::unique_ptr<CommandLineCatalog> m_catalog;
+    std::unique_ptr<Configurator> m_app;
+};
+
+} // namespace sr5n

@@ -1,0 +1,440 @@
+#include "cli/ConfigJson.h"
+
+#include "common/HexText.h"
+#include "config/ConfigModel.h"
+#include "config/ConfigValues.h"
+#include "events/EventCodeTables.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+namespace sr5n {
+
+namespace {
+
+using Table = EventCodeTables::Table;
+using Mark = EventCodeTables::Mark;
+
+const QString SeparateGrid = QStringLiteral("mgdSeparateInternalEvents");
+const QString CommonGrid = QStringLiteral("mgdCommonInternalEvents");
+const QString ExternalGrid = QStringLiteral("mgdExternalEvents");
+const QString NoCode = QStringLiteral("0000");
+
+// The column headers of a table, as the grids show them.
+QString header(Table table, int column)
+{
+    return EventCodeTables::columnHeaders(table).value(column);
+}
+
+QString trimmedValueText(const ConfigModel &model, const QString &name)
+{
+    return model.valueText(name).trimmed();
+}
+
+QJsonValue valueJson(const ConfigModel &model, const QString &name)
+{
+    switch (model.description(name)->kind) {
+    case ValueKind::Slider:
+        return trimmedValueText(model, name);
+    case ValueKind::Flag:
+        return model.flag(name);
+    case ValueKind::Code:
+    case ValueKind::Phone:
+        return model.text(name);
+    case ValueKind::Time:
+        return model.time(name).toString(QStringLiteral("HH:mm"));
+    case ValueKind::Choice:
+        return model.choiceText(name);
+    case ValueKind::Mask:
+        break;
+    }
+    return model.slider(name);
+}
+
+QJsonObject eventRow(const EventCodeTables &tables, Table table, int row)
+{
+    const EventRow event = tables.row(table, row);
+    QJsonObject object{{header(table, 0), event.displayNumber}, {header(table, 1), event.name}};
+    return object;
+}
+
+QJsonObject zoneObject(const QStringList &codes)
+{
+    QJsonObject zones;
+    for (int zone = 0; zone < codes.size(); ++zone)
+        if (codes.at(zone) != NoCode)
+            zones.insert(QString::number(zone), codes.at(zone));
+    return zones;
+}
+
+// A fault found while taking a JSON form: the key and what it allows.
+struct Fault {
+    QString message;
+};
+
+Fault badValue(const QString &key, const QJsonValue &value, const QString &allowed)
+{
+    QString shown;
+    if (value.isString())
+        shown = QLatin1Char('"') + value.toString() + QLatin1Char('"');
+    else if (value.isUndefined())
+        shown = QStringLiteral("(нет)");
+    else
+        shown = QString::fromUtf8(QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact))
+                    .mid(1)
+                    .chopped(1);
+    return {QStringLiteral("Недопустимое значение %1 ключа \"%2\". Допустимо: %3")
+                .arg(shown, key, allowed)};
+}
+
+QString hexAllowed(int length)
+{
+    return QStringLiteral("%1 шестнадцатеричные цифры (0-9, A-F)").arg(length);
+}
+
+std::optional<QString> checkedCode(const QString &key, const QJsonValue &value, int length,
+                                   Fault &fault)
+{
+    const QString text = value.toString();
+    if (!value.isString() || text.size() != length || !IsHexText(text)) {
+        fault = badValue(key, value, hexAllowed(length));
+        return std::nullopt;
+    }
+    return text.toUpper();
+}
+
+// Reads one value into the model; false with `fault` set when it is not allowed.
+bool takeValue(ConfigModel &model, const QString &name, const QJsonValue &value, Fault &fault)
+{
+    const ValueDescription &d = *model.description(name);
+    switch (d.kind) {
+    case ValueKind::Slider: {
+        const int minimum = model.minimum(name);
+        const int maximum = model.maximum(name);
+        const QString suffix = UnitSuffixes().value(d.unit);
+        QString allowed = QStringLiteral("от %1 до %2")
+                              .arg(ValueText(minimum, d.scale, d.unit).trimmed(),
+                                   ValueText(maximum, d.scale, d.unit).trimmed());
+        if (d.scale > 1)
+            allowed += QStringLiteral(", с шагом %1").arg(ValueText(1, d.scale, d.unit).trimmed());
+        std::optional<int> shown;
+        if (value.isDouble() && value.toDouble() == value.toInt())
+            shown = value.toInt();
+        if (value.isString()) {
+            static const QRegularExpression form(
+                QStringLiteral("^\\s*(-?\\d{1,6})\\s*(\\S*)\\s*$"));
+            const QRegularExpressionMatch match = form.match(value.toString());
+            if (match.hasMatch() && (match.captured(2).isEmpty() || match.captured(2) == suffix))
+                shown = match.captured(1).toInt();
+        }
+        if (!shown || *shown % d.scale != 0 || *shown / d.scale < minimum ||
+            *shown / d.scale > maximum) {
+            fault = badValue(name, value, allowed);
+            return false;
+        }
+        model.setSlider(name, *shown / d.scale);
+        return true;
+    }
+    case ValueKind::Flag:
+        if (!value.isBool()) {
+            fault = badValue(name, value, QStringLiteral("true или false"));
+            return false;
+        }
+        model.setFlag(name, value.toBool());
+        return true;
+    case ValueKind::Code: {
+        const std::optional<QString> code = checkedCode(name, value, d.maximum, fault);
+        if (!code)
+            return false;
+        model.setText(name, *code);
+        return true;
+    }
+    case ValueKind::Phone: {
+        static const QRegularExpression dial(QStringLiteral("^[0-9A-Da-d]{0,24}$"));
+        if (!value.isString() || !dial.match(value.toString()).hasMatch()) {
+            fault = badValue(name, value, QStringLiteral("до 24 знаков из 0-9, A, B, C, D"));
+            return false;
+        }
+        model.setText(name, value.toString().toUpper());
+        return true;
+    }
+    case ValueKind::Time: {
+        const QTime time = QTime::fromString(value.toString(), QStringLiteral("HH:mm"));
+        if (!value.isString() || !time.isValid()) {
+            fault = badValue(name, value, QStringLiteral("время ЧЧ:ММ, от 00:00 до 23:59"));
+            return false;
+        }
+        model.setTime(name, time);
+        return true;
+    }
+    case ValueKind::Choice: {
+        const QStringList items = model.choiceItems(name);
+        const qsizetype index = items.indexOf(value.toString());
+        const bool emptyChooser = items.isEmpty() && value.toString().isEmpty();
+        if (!value.isString() || (index < 0 && !emptyChooser)) {
+            QStringList quoted;
+            for (const QString &item : items)
+                quoted << QLatin1Char('"') + item + QLatin1Char('"');
+            fault = badValue(name, value,
+                             quoted.isEmpty() ? QStringLiteral("\"\" (библиотека протоколов пуста)")
+                                              : quoted.join(QStringLiteral(", ")));
+            return false;
+        }
+        model.setChoice(name, static_cast<int>(index));
+        return true;
+    }
+    case ValueKind::Mask:
+        break;
+    }
+    return true;
+}
+
+QString rowKey(const QString &grid, int row, const QString &column = QString())
+{
+    QString key = QStringLiteral("%1[%2]").arg(grid).arg(row);
+    if (!column.isEmpty())
+        key += QStringLiteral(".\"%1\"").arg(column);
+    return key;
+}
+
+// The rows of a grid's array, checked against the table's row count.
+std::optional<QJsonArray> gridRows(const QJsonValue &value, const QString &grid, int rows,
+                                   Fault &fault)
+{
+    if (!value.isArray() || value.toArray().size() > rows) {
+        fault = badValue(grid,
+                         value.isArray()
+                             ? QJsonValue(QStringLiteral("%1 строк").arg(value.toArray().size()))
+                             : value,
+                         QStringLiteral("массив до %1 строк").arg(rows));
+        return std::nullopt;
+    }
+    QJsonArray array = value.toArray();
+    for (int i = 0; i < array.size(); ++i) {
+        if (!array.at(i).isObject()) {
+            fault = badValue(rowKey(grid, i + 1), array.at(i), QStringLiteral("объект строки"));
+            return std::nullopt;
+        }
+    }
+    return array;
+}
+
+// Columns a row may hold: the table's headers.
+bool checkColumns(const QJsonObject &row, Table table, const QString &grid, int number,
+                  Fault &fault)
+{
+    const QStringList headers = EventCodeTables::columnHeaders(table);
+    for (auto it = row.begin(); it != row.end(); ++it) {
+        if (!headers.contains(it.key())) {
+            QStringList quoted;
+            for (const QString &h : headers)
+                quoted << QLatin1Char('"') + h + QLatin1Char('"');
+            fault = {QStringLiteral("Неизвестный ключ \"%1\". Допустимо: %2")
+                         .arg(rowKey(grid, number, it.key()), quoted.join(QStringLiteral(", ")))};
+            return false;
+        }
+    }
+    return true;
+}
+
+bool takeCode(const QJsonObject &row, const QString &column, const QString &key,
+              const std::function<void(const QString &)> &set, Fault &fault)
+{
+    if (!row.contains(column))
+        return true;
+    const std::optional<QString> code = checkedCode(key, row.value(column), 4, fault);
+    if (!code)
+        return false;
+    set(*code);
+    return true;
+}
+
+bool takeInternal(const QJsonValue &value, Table table, EventCodeTables &tables, Fault &fault)
+{
+    const QString grid = table == Table::Separate ? SeparateGrid : CommonGrid;
+    const std::optional<QJsonArray> rows = gridRows(value, grid, tables.rowCount(table), fault);
+    if (!rows)
+        return false;
+    for (int i = 0; i < rows->size(); ++i) {
+        const int row = i + 1;
+        const QJsonObject object = rows->at(i).toObject();
+        if (!checkColumns(object, table, grid, row, fault))
+            return false;
+        if (table == Table::Common) {
+            if (!takeCode(
+                    object, header(table, 2), rowKey(grid, row, header(table, 2)),
+                    [&](const QString &code) { tables.setCommonCode(row, code); }, fault))
+                return false;
+            continue;
+        }
+        for (int pair = 1; pair <= 2; ++pair) {
+            const QString column = header(table, 1 + pair);
+            if (!takeCode(
+                    object, column, rowKey(grid, row, column),
+                    [&](const QString &code) { tables.setSeparateCode(row, pair, code); }, fault))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool takeZones(const QJsonValue &value, const QString &key, QStringList &codes, Fault &fault)
+{
+    if (!value.isObject()) {
+        fault = badValue(key, value, QStringLiteral("объект {\"зона\": \"код\"}"));
+        return false;
+    }
+    codes = QStringList(EventCodeTables::ZoneCount, NoCode);
+    const QJsonObject zones = value.toObject();
+    for (auto it = zones.begin(); it != zones.end(); ++it) {
+        bool isNumber = false;
+        const int zone = it.key().toInt(&isNumber);
+        if (!isNumber || zone < 0 || zone >= EventCodeTables::ZoneCount) {
+            fault = {QStringLiteral("Неизвестная зона \"%1\" ключа \"%2\". Допустимо: от 0 до %3")
+                         .arg(it.key(), key)
+                         .arg(EventCodeTables::ZoneCount - 1)};
+            return false;
+        }
+        const std::optional<QString> code =
+            checkedCode(key + QStringLiteral(".\"%1\"").arg(it.key()), it.value(), 4, fault);
+        if (!code)
+            return false;
+        codes[zone] = *code;
+    }
+    return true;
+}
+
+bool takeExternal(const QJsonValue &value, EventCodeTables &tables, Fault &fault)
+{
+    const std::optional<QJsonArray> rows =
+        gridRows(value, ExternalGrid, tables.rowCount(Table::External), fault);
+    if (!rows)
+        return false;
+    // Marks are cleared first, so that moving a mark never meets the limit.
+    const Mark kinds[] = {Mark::HighPriority, Mark::Mandatory};
+    for (int i = 0; i < rows->size(); ++i) {
+        const QJsonObject object = rows->at(i).toObject();
+        for (int k = 0; k < 2; ++k)
+            if (object.contains(header(Table::External, 4 + k)))
+                tables.setMark(i + 1, kinds[k], false);
+    }
+    for (int i = 0; i < rows->size(); ++i) {
+        const int row = i + 1;
+        const QJsonObject object = rows->at(i).toObject();
+        if (!checkColumns(object, Table::External, ExternalGrid, row, fault))
+            return false;
+        for (int pair = 1; pair <= 2; ++pair) {
+            const QString column = header(Table::External, 1 + pair);
+            if (!object.contains(column))
+                continue;
+            QStringList codes;
+            if (!takeZones(object.value(column), rowKey(ExternalGrid, row, column), codes, fault))
+                return false;
+            tables.setZoneCodes(row, pair, codes);
+        }
+        for (int k = 0; k < 2; ++k) {
+            const QString column = header(Table::External, 4 + k);
+            if (!object.contains(column))
+                continue;
+            const QJsonValue mark = object.value(column);
+            if (!mark.isBool()) {
+                fault = badValue(rowKey(ExternalGrid, row, column), mark,
+                                 QStringLiteral("true или false"));
+                return false;
+            }
+            if (!tables.setMark(row, kinds[k], mark.toBool())) {
+                fault = badValue(rowKey(ExternalGrid, row, column), mark,
+                                 QStringLiteral("не больше %1 отмеченных событий в столбце \"%2\"")
+                                     .arg(EventCodeTables::MaxMarks)
+                                     .arg(column));
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+QByteArray ConfigurationToJson(const ConfigModel &model, const EventCodeTables &tables)
+{
+    QJsonObject root;
+    for (const QString &name : ConfigurationValueNames())
+        root.insert(name, valueJson(model, name));
+
+    QJsonArray separate;
+    for (int row = 1; row <= tables.rowCount(Table::Separate); ++row) {
+        QJsonObject object = eventRow(tables, Table::Separate, row);
+        for (int pair = 1; pair <= 2; ++pair)
+            object.insert(header(Table::Separate, 1 + pair), tables.separateCode(row, pair));
+        separate.append(object);
+    }
+    root.insert(SeparateGrid, separate);
+
+    QJsonArray common;
+    for (int row = 1; row <= tables.rowCount(Table::Common); ++row) {
+        QJsonObject object = eventRow(tables, Table::Common, row);
+        object.insert(header(Table::Common, 2), tables.commonCode(row));
+        common.append(object);
+    }
+    root.insert(CommonGrid, common);
+
+    QJsonArray external;
+    for (int row = 1; row <= tables.rowCount(Table::External); ++row) {
+        QJsonObject object = eventRow(tables, Table::External, row);
+        for (int pair = 1; pair <= 2; ++pair)
+            object.insert(header(Table::External, 1 + pair),
+                          zoneObject(tables.zoneCodes(row, pair)));
+        object.insert(header(Table::External, 4), tables.mark(row, Mark::HighPriority));
+        object.insert(header(Table::External, 5), tables.mark(row, Mark::Mandatory));
+        external.append(object);
+    }
+    root.insert(ExternalGrid, external);
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+std::optional<QString> ConfigurationFromJson(const QByteArray &json, ConfigModel &model,
+                                             EventCodeTables &tables)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return QStringLiteral("Невозможно прочитать файл JSON: %1 (знак %2)")
+            .arg(document.isNull() ? error.errorString() : QStringLiteral("нужен объект"))
+            .arg(error.offset);
+    const QJsonObject root = document.object();
+    const QStringList &names = ConfigurationValueNames();
+    for (auto it = root.begin(); it != root.end(); ++it) {
+        if (!names.contains(it.key()) && it.key() != SeparateGrid && it.key() != CommonGrid &&
+            it.key() != ExternalGrid)
+            return QStringLiteral("Неизвестный ключ \"%1\"").arg(it.key());
+    }
+
+    // Taken into a copy first, so that a fault changes nothing.
+    ConfigModel scratch;
+    scratch.copyValues(model, model.names());
+    EventCodeTables scratchTables;
+    scratchTables.copyFrom(tables);
+    Fault fault;
+    // In description order: a bound that depends on another value sees it set.
+    for (const QString &name : names) {
+        if (root.contains(name) && !takeValue(scratch, name, root.value(name), fault))
+            return fault.message;
+    }
+    if (root.contains(SeparateGrid) &&
+        !takeInternal(root.value(SeparateGrid), Table::Separate, scratchTables, fault))
+        return fault.message;
+    if (root.contains(CommonGrid) &&
+        !takeInternal(root.value(CommonGrid), Table::Common, scratchTables, fault))
+        return fault.message;
+    if (root.contains(ExternalGrid) &&
+        !takeExternal(root.value(ExternalGrid), scratchTables, fault))
+        return fault.message;
+    model.copyValues(scratch, model.names());
+    tables.copyFrom(scratchTables);
+    return std::nullopt;
+}
+
+} // namespace sr5n
