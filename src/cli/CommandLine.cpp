@@ -294,7 +294,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     }
     const QStringList names = parser.optionNames();
     const auto has = [&names](const char *name) { return names.contains(QLatin1String(name)); };
-    line.ports = parser.values(QStringLiteral("port"));
+    if (has("port"))
+        line.ports = parser.values(QStringLiteral("port"));
     if (has("o") || has("output"))
         line.output = parser.value(QStringLiteral("o"));
     line.verify = has("verify");

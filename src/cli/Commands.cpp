@@ -78,9 +78,10 @@ Commands::makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog)
 
 CommandResult Commands::failed() const
 {
+    // The summary shows the first line of the last error: its gist.
     const QStringList &errors = m_notifier.errors();
-    return {ExitFailed,
-            errors.isEmpty() ? QStringLiteral("Операция прервана") : oneLine(errors.constLast())};
+    return {ExitFailed, errors.isEmpty() ? QStringLiteral("Операция прервана")
+                                         : errors.constLast().section(u'\n', 0, 0)};
 }
 
 CommandResult Commands::succeeded(const QString &notice)

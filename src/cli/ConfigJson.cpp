@@ -172,14 +172,16 @@ bool takeValue(ConfigModel &model, const QString &name, const QJsonValue &value,
     case ValueKind::Choice: {
         const QStringList items = model.choiceItems(name);
         const qsizetype index = items.indexOf(value.toString());
-        const bool emptyChooser = items.isEmpty() && value.toString().isEmpty();
-        if (!value.isString() || (index < 0 && !emptyChooser)) {
+        // An empty text is a protocol chooser without a selection.
+        const bool mayBeEmpty = d.minimum < 0;
+        const bool noSelection = mayBeEmpty && value.toString().isEmpty();
+        if (!value.isString() || (index < 0 && !noSelection)) {
             QStringList quoted;
             for (const QString &item : items)
                 quoted << QLatin1Char('"') + item + QLatin1Char('"');
-            fault = badValue(name, value,
-                             quoted.isEmpty() ? QStringLiteral("\"\" (библиотека протоколов пуста)")
-                                              : quoted.join(QStringLiteral(", ")));
+            if (mayBeEmpty)
+                quoted << QStringLiteral("\"\" (не выбран)");
+            fault = badValue(name, value, quoted.join(QStringLiteral(", ")));
             return false;
         }
         model.setChoice(name, static_cast<int>(index));
@@ -400,10 +402,11 @@ std::optional<QString> ConfigurationFromJson(const QByteArray &json, ConfigModel
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return QStringLiteral("Невозможно прочитать файл JSON: %1 (знак %2)")
-            .arg(document.isNull() ? error.errorString() : QStringLiteral("нужен объект"))
+    if (error.error != QJsonParseError::NoError)
+        return QStringLiteral("Невозможно прочитать файл JSON: ошибка у знака %1")
             .arg(error.offset);
+    if (!document.isObject())
+        return QStringLiteral("Невозможно прочитать файл JSON: нужен объект {...}");
     const QJsonObject root = document.object();
     const QStringList &names = ConfigurationValueNames();
     for (auto it = root.begin(); it != root.end(); ++it) {

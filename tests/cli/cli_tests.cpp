@@ -1,0 +1,388 @@
+// sr5n-cli against sr5n-sim on pseudo-terminals, run as a shell runs it.
+
+#include "cli/CliRun.h"
+#include "common/SimProcess.h"
+#include "protocols/ProtocolLibrary.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include "common/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using namespace sr5n;
+using test::RunCli;
+
+namespace {
+
+const QString NoAnswer = QStringLiteral("Коммуникатор не отвечает.");
+const QString DamagedFile = QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден.");
+// A well-formed protocol record that the starter library does not hold.
+// The simulator logs every request unless quiet: a log nobody reads while
+// sr5n-cli runs would fill the pipe and stall it.
+const QString Quiet = QStringLiteral("--quiet");
+const QString UnknownRecord = QStringLiteral("02000004FF1F000000000000000000000A0A28");
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+class Cli : public ::testing::Test
+{
+protected:
+    QTemporaryDir folder;
+
+    QString path(const QString &name) const { return folder.filePath(name); }
+
+    // A simulator whose memory starts from `state` (sr5n-sim --state).
+    std::unique_ptr<test::SimProcess> simWithState(const QJsonObject &state,
+                                                   const QStringList &more = {})
+    {
+        const QString file = path(QStringLiteral("state-%1.json").arg(++m_states));
+        writeFile(file, QJsonDocument(state).toJson());
+        return std::make_unique<test::SimProcess>(
+            QStringList{Quiet, QStringLiteral("--state"), file} + more);
+    }
+
+    // A configuration unlike the device's default, made through the JSON form.
+    QString customConfiguration()
+    {
+        const QString json = path(QStringLiteral("custom.json"));
+        writeFile(json, R"({"chb1P1N": true, "edt1P1N": "8123A4567", "edt1P1NObjectCode": "12AB",
+                            "trb1PCallsTrialCount": "35", "dtpLineTestStart": "07:45",
+                            "rgpLineFreq": "480 Гц", "trbSilenceLevel": "-30 дБм",
+                            "mgdExternalEvents": [{"Код для пары №1": {"0": "E130", "69": "0A0B"},
+                                                   "В/П": true}]})");
+        const QString snc = path(QStringLiteral("custom.snc"));
+        const test::CliRun made = RunCli(
+            {QStringLiteral("json"), QStringLiteral("--import"), json, QStringLiteral("-o"), snc});
+        EXPECT_EQ(made.status, 0) << made.err.toStdString();
+        return snc;
+    }
+
+private:
+    int m_states = 0;
+};
+
+TEST_F(Cli, WrittenConfigurationReadsBackByteForByte)
+{
+    const QString written = customConfiguration();
+    test::SimProcess sim({Quiet});
+    ASSERT_TRUE(sim.started());
+    const test::CliRun write =
+        RunCli({QStringLiteral("write"), QStringLiteral("--port"), sim.path(), written});
+    EXPECT_EQ(write.status, 0) << write.err.toStdString();
+    EXPECT_EQ(write.err, QStringLiteral("Конфигурация записана успешно\n"));
+    // Standard error is no terminal here: no progress bar on it.
+    EXPECT_FALSE(write.err.contains(u'['));
+
+    const QString back = path(QStringLiteral("back.snc"));
+    const test::CliRun read = RunCli(
+        {QStringLiteral("read"), QStringLiteral("--port"), sim.path(), QStringLiteral("-o"), back});
+    EXPECT_EQ(read.status, 0) << read.err.toStdString();
+    EXPECT_EQ(read.err, QStringLiteral("Конфигурация прочитана успешно\n"));
+    EXPECT_EQ(read.out, QString());
+    EXPECT_EQ(contents(back), contents(written));
+}
+
+TEST_F(Cli, DeviceCommandsReportAMissingPortOrASilentDevice)
+{
+    test::SimProcess silent({Quiet, QStringLiteral("--silent"), QStringLiteral("all")});
+    ASSERT_TRUE(silent.started());
+    const QString snc = customConfiguration();
+    const QString out = path(QStringLiteral("out.snc"));
+    const struct {
+        QStringList arguments;
+    } commands[] = {
+        {{QStringLiteral("read"), QStringLiteral("-o"), out}},
+        {{QStringLiteral("write"), snc}},
+        {{QStringLiteral("clock")}},
+        {{QStringLiteral("clock"), QStringLiteral("--set"), QStringLiteral("now")}},
+        {{QStringLiteral("logs")}},
+        {{QStringLiteral("diag")}},
+        {{QStringLiteral("diff"), snc, QStringLiteral("device:PORT")}},
+    };
+    for (const auto &command : commands) {
+        for (const QString &port : {QStringLiteral("/nonexistent/ttyX"), silent.path()}) {
+            QStringList arguments = command.arguments;
+            if (arguments.contains(QStringLiteral("device:PORT")))
+                arguments.replaceInStrings(QStringLiteral("device:PORT"),
+                                           QStringLiteral("device:") + port);
+            else
+                arguments << QStringLiteral("--port") << port;
+            const test::CliRun run = RunCli(arguments);
+            const QString expected =
+                port == silent.path() ? NoAnswer : QStringLiteral("Порт %1 недоступен.").arg(port);
+            EXPECT_EQ(run.status, 3) << arguments.join(u' ').toStdString();
+            EXPECT_TRUE(run.err.startsWith(expected))
+                << arguments.join(u' ').toStdString() << ": " << run.err.toStdString();
+            EXPECT_FALSE(QFile::exists(out));
+        }
+    }
+}
+
+TEST_F(Cli, DamagedFileIsRefusedByEveryCommandThatOpensOne)
+{
+    const QByteArray whole = contents(customConfiguration());
+    const QString damaged = path(QStringLiteral("damaged.snc"));
+    writeFile(damaged, whole.left(whole.size() / 2));
+    test::SimProcess sim;
+    ASSERT_TRUE(sim.started());
+    const QList<QStringList> commands = {
+        {QStringLiteral("write"), QStringLiteral("--port"), sim.path(), damaged},
+        {QStringLiteral("export"), damaged, QStringLiteral("-o"), path(QStringLiteral("r.html"))},
+        {QStringLiteral("json"), damaged},
+        {QStringLiteral("diff"), damaged, damaged},
+    };
+    for (const QStringList &arguments : commands) {
+        const test::CliRun run = RunCli(arguments);
+        EXPECT_EQ(run.status, 3) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.err, DamagedFile + u'\n') << arguments.join(u' ').toStdString();
+        EXPECT_EQ(run.out, QString());
+    }
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("r.html"))));
+    // Nothing reached the device.
+    EXPECT_EQ(sim.finish(), QStringList());
+}
+
+TEST_F(Cli, ClockIsReadAndSet)
+{
+    test::SimProcess sim({Quiet, QStringLiteral("--clock"), QStringLiteral("10:20:30")});
+    ASSERT_TRUE(sim.started());
+    const QStringList port{QStringLiteral("--port"), sim.path()};
+    const test::CliRun before = RunCli(QStringList{QStringLiteral("clock")} + port);
+    EXPECT_EQ(before.status, 0) << before.err.toStdString();
+    EXPECT_TRUE(before.out.startsWith(QStringLiteral("10:20:3"))) << before.out.toStdString();
+
+    const test::CliRun set = RunCli(
+        QStringList{QStringLiteral("clock"), QStringLiteral("--set"), QStringLiteral("23:59:50")} +
+        port);
+    EXPECT_EQ(set.status, 0);
+    EXPECT_EQ(set.err, QStringLiteral("Время записано успешно\n"));
+    const test::CliRun after = RunCli(QStringList{QStringLiteral("clock")} + port);
+    EXPECT_TRUE(after.out.startsWith(QStringLiteral("23:59:5"))) << after.out.toStdString();
+}
+
+TEST_F(Cli, ClockThatCannotBeDecodedIsReported)
+{
+    test::SimProcess sim({Quiet, QStringLiteral("--answer-data"), QStringLiteral("11=303099")});
+    ASSERT_TRUE(sim.started());
+    const test::CliRun run =
+        RunCli({QStringLiteral("clock"), QStringLiteral("--port"), sim.path()});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err, QStringLiteral("Ошибка декодирования времени.\n"));
+    EXPECT_EQ(run.out, QString());
+}
+
+TEST_F(Cli, DiagnosticsPrintsEachVerdictAndAnswersNoOnAFault)
+{
+    const struct {
+        const char *mask;
+        int status;
+        const char *output;
+    } cases[] = {
+        {"00", 0,
+         "Часы реального времени - исправно\nПамять - исправно\nПриемник из линии - исправно\n"
+         "Передатчик в линию - исправно\nБатарея 3В - исправно\n"
+         "Диагностика завершена\nСхема исправна\n"},
+        {"05", 1,
+         "Часы реального времени - неисправно\nПамять - исправно\n"
+         "Приемник из линии - неисправно\nПередатчик в линию - исправно\n"
+         "Батарея 3В - исправно\nДиагностика завершена\nОбнаружены неисправности\n"},
+    };
+    for (const auto &c : cases) {
+        test::SimProcess sim({Quiet, QStringLiteral("--self-test"), QString::fromLatin1(c.mask)});
+        ASSERT_TRUE(sim.started());
+        const test::CliRun run =
+            RunCli({QStringLiteral("diag"), QStringLiteral("--port"), sim.path()});
+        EXPECT_EQ(run.status, c.status) << c.mask;
+        EXPECT_EQ(run.out, QString::fromUtf8(c.output)) << c.mask;
+        EXPECT_EQ(run.err, QString()) << c.mask;
+    }
+}
+
+TEST_F(Cli, LogsAreDecodedWithTheInstallationsNamesInEachFormat)
+{
+    // Newest record at 0004 in both logs; the newest is not yet sent to pair 1.
+    QString memory(1024, u'F');
+    memory.replace(0, 4, QStringLiteral("0305"));
+    memory.replace(8, 4, QStringLiteral("0571"));
+    memory.replace(512, 4, QStringLiteral("0A12"));
+    const auto sim =
+        simWithState({{QStringLiteral("logStatus"), QStringLiteral("0004010001000000")},
+                      {QStringLiteral("memory"), QJsonObject{{QStringLiteral("0000"), memory}}}});
+    ASSERT_TRUE(sim->started());
+    const QStringList port{QStringLiteral("--port"), sim->path()};
+
+    const test::CliRun text = RunCli(QStringList{QStringLiteral("logs")} + port);
+    EXPECT_EQ(text.status, 0) << text.err.toStdString();
+    EXPECT_TRUE(text.out.startsWith(QStringLiteral("Журнал событий с высоким приоритетом\n")));
+    EXPECT_TRUE(text.out.contains(QStringLiteral("\nЖурнал событий с низким приоритетом\n")));
+
+    const test::CliRun csv = RunCli(
+        QStringList{QStringLiteral("logs"), QStringLiteral("--format"), QStringLiteral("csv")} +
+        port);
+    EXPECT_EQ(csv.status, 0);
+    const QStringList lines = csv.out.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 3) << csv.out.toStdString();
+    EXPECT_EQ(lines.at(0), QStringLiteral("Журнал,№,Принятое событие,Зона,Пара №1,Пара №2"));
+    for (const QString &line : lines.mid(1))
+        EXPECT_EQ(line.count(u','), 5) << line.toStdString();
+
+    const test::CliRun json = RunCli(
+        QStringList{QStringLiteral("logs"), QStringLiteral("--format"), QStringLiteral("json")} +
+        port);
+    EXPECT_EQ(json.status, 0);
+    const QJsonDocument document = QJsonDocument::fromJson(json.out.toUtf8());
+    ASSERT_TRUE(document.isArray()) << json.out.toStdString();
+    EXPECT_EQ(document.array().size(), 2);
+    // The low-priority log's newest record, not yet sent to pair 1.
+    const QJsonObject newest =
+        document.array().at(1).toObject().value(QStringLiteral("rows")).toArray().at(0).toObject();
+    EXPECT_EQ(newest.value(QStringLiteral("record")).toString(), QStringLiteral("0571"));
+    EXPECT_FALSE(newest.value(QStringLiteral("Пара №1")).toBool());
+}
+
+TEST_F(Cli, UnknownProtocolIsRefusedUnlessRegistrationIsAllowed)
+{
+    const QString data = test::CopyInstallationData(folder);
+    const auto sim = simWithState(
+        {{QStringLiteral("blocks"), QJsonObject{{QStringLiteral("1E"), UnknownRecord}}}});
+    ASSERT_TRUE(sim->started());
+    const QString out = path(QStringLiteral("read.snc"));
+    const QStringList read{QStringLiteral("read"),
+                           QStringLiteral("--port"),
+                           sim->path(),
+                           QStringLiteral("-o"),
+                           out,
+                           QStringLiteral("--data-folder"),
+                           data};
+    const test::CliRun refused = RunCli(read);
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_TRUE(refused.err.startsWith(
+        QStringLiteral(
+            "Указанный протокол для 1ой пары номеров (%1) не зарегистрирован в программе")
+            .arg(UnknownRecord)))
+        << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.endsWith(
+        QStringLiteral("Невозможно добавить протокол. Операция будет прервана.\n")))
+        << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
+
+    const test::CliRun registered =
+        RunCli(read + QStringList{QStringLiteral("--register-protocols")});
+    EXPECT_EQ(registered.status, 0) << registered.err.toStdString();
+    EXPECT_TRUE(QFile::exists(out));
+    const test::CliRun json =
+        RunCli({QStringLiteral("json"), out, QStringLiteral("--data-folder"), data});
+    EXPECT_EQ(json.status, 0) << json.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8())
+                  .object()
+                  .value(QStringLiteral("cbx1PProtocol"))
+                  .toString(),
+              UnknownRecord);
+}
+
+TEST_F(Cli, FourDevicesInParallelOneSilent)
+{
+    std::vector<std::unique_ptr<test::SimProcess>> sims;
+    QStringList arguments{QStringLiteral("read"), QStringLiteral("-o"),
+                          path(QStringLiteral("cfg-{port}.snc"))};
+    for (int i = 0; i < 4; ++i) {
+        sims.push_back(std::make_unique<test::SimProcess>(
+            i == 2 ? QStringList{Quiet, QStringLiteral("--silent"), QStringLiteral("all")}
+                   : QStringList{Quiet}));
+        ASSERT_TRUE(sims.back()->started());
+        arguments << QStringLiteral("--port") << sims.back()->path();
+    }
+    const test::CliRun run = RunCli(arguments);
+    EXPECT_EQ(run.status, 3) << run.err.toStdString();
+    const QStringList rows = run.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 5) << run.out.toStdString();
+    EXPECT_TRUE(rows.at(0).startsWith(QStringLiteral("PORT")));
+    for (int i = 0; i < 4; ++i) {
+        const QString port = sims.at(i)->path();
+        const QString file =
+            path(QStringLiteral("cfg-%1.snc").arg(port.mid(5).replace(u'/', u'_')));
+        EXPECT_TRUE(rows.at(i + 1).startsWith(port)) << rows.at(i + 1).toStdString();
+        if (i == 2) {
+            EXPECT_TRUE(rows.at(i + 1).contains(QStringLiteral("FAILED")));
+            EXPECT_TRUE(rows.at(i + 1).endsWith(QStringLiteral("Коммуникатор не отвечает.")))
+                << rows.at(i + 1).toStdString();
+            EXPECT_TRUE(run.err.contains(port + QStringLiteral(": ") + NoAnswer));
+            EXPECT_FALSE(QFile::exists(file));
+        } else {
+            EXPECT_TRUE(rows.at(i + 1).contains(QStringLiteral("OK")));
+            EXPECT_TRUE(rows.at(i + 1).endsWith(QStringLiteral("Конфигурация прочитана успешно")));
+            EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
+        }
+    }
+}
+
+TEST_F(Cli, SeveralDevicesForEveryCommandThatTakesThem)
+{
+    const QString snc = customConfiguration();
+    test::SimProcess first({Quiet, QStringLiteral("--self-test"), QStringLiteral("10")});
+    test::SimProcess second({Quiet});
+    ASSERT_TRUE(first.started() && second.started());
+    const QStringList ports{QStringLiteral("--port"), first.path(), QStringLiteral("--port"),
+                            second.path()};
+    const test::CliRun write = RunCli(QStringList{QStringLiteral("write"), snc} + ports);
+    EXPECT_EQ(write.status, 0) << write.out.toStdString() << write.err.toStdString();
+    EXPECT_EQ(write.out.count(QStringLiteral("Конфигурация записана успешно")), 2);
+
+    const test::CliRun clock = RunCli(
+        QStringList{QStringLiteral("clock"), QStringLiteral("--set"), QStringLiteral("08:00:00")} +
+        ports);
+    EXPECT_EQ(clock.status, 0);
+    EXPECT_EQ(clock.out.count(QStringLiteral("Время записано успешно")), 2);
+
+    const test::CliRun diag = RunCli(QStringList{QStringLiteral("diag")} + ports);
+    EXPECT_EQ(diag.status, 1) << diag.out.toStdString();
+    EXPECT_TRUE(diag.out.contains(
+        QStringLiteral("Диагностика завершена. Обнаружены неисправности: Батарея 3В")));
+    EXPECT_TRUE(diag.out.contains(QStringLiteral("Диагностика завершена. Схема исправна")));
+}
+
+TEST_F(Cli, WrongCommandLinesExitWithUsage)
+{
+    const QList<QStringList> lines = {
+        {},
+        {QStringLiteral("frobnicate")},
+        {QStringLiteral("read"), QStringLiteral("-o"), QStringLiteral("x.snc")},
+        {QStringLiteral("logs"), QStringLiteral("--port"), QStringLiteral("a"),
+         QStringLiteral("--port"), QStringLiteral("b")},
+    };
+    for (const QStringList &arguments : lines) {
+        const test::CliRun run = RunCli(arguments);
+        EXPECT_EQ(run.status, 2) << arguments.join(u' ').toStdString();
+        EXPECT_TRUE(run.err.startsWith(QStringLiteral("sr5n-cli-short: ")));
+        EXPECT_TRUE(run.err.endsWith(
+            QStringLiteral("Try 'sr5n-cli-short --help' for more information.\n")));
+    }
+    const test::CliRun help = RunCli({QStringLiteral("write"), QStringLiteral("--help")});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(
+        help.out.startsWith(QStringLiteral("Usage: sr5n-cli-short write [options] FILE.snc")))
+        << help.out.toStdString();
+    EXPECT_TRUE(help.out.contains(QStringLiteral("--verify")));
+    EXPECT_TRUE(help.out.contains(QStringLiteral("Exit status:")));
+}
+
+} // namespace
