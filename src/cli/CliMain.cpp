@@ -13,6 +13,10 @@ namespace sr5n {
 int RunCommandLine(const QStringList &arguments, const LinkTimings &timings)
 {
     const QString program = QFileInfo(arguments.value(0)).fileName();
+    // The window's name: the user's data folder, where the protocol library is
+    // kept when the program's folder is not writable, is the window's too.
+    QCoreApplication::setApplicationName(QStringLiteral("sr5n-configurator"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(SR5N_VERSION));
     const CommandLine line = CommandLine::parse(arguments);
     switch (line.action) {
     case CommandLine::Action::Help:
