@@ -159,14 +159,14 @@ void TfrmMain::createPages()
     tshLogs = new LogsPage(pgcPages);
     tshProtocol = new ProtocolPage(m_app.config(), m_app.protocolEditor(), m_app.protocols(),
                                    notifier, pgcPages);
-    pgcPages->addPage(tsh1Pair, QStringLiteral("Первая пара номеров"));
-    pgcPages->addPage(tsh2Pair, QStringLiteral("Вторая пара номеров"));
-    pgcPages->addPage(TabSheet1, QStringLiteral("Голосовые / Входящие / ППКП"));
-    pgcPages->addPage(tshParams, QStringLiteral("Параметры"));
-    pgcPages->addPage(tshEventsCodes, QStringLiteral("Внутренние коды"));
-    pgcPages->addPage(TabSheet2, QStringLiteral("Внешние коды"));
+    pgcPages->addPage(tsh1Pair, PairPage::caption(1));
+    pgcPages->addPage(tsh2Pair, PairPage::caption(2));
+    pgcPages->addPage(TabSheet1, VoicePage::caption());
+    pgcPages->addPage(tshParams, ParametersPage::caption());
+    pgcPages->addPage(tshEventsCodes, InternalCodesPage::caption());
+    pgcPages->addPage(TabSheet2, ExternalCodesPage::caption());
     pgcPages->addPage(tshLogs, QStringLiteral("Журналы событий"));
-    pgcPages->addPage(tshProtocol, QStringLiteral("Редактор протоколов"));
+    pgcPages->addPage(tshProtocol, ProtocolPage::caption());
     connect(pgcPages, &PageControl::currentChanged, this, &TfrmMain::pgcPagesChange);
 
     clockPanel = new ClockPanel(parameters->deviceClockArea());

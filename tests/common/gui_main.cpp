@@ -1,5 +1,7 @@
 #include <QApplication>
 
+#include <QStandardPaths>
+
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
@@ -7,6 +9,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Tests never touch the user's own settings and data folders.
+    QStandardPaths::setTestModeEnabled(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

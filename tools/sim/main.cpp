@@ -166,6 +166,11 @@ int main(int argc, char **argv)
         QStringLiteral(
             "Fault: answer SET in lower-case digits (an answer without letters stays as is)."),
         QStringLiteral("set"));
+    const QCommandLineOption dropWriteOption(
+        QStringLiteral("drop-write"),
+        QStringLiteral("Fault: answer the writes of SET as done but store nothing (block, "
+                       "memory and clock writes; other requests of SET are answered as usual)."),
+        QStringLiteral("set"));
     const QCommandLineOption noiseOption(
         QStringLiteral("noise"), QStringLiteral("Fault: stray characters before every answer."));
     const QCommandLineOption delayOption(
@@ -196,7 +201,7 @@ int main(int argc, char **argv)
                        memoryFaultOption, clockFaultOption, emptyOption,  wrongOption,
                        checksumOption,    lowerOption,      noiseOption,  delayOption,
                        paceOption,        hangUpOption,     quietOption,  statsOption,
-                       answerDataOption,  parentOption});
+                       answerDataOption,  dropWriteOption,  parentOption});
     parser.process(app);
 
     if (parser.isSet(parentOption))
@@ -238,7 +243,8 @@ int main(int argc, char **argv)
     } sets[] = {{silentOption, faults.silent},           {busyOption, faults.busy},
                 {memoryFaultOption, faults.memoryFault}, {clockFaultOption, faults.clockFault},
                 {emptyOption, faults.emptyAnswer},       {wrongOption, faults.wrongCommand},
-                {checksumOption, faults.badChecksum},    {lowerOption, faults.lowerCase}};
+                {checksumOption, faults.badChecksum},    {lowerOption, faults.lowerCase},
+                {dropWriteOption, faults.dropWrite}};
     for (const auto &entry : sets) {
         if (!parser.isSet(entry.option))
             continue;
