@@ -91,6 +91,17 @@ QString ConfigHistory::operationText(Operation operation)
     return {};
 }
 
+QString ConfigHistory::timeText(const QDateTime &time)
+{
+    return time.toString(u"dd.MM.yyyy HH:mm:ss");
+}
+
+QString ConfigHistory::describe(const Entry &entry)
+{
+    return QStringLiteral("%1, %2, порт %3")
+        .arg(operationText(entry.operation), timeText(entry.time), entry.port);
+}
+
 QString ConfigHistory::portPart(const QString &port)
 {
     QString text = port.startsWith(QLatin1String("/dev/")) ? port.mid(5) : port;
@@ -141,10 +152,15 @@ std::optional<QString> ConfigHistory::keep(Operation operation, const QString &p
     const QDir folder(m_folder);
     if (m_folder.isEmpty() || !folder.mkpath(QStringLiteral(".")))
         return std::nullopt;
-    // A second configuration kept in the same second gets a copy number.
+    // Those kept in the same second are numbered in the order they were kept.
+    const QString timeText = time.toString(kDateTimeFormat);
+    int copy = 1;
+    for (const Kept &kept : keptFiles(m_folder))
+        copy += kept.time == timeText ? 1 : 0;
     QString path;
-    for (int copy = 1; path.isEmpty() || QFileInfo::exists(path); ++copy)
-        path = folder.filePath(fileName(operation, port, object1, object2, time, copy));
+    do
+        path = folder.filePath(fileName(operation, port, object1, object2, time, copy++));
+    while (QFileInfo::exists(path));
     if (!WriteConfigurationFile(path, data, commands))
         return std::nullopt;
     removeOldest();

@@ -55,6 +55,10 @@ public:
     static std::optional<Entry> parse(const QString &fileName);
     // "Чтение", "Запись", "Запись с проверкой".
     static QString operationText(Operation operation);
+    // The time of an entry as the user reads it: "14.03.2025 09:30:05".
+    static QString timeText(const QDateTime &time);
+    // "Запись с проверкой, 14.03.2025 09:30:05, порт ttyUSB0".
+    static QString describe(const Entry &entry);
     // The port as a file name shows it: "/dev/" dropped, anything but
     // letters, digits, "." and "-" turned into "-" ("/dev/pts/4" gives "pts-4").
     static QString portPart(const QString &port);

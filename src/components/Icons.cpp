@@ -243,4 +243,22 @@ QIcon connection()
     });
 }
 
+QIcon service()
+{
+    // A gear.
+    return painted([](QPainter &p) {
+        p.translate(12, 12);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kGrey);
+        for (int tooth = 0; tooth < 8; ++tooth) {
+            p.drawRoundedRect(QRectF(-2.2, -11, 4.4, 6), 1, 1);
+            p.rotate(45);
+        }
+        p.setPen(QPen(kGrey, 1));
+        p.drawEllipse(QPointF(0, 0), 7.5, 7.5);
+        p.setBrush(QColor(0xe8, 0xec, 0xf0));
+        p.drawEllipse(QPointF(0, 0), 3, 3);
+    });
+}
+
 } // namespace sr5n::Icons

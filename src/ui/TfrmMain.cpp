@@ -3,6 +3,7 @@
 #include "app/Configurator.h"
 #include "common/AppTitle.h"
 #include "components/Icons.h"
+#include "config/ConfigurationCopy.h"
 #include "link/DeviceOperation.h"
 #include "link/TConnection.h"
 #include "link/TVaComm.h"
@@ -12,6 +13,8 @@
 #include "ui/TfrmProgress.h"
 #include "ui/config/PairPage.h"
 #include "ui/config/ParametersPage.h"
+#include "ui/config/TfrmCompare.h"
+#include "ui/config/TfrmHistory.h"
 #include "ui/config/VoicePage.h"
 #include "ui/events/ExternalCodesPage.h"
 #include "ui/events/InternalCodesPage.h"
@@ -35,11 +38,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTimeEdit>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace sr5n {
@@ -81,6 +86,7 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
     layout->setSpacing(0);
     createPages();
     createBottomBar();
+    createServiceMenu();
     layout->addWidget(pgcPages, 1);
     layout->addWidget(pnlControls);
 
@@ -260,6 +266,81 @@ void TfrmMain::createBottomBar()
     connect(pumRE, &QAction::triggered, this, &TfrmMain::pumREClick);
 }
 
+void TfrmMain::createServiceMenu()
+{
+    // In the free space at the right of the bar, after the four columns.
+    btnService = new QToolButton(pnlControls);
+    btnService->setObjectName(QStringLiteral("btnService"));
+    btnService->setText(QStringLiteral("Сервис"));
+    btnService->setToolTip(
+        QStringLiteral("Сравнение конфигураций, запись с проверкой, история конфигураций"));
+    btnService->setIcon(Icons::service());
+    btnService->setIconSize(QSize(24, 24));
+    btnService->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    btnService->setPopupMode(QToolButton::InstantPopup);
+    btnService->setAutoRaise(false);
+    btnService->setGeometry(690, 10, 36, 55);
+    QFont narrow = btnService->font();
+    const int natural = QFontMetrics(narrow).horizontalAdvance(btnService->text());
+    if (natural > btnService->width() - 4)
+        narrow.setStretch(std::max(50, 100 * (btnService->width() - 4) / natural));
+    btnService->setFont(narrow);
+    QWidget::setTabOrder(btnTestScheme, btnService);
+
+    pumService = new QMenu(this);
+    pumService->setObjectName(QStringLiteral("pumService"));
+    pumCompareDevice = pumService->addAction(QStringLiteral("Сравнить с коммуникатором"));
+    pumCompareDevice->setObjectName(QStringLiteral("pumCompareDevice"));
+    pumCompareDevice->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    pumCompareFile = pumService->addAction(QStringLiteral("Сравнить с файлом..."));
+    pumCompareFile->setObjectName(QStringLiteral("pumCompareFile"));
+    pumCompareFile->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    pumService->addSeparator();
+    pumWriteVerified = pumService->addAction(QStringLiteral("Записать с проверкой"));
+    pumWriteVerified->setObjectName(QStringLiteral("pumWriteVerified"));
+    pumWriteVerified->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W));
+    pumVerifyWrites =
+        pumService->addAction(QStringLiteral("Проверять запись кнопкой \"Записать\""));
+    pumVerifyWrites->setObjectName(QStringLiteral("pumVerifyWrites"));
+    pumVerifyWrites->setCheckable(true);
+    pumVerifyWrites->setChecked(m_app.settings().verifyWrites());
+    pumService->addSeparator();
+    pumHistory = pumService->addAction(QStringLiteral("История конфигураций..."));
+    pumHistory->setObjectName(QStringLiteral("pumHistory"));
+    pumHistory->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    btnService->setMenu(pumService);
+    // The shortcuts work anywhere in the window, not only while the menu is open.
+    addActions(pumService->actions());
+
+    connect(pumCompareDevice, &QAction::triggered, this, &TfrmMain::compareWithDevice);
+    connect(pumCompareFile, &QAction::triggered, this, &TfrmMain::compareWithFileClick);
+    connect(pumWriteVerified, &QAction::triggered, this, &TfrmMain::writeVerifiedClick);
+    connect(pumHistory, &QAction::triggered, this, &TfrmMain::historyClick);
+    connect(pumVerifyWrites, &QAction::toggled, this,
+            [this](bool on) { m_app.settings().setVerifyWrites(on); });
+    // Another window of the program may have changed the setting meanwhile.
+    connect(pumService, &QMenu::aboutToShow, this, [this] {
+        const QSignalBlocker quiet(pumVerifyWrites);
+        pumVerifyWrites->setChecked(m_app.settings().verifyWrites());
+    });
+
+    m_compare = new TfrmCompare(m_app.config(), m_app.eventTables(), m_app.notifier(), this);
+    m_historyWindow = new TfrmHistory(m_app.history(), this);
+    connect(m_historyWindow, &TfrmHistory::openRequested, this, [this](const QString &path) {
+        if (openConfiguration(path))
+            m_historyWindow->accept();
+    });
+    connect(m_historyWindow, &TfrmHistory::compareRequested, this, [this](const QString &path) {
+        const std::optional<ConfigHistory::Entry> entry =
+            ConfigHistory::parse(QFileInfo(path).fileName());
+        const QString what =
+            entry ? ConfigHistory::describe(*entry) : QDir::toNativeSeparators(path);
+        compareWithConfigurationFile(
+            path, QStringLiteral("Конфигурация в окне и в истории (%1)").arg(what),
+            QStringLiteral("В истории"));
+    });
+}
+
 void TfrmMain::fillPortSelector(const QStringList &ports)
 {
     cbxComPort->clear();
@@ -310,6 +391,10 @@ void TfrmMain::btnReadClick()
 
 void TfrmMain::btnWriteClick()
 {
+    if (m_app.settings().verifyWrites()) {
+        writeVerified();
+        return;
+    }
     DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Writing);
     if (operation.open(portName())) {
         const bool written = m_app.writeConfiguration(operation);
@@ -320,6 +405,70 @@ void TfrmMain::btnWriteClick()
             m_app.notifier().showInformation(QStringLiteral("Конфигурация записана успешно"));
         }
     }
+}
+
+void TfrmMain::writeVerifiedClick()
+{
+    writeVerified();
+}
+
+void TfrmMain::writeVerified()
+{
+    // The device's configuration goes into a copy; the window keeps what was written.
+    ConfigurationCopy readBack(m_app.blockContext());
+    QList<ConfigDifference> differences;
+    Configurator::Verification result = Configurator::Verification::NotWritten;
+    {
+        DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Writing);
+        if (!operation.open(portName()))
+            return;
+        result = m_app.writeVerified(operation, readBack, differences);
+        operation.closeLink();
+        const QString written = QStringLiteral("Конфигурация записана успешно");
+        if (result == Configurator::Verification::Same) {
+            activateWindow();
+            raise();
+            m_app.notifier().showInformation(
+                written + QStringLiteral("\nЗапись проверена: коммуникатор хранит записанную "
+                                         "конфигурацию"));
+        } else if (result == Configurator::Verification::Unchecked) {
+            m_app.notifier().showInformation(
+                written + QStringLiteral("\nЗапись не проверена: конфигурация не прочитана из "
+                                         "коммуникатора"));
+        }
+    }
+    if (result != Configurator::Verification::Different)
+        return;
+    m_app.notifier().reportFailure(
+        QStringLiteral("Проверка записи не пройдена: коммуникатор хранит не ту конфигурацию, "
+                       "которая была записана (различий: %1)")
+            .arg(differences.size()));
+    m_compare->compare(ConfigSide{readBack.model(), readBack.tables()},
+                       QStringLiteral("Записанная конфигурация (в окне) и конфигурация, "
+                                      "прочитанная из коммуникатора после записи (порт %1)")
+                           .arg(portName()),
+                       QStringLiteral("В коммуникаторе"));
+}
+
+void TfrmMain::compareWithDevice()
+{
+    // Read into a copy: the window is not touched.
+    ConfigurationCopy device(m_app.blockContext());
+    bool read = false;
+    {
+        DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Reading);
+        read = operation.open(portName()) && m_app.readConfiguration(operation, device.context());
+    }
+    if (read)
+        m_compare->compare(
+            ConfigSide{device.model(), device.tables()},
+            QStringLiteral("Конфигурация в окне и в коммуникаторе (порт %1)").arg(portName()),
+            QStringLiteral("В коммуникаторе"));
+}
+
+void TfrmMain::historyClick()
+{
+    m_historyWindow->showHistory();
 }
 
 void TfrmMain::btnReadLogClick()
@@ -376,6 +525,38 @@ void TfrmMain::btnOpenClick()
 bool TfrmMain::openConfiguration(const QString &path)
 {
     return m_app.openConfiguration(path);
+}
+
+void TfrmMain::compareWithFileClick()
+{
+    QFileDialog dialog(this, QStringLiteral("Сравнение с файлом конфигурации"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(configurationFilter());
+    dialog.setDefaultSuffix(QStringLiteral("snc"));
+    if (!m_lastOpenedConfiguration.isEmpty())
+        dialog.selectFile(m_lastOpenedConfiguration);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    compareWithFile(dialog.selectedFiles().constFirst());
+}
+
+bool TfrmMain::compareWithFile(const QString &path)
+{
+    return compareWithConfigurationFile(
+        path,
+        QStringLiteral("Конфигурация в окне и в файле \"%1\"").arg(QDir::toNativeSeparators(path)),
+        QStringLiteral("В файле"));
+}
+
+bool TfrmMain::compareWithConfigurationFile(const QString &path, const QString &heading,
+                                            const QString &otherColumn)
+{
+    ConfigurationCopy file(m_app.blockContext());
+    if (!m_app.openConfiguration(path, file.context()))
+        return false;
+    m_compare->compare(ConfigSide{file.model(), file.tables()}, heading, otherColumn);
+    return true;
 }
 
 void TfrmMain::btnExportClick()

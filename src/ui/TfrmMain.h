@@ -13,6 +13,7 @@ class QAction;
 class QPushButton;
 class QLabel;
 class QFrame;
+class QToolButton;
 
 namespace sr5n {
 
@@ -30,6 +31,8 @@ class TfrmTestScheme;
 class TfrmPrefixMask;
 class TfrmSaveNewProtocol;
 class TfrmExtEvZones;
+class TfrmCompare;
+class TfrmHistory;
 
 // The main window: the eight pages, the bottom command bar with the port
 // selector, the help menu, and the window-level hooks. The configuration, the
@@ -78,6 +81,14 @@ public:
     void sbtCurrentTimeWriteClick();
     void btnReadLogClick();
     void clearDeviceLogs();
+    // The service menu of the bottom bar: comparison, write with verification, history.
+    void compareWithDevice();
+    void compareWithFileClick();
+    void writeVerifiedClick();
+    void historyClick();
+    // The comparison with a configuration file after its dialog.
+    bool compareWithFile(const QString &path);
+
     // The configuration file and the export after their dialogs.
     bool saveConfiguration(const QString &path);
     bool openConfiguration(const QString &path);
@@ -98,6 +109,12 @@ private:
     void createPages();
     void createBottomBar();
     void fillPortSelector(const QStringList &ports);
+    void createServiceMenu();
+    // Writes, reads back and compares; "Записать" does the same when the user chose so.
+    void writeVerified();
+    // A configuration file compared with the window, its side named in the comparison window.
+    bool compareWithConfigurationFile(const QString &path, const QString &heading,
+                                      const QString &otherColumn);
 
     void pgcPagesChange(int index);
     void btnHelpClick();
@@ -136,6 +153,15 @@ private:
     QMenu *pumHelp = nullptr;
     QAction *pumInterface = nullptr;
     QAction *pumRE = nullptr;
+    QToolButton *btnService = nullptr;
+    QMenu *pumService = nullptr;
+    QAction *pumCompareDevice = nullptr;
+    QAction *pumCompareFile = nullptr;
+    QAction *pumWriteVerified = nullptr;
+    QAction *pumVerifyWrites = nullptr;
+    QAction *pumHistory = nullptr;
+    TfrmCompare *m_compare = nullptr;
+    TfrmHistory *m_historyWindow = nullptr;
 
     TfrmProgress *m_progress = nullptr;
     TfrmAbout *m_about = nullptr;

@@ -65,19 +65,25 @@ TEST(ConfigHistory, KeepsAFileNamedWithTimeOperationPortAndObjectsThatOpensBackA
               QStringLiteral("Запись с проверкой"));
 }
 
-TEST(ConfigHistory, TwoInOneSecondAreBothKept)
+// Those kept in one second are numbered in the order they were kept, whatever
+// their operation, and listed newest first.
+TEST(ConfigHistory, SeveralInOneSecondAreAllKeptInTheirOrder)
 {
     QTemporaryDir dir;
     ConfigHistory history(dir.path());
     const Requests r;
-    for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(history.keep(Operation::Write, QStringLiteral("ttyS0"), QStringLiteral("0001"),
+    for (const Operation operation : {Operation::Write, Operation::Read, Operation::Write})
+        ASSERT_TRUE(history.keep(operation, QStringLiteral("ttyS0"), QStringLiteral("0001"),
                                  QStringLiteral("0002"), r.data, r.commands, kStart));
     EXPECT_EQ(namesIn(dir.path()),
-              QStringList({"2025-03-14_09-30-05_write_ttyS0_0001_0002.snc",
-                           "2025-03-14_09-30-05_write_ttyS0_0001_0002_2.snc",
+              QStringList({"2025-03-14_09-30-05_read_ttyS0_0001_0002_2.snc",
+                           "2025-03-14_09-30-05_write_ttyS0_0001_0002.snc",
                            "2025-03-14_09-30-05_write_ttyS0_0001_0002_3.snc"}));
-    EXPECT_EQ(history.entries().size(), 3);
+    const QList<ConfigHistory::Entry> entries = history.entries();
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_TRUE(entries[0].path.endsWith(QStringLiteral("_3.snc")));
+    EXPECT_EQ(entries[1].operation, Operation::Read);
+    EXPECT_EQ(entries[2].operation, Operation::Write);
 }
 
 // The 501st configuration removes the oldest one; files of other names in
