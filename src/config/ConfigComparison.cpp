@@ -41,6 +41,19 @@ bool sameValue(const ConfigModel &a, const ConfigModel &b, const QString &name, 
     return true;
 }
 
+const QString kPassiveDays = QStringLiteral("trbPassiveDays");
+const QString kPassiveHours = QStringLiteral("trbPassiveHours");
+
+// The device keeps the passivity as one period: 3 days 24 hours and 4 days
+// 0 hours are the same configuration, and neither of its values differs.
+bool samePassivity(const ConfigModel &a, const ConfigModel &b)
+{
+    const auto hours = [](const ConfigModel &model) {
+        return model.slider(kPassiveDays) * 24 + model.slider(kPassiveHours);
+    };
+    return hours(a) == hours(b);
+}
+
 // The flag that titles the group a value sits in, when the value is one of
 // several alike on its page ("Номер телефона:" of the first or second number).
 QString groupFlag(const ValueDescription &d, int pair, int number)
@@ -182,7 +195,8 @@ private:
             if (d.scope != scope || d.pageFor(pair) != page)
                 continue;
             const QString name = d.nameFor(pair, number);
-            if (sameValue(a, b, name, d.kind))
+            if (sameValue(a, b, name, d.kind) ||
+                ((name == kPassiveDays || name == kPassiveHours) && samePassivity(a, b)))
                 continue;
             add(page, valueCaption(a, d, pair, number), ValueDisplayText(a, name, m_locale),
                 ValueDisplayText(b, name, m_locale), Kind::Value)

@@ -212,6 +212,28 @@ TEST(ConfigComparison, MarksAreClearedBeforeOthersAreSet)
     EXPECT_EQ(mine.tables.markedRows(Mark::HighPriority), QList<int>({2, 3, 4, 5}));
 }
 
+// The device keeps the passivity as one period: the same period in other
+// days and hours is no difference, another period is.
+TEST(ConfigComparison, PassivityIsComparedAsOnePeriod)
+{
+    const struct {
+        int days, hours, otherDays, otherHours;
+        qsizetype differences;
+    } cases[] = {{3, 24, 4, 0, 0}, {0, 24, 1, 1, 2}, {3, 5, 3, 6, 1}, {2, 24, 4, 0, 2}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.days << "d" << c.hours << "h");
+        Side mine, other;
+        mine.model.setSlider(QStringLiteral("trbPassiveDays"), c.days);
+        mine.model.setSlider(QStringLiteral("trbPassiveHours"), c.hours);
+        other.model.setSlider(QStringLiteral("trbPassiveDays"), c.otherDays);
+        other.model.setSlider(QStringLiteral("trbPassiveHours"), c.otherHours);
+        const QList<ConfigDifference> differences = compare(mine, other);
+        EXPECT_EQ(differences.size(), c.differences) << qPrintable(DifferencesText(differences));
+        TakeDifferences(differences, mine.model, mine.tables, other.side());
+        EXPECT_TRUE(compare(mine, other).isEmpty());
+    }
+}
+
 // The value texts are those of the report: a flag's state word, a slider's
 // value text with its unit, a time in the long format.
 TEST(ConfigComparison, ValueTextsAreTheReportsTexts)
@@ -275,6 +297,14 @@ TEST(ConfigComparison, WhatIsWrittenAndDecodedBackComparesEqual)
                 break;
             }
         }
+        // Whole days in hours travel as days: 3 days 24 hours come back as 4
+        // days. 44 days 24 hours would come back as 44 days, the most there are.
+        const QString days = QStringLiteral("trbPassiveDays");
+        const QString hours = QStringLiteral("trbPassiveHours");
+        if (round % 4 == 0)
+            model.setSlider(hours, 24);
+        if (model.slider(days) == 44 && model.slider(hours) == 24)
+            model.setSlider(hours, 23);
         EventCodeTables &tables = written.tables;
         const auto code = [&random] {
             return random.bounded(3) == 0
