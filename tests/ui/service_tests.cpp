@@ -301,6 +301,27 @@ TEST(WriteWithVerification, FailsAndShowsWhatTheDeviceHoldsWhenAWriteIsDropped)
     EXPECT_EQ(history[1].objects[0], QStringLiteral("12AB"));
 }
 
+// The write went through but the device stops answering while it is read
+// back: the link's message, then the notice that the write was not checked.
+TEST(WriteWithVerification, ReadBackThatFailsLeavesTheWriteUnchecked)
+{
+    Rig rig({QStringLiteral("--silent"), QStringLiteral("900-")});
+    ASSERT_TRUE(rig.sim->started());
+    WhenShown<TfrmCompare> script(rig.window, "frmCompare", [](TfrmCompare &) {});
+    rig.window.writeVerifiedClick();
+    EXPECT_FALSE(script.shown());
+    ASSERT_EQ(rig.notifier.errors.size(), 1);
+    EXPECT_TRUE(rig.notifier.errors[0].startsWith(QStringLiteral("Коммуникатор не отвечает")));
+    EXPECT_EQ(rig.notifier.informations,
+              QStringList({"Конфигурация записана успешно\nЗапись не проверена: конфигурация не "
+                           "прочитана из коммуникатора"}));
+    EXPECT_FALSE(rig.app.connection().Opened());
+    EXPECT_TRUE(rig.window.isEnabled());
+    const QList<ConfigHistory::Entry> history = historyOf(rig);
+    ASSERT_EQ(history.size(), 1);
+    EXPECT_EQ(history[0].operation, Operation::Write);
+}
+
 // "Записать" verifies only when the user turned it on in the service menu;
 // the choice is kept in the settings.
 TEST(WriteWithVerification, WriteButtonVerifiesOnlyWhenChosen)
