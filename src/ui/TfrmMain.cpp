@@ -67,8 +67,8 @@ BarButton *barButton(const QString &name, const QString &caption, const QString 
 } // namespace
 
 TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
-    : QWidget(parent), m_app(app), m_messageBoxes(this),
-      m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(this))
+    : QWidget(parent), m_app(app),
+      m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(m_dialogHost))
 {
     m_app.setNotifier(m_messageBoxes);
     m_app.setProtocolDialogs(m_protocolDialogs.get());
@@ -141,6 +141,7 @@ void TfrmMain::setSaveNewProtocolWindow(TfrmSaveNewProtocol *saveNewProtocol)
 void TfrmMain::setProgressWindow(TfrmProgress *progress)
 {
     m_progress = progress;
+    m_dialogHost.setProgressWindow(progress);
     if (m_progress)
         m_progress->setCancelHandler([this] { m_app.connection().abort(); });
 }
@@ -497,7 +498,7 @@ void TfrmMain::btnSaveClick()
     dialog.setNameFilter(configurationFilter());
     dialog.setDefaultSuffix(QStringLiteral("snc"));
     dialog.selectFile(QStringLiteral("Конфигурация"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     saveConfiguration(dialog.selectedFiles().constFirst());
 }
@@ -516,7 +517,7 @@ void TfrmMain::btnOpenClick()
     dialog.setDefaultSuffix(QStringLiteral("snc"));
     if (!m_lastOpenedConfiguration.isEmpty())
         dialog.selectFile(m_lastOpenedConfiguration);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     m_lastOpenedConfiguration = dialog.selectedFiles().constFirst();
     openConfiguration(m_lastOpenedConfiguration);
@@ -566,7 +567,7 @@ void TfrmMain::btnExportClick()
     dialog.setNameFilter(QStringLiteral("Веб-страница (*.html)"));
     dialog.setDefaultSuffix(QStringLiteral("html"));
     dialog.selectFile(QString());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     exportHtml(dialog.selectedFiles().constFirst());
 }
