@@ -7,8 +7,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QRegularExpression>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTime>
 
@@ -210,8 +210,7 @@ int main(int argc, char **argv)
                        memoryFaultOption, clockFaultOption, emptyOption,  wrongOption,
                        checksumOption,    lowerOption,      noiseOption,  delayOption,
                        paceOption,        hangUpOption,     quietOption,  statsOption,
-                       answerDataOption,  parentOption,     lateOption,
-                       dropWriteOption});
+                       answerDataOption,  parentOption,     lateOption,   dropWriteOption});
     parser.process(app);
 
     if (parser.isSet(parentOption))
@@ -275,8 +274,8 @@ int main(int argc, char **argv)
         const QByteArray data = entry.mid(equals + 1).toLatin1();
         static const QRegularExpression commandPattern(QStringLiteral("^[0-9A-F]{2}$"));
         static const QRegularExpression dataPattern(QStringLiteral("^[0-9A-F]*$"));
-        if (equals < 0 || !commandPattern.match(QString::fromLatin1(command)).hasMatch()
-            || !dataPattern.match(QString::fromLatin1(data)).hasMatch())
+        if (equals < 0 || !commandPattern.match(QString::fromLatin1(command)).hasMatch() ||
+            !dataPattern.match(QString::fromLatin1(data)).hasMatch())
             return fail(QStringLiteral("--answer-data needs CMD=HEX, e.g. 11=303030"));
         faults.answerData.insert(command, data);
     }
@@ -306,7 +305,8 @@ int main(int argc, char **argv)
     // usable while no configurator has the port open.
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
-        return fail(QStringLiteral("cannot open a pseudo-terminal: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return fail(QStringLiteral("cannot open a pseudo-terminal: %1")
+                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
     const char *slaveName = ::ptsname(master);
     if (slaveName == nullptr)
         return fail(QStringLiteral("cannot name the pseudo-terminal"));
@@ -314,7 +314,8 @@ int main(int argc, char **argv)
     const int slave = ::open(slavePath.constData(), O_RDWR | O_NOCTTY);
     if (slave < 0)
         return fail(QStringLiteral("cannot open %1: %2")
-                        .arg(QString::fromLocal8Bit(slavePath), QString::fromLocal8Bit(std::strerror(errno))));
+                        .arg(QString::fromLocal8Bit(slavePath),
+                             QString::fromLocal8Bit(std::strerror(errno))));
     termios raw{};
     if (::tcgetattr(slave, &raw) == 0) {
         ::cfmakeraw(&raw);
@@ -336,8 +337,9 @@ int main(int argc, char **argv)
             ::unlink(linkPath.constData());
         }
         if (::symlink(slavePath.constData(), linkPath.constData()) != 0)
-            return fail(QStringLiteral("cannot link %1: %2")
-                            .arg(parser.value(linkOption), QString::fromLocal8Bit(std::strerror(errno))));
+            return fail(
+                QStringLiteral("cannot link %1: %2")
+                    .arg(parser.value(linkOption), QString::fromLocal8Bit(std::strerror(errno))));
     }
 
     struct sigaction action {
