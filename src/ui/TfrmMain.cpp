@@ -508,18 +508,26 @@ bool TfrmMain::saveConfiguration(const QString &path)
     return m_app.saveConfiguration(path);
 }
 
-void TfrmMain::btnOpenClick()
+QString TfrmMain::chooseConfigurationFile(const QString &title)
 {
-    QFileDialog dialog(this, QStringLiteral("Открытие файла конфигурации"));
+    QFileDialog dialog(this, title);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(configurationFilter());
     dialog.setDefaultSuffix(QStringLiteral("snc"));
     if (!m_lastOpenedConfiguration.isEmpty())
         dialog.selectFile(m_lastOpenedConfiguration);
-    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void TfrmMain::btnOpenClick()
+{
+    const QString path = chooseConfigurationFile(QStringLiteral("Открытие файла конфигурации"));
+    if (path.isEmpty())
         return;
-    m_lastOpenedConfiguration = dialog.selectedFiles().constFirst();
+    m_lastOpenedConfiguration = path;
     openConfiguration(m_lastOpenedConfiguration);
 }
 
@@ -530,16 +538,9 @@ bool TfrmMain::openConfiguration(const QString &path)
 
 void TfrmMain::compareWithFileClick()
 {
-    QFileDialog dialog(this, QStringLiteral("Сравнение с файлом конфигурации"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(configurationFilter());
-    dialog.setDefaultSuffix(QStringLiteral("snc"));
-    if (!m_lastOpenedConfiguration.isEmpty())
-        dialog.selectFile(m_lastOpenedConfiguration);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    compareWithFile(dialog.selectedFiles().constFirst());
+    const QString path = chooseConfigurationFile(QStringLiteral("Сравнение с файлом конфигурации"));
+    if (!path.isEmpty())
+        compareWithFile(path);
 }
 
 bool TfrmMain::compareWithFile(const QString &path)

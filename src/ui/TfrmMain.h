@@ -111,6 +111,9 @@ private:
     void createBottomBar();
     void fillPortSelector(const QStringList &ports);
     void createServiceMenu();
+    // The open dialog of configuration files, proposing the file opened last;
+    // the chosen file, or nothing.
+    QString chooseConfigurationFile(const QString &title);
     // Writes, reads back and compares; "Записать" does the same when the user chose so.
     void writeVerified();
     // A configuration file compared with the window, its side named in the comparison window.
