@@ -77,10 +77,9 @@ ConfigHistory::ConfigHistory(QString folder) : m_folder(std::move(folder)) {}
 
 QString ConfigHistory::defaultFolder()
 {
-    // The program's own folder in the user's data folder, whatever name the
-    // application shows (its title holds a "/").
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return QDir(data).filePath(QStringLiteral("sr5n-configurator/history"));
+    // ~/.local/share/sr5n-configurator/history for the program.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return QDir(data).filePath(QStringLiteral("history"));
 }
 
 QString ConfigHistory::operationText(Operation operation)

@@ -34,7 +34,7 @@ public:
     // The folder; created when the first configuration is kept.
     explicit ConfigHistory(QString folder = defaultFolder());
 
-    // "history" in the user's data folder.
+    // "history" in the program's folder of the user's data folder.
     static QString defaultFolder();
 
     const QString &folder() const { return m_folder; }

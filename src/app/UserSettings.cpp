@@ -16,8 +16,9 @@ UserSettings::UserSettings(QString path) : m_path(std::move(path)) {}
 
 QString UserSettings::defaultPath()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return QDir(folder).filePath(QStringLiteral("sr5n-configurator/sr5n-configurator.conf"));
+    // ~/.config/sr5n-configurator/sr5n-configurator.conf for the program.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    return QDir(folder).filePath(QStringLiteral("sr5n-configurator.conf"));
 }
 
 bool UserSettings::verifyWrites() const

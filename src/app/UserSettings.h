@@ -13,7 +13,7 @@ public:
     // `path`: the settings file; the user's own by default.
     explicit UserSettings(QString path = defaultPath());
 
-    // "sr5n-configurator/sr5n-configurator.conf" in the user's configuration folder.
+    // "sr5n-configurator.conf" in the program's folder of the user's configuration folder.
     static QString defaultPath();
     const QString &path() const { return m_path; }
     void setPath(const QString &path) { m_path = path; }

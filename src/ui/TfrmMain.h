@@ -19,6 +19,7 @@ class QToolButton;
 namespace sr5n {
 
 class ClockPanel;
+class DocumentOpener;
 class Configurator;
 class ProtocolLibraryDialogs;
 class ProtocolPage;
@@ -65,7 +66,8 @@ public:
     static QString interfaceDocument() { return QStringLiteral("SR5N_Conf_Int.pdf"); }
     static QString manualDocument() { return QStringLiteral("SR5N_Conf_RE.pdf"); }
 
-    // Opens a help document; a missing one is reported with its message.
+    // Opens a help document; a missing one is reported with its message at
+    // once (false), one that the desktop cannot show when the desktop says so.
     bool openHelpDocument(const QString &fileName);
 
     // The text of the port selector: the port every device operation opens.
@@ -131,6 +133,7 @@ private:
     DialogHost m_dialogHost{this};
     MessageBoxNotifier m_messageBoxes{&m_dialogHost};
     std::unique_ptr<ProtocolLibraryDialogs> m_protocolDialogs;
+    DocumentOpener *m_documents = nullptr;
 
     // Pages, in tab order.
     PageControl *pgcPages = nullptr;

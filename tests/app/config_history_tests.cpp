@@ -173,16 +173,17 @@ TEST(ConfigHistory, PortPartIsSafeInAFileName)
             << c.port;
 }
 
-// Tests run in the test mode of the standard folders, never in the user's own.
+// Tests run in the test mode of the standard folders, never in the user's own;
+// the program names its folders "sr5n-configurator".
 TEST(ConfigHistory, DefaultFoldersAreTheProgramsOwnInTheUsersFolders)
 {
     ASSERT_TRUE(QStandardPaths::isTestModeEnabled());
     EXPECT_EQ(ConfigHistory::defaultFolder(),
-              QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                  QStringLiteral("/sr5n-configurator/history"));
+              QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+                  QStringLiteral("/history"));
     EXPECT_EQ(UserSettings::defaultPath(),
-              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                  QStringLiteral("/sr5n-configurator/sr5n-configurator.conf"));
+              QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
+                  QStringLiteral("/sr5n-configurator.conf"));
 }
 
 TEST(UserSettings, WriteVerificationIsOffUntilTurnedOnAndIsKept)
