@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/UserSettings.h"
 #include "common/Notifier.h"
 #include "config/BlockContext.h"
+#include "link/CommunicatorFinder.h"
 #include "link/LinkTimings.h"
 
 #include <QString>
@@ -17,6 +19,8 @@ class ConfigModel;
 class DeviceOperation;
 class EventCodeTables;
 class EventLogs;
+class OperationProgress;
+class PortScanner;
 class ProtocolCatalog;
 class ProtocolDialogs;
 class ProtocolEditor;
@@ -87,6 +91,20 @@ public:
     std::optional<QTime> readClock(DeviceOperation &operation);
     bool writeClock(DeviceOperation &operation, const QTime &time);
 
+    // What is remembered between runs: the last port, the dialogs' folders.
+    UserSettings &settings() { return m_settings; }
+
+    // The serial ports present; the system's, unless a test puts another
+    // scanner in its place (null: the system's again).
+    PortScanner &portScanner() { return *m_scanner; }
+    void setPortScanner(PortScanner *scanner);
+
+    // Probes `ports` for a communicator with `finder` under `progress`. The
+    // link's failure messages are not shown: the result tells each port's.
+    CommunicatorFinder::Result findCommunicator(CommunicatorFinder &finder,
+                                                const QStringList &ports,
+                                                OperationProgress *progress);
+
 private:
     QString m_dataFolder;
     LinkTimings m_timings;
@@ -105,6 +123,9 @@ private:
     QStringList m_logInternalEvents;
     QStringList m_logExternalEvents;
     std::unique_ptr<EventLogs> m_eventLogs;
+    UserSettings m_settings;
+    std::unique_ptr<PortScanner> m_systemScanner;
+    PortScanner *m_scanner = nullptr;
 };
 
 } // namespace sr5n

@@ -18,5 +18,6 @@ QIcon diagnostics();
 QIcon help();
 QIcon about();
 QIcon connection();
+QIcon findPort();
 
 } // namespace sr5n::Icons

@@ -1,13 +1,16 @@
 #include "ui/TfrmMain.h"
 
 #include "app/Configurator.h"
+#include "app/UserSettings.h"
 #include "common/AppTitle.h"
 #include "components/Icons.h"
+#include "link/CommunicatorFinder.h"
 #include "link/DeviceOperation.h"
+#include "link/PortScanner.h"
 #include "link/TConnection.h"
-#include "link/TVaComm.h"
 #include "ui/BarButton.h"
 #include "ui/PageControl.h"
+#include "ui/PortSelector.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmProgress.h"
 #include "ui/config/PairPage.h"
@@ -21,6 +24,7 @@
 #include "ui/services/ClockPanel.h"
 #include "ui/services/TfrmTestScheme.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -30,12 +34,14 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -49,6 +55,18 @@ namespace {
 constexpr int kClientWidth = 737;
 constexpr int kClientHeight = 526;
 constexpr int kBarHeight = 75;
+// The bar's four columns of buttons sit at its right edge, so that the port
+// field, left of them, is as wide as the bar allows.
+constexpr int kBarWidth = kClientWidth - 8;
+constexpr int kButtonWidth = 90;
+constexpr int kColumnStep = 116;
+constexpr int kButtonsLeft = kBarWidth - 8 - (3 * kColumnStep + kButtonWidth);
+constexpr int kSeparatorLeft = kButtonsLeft - 20;
+constexpr int kFindPortLeft = kSeparatorLeft - 8 - 24;
+constexpr int kPortFieldLeft = 38;
+constexpr int kPortFieldWidth = kFindPortLeft - 3 - kPortFieldLeft;
+// How often the port list is scanned again while the window is idle.
+constexpr int kPortScanMs = 2000;
 
 BarButton *barButton(const QString &name, const QString &caption, const QString &hint,
                      const QIcon &icon, QWidget *parent)
@@ -110,9 +128,7 @@ void TfrmMain::FormCreate()
     // beside the executable; each failure is reported and creation goes on.
     m_app.load();
 
-    QStringList ports;
-    TVaComm::GetComPortNames(ports);
-    fillPortSelector(ports);
+    fillPortSelector();
 
     connect(tshLogs->btnReadLog, &QPushButton::clicked, this, &TfrmMain::btnReadLogClick);
     connect(this, &TfrmMain::deviceLogsClearRequested, this, &TfrmMain::clearDeviceLogs);
@@ -136,7 +152,13 @@ void TfrmMain::setProgressWindow(TfrmProgress *progress)
 {
     m_progress = progress;
     if (m_progress)
-        m_progress->setCancelHandler([this] { m_app.connection().abort(); });
+        m_progress->setCancelHandler([this] {
+            // Cancel ends the search for the communicator, or else the operation.
+            if (m_finder)
+                m_finder->cancel();
+            else
+                m_app.connection().abort();
+        });
 }
 
 void TfrmMain::setZonesDialog(TfrmExtEvZones *zones)
@@ -192,17 +214,29 @@ void TfrmMain::createBottomBar()
     portIcon->setPixmap(Icons::connection().pixmap(24, 24));
     portIcon->setGeometry(10, 36, 24, 24);
 
-    cbxComPort = new QComboBox(pnlControls);
+    cbxComPort = new PortSelector(pnlControls);
     cbxComPort->setObjectName(QStringLiteral("cbxComPort"));
-    cbxComPort->setEditable(true);
-    cbxComPort->setInsertPolicy(QComboBox::NoInsert);
-    cbxComPort->setGeometry(38, 36, 128, 24);
+    cbxComPort->setGeometry(kPortFieldLeft, 36, kPortFieldWidth, 24);
+    connect(cbxComPort, &PortSelector::listAboutToShow, this, [this] {
+        if (!m_finder)
+            rescanPorts();
+    });
+
+    sbtFindPort = new QToolButton(pnlControls);
+    sbtFindPort->setObjectName(QStringLiteral("sbtFindPort"));
+    sbtFindPort->setAutoRaise(true);
+    sbtFindPort->setIcon(Icons::findPort());
+    sbtFindPort->setIconSize(QSize(16, 16));
+    sbtFindPort->setToolTip(
+        QStringLiteral("Найти коммуникатор: опросить все порты списка запросом времени"));
+    sbtFindPort->setGeometry(kFindPortLeft, 36, 24, 24);
+    connect(sbtFindPort, &QToolButton::clicked, this, &TfrmMain::sbtFindPortClick);
 
     auto *separator = new QFrame(pnlControls);
     separator->setObjectName(QStringLiteral("bvlSeparator"));
     separator->setFrameShape(QFrame::VLine);
     separator->setFrameShadow(QFrame::Sunken);
-    separator->setGeometry(180, 8, 4, kBarHeight - 16);
+    separator->setGeometry(kSeparatorLeft, 8, 4, kBarHeight - 16);
 
     btnOpen = barButton(QStringLiteral("btnOpen"), QStringLiteral("Открыть"),
                         QStringLiteral("Открыть файл конфигурации"), Icons::open(), pnlControls);
@@ -230,13 +264,14 @@ void TfrmMain::createBottomBar()
         {btnOpen, btnSave}, {btnRead, btnWrite}, {btnExport, btnTestScheme}, {btnHelp, btnAbout}};
     for (int c = 0; c < 4; ++c)
         for (int r = 0; r < 2; ++r)
-            columns[c][r]->move(200 + c * 132, 10 + r * 31);
+            columns[c][r]->move(kButtonsLeft + c * kColumnStep, 10 + r * 31);
 
     QWidget::setTabOrder(btnOpen, btnSave);
     QWidget::setTabOrder(btnSave, btnRead);
     QWidget::setTabOrder(btnRead, btnWrite);
     QWidget::setTabOrder(btnWrite, cbxComPort);
-    QWidget::setTabOrder(cbxComPort, btnHelp);
+    QWidget::setTabOrder(cbxComPort, sbtFindPort);
+    QWidget::setTabOrder(sbtFindPort, btnHelp);
     QWidget::setTabOrder(btnHelp, btnAbout);
     QWidget::setTabOrder(btnAbout, btnExport);
     QWidget::setTabOrder(btnExport, btnTestScheme);
@@ -260,12 +295,24 @@ void TfrmMain::createBottomBar()
     connect(pumRE, &QAction::triggered, this, &TfrmMain::pumREClick);
 }
 
-void TfrmMain::fillPortSelector(const QStringList &ports)
+void TfrmMain::fillPortSelector()
 {
-    cbxComPort->clear();
-    cbxComPort->addItems(ports);
-    if (!ports.isEmpty())
+    cbxComPort->setChoices(m_ports.update(m_app.portScanner().scan(), QString()).choices);
+    if (cbxComPort->count() > 0)
         cbxComPort->setCurrentIndex(0);
+    // The port of the last run, also when it is not plugged in now.
+    const QString last = m_app.settings().lastPort();
+    if (!last.isEmpty())
+        cbxComPort->choose(last);
+
+    m_portScan = new QTimer(this);
+    m_portScan->setObjectName(QStringLiteral("tmrPortScan"));
+    m_portScan->setInterval(kPortScanMs);
+    connect(m_portScan, &QTimer::timeout, this, [this] {
+        if (idle())
+            rescanPorts();
+    });
+    m_portScan->start();
 }
 
 QString TfrmMain::portName() const
@@ -273,13 +320,86 @@ QString TfrmMain::portName() const
     return cbxComPort->currentText();
 }
 
+bool TfrmMain::idle() const
+{
+    return isVisible() && isEnabled() && !m_finder && !m_app.connection().Opened() &&
+           !cbxComPort->view()->isVisible() && QApplication::activeModalWidget() == nullptr;
+}
+
+void TfrmMain::rescanPorts()
+{
+    const PortListTracker::Update update =
+        m_ports.update(m_app.portScanner().scan(), cbxComPort->currentText());
+    cbxComPort->setChoices(update.choices);
+    if (update.select)
+        cbxComPort->choose(*update.select);
+}
+
+void TfrmMain::rememberPort()
+{
+    m_app.settings().setLastPort(portName());
+}
+
+void TfrmMain::sbtFindPortClick()
+{
+    rescanPorts();
+    const QStringList ports = cbxComPort->portNames();
+    if (ports.isEmpty()) {
+        m_app.notifier().reportFailure(
+            QStringLiteral("Коммуникатор не найден: в системе нет последовательных портов"));
+        return;
+    }
+
+    CommunicatorFinder finder(m_app.connection());
+    m_finder = &finder;
+    const CommunicatorFinder::Result result = m_app.findCommunicator(finder, ports, m_progress);
+    m_finder = nullptr;
+    if (result.cancelled)
+        return;
+
+    const QStringList answering = result.answering();
+    if (answering.isEmpty()) {
+        m_app.notifier().reportFailure(
+            QStringLiteral("Коммуникатор не найден: ни на одном порту он не ответил.\n") +
+            CommunicatorFinder::report(result));
+        return;
+    }
+    const QString port = answering.size() == 1 ? answering.constFirst() : choosePort(answering);
+    if (port.isEmpty())
+        return;
+    cbxComPort->choose(port);
+    rememberPort();
+    if (answering.size() == 1)
+        m_app.notifier().showInformation(QStringLiteral("Коммуникатор найден: порт ") + port);
+}
+
+QString TfrmMain::choosePort(const QStringList &ports)
+{
+    QStringList lines;
+    for (const QString &port : ports)
+        lines.append(cbxComPort->lineOf(port));
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("dlgChoosePort"));
+    dialog.setWindowTitle(AppTitle());
+    dialog.setLabelText(choosePortQuestion());
+    dialog.setComboBoxItems(lines);
+    dialog.setComboBoxEditable(false);
+    dialog.setTextValue(lines.constFirst());
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const qsizetype chosen = lines.indexOf(dialog.textValue());
+    return chosen >= 0 ? ports.at(chosen) : QString();
+}
+
 void TfrmMain::sbtCurrentTimeReadClick()
 {
     pgcPages->setFocus();
     DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Reading);
     if (operation.open(portName())) {
-        if (const std::optional<QTime> time = m_app.readClock(operation))
+        if (const std::optional<QTime> time = m_app.readClock(operation)) {
             clockPanel->dtpCurrentTime->setTime(*time);
+            rememberPort();
+        }
     }
 }
 
@@ -290,8 +410,10 @@ void TfrmMain::sbtCurrentTimeWriteClick()
     const bool written = operation.open(portName()) &&
                          m_app.writeClock(operation, clockPanel->dtpCurrentTime->time());
     operation.finish();
-    if (written)
+    if (written) {
+        rememberPort();
         m_app.notifier().showInformation(QStringLiteral("Время записано успешно"));
+    }
 }
 
 void TfrmMain::btnReadClick()
@@ -301,6 +423,7 @@ void TfrmMain::btnReadClick()
         const bool decoded = m_app.readConfiguration(operation);
         operation.closeLink();
         if (decoded) {
+            rememberPort();
             activateWindow();
             raise();
             m_app.notifier().showInformation(QStringLiteral("Конфигурация прочитана успешно"));
@@ -315,6 +438,7 @@ void TfrmMain::btnWriteClick()
         const bool written = m_app.writeConfiguration(operation);
         operation.closeLink();
         if (written) {
+            rememberPort();
             activateWindow();
             raise();
             m_app.notifier().showInformation(QStringLiteral("Конфигурация записана успешно"));
@@ -324,12 +448,14 @@ void TfrmMain::btnWriteClick()
 
 void TfrmMain::btnReadLogClick()
 {
-    m_app.eventLogs().ReadLog(portName(), tshLogs->activeArea(), *tshLogs, m_progress);
+    if (m_app.eventLogs().ReadLog(portName(), tshLogs->activeArea(), *tshLogs, m_progress))
+        rememberPort();
 }
 
 void TfrmMain::clearDeviceLogs()
 {
-    m_app.eventLogs().ClearDeviceLogs(portName(), m_progress);
+    if (m_app.eventLogs().ClearDeviceLogs(portName(), m_progress))
+        rememberPort();
 }
 
 namespace {
@@ -347,10 +473,15 @@ void TfrmMain::btnSaveClick()
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(configurationFilter());
     dialog.setDefaultSuffix(QStringLiteral("snc"));
+    const QString folder = m_app.settings().folder(UserSettings::Folder::Save);
+    if (!folder.isEmpty())
+        dialog.setDirectory(folder);
     dialog.selectFile(QStringLiteral("Конфигурация"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    saveConfiguration(dialog.selectedFiles().constFirst());
+    const QString path = dialog.selectedFiles().constFirst();
+    m_app.settings().setFolderOf(UserSettings::Folder::Save, path);
+    saveConfiguration(path);
 }
 
 bool TfrmMain::saveConfiguration(const QString &path)
@@ -367,9 +498,13 @@ void TfrmMain::btnOpenClick()
     dialog.setDefaultSuffix(QStringLiteral("snc"));
     if (!m_lastOpenedConfiguration.isEmpty())
         dialog.selectFile(m_lastOpenedConfiguration);
+    else if (const QString folder = m_app.settings().folder(UserSettings::Folder::Open);
+             !folder.isEmpty())
+        dialog.setDirectory(folder);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     m_lastOpenedConfiguration = dialog.selectedFiles().constFirst();
+    m_app.settings().setFolderOf(UserSettings::Folder::Open, m_lastOpenedConfiguration);
     openConfiguration(m_lastOpenedConfiguration);
 }
 
@@ -384,10 +519,15 @@ void TfrmMain::btnExportClick()
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("Веб-страница (*.html)"));
     dialog.setDefaultSuffix(QStringLiteral("html"));
+    const QString folder = m_app.settings().folder(UserSettings::Folder::Export);
+    if (!folder.isEmpty())
+        dialog.setDirectory(folder);
     dialog.selectFile(QString());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    exportHtml(dialog.selectedFiles().constFirst());
+    const QString path = dialog.selectedFiles().constFirst();
+    m_app.settings().setFolderOf(UserSettings::Folder::Export, path);
+    exportHtml(path);
 }
 
 bool TfrmMain::exportHtml(const QString &path, bool openInBrowser)
@@ -405,8 +545,8 @@ void TfrmMain::btnTestSchemeClick()
         return;
     // Diagnostics shows its own window instead of the progress window.
     DeviceOperation operation(m_app.connection(), nullptr, OperationProgress::Kind::Reading);
-    if (operation.open(portName()))
-        m_testScheme->exec();
+    if (operation.open(portName()) && m_testScheme->exec() == QDialog::Accepted)
+        rememberPort();
 }
 
 void TfrmMain::pgcPagesChange(int index)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/PortListTracker.h"
 #include "ui/MessageBoxNotifier.h"
 
 #include <QStringList>
@@ -7,16 +8,18 @@
 
 #include <memory>
 
-class QComboBox;
 class QMenu;
 class QAction;
 class QPushButton;
 class QLabel;
 class QFrame;
+class QTimer;
+class QToolButton;
 
 namespace sr5n {
 
 class ClockPanel;
+class CommunicatorFinder;
 class Configurator;
 class ProtocolLibraryDialogs;
 class ProtocolPage;
@@ -24,6 +27,7 @@ class ExternalCodesPage;
 class InternalCodesPage;
 class LogsPage;
 class PageControl;
+class PortSelector;
 class TfrmProgress;
 class TfrmAbout;
 class TfrmTestScheme;
@@ -67,6 +71,18 @@ public:
     // The text of the port selector: the port every device operation opens.
     QString portName() const;
 
+    // Scans the serial ports again and brings the port list up to date,
+    // keeping what the field holds.
+    void rescanPorts();
+    // Probes every listed port for a communicator and puts the one that
+    // answers into the port field (asking which, when several do).
+    void sbtFindPortClick();
+    // The text of the question when several ports answer.
+    static QString choosePortQuestion()
+    {
+        return QStringLiteral("Коммуникатор ответил на нескольких портах. Выберите порт:");
+    }
+
     // The window's commands, each as its button or key runs it.
     void btnReadClick();
     void btnWriteClick();
@@ -97,7 +113,13 @@ private:
     void FormCreate();
     void createPages();
     void createBottomBar();
-    void fillPortSelector(const QStringList &ports);
+    void fillPortSelector();
+    // No device operation runs and the window is there to be used.
+    bool idle() const;
+    // A device operation succeeded on the port in the field: it is kept for the next run.
+    void rememberPort();
+    // Asks which of the ports that answered to take; empty when declined.
+    QString choosePort(const QStringList &ports);
 
     void pgcPagesChange(int index);
     void btnHelpClick();
@@ -124,7 +146,8 @@ private:
 
     // The bottom bar.
     QFrame *pnlControls = nullptr;
-    QComboBox *cbxComPort = nullptr;
+    PortSelector *cbxComPort = nullptr;
+    QToolButton *sbtFindPort = nullptr;
     QPushButton *btnOpen = nullptr;
     QPushButton *btnSave = nullptr;
     QPushButton *btnRead = nullptr;
@@ -141,6 +164,9 @@ private:
     TfrmAbout *m_about = nullptr;
     TfrmTestScheme *m_testScheme = nullptr;
     QString m_lastOpenedConfiguration;
+    PortListTracker m_ports;
+    QTimer *m_portScan = nullptr;
+    CommunicatorFinder *m_finder = nullptr; // while the search runs
 };
 
 } // namespace sr5n

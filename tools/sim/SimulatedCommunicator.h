@@ -26,6 +26,7 @@ struct Faults {
     RequestSet wrongCommand; // the answer carries another command
     RequestSet badChecksum;  // the checksum is off by one
     RequestSet lowerCase;    // the answer is written in lower case
+    RequestSet garbage;      // stray characters instead of an answer: not a communicator
     bool noise = false;      // stray characters before every answer
     int hangUpAfter = -1;    // after this many requests the line is closed
     // Answer data given instead of the device's own, by command ("11" -> "303030").

@@ -3,6 +3,8 @@
 #include "RequestSet.h"
 #include "SimulatedCommunicator.h"
 
+#include "link/SimulatorRegistry.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -42,10 +44,12 @@ const char HelpText[] = R"(
 Simulates a СР-5/Н communicator on a pseudo-terminal, for trying the
 configurator without hardware and for the link's tests.
 
-The first line of output is the path of the terminal (e.g. /dev/pts/4): type it
-into the configurator's port field (or give --link and type that path). Then
-every request is logged as "request N: :FRAME;" unless --quiet is given;
-warnings go to standard error. Ctrl+C (SIGINT) or SIGTERM ends the simulator.
+The first line of output is the path of the terminal (e.g. /dev/pts/4). The
+configurator lists it among its ports as a simulated communicator (unless
+--unlisted is given); it can also be typed into the port field (or give --link
+and type that path). Then every request is logged as "request N: :FRAME;"
+unless --quiet is given; warnings go to standard error. Ctrl+C (SIGINT) or
+SIGTERM ends the simulator.
 
 The device answers from its own memory:
   configuration blocks  written with 02 18 04 1A 1E 20 08 29 1C 0A 2B 06 22 26 14 0D,
@@ -166,6 +170,13 @@ int main(int argc, char **argv)
         QStringLiteral(
             "Fault: answer SET in lower-case digits (an answer without letters stays as is)."),
         QStringLiteral("set"));
+    const QCommandLineOption garbageOption(
+        QStringLiteral("garbage"),
+        QStringLiteral("Not a communicator: answer SET with stray characters only."),
+        QStringLiteral("set"));
+    const QCommandLineOption unlistedOption(
+        QStringLiteral("unlisted"),
+        QStringLiteral("Do not appear in the configurator's port list."));
     const QCommandLineOption noiseOption(
         QStringLiteral("noise"), QStringLiteral("Fault: stray characters before every answer."));
     const QCommandLineOption delayOption(
@@ -191,12 +202,12 @@ int main(int argc, char **argv)
     const QCommandLineOption parentOption(
         QStringLiteral("exit-with-parent"),
         QStringLiteral("End when the process that started it ends."));
-    parser.addOptions({linkOption,        stateOption,      dumpOption,   statusOption,
-                       selfTestOption,    clockOption,      silentOption, busyOption,
-                       memoryFaultOption, clockFaultOption, emptyOption,  wrongOption,
-                       checksumOption,    lowerOption,      noiseOption,  delayOption,
-                       paceOption,        hangUpOption,     quietOption,  statsOption,
-                       answerDataOption,  parentOption});
+    parser.addOptions({linkOption,        stateOption,      dumpOption,    statusOption,
+                       selfTestOption,    clockOption,      silentOption,  busyOption,
+                       memoryFaultOption, clockFaultOption, emptyOption,   wrongOption,
+                       checksumOption,    lowerOption,      noiseOption,   delayOption,
+                       paceOption,        hangUpOption,     quietOption,   statsOption,
+                       answerDataOption,  parentOption,     garbageOption, unlistedOption});
     parser.process(app);
 
     if (parser.isSet(parentOption))
@@ -238,7 +249,8 @@ int main(int argc, char **argv)
     } sets[] = {{silentOption, faults.silent},           {busyOption, faults.busy},
                 {memoryFaultOption, faults.memoryFault}, {clockFaultOption, faults.clockFault},
                 {emptyOption, faults.emptyAnswer},       {wrongOption, faults.wrongCommand},
-                {checksumOption, faults.badChecksum},    {lowerOption, faults.lowerCase}};
+                {checksumOption, faults.badChecksum},    {lowerOption, faults.lowerCase},
+                {garbageOption, faults.garbage}};
     for (const auto &entry : sets) {
         if (!parser.isSet(entry.option))
             continue;
@@ -328,6 +340,12 @@ int main(int argc, char **argv)
     ::sigaction(SIGHUP, &action, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
 
+    // The configurator offers the terminals of the simulators it finds here.
+    const sr5n::SimulatorRegistry registry;
+    const qint64 pid = QCoreApplication::applicationPid();
+    const bool listed =
+        !parser.isSet(unlistedOption) && registry.announce(pid, QString::fromLocal8Bit(slavePath));
+
     printLine(stdout, QString::fromLocal8Bit(slavePath));
 
     qint64 answeringNs = 0;
@@ -369,6 +387,8 @@ int main(int argc, char **argv)
         }
     }
 
+    if (listed)
+        registry.withdraw(pid);
     ::close(master);
     ::close(slave);
     if (!linkPath.isEmpty())
