@@ -30,13 +30,12 @@ public:
     QStringList portNames() const;
     // The line of the list for `name`; the name itself when it is not listed.
     QString lineOf(const QString &name) const;
+    // Scans first (listAboutToShow), then drops the list down.
+    void showPopup() override;
 
 signals:
     // The list is about to drop down; it can be scanned again first.
     void listAboutToShow();
-
-protected:
-    void showPopup() override;
 
 private:
     void updateHint();

@@ -225,6 +225,7 @@ void TfrmMain::createBottomBar()
     sbtFindPort = new QToolButton(pnlControls);
     sbtFindPort->setObjectName(QStringLiteral("sbtFindPort"));
     sbtFindPort->setAutoRaise(true);
+    sbtFindPort->setFocusPolicy(Qt::TabFocus);
     sbtFindPort->setIcon(Icons::findPort());
     sbtFindPort->setIconSize(QSize(16, 16));
     sbtFindPort->setToolTip(
@@ -270,11 +271,12 @@ void TfrmMain::createBottomBar()
     QWidget::setTabOrder(btnSave, btnRead);
     QWidget::setTabOrder(btnRead, btnWrite);
     QWidget::setTabOrder(btnWrite, cbxComPort);
-    QWidget::setTabOrder(cbxComPort, sbtFindPort);
-    QWidget::setTabOrder(sbtFindPort, btnHelp);
+    QWidget::setTabOrder(cbxComPort, btnHelp);
     QWidget::setTabOrder(btnHelp, btnAbout);
     QWidget::setTabOrder(btnAbout, btnExport);
     QWidget::setTabOrder(btnExport, btnTestScheme);
+    // The search for the communicator comes after the bar's own order.
+    QWidget::setTabOrder(btnTestScheme, sbtFindPort);
 
     pumHelp = new QMenu(this);
     pumHelp->setObjectName(QStringLiteral("pumHelp"));

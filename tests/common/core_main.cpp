@@ -6,8 +6,8 @@
 
 int main(int argc, char **argv)
 {
+    sr5n::test::IsolateFromTheUser();
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    sr5n::test::IsolateFromTheUser();
     return RUN_ALL_TESTS();
 }
