@@ -3,6 +3,8 @@
 // adapters' stable names are found.
 #include "common/SimProcess.h"
 
+#include "common/PortEntries.h"
+
 #include "link/PortChoice.h"
 #include "link/PortListTracker.h"
 #include "link/SimulatorRegistry.h"
@@ -21,25 +23,12 @@ namespace {
 
 PortEntry ftdi()
 {
-    PortEntry port;
-    port.name = QStringLiteral("ttyUSB0");
-    port.location = QStringLiteral("/dev/ttyUSB0");
-    port.description = QStringLiteral("FT232R USB UART");
-    port.manufacturer = QStringLiteral("FTDI");
-    port.serialNumber = QStringLiteral("A5XK3RJP");
-    port.vendorId = 0x0403;
-    port.productId = 0x6001;
-    port.stableName =
-        QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A5XK3RJP-if00-port0");
-    return port;
+    return test::FtdiPort();
 }
 
 PortEntry plain(const QString &name)
 {
-    PortEntry port;
-    port.name = name;
-    port.location = QStringLiteral("/dev/") + name;
-    return port;
+    return test::PlainPort(name);
 }
 
 PortEntry usb(const QString &name, quint16 product = 0x7523)

@@ -5,6 +5,7 @@
 #include "app/UserSettings.h"
 #include "common/AppTitle.h"
 #include "common/FakeNotifier.h"
+#include "common/PortEntries.h"
 #include "common/SimProcess.h"
 #include "common/WindowParts.h"
 #include "link/PortScanner.h"
@@ -50,23 +51,12 @@ struct FakeScanner final : PortScanner {
 
 PortEntry plain(const QString &name)
 {
-    PortEntry port;
-    port.name = name;
-    port.location = QStringLiteral("/dev/") + name;
-    return port;
+    return test::PlainPort(name);
 }
 
 PortEntry ftdi(const QString &name = QStringLiteral("ttyUSB0"))
 {
-    PortEntry port = plain(name);
-    port.description = QStringLiteral("FT232R USB UART");
-    port.manufacturer = QStringLiteral("FTDI");
-    port.serialNumber = QStringLiteral("A5XK3RJP");
-    port.vendorId = 0x0403;
-    port.productId = 0x6001;
-    port.stableName =
-        QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A5XK3RJP-if00-port0");
-    return port;
+    return test::FtdiPort(name);
 }
 
 PortEntry simulated(const test::SimProcess &sim)
