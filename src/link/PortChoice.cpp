@@ -22,9 +22,8 @@ QString usbIds(const PortEntry &port)
 QString hintOf(const PortEntry &port)
 {
     QStringList lines;
-    lines.append(port.location.isEmpty() || port.location == port.name
-                     ? QStringLiteral("Порт: ") + port.name
-                     : QStringLiteral("Порт: %1 (%2)").arg(port.name, port.location));
+    if (!port.location.isEmpty() && port.location != port.name)
+        lines.append(QStringLiteral("Устройство: ") + port.location);
     if (port.isSimulator())
         lines.append(
             QStringLiteral("Имитатор коммуникатора sr5n-sim, процесс %1").arg(port.simulatorPid));

@@ -8,7 +8,8 @@
 namespace sr5n {
 
 // One line of the port list: the name that goes into the port field and is
-// opened, the line the list shows for it, and every detail for its hint.
+// opened, the line the list shows for it, and every other detail known of the
+// port (its device file, description, ...), one a line, for its hint.
 struct PortChoice {
     QString name;
     QString text;

@@ -82,14 +82,14 @@ TEST(PortChoices, AUsbAdapterIsAlsoOfferedByItsStableName)
               ftdi().stableName + QStringLiteral(" — постоянное имя порта ttyUSB0"));
     EXPECT_EQ(choices[2].name, QStringLiteral("ttyS0"));
 
-    EXPECT_EQ(choices[0].hint, QStringLiteral("Порт: ttyUSB0 (/dev/ttyUSB0)\n"
+    EXPECT_EQ(choices[0].hint, QStringLiteral("Устройство: /dev/ttyUSB0\n"
                                               "Описание: FT232R USB UART\n"
                                               "Изготовитель: FTDI\n"
                                               "Серийный номер: A5XK3RJP\n"
                                               "USB VID:PID: 0403:6001\n"
                                               "Постоянное имя: ") +
                                    ftdi().stableName);
-    EXPECT_EQ(choices[2].hint, QStringLiteral("Порт: ttyS0 (/dev/ttyS0)"));
+    EXPECT_EQ(choices[2].hint, QStringLiteral("Устройство: /dev/ttyS0"));
 }
 
 // One scan after another, with what the field holds at each.
