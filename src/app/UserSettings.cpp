@@ -54,8 +54,8 @@ void UserSettings::setLastPort(const QString &port)
 
 QString UserSettings::folder(Folder dialog) const
 {
-    const QString folder = open()->value(folderKey(dialog)).toString();
-    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+    const QString remembered = open()->value(folderKey(dialog)).toString();
+    return !remembered.isEmpty() && QFileInfo(remembered).isDir() ? remembered : QString();
 }
 
 void UserSettings::setFolderOf(Folder dialog, const QString &file)

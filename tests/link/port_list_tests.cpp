@@ -164,8 +164,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {{{plain(S0)}, S0, {S0}, {}, QString()},
                      {{plain(S0), ftdi()}, S0, {U0, ftdi().stableName}, {}, QString()},
                      {{plain(S0)}, S0, {}, {U0, ftdi().stableName}, QString()}}}),
-    [](const auto &info) {
-        std::string name = info.param.name;
+    [](const ::testing::TestParamInfo<TrackerCase> &param) {
+        std::string name = param.param.name;
         for (char &c : name)
             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
         return name;

@@ -228,7 +228,8 @@ TEST(PortField, NoScanDuringADeviceOperation)
     const int before = rig.scanner.scans;
     rig.window->sbtCurrentTimeReadClick(); // the answer comes after one scan interval
     EXPECT_EQ(rig.scanner.scans, before);
-    EXPECT_TRUE(rig.notifier.errors.isEmpty()) << rig.notifier.errors.join('|').toStdString();
+    EXPECT_TRUE(rig.notifier.errors.isEmpty())
+        << rig.notifier.errors.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return rig.scanner.scans > before; }, 4000))
         << "scanned again once idle";
 }
@@ -383,7 +384,8 @@ TEST_F(FindTheCommunicator, EndsOnTheAnsweringSimulator)
     find(rig);
     EXPECT_EQ(rig.window->portName(), answering.path());
     EXPECT_TRUE(disabledUnderProgress);
-    EXPECT_TRUE(rig.notifier.errors.isEmpty()) << rig.notifier.errors.join('|').toStdString();
+    EXPECT_TRUE(rig.notifier.errors.isEmpty())
+        << rig.notifier.errors.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(rig.notifier.informations,
               QStringList{QStringLiteral("Коммуникатор найден: порт ") + answering.path()});
     EXPECT_EQ(UserSettings().lastPort(), answering.path());
@@ -403,14 +405,14 @@ TEST_F(FindTheCommunicator, SaysPlainlyWhenNoneAnswers)
     rig.window->show();
     rig.field()->setEditText(QStringLiteral("ttyUSB5"));
     QString shown;
-    const WhenShown<QMessageBox> box([&](QMessageBox &box) {
+    const WhenShown<QMessageBox> errorBox([&](QMessageBox &box) {
         shown = box.text();
         EXPECT_EQ(box.windowTitle(), AppTitle());
         EXPECT_EQ(box.icon(), QMessageBox::Critical);
         box.accept();
     });
     find(rig);
-    EXPECT_TRUE(box.seen());
+    EXPECT_TRUE(errorBox.seen());
     EXPECT_EQ(shown, QStringLiteral("Коммуникатор не найден: ни на одном порту он не ответил.\n"
                                     "  - ") +
                          silent.path() + QStringLiteral(": не отвечает\n  - ") + noise.path() +
