@@ -12,12 +12,6 @@ const QString StatusCommand = QStringLiteral("0F");
 const QString MemoryReadCommand = QStringLiteral("01");
 const QString EraseCommand = QStringLiteral("28");
 
-bool isBusyAnswer(const TConnection &connection)
-{
-    return connection.AnswerCommand() == QLatin1String("FF") &&
-           connection.AnswerData() == QLatin1String("FF");
-}
-
 } // namespace
 
 EventLogs::EventLogs(TConnection &connection, Notifier &notifier, const QStringList &internalNames,
@@ -81,17 +75,13 @@ bool EventLogs::ClearDeviceLogs(const QString &portName, OperationProgress *prog
     if (operation.open(portName)) {
         // Any valid answer counts, except "busy": the device has not erased
         // anything yet, so the request is repeated as Read and Write do.
-        bool answered = false;
-        for (int repeat = 0; repeat < TConnection::CommandRepeats; ++repeat) {
-            answered = m_connection.Send(EraseCommand, m_connection.timings().answerTimeoutMs);
-            if (!answered || !isBusyAnswer(m_connection))
-                break;
-        }
-        if (answered && isBusyAnswer(m_connection))
+        const TConnection::ExchangeResult result =
+            m_connection.Exchange(EraseCommand, QString(), m_connection.timings().answerTimeoutMs,
+                                  TConnection::Wanted::AnyButBusy);
+        cleared = result == TConnection::ExchangeResult::Answered;
+        if (result == TConnection::ExchangeResult::Refused)
             m_notifier.reportFailure(
                 QStringLiteral("Журналы событий не очищены: коммуникатор занят"));
-        else
-            cleared = answered;
     }
     if (cleared)
         m_notifier.showInformation(clearedNotice());

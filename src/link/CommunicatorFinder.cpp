@@ -59,8 +59,7 @@ CommunicatorFinder::Probe CommunicatorFinder::probe(const QString &port, DeviceO
     }
     const QString command = clockReadCommand();
     const bool answered = m_link.Send(command, m_answerTimeoutMs);
-    const bool busy =
-        m_link.AnswerCommand() == QLatin1String("FF") && m_link.AnswerData() == QLatin1String("FF");
+    const bool busy = m_link.AnsweredBusy();
     const TVaComm &comm = m_link.Comm();
     const bool portFailed = !comm.LastError().isEmpty() || comm.LineLost();
     if (answered)

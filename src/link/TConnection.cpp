@@ -2,6 +2,7 @@
 
 #include "common/Checksum.h"
 #include "common/Notifier.h"
+#include "link/DeviceAnswers.h"
 #include "link/Frame.h"
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
@@ -111,10 +112,15 @@ bool TConnection::Send(const QString &body, int timeoutMs)
     m_aborted = false;
     m_answered = false;
     m_waiting = true;
-    m_request = body + Checksum(body);
-    const QByteArray frame = FrameStart + m_request.toLatin1() + FrameFinish;
+    const QByteArray frame = BuildFrame(body.toLatin1());
+    m_request = QString::fromLatin1(frame.mid(1, frame.size() - 2));
+    m_requestCommand = body.left(2);
+    m_answerEcho = AnswerEcho(m_requestCommand, body.mid(2));
 
+    // Every attempt waits for its own answer, so that one corrupted answer
+    // costs one attempt and not the whole request.
     for (int attempt = 0; attempt < Attempts && !m_answered && !m_aborted; ++attempt) {
+        m_heard = false;
         if (!m_comm.WriteText(frame)) {
             m_aborted = true;
             reportPortFailure();
@@ -126,8 +132,7 @@ bool TConnection::Send(const QString &body, int timeoutMs)
             reportPortFailure();
             return false;
         }
-        if (m_answered && m_answerCommand == QLatin1String("FF") &&
-            m_answerData == QLatin1String("FF"))
+        if (m_answered && AnsweredBusy())
             Pause(m_timings.busyPauseMs);
     }
 
@@ -144,6 +149,20 @@ bool TConnection::Send(const QString &body, int timeoutMs)
     return true;
 }
 
+TConnection::ExchangeResult TConnection::Exchange(const QString &command, const QString &data,
+                                                  int timeoutMs, Wanted wanted)
+{
+    for (int repeat = 0; repeat < CommandRepeats; ++repeat) {
+        if (!Send(command + data, timeoutMs))
+            return ExchangeResult::Failed;
+        const bool accepted =
+            wanted == Wanted::SameCommand ? m_answerCommand == command : !AnsweredBusy();
+        if (accepted)
+            return ExchangeResult::Answered;
+    }
+    return ExchangeResult::Refused;
+}
+
 bool TConnection::Read(const QString &command, const QString &data)
 {
     return exchange(command, data, ReadErrorMessage);
@@ -157,14 +176,21 @@ bool TConnection::Write(const QString &command, const QString &data)
 bool TConnection::exchange(const QString &command, const QString &data,
                            const QString &mismatchMessage)
 {
-    for (int repeat = 0; repeat < CommandRepeats; ++repeat) {
-        if (!Send(command + data, m_timings.answerTimeoutMs))
-            return false;
-        if (m_answerCommand == command)
-            return true;
+    switch (Exchange(command, data, m_timings.answerTimeoutMs)) {
+    case ExchangeResult::Answered:
+        return true;
+    case ExchangeResult::Refused:
+        m_notifier.reportFailure(mismatchMessage);
+        return false;
+    case ExchangeResult::Failed:
+        break;
     }
-    m_notifier.reportFailure(mismatchMessage);
     return false;
+}
+
+bool TConnection::AnsweredBusy() const
+{
+    return IsBusyAnswer(m_answerCommand, m_answerData);
 }
 
 void TConnection::Pause(int ms)
@@ -220,22 +246,31 @@ void TConnection::VaCaptureMessage(TVaCapture *sender, const QString &data)
     m_waiting = false;
 
     const std::optional<QByteArray> body = CheckedBody(text.toLatin1());
-    if (body) {
-        if (*body == "FF01" || *body == "FF02") {
-            m_aborted = true;
-            m_notifier.reportFailure(*body == "FF01" ? MemoryFaultMessage : ClockFaultMessage);
-        } else {
-            m_answerCommand = QString::fromLatin1(body->left(2));
-            m_answerData = QString::fromLatin1(body->mid(2));
-            m_answered = true;
-        }
+    if (body && (*body == "FF01" || *body == "FF02")) {
+        m_aborted = true;
+        m_notifier.reportFailure(*body == "FF01" ? MemoryFaultMessage : ClockFaultMessage);
+    } else if (body) {
+        const QString command = QString::fromLatin1(body->left(2));
+        const QString answerData = QString::fromLatin1(body->mid(2));
+        // A late answer to an earlier request is never taken for this one's.
+        if (isStale(command, answerData))
+            return;
+        m_answerCommand = command;
+        m_answerData = answerData;
+        m_answered = true;
     }
+    m_heard = true;
     wakeWait();
+}
+
+bool TConnection::isStale(const QString &command, const QString &data) const
+{
+    return command == m_requestCommand && !data.startsWith(m_answerEcho);
 }
 
 void TConnection::wait(int ms, bool untilMessage)
 {
-    if (m_aborted || (untilMessage && (!m_waiting || m_lineLost)) || ms <= 0)
+    if (m_aborted || (untilMessage && (m_heard || m_lineLost)) || ms <= 0)
         return;
     QEventLoop loop;
     QTimer deadline;
@@ -253,7 +288,7 @@ void TConnection::wakeWait()
 {
     // Every running wait whose end has come is ended, nested ones included.
     for (const RunningWait &wait : std::as_const(m_waits)) {
-        if (m_aborted || (wait.endsOnMessage && (!m_waiting || m_lineLost)))
+        if (m_aborted || (wait.endsOnMessage && (m_heard || m_lineLost)))
             wait.loop->quit();
     }
 }

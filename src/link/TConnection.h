@@ -36,23 +36,39 @@ public:
     TConnection &operator=(const TConnection &) = delete;
 
     static constexpr int Attempts = 7;       // frames per Send
-    static constexpr int CommandRepeats = 7; // Sends per Read or Write
+    static constexpr int CommandRepeats = 7; // Sends per Exchange (Read, Write)
 
     // Opens the port by name (ttyUSB0, /dev/pts/3, ...), purges it and starts
     // capturing. True also when already open: an open link keeps its port.
     bool Open(const QString &portName);
     // True also when not open.
     bool Close();
-    // One request with up to seven attempts of `timeoutMs` each. True when a
-    // valid answer came in, whatever its command (a busy answer included).
+    // One request with up to seven attempts, each waiting up to `timeoutMs`
+    // for its own answer. True when a valid answer came in, whatever its
+    // command (a busy answer included). An answer whose data do not belong to
+    // the request (a memory read's answer to another address: a late answer
+    // to an earlier request) is dropped and the attempt goes on waiting.
     bool Send(const QString &body, int timeoutMs);
-    // Send until the answer repeats `command` (at most seven times); the
-    // answer's data are then in AnswerData().
+
+    // What a repeated request waits for: an answer with the request's own
+    // command, or any answer but a busy one.
+    enum class Wanted { SameCommand, AnyButBusy };
+    enum class ExchangeResult {
+        Answered, // the wanted answer is in AnswerCommand() and AnswerData()
+        Failed,   // Send failed and has told the user
+        Refused,  // seven other answers; nothing has been told
+    };
+    // Sends command + data until the wanted answer comes, at most seven times.
+    ExchangeResult Exchange(const QString &command, const QString &data, int timeoutMs,
+                            Wanted wanted = Wanted::SameCommand);
+    // Exchange with the time-out of Read and Write; after seven answers to
+    // another command "Ошибка чтения" or "Ошибка записи".
     bool Read(const QString &command, const QString &data);
     bool Write(const QString &command, const QString &data);
     // Waits without blocking the windows; ends early when Aborted is raised.
     void Pause(int ms);
-    // As Pause, ending also as soon as a message has come in for the request.
+    // As Pause, ending also as soon as a message has come in for the current
+    // attempt (a valid answer or an invalid message, never a dropped one).
     void WaitAnswer(int ms);
     static QString Checksum(const QString &text);
 
@@ -73,11 +89,15 @@ public:
     QString Request() const { return m_request; }
     QString AnswerCommand() const { return m_answerCommand; }
     QString AnswerData() const { return m_answerData; }
+    // The last valid answer is the busy answer.
+    bool AnsweredBusy() const;
 
     const LinkTimings &timings() const { return m_timings; }
 
 private:
     bool exchange(const QString &command, const QString &data, const QString &mismatchMessage);
+    // The answer does not belong to the request in progress.
+    bool isStale(const QString &command, const QString &data) const;
     void wait(int ms, bool untilMessage);
     void wakeWait();
     void reportPortFailure();
@@ -91,6 +111,10 @@ private:
     QString m_request;
     QString m_answerCommand;
     QString m_answerData;
+
+    QString m_requestCommand;
+    QString m_answerEcho; // what the answer's data must start with
+    bool m_heard = false; // a message has ended the current attempt
 
     Notifier &m_notifier;
     LinkTimings m_timings;

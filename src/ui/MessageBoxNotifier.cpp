@@ -7,47 +7,33 @@
 
 namespace sr5n {
 
-MessageBoxNotifier::MessageBoxNotifier(QWidget *window) : m_window(window) {}
-
-QWidget *MessageBoxNotifier::parentWindow() const
-{
-    // A box over a disabled window would be disabled too (the main window is
-    // disabled while the progress window is shown): then it takes the active
-    // window, or no parent at all.
-    for (QWidget *candidate : {QApplication::activeModalWidget(), static_cast<QWidget *>(m_window),
-                               QApplication::activeWindow()}) {
-        if (candidate && candidate->isEnabled())
-            return candidate;
-    }
-    return nullptr;
-}
-
 void MessageBoxNotifier::flash()
 {
-    if (QWidget *window = parentWindow())
+    if (QWidget *window = host().parentForDialog())
         QApplication::alert(window->window(), 0);
 }
 
 void MessageBoxNotifier::showError(const QString &message)
 {
     QMessageBox box(QMessageBox::Critical, AppTitle(), ErrorBoxText(message), QMessageBox::Ok,
-                    parentWindow());
-    box.exec();
+                    host().parentForDialog());
+    host().exec(box);
 }
 
 void MessageBoxNotifier::showInformation(const QString &message)
 {
-    QMessageBox box(QMessageBox::Information, AppTitle(), message, QMessageBox::Ok, parentWindow());
-    box.exec();
+    QMessageBox box(QMessageBox::Information, AppTitle(), message, QMessageBox::Ok,
+                    host().parentForDialog());
+    host().exec(box);
 }
 
 bool MessageBoxNotifier::askYesNo(const QString &text, QuestionIcon icon, const QString &caption)
 {
     QMessageBox box(icon == QuestionIcon::Warning ? QMessageBox::Warning : QMessageBox::Question,
                     caption.isEmpty() ? AppTitle() : caption, text,
-                    QMessageBox::Yes | QMessageBox::No, parentWindow());
+                    QMessageBox::Yes | QMessageBox::No, host().parentForDialog());
     box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
+    return host().exec(box) == QMessageBox::Yes;
 }
 
 } // namespace sr5n

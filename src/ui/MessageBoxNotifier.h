@@ -1,20 +1,17 @@
 #pragma once
 
 #include "common/Notifier.h"
-
-#include <QPointer>
-#include <QWidget>
+#include "ui/DialogHost.h"
 
 namespace sr5n {
 
-// The user-facing Notifier: message boxes over the given window and the
-// taskbar flash of the application.
+// The user-facing Notifier: message boxes where the dialog host puts them
+// (never over a disabled window) and the taskbar flash of the application.
 class MessageBoxNotifier final : public Notifier
 {
 public:
-    explicit MessageBoxNotifier(QWidget *window = nullptr);
-
-    void setWindow(QWidget *window) { m_window = window; }
+    // Without a host the boxes go over the active modal or active window.
+    explicit MessageBoxNotifier(const DialogHost *host = nullptr) : m_host(host) {}
 
     void flash() override;
     void showError(const QString &message) override;
@@ -22,9 +19,10 @@ public:
     bool askYesNo(const QString &text, QuestionIcon icon, const QString &caption) override;
 
 private:
-    QWidget *parentWindow() const;
+    const DialogHost &host() const { return m_host ? *m_host : m_ownHost; }
 
-    QPointer<QWidget> m_window;
+    const DialogHost *m_host;
+    DialogHost m_ownHost;
 };
 
 } // namespace sr5n

@@ -80,8 +80,8 @@ BarButton *barButton(const QString &name, const QString &caption, const QString 
 } // namespace
 
 TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
-    : QWidget(parent), m_app(app), m_messageBoxes(this),
-      m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(this))
+    : QWidget(parent), m_app(app),
+      m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(m_dialogHost))
 {
     m_app.setNotifier(m_messageBoxes);
     m_app.setProtocolDialogs(m_protocolDialogs.get());
@@ -151,6 +151,7 @@ void TfrmMain::setSaveNewProtocolWindow(TfrmSaveNewProtocol *saveNewProtocol)
 void TfrmMain::setProgressWindow(TfrmProgress *progress)
 {
     m_progress = progress;
+    m_dialogHost.setProgressWindow(progress);
     if (m_progress)
         m_progress->setCancelHandler([this] {
             // Cancel ends the search for the communicator, or else the operation.
@@ -387,7 +388,7 @@ QString TfrmMain::choosePort(const QStringList &ports)
     dialog.setComboBoxItems(lines);
     dialog.setComboBoxEditable(false);
     dialog.setTextValue(lines.constFirst());
-    if (dialog.exec() != QDialog::Accepted)
+    if (m_dialogHost.exec(dialog) != QDialog::Accepted)
         return QString();
     const qsizetype chosen = lines.indexOf(dialog.textValue());
     return chosen >= 0 ? ports.at(chosen) : QString();
@@ -479,7 +480,7 @@ void TfrmMain::btnSaveClick()
     if (!folder.isEmpty())
         dialog.setDirectory(folder);
     dialog.selectFile(QStringLiteral("Конфигурация"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QString path = dialog.selectedFiles().constFirst();
     m_app.settings().setFolderOf(UserSettings::Folder::Save, path);
@@ -503,7 +504,7 @@ void TfrmMain::btnOpenClick()
     else if (const QString folder = m_app.settings().folder(UserSettings::Folder::Open);
              !folder.isEmpty())
         dialog.setDirectory(folder);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     m_lastOpenedConfiguration = dialog.selectedFiles().constFirst();
     m_app.settings().setFolderOf(UserSettings::Folder::Open, m_lastOpenedConfiguration);
@@ -525,7 +526,7 @@ void TfrmMain::btnExportClick()
     if (!folder.isEmpty())
         dialog.setDirectory(folder);
     dialog.selectFile(QString());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QString path = dialog.selectedFiles().constFirst();
     m_app.settings().setFolderOf(UserSettings::Folder::Export, path);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/PortListTracker.h"
+#include "ui/DialogHost.h"
 #include "ui/MessageBoxNotifier.h"
 
 #include <QStringList>
@@ -129,7 +130,8 @@ private:
     bool FormShortCut(int key, Qt::KeyboardModifiers modifiers);
 
     Configurator &m_app;
-    MessageBoxNotifier m_messageBoxes;
+    DialogHost m_dialogHost{this};
+    MessageBoxNotifier m_messageBoxes{&m_dialogHost};
     std::unique_ptr<ProtocolLibraryDialogs> m_protocolDialogs;
 
     // Pages, in tab order.

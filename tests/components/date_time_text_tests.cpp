@@ -13,9 +13,9 @@ TEST(DateTimeText, ClassicFormatsUseTheLocaleSeparatorsAndMinuteLetters)
     const QDateTime moment(QDate(2026, 3, 7), QTime(9, 5, 4));
     EXPECT_EQ(DateTimeText::format(moment, QString(), dtkDate, kRussian), "07.03.2026");
     EXPECT_EQ(DateTimeText::format(moment, QString(), dtkTime, kRussian), "9:05:04");
-    EXPECT_EQ(DateTimeText::format(moment, "hh:mm", dtkTime, kRussian), "09:05");
-    EXPECT_EQ(DateTimeText::format(moment, "yyyy-mm-dd 'at' h:nn", dtkDate, kRussian),
-              "2026-03-07 at 9:05");
+    EXPECT_EQ(DateTimeText::format(moment, QStringLiteral("hh:mm"), dtkTime, kRussian), QStringLiteral("09:05"));
+    EXPECT_EQ(DateTimeText::format(moment, QStringLiteral("yyyy-mm-dd 'at' h:nn"), dtkDate, kRussian),
+              QStringLiteral("2026-03-07 at 9:05"));
 }
 
 TEST(DateTimeText, ReadsDatesAndTimesByTheLocaleRules)

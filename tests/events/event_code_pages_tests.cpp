@@ -103,19 +103,19 @@ TEST_F(PageTest, GridsAreSetUpAsTheirHostsNeed)
     } grids[] = {
         {internal->mgdSeparateInternalEvents,
          {25, 460, 100, 100},
-         {"№", "Событие", "Код для пары №1", "Код для пары №2"},
+         {QStringLiteral("№"), QStringLiteral("Событие"), QStringLiteral("Код для пары №1"), QStringLiteral("Код для пары №2")},
          {2, 3},
          mctText,
          9},
         {internal->mgdCommonInternalEvents,
          {25, 460, 200},
-         {"№", "Событие", "Общий код"},
+         {QStringLiteral("№"), QStringLiteral("Событие"), QStringLiteral("Общий код")},
          {2},
          mctText,
          2},
         {external.mgdExternalEvents,
          {25, 379, 100, 100, 40, 40},
-         {"№", "Событие", "Код для пары №1", "Код для пары №2", "В/П", "О/С"},
+         {QStringLiteral("№"), QStringLiteral("Событие"), QStringLiteral("Код для пары №1"), QStringLiteral("Код для пары №2"), QStringLiteral("В/П"), QStringLiteral("О/С")},
          {2, 3},
          mctDialog,
          61},
@@ -146,7 +146,7 @@ TEST_F(PageTest, GridsAreSetUpAsTheirHostsNeed)
                     EXPECT_EQ(cell->MaxLength(), 4);
                     EXPECT_EQ(cell->CharCase(), ecUpperCase);
                 } else {
-                    EXPECT_EQ(cell->Items(), QStringList(70, "0000"));
+                    EXPECT_EQ(cell->Items(), QStringList(70, QStringLiteral("0000")));
                 }
                 EXPECT_EQ(cell->Text(), QStringLiteral("0000"));
             }
@@ -409,9 +409,9 @@ TEST_F(ZonesTest, FillWritesTheSelectedRowsSkippingDigitAUpToFFFF)
         int first, last; // zones selected
         QStringList written;
     } cases[] = {
-        {"0009", "1", 0, 4, {"0009", "000B", "000C", "000D", "000E"}},
-        {"FFF0", "10", 10, 12, {"FFF0", "FFFF", "FFFF"}},
-        {"0", "A", 67, 69, {"0000", "000B", "0015"}},
+        {"0009", "1", 0, 4, {QStringLiteral("0009"), QStringLiteral("000B"), QStringLiteral("000C"), QStringLiteral("000D"), QStringLiteral("000E")}},
+        {"FFF0", "10", 10, 12, {QStringLiteral("FFF0"), QStringLiteral("FFFF"), QStringLiteral("FFFF")}},
+        {"0", "A", 67, 69, {QStringLiteral("0000"), QStringLiteral("000B"), QStringLiteral("0015")}},
     };
     for (const auto &c : cases) {
         zones.setZoneCodes(QStringList(70, QStringLiteral("0000")));
@@ -439,8 +439,8 @@ TEST_F(ZonesTest, FillWritesTheSelectedRowsSkippingDigitAUpToFFFF)
     zones.btnSelectAll->click();
     EXPECT_EQ(zones.mgdZones->Selection(), QRect(1, 1, 1, 70));
     zones.btnFill->click();
-    EXPECT_EQ(codes(0, 0), QStringList{"0100"});
-    EXPECT_EQ(codes(69, 69), QStringList{"0149"});
+    EXPECT_EQ(codes(0, 0), QStringList{QStringLiteral("0100")});
+    EXPECT_EQ(codes(69, 69), QStringList{QStringLiteral("0149")});
 }
 
 TEST_F(ZonesTest, EmptiedStepStopsTheFillWithAMessage)
@@ -449,7 +449,7 @@ TEST_F(ZonesTest, EmptiedStepStopsTheFillWithAMessage)
     zones.edtStep->clear();
     zones.btnFill->click();
     ASSERT_EQ(notifier.errors.size(), 1);
-    EXPECT_EQ(codes(0, 0), QStringList{"0000"});
+    EXPECT_EQ(codes(0, 0), QStringList{QStringLiteral("0000")});
     // Pasted rubbish in the start field is undone when the field is checked.
     notifier.clear();
     QApplication::clipboard()->setText(QStringLiteral("1G"));
@@ -460,7 +460,7 @@ TEST_F(ZonesTest, EmptiedStepStopsTheFillWithAMessage)
     QTest::keyClick(zones.edtStart, Qt::Key_Return);
     EXPECT_EQ(notifier.errors, QStringList{kInvalid});
     EXPECT_EQ(zones.edtStart->text(), QStringLiteral("0000"));
-    EXPECT_EQ(codes(0, 0), QStringList{"0000"});
+    EXPECT_EQ(codes(0, 0), QStringList{QStringLiteral("0000")});
 }
 
 TEST_F(ZonesTest, EnterOpensAnEditThenEndsItAndMovesToOK)
@@ -473,7 +473,7 @@ TEST_F(ZonesTest, EnterOpensAnEditThenEndsItAndMovesToOK)
     QTest::keyClicks(grid->textEditor(), QStringLiteral("c"));
     QTest::keyClick(grid->textEditor(), Qt::Key_Return);
     EXPECT_FALSE(grid->editing());
-    EXPECT_EQ(codes(2, 2), QStringList{"000C"});
+    EXPECT_EQ(codes(2, 2), QStringList{QStringLiteral("000C")});
     EXPECT_EQ(QApplication::focusWidget(), zones.btnOK);
     EXPECT_TRUE(zones.isVisible());
 
@@ -486,7 +486,7 @@ TEST_F(ZonesTest, EnterOpensAnEditThenEndsItAndMovesToOK)
     QTest::keyClick(grid->textEditor(), Qt::Key_V, Qt::ControlModifier);
     QTest::keyClick(grid->textEditor(), Qt::Key_Return);
     EXPECT_EQ(notifier.errors, QStringList{kInvalid});
-    EXPECT_EQ(codes(2, 2), QStringList{"000C"});
+    EXPECT_EQ(codes(2, 2), QStringList{QStringLiteral("000C")});
 
     // Esc in the editor drops the edit; Esc on the table cancels the dialog.
     grid->setFocus();
@@ -494,7 +494,7 @@ TEST_F(ZonesTest, EnterOpensAnEditThenEndsItAndMovesToOK)
     QTest::keyClick(grid, Qt::Key_Return);
     QTest::keyClicks(grid->textEditor(), QStringLiteral("5"));
     QTest::keyClick(grid->textEditor(), Qt::Key_Escape);
-    EXPECT_EQ(codes(3, 3), QStringList{"0000"});
+    EXPECT_EQ(codes(3, 3), QStringList{QStringLiteral("0000")});
     EXPECT_TRUE(zones.isVisible());
     QTest::keyClick(grid, Qt::Key_Escape);
     EXPECT_FALSE(zones.isVisible());

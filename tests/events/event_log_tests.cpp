@@ -300,6 +300,36 @@ TEST(EventLogReading, LogsFromTheSimulator)
     EXPECT_EQ(rig.text(2, 127), QStringLiteral("18"));
 }
 
+TEST(EventLogReading, LateAnswersNeverShowAWrongRecord)
+{
+    // 127 records, each piece of memory unlike the others.
+    Records full;
+    for (int k = 0; k < 128; ++k)
+        full[2 * k] = HexDigits(k % 60, 2) + QStringLiteral("%1").arg(k % 70, 2, 10, QChar(u'0'));
+    const QString status = QStringLiteral("0020000000000000");
+    auto rowsOf = [](LogRig &rig) {
+        QStringList rows;
+        for (int row = 1; row < rig.grid().RowCount(); ++row)
+            rows.append(rig.text(0, row) + u'|' + rig.text(1, row) + u'|' + rig.text(2, row));
+        return rows;
+    };
+    LogRig clean(status, full);
+    ASSERT_TRUE(clean.sim->started());
+    clean.readTab(LogsPage::LowPriorityTab);
+    const QStringList expected = rowsOf(clean);
+    ASSERT_EQ(expected.size(), 127);
+
+    // Request 1 is the status, 2 to 6 the five pieces.
+    for (const char *late : {"1", "2", "4", "2-6"}) {
+        LogRig rig(status, full, {QStringLiteral("--late"), QLatin1String(late)});
+        ASSERT_TRUE(rig.sim->started());
+        rig.readTab(LogsPage::LowPriorityTab);
+        EXPECT_EQ(rig.notifier.errors, QStringList()) << late;
+        EXPECT_EQ(rowsOf(rig), expected) << late;
+        rig.expectFinished();
+    }
+}
+
 TEST(EventLogReading, APieceFailingHalfWayShowsTheEarlierPieces)
 {
     const struct {
@@ -356,10 +386,19 @@ TEST(EventLogReading, FailuresBeforeTheRecordsShowNothing)
          false,
          {"Неисправность памяти"}},
         {"piece of the wrong length",
-         {"--answer-data", "01=0000FFFF"},
+         {"--answer-data", "01=0100FFFF"},
          true,
          true,
          {"Ошибка чтения журнала событий"}},
+        // Answers that repeat another address belong to no request of the log.
+        {"pieces answered for another address",
+         {"--answer-data", "01=0000FFFF"},
+         true,
+         true,
+         {"Ошибка передачи данных.\nНеобходимо проверить:\n"
+          "  - Соответствие версий ПО коммуникатора и конфигуратора;\n"
+          "  - Правильность подключения коммуникатора к компьютеру;\n"
+          "  - Целостность кабеля передачи данных"}},
     };
     for (const auto &c : cases) {
         LogRig rig(ExampleStatus, ExampleRecords, c.faults);

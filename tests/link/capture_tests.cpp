@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
         CaptureCase{"UnfinishedMessageIsHeld", {":1162"}, {}},
         CaptureCase{
             "HighBytesPassThrough", {QByteArray(":\xff\x80;")}, {QString::fromLatin1("\xff\x80")}}),
-    [](const ::testing::TestParamInfo<CaptureCase> &info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<CaptureCase> &test) { return test.param.name; });
 
 TEST(Capture, InactiveCaptureLosesBytesAndResetDropsAHalfMessage)
 {

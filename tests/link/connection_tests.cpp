@@ -41,17 +41,17 @@ LinkTimings shortTimings()
     return test::ShortLinkTimings();
 }
 
-// The objects the main window owns, on short timings.
+// The objects the main window owns, on short timings unless told otherwise.
 struct Rig {
     test::FakeNotifier notifier;
-    TVaComm comm{nullptr, shortTimings()};
+    TVaComm comm;
     TVaCapture capture{notifier};
     std::unique_ptr<TConnection> link;
 
-    Rig()
+    explicit Rig(LinkTimings timings = shortTimings()) : comm(nullptr, timings)
     {
         capture.SetComm(&comm);
-        link = std::make_unique<TConnection>(capture, notifier, shortTimings());
+        link = std::make_unique<TConnection>(capture, notifier, timings);
     }
 };
 
@@ -107,16 +107,68 @@ TEST_F(LinkOverSim, SilentDeviceGetsSevenFramesThenNoAnswer)
         EXPECT_TRUE(line.endsWith(":1162;")) << line.toStdString();
 }
 
-TEST_F(LinkOverSim, InvalidFirstAnswerEndsTheWaitForTheWholeRequest)
+TEST_F(LinkOverSim, EachAttemptWaitsForItsOwnAnswer)
 {
-    // The first answer has a wrong checksum: the wait ends, the six other
-    // frames go out without waiting, and the valid answers to them are too late
-    // (the simulator takes 50 ms for each, far longer than six frames take).
-    ASSERT_TRUE(start({"--bad-checksum", "1", "--delay", "50"}));
-    EXPECT_FALSE(rig.link->Read("11", ""));
-    EXPECT_EQ(rig.notifier.errors, QStringList{TransferError});
-    QTest::qWait(600); // the simulator works through the seven frames
-    EXPECT_EQ(sim->finish().size(), 7);
+    // The device takes 20 ms for every answer; corrupted answers cost one
+    // attempt each, and only seven of them end the request.
+    const struct {
+        const char *corrupted;
+        bool ok;
+        int frames;
+    } cases[] = {{"1", true, 2}, {"1-6", true, 7}, {"1-7", false, 7}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.corrupted);
+        Rig local;
+        test::SimProcess localSim(
+            {"--bad-checksum", QString::fromLatin1(c.corrupted), "--delay", "20"});
+        ASSERT_TRUE(local.link->Open(localSim.path()));
+        EXPECT_EQ(local.link->Read("11", ""), c.ok);
+        EXPECT_EQ(local.notifier.errors, c.ok ? QStringList() : QStringList{TransferError});
+        EXPECT_TRUE(local.link->Close());
+        EXPECT_EQ(localSim.finish().size(), c.frames);
+    }
+}
+
+TEST_F(LinkOverSim, LateAnswerToAnEarlierMemoryReadIsDropped)
+{
+    QTemporaryDir dir;
+    const QString statePath = dir.filePath("state.json");
+    QFile state(statePath);
+    ASSERT_TRUE(state.open(QIODevice::WriteOnly));
+    state.write(R"({"memory": {"1000": "1111", "2000": "2222"}})");
+    state.close();
+
+    // The answer to the first frame is held back until the next request has
+    // gone out, after the first was sent again and answered.
+    ASSERT_TRUE(start({"--state", statePath, "--late", "1"}));
+    ASSERT_TRUE(rig.link->Read("01", "100002"));
+    EXPECT_EQ(rig.link->AnswerData(), "10001111");
+    ASSERT_TRUE(rig.link->Read("01", "200002"));
+    EXPECT_EQ(rig.link->AnswerData(), "20002222");
+    EXPECT_TRUE(rig.notifier.errors.isEmpty()) << rig.notifier.errors.join('|').toStdString();
+    EXPECT_EQ(sim->finish().size(), 3);
+}
+
+TEST(LinkTimingsInForce, BusyAnswerHoldsTheNextFrameForHalfASecond)
+{
+    // The program's own timings: after each busy answer the link waits 500 ms
+    // before the request goes out again (the device answers at once).
+    Rig rig{LinkTimings()};
+    QElapsedTimer clock;
+    QList<qint64> answerTimes;
+    const TVaCapture::MessageHandler parse = rig.capture.OnMessage;
+    rig.capture.OnMessage = [&](TVaCapture *sender, const QString &data) {
+        answerTimes.append(clock.elapsed());
+        parse(sender, data);
+    };
+    test::SimProcess sim({"--busy", "1-2"});
+    ASSERT_TRUE(rig.link->Open(sim.path()));
+    clock.start();
+    ASSERT_TRUE(rig.link->Read("0C", ""));
+    ASSERT_EQ(answerTimes.size(), 3);
+    EXPECT_GE(answerTimes[1] - answerTimes[0], 500);
+    EXPECT_GE(answerTimes[2] - answerTimes[1], 500);
+    EXPECT_TRUE(rig.link->Close());
 }
 
 TEST_F(LinkOverSim, LowerCaseAnswersAreRefused)
@@ -157,7 +209,7 @@ TEST_F(LinkOverSim, SevenMismatchesEndReadAndWrite)
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.fault) + (c.write ? " write" : " read"));
         Rig local;
-        test::SimProcess localSim({c.fault, "all"});
+        test::SimProcess localSim({QString::fromLatin1(c.fault), "all"});
         ASSERT_TRUE(local.link->Open(localSim.path()));
         const bool ok = c.write ? local.link->Write("2B", "01") : local.link->Read("2C", "");
         EXPECT_FALSE(ok);
@@ -185,7 +237,7 @@ TEST_F(LinkOverSim, FaultAnswersAbortWithTheirMessage)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.fault);
         Rig local;
-        test::SimProcess localSim({c.fault, "1", "--noise"});
+        test::SimProcess localSim({QString::fromLatin1(c.fault), "1", "--noise"});
         ASSERT_TRUE(local.link->Open(localSim.path()));
         EXPECT_FALSE(local.link->Read("11", ""));
         EXPECT_TRUE(local.link->Aborted());

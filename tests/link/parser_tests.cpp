@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ParserCase{"ZeroByteAsSpace", "11 62", false, "", ""},
                       ParserCase{"Empty", "", false, "", ""},
                       ParserCase{"OneCharacter", "0", false, "", ""}),
-    [](const ::testing::TestParamInfo<ParserCase> &info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<ParserCase> &test) { return test.param.name; });
 
 struct FaultCase {
     const char *name;
@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
     Parser, FaultAnswers,
     ::testing::Values(FaultCase{"Memory", "FF01ED", "Неисправность памяти"},
                       FaultCase{"Clock", "FF02EE", "Неисправность часов реального времени"}),
-    [](const ::testing::TestParamInfo<FaultCase> &info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<FaultCase> &test) { return test.param.name; });
 
 TEST(Link, ChecksumAndClosedLink)
 {

@@ -132,7 +132,24 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"WrongCommand", &Faults::wrongCommand, ":6C01DA;"},
                       FaultCase{"BadChecksum", &Faults::badChecksum, ":2C01D7;"},
                       FaultCase{"LowerCase", &Faults::lowerCase, ":2c01f6;"}),
-    [](const ::testing::TestParamInfo<FaultCase> &info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<FaultCase> &test) { return test.param.name; });
+
+TEST(Simulator, LateAnswersGoOutWhenAnotherRequestComesIn)
+{
+    SimulatedCommunicator device;
+    device.faults.late = *RequestSet::parse("1-2");
+    // The request and the same request again: both answers are held back.
+    for (int frame = 1; frame <= 2; ++frame) {
+        const Reply held = device.receive(BuildFrame("0C")).value(0);
+        EXPECT_TRUE(held.bytes.isEmpty()) << frame;
+        EXPECT_TRUE(held.late.isEmpty()) << frame;
+    }
+    // Another request lets them out ahead of its own answer.
+    const Reply next = device.receive(BuildFrame("2C")).value(0);
+    EXPECT_EQ(next.late, ":0C00D3;:0C00D3;");
+    EXPECT_EQ(next.bytes, ":2C01D6;");
+    EXPECT_TRUE(device.receive(BuildFrame("2C")).value(0).late.isEmpty());
+}
 
 TEST(Simulator, BusyRequestIsNotCarriedOut)
 {
@@ -188,7 +205,7 @@ TEST(Simulator, RequestSets)
         EXPECT_FALSE(set->contains(k)) << k;
     EXPECT_TRUE(RequestSet::parse("all")->contains(1));
     for (const char *bad : {"", "0", "x", "5-3", "1,,2", "-3"})
-        EXPECT_FALSE(RequestSet::parse(bad).has_value()) << bad;
+        EXPECT_FALSE(RequestSet::parse(QString::fromLatin1(bad)).has_value()) << bad;
 }
 
 } // namespace

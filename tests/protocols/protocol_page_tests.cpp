@@ -11,6 +11,7 @@
 #include "events/EventCodeTables.h"
 #include "protocols/ProtocolEditor.h"
 #include "protocols/ProtocolLibrary.h"
+#include "ui/DialogHost.h"
 #include "ui/MessageBoxNotifier.h"
 #include "ui/PageControl.h"
 #include "ui/Startup.h"
@@ -301,7 +302,11 @@ TEST(SaveNewProtocol, OkNeedsANameAndAsksBeforeReplacing)
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 
-    // A new name closes it at once, surrounding spaces kept; Esc cancels.
+    // Through the library's dialogs: a new name closes it at once, surrounding
+    // spaces kept; Esc cancels.
+    DialogHost host;
+    ProtocolLibraryDialogs dialogs(host);
+    dialogs.setNameDialog(&dialog);
     whenModal([&](QWidget *) {
         const QWidget *focus = dialog.focusWidget();
         EXPECT_TRUE(focus == dialog.cbxNewProtocolName ||
@@ -309,19 +314,22 @@ TEST(SaveNewProtocol, OkNeedsANameAndAsksBeforeReplacing)
         dialog.cbxNewProtocolName->setEditText(QStringLiteral(" Третий "));
         dialog.btnOK->click();
     });
-    EXPECT_EQ(dialog.execute(QStringLiteral("К"), QStringLiteral("М"), {QStringLiteral("Охрана")},
-                             QStringLiteral("Новый протокол")),
+    EXPECT_EQ(dialogs.askProtocolName(QStringLiteral("К"), QStringLiteral("М"),
+                                      {QStringLiteral("Охрана")}, QStringLiteral("Новый протокол"),
+                                      {}),
               QStringLiteral(" Третий "));
     // Enter in the name field acts as OK.
     whenModal([&](QWidget *) {
         dialog.cbxNewProtocolName->setEditText(QStringLiteral("Четвёртый"));
         QTest::keyClick(dialog.cbxNewProtocolName->lineEdit(), Qt::Key_Return);
     });
-    EXPECT_EQ(dialog.execute(QStringLiteral("К"), QStringLiteral("М"), {}, QStringLiteral("Н")),
+    EXPECT_EQ(dialogs.askProtocolName(QStringLiteral("К"), QStringLiteral("М"), {},
+                                      QStringLiteral("Н"), {}),
               QStringLiteral("Четвёртый"));
     EXPECT_EQ(dialog.cbxNewProtocolName->count(), 0); // typed names are not added to the list
     whenModal([&](QWidget *) { QTest::keyClick(&dialog, Qt::Key_Escape); });
-    EXPECT_EQ(dialog.execute(QStringLiteral("К"), QStringLiteral("М"), {}, QStringLiteral("Н")),
+    EXPECT_EQ(dialogs.askProtocolName(QStringLiteral("К"), QStringLiteral("М"), {},
+                                      QStringLiteral("Н"), {}),
               std::nullopt);
     EXPECT_EQ(notifier.questions.size(), 2);
 }
@@ -353,7 +361,8 @@ TEST(ProtocolFileDialogs, OfferTheProtocolFilesAndRememberTheLastOpened)
     ASSERT_TRUE(test::WriteProtocolFileAs(first, QStringLiteral("1"), QStringLiteral("П"),
                                           QLatin1String(test::StartRecord)));
     QWidget parent;
-    ProtocolLibraryDialogs dialogs(&parent);
+    DialogHost host(&parent);
+    ProtocolLibraryDialogs dialogs(host);
 
     whenModal([&](QWidget *modal) {
         auto *dialog = qobject_cast<QFileDialog *>(modal);
@@ -485,13 +494,13 @@ private:
             if (!name->isEmpty())
                 dialog->cbxNewProtocolName->setEditText(*name);
             QTest::keyClick(field, Qt::Key_Return);
-        } else if (auto *files = qobject_cast<QFileDialog *>(window)) {
+        } else if (auto *fileDialog = qobject_cast<QFileDialog *>(window)) {
             if (this->files.isEmpty()) {
-                files->reject();
+                fileDialog->reject();
                 return;
             }
             // The path typed into the name field, then Enter.
-            auto *field = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            auto *field = fileDialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
             ASSERT_NE(field, nullptr);
             field->setText(this->files.takeFirst());
             QTest::keyClick(field, Qt::Key_Return);
@@ -511,12 +520,13 @@ private:
 struct ProgramLibrary {
     QTemporaryDir folder;
     QWidget window;
-    MessageBoxNotifier boxes{&window};
+    DialogHost host{&window};
+    MessageBoxNotifier boxes{&host};
     ConfigModel model;
     ProtocolEditor editor{model};
     EventCodeTables tables;
     ProtocolLibrary library{model, editor, boxes, folder.path()};
-    ProtocolLibraryDialogs dialogs{&window};
+    ProtocolLibraryDialogs dialogs{host};
     TfrmSaveNewProtocol nameDialog{boxes, &window};
 
     ProgramLibrary()

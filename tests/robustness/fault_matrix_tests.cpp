@@ -80,6 +80,13 @@ enum class Fault {
     BusyOnce,
     WrongCommandOnce,
     BadChecksumOnce,
+    // Corrupted answers to six and to seven frames in a row from request k:
+    // each costs one attempt of the seven.
+    BadChecksumSix,
+    BadChecksumSeven,
+    // The answer to request k comes after the time-out, when the request has
+    // gone out again; the answer to that second frame reaches the next request.
+    LateOnce,
 };
 
 // What the user is told, or that the operation works.
@@ -148,6 +155,12 @@ const char *name(Fault fault)
         return "WrongCommandOnce";
     case Fault::BadChecksumOnce:
         return "BadChecksumOnce";
+    case Fault::BadChecksumSix:
+        return "BadChecksumSix";
+    case Fault::BadChecksumSeven:
+        return "BadChecksumSeven";
+    case Fault::LateOnce:
+        return "LateOnce";
     }
     return "?";
 }
@@ -232,6 +245,15 @@ QStringList simArguments(const Cell &cell, const QString &statePath)
         return arguments << QStringLiteral("--wrong-command") << from;
     case Fault::BadChecksumOnce:
         return arguments << QStringLiteral("--bad-checksum") << from;
+    case Fault::BadChecksumSix:
+    case Fault::BadChecksumSeven: {
+        const int first = firstFaultyRequest(cell.operation);
+        const int last = first + (cell.fault == Fault::BadChecksumSix ? 5 : 6);
+        return arguments << QStringLiteral("--bad-checksum")
+                         << QStringLiteral("%1-%2").arg(first).arg(last);
+    }
+    case Fault::LateOnce:
+        return arguments << QStringLiteral("--late") << from;
     }
     return arguments;
 }
@@ -465,7 +487,10 @@ const Cell kCells[] = {
     {Operation::ReadConfig, Fault::SilenceOnce, Outcome::Works},
     {Operation::ReadConfig, Fault::BusyOnce, Outcome::Works},
     {Operation::ReadConfig, Fault::WrongCommandOnce, Outcome::Works},
-    {Operation::ReadConfig, Fault::BadChecksumOnce, Outcome::TransferError},
+    {Operation::ReadConfig, Fault::BadChecksumOnce, Outcome::Works},
+    {Operation::ReadConfig, Fault::BadChecksumSix, Outcome::Works},
+    {Operation::ReadConfig, Fault::BadChecksumSeven, Outcome::TransferError},
+    {Operation::ReadConfig, Fault::LateOnce, Outcome::Works},
     // Writing the configuration (from request 5 on). The answers to the
     // writes 02, 18 and 04 have no letters, so lower case fails at 1A.
     {Operation::WriteConfig, Fault::Silence, Outcome::NoAnswer},
@@ -481,7 +506,10 @@ const Cell kCells[] = {
     {Operation::WriteConfig, Fault::SilenceOnce, Outcome::Works},
     {Operation::WriteConfig, Fault::BusyOnce, Outcome::Works},
     {Operation::WriteConfig, Fault::WrongCommandOnce, Outcome::Works},
-    {Operation::WriteConfig, Fault::BadChecksumOnce, Outcome::TransferError},
+    {Operation::WriteConfig, Fault::BadChecksumOnce, Outcome::Works},
+    {Operation::WriteConfig, Fault::BadChecksumSix, Outcome::Works},
+    {Operation::WriteConfig, Fault::BadChecksumSeven, Outcome::TransferError},
+    {Operation::WriteConfig, Fault::LateOnce, Outcome::Works},
     // Reading the clock.
     {Operation::ReadClock, Fault::Silence, Outcome::NoAnswer},
     {Operation::ReadClock, Fault::Busy, Outcome::ReadError},
@@ -496,7 +524,10 @@ const Cell kCells[] = {
     {Operation::ReadClock, Fault::SilenceOnce, Outcome::Works},
     {Operation::ReadClock, Fault::BusyOnce, Outcome::Works},
     {Operation::ReadClock, Fault::WrongCommandOnce, Outcome::Works},
-    {Operation::ReadClock, Fault::BadChecksumOnce, Outcome::TransferError},
+    {Operation::ReadClock, Fault::BadChecksumOnce, Outcome::Works},
+    {Operation::ReadClock, Fault::BadChecksumSix, Outcome::Works},
+    {Operation::ReadClock, Fault::BadChecksumSeven, Outcome::TransferError},
+    {Operation::ReadClock, Fault::LateOnce, Outcome::Works},
     // Setting the clock. Its answer :1263; has no letters: lower case is the
     // same answer, and it works.
     {Operation::WriteClock, Fault::Silence, Outcome::NoAnswer},
@@ -512,7 +543,10 @@ const Cell kCells[] = {
     {Operation::WriteClock, Fault::SilenceOnce, Outcome::Works},
     {Operation::WriteClock, Fault::BusyOnce, Outcome::Works},
     {Operation::WriteClock, Fault::WrongCommandOnce, Outcome::Works},
-    {Operation::WriteClock, Fault::BadChecksumOnce, Outcome::TransferError},
+    {Operation::WriteClock, Fault::BadChecksumOnce, Outcome::Works},
+    {Operation::WriteClock, Fault::BadChecksumSix, Outcome::Works},
+    {Operation::WriteClock, Fault::BadChecksumSeven, Outcome::TransferError},
+    {Operation::WriteClock, Fault::LateOnce, Outcome::Works},
     // Reading the low-priority log (the fault from its first piece of memory
     // on, after the status): a failure leaves the table empty.
     {Operation::ReadLog, Fault::Silence, Outcome::NoAnswer},
@@ -528,7 +562,10 @@ const Cell kCells[] = {
     {Operation::ReadLog, Fault::SilenceOnce, Outcome::Works},
     {Operation::ReadLog, Fault::BusyOnce, Outcome::Works},
     {Operation::ReadLog, Fault::WrongCommandOnce, Outcome::Works},
-    {Operation::ReadLog, Fault::BadChecksumOnce, Outcome::TransferError},
+    {Operation::ReadLog, Fault::BadChecksumOnce, Outcome::Works},
+    {Operation::ReadLog, Fault::BadChecksumSix, Outcome::Works},
+    {Operation::ReadLog, Fault::BadChecksumSeven, Outcome::TransferError},
+    {Operation::ReadLog, Fault::LateOnce, Outcome::Works},
     // Erasing the logs (Alt+F12, answered Yes): any valid answer but a busy
     // one counts, whatever its command.
     {Operation::ClearLogs, Fault::Silence, Outcome::NoAnswer},
@@ -544,7 +581,10 @@ const Cell kCells[] = {
     {Operation::ClearLogs, Fault::SilenceOnce, Outcome::Works},
     {Operation::ClearLogs, Fault::BusyOnce, Outcome::Works},
     {Operation::ClearLogs, Fault::WrongCommandOnce, Outcome::Works},
-    {Operation::ClearLogs, Fault::BadChecksumOnce, Outcome::TransferError},
+    {Operation::ClearLogs, Fault::BadChecksumOnce, Outcome::Works},
+    {Operation::ClearLogs, Fault::BadChecksumSix, Outcome::Works},
+    {Operation::ClearLogs, Fault::BadChecksumSeven, Outcome::TransferError},
+    {Operation::ClearLogs, Fault::LateOnce, Outcome::Works},
     // Diagnostics: seven answers to another command (busy ones included) close
     // the window without a message.
     {Operation::Diagnostics, Fault::Silence, Outcome::NoAnswer},
@@ -560,13 +600,16 @@ const Cell kCells[] = {
     {Operation::Diagnostics, Fault::SilenceOnce, Outcome::Works},
     {Operation::Diagnostics, Fault::BusyOnce, Outcome::Works},
     {Operation::Diagnostics, Fault::WrongCommandOnce, Outcome::Works},
-    {Operation::Diagnostics, Fault::BadChecksumOnce, Outcome::TransferError},
+    {Operation::Diagnostics, Fault::BadChecksumOnce, Outcome::Works},
+    {Operation::Diagnostics, Fault::BadChecksumSix, Outcome::Works},
+    {Operation::Diagnostics, Fault::BadChecksumSeven, Outcome::TransferError},
+    {Operation::Diagnostics, Fault::LateOnce, Outcome::Works},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cells, FaultMatrix, testing::ValuesIn(kCells),
-                         [](const testing::TestParamInfo<Cell> &info) {
-                             return std::string(name(info.param.operation)) + "_" +
-                                    name(info.param.fault);
+                         [](const testing::TestParamInfo<Cell> &test) {
+                             return std::string(name(test.param.operation)) + "_" +
+                                    name(test.param.fault);
                          });
 
 } // namespace

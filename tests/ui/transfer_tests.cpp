@@ -22,6 +22,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -198,6 +200,28 @@ void editConfiguration(ConfigModel &config, EventCodeTables &tables)
     tables.setSeparateCode(3, 2, QStringLiteral("ABCD"));
     tables.setZoneCode(60, 2, 69, QStringLiteral("1234"));
     tables.setMark(5, EventCodeTables::Mark::Mandatory, true);
+}
+
+// A state file for sr5n-sim: a device that holds the configuration of `rig`.
+bool writeDeviceState(Rig &rig, const QString &path)
+{
+    QStringList data, commands;
+    if (!BuildWriteRequests(
+            BlockContext{rig.config(), rig.app.eventTables(), rig.catalog, rig.notifier}, data,
+            commands))
+        return false;
+    QJsonObject blocks, memory;
+    for (qsizetype i = 0; i < commands.size(); ++i) {
+        if (commands[i] == QLatin1String("00"))
+            memory.insert(data[i].left(4), data[i].mid(4));
+        else
+            blocks.insert(commands[i], data[i]);
+    }
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(QJsonDocument(QJsonObject{{QStringLiteral("blocks"), blocks},
+                                                {QStringLiteral("memory"), memory}})
+                          .toJson()) > 0;
 }
 
 } // namespace
@@ -424,6 +448,26 @@ TEST(ConfigurationFileCommands, UnregisteredProtocolIsDeclinedAndNothingChanges)
     EXPECT_EQ(target.notifier.errors,
               QStringList({"Невозможно добавить протокол. Операция будет прервана"}));
     EXPECT_EQ(target.config().slider(QStringLiteral("trbPauseLength")), 3);
+}
+
+TEST(ConfigurationTransfer, LateAnswersNeverLeaveStaleCodes)
+{
+    // Every chunk of event codes differs from the next, so that an answer
+    // taken for the wrong request would show.
+    Rig device;
+    editEveryValue(device.config(), device.app.eventTables());
+    QTemporaryDir dir;
+    const QString state = dir.filePath(QStringLiteral("device.json"));
+    ASSERT_TRUE(writeDeviceState(device, state));
+
+    // Late: a block read, chunks of event codes (two in a row), one near the end.
+    Rig reader({QStringLiteral("--state"), state, QStringLiteral("--late"),
+                QStringLiteral("3,40,300,301,850")});
+    ASSERT_TRUE(reader.sim->started());
+    reader.window.btnReadClick();
+    EXPECT_EQ(reader.notifier.errors, QStringList());
+    EXPECT_EQ(reader.notifier.informations, QStringList({"Конфигурация прочитана успешно"}));
+    expectSameConfiguration(device.app, reader.app);
 }
 
 // A read whose answers fail to decode at some block leaves the window's

@@ -8,6 +8,8 @@
 #include <QJsonValue>
 #include <QTime>
 
+#include <utility>
+
 namespace sr5n::sim {
 
 namespace {
@@ -108,8 +110,26 @@ Reply SimulatedCommunicator::handleMessage(const QByteArray &message)
     const int k = ++m_requests;
     if (onRequest)
         onRequest(QStringLiteral("request %1: :%2;").arg(k).arg(QString::fromLatin1(message)));
+    // A late answer goes out when another request has come in: the program
+    // gave up waiting for it, sent the request again and went on.
+    QByteArray late;
+    if (message != m_heldRequest) {
+        late = std::exchange(m_heldBack, QByteArray());
+        m_heldRequest.clear();
+    }
+    Reply reply = answer(k, message);
+    if (!reply.hangUp && faults.late.contains(k)) {
+        m_heldRequest = message;
+        m_heldBack += std::exchange(reply.bytes, QByteArray());
+    }
+    reply.late = late;
+    return reply;
+}
+
+Reply SimulatedCommunicator::answer(int k, const QByteArray &message)
+{
     if (faults.hangUpAfter >= 0 && k > faults.hangUpAfter)
-        return {{}, true};
+        return {{}, {}, true};
 
     const std::optional<QByteArray> body = CheckedBody(message);
     if (!body || body->size() < 2) {
@@ -119,7 +139,7 @@ Reply SimulatedCommunicator::handleMessage(const QByteArray &message)
     if (faults.silent.contains(k))
         return {};
     if (faults.garbage.contains(k))
-        return {noise() + FrameStart + noise() + FrameFinish + noise(), false};
+        return {{}, noise() + FrameStart + noise() + FrameFinish + noise(), false};
 
     QByteArray answer;
     if (faults.busy.contains(k)) {
@@ -158,7 +178,7 @@ Reply SimulatedCommunicator::handleMessage(const QByteArray &message)
     }
     if (faults.noise)
         frame.prepend(noise());
-    return {frame, false};
+    return {{}, frame, false};
 }
 
 std::optional<QByteArray> SimulatedCommunicator::execute(const QByteArray &command,

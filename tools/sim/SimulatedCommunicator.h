@@ -27,6 +27,7 @@ struct Faults {
     RequestSet badChecksum;  // the checksum is off by one
     RequestSet lowerCase;    // the answer is written in lower case
     RequestSet garbage;      // stray characters instead of an answer: not a communicator
+    RequestSet late;         // the answer is held back until another request comes in
     bool noise = false;      // stray characters before every answer
     int hangUpAfter = -1;    // after this many requests the line is closed
     // Answer data given instead of the device's own, by command ("11" -> "303030").
@@ -35,6 +36,7 @@ struct Faults {
 
 // What the communicator sends back for one request.
 struct Reply {
+    QByteArray late;  // answers held back from an earlier request, to go out at once
     QByteArray bytes; // may be empty: no answer
     bool hangUp = false;
 };
@@ -92,6 +94,8 @@ public:
     static const QList<BlockInfo> &blockTable();
 
 private:
+    // The answer to request k, faults included.
+    Reply answer(int k, const QByteArray &message);
     std::optional<QByteArray> execute(const QByteArray &command, const QByteArray &data);
     const BlockInfo *findBlock(const QByteArray &command, bool *isWrite) const;
     QByteArray noise();
@@ -100,6 +104,8 @@ private:
     TickSource m_ticks;
     MessageCollector m_collector;
     int m_requests = 0;
+    QByteArray m_heldRequest;              // the request whose answers are held back
+    QByteArray m_heldBack;                 // late answers not sent yet
     QMap<QByteArray, QByteArray> m_blocks; // by write command
     QByteArray m_memory;
     QByteArray m_logStatus;

@@ -35,6 +35,9 @@ namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
 
+// Between a late answer and the answer to the request that let it out.
+constexpr qint64 LateAnswerGapUs = 150'000;
+
 void onSignal(int)
 {
     g_stop = 1;
@@ -177,6 +180,12 @@ int main(int argc, char **argv)
     const QCommandLineOption unlistedOption(
         QStringLiteral("unlisted"),
         QStringLiteral("Do not appear in the configurator's port list."));
+    const QCommandLineOption lateOption(
+        QStringLiteral("late"),
+        QStringLiteral("Fault: hold the answers to SET back until another request has come in "
+                       "(not the same one sent again), then send them at once; the answer to "
+                       "that request follows 150 ms later."),
+        QStringLiteral("set"));
     const QCommandLineOption noiseOption(
         QStringLiteral("noise"), QStringLiteral("Fault: stray characters before every answer."));
     const QCommandLineOption delayOption(
@@ -207,7 +216,8 @@ int main(int argc, char **argv)
                        memoryFaultOption, clockFaultOption, emptyOption,   wrongOption,
                        checksumOption,    lowerOption,      noiseOption,   delayOption,
                        paceOption,        hangUpOption,     quietOption,   statsOption,
-                       answerDataOption,  parentOption,     garbageOption, unlistedOption});
+                       answerDataOption,  parentOption,     lateOption,    garbageOption,
+                       unlistedOption});
     parser.process(app);
 
     if (parser.isSet(parentOption))
@@ -246,10 +256,15 @@ int main(int argc, char **argv)
     const struct {
         const QCommandLineOption &option;
         RequestSet &set;
-    } sets[] = {{silentOption, faults.silent},           {busyOption, faults.busy},
-                {memoryFaultOption, faults.memoryFault}, {clockFaultOption, faults.clockFault},
-                {emptyOption, faults.emptyAnswer},       {wrongOption, faults.wrongCommand},
-                {checksumOption, faults.badChecksum},    {lowerOption, faults.lowerCase},
+    } sets[] = {{silentOption, faults.silent},
+                {busyOption, faults.busy},
+                {memoryFaultOption, faults.memoryFault},
+                {clockFaultOption, faults.clockFault},
+                {emptyOption, faults.emptyAnswer},
+                {wrongOption, faults.wrongCommand},
+                {checksumOption, faults.badChecksum},
+                {lowerOption, faults.lowerCase},
+                {lateOption, faults.late},
                 {garbageOption, faults.garbage}};
     for (const auto &entry : sets) {
         if (!parser.isSet(entry.option))
@@ -297,7 +312,7 @@ int main(int argc, char **argv)
     // usable while no configurator has the port open.
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
-        return fail(QStringLiteral("cannot open a pseudo-terminal: %1").arg(std::strerror(errno)));
+        return fail(QStringLiteral("cannot open a pseudo-terminal: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
     const char *slaveName = ::ptsname(master);
     if (slaveName == nullptr)
         return fail(QStringLiteral("cannot name the pseudo-terminal"));
@@ -305,7 +320,7 @@ int main(int argc, char **argv)
     const int slave = ::open(slavePath.constData(), O_RDWR | O_NOCTTY);
     if (slave < 0)
         return fail(QStringLiteral("cannot open %1: %2")
-                        .arg(QString::fromLocal8Bit(slavePath), std::strerror(errno)));
+                        .arg(QString::fromLocal8Bit(slavePath), QString::fromLocal8Bit(std::strerror(errno))));
     termios raw{};
     if (::tcgetattr(slave, &raw) == 0) {
         ::cfmakeraw(&raw);
@@ -328,7 +343,7 @@ int main(int argc, char **argv)
         }
         if (::symlink(slavePath.constData(), linkPath.constData()) != 0)
             return fail(QStringLiteral("cannot link %1: %2")
-                            .arg(parser.value(linkOption), std::strerror(errno)));
+                            .arg(parser.value(linkOption), QString::fromLocal8Bit(std::strerror(errno))));
     }
 
     struct sigaction action {
@@ -374,11 +389,16 @@ int main(int argc, char **argv)
                 lineOpen = false;
                 break;
             }
+            if (!reply.late.isEmpty() && !writeAll(master, reply.late) && !g_stop)
+                printLine(stderr, QStringLiteral("sr5n-sim: writing a late answer failed"));
             if (reply.bytes.isEmpty())
                 continue;
             qint64 waitUs = qint64(delayMs) * 1000;
             if (pace) // 10 bits a character: the request came in, the answer goes out
                 waitUs += (n + reply.bytes.size()) * 10 * 1000000 / 115200;
+            // The program takes the late answer on its own before the next one comes.
+            if (!reply.late.isEmpty())
+                waitUs = std::max<qint64>(waitUs, LateAnswerGapUs);
             sleepMicroseconds(waitUs);
             answering.start();
             if (!writeAll(master, reply.bytes) && !g_stop)

@@ -1,5 +1,6 @@
 #include "ui/protocols/ProtocolLibraryDialogs.h"
 
+#include "ui/DialogHost.h"
 #include "ui/protocols/TfrmSaveNewProtocol.h"
 
 #include <QDir>
@@ -21,17 +22,21 @@ std::optional<QString> ProtocolLibraryDialogs::askProtocolName(const QString &ca
 {
     if (!m_nameDialog)
         return std::nullopt;
-    return m_nameDialog->execute(caption, message, names, name, taken);
+    m_nameDialog->prepare(caption, message, names, name, taken);
+    if (m_host.exec(*m_nameDialog) != QDialog::Accepted)
+        return std::nullopt;
+    return m_nameDialog->name();
 }
 
 std::optional<QString> ProtocolLibraryDialogs::askSaveFile(const QString &fileName)
 {
-    QFileDialog dialog(m_parent, ProtocolSaveTitle(), m_folder, ProtocolFileFilter());
+    QFileDialog dialog(m_host.parentForDialog(), ProtocolSaveTitle(), m_folder,
+                       ProtocolFileFilter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(ProtocolFileExtension());
     dialog.selectFile(fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_host.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString path = dialog.selectedFiles().constFirst();
     m_folder = QFileInfo(path).absolutePath();
@@ -40,12 +45,13 @@ std::optional<QString> ProtocolLibraryDialogs::askSaveFile(const QString &fileNa
 
 std::optional<QString> ProtocolLibraryDialogs::askOpenFile()
 {
-    QFileDialog dialog(m_parent, ProtocolOpenTitle(), m_folder, ProtocolFileFilter());
+    QFileDialog dialog(m_host.parentForDialog(), ProtocolOpenTitle(), m_folder,
+                       ProtocolFileFilter());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (!m_lastOpened.isEmpty())
         dialog.selectFile(m_lastOpened);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_host.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString path = dialog.selectedFiles().constFirst();
     m_folder = QFileInfo(path).absolutePath();

@@ -4,19 +4,20 @@
 
 #include <QPointer>
 
-class QWidget;
-
 namespace sr5n {
 
+class DialogHost;
 class TfrmSaveNewProtocol;
 
 // The protocol library's dialogs in the program: the name dialog and the
-// desktop's file dialogs for protocol files. The open dialog offers the file
-// chosen last time again.
+// desktop's file dialogs for protocol files, each opened where the dialog
+// host puts it (a device operation may be running). The open dialog offers
+// the file chosen last time again.
 class ProtocolLibraryDialogs final : public ProtocolDialogs
 {
 public:
-    explicit ProtocolLibraryDialogs(QWidget *parent) : m_parent(parent) {}
+    // The host must outlive this object.
+    explicit ProtocolLibraryDialogs(const DialogHost &host) : m_host(host) {}
 
     void setNameDialog(TfrmSaveNewProtocol *dialog);
 
@@ -27,7 +28,7 @@ public:
     std::optional<QString> askOpenFile() override;
 
 private:
-    QWidget *m_parent;
+    const DialogHost &m_host;
     QPointer<TfrmSaveNewProtocol> m_nameDialog;
     QString m_folder;
     QString m_lastOpened;

@@ -78,16 +78,6 @@ void TfrmSaveNewProtocol::prepare(const QString &caption, const QString &message
     nameChanged(name);
 }
 
-std::optional<QString> TfrmSaveNewProtocol::execute(const QString &caption, const QString &message,
-                                                    const QStringList &names, const QString &name,
-                                                    const QStringList &taken)
-{
-    prepare(caption, message, names, name, taken);
-    if (exec() != QDialog::Accepted)
-        return std::nullopt;
-    return this->name();
-}
-
 QString TfrmSaveNewProtocol::name() const
 {
     return cbxNewProtocolName->currentText();

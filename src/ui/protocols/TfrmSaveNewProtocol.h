@@ -3,8 +3,6 @@
 #include <QDialog>
 #include <QStringList>
 
-#include <optional>
-
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -22,13 +20,11 @@ class TfrmSaveNewProtocol final : public QDialog
 public:
     explicit TfrmSaveNewProtocol(Notifier &notifier, QWidget *parent = nullptr);
 
-    // Shows the dialog; the name as typed (spaces kept) when closed with OK.
-    std::optional<QString> execute(const QString &caption, const QString &message,
-                                   const QStringList &names, const QString &name,
-                                   const QStringList &taken = {});
-    // What execute() sets before showing the dialog.
+    // Sets caption, message, the names offered, the name proposed and the
+    // names already taken; done before each showing.
     void prepare(const QString &caption, const QString &message, const QStringList &names,
                  const QString &name, const QStringList &taken = {});
+    // The name as typed, surrounding spaces kept.
     QString name() const;
 
     // OK: closes the dialog unless the user declines to replace a known name.

@@ -176,18 +176,12 @@ void TfrmTestScheme::FormShow()
 void TfrmTestScheme::tmrTestTimer()
 {
     tmrTest->stop();
-    const QString command = QStringLiteral("0C");
-    bool answered = false;
-    for (int attempt = 0; attempt < TConnection::CommandRepeats && !answered; ++attempt) {
-        if (!m_connection.Send(command, m_connection.timings().diagnosticsTimeoutMs)) {
-            m_connection.Close();
-            done(QDialog::Rejected);
-            return;
-        }
-        answered = m_connection.AnswerCommand() == command;
-    }
+    // A failed request has told the user; seven answers to another command
+    // (busy ones included) close the window without a message.
+    const TConnection::ExchangeResult result = m_connection.Exchange(
+        QStringLiteral("0C"), QString(), m_connection.timings().diagnosticsTimeoutMs);
     m_connection.Close();
-    if (!answered) {
+    if (result != TConnection::ExchangeResult::Answered) {
         done(QDialog::Rejected);
         return;
     }
