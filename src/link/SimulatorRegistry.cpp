@@ -26,6 +26,18 @@ bool processRuns(qint64 pid)
 #endif
 }
 
+// Only a folder of this user's own is trusted: in a shared temporary folder
+// another user could make one that leads the port list to any device.
+bool ownFolder(const QString &folder)
+{
+    const QFileInfo info(folder);
+#ifdef Q_OS_UNIX
+    return info.isDir() && !info.isSymLink() && info.ownerId() == ::getuid();
+#else
+    return info.isDir();
+#endif
+}
+
 } // namespace
 
 SimulatorRegistry::SimulatorRegistry(QString folder) : m_folder(std::move(folder)) {}
@@ -44,7 +56,7 @@ QString SimulatorRegistry::defaultFolder()
 
 bool SimulatorRegistry::announce(qint64 pid, const QString &terminal) const
 {
-    if (!QDir().mkpath(m_folder))
+    if (!QDir().mkpath(m_folder) || !ownFolder(m_folder))
         return false;
     // Only this user lists and adds simulators here.
     QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -61,6 +73,8 @@ void SimulatorRegistry::withdraw(qint64 pid) const
 QList<SimulatorRegistry::Simulator> SimulatorRegistry::running() const
 {
     QList<Simulator> simulators;
+    if (!ownFolder(m_folder))
+        return simulators;
     const QDir folder(m_folder);
     const QFileInfoList entries =
         folder.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);

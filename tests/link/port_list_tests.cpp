@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace sr5n {
 namespace {
 
@@ -202,6 +204,27 @@ TEST(SimulatorRegistry, ListsRunningSimulatorsAndDropsEndedOnes)
     EXPECT_TRUE(registry.running().isEmpty());
     sleeper.kill();
     sleeper.waitForFinished(5000);
+}
+
+TEST(SimulatorRegistry, TrustsOnlyAFolderOfThisUsersOwn)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const SimulatorRegistry own(dir.filePath(QStringLiteral("sims")));
+    ASSERT_TRUE(own.announce(QCoreApplication::applicationPid(), QStringLiteral("/dev/null")));
+    ASSERT_EQ(own.running().size(), 1);
+
+    // A folder that is a link to another is not a registry.
+    ASSERT_TRUE(QFile::link(own.folder(), dir.filePath(QStringLiteral("link"))));
+    const SimulatorRegistry linked(dir.filePath(QStringLiteral("link")));
+    EXPECT_TRUE(linked.running().isEmpty());
+    EXPECT_FALSE(linked.announce(QCoreApplication::applicationPid(), QStringLiteral("/dev/null")));
+
+    // Nor is another user's folder (root can make one to try).
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(QFile::encodeName(own.folder()).constData(), 65534, 65534), 0);
+        EXPECT_TRUE(own.running().isEmpty());
+    }
 }
 
 TEST(SystemPortScanner, FindsTheStableNameOfEachDevice)
