@@ -14,6 +14,7 @@
 #include "link/TVaComm.h"
 #include "protocols/ProtocolEditor.h"
 #include "protocols/ProtocolLibrary.h"
+#include "protocols/ProtocolLibraryLocation.h"
 #include "report/HtmlReport.h"
 #include "services/DeviceClock.h"
 
@@ -41,8 +42,10 @@ Configurator::Configurator(QString dataFolder, LinkTimings timings)
       m_silence(std::make_unique<SilentNotifier>()), m_notifier(*m_silence),
       m_config(std::make_unique<ConfigModel>()), m_eventTables(std::make_unique<EventCodeTables>()),
       m_protocolEditor(std::make_unique<ProtocolEditor>(*m_config)),
+      // The library beside the data when that folder is writable, else the user's own.
       m_protocols(
-          std::make_unique<ProtocolLibrary>(*m_config, *m_protocolEditor, m_notifier, m_dataFolder))
+          std::make_unique<ProtocolLibrary>(*m_config, *m_protocolEditor, m_notifier,
+                                            ProtocolLibraryLocation::forInstallation(m_dataFolder)))
 {
     m_catalog = m_protocols.get();
     m_port = std::make_unique<TVaComm>(nullptr, m_timings);

@@ -37,7 +37,9 @@ class Configurator final
 {
 public:
     // `dataFolder` holds the installation data (the executable's folder in the
-    // program); `timings` are the link's waits, shortened only by tests.
+    // program), and the protocol library when the folder is writable; else the
+    // library is the user's own (ProtocolLibraryLocation). `timings` are the
+    // link's waits, shortened only by tests.
     explicit Configurator(QString dataFolder, LinkTimings timings = LinkTimings());
     ~Configurator();
 

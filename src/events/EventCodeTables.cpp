@@ -26,8 +26,8 @@ template <typename Rows> void resizeRows(Rows &rows, int count)
 
 EventCodeTables::External::External()
 {
-    for (QStringList &zones : this->zones)
-        zones = QStringList(ZoneCount, kNoCode);
+    for (QStringList &pairZones : zones)
+        pairZones = QStringList(ZoneCount, kNoCode);
 }
 
 EventCodeTables::EventCodeTables(QObject *parent) : QObject(parent)

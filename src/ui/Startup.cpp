@@ -12,8 +12,10 @@
 #include "ui/protocols/TfrmSaveNewProtocol.h"
 #include "ui/services/TfrmTestScheme.h"
 
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 
 #include <exception>
 
@@ -21,6 +23,12 @@ namespace sr5n {
 
 ConfiguratorApplication::ConfiguratorApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
+    // The name of the desktop entry and of the user's data folder
+    // (~/.local/share/sr5n-configurator); window captions use the title.
+    setApplicationName(QStringLiteral("sr5n-configurator"));
+    setDesktopFileName(QStringLiteral("sr5n-configurator"));
+    setApplicationVersion(QStringLiteral(SR5N_VERSION));
+
     // The window is laid out at a fixed size for a compact 8-point face.
     QFont::insertSubstitutions(QStringLiteral("Tahoma"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
@@ -73,6 +81,14 @@ Windows::~Windows()
 {
     // The progress window refers to the main window: it goes first.
     m_progress.reset();
+}
+
+void openConfigurationAtStart(TfrmMain &window, const QString &file)
+{
+    if (file.isEmpty())
+        return;
+    const QString path = QFileInfo(file).absoluteFilePath();
+    QTimer::singleShot(0, &window, [&window, path] { window.openConfiguration(path); });
 }
 
 } // namespace sr5n

@@ -22,6 +22,7 @@ class TfrmExtEvZones;
 class ConfiguratorApplication final : public QApplication
 {
 public:
+    // Also names the program for the desktop and for its data folder.
     ConfiguratorApplication(int &argc, char **argv);
 
     void setNotifier(Notifier *notifier) { m_notifier = notifier; }
@@ -59,5 +60,10 @@ private:
     TfrmExtEvZones *m_extEvZones = nullptr;
     TfrmAbout *m_about = nullptr;
 };
+
+// Opens the configuration file named on the command line once the message
+// loop runs, as "Открыть" opens the file chosen in its dialog, with the same
+// messages.
+void openConfigurationAtStart(TfrmMain &window, const QString &file);
 
 } // namespace sr5n

@@ -3,6 +3,7 @@
 #include "app/Configurator.h"
 #include "app/UserSettings.h"
 #include "common/AppTitle.h"
+#include "common/DocumentOpener.h"
 #include "components/Icons.h"
 #include "link/CommunicatorFinder.h"
 #include "link/DeviceOperation.h"
@@ -81,7 +82,8 @@ BarButton *barButton(const QString &name, const QString &caption, const QString 
 
 TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
     : QWidget(parent), m_app(app),
-      m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(m_dialogHost))
+      m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(m_dialogHost)),
+      m_documents(new DocumentOpener(this))
 {
     m_app.setNotifier(m_messageBoxes);
     m_app.setProtocolDialogs(m_protocolDialogs.get());
@@ -571,13 +573,19 @@ bool TfrmMain::openHelpDocument(const QString &fileName)
     QString path = QDir::current().absoluteFilePath(fileName);
     if (!QFileInfo::exists(path))
         path = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(fileName);
-    if (QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        return true;
-    m_app.notifier().reportFailure(
-        QStringLiteral("Не возможно открыть файл \"%1\". Возможно, файл удален "
-                       "или не установлено ПО для чтения файлов \"*.pdf\"")
-            .arg(fileName));
-    return false;
+    const auto failed = [this, fileName] {
+        m_app.notifier().reportFailure(
+            QStringLiteral("Не возможно открыть файл \"%1\". Возможно, файл удален "
+                           "или не установлено ПО для чтения файлов \"*.pdf\"")
+                .arg(fileName));
+    };
+    if (!QFileInfo::exists(path)) {
+        failed();
+        return false;
+    }
+    // Without a viewer, or when it fails, the desktop says so later.
+    m_documents->open(path, failed);
+    return true;
 }
 
 void TfrmMain::pumInterfaceClick()

@@ -21,6 +21,7 @@ namespace sr5n {
 
 class ClockPanel;
 class CommunicatorFinder;
+class DocumentOpener;
 class Configurator;
 class ProtocolLibraryDialogs;
 class ProtocolPage;
@@ -66,7 +67,8 @@ public:
     static QString interfaceDocument() { return QStringLiteral("SR5N_Conf_Int.pdf"); }
     static QString manualDocument() { return QStringLiteral("SR5N_Conf_RE.pdf"); }
 
-    // Opens a help document; a missing one is reported with its message.
+    // Opens a help document; a missing one is reported with its message at
+    // once (false), one that the desktop cannot show when the desktop says so.
     bool openHelpDocument(const QString &fileName);
 
     // The text of the port selector: the port every device operation opens.
@@ -133,6 +135,7 @@ private:
     DialogHost m_dialogHost{this};
     MessageBoxNotifier m_messageBoxes{&m_dialogHost};
     std::unique_ptr<ProtocolLibraryDialogs> m_protocolDialogs;
+    DocumentOpener *m_documents = nullptr;
 
     // Pages, in tab order.
     PageControl *pgcPages = nullptr;

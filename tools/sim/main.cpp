@@ -122,10 +122,12 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("sr5n-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(SR5N_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(HelpText));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption linkOption(
         QStringLiteral("link"),
         QStringLiteral("Also make a symbolic link to the terminal at <path>."),
