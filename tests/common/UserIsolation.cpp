@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -43,7 +42,8 @@ private:
 
 void IsolateFromTheUser()
 {
-    QStandardPaths::setTestModeEnabled(true);
+    // Settings go to a folder of their own (not to the test mode's shared
+    // ~/.qttest, which would also move the data folders other tests set up).
     // Owned by GoogleTest from here on.
     ::testing::UnitTest::GetInstance()->listeners().Append(new FreshUserState);
 }
