@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <memory>
+
 namespace sr5n {
 
 namespace {
@@ -12,59 +14,71 @@ const QString LastPortKey = QStringLiteral("port/last");
 QString folderKey(UserSettings::Folder dialog)
 {
     switch (dialog) {
-    case UserSettings::Folder::Open:
+    case UserSettings::Folder::OpenConfiguration:
         return QStringLiteral("folders/open");
-    case UserSettings::Folder::Save:
+    case UserSettings::Folder::SaveConfiguration:
         return QStringLiteral("folders/save");
     case UserSettings::Folder::Export:
         return QStringLiteral("folders/export");
+    case UserSettings::Folder::ProtocolFile:
+        return QStringLiteral("folders/protocols");
+    case UserSettings::Folder::AnyDialog:
+        return QStringLiteral("folders/last");
     }
     return QString();
 }
 
-} // namespace
-
-std::unique_ptr<QSettings> UserSettings::open()
+// An INI file of the program's own, named without the application title
+// (which holds a slash), in the user's configuration folder.
+std::unique_ptr<QSettings> openSettings()
 {
-    // An INI file of the program's own, named without the application title
-    // (which holds a slash), in the user's configuration folder.
     return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                        QStringLiteral("sr5n-configurator"),
                                        QStringLiteral("sr5n-configurator"));
 }
 
+QString value(const QString &key)
+{
+    return openSettings()->value(key).toString();
+}
+
+// Written at once, so that a later crash loses nothing; an empty value is
+// never stored.
+void store(const QString &key, const QString &text)
+{
+    const std::unique_ptr<QSettings> settings = openSettings();
+    if (text.trimmed().isEmpty() || settings->value(key).toString() == text)
+        return;
+    settings->setValue(key, text);
+    settings->sync();
+}
+
+} // namespace
+
 QString UserSettings::fileName()
 {
-    return open()->fileName();
+    return openSettings()->fileName();
 }
 
 QString UserSettings::lastPort() const
 {
-    return open()->value(LastPortKey).toString();
+    return value(LastPortKey);
 }
 
 void UserSettings::setLastPort(const QString &port)
 {
-    const std::unique_ptr<QSettings> settings = open();
-    if (port.trimmed().isEmpty() || settings->value(LastPortKey).toString() == port)
-        return;
-    settings->setValue(LastPortKey, port);
-    settings->sync();
+    store(LastPortKey, port);
 }
 
 QString UserSettings::folder(Folder dialog) const
 {
-    const QString remembered = open()->value(folderKey(dialog)).toString();
+    const QString remembered = value(folderKey(dialog));
     return !remembered.isEmpty() && QFileInfo(remembered).isDir() ? remembered : QString();
 }
 
-void UserSettings::setFolderOf(Folder dialog, const QString &file)
+void UserSettings::setFolder(Folder dialog, const QString &folder)
 {
-    if (file.isEmpty())
-        return;
-    const std::unique_ptr<QSettings> settings = open();
-    settings->setValue(folderKey(dialog), QFileInfo(file).absolutePath());
-    settings->sync();
+    store(folderKey(dialog), folder);
 }
 
 } // namespace sr5n

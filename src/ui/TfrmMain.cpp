@@ -4,6 +4,7 @@
 #include "app/UserSettings.h"
 #include "common/AppTitle.h"
 #include "common/DocumentOpener.h"
+#include "components/FieldGuard.h"
 #include "components/Icons.h"
 #include "link/CommunicatorFinder.h"
 #include "link/DeviceOperation.h"
@@ -81,8 +82,8 @@ BarButton *barButton(const QString &name, const QString &caption, const QString 
 } // namespace
 
 TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
-    : QWidget(parent), m_app(app),
-      m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(m_dialogHost)),
+    : QWidget(parent), m_app(app), m_folders(&app.settings()),
+      m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(m_dialogHost, m_folders)),
       m_documents(new DocumentOpener(this))
 {
     m_app.setNotifier(m_messageBoxes);
@@ -101,6 +102,7 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
     layout->setSpacing(0);
     createPages();
     createBottomBar();
+    nameForScreenReaders();
     layout->addWidget(pgcPages, 1);
     layout->addWidget(pnlControls);
 
@@ -233,6 +235,7 @@ void TfrmMain::createBottomBar()
     sbtFindPort->setIconSize(QSize(16, 16));
     sbtFindPort->setToolTip(
         QStringLiteral("Найти коммуникатор: опросить все порты списка запросом времени"));
+    sbtFindPort->setAccessibleName(QStringLiteral("Найти коммуникатор"));
     sbtFindPort->setGeometry(kFindPortLeft, 36, 24, 24);
     connect(sbtFindPort, &QToolButton::clicked, this, &TfrmMain::sbtFindPortClick);
 
@@ -298,6 +301,19 @@ void TfrmMain::createBottomBar()
     connect(btnOpen, &QPushButton::clicked, this, &TfrmMain::btnOpenClick);
     connect(pumInterface, &QAction::triggered, this, &TfrmMain::pumInterfaceClick);
     connect(pumRE, &QAction::triggered, this, &TfrmMain::pumREClick);
+}
+
+void TfrmMain::nameForScreenReaders()
+{
+    // The port selector, whose text is a port name, is named by its label.
+    if (auto *label = pnlControls->findChild<QLabel *>(QStringLiteral("lblComPort"))) {
+        label->setBuddy(cbxComPort);
+        QString name = label->text();
+        name.remove(u':');
+        cbxComPort->setAccessibleName(name);
+        if (QLineEdit *edit = cbxComPort->lineEdit())
+            edit->setAccessibleName(name);
+    }
 }
 
 void TfrmMain::fillPortSelector()
@@ -474,19 +490,18 @@ QString configurationFilter()
 
 void TfrmMain::btnSaveClick()
 {
-    QFileDialog dialog(this, QStringLiteral("Сохранение файла конфигурации"));
+    using Folder = FileDialogFolders::Dialog;
+    QFileDialog dialog(this, QStringLiteral("Сохранение файла конфигурации"),
+                       m_folders.startFolder(Folder::SaveConfiguration));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(configurationFilter());
     dialog.setDefaultSuffix(QStringLiteral("snc"));
-    const QString folder = m_app.settings().folder(UserSettings::Folder::Save);
-    if (!folder.isEmpty())
-        dialog.setDirectory(folder);
     dialog.selectFile(QStringLiteral("Конфигурация"));
-    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecFileDialog(dialog, m_dialogHost, m_folders, Folder::SaveConfiguration) !=
+            QDialog::Accepted ||
+        dialog.selectedFiles().isEmpty())
         return;
-    const QString path = dialog.selectedFiles().constFirst();
-    m_app.settings().setFolderOf(UserSettings::Folder::Save, path);
-    saveConfiguration(path);
+    saveConfiguration(dialog.selectedFiles().constFirst());
 }
 
 bool TfrmMain::saveConfiguration(const QString &path)
@@ -496,20 +511,21 @@ bool TfrmMain::saveConfiguration(const QString &path)
 
 void TfrmMain::btnOpenClick()
 {
-    QFileDialog dialog(this, QStringLiteral("Открытие файла конфигурации"));
+    using Folder = FileDialogFolders::Dialog;
+    QFileDialog dialog(this, QStringLiteral("Открытие файла конфигурации"),
+                       m_folders.startFolder(Folder::OpenConfiguration));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(configurationFilter());
     dialog.setDefaultSuffix(QStringLiteral("snc"));
+    // The file chosen last time is offered by its name in the start folder.
     if (!m_lastOpenedConfiguration.isEmpty())
-        dialog.selectFile(m_lastOpenedConfiguration);
-    else if (const QString folder = m_app.settings().folder(UserSettings::Folder::Open);
-             !folder.isEmpty())
-        dialog.setDirectory(folder);
-    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        dialog.selectFile(QFileInfo(m_lastOpenedConfiguration).fileName());
+    if (ExecFileDialog(dialog, m_dialogHost, m_folders, Folder::OpenConfiguration) !=
+            QDialog::Accepted ||
+        dialog.selectedFiles().isEmpty())
         return;
     m_lastOpenedConfiguration = dialog.selectedFiles().constFirst();
-    m_app.settings().setFolderOf(UserSettings::Folder::Open, m_lastOpenedConfiguration);
     openConfiguration(m_lastOpenedConfiguration);
 }
 
@@ -520,19 +536,17 @@ bool TfrmMain::openConfiguration(const QString &path)
 
 void TfrmMain::btnExportClick()
 {
-    QFileDialog dialog(this, QStringLiteral("Экспорт конфигурации"));
+    using Folder = FileDialogFolders::Dialog;
+    QFileDialog dialog(this, QStringLiteral("Экспорт конфигурации"),
+                       m_folders.startFolder(Folder::Export));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("Веб-страница (*.html)"));
     dialog.setDefaultSuffix(QStringLiteral("html"));
-    const QString folder = m_app.settings().folder(UserSettings::Folder::Export);
-    if (!folder.isEmpty())
-        dialog.setDirectory(folder);
     dialog.selectFile(QString());
-    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecFileDialog(dialog, m_dialogHost, m_folders, Folder::Export) != QDialog::Accepted ||
+        dialog.selectedFiles().isEmpty())
         return;
-    const QString path = dialog.selectedFiles().constFirst();
-    m_app.settings().setFolderOf(UserSettings::Folder::Export, path);
-    exportHtml(path);
+    exportHtml(dialog.selectedFiles().constFirst());
 }
 
 bool TfrmMain::exportHtml(const QString &path, bool openInBrowser)
@@ -616,7 +630,8 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
                     event->accept();
                     return false;
                 }
-            } else if (FormShortCut(key->key(), key->modifiers())) {
+            } else if (FormShortCut(key->key(), key->modifiers()) ||
+                       commandKey(key->key(), key->modifiers())) {
                 return true;
             }
         }
@@ -630,6 +645,38 @@ bool TfrmMain::FormShortCut(int key, Qt::KeyboardModifiers modifiers)
         return false;
     // Handled before anything else: the key never reaches the focused control.
     emit deviceLogsClearRequested();
+    return true;
+}
+
+bool TfrmMain::commandKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    const Qt::KeyboardModifiers held =
+        modifiers & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool ctrl = held == Qt::ControlModifier;
+    const bool ctrlShift = held == (Qt::ControlModifier | Qt::ShiftModifier);
+    // The pages, as the desktop's page control turns them.
+    if ((ctrl && (key == Qt::Key_Tab || key == Qt::Key_PageDown))) {
+        pgcPages->selectNextPage(true);
+        return true;
+    }
+    if ((ctrlShift && (key == Qt::Key_Backtab || key == Qt::Key_Tab)) ||
+        (ctrl && key == Qt::Key_PageUp)) {
+        pgcPages->selectNextPage(false);
+        return true;
+    }
+    // The commands of the bottom bar that have the desktop's usual keys; the
+    // focused field is checked first, as leaving it for the button would.
+    QPushButton *button = nullptr;
+    if (ctrl && key == Qt::Key_O)
+        button = btnOpen;
+    else if (ctrl && key == Qt::Key_S)
+        button = btnSave;
+    else if (held == Qt::NoModifier && key == Qt::Key_F1)
+        button = btnHelp;
+    if (!button)
+        return false;
+    LeaveFocusedField();
+    button->click();
     return true;
 }
 

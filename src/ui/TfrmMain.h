@@ -2,6 +2,7 @@
 
 #include "link/PortListTracker.h"
 #include "ui/DialogHost.h"
+#include "ui/FileDialogFolders.h"
 #include "ui/MessageBoxNotifier.h"
 
 #include <QStringList>
@@ -116,6 +117,7 @@ private:
     void FormCreate();
     void createPages();
     void createBottomBar();
+    void nameForScreenReaders();
     void fillPortSelector();
     // No device operation runs and the window is there to be used.
     bool idle() const;
@@ -130,10 +132,14 @@ private:
     void pumREClick();
     void btnAboutClick();
     bool FormShortCut(int key, Qt::KeyboardModifiers modifiers);
+    // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown, Ctrl+PageUp turn the pages;
+    // Ctrl+O, Ctrl+S and F1 press "Открыть", "Сохранить" and "Справка".
+    bool commandKey(int key, Qt::KeyboardModifiers modifiers);
 
     Configurator &m_app;
     DialogHost m_dialogHost{this};
     MessageBoxNotifier m_messageBoxes{&m_dialogHost};
+    FileDialogFolders m_folders; // kept in the application's settings
     std::unique_ptr<ProtocolLibraryDialogs> m_protocolDialogs;
     DocumentOpener *m_documents = nullptr;
 

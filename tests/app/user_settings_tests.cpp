@@ -28,28 +28,28 @@ TEST(UserSettings, EachDialogKeepsItsOwnFolder)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QDir root(dir.path());
-    for (const char *folder : {"открыть", "сохранить", "экспорт"})
-        ASSERT_TRUE(root.mkdir(QString::fromUtf8(folder)));
-
+    using Folder = UserSettings::Folder;
+    const struct {
+        Folder dialog;
+        const char *name;
+    } folders[] = {{Folder::OpenConfiguration, "открыть"},
+                   {Folder::SaveConfiguration, "сохранить"},
+                   {Folder::Export, "экспорт"},
+                   {Folder::ProtocolFile, "протоколы"},
+                   {Folder::AnyDialog, "последняя"}};
     UserSettings settings;
-    EXPECT_TRUE(settings.folder(UserSettings::Folder::Open).isEmpty());
-    settings.setFolderOf(UserSettings::Folder::Open,
-                         root.filePath(QStringLiteral("открыть/a.snc")));
-    settings.setFolderOf(UserSettings::Folder::Save,
-                         root.filePath(QStringLiteral("сохранить/b.snc")));
-    settings.setFolderOf(UserSettings::Folder::Export,
-                         root.filePath(QStringLiteral("экспорт/c.html")));
-
+    for (const auto &f : folders) {
+        ASSERT_TRUE(root.mkdir(QString::fromUtf8(f.name)));
+        EXPECT_TRUE(settings.folder(f.dialog).isEmpty());
+        settings.setFolder(f.dialog, root.filePath(QString::fromUtf8(f.name)));
+    }
     const UserSettings nextRun;
-    EXPECT_EQ(nextRun.folder(UserSettings::Folder::Open), root.filePath(QStringLiteral("открыть")));
-    EXPECT_EQ(nextRun.folder(UserSettings::Folder::Save),
-              root.filePath(QStringLiteral("сохранить")));
-    EXPECT_EQ(nextRun.folder(UserSettings::Folder::Export),
-              root.filePath(QStringLiteral("экспорт")));
+    for (const auto &f : folders)
+        EXPECT_EQ(nextRun.folder(f.dialog), root.filePath(QString::fromUtf8(f.name))) << f.name;
 
     // A folder that is gone is forgotten rather than offered.
     ASSERT_TRUE(QDir(root.filePath(QStringLiteral("экспорт"))).removeRecursively());
-    EXPECT_TRUE(nextRun.folder(UserSettings::Folder::Export).isEmpty());
+    EXPECT_TRUE(nextRun.folder(Folder::Export).isEmpty());
 }
 
 TEST(UserSettings, KeptInTheUsersConfigurationFolder)

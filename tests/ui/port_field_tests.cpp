@@ -1,6 +1,6 @@
 // The port field of the main window: lines that say what each port is, a list
-// that follows the ports, the port of the last run, the file dialogs' folders,
-// and finding the communicator, in the real window against sr5n-sim.
+// that follows the ports, the port of the last run, and finding the
+// communicator, in the real window against sr5n-sim.
 #include "app/Configurator.h"
 #include "app/UserSettings.h"
 #include "common/AppTitle.h"
@@ -17,15 +17,12 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QDir>
-#include <QFileDialog>
 #include <QFrame>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -261,66 +258,6 @@ TEST(PortField, ThePortOfTheLastSuccessfulOperationIsRemembered)
     rig.window->sbtCurrentTimeReadClick();
     EXPECT_EQ(rig.notifier.errors.size(), 1);
     EXPECT_EQ(UserSettings().lastPort(), sim.path());
-}
-
-// Runs `action`, which opens a file dialog; `inDialog` sees the dialog.
-void withFileDialog(const std::function<void()> &action,
-                    const std::function<void(QFileDialog &)> &inDialog)
-{
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        seen = true;
-        inDialog(*dialog);
-    });
-    action();
-    EXPECT_TRUE(seen);
-}
-
-TEST(FileDialogs, OpenWhereTheyWereLeftInTheLastRun)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QDir root(dir.path());
-    for (const char *folder : {"open", "save", "export", "later"})
-        ASSERT_TRUE(root.mkdir(QString::fromLatin1(folder)));
-    UserSettings settings;
-    settings.setFolderOf(UserSettings::Folder::Open, root.filePath(QStringLiteral("open/x.snc")));
-    settings.setFolderOf(UserSettings::Folder::Save, root.filePath(QStringLiteral("save/x.snc")));
-    settings.setFolderOf(UserSettings::Folder::Export,
-                         root.filePath(QStringLiteral("export/x.html")));
-
-    Rig rig({});
-    const struct {
-        const char *dialog;
-        std::function<void()> click;
-        QString folder;
-    } dialogs[] = {
-        {"open", [&] { rig.window->btnOpenClick(); }, root.filePath(QStringLiteral("open"))},
-        {"save", [&] { rig.window->btnSaveClick(); }, root.filePath(QStringLiteral("save"))},
-        {"export", [&] { rig.window->btnExportClick(); }, root.filePath(QStringLiteral("export"))},
-    };
-    for (const auto &d : dialogs) {
-        withFileDialog(d.click, [&](QFileDialog &dialog) {
-            EXPECT_EQ(dialog.directory().absolutePath(), d.folder) << d.dialog;
-            dialog.reject();
-        });
-    }
-
-    // Saving in another folder: the next run's save dialog opens there.
-    const QString saved = root.filePath(QStringLiteral("later/config.snc"));
-    withFileDialog([&] { rig.window->btnSaveClick(); },
-                   [&](QFileDialog &dialog) {
-                       dialog.selectFile(saved);
-                       static_cast<QDialog &>(dialog).accept();
-                   });
-    EXPECT_TRUE(QFileInfo::exists(saved));
-    EXPECT_TRUE(rig.notifier.errors.isEmpty());
-    EXPECT_EQ(UserSettings().folder(UserSettings::Folder::Save),
-              root.filePath(QStringLiteral("later")));
-    EXPECT_EQ(UserSettings().folder(UserSettings::Folder::Open),
-              root.filePath(QStringLiteral("open")));
 }
 
 // Handles the modal window of type T once it is shown, later during a run.

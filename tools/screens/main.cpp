@@ -1,14 +1,21 @@
-// sr5n-screens OUTPUT_FOLDER
+// sr5n-screens [--dark] OUTPUT_FOLDER
 // Creates the program's windows as at start-up and saves a PNG of every page
 // of the main window and of the dialogs, for looking at them without a display.
+// The log page shows three records, one of each colour; four events are
+// marked "В/П", so the other cells of that column are disabled. With --dark the
+// windows are made under a dark palette, as a dark desktop theme gives.
 
 #include "app/Configurator.h"
+#include "components/ReadableColors.h"
+#include "events/EventCodeTables.h"
+#include "events/EventLogDecoder.h"
 #include "protocols/ProtocolLibrary.h"
 #include "ui/PageControl.h"
 #include "ui/Startup.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmProgress.h"
+#include "ui/events/LogsPage.h"
 #include "ui/events/TfrmExtEvZones.h"
 #include "ui/protocols/TfrmPrefixMask.h"
 #include "ui/protocols/TfrmSaveNewProtocol.h"
@@ -17,6 +24,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QStyleFactory>
 #include <QTimer>
 
 #include <cstdio>
@@ -33,6 +41,23 @@ void save(QWidget &widget, const QDir &folder, const QString &name)
         std::printf("%s\n", qPrintable(path));
 }
 
+// Three records: transmitted to both pairs, to pair 2 only, to none.
+sr5n::DecodedEventLog sampleLog(const QStringList &names)
+{
+    sr5n::DecodedEventLog log;
+    const bool sent[][2] = {{true, true}, {false, true}, {false, false}};
+    for (int i = 0; i < 3; ++i) {
+        sr5n::EventLogRow row;
+        row.name = names.value(i * 7);
+        row.zone = QString::number(i * 5 + 1);
+        row.sentToPair1 = sent[i][0];
+        row.sentToPair2 = sent[i][1];
+        row.number = 3 - i;
+        log.rows.append(row);
+    }
+    return log;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -41,17 +66,27 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     sr5n::ConfiguratorApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(SR5N_VERSION));
-    const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.removeAll(QStringLiteral("--dark")) > 0) {
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QApplication::setPalette(sr5n::DarkPalette());
+    }
+    const QDir folder(arguments.isEmpty() ? QStringLiteral(".") : arguments.constFirst());
     folder.mkpath(QStringLiteral("."));
 
     sr5n::Configurator app{QCoreApplication::applicationDirPath()};
 
     sr5n::Windows windows{app};
+    // Four high-priority marks: the other cells of that column are disabled.
+    for (int row : {1, 2, 4, 6})
+        app.eventTables().setMark(row, sr5n::EventCodeTables::Mark::HighPriority, true);
     sr5n::TfrmMain &main = windows.main();
     main.show();
     auto *pages = main.findChild<sr5n::PageControl *>(QStringLiteral("pgcPages"));
     for (int i = 0; i < pages->count(); ++i) {
         pages->setCurrentIndex(i);
+        if (auto *logs = qobject_cast<sr5n::LogsPage *>(pages->page(i)))
+            logs->showLog(sampleLog(app.logExternalEvents()));
         QApplication::processEvents();
         save(main, folder,
              QStringLiteral("page%1-%2").arg(i + 1).arg(pages->page(i)->objectName()));
