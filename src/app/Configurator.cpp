@@ -9,6 +9,7 @@
 #include "events/EventLogs.h"
 #include "events/EventNameLists.h"
 #include "link/DeviceOperation.h"
+#include "link/SystemPortScanner.h"
 #include "link/TConnection.h"
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
@@ -62,6 +63,8 @@ Configurator::Configurator(QString dataFolder, LinkTimings timings)
     m_connection = std::make_unique<TConnection>(*m_capture, m_notifier, m_timings);
     m_eventLogs = std::make_unique<EventLogs>(*m_connection, m_notifier, m_logInternalEvents,
                                               m_logExternalEvents);
+    m_systemScanner = std::make_unique<SystemPortScanner>();
+    m_scanner = m_systemScanner.get();
 }
 
 Configurator::~Configurator() = default;
@@ -80,6 +83,22 @@ void Configurator::load()
                      m_notifier);
     LoadLogEventList(folder.filePath(QStringLiteral("lgextevs.bin")), m_logExternalEvents,
                      m_notifier);
+}
+
+void Configurator::setPortScanner(PortScanner *scanner)
+{
+    m_scanner = scanner ? scanner : m_systemScanner.get();
+}
+
+CommunicatorFinder::Result Configurator::findCommunicator(CommunicatorFinder &finder,
+                                                          const QStringList &ports,
+                                                          OperationProgress *progress)
+{
+    Notifier &shown = m_notifier.target();
+    m_notifier.setTarget(*m_silence);
+    CommunicatorFinder::Result result = finder.find(ports, progress);
+    m_notifier.setTarget(shown);
+    return result;
 }
 
 void Configurator::setProtocolCatalog(ProtocolCatalog *catalog)

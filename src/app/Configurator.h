@@ -5,6 +5,7 @@
 #include "common/Notifier.h"
 #include "config/BlockContext.h"
 #include "config/ConfigComparison.h"
+#include "link/CommunicatorFinder.h"
 #include "link/LinkTimings.h"
 
 #include <QString>
@@ -21,6 +22,8 @@ class ConfigurationCopy;
 class DeviceOperation;
 class EventCodeTables;
 class EventLogs;
+class OperationProgress;
+class PortScanner;
 class ProtocolCatalog;
 class ProtocolDialogs;
 class ProtocolEditor;
@@ -82,9 +85,6 @@ public:
     // file; keeping one never stops a device operation, and its first
     // failure in a run is reported once.
     ConfigHistory &history() { return m_history; }
-    // What the user chose to keep between runs.
-    UserSettings &settings() { return m_settings; }
-
     // The whole configuration over an opened operation: every answer first,
     // then decoded into the configuration, or into `into` (a copy the window
     // never sees). True when all of it decoded; it is then kept in the history.
@@ -120,6 +120,21 @@ public:
     std::optional<QTime> readClock(DeviceOperation &operation);
     bool writeClock(DeviceOperation &operation, const QTime &time);
 
+    // What is remembered between runs: the last port, the dialogs' folders,
+    // whether writes are verified.
+    UserSettings &settings() { return m_settings; }
+
+    // The serial ports present; the system's, unless a test puts another
+    // scanner in its place (null: the system's again).
+    PortScanner &portScanner() { return *m_scanner; }
+    void setPortScanner(PortScanner *scanner);
+
+    // Probes `ports` for a communicator with `finder` under `progress`. The
+    // link's failure messages are not shown: the result tells each port's.
+    CommunicatorFinder::Result findCommunicator(CommunicatorFinder &finder,
+                                                const QStringList &ports,
+                                                OperationProgress *progress);
+
 private:
     // The write request list of this configuration sent; the progress counts
     // `laterSteps` more steps after it.
@@ -152,6 +167,8 @@ private:
     ConfigHistory m_history;
     bool m_historyWarned = false;
     UserSettings m_settings;
+    std::unique_ptr<PortScanner> m_systemScanner;
+    PortScanner *m_scanner = nullptr;
 };
 
 } // namespace sr5n

@@ -4,27 +4,31 @@
 
 namespace sr5n {
 
-// What the program keeps between runs for its user, in a settings file of
-// the user's configuration folder. Every value is read and written at once,
-// so two windows of the program see each other's changes.
-class UserSettings final
+// What the configurator remembers between runs, in the user's configuration
+// folder (~/.config/sr5n-configurator/sr5n-configurator.ini): the last port a
+// device operation succeeded with, the last folder of each file dialog and of
+// any of them, and whether writes are verified. Every change is written at once.
+class UserSettings
 {
 public:
-    // `path`: the settings file; the user's own by default.
-    explicit UserSettings(QString path = defaultPath());
+    enum class Folder { OpenConfiguration, SaveConfiguration, Export, ProtocolFile, AnyDialog };
 
-    // "sr5n-configurator.conf" in the program's folder of the user's configuration folder.
-    static QString defaultPath();
-    const QString &path() const { return m_path; }
-    void setPath(const QString &path) { m_path = path; }
+    UserSettings() = default;
+
+    QString lastPort() const;
+    void setLastPort(const QString &port);
+
+    // The folder last used; empty when none is remembered or it no longer exists.
+    QString folder(Folder dialog) const;
+    void setFolder(Folder dialog, const QString &folder);
 
     // Whether "Записать" reads the configuration back and compares it; off
     // unless the user turned it on.
     bool verifyWrites() const;
     void setVerifyWrites(bool on);
 
-private:
-    QString m_path;
+    // Where the settings are kept.
+    static QString fileName();
 };
 
 } // namespace sr5n

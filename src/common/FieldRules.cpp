@@ -30,6 +30,7 @@ bool FilterKey(QChar key, QStringView allowed)
     case KeyPaste:
     case KeyCut:
     case KeyEnter:
+    case KeySelectAll:
         return true;
     default:
         return allowed.contains(key);

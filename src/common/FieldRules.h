@@ -24,10 +24,11 @@ inline constexpr char16_t KeyCopy = 3;
 inline constexpr char16_t KeyPaste = 22;
 inline constexpr char16_t KeyCut = 24;
 inline constexpr char16_t KeyEnter = 13;
+inline constexpr char16_t KeySelectAll = 1;
 
 // Whether a typed character reaches a field whose allowed set is `allowed`:
-// the characters of the set and the control keys Backspace, Ctrl+C, Ctrl+V,
-// Ctrl+X and Enter pass, everything else is discarded.
+// the characters of the set and the control keys Backspace, Ctrl+A, Ctrl+C,
+// Ctrl+V, Ctrl+X and Enter pass, everything else is discarded.
 bool FilterKey(QChar key, QStringView allowed);
 
 // The position of the first character of `text` outside `allowed`, if any.

@@ -159,6 +159,8 @@ void DrawGrid::moveCurrent(int col, int row, bool extend)
         invalidateCell(col, row);
     }
     scrollInView(col, row);
+    if (col != oldCol || row != oldRow)
+        currentCellChanged();
 }
 
 void DrawGrid::SetTopRow(int row)

@@ -70,6 +70,8 @@ protected:
     virtual bool selectCell(int col, int row);
     // After the visible area scrolled.
     virtual void topLeftChanged() {}
+    // After another cell became current.
+    virtual void currentCellChanged() {}
     // After sizes, counts or the viewport changed.
     virtual void geometryChanged() {}
     void invalidateCell(int col, int row);

@@ -19,6 +19,8 @@ std::optional<QChar> TypedCharacter(const QKeyEvent &event)
         return QChar(KeyPaste);
     if (event.matches(QKeySequence::Cut))
         return QChar(KeyCut);
+    if (event.matches(QKeySequence::SelectAll))
+        return QChar(KeySelectAll);
     switch (event.key()) {
     case Qt::Key_Backspace:
         return QChar(KeyBackspace);

@@ -15,7 +15,7 @@ namespace sr5n {
 class Notifier;
 
 // The character a key press types into a text field, as the key filter sees
-// it: Ctrl+C, Ctrl+V, Ctrl+X, Backspace and Enter give their control codes;
+// it: Ctrl+A, Ctrl+C, Ctrl+V, Ctrl+X, Backspace and Enter give their control codes;
 // keys that type nothing (arrows, Delete, Tab, Home) and Esc, which belongs to
 // the dialog, give none and are never filtered.
 std::optional<QChar> TypedCharacter(const QKeyEvent &event);

@@ -261,4 +261,19 @@ QIcon service()
     });
 }
 
+QIcon findPort()
+{
+    return painted([](QPainter &p) {
+        // A magnifying glass over the lines of a port.
+        p.setPen(QPen(kGrey, 1.6, Qt::SolidLine, Qt::RoundCap));
+        for (int y = 6; y <= 14; y += 4)
+            p.drawLine(QPointF(2, y), QPointF(7, y));
+        p.setPen(QPen(kBlue, 2.4));
+        p.setBrush(QColor(0xe8, 0xf0, 0xfa));
+        p.drawEllipse(QPointF(12.5, 10), 6, 6);
+        p.setPen(QPen(kBlue, 3.2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(17, 14.5), QPointF(21.5, 19.5));
+    });
+}
+
 } // namespace sr5n::Icons

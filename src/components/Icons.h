@@ -19,5 +19,6 @@ QIcon help();
 QIcon about();
 QIcon connection();
 QIcon service();
+QIcon findPort();
 
 } // namespace sr5n::Icons

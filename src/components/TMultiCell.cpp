@@ -103,6 +103,7 @@ void TMultiCell::SetBackColor(const QColor &value)
 void TMultiCell::SetFontColor(const QColor &value)
 {
     m_fontColor = value;
+    m_fontColorChosen = true;
     redraw();
 }
 

@@ -49,6 +49,8 @@ public:
     void SetBackColor(const QColor &value);
     QColor FontColor() const { return m_fontColor; }
     void SetFontColor(const QColor &value);
+    // Whether the host chose FontColor; otherwise the text takes the palette's.
+    bool FontColorChosen() const { return m_fontColorChosen; }
     TEditCharCase CharCase() const { return m_charCase; }
     void SetCharCase(TEditCharCase value) { m_charCase = value; }
     int IndentH() const { return m_indentH; }
@@ -138,6 +140,7 @@ private:
     TAlignmentV m_alignmentV = mavTop;
     QColor m_backColor;
     QColor m_fontColor;
+    bool m_fontColorChosen = false;
     TEditCharCase m_charCase = ecNormal;
     int m_indentH = 2;
     int m_indentV = 2;

@@ -1,13 +1,17 @@
 #include "components/TMultiGrid.h"
 
 #include "common/DateTimeText.h"
+#include "components/GridAccessible.h"
+#include "components/ReadableColors.h"
 #include "components/TGridButton.h"
 #include "components/TWinSpinEdit.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QDialog>
+#include <QFocusEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -97,6 +101,7 @@ TMultiGrid::TMultiGrid(QWidget *parent)
             OnSetEditText(this, Col(), Row(), cell->Text());
     };
     connect(qApp, &QApplication::focusChanged, this, &TMultiGrid::onFocusChanged);
+    InstallGridAccessibility();
 
     auto &columns = m_columns.m_columns;
     for (int c = 0; c < 3; ++c) {
@@ -307,6 +312,42 @@ void TMultiGrid::MDrawCell(int ACol, int ARow)
     invalidateCell(ACol, ARow);
 }
 
+QString TMultiGrid::AccessibleColumnName(int ACol) const
+{
+    QStringList texts;
+    for (int r = 0; r < FixedRows(); ++r)
+        if (const TMultiCell *cell = Cells(ACol, r); cell && !cell->Text().isEmpty())
+            texts << cell->Text();
+    return texts.isEmpty() ? QString::number(ACol + 1) : texts.join(u' ');
+}
+
+QString TMultiGrid::AccessibleRowName(int ARow) const
+{
+    QStringList texts;
+    for (int c = 0; c < FixedCols(); ++c)
+        if (const TMultiCell *cell = Cells(c, ARow); cell && !cell->Text().isEmpty())
+            texts << cell->Text();
+    if (texts.isEmpty() && FixedCols() == 0)
+        if (const TMultiCell *first = Cells(0, ARow); first && !first->Text().isEmpty())
+            texts << first->Text();
+    return texts.isEmpty() ? QString::number(ARow) : texts.join(u' ');
+}
+
+QString TMultiGrid::AccessibleCellName(int ACol, int ARow) const
+{
+    return AccessibleColumnName(ACol) + QStringLiteral(", ") + AccessibleRowName(ARow);
+}
+
+void TMultiGrid::currentCellChanged()
+{
+    // Screen readers follow the current cell while the grid has the focus.
+    if (!QAccessible::isActive() || !hasFocus())
+        return;
+    QAccessibleEvent event(this, QAccessible::Focus);
+    event.setChild(Row() * ColCount() + Col());
+    QAccessible::updateAccessibility(&event);
+}
+
 void TMultiGrid::cellTextSet(TMultiCell *cell, const QString &value)
 {
     if (isCurrent(cell) && !cell->ReadOnly() && EditorText() != value)
@@ -396,15 +437,21 @@ void TMultiGrid::prepareEditor(int col, int row)
     if (rect.isEmpty())
         return;
     const QRect inner = rect.adjusted(1, 1, -1, -1);
-    const auto colourise = [cell](QWidget *editor) {
+    const auto colourise = [this, cell](QWidget *editor) {
         QPalette palette = editor->palette();
         palette.setColor(QPalette::Base, cell->BackColor());
         palette.setColor(QPalette::Window, cell->BackColor());
-        palette.setColor(QPalette::Text, cell->FontColor());
+        palette.setColor(QPalette::Text, textColour(*cell, cell->BackColor()));
         editor->setPalette(palette);
     };
     m_buttonCol = col;
     m_buttonRow = row;
+    // An editor is named after the cell it edits.
+    const QString name = AccessibleCellName(col, row);
+    for (QWidget *editor :
+         {static_cast<QWidget *>(m_textEditor), static_cast<QWidget *>(m_spinEditor),
+          static_cast<QWidget *>(m_dateEditor), static_cast<QWidget *>(m_button)})
+        editor->setAccessibleName(name);
     switch (cell->CellType()) {
     case mctText:
         m_textEditor->setGeometry(inner);
@@ -534,6 +581,24 @@ void TMultiGrid::startByKey()
     }
 }
 
+void TMultiGrid::startByTyping(const QKeyEvent *event, QChar typed)
+{
+    const TMultiCell *cell = Cells(Col(), Row());
+    if (!editable(cell) || (cell->CellType() != mctText && cell->CellType() != mctSpin))
+        return;
+    startByKey();
+    QLineEdit *editor = cell->CellType() == mctText ? m_textEditor : m_spinEditor;
+    if (!editor->hasFocus())
+        return;
+    // The typed character replaces the text, through the editor's own rules.
+    editor->selectAll();
+    const int key = typed == keyChar(event) ? event->key() : int(typed.toUpper().unicode());
+    QKeyEvent forwarded(QEvent::KeyPress, key, event->modifiers(), QString(typed));
+    m_forwardingKey = true;
+    QCoreApplication::sendEvent(editor, &forwarded);
+    m_forwardingKey = false;
+}
+
 void TMultiGrid::beginEdit()
 {
     if (m_state == EditorState::Editing)
@@ -546,6 +611,9 @@ void TMultiGrid::beginEdit()
     m_editCol = Col();
     m_editRow = Row();
     m_editType = cell->CellType();
+    // A code is replaced by what is typed, whether the edit began by key or by click.
+    if (m_editType == mctText)
+        m_textEditor->selectAll();
     if (OnEditorEnter)
         OnEditorEnter(this, m_editCol, m_editRow, cell->Text());
 }
@@ -707,6 +775,8 @@ void TMultiGrid::applyCharCase()
 
 bool TMultiGrid::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_textEditor && clickIntoEditor(event))
+        return true;
     if (watched == m_textEditor || watched == m_spinEditor || watched == m_dateEditor) {
         if (event->type() == QEvent::KeyPress)
             return routeEditorKey(watched, static_cast<QKeyEvent *>(event));
@@ -719,6 +789,40 @@ bool TMultiGrid::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return DrawGrid::eventFilter(watched, event);
+}
+
+bool TMultiGrid::clickIntoEditor(QEvent *event)
+{
+    // The click that takes the text editor into use selects its whole text
+    // rather than placing the caret: the press, the drag and the release of
+    // that click stay away from the editor. The toolkit focuses the editor
+    // before it delivers the press.
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        m_clickingIn = static_cast<QFocusEvent *>(event)->reason() == Qt::MouseFocusReason;
+        return false;
+    case QEvent::FocusOut:
+        m_clickingIn = false;
+        return false;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton ||
+            (!m_clickingIn && m_textEditor->hasFocus()))
+            return false;
+        m_clickingIn = true;
+        m_textEditor->setFocus(Qt::MouseFocusReason);
+        m_textEditor->selectAll();
+        return true;
+    case QEvent::MouseMove:
+        return m_clickingIn;
+    case QEvent::MouseButtonRelease:
+        if (!m_clickingIn)
+            return false;
+        m_clickingIn = false;
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool TMultiGrid::routeEditorKey(QObject *editor, QKeyEvent *event)
@@ -769,9 +873,15 @@ void TMultiGrid::keyPressEvent(QKeyEvent *event)
         DrawGrid::keyPressEvent(event);
     else
         event->accept();
-    QChar typed = keyChar(event);
+    const QChar character = keyChar(event);
+    QChar typed = character;
     if (!typed.isNull() && OnKeyPress)
         OnKeyPress(this, typed);
+    // A character typed on a text or spin cell opens its editor with it, as
+    // tables do; keys with Ctrl or Alt are commands, not characters.
+    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+    if (!own && !command && character.isPrint() && typed.isPrint() && key != 0)
+        startByTyping(event, typed);
 }
 
 void TMultiGrid::keyReleaseEvent(QKeyEvent *event)
@@ -859,7 +969,7 @@ void TMultiGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect
     QColor fore;
     if (m_hideSelection || current || fixed || !IsSelected(col, row)) {
         back = fixed ? FixedColor() : cell->BackColor();
-        fore = cell->Enabled() ? cell->FontColor() : grey;
+        fore = cell->Enabled() ? textColour(*cell, back) : grey;
     } else {
         back = pal.color(QPalette::Active, QPalette::Highlight);
         fore = cell->Enabled() ? pal.color(QPalette::Active, QPalette::HighlightedText) : grey;
@@ -881,6 +991,15 @@ void TMultiGrid::drawCell(QPainter &painter, int col, int row, const QRect &rect
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
     }
+}
+
+QColor TMultiGrid::textColour(const TMultiCell &cell, const QColor &back) const
+{
+    if (cell.FontColorChosen())
+        return cell.FontColor();
+    // The palette's text, unless it does not read on a background of the
+    // host's (a dark palette's light text on a fixed light colour).
+    return ReadableText(palette().color(QPalette::Active, QPalette::Text), back);
 }
 
 void TMultiGrid::drawText(QPainter &painter, const TMultiCell &cell, const QRect &rect,
@@ -964,9 +1083,11 @@ void TMultiGrid::drawCheck(QPainter &painter, const TMultiCell &cell, const QRec
     option.state = cell.Checked() ? QStyle::State_On : QStyle::State_Off;
     if (cell.Enabled())
         option.state |= QStyle::State_Enabled;
-    option.palette.setColor(QPalette::Base, back);
+    // A disabled box is filled grey, so that it shows why it cannot be ticked.
+    const QColor fill = cell.Enabled() ? back : Blend(back, fore, 0.5);
+    option.palette.setColor(QPalette::Base, fill);
     option.palette.setColor(QPalette::Window, back);
-    option.palette.setColor(QPalette::Button, back);
+    option.palette.setColor(QPalette::Button, fill);
     option.palette.setColor(QPalette::Text, fore);
     option.palette.setColor(QPalette::WindowText, fore);
     style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &option, &painter, m_checkBox);

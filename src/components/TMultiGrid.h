@@ -42,6 +42,13 @@ class TWinSpinEdit;
 //   been delivered; Enter and Space run it at once. Without a DlgForm,
 //   OnDialogClose gets QDialog::Rejected.
 // - Clear() empties date-time cells directly (their setter refuses "").
+// - A character typed on the grid (after OnKeyPress let it through) opens the
+//   current text or spin cell's editor with that character, as tables do.
+//   Entering the text editor, by key or by a click into it, selects its text.
+// - Enabled text is drawn in the FontColor a host chose; otherwise in the
+//   palette's text colour, or in black or white where that would not read on
+//   the cell's background (contrast below 4.5:1, as a dark palette's light
+//   text on a fixed light colour). A disabled check box is filled grey.
 // - PasswordChar switches the text editor to the style's password echo;
 //   UseEditText takes the editor's displayed text, mask literals included;
 //   CalAlignment is kept but Qt's calendar popup always drops down below.
@@ -92,6 +99,13 @@ public:
     // Redraws one cell.
     void MDrawCell(int ACol, int ARow);
 
+    // What screen readers call a column (its header texts, else its number), a
+    // row (the texts of its fixed columns, else of its first cell, else its
+    // number) and a cell (its column's name and its row's).
+    QString AccessibleColumnName(int ACol) const;
+    QString AccessibleRowName(int ARow) const;
+    QString AccessibleCellName(int ACol, int ARow) const;
+
     // The in-place controls, for hosts that style them and for tests.
     QLineEdit *textEditor() const { return m_textEditor; }
     TWinSpinEdit *spinEditor() const { return m_spinEditor; }
@@ -141,6 +155,7 @@ public:
 protected:
     void drawCell(QPainter &painter, int col, int row, const QRect &rect) override;
     bool selectCell(int col, int row) override;
+    void currentCellChanged() override;
     void topLeftChanged() override;
     void geometryChanged() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -172,6 +187,8 @@ private:
     void hideEditorWidgets();
     void reselectCurrent();
     void startByKey();
+    void startByTyping(const QKeyEvent *event, QChar typed);
+    bool clickIntoEditor(QEvent *event);
     void beginEdit();
     void finishEdit();
     QString editorValue(const TMultiCell *cell) const;
@@ -186,6 +203,7 @@ private:
     void applyCharCase();
     void pressOnCell(QMouseEvent *event);
 
+    QColor textColour(const TMultiCell &cell, const QColor &back) const;
     void drawText(QPainter &painter, const TMultiCell &cell, const QRect &rect,
                   const QColor &color) const;
     void drawProgress(QPainter &painter, const TMultiCell &cell, const QRect &rect) const;
@@ -216,6 +234,7 @@ private:
     bool m_applyEdit = true;
     bool m_movingFocus = false;   // the grid moves the focus between itself and an editor
     bool m_forwardingKey = false; // a key changed by OnKeyPress is on its way to the editor
+    bool m_clickingIn = false;    // the click that took the text editor into use is on
     int m_editCol = -1;
     int m_editRow = -1;
     TCellType m_editType = mctText;

@@ -1,5 +1,7 @@
 #include "components/TWinSpinEdit.h"
 
+#include "components/GridAccessible.h"
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -43,6 +45,10 @@ TWinSpinEdit::TWinSpinEdit(QWidget *parent)
     }
     m_up->setArrowType(Qt::UpArrow);
     m_down->setArrowType(Qt::DownArrow);
+    // The arrows have no caption; screen readers name them.
+    m_up->setAccessibleName(QStringLiteral("Больше"));
+    m_down->setAccessibleName(QStringLiteral("Меньше"));
+    InstallGridAccessibility();
     connect(m_up, &QToolButton::clicked, this, [this] { Click(btNext); });
     connect(m_down, &QToolButton::clicked, this, [this] { Click(btPrev); });
     connect(this, &QLineEdit::textChanged, this, &TWinSpinEdit::onTextChanged);

@@ -12,8 +12,8 @@ QString CodeCellCharacters();
 inline constexpr int CodeLength = 4;
 
 // The key filter of the code cells: hexadecimal digits and the control keys
-// Backspace, Ctrl+C, Ctrl+V, Ctrl+X and Enter pass; any other key is dropped
-// (set to none).
+// Backspace, Ctrl+A, Ctrl+C, Ctrl+V, Ctrl+X and Enter pass; any other key is
+// dropped (set to none).
 void FilterCodeKey(QChar &Key);
 
 // What a code cell holds after an edit: the previous text when the new one

@@ -25,6 +25,13 @@ public:
     void setCurrentIndex(int index);
     void setCurrentPage(QWidget *page) { setCurrentIndex(m_stack->indexOf(page)); }
     int tabRowCount() const;
+    // The tab strip, which takes the focus; a tab's place in it.
+    QWidget *tabStrip() const;
+    QRect tabRect(int index) const;
+    // Ctrl+Tab and Ctrl+PageDown (forward), Ctrl+Shift+Tab and Ctrl+PageUp:
+    // the next or previous page, round from the last to the first, with the
+    // focus on the tab strip.
+    void selectNextPage(bool forward);
 
 signals:
     // After the user (or the program) switched to another page.

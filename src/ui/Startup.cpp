@@ -29,13 +29,7 @@ ConfiguratorApplication::ConfiguratorApplication(int &argc, char **argv) : QAppl
     setDesktopFileName(QStringLiteral("sr5n-configurator"));
     setApplicationVersion(QStringLiteral(SR5N_VERSION));
 
-    // The window is laid out at a fixed size for a compact 8-point face.
-    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                                QStringLiteral("DejaVu Sans")});
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSize(8);
-    setFont(font);
+    setFont(programFont());
 
     // The toolkit's own texts (file dialogs, Yes/No buttons) in Russian, like
     // the rest of the program, where the translations are installed.
@@ -43,6 +37,19 @@ ConfiguratorApplication::ConfiguratorApplication(int &argc, char **argv) : QAppl
                             QStringLiteral("_"),
                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(&m_qtTranslator);
+}
+
+QFont ConfiguratorApplication::programFont()
+{
+    // The window is laid out at a fixed size for a compact 8-point face. The
+    // points follow the desktop's scale: Qt scales the whole window with the
+    // desktop (QT_SCALE_FACTOR, the font DPI), so the layout keeps its fit.
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                QStringLiteral("DejaVu Sans")});
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(8);
+    return font;
 }
 
 bool ConfiguratorApplication::notify(QObject *receiver, QEvent *event)

@@ -25,6 +25,9 @@ public:
     // Also names the program for the desktop and for its data folder.
     ConfiguratorApplication(int &argc, char **argv);
 
+    // The face the windows are laid out for.
+    static QFont programFont();
+
     void setNotifier(Notifier *notifier) { m_notifier = notifier; }
     bool notify(QObject *receiver, QEvent *event) override;
 

@@ -3,6 +3,7 @@
 #include "common/AppTitle.h"
 #include "common/Maker.h"
 #include "components/Icons.h"
+#include "components/ReadableColors.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -47,9 +48,7 @@ QLabel *link(const QString &name, const QString &text, const QString &hint, QWid
     QFont font = label->font();
     font.setUnderline(true);
     label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, palette.color(QPalette::Link));
-    label->setPalette(palette);
+    SetAccentColour(label, label->palette().color(QPalette::Link));
     return label;
 }
 
@@ -66,9 +65,8 @@ TfrmAbout::TfrmAbout(Notifier &notifier, QWidget *parent)
     setModal(true);
 
     auto *heading = centred(QStringLiteral("Информация о программе"), true, this);
-    QPalette headingPalette = heading->palette();
-    headingPalette.setColor(QPalette::WindowText, Qt::blue);
-    heading->setPalette(headingPalette);
+    heading->setObjectName(QStringLiteral("lblHeading"));
+    SetAccentColour(heading, QColor(0, 0, 255));
     auto *headingRow = new QHBoxLayout;
     headingRow->addWidget(picture(Icons::about(), 24, this));
     headingRow->addWidget(heading, 1);

@@ -1,15 +1,19 @@
 #include "ui/TfrmMain.h"
 
 #include "app/Configurator.h"
+#include "app/UserSettings.h"
 #include "common/AppTitle.h"
 #include "common/DocumentOpener.h"
+#include "components/FieldGuard.h"
 #include "components/Icons.h"
 #include "config/ConfigurationCopy.h"
+#include "link/CommunicatorFinder.h"
 #include "link/DeviceOperation.h"
+#include "link/PortScanner.h"
 #include "link/TConnection.h"
-#include "link/TVaComm.h"
 #include "ui/BarButton.h"
 #include "ui/PageControl.h"
+#include "ui/PortSelector.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmProgress.h"
 #include "ui/config/PairPage.h"
@@ -25,6 +29,7 @@
 #include "ui/services/ClockPanel.h"
 #include "ui/services/TfrmTestScheme.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -34,6 +39,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,11 +47,11 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <utility>
 
 namespace sr5n {
@@ -55,6 +61,18 @@ namespace {
 constexpr int kClientWidth = 737;
 constexpr int kClientHeight = 526;
 constexpr int kBarHeight = 75;
+// The bar's four columns of buttons sit at its right edge, so that the port
+// field, left of them, is as wide as the bar allows.
+constexpr int kBarWidth = kClientWidth - 8;
+constexpr int kButtonWidth = 90;
+constexpr int kColumnStep = 116;
+constexpr int kButtonsLeft = kBarWidth - 8 - (3 * kColumnStep + kButtonWidth);
+constexpr int kSeparatorLeft = kButtonsLeft - 20;
+constexpr int kFindPortLeft = kSeparatorLeft - 8 - 24;
+constexpr int kPortFieldLeft = 38;
+constexpr int kPortFieldWidth = kFindPortLeft - 3 - kPortFieldLeft;
+// How often the port list is scanned again while the window is idle.
+constexpr int kPortScanMs = 2000;
 
 BarButton *barButton(const QString &name, const QString &caption, const QString &hint,
                      const QIcon &icon, QWidget *parent)
@@ -68,8 +86,8 @@ BarButton *barButton(const QString &name, const QString &caption, const QString 
 } // namespace
 
 TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
-    : QWidget(parent), m_app(app),
-      m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(m_dialogHost)),
+    : QWidget(parent), m_app(app), m_folders(&app.settings()),
+      m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(m_dialogHost, m_folders)),
       m_documents(new DocumentOpener(this))
 {
     m_app.setNotifier(m_messageBoxes);
@@ -89,6 +107,7 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
     createPages();
     createBottomBar();
     createServiceMenu();
+    nameForScreenReaders();
     layout->addWidget(pgcPages, 1);
     layout->addWidget(pnlControls);
 
@@ -118,9 +137,7 @@ void TfrmMain::FormCreate()
     // beside the executable; each failure is reported and creation goes on.
     m_app.load();
 
-    QStringList ports;
-    TVaComm::GetComPortNames(ports);
-    fillPortSelector(ports);
+    fillPortSelector();
 
     connect(tshLogs->btnReadLog, &QPushButton::clicked, this, &TfrmMain::btnReadLogClick);
     connect(this, &TfrmMain::deviceLogsClearRequested, this, &TfrmMain::clearDeviceLogs);
@@ -145,7 +162,13 @@ void TfrmMain::setProgressWindow(TfrmProgress *progress)
     m_progress = progress;
     m_dialogHost.setProgressWindow(progress);
     if (m_progress)
-        m_progress->setCancelHandler([this] { m_app.connection().abort(); });
+        m_progress->setCancelHandler([this] {
+            // Cancel ends the search for the communicator, or else the operation.
+            if (m_finder)
+                m_finder->cancel();
+            else
+                m_app.connection().abort();
+        });
 }
 
 void TfrmMain::setZonesDialog(TfrmExtEvZones *zones)
@@ -201,17 +224,31 @@ void TfrmMain::createBottomBar()
     portIcon->setPixmap(Icons::connection().pixmap(24, 24));
     portIcon->setGeometry(10, 36, 24, 24);
 
-    cbxComPort = new QComboBox(pnlControls);
+    cbxComPort = new PortSelector(pnlControls);
     cbxComPort->setObjectName(QStringLiteral("cbxComPort"));
-    cbxComPort->setEditable(true);
-    cbxComPort->setInsertPolicy(QComboBox::NoInsert);
-    cbxComPort->setGeometry(38, 36, 128, 24);
+    cbxComPort->setGeometry(kPortFieldLeft, 36, kPortFieldWidth, 24);
+    connect(cbxComPort, &PortSelector::listAboutToShow, this, [this] {
+        if (!m_finder)
+            rescanPorts();
+    });
+
+    sbtFindPort = new QToolButton(pnlControls);
+    sbtFindPort->setObjectName(QStringLiteral("sbtFindPort"));
+    sbtFindPort->setAutoRaise(true);
+    sbtFindPort->setFocusPolicy(Qt::TabFocus);
+    sbtFindPort->setIcon(Icons::findPort());
+    sbtFindPort->setIconSize(QSize(16, 16));
+    sbtFindPort->setToolTip(
+        QStringLiteral("Найти коммуникатор: опросить все порты списка запросом времени"));
+    sbtFindPort->setAccessibleName(QStringLiteral("Найти коммуникатор"));
+    sbtFindPort->setGeometry(kFindPortLeft, 36, 24, 24);
+    connect(sbtFindPort, &QToolButton::clicked, this, &TfrmMain::sbtFindPortClick);
 
     auto *separator = new QFrame(pnlControls);
     separator->setObjectName(QStringLiteral("bvlSeparator"));
     separator->setFrameShape(QFrame::VLine);
     separator->setFrameShadow(QFrame::Sunken);
-    separator->setGeometry(180, 8, 4, kBarHeight - 16);
+    separator->setGeometry(kSeparatorLeft, 8, 4, kBarHeight - 16);
 
     btnOpen = barButton(QStringLiteral("btnOpen"), QStringLiteral("Открыть"),
                         QStringLiteral("Открыть файл конфигурации"), Icons::open(), pnlControls);
@@ -239,7 +276,7 @@ void TfrmMain::createBottomBar()
         {btnOpen, btnSave}, {btnRead, btnWrite}, {btnExport, btnTestScheme}, {btnHelp, btnAbout}};
     for (int c = 0; c < 4; ++c)
         for (int r = 0; r < 2; ++r)
-            columns[c][r]->move(200 + c * 132, 10 + r * 31);
+            columns[c][r]->move(kButtonsLeft + c * kColumnStep, 10 + r * 31);
 
     QWidget::setTabOrder(btnOpen, btnSave);
     QWidget::setTabOrder(btnSave, btnRead);
@@ -249,6 +286,8 @@ void TfrmMain::createBottomBar()
     QWidget::setTabOrder(btnHelp, btnAbout);
     QWidget::setTabOrder(btnAbout, btnExport);
     QWidget::setTabOrder(btnExport, btnTestScheme);
+    // The search for the communicator comes after the bar's own order.
+    QWidget::setTabOrder(btnTestScheme, sbtFindPort);
 
     pumHelp = new QMenu(this);
     pumHelp->setObjectName(QStringLiteral("pumHelp"));
@@ -271,23 +310,20 @@ void TfrmMain::createBottomBar()
 
 void TfrmMain::createServiceMenu()
 {
-    // In the free space at the right of the bar, after the four columns.
+    // In the free space of the port column, right of its label, so that the
+    // bar's buttons and the port field stay where they are.
     btnService = new QToolButton(pnlControls);
     btnService->setObjectName(QStringLiteral("btnService"));
     btnService->setText(QStringLiteral("Сервис"));
     btnService->setToolTip(
         QStringLiteral("Сравнение конфигураций, запись с проверкой, история конфигураций"));
     btnService->setIcon(Icons::service());
-    btnService->setIconSize(QSize(24, 24));
-    btnService->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    btnService->setIconSize(QSize(16, 16));
+    btnService->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     btnService->setPopupMode(QToolButton::InstantPopup);
-    btnService->setAutoRaise(false);
-    btnService->setGeometry(690, 10, 36, 55);
-    QFont narrow = btnService->font();
-    const int natural = QFontMetrics(narrow).horizontalAdvance(btnService->text());
-    if (natural > btnService->width() - 4)
-        narrow.setStretch(std::max(50, 100 * (btnService->width() - 4) / natural));
-    btnService->setFont(narrow);
+    btnService->setAutoRaise(true);
+    const int serviceWidth = btnService->sizeHint().width();
+    btnService->setGeometry(kSeparatorLeft - 8 - serviceWidth, 8, serviceWidth, 26);
     QWidget::setTabOrder(btnTestScheme, btnService);
 
     pumService = new QMenu(this);
@@ -344,12 +380,37 @@ void TfrmMain::createServiceMenu()
     });
 }
 
-void TfrmMain::fillPortSelector(const QStringList &ports)
+void TfrmMain::nameForScreenReaders()
 {
-    cbxComPort->clear();
-    cbxComPort->addItems(ports);
-    if (!ports.isEmpty())
+    // The port selector, whose text is a port name, is named by its label.
+    if (auto *label = pnlControls->findChild<QLabel *>(QStringLiteral("lblComPort"))) {
+        label->setBuddy(cbxComPort);
+        QString name = label->text();
+        name.remove(u':');
+        cbxComPort->setAccessibleName(name);
+        if (QLineEdit *edit = cbxComPort->lineEdit())
+            edit->setAccessibleName(name);
+    }
+}
+
+void TfrmMain::fillPortSelector()
+{
+    cbxComPort->setChoices(m_ports.update(m_app.portScanner().scan(), QString()).choices);
+    if (cbxComPort->count() > 0)
         cbxComPort->setCurrentIndex(0);
+    // The port of the last run, also when it is not plugged in now.
+    const QString last = m_app.settings().lastPort();
+    if (!last.isEmpty())
+        cbxComPort->choose(last);
+
+    m_portScan = new QTimer(this);
+    m_portScan->setObjectName(QStringLiteral("tmrPortScan"));
+    m_portScan->setInterval(kPortScanMs);
+    connect(m_portScan, &QTimer::timeout, this, [this] {
+        if (idle())
+            rescanPorts();
+    });
+    m_portScan->start();
 }
 
 QString TfrmMain::portName() const
@@ -357,13 +418,86 @@ QString TfrmMain::portName() const
     return cbxComPort->currentText();
 }
 
+bool TfrmMain::idle() const
+{
+    return isVisible() && isEnabled() && !m_finder && !m_app.connection().Opened() &&
+           !cbxComPort->view()->isVisible() && QApplication::activeModalWidget() == nullptr;
+}
+
+void TfrmMain::rescanPorts()
+{
+    const PortListTracker::Update update =
+        m_ports.update(m_app.portScanner().scan(), cbxComPort->currentText());
+    cbxComPort->setChoices(update.choices);
+    if (update.select)
+        cbxComPort->choose(*update.select);
+}
+
+void TfrmMain::rememberPort()
+{
+    m_app.settings().setLastPort(portName());
+}
+
+void TfrmMain::sbtFindPortClick()
+{
+    rescanPorts();
+    const QStringList ports = cbxComPort->portNames();
+    if (ports.isEmpty()) {
+        m_app.notifier().reportFailure(
+            QStringLiteral("Коммуникатор не найден: в системе нет последовательных портов"));
+        return;
+    }
+
+    CommunicatorFinder finder(m_app.connection());
+    m_finder = &finder;
+    const CommunicatorFinder::Result result = m_app.findCommunicator(finder, ports, m_progress);
+    m_finder = nullptr;
+    if (result.cancelled)
+        return;
+
+    const QStringList answering = result.answering();
+    if (answering.isEmpty()) {
+        m_app.notifier().reportFailure(
+            QStringLiteral("Коммуникатор не найден: ни на одном порту он не ответил.\n") +
+            CommunicatorFinder::report(result));
+        return;
+    }
+    const QString port = answering.size() == 1 ? answering.constFirst() : choosePort(answering);
+    if (port.isEmpty())
+        return;
+    cbxComPort->choose(port);
+    rememberPort();
+    if (answering.size() == 1)
+        m_app.notifier().showInformation(QStringLiteral("Коммуникатор найден: порт ") + port);
+}
+
+QString TfrmMain::choosePort(const QStringList &ports)
+{
+    QStringList lines;
+    for (const QString &port : ports)
+        lines.append(cbxComPort->lineOf(port));
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("dlgChoosePort"));
+    dialog.setWindowTitle(AppTitle());
+    dialog.setLabelText(choosePortQuestion());
+    dialog.setComboBoxItems(lines);
+    dialog.setComboBoxEditable(false);
+    dialog.setTextValue(lines.constFirst());
+    if (m_dialogHost.exec(dialog) != QDialog::Accepted)
+        return QString();
+    const qsizetype chosen = lines.indexOf(dialog.textValue());
+    return chosen >= 0 ? ports.at(chosen) : QString();
+}
+
 void TfrmMain::sbtCurrentTimeReadClick()
 {
     pgcPages->setFocus();
     DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Reading);
     if (operation.open(portName())) {
-        if (const std::optional<QTime> time = m_app.readClock(operation))
+        if (const std::optional<QTime> time = m_app.readClock(operation)) {
             clockPanel->dtpCurrentTime->setTime(*time);
+            rememberPort();
+        }
     }
 }
 
@@ -374,8 +508,10 @@ void TfrmMain::sbtCurrentTimeWriteClick()
     const bool written = operation.open(portName()) &&
                          m_app.writeClock(operation, clockPanel->dtpCurrentTime->time());
     operation.finish();
-    if (written)
+    if (written) {
+        rememberPort();
         m_app.notifier().showInformation(QStringLiteral("Время записано успешно"));
+    }
 }
 
 void TfrmMain::btnReadClick()
@@ -385,6 +521,7 @@ void TfrmMain::btnReadClick()
         const bool decoded = m_app.readConfiguration(operation);
         operation.closeLink();
         if (decoded) {
+            rememberPort();
             activateWindow();
             raise();
             m_app.notifier().showInformation(QStringLiteral("Конфигурация прочитана успешно"));
@@ -403,6 +540,7 @@ void TfrmMain::btnWriteClick()
         const bool written = m_app.writeConfiguration(operation);
         operation.closeLink();
         if (written) {
+            rememberPort();
             activateWindow();
             raise();
             m_app.notifier().showInformation(QStringLiteral("Конфигурация записана успешно"));
@@ -476,12 +614,14 @@ void TfrmMain::historyClick()
 
 void TfrmMain::btnReadLogClick()
 {
-    m_app.eventLogs().ReadLog(portName(), tshLogs->activeArea(), *tshLogs, m_progress);
+    if (m_app.eventLogs().ReadLog(portName(), tshLogs->activeArea(), *tshLogs, m_progress))
+        rememberPort();
 }
 
 void TfrmMain::clearDeviceLogs()
 {
-    m_app.eventLogs().ClearDeviceLogs(portName(), m_progress);
+    if (m_app.eventLogs().ClearDeviceLogs(portName(), m_progress))
+        rememberPort();
 }
 
 namespace {
@@ -495,12 +635,16 @@ QString configurationFilter()
 
 void TfrmMain::btnSaveClick()
 {
-    QFileDialog dialog(this, QStringLiteral("Сохранение файла конфигурации"));
+    using Folder = FileDialogFolders::Dialog;
+    QFileDialog dialog(this, QStringLiteral("Сохранение файла конфигурации"),
+                       m_folders.startFolder(Folder::SaveConfiguration));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(configurationFilter());
     dialog.setDefaultSuffix(QStringLiteral("snc"));
     dialog.selectFile(QStringLiteral("Конфигурация"));
-    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecFileDialog(dialog, m_dialogHost, m_folders, Folder::SaveConfiguration) !=
+            QDialog::Accepted ||
+        dialog.selectedFiles().isEmpty())
         return;
     saveConfiguration(dialog.selectedFiles().constFirst());
 }
@@ -512,14 +656,18 @@ bool TfrmMain::saveConfiguration(const QString &path)
 
 QString TfrmMain::chooseConfigurationFile(const QString &title)
 {
-    QFileDialog dialog(this, title);
+    using Folder = FileDialogFolders::Dialog;
+    QFileDialog dialog(this, title, m_folders.startFolder(Folder::OpenConfiguration));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(configurationFilter());
     dialog.setDefaultSuffix(QStringLiteral("snc"));
+    // The file chosen last time is offered by its name in the start folder.
     if (!m_lastOpenedConfiguration.isEmpty())
-        dialog.selectFile(m_lastOpenedConfiguration);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        dialog.selectFile(QFileInfo(m_lastOpenedConfiguration).fileName());
+    if (ExecFileDialog(dialog, m_dialogHost, m_folders, Folder::OpenConfiguration) !=
+            QDialog::Accepted ||
+        dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
 }
@@ -565,12 +713,15 @@ bool TfrmMain::compareWithConfigurationFile(const QString &path, const QString &
 
 void TfrmMain::btnExportClick()
 {
-    QFileDialog dialog(this, QStringLiteral("Экспорт конфигурации"));
+    using Folder = FileDialogFolders::Dialog;
+    QFileDialog dialog(this, QStringLiteral("Экспорт конфигурации"),
+                       m_folders.startFolder(Folder::Export));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("Веб-страница (*.html)"));
     dialog.setDefaultSuffix(QStringLiteral("html"));
     dialog.selectFile(QString());
-    if (m_dialogHost.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecFileDialog(dialog, m_dialogHost, m_folders, Folder::Export) != QDialog::Accepted ||
+        dialog.selectedFiles().isEmpty())
         return;
     exportHtml(dialog.selectedFiles().constFirst());
 }
@@ -590,8 +741,8 @@ void TfrmMain::btnTestSchemeClick()
         return;
     // Diagnostics shows its own window instead of the progress window.
     DeviceOperation operation(m_app.connection(), nullptr, OperationProgress::Kind::Reading);
-    if (operation.open(portName()))
-        m_testScheme->exec();
+    if (operation.open(portName()) && m_testScheme->exec() == QDialog::Accepted)
+        rememberPort();
 }
 
 void TfrmMain::pgcPagesChange(int index)
@@ -656,7 +807,8 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
                     event->accept();
                     return false;
                 }
-            } else if (FormShortCut(key->key(), key->modifiers())) {
+            } else if (FormShortCut(key->key(), key->modifiers()) ||
+                       commandKey(key->key(), key->modifiers())) {
                 return true;
             }
         }
@@ -670,6 +822,38 @@ bool TfrmMain::FormShortCut(int key, Qt::KeyboardModifiers modifiers)
         return false;
     // Handled before anything else: the key never reaches the focused control.
     emit deviceLogsClearRequested();
+    return true;
+}
+
+bool TfrmMain::commandKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    const Qt::KeyboardModifiers held =
+        modifiers & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool ctrl = held == Qt::ControlModifier;
+    const bool ctrlShift = held == (Qt::ControlModifier | Qt::ShiftModifier);
+    // The pages, as the desktop's page control turns them.
+    if ((ctrl && (key == Qt::Key_Tab || key == Qt::Key_PageDown))) {
+        pgcPages->selectNextPage(true);
+        return true;
+    }
+    if ((ctrlShift && (key == Qt::Key_Backtab || key == Qt::Key_Tab)) ||
+        (ctrl && key == Qt::Key_PageUp)) {
+        pgcPages->selectNextPage(false);
+        return true;
+    }
+    // The commands of the bottom bar that have the desktop's usual keys; the
+    // focused field is checked first, as leaving it for the button would.
+    QPushButton *button = nullptr;
+    if (ctrl && key == Qt::Key_O)
+        button = btnOpen;
+    else if (ctrl && key == Qt::Key_S)
+        button = btnSave;
+    else if (held == Qt::NoModifier && key == Qt::Key_F1)
+        button = btnHelp;
+    if (!button)
+        return false;
+    LeaveFocusedField();
+    button->click();
     return true;
 }
 

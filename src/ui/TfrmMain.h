@@ -1,6 +1,8 @@
 #pragma once
 
+#include "link/PortListTracker.h"
 #include "ui/DialogHost.h"
+#include "ui/FileDialogFolders.h"
 #include "ui/MessageBoxNotifier.h"
 
 #include <QStringList>
@@ -8,17 +10,18 @@
 
 #include <memory>
 
-class QComboBox;
 class QMenu;
 class QAction;
 class QPushButton;
 class QLabel;
 class QFrame;
+class QTimer;
 class QToolButton;
 
 namespace sr5n {
 
 class ClockPanel;
+class CommunicatorFinder;
 class DocumentOpener;
 class Configurator;
 class ProtocolLibraryDialogs;
@@ -27,6 +30,7 @@ class ExternalCodesPage;
 class InternalCodesPage;
 class LogsPage;
 class PageControl;
+class PortSelector;
 class TfrmProgress;
 class TfrmAbout;
 class TfrmTestScheme;
@@ -73,6 +77,18 @@ public:
     // The text of the port selector: the port every device operation opens.
     QString portName() const;
 
+    // Scans the serial ports again and brings the port list up to date,
+    // keeping what the field holds.
+    void rescanPorts();
+    // Probes every listed port for a communicator and puts the one that
+    // answers into the port field (asking which, when several do).
+    void sbtFindPortClick();
+    // The text of the question when several ports answer.
+    static QString choosePortQuestion()
+    {
+        return QStringLiteral("Коммуникатор ответил на нескольких портах. Выберите порт:");
+    }
+
     // The window's commands, each as its button or key runs it.
     void btnReadClick();
     void btnWriteClick();
@@ -111,7 +127,14 @@ private:
     void FormCreate();
     void createPages();
     void createBottomBar();
-    void fillPortSelector(const QStringList &ports);
+    void nameForScreenReaders();
+    void fillPortSelector();
+    // No device operation runs and the window is there to be used.
+    bool idle() const;
+    // A device operation succeeded on the port in the field: it is kept for the next run.
+    void rememberPort();
+    // Asks which of the ports that answered to take; empty when declined.
+    QString choosePort(const QStringList &ports);
     void createServiceMenu();
     // The open dialog of configuration files, proposing the file opened last;
     // the chosen file, or nothing.
@@ -128,10 +151,14 @@ private:
     void pumREClick();
     void btnAboutClick();
     bool FormShortCut(int key, Qt::KeyboardModifiers modifiers);
+    // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown, Ctrl+PageUp turn the pages;
+    // Ctrl+O, Ctrl+S and F1 press "Открыть", "Сохранить" and "Справка".
+    bool commandKey(int key, Qt::KeyboardModifiers modifiers);
 
     Configurator &m_app;
     DialogHost m_dialogHost{this};
     MessageBoxNotifier m_messageBoxes{&m_dialogHost};
+    FileDialogFolders m_folders; // kept in the application's settings
     std::unique_ptr<ProtocolLibraryDialogs> m_protocolDialogs;
     DocumentOpener *m_documents = nullptr;
 
@@ -149,7 +176,8 @@ private:
 
     // The bottom bar.
     QFrame *pnlControls = nullptr;
-    QComboBox *cbxComPort = nullptr;
+    PortSelector *cbxComPort = nullptr;
+    QToolButton *sbtFindPort = nullptr;
     QPushButton *btnOpen = nullptr;
     QPushButton *btnSave = nullptr;
     QPushButton *btnRead = nullptr;
@@ -175,6 +203,9 @@ private:
     TfrmAbout *m_about = nullptr;
     TfrmTestScheme *m_testScheme = nullptr;
     QString m_lastOpenedConfiguration;
+    PortListTracker m_ports;
+    QTimer *m_portScan = nullptr;
+    CommunicatorFinder *m_finder = nullptr; // while the search runs
 };
 
 } // namespace sr5n

@@ -2,6 +2,7 @@
 
 #include "components/Icons.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -9,7 +10,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace sr5n {
 
@@ -30,6 +33,8 @@ TfrmProgress::TfrmProgress(QWidget *mainWindow)
       m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("frmProgress"));
+    if (m_mainWindow)
+        m_mainWindow->window()->installEventFilter(this);
     setModal(false);
     setFixedSize(352, 46);
 
@@ -116,8 +121,43 @@ void TfrmProgress::showProgress()
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+    keepAboveMainWindow();
     show();
     raise();
+    // Active at once, so that Escape cancels without a click on the window first.
+    activateWindow();
+    btnCancel->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+bool TfrmProgress::eventFilter(QObject *watched, QEvent *event)
+{
+    // A click on the disabled main window makes the desktop activate it; the
+    // keyboard goes on to the window that can take it, so Escape still cancels.
+    if (event->type() == QEvent::WindowActivate && Tag == 1 && isVisible() && m_mainWindow &&
+        watched == m_mainWindow->window()) {
+        QTimer::singleShot(0, this, [this] {
+            if (Tag != 1 || !isVisible())
+                return;
+            QWidget *modal = QApplication::activeModalWidget();
+            (modal ? modal : this)->activateWindow();
+        });
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmProgress::keepAboveMainWindow()
+{
+    // A window of the main window for the desktop: kept above it, so that a
+    // click on the disabled main window never hides the progress and its
+    // Cancel. Only the native windows are tied: a child widget would be
+    // disabled with the main window.
+    if (!m_mainWindow)
+        return;
+    QWidget *main = m_mainWindow->window();
+    main->winId();
+    winId();
+    if (windowHandle() && windowHandle()->transientParent() != main->windowHandle())
+        windowHandle()->setTransientParent(main->windowHandle());
 }
 
 void TfrmProgress::FormShow()
@@ -132,12 +172,17 @@ void TfrmProgress::FormShow()
     imgWrite->setVisible(mode == ModeWrite);
     imgLog->setVisible(mode == ModeLog);
     setWindowTitle(captionForMode(mode));
+    prbProgress->setAccessibleName(captionForMode(mode).trimmed());
 }
 
 void TfrmProgress::closeProgress()
 {
+    const bool hadKeyboard = isActiveWindow();
     FormClose();
     hide();
+    // The keyboard goes back to the main window, enabled again.
+    if (hadKeyboard && m_mainWindow && m_mainWindow->isEnabled())
+        m_mainWindow->window()->activateWindow();
 }
 
 void TfrmProgress::FormClose()

@@ -15,7 +15,9 @@ namespace sr5n {
 
 // The progress window of every device operation except diagnostics: shows
 // the kind of operation and how far it has got, keeps the main window
-// disabled while shown, and offers Cancel, the only way to stop early.
+// disabled while shown, and offers Cancel, the only way to stop early. It is
+// a transient window of the main window (the desktop keeps it above it) and
+// takes the keyboard when shown, so Escape cancels at once.
 class TfrmProgress final : public QDialog, public OperationProgress
 {
     Q_OBJECT
@@ -59,11 +61,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void reject() override;
 
 private:
     void FormShow();
     void FormClose();
+    void keepAboveMainWindow();
 
     QPointer<QWidget> m_mainWindow;
     std::function<void()> m_cancel;

@@ -1,6 +1,5 @@
 // The history of configurations read and written, and the user's settings.
 #include "app/ConfigHistory.h"
-#include "app/UserSettings.h"
 #include "config/ConfigurationFile.h"
 
 #include <QDir>
@@ -173,26 +172,11 @@ TEST(ConfigHistory, PortPartIsSafeInAFileName)
             << c.port;
 }
 
-// Tests run in the test mode of the standard folders, never in the user's own;
-// the program names its folders "sr5n-configurator".
-TEST(ConfigHistory, DefaultFoldersAreTheProgramsOwnInTheUsersFolders)
+// The history is kept in the program's own folder of the user's data folder
+// (the tests point that folder elsewhere).
+TEST(ConfigHistory, DefaultFolderIsTheProgramsOwnInTheUsersDataFolder)
 {
-    ASSERT_TRUE(QStandardPaths::isTestModeEnabled());
     EXPECT_EQ(ConfigHistory::defaultFolder(),
               QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
                   QStringLiteral("/history"));
-    EXPECT_EQ(UserSettings::defaultPath(),
-              QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
-                  QStringLiteral("/sr5n-configurator.conf"));
-}
-
-TEST(UserSettings, WriteVerificationIsOffUntilTurnedOnAndIsKept)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("settings/sr5n.conf"));
-    EXPECT_FALSE(UserSettings(path).verifyWrites());
-    UserSettings(path).setVerifyWrites(true);
-    EXPECT_TRUE(UserSettings(path).verifyWrites());
-    UserSettings(path).setVerifyWrites(false);
-    EXPECT_FALSE(UserSettings(path).verifyWrites());
 }

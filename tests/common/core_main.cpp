@@ -1,14 +1,13 @@
-#include <QCoreApplication>
+#include "common/UserIsolation.h"
 
-#include <QStandardPaths>
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
+    sr5n::test::IsolateFromTheUser();
     QCoreApplication app(argc, argv);
-    // Tests never touch the user's own settings and data folders.
-    QStandardPaths::setTestModeEnabled(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

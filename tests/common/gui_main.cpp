@@ -1,16 +1,15 @@
-#include <QApplication>
+#include "common/UserIsolation.h"
 
-#include <QStandardPaths>
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
+    sr5n::test::IsolateFromTheUser();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // Tests never touch the user's own settings and data folders.
-    QStandardPaths::setTestModeEnabled(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

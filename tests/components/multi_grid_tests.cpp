@@ -299,6 +299,94 @@ TEST_F(GridTest, KeysTypedInTheEditorPassTheHostsFilterWithTheGridAsSender)
     EXPECT_EQ(cell->Text(), QStringLiteral("12AB"));
 }
 
+TEST_F(GridTest, ACharacterTypedOnACellOpensItsEditorWithIt)
+{
+    recordEdits();
+    grid->OnKeyPress = [](TMultiGrid *, QChar &key) {
+        if (key == u'x')
+            key = QChar(); // the host's filter drops it
+    };
+    grid->Cells(1, 1)->SetText(QStringLiteral("old"));
+    grid->Cells(1, 1)->SetCharCase(ecUpperCase);
+    grid->Cells(2, 1)->SetCellType(mctSpin);
+    grid->Cells(2, 1)->SetText(QStringLiteral("40"));
+    grid->Cells(3, 1)->SetCellType(mctCheck);
+    grid->Cells(1, 2)->SetReadOnly(true);
+    const struct {
+        int col, row;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char *text;
+        const char *editor; // nullptr: no edit begins
+    } cases[] = {
+        {1, 1, Qt::Key_B, Qt::NoModifier, "b", "B"}, // the editor's own rules apply
+        {2, 1, Qt::Key_7, Qt::NoModifier, "7", "7"}, // spin cells too
+        {1, 1, Qt::Key_X, Qt::NoModifier, "x", nullptr},
+        {1, 1, Qt::Key_A, Qt::ControlModifier, "\x01", nullptr},
+        {1, 1, Qt::Key_7, Qt::AltModifier, "7", nullptr},
+        {3, 1, Qt::Key_7, Qt::NoModifier, "7", nullptr},
+        {1, 2, Qt::Key_7, Qt::NoModifier, "7", nullptr},
+    };
+    for (const auto &c : cases) {
+        log.clear();
+        select(c.col, c.row);
+        QTest::keyClick(grid, c.key, c.modifiers);
+        const QString where =
+            QStringLiteral("%1,%2 %3").arg(c.col).arg(c.row).arg(QLatin1String(c.text));
+        if (!c.editor) {
+            EXPECT_FALSE(grid->editing()) << where.toStdString();
+            continue;
+        }
+        ASSERT_TRUE(grid->editing()) << where.toStdString();
+        EXPECT_EQ(grid->EditorText(), QLatin1String(c.editor)) << where.toStdString();
+        // The host saw the cell's text from before the character.
+        ASSERT_EQ(log.size(), 1u);
+        EXPECT_EQ(log[0], QStringLiteral("enter %1,%2 %3")
+                              .arg(c.col)
+                              .arg(c.row)
+                              .arg(grid->Cells(c.col, c.row)->Text()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    }
+    EXPECT_EQ(grid->Cells(1, 1)->Text(), QStringLiteral("old"));
+}
+
+TEST_F(GridTest, EnteringTheTextEditorByKeyOrClickSelectsItsText)
+{
+    TMultiCell *cell = grid->Cells(1, 1);
+    cell->SetText(QStringLiteral("1234"));
+    cell->SetMaxLength(4);
+    select(1, 1);
+    ASSERT_TRUE(grid->textEditor()->isVisible());
+    ASSERT_FALSE(grid->editing());
+
+    // The click that takes the editor into use selects everything, so typing
+    // replaces the code even though the field is full.
+    const QPoint inside = grid->textEditor()->rect().center();
+    QTest::mouseClick(grid->textEditor(), Qt::LeftButton, {}, inside);
+    ASSERT_TRUE(grid->editing());
+    EXPECT_EQ(grid->textEditor()->selectedText(), QStringLiteral("1234"));
+    QTest::keyClicks(grid->textEditor(), QStringLiteral("9"));
+    EXPECT_EQ(grid->textEditor()->text(), QStringLiteral("9"));
+
+    // A further click inside the editor in use places the caret as usual.
+    QTest::mouseClick(grid->textEditor(), Qt::LeftButton, {}, QPoint(1, inside.y()));
+    EXPECT_FALSE(grid->textEditor()->hasSelectedText());
+    QTest::keyClick(grid->textEditor(), Qt::Key_Return);
+    EXPECT_EQ(cell->Text(), QStringLiteral("9"));
+
+    // Ctrl+A passes a host's filter that lets it through, and selects.
+    grid->OnKeyPress = [](TMultiGrid *, QChar &key) {
+        if (key != QChar(1) && !key.isDigit())
+            key = QChar();
+    };
+    cell->SetText(QStringLiteral("5678"));
+    select(1, 1);
+    QTest::keyClick(grid, Qt::Key_Return);
+    grid->textEditor()->deselect();
+    QTest::keyClick(grid->textEditor(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(grid->textEditor()->selectedText(), QStringLiteral("5678"));
+}
+
 TEST_F(GridTest, CheckCellsToggleByAnyMouseButtonAndByKeysButNotWhenReadOnly)
 {
     TMultiCell *cell = grid->Cells(2, 2);

@@ -1,5 +1,7 @@
 #include "components/TWinSpinEdit.h"
 
+#include <QAccessible>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QFocusEvent>
@@ -224,4 +226,30 @@ TEST(TWinSpinEdit, PasteShortcutOnlyWhileTheEditorIsEnabled)
     QTest::keyClick(&spin, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(spin.Text(), QStringLiteral("55"));
     EXPECT_EQ(spin.Value(), 55);
+}
+
+TEST(TWinSpinEdit, ScreenReadersSeeASpinBoxWithItsValueAndNamedButtons)
+{
+    TWinSpinEdit edit;
+    edit.setAccessibleName(QStringLiteral("Шаг"));
+    edit.SetMaxValue(10);
+    edit.SetMinValue(1);
+    edit.SetIncrement(3);
+    edit.SetValue(7);
+    QAccessibleInterface *spin = QAccessible::queryAccessibleInterface(&edit);
+    ASSERT_NE(spin, nullptr);
+    EXPECT_EQ(spin->role(), QAccessible::SpinBox);
+    EXPECT_EQ(spin->text(QAccessible::Name), QStringLiteral("Шаг"));
+    EXPECT_EQ(spin->text(QAccessible::Value), edit.text());
+    QAccessibleValueInterface *value = spin->valueInterface();
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->currentValue().toInt(), edit.Value());
+    EXPECT_EQ(value->minimumValue().toInt(), 1);
+    EXPECT_EQ(value->maximumValue().toInt(), 10);
+    EXPECT_EQ(value->minimumStepSize().toInt(), 3);
+    value->setCurrentValue(4);
+    EXPECT_EQ(edit.Value(), 4);
+    for (QToolButton *button : {edit.upButton(), edit.downButton()})
+        EXPECT_FALSE(
+            QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name).isEmpty());
 }

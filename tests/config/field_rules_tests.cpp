@@ -17,7 +17,7 @@ TEST(FieldRules, FilterKey)
         {u'x', false, false}, {u'#', false, false}, {u'*', false, false}, {u'+', false, false},
         {u'G', false, false}, {u' ', false, false}, {u'я', false, false}, {8, true, true},
         {3, true, true},      {22, true, true},     {24, true, true},     {13, true, true},
-        {1, false, false},    {26, false, false},   {27, false, false},   {9, false, false},
+        {1, true, true},      {26, false, false},   {27, false, false},   {9, false, false},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(FilterKey(QChar(c.key), PhoneCharacters()), c.phone) << int(c.key);

@@ -186,6 +186,48 @@ TEST_F(PageTest, TypedCodeIsPaddedAndReachesTheTables)
     EXPECT_EQ(page->mgdCommonInternalEvents->Cells(1, 1)->Tag(), -1);
 }
 
+TEST_F(PageTest, CodeCellsEditByMouseAndByTypingOnTheCell)
+{
+    tables.setSeparateCode(1, 1, QStringLiteral("1234"));
+    tables.setSeparateCode(2, 1, QStringLiteral("00C0"));
+    auto *page = show<InternalCodesPage>(tables, notifier);
+    TMultiGrid *grid = page->mgdSeparateInternalEvents;
+    const auto typeHere = [](const QString &text) {
+        QTest::keyClicks(QApplication::focusWidget(), text);
+    };
+
+    // First click selects the cell, the second one enters its full field with
+    // the code selected: what is typed replaces it.
+    click(grid, 2, 1);
+    ASSERT_TRUE(grid->textEditor()->isVisible());
+    QTest::mouseClick(grid->textEditor(), Qt::LeftButton, {}, grid->textEditor()->rect().center());
+    ASSERT_TRUE(grid->editing());
+    typeHere(QStringLiteral("7"));
+    QTest::keyClick(grid->textEditor(), Qt::Key_Return);
+    EXPECT_EQ(tables.separateCode(1, 1), QStringLiteral("0007"));
+
+    // A hexadecimal digit typed on a selected cell opens its editor with it;
+    // anything else is dropped and opens nothing.
+    click(grid, 2, 2);
+    QTest::keyClicks(grid, QStringLiteral("g"));
+    EXPECT_FALSE(grid->editing());
+    QTest::keyClicks(grid, QStringLiteral("f"));
+    ASSERT_TRUE(grid->editing());
+    typeHere(QStringLiteral("3"));
+    QTest::keyClick(grid->textEditor(), Qt::Key_Return);
+    EXPECT_EQ(tables.separateCode(2, 1), QStringLiteral("00F3"));
+
+    // Ctrl+A passes the hexadecimal filter and selects the whole code.
+    click(grid, 2, 2);
+    QTest::keyClick(grid, Qt::Key_Return);
+    grid->textEditor()->end(false);
+    QTest::keyClick(grid->textEditor(), Qt::Key_A, Qt::ControlModifier);
+    typeHere(QStringLiteral("b"));
+    QTest::keyClick(grid->textEditor(), Qt::Key_Return);
+    EXPECT_EQ(tables.separateCode(2, 1), QStringLiteral("000B"));
+    EXPECT_TRUE(notifier.errors.isEmpty());
+}
+
 TEST_F(PageTest, PastedInvalidCodeShowsOneMessageAndGoesBack)
 {
     tables.setSeparateCode(4, 2, QStringLiteral("00B1"));
@@ -312,6 +354,37 @@ TEST_F(PageTest, FourMarksDisableTheOther56CellsOfTheirColumnOnly)
     grid->Cells(4, 30)->SetChecked(true);
     EXPECT_FALSE(grid->Cells(4, 30)->Checked());
     EXPECT_EQ(tables.markCount(Mark::HighPriority), 4);
+}
+
+TEST_F(PageTest, DisabledMarkCellsAreDrawnDisabled)
+{
+    auto *page = show<ExternalCodesPage>(tables);
+    TMultiGrid *grid = page->mgdExternalEvents;
+    // Cell images of an unticked mark of each column, in the same row.
+    const auto look = [grid](int col) {
+        return grid->viewport()->grab(grid->CellRect(col, 5)).toImage();
+    };
+    ASSERT_EQ(look(4), look(5)); // both enabled and unticked: the same picture
+    for (int row : {1, 2, 3, 4})
+        click(grid, ExternalCodesPage::HighPriorityColumn, row);
+    ASSERT_FALSE(grid->Cells(4, 5)->Enabled());
+    const QImage disabled = look(4);
+    EXPECT_NE(disabled, look(5));
+    // The box of the disabled cell is filled grey where the enabled one shows
+    // the background.
+    const QColor back = grid->Cells(5, 5)->BackColor();
+    int grey = 0;
+    for (int y = 0; y < disabled.height(); ++y)
+        for (int x = 0; x < disabled.width(); ++x) {
+            const QColor pixel = disabled.pixelColor(x, y);
+            if (pixel != back && qAbs(pixel.red() - pixel.green()) < 8 &&
+                qAbs(pixel.green() - pixel.blue()) < 8)
+                ++grey;
+        }
+    EXPECT_GT(grey, 40);
+
+    click(grid, 4, 4); // enabled again: drawn as before
+    EXPECT_EQ(look(4), look(5));
 }
 
 TEST_F(PageTest, ZonesDialogEditsACellsCodesOnlyWhenClosedWithOK)

@@ -12,6 +12,7 @@
 #include "protocols/ProtocolEditor.h"
 #include "protocols/ProtocolLibrary.h"
 #include "ui/DialogHost.h"
+#include "ui/FileDialogFolders.h"
 #include "ui/MessageBoxNotifier.h"
 #include "ui/PageControl.h"
 #include "ui/Startup.h"
@@ -305,7 +306,8 @@ TEST(SaveNewProtocol, OkNeedsANameAndAsksBeforeReplacing)
     // Through the library's dialogs: a new name closes it at once, surrounding
     // spaces kept; Esc cancels.
     DialogHost host;
-    ProtocolLibraryDialogs dialogs(host);
+    FileDialogFolders folders;
+    ProtocolLibraryDialogs dialogs(host, folders);
     dialogs.setNameDialog(&dialog);
     whenModal([&](QWidget *) {
         const QWidget *focus = dialog.focusWidget();
@@ -362,7 +364,8 @@ TEST(ProtocolFileDialogs, OfferTheProtocolFilesAndRememberTheLastOpened)
                                           QLatin1String(test::StartRecord)));
     QWidget parent;
     DialogHost host(&parent);
-    ProtocolLibraryDialogs dialogs(host);
+    FileDialogFolders folders;
+    ProtocolLibraryDialogs dialogs(host, folders);
 
     whenModal([&](QWidget *modal) {
         auto *dialog = qobject_cast<QFileDialog *>(modal);
@@ -526,7 +529,8 @@ struct ProgramLibrary {
     ProtocolEditor editor{model};
     EventCodeTables tables;
     ProtocolLibrary library{model, editor, boxes, folder.path()};
-    ProtocolLibraryDialogs dialogs{host};
+    FileDialogFolders folders;
+    ProtocolLibraryDialogs dialogs{host, folders};
     TfrmSaveNewProtocol nameDialog{boxes, &window};
 
     ProgramLibrary()

@@ -29,7 +29,7 @@ inline const QString kStarterRecord = QStringLiteral("02000004FF1F00000000000000
 inline const QString kOtherRecord = QStringLiteral("00000100CF0000000000000000000000050526");
 
 // A main window on short link timings, with a fake library and notifier, its
-// history and settings in a folder of its own, talking to a simulator of its own.
+// history in a folder of its own, talking to a simulator of its own.
 struct Rig {
     QTemporaryDir userFolder;
     test::FakeNotifier notifier;
@@ -42,7 +42,6 @@ struct Rig {
     explicit Rig(const QStringList &simArguments = {})
     {
         app.history().setFolder(userFolder.filePath(QStringLiteral("history")));
-        app.settings().setPath(userFolder.filePath(QStringLiteral("settings.conf")));
         app.setNotifier(notifier);
         window.setProgressWindow(&progress);
         app.setProtocolCatalog(&catalog);

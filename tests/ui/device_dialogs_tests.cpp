@@ -36,6 +36,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -355,6 +356,36 @@ TEST(DeviceDialogs, CancelIsReachableWhileNothingModalIsOpen)
     });
     QTest::mouseClick(rig.button("btnRead"), Qt::LeftButton);
     EXPECT_TRUE(clicked);
+    EXPECT_EQ(user.problems, QStringList());
+    EXPECT_EQ(rig.app->config().slider(QStringLiteral("trbPassiveDays")), 6);
+    rig.expectIdle();
+    const qsizetype sent = rig.sim->finish().size();
+    EXPECT_GT(sent, 0);
+    EXPECT_LT(sent, 858);
+}
+
+TEST(DeviceDialogs, EscapeCancelsAReadAtOnceFromTheProgressWindowAboveTheMainWindow)
+{
+    RealWindows rig({QStringLiteral("--delay"), QStringLiteral("5")});
+    ASSERT_TRUE(rig.sim->started());
+    rig.app->config().setSlider(QStringLiteral("trbPassiveDays"), 6);
+    test::KeyboardUser user({}); // any window that opens is a problem
+    bool pressed = false;
+    QTimer::singleShot(300, &rig.progress(), [&] {
+        EXPECT_FALSE(rig.main().isEnabled());
+        ASSERT_NE(rig.progress().windowHandle(), nullptr);
+        EXPECT_EQ(rig.progress().windowHandle()->transientParent(), rig.main().windowHandle());
+        // No click on the progress window first: it is active already and
+        // Escape goes where the keyboard is.
+        EXPECT_EQ(QApplication::activeWindow(), &rig.progress());
+        QWidget *focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        EXPECT_EQ(focus->window(), &rig.progress());
+        QTest::keyClick(focus, Qt::Key_Escape);
+        pressed = true;
+    });
+    QTest::mouseClick(rig.button("btnRead"), Qt::LeftButton);
+    EXPECT_TRUE(pressed);
     EXPECT_EQ(user.problems, QStringList());
     EXPECT_EQ(rig.app->config().slider(QStringLiteral("trbPassiveDays")), 6);
     rig.expectIdle();

@@ -1,4 +1,5 @@
 #include "app/Configurator.h"
+#include "common/EventCounter.h"
 #include "common/FakeNotifier.h"
 #include "common/WindowParts.h"
 #include "config/ConfigValues.h"
@@ -114,25 +115,6 @@ TEST(MainWindow, PortSelectorTakesATypedName)
               -1);
 }
 
-namespace {
-
-// Counts the key presses that reach a control.
-class KeyCounter final : public QObject
-{
-public:
-    int presses = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::KeyPress)
-            ++presses;
-        return false;
-    }
-};
-
-} // namespace
-
 TEST(MainWindow, AltF12IsConsumedAndRaisesTheHookOnly)
 {
     Configurator app{QCoreApplication::applicationDirPath()};
@@ -140,7 +122,7 @@ TEST(MainWindow, AltF12IsConsumedAndRaisesTheHookOnly)
     test::FakeNotifier notifier; // declines the erase question
     app.setNotifier(notifier);
     auto *edit = new QLineEdit(test::part<QWidget>(window, "tsh1Pair"));
-    KeyCounter reached;
+    test::EventCounter reached(QEvent::KeyPress);
     edit->installEventFilter(&reached);
     QSignalSpy hook(&window, &TfrmMain::deviceLogsClearRequested);
 
@@ -156,10 +138,10 @@ TEST(MainWindow, AltF12IsConsumedAndRaisesTheHookOnly)
     };
     for (const auto &c : cases) {
         hook.clear();
-        reached.presses = 0;
+        reached.count = 0;
         QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers);
         QApplication::sendEvent(edit, &press);
-        EXPECT_EQ(reached.presses, c.handled ? 0 : 1) << c.key;
+        EXPECT_EQ(reached.count, c.handled ? 0 : 1) << c.key;
         EXPECT_EQ(hook.count(), c.handled ? 1 : 0) << c.key;
     }
 }

@@ -1,13 +1,18 @@
+#include "common/EventCounter.h"
 #include "ui/TfrmProgress.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
 using sr5n::TfrmProgress;
+namespace test = sr5n::test;
 
 TEST(ProgressWindow, PercentageDropsTheRemainder)
 {
@@ -100,4 +105,44 @@ TEST(ProgressWindow, EscapeActsAsCancel)
     QTest::keyClick(&progress, Qt::Key_Escape);
     EXPECT_EQ(cancels, 1);
     EXPECT_TRUE(main.isEnabled());
+}
+
+TEST(ProgressWindow, StaysAboveTheMainWindowAndTakesTheKeyboard)
+{
+    QWidget main;
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    TfrmProgress progress(&main);
+    int cancels = 0;
+    progress.setCancelHandler([&] { ++cancels; });
+    for (int shown = 0; shown < 2; ++shown) { // also when shown again
+        progress.showProgress();
+        // The desktop keeps a transient window above its parent; the widget
+        // itself stays a window of its own, enabled while the main one is not.
+        ASSERT_NE(progress.windowHandle(), nullptr);
+        EXPECT_EQ(progress.windowHandle()->transientParent(), main.windowHandle());
+        EXPECT_EQ(progress.parentWidget(), nullptr);
+        EXPECT_FALSE(main.isEnabled());
+        EXPECT_TRUE(progress.isEnabled());
+        // Active at once, Cancel focused: Escape, sent where the keyboard is, cancels.
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return QApplication::focusWidget() == static_cast<QWidget *>(progress.btnCancel);
+        }));
+        EXPECT_EQ(QApplication::activeWindow(), &progress);
+        // A click on the disabled main window activates it; the keyboard
+        // goes back to the progress window at once.
+        test::EventCounter mainActivated(QEvent::WindowActivate);
+        main.installEventFilter(&mainActivated);
+        main.activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return mainActivated.count > 0 && QApplication::activeWindow() == &progress; }));
+        main.removeEventFilter(&mainActivated);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_EQ(cancels, shown + 1);
+        EXPECT_FALSE(progress.isVisible());
+        EXPECT_TRUE(main.isEnabled());
+        // The keyboard is back in the main window.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &main; }));
+    }
 }

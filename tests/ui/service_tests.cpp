@@ -13,8 +13,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QFrame>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -108,10 +110,16 @@ TEST(ServiceMenu, SitsInTheBarWithItsItemsAndShortcuts)
     EXPECT_EQ(button->parentWidget()->objectName(), QStringLiteral("pnlControls"));
     rig.window.show();
     QApplication::processEvents();
-    // Right of the four columns of the bar, which stay where they are.
-    EXPECT_GE(button->geometry().left(),
-              test::part<QPushButton>(rig.window, "btnHelp")->geometry().right());
-    EXPECT_LE(button->geometry().right(), button->parentWidget()->width());
+    // In the port column, right of its label's text and above the port field,
+    // so that the field and the bar's buttons stay where they are.
+    const auto *label = test::part<QLabel>(rig.window, "lblComPort");
+    EXPECT_GT(button->geometry().left(),
+              label->geometry().left() + label->fontMetrics().horizontalAdvance(label->text()));
+    EXPECT_LE(button->geometry().bottom(),
+              test::part<QComboBox>(rig.window, "cbxComPort")->geometry().top());
+    EXPECT_LT(button->geometry().right(),
+              test::part<QFrame>(rig.window, "bvlSeparator")->geometry().left());
+    EXPECT_GE(button->width(), button->sizeHint().width());
     const struct {
         const char *name;
         const char *text;
@@ -141,10 +149,13 @@ TEST(CompareWithDevice, ListsEveryChangeAndTakesOneBack)
     Rig rig;
     ASSERT_TRUE(rig.sim->started());
     editOnEveryPage(rig);
+    // Looked at often, since the simulator answers the whole read quickly.
     bool disabledWhileReading = false;
-    QTimer::singleShot(100, &rig.window, [&] {
-        disabledWhileReading = !rig.window.isEnabled() && rig.progress.isVisible();
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, &rig.window, [&] {
+        disabledWhileReading |= !rig.window.isEnabled() && rig.progress.isVisible();
     });
+    look.start(2);
     WhenShown<TfrmCompare> script(rig.window, "frmCompare", [&](TfrmCompare &dialog) {
         EXPECT_TRUE(rig.window.isEnabled());
         EXPECT_FALSE(rig.progress.isVisible());
@@ -336,7 +347,7 @@ TEST(WriteWithVerification, WriteButtonVerifiesOnlyWhenChosen)
         if (chosen)
             verify->trigger();
         EXPECT_EQ(rig.app.settings().verifyWrites(), chosen);
-        EXPECT_EQ(UserSettings(rig.app.settings().path()).verifyWrites(), chosen);
+        EXPECT_EQ(UserSettings().verifyWrites(), chosen);
 
         WhenShown<TfrmCompare> script(rig.window, "frmCompare", [](TfrmCompare &) {});
         test::part<QPushButton>(rig.window, "btnWrite")->click();

@@ -3,6 +3,7 @@
 #include "app/Configurator.h"
 #include "common/FakeNotifier.h"
 #include "common/FifoTrap.h"
+#include "common/PortMessages.h"
 #include "common/SimProcess.h"
 #include "common/TextRecord.h"
 #include "common/TextRecords.h"
@@ -319,7 +320,7 @@ TEST(ConfigurationTransfer, MissingPortIsReportedAndNothingIsSent)
     test::part<QComboBox>(rig.window, "cbxComPort")
         ->setEditText(QStringLiteral("/dev/sr5n-missing"));
     rig.window.btnWriteClick();
-    EXPECT_EQ(rig.notifier.errors, QStringList({"Порт /dev/sr5n-missing недоступен"}));
+    EXPECT_EQ(rig.notifier.errors, QStringList({test::NoSuchPortMessage("/dev/sr5n-missing")}));
     EXPECT_EQ(rig.progress.Tag, 0);
     EXPECT_TRUE(rig.window.isEnabled());
 }

@@ -1,14 +1,25 @@
-// sr5n-screens OUTPUT_FOLDER
+// sr5n-screens [--dark] OUTPUT_FOLDER
 // Creates the program's windows as at start-up and saves a PNG of every page
 // of the main window and of the dialogs, for looking at them without a display.
+// The log page shows three records, one of each colour; four events are
+// marked "В/П", so the other cells of that column are disabled. With --dark the
+// windows are made under a dark palette, as a dark desktop theme gives.
 
 #include "app/Configurator.h"
+#include "components/ReadableColors.h"
+#include "config/ConfigurationCopy.h"
+#include "config/RequestLists.h"
+#include "events/EventCodeTables.h"
+#include "events/EventLogDecoder.h"
 #include "protocols/ProtocolLibrary.h"
 #include "ui/PageControl.h"
 #include "ui/Startup.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmProgress.h"
+#include "ui/config/TfrmCompare.h"
+#include "ui/config/TfrmHistory.h"
+#include "ui/events/LogsPage.h"
 #include "ui/events/TfrmExtEvZones.h"
 #include "ui/protocols/TfrmPrefixMask.h"
 #include "ui/protocols/TfrmSaveNewProtocol.h"
@@ -17,6 +28,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QStyleFactory>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -33,6 +46,23 @@ void save(QWidget &widget, const QDir &folder, const QString &name)
         std::printf("%s\n", qPrintable(path));
 }
 
+// Three records: transmitted to both pairs, to pair 2 only, to none.
+sr5n::DecodedEventLog sampleLog(const QStringList &names)
+{
+    sr5n::DecodedEventLog log;
+    const bool sent[][2] = {{true, true}, {false, true}, {false, false}};
+    for (int i = 0; i < 3; ++i) {
+        sr5n::EventLogRow row;
+        row.name = names.value(i * 7);
+        row.zone = QString::number(i * 5 + 1);
+        row.sentToPair1 = sent[i][0];
+        row.sentToPair2 = sent[i][1];
+        row.number = 3 - i;
+        log.rows.append(row);
+    }
+    return log;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -41,17 +71,27 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     sr5n::ConfiguratorApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(SR5N_VERSION));
-    const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.removeAll(QStringLiteral("--dark")) > 0) {
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QApplication::setPalette(sr5n::DarkPalette());
+    }
+    const QDir folder(arguments.isEmpty() ? QStringLiteral(".") : arguments.constFirst());
     folder.mkpath(QStringLiteral("."));
 
     sr5n::Configurator app{QCoreApplication::applicationDirPath()};
 
     sr5n::Windows windows{app};
+    // Four high-priority marks: the other cells of that column are disabled.
+    for (int row : {1, 2, 4, 6})
+        app.eventTables().setMark(row, sr5n::EventCodeTables::Mark::HighPriority, true);
     sr5n::TfrmMain &main = windows.main();
     main.show();
     auto *pages = main.findChild<sr5n::PageControl *>(QStringLiteral("pgcPages"));
     for (int i = 0; i < pages->count(); ++i) {
         pages->setCurrentIndex(i);
+        if (auto *logs = qobject_cast<sr5n::LogsPage *>(pages->page(i)))
+            logs->showLog(sampleLog(app.logExternalEvents()));
         QApplication::processEvents();
         save(main, folder,
              QStringLiteral("page%1-%2").arg(i + 1).arg(pages->page(i)->objectName()));
@@ -93,5 +133,44 @@ int main(int argc, char *argv[])
     windows.testScheme().tmrTest->stop();
     save(windows.testScheme(), folder, QStringLiteral("diagnostics-running"));
     windows.testScheme().hide();
+
+    // The comparison with a device that holds a few other values.
+    sr5n::ConfigurationCopy device(app.blockContext());
+    device.context().model.setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("12AB"));
+    device.context().model.setSlider(QStringLiteral("trb2PCallsTrialCount"), 7);
+    device.context().model.setFlag(QStringLiteral("chbInCalls"), true);
+    device.context().tables.setSeparateCode(2, 1, QStringLiteral("0A0B"));
+    device.context().tables.setZoneCode(3, 2, 11, QStringLiteral("3B11"));
+    auto *compare = main.findChild<sr5n::TfrmCompare *>();
+    QTimer::singleShot(0, compare, [&] {
+        compare->setTicked(1, true);
+        save(*compare, folder, QStringLiteral("compare"));
+        compare->reject();
+    });
+    compare->compare(sr5n::ConfigSide{device.model(), device.tables()},
+                     QStringLiteral("Конфигурация в окне и в коммуникаторе (порт /dev/ttyUSB0)"),
+                     QStringLiteral("В коммуникаторе"));
+
+    // A history of a few reads and writes, kept in a folder of its own.
+    QTemporaryDir historyFolder;
+    app.history().setFolder(historyFolder.path());
+    QStringList data, commands;
+    if (sr5n::BuildWriteRequests(app.blockContext(), data, commands)) {
+        using Operation = sr5n::ConfigHistory::Operation;
+        const QDateTime start(QDate(2026, 12, 10), QTime(9, 30));
+        const Operation operations[] = {Operation::Read, Operation::Write,
+                                        Operation::VerifiedWrite};
+        for (int i = 0; i < 3; ++i)
+            app.history().keep(operations[i], QStringLiteral("/dev/ttyUSB0"),
+                               QStringLiteral("1234"), QStringLiteral("5678"), data, commands,
+                               start.addSecs(600 * i));
+    }
+    auto *history = main.findChild<sr5n::TfrmHistory *>();
+    QTimer::singleShot(0, history, [&] {
+        history->select(0);
+        save(*history, folder, QStringLiteral("history"));
+        history->reject();
+    });
+    history->showHistory();
     return 0;
 }

@@ -138,6 +138,8 @@ Reply SimulatedCommunicator::answer(int k, const QByteArray &message)
     }
     if (faults.silent.contains(k))
         return {};
+    if (faults.garbage.contains(k))
+        return {{}, noise() + FrameStart + noise() + FrameFinish + noise(), false};
 
     QByteArray answer;
     if (faults.busy.contains(k)) {

@@ -27,6 +27,7 @@ struct Faults {
     RequestSet badChecksum;  // the checksum is off by one
     RequestSet lowerCase;    // the answer is written in lower case
     RequestSet dropWrite;    // a write is answered as done but not stored
+    RequestSet garbage;      // stray characters instead of an answer: not a communicator
     RequestSet late;         // the answer is held back until another request comes in
     bool noise = false;      // stray characters before every answer
     int hangUpAfter = -1;    // after this many requests the line is closed

@@ -3,6 +3,8 @@
 #include "RequestSet.h"
 #include "SimulatedCommunicator.h"
 
+#include "link/SimulatorRegistry.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -45,10 +47,12 @@ const char HelpText[] = R"(
 Simulates a СР-5/Н communicator on a pseudo-terminal, for trying the
 configurator without hardware and for the link's tests.
 
-The first line of output is the path of the terminal (e.g. /dev/pts/4): type it
-into the configurator's port field (or give --link and type that path). Then
-every request is logged as "request N: :FRAME;" unless --quiet is given;
-warnings go to standard error. Ctrl+C (SIGINT) or SIGTERM ends the simulator.
+The first line of output is the path of the terminal (e.g. /dev/pts/4). The
+configurator lists it among its ports as a simulated communicator (unless
+--unlisted is given); it can also be typed into the port field (or give --link
+and type that path). Then every request is logged as "request N: :FRAME;"
+unless --quiet is given; warnings go to standard error. Ctrl+C (SIGINT) or
+SIGTERM ends the simulator.
 
 The device answers from its own memory:
   configuration blocks  written with 02 18 04 1A 1E 20 08 29 1C 0A 2B 06 22 26 14 0D,
@@ -176,6 +180,13 @@ int main(int argc, char **argv)
         QStringLiteral("Fault: answer the writes of SET as done but store nothing (block, "
                        "memory and clock writes; other requests of SET are answered as usual)."),
         QStringLiteral("set"));
+    const QCommandLineOption garbageOption(
+        QStringLiteral("garbage"),
+        QStringLiteral("Not a communicator: answer SET with stray characters only."),
+        QStringLiteral("set"));
+    const QCommandLineOption unlistedOption(
+        QStringLiteral("unlisted"),
+        QStringLiteral("Do not appear in the configurator's port list."));
     const QCommandLineOption lateOption(
         QStringLiteral("late"),
         QStringLiteral("Fault: hold the answers to SET back until another request has come in "
@@ -212,7 +223,8 @@ int main(int argc, char **argv)
                        memoryFaultOption, clockFaultOption, emptyOption,  wrongOption,
                        checksumOption,    lowerOption,      noiseOption,  delayOption,
                        paceOption,        hangUpOption,     quietOption,  statsOption,
-                       answerDataOption,  parentOption,     lateOption,   dropWriteOption});
+                       answerDataOption,  parentOption,     lateOption,   garbageOption,
+                       unlistedOption,    dropWriteOption});
     parser.process(app);
 
     if (parser.isSet(parentOption))
@@ -260,7 +272,8 @@ int main(int argc, char **argv)
                 {checksumOption, faults.badChecksum},
                 {lowerOption, faults.lowerCase},
                 {lateOption, faults.late},
-                {dropWriteOption, faults.dropWrite}};
+                {dropWriteOption, faults.dropWrite},
+                {garbageOption, faults.garbage}};
     for (const auto &entry : sets) {
         if (!parser.isSet(entry.option))
             continue;
@@ -353,6 +366,12 @@ int main(int argc, char **argv)
     ::sigaction(SIGHUP, &action, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
 
+    // The configurator offers the terminals of the simulators it finds here.
+    const sr5n::SimulatorRegistry registry;
+    const qint64 pid = QCoreApplication::applicationPid();
+    const bool listed =
+        !parser.isSet(unlistedOption) && registry.announce(pid, QString::fromLocal8Bit(slavePath));
+
     printLine(stdout, QString::fromLocal8Bit(slavePath));
 
     qint64 answeringNs = 0;
@@ -399,6 +418,8 @@ int main(int argc, char **argv)
         }
     }
 
+    if (listed)
+        registry.withdraw(pid);
     ::close(master);
     ::close(slave);
     if (!linkPath.isEmpty())

@@ -24,6 +24,10 @@ CheckTitledGroup::CheckTitledGroup(const QString &stem, const QString &caption, 
     m_checkBox->setObjectName(QStringLiteral("chb") + stem);
     m_caption->setObjectName(QStringLiteral("stt") + stem);
     MakeCaptionClickable(m_caption);
+    // The check box and the frame have no caption of their own: screen
+    // readers name them by the text beside the box.
+    m_checkBox->setAccessibleName(caption.trimmed());
+    m_frame->setAccessibleName(caption.trimmed());
 
     auto *headerLayout = new QHBoxLayout(m_header);
     headerLayout->setContentsMargins(2, 0, 4, 0);

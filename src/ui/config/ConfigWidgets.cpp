@@ -48,6 +48,7 @@ QWidget *MakeSliderRow(const ConfigModel &model, const QString &name, QWidget *p
     layout->setContentsMargins(0, 0, 0, 0);
     auto *slider = new QSlider(Qt::Horizontal, row);
     slider->setObjectName(name);
+    slider->setAccessibleName(labelText(model, name));
     const int span = model.maximum(name) - model.minimum(name);
     slider->setTickPosition(QSlider::TicksBelow);
     slider->setTickInterval(std::max(1, span / 10));
@@ -66,6 +67,7 @@ QLineEdit *MakeTextField(const ConfigModel &model, const QString &name, QWidget 
 {
     auto *field = new QLineEdit(parent);
     field->setObjectName(name);
+    field->setAccessibleName(labelText(model, name));
     const ValueDescription *d = model.description(name);
     if (d && d->kind == ValueKind::Phone) {
         field->setToolTip(PhoneNumberHint());
@@ -137,7 +139,11 @@ void AddLabelledRow(QGridLayout *layout, int row, const ConfigModel &model, cons
                     QWidget *control)
 {
     QWidget *parent = layout->parentWidget();
-    layout->addWidget(MakeValueLabel(model, name, parent), row, 0);
+    QLabel *label = MakeValueLabel(model, name, parent);
+    layout->addWidget(label, row, 0);
+    // Screen readers name the control by the label beside it.
+    if (control->accessibleName().isEmpty())
+        control->setAccessibleName(label->text());
     // Short fixed-width fields and time pickers keep their size; the others fill the row.
     if (control->maximumWidth() < QWIDGETSIZE_MAX || qobject_cast<QTimeEdit *>(control))
         layout->addWidget(control, row, 1, Qt::AlignLeft);

@@ -2,6 +2,7 @@
 
 #include "common/Notifier.h"
 #include "components/FieldGuard.h"
+#include "components/ReadableColors.h"
 #include "components/TMultiCell.h"
 #include "components/TMultiGrid.h"
 #include "events/CodeRules.h"
@@ -53,9 +54,7 @@ TfrmExtEvZones::TfrmExtEvZones(Notifier &notifier, QWidget *parent)
     QFont bold = lblTitle->font();
     bold.setBold(true);
     lblTitle->setFont(bold);
-    QPalette blue = lblTitle->palette();
-    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    lblTitle->setPalette(blue);
+    SetAccentColour(lblTitle, QColor(0, 0, 255));
 
     btnOK = new QPushButton(QStringLiteral("OK"), frame);
     btnOK->setObjectName(QStringLiteral("btnOK"));

@@ -1,6 +1,7 @@
 #include "ui/protocols/ProtocolLibraryDialogs.h"
 
 #include "ui/DialogHost.h"
+#include "ui/FileDialogFolders.h"
 #include "ui/protocols/TfrmSaveNewProtocol.h"
 
 #include <QDir>
@@ -8,6 +9,8 @@
 #include <QFileInfo>
 
 namespace sr5n {
+
+using Folder = FileDialogFolders::Dialog;
 
 void ProtocolLibraryDialogs::setNameDialog(TfrmSaveNewProtocol *dialog)
 {
@@ -30,31 +33,30 @@ std::optional<QString> ProtocolLibraryDialogs::askProtocolName(const QString &ca
 
 std::optional<QString> ProtocolLibraryDialogs::askSaveFile(const QString &fileName)
 {
-    QFileDialog dialog(m_host.parentForDialog(), ProtocolSaveTitle(), m_folder,
-                       ProtocolFileFilter());
+    QFileDialog dialog(m_host.parentForDialog(), ProtocolSaveTitle(),
+                       m_folders.startFolder(Folder::ProtocolFile), ProtocolFileFilter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(ProtocolFileExtension());
     dialog.selectFile(fileName);
-    if (m_host.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecFileDialog(dialog, m_host, m_folders, Folder::ProtocolFile) != QDialog::Accepted ||
+        dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    const QString path = dialog.selectedFiles().constFirst();
-    m_folder = QFileInfo(path).absolutePath();
-    return path;
+    return dialog.selectedFiles().constFirst();
 }
 
 std::optional<QString> ProtocolLibraryDialogs::askOpenFile()
 {
-    QFileDialog dialog(m_host.parentForDialog(), ProtocolOpenTitle(), m_folder,
-                       ProtocolFileFilter());
+    QFileDialog dialog(m_host.parentForDialog(), ProtocolOpenTitle(),
+                       m_folders.startFolder(Folder::ProtocolFile), ProtocolFileFilter());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (!m_lastOpened.isEmpty())
         dialog.selectFile(m_lastOpened);
-    if (m_host.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ExecFileDialog(dialog, m_host, m_folders, Folder::ProtocolFile) != QDialog::Accepted ||
+        dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString path = dialog.selectedFiles().constFirst();
-    m_folder = QFileInfo(path).absolutePath();
     m_lastOpened = QFileInfo(path).fileName();
     return path;
 }

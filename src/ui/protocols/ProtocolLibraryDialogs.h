@@ -7,17 +7,22 @@
 namespace sr5n {
 
 class DialogHost;
+class FileDialogFolders;
 class TfrmSaveNewProtocol;
 
 // The protocol library's dialogs in the program: the name dialog and the
 // desktop's file dialogs for protocol files, each opened where the dialog
-// host puts it (a device operation may be running). The open dialog offers
-// the file chosen last time again.
+// host puts it (a device operation may be running), the file dialogs in the
+// folder the user was in with them last. The open dialog offers the file
+// chosen last time again.
 class ProtocolLibraryDialogs final : public ProtocolDialogs
 {
 public:
-    // The host must outlive this object.
-    explicit ProtocolLibraryDialogs(const DialogHost &host) : m_host(host) {}
+    // The host and the folders must outlive this object.
+    ProtocolLibraryDialogs(const DialogHost &host, FileDialogFolders &folders)
+        : m_host(host), m_folders(folders)
+    {
+    }
 
     void setNameDialog(TfrmSaveNewProtocol *dialog);
 
@@ -29,8 +34,8 @@ public:
 
 private:
     const DialogHost &m_host;
+    FileDialogFolders &m_folders;
     QPointer<TfrmSaveNewProtocol> m_nameDialog;
-    QString m_folder;
     QString m_lastOpened;
 };
 

@@ -120,6 +120,7 @@ QWidget *ProtocolPage::makeParameters()
     RadioGroup *type =
         MakeRadioGroup(m_model, QStringLiteral("rgpProtocol_Test"), 2, recheck->frame());
     type->setFlat(true);
+    type->setAccessibleName(recheck->frame()->accessibleName());
     type->setStyleSheet(QStringLiteral("QGroupBox { border: none; }"));
     recheck->contents()->addWidget(type, 0, 0);
     layout->addWidget(recheck);
@@ -186,6 +187,9 @@ QWidget *ProtocolPage::makeMasks()
         for (int position = 1; position <= mask.positions; ++position) {
             auto *box = new QCheckBox(panel);
             box->setObjectName(mask.digitFlag(position));
+            // A digit position is named by its panel's label and its number.
+            box->setAccessibleName(QString(labels.at(p)).remove(u':') + u' ' +
+                                   QString::number(position));
             grid->addWidget(box, 1, position - 1, Qt::AlignHCenter);
             auto *button = new QToolButton(panel);
             const QString name = mask.maskButton(position);

@@ -1,5 +1,7 @@
 #include "ui/protocols/TfrmPrefixMask.h"
 
+#include "components/ReadableColors.h"
+
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -33,7 +35,7 @@ TfrmPrefixMask::TfrmPrefixMask(QWidget *parent) : QDialog(parent)
     QFont bold = lblTitle->font();
     bold.setBold(true);
     lblTitle->setFont(bold);
-    lblTitle->setStyleSheet(QStringLiteral("color: blue;"));
+    SetAccentColour(lblTitle, QColor(0, 0, 255));
     lblTitle->setAlignment(Qt::AlignCenter);
     layout->addWidget(lblTitle);
 
@@ -50,6 +52,7 @@ TfrmPrefixMask::TfrmPrefixMask(QWidget *parent) : QDialog(parent)
         lbl[i]->setAlignment(Qt::AlignCenter);
         chb[i] = new QCheckBox(panel);
         chb[i]->setObjectName(QStringLiteral("chb%1").arg(i + 1));
+        chb[i]->setAccessibleName(lblTitle->text() + u' ' + QString::number(i + 1));
         grid->addWidget(lbl[i], 0, i, Qt::AlignHCenter);
         grid->addWidget(chb[i], 1, i, Qt::AlignHCenter);
     }

@@ -1,6 +1,7 @@
 #include "ui/protocols/TfrmSaveNewProtocol.h"
 
 #include "common/Notifier.h"
+#include "components/ReadableColors.h"
 #include "protocols/ProtocolDialogs.h"
 
 #include <QComboBox>
@@ -27,7 +28,7 @@ TfrmSaveNewProtocol::TfrmSaveNewProtocol(Notifier &notifier, QWidget *parent)
     QFont bold = lblMsg->font();
     bold.setBold(true);
     lblMsg->setFont(bold);
-    lblMsg->setStyleSheet(QStringLiteral("color: blue;"));
+    SetAccentColour(lblMsg, QColor(0, 0, 255));
     lblMsg->setAlignment(Qt::AlignCenter);
     lblMsg->setWordWrap(true);
     lblMsg->setMinimumHeight(lblMsg->fontMetrics().height() * 3);
@@ -67,6 +68,9 @@ void TfrmSaveNewProtocol::prepare(const QString &caption, const QString &message
 {
     setWindowTitle(caption);
     lblMsg->setText(message);
+    // Screen readers name the field by the message above it.
+    cbxNewProtocolName->setAccessibleName(message);
+    cbxNewProtocolName->lineEdit()->setAccessibleName(message);
     m_names = names;
     m_taken = taken;
     cbxNewProtocolName->clear();

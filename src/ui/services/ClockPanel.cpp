@@ -18,6 +18,7 @@ QToolButton *flatButton(const QString &name, const QString &hint, const QIcon &i
     auto *button = new QToolButton(parent);
     button->setObjectName(name);
     button->setToolTip(hint);
+    button->setAccessibleName(hint);
     button->setIcon(icon);
     button->setIconSize(QSize(20, 20));
     button->setAutoRaise(true);
@@ -38,6 +39,8 @@ ClockPanel::ClockPanel(QWidget *parent) : QWidget(parent)
     dtpCurrentTime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     dtpCurrentTime->setTime(QTime(0, 0, 0));
     dtpCurrentTime->setFixedWidth(90);
+    label->setBuddy(dtpCurrentTime);
+    dtpCurrentTime->setAccessibleName(label->text().chopped(1));
 
     sbtCurrentTimeRead =
         flatButton(QStringLiteral("sbtCurrentTimeRead"),
