@@ -1,6 +1,7 @@
 #include "app/Configurator.h"
 
 #include "config/ConfigModel.h"
+#include "config/ConfigurationCopy.h"
 #include "config/ConfigurationFile.h"
 #include "config/RequestLists.h"
 #include "config/RequestRun.h"
@@ -8,6 +9,7 @@
 #include "events/EventLogs.h"
 #include "events/EventNameLists.h"
 #include "link/DeviceOperation.h"
+#include "link/SystemPortScanner.h"
 #include "link/TConnection.h"
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
@@ -34,6 +36,14 @@ public:
     bool askYesNo(const QString &, QuestionIcon, const QString &) override { return false; }
 };
 
+// The object number a pair is known by: that of its first number in use (of
+// its first number when neither is).
+QString objectNumber(const ConfigModel &model, int pair)
+{
+    const int number = !model.flag(pair, 1, u"N") && model.flag(pair, 2, u"N") ? 2 : 1;
+    return model.text(pair, number, u"NObjectCode");
+}
+
 } // namespace
 
 Configurator::Configurator(QString dataFolder, LinkTimings timings)
@@ -53,6 +63,8 @@ Configurator::Configurator(QString dataFolder, LinkTimings timings)
     m_connection = std::make_unique<TConnection>(*m_capture, m_notifier, m_timings);
     m_eventLogs = std::make_unique<EventLogs>(*m_connection, m_notifier, m_logInternalEvents,
                                               m_logExternalEvents);
+    m_systemScanner = std::make_unique<SystemPortScanner>();
+    m_scanner = m_systemScanner.get();
 }
 
 Configurator::~Configurator() = default;
@@ -73,6 +85,22 @@ void Configurator::load()
                      m_notifier);
 }
 
+void Configurator::setPortScanner(PortScanner *scanner)
+{
+    m_scanner = scanner ? scanner : m_systemScanner.get();
+}
+
+CommunicatorFinder::Result Configurator::findCommunicator(CommunicatorFinder &finder,
+                                                          const QStringList &ports,
+                                                          OperationProgress *progress)
+{
+    Notifier &shown = m_notifier.target();
+    m_notifier.setTarget(*m_silence);
+    CommunicatorFinder::Result result = finder.find(ports, progress);
+    m_notifier.setTarget(shown);
+    return result;
+}
+
 void Configurator::setProtocolCatalog(ProtocolCatalog *catalog)
 {
     m_catalog = catalog ? catalog : m_protocols.get();
@@ -83,25 +111,102 @@ BlockContext Configurator::blockContext()
     return BlockContext{*m_config, *m_eventTables, *m_catalog, m_notifier};
 }
 
-bool Configurator::readConfiguration(DeviceOperation &operation)
+bool Configurator::collectAnswers(DeviceOperation &operation, QStringList &answerData,
+                                  QStringList &answerCommands)
 {
-    QStringList data, commands, answerData, answerCommands;
+    QStringList data, commands;
     BuildReadRequests(data, commands);
-    operation.setMaximum(static_cast<int>(commands.size()));
-    // Nothing of the configuration changes before every answer is in.
-    const bool answered = RunRequests(
+    return RunRequests(
         *m_connection, RunKind::Reading, data, commands, [&operation] { operation.step(); },
         &answerData, &answerCommands);
-    return answered && DecodeAnswers(blockContext(), answerData, answerCommands);
+}
+
+bool Configurator::readConfiguration(DeviceOperation &operation)
+{
+    return readConfiguration(operation, blockContext());
+}
+
+bool Configurator::readConfiguration(DeviceOperation &operation, const BlockContext &into)
+{
+    operation.setMaximum(static_cast<int>(ConfigurationRequestCount()));
+    QStringList answerData, answerCommands;
+    // Nothing of the configuration changes before every answer is in.
+    if (!collectAnswers(operation, answerData, answerCommands) ||
+        !DecodeAnswers(into, answerData, answerCommands))
+        return false;
+    keepInHistory(ConfigHistory::Operation::Read, operation.portName(), into.model, answerData,
+                  WriteCommandsOf(answerCommands));
+    return true;
+}
+
+bool Configurator::sendConfiguration(DeviceOperation &operation, int laterSteps, QStringList &data,
+                                     QStringList &commands)
+{
+    if (!BuildWriteRequests(blockContext(), data, commands))
+        return false;
+    operation.setMaximum(static_cast<int>(commands.size()) + laterSteps);
+    return RunRequests(*m_connection, RunKind::Writing, data, commands,
+                       [&operation] { operation.step(); });
 }
 
 bool Configurator::writeConfiguration(DeviceOperation &operation)
 {
     QStringList data, commands;
-    const bool built = BuildWriteRequests(blockContext(), data, commands);
-    operation.setMaximum(static_cast<int>(commands.size()));
-    return built && RunRequests(*m_connection, RunKind::Writing, data, commands,
-                                [&operation] { operation.step(); });
+    if (!sendConfiguration(operation, 0, data, commands))
+        return false;
+    keepInHistory(ConfigHistory::Operation::Write, operation.portName(), *m_config, data, commands);
+    return true;
+}
+
+Configurator::Verification Configurator::writeVerified(DeviceOperation &operation,
+                                                       ConfigurationCopy &readBack,
+                                                       QList<ConfigDifference> &differences)
+{
+    differences.clear();
+    QStringList data, commands;
+    if (!sendConfiguration(operation, static_cast<int>(ConfigurationRequestCount()), data,
+                           commands))
+        return Verification::NotWritten;
+    QStringList answerData, answerCommands;
+    if (!collectAnswers(operation, answerData, answerCommands) ||
+        !DecodeAnswers(readBack.context(), answerData, answerCommands)) {
+        keepInHistory(ConfigHistory::Operation::Write, operation.portName(), *m_config, data,
+                      commands);
+        return Verification::Unchecked;
+    }
+    differences = compareWith(ConfigSide{readBack.model(), readBack.tables()});
+    if (differences.isEmpty()) {
+        keepInHistory(ConfigHistory::Operation::VerifiedWrite, operation.portName(), *m_config,
+                      data, commands);
+        return Verification::Same;
+    }
+    // Both are kept: what was sent, and what the device holds instead.
+    keepInHistory(ConfigHistory::Operation::Write, operation.portName(), *m_config, data, commands);
+    keepInHistory(ConfigHistory::Operation::Read, operation.portName(), readBack.model(),
+                  answerData, WriteCommandsOf(answerCommands));
+    return Verification::Different;
+}
+
+void Configurator::keepInHistory(ConfigHistory::Operation operation, const QString &port,
+                                 const ConfigModel &model, const QStringList &data,
+                                 const QStringList &commands)
+{
+    if (m_history.keep(operation, port, objectNumber(model, 1), objectNumber(model, 2), data,
+                       commands))
+        return;
+    // Once a run: the device operation itself went well and goes on.
+    if (m_historyWarned)
+        return;
+    m_historyWarned = true;
+    m_notifier.reportFailure(
+        QStringLiteral("Невозможно сохранить конфигурацию в историю: папка \"%1\" недоступна "
+                       "для записи. Операции с коммуникатором выполняются как обычно")
+            .arg(QDir::toNativeSeparators(m_history.folder())));
+}
+
+QList<ConfigDifference> Configurator::compareWith(const ConfigSide &other)
+{
+    return CompareConfigurations(ConfigSide{*m_config, *m_eventTables}, other);
 }
 
 bool Configurator::saveConfiguration(const QString &path)
@@ -118,13 +223,18 @@ bool Configurator::saveConfiguration(const QString &path)
 
 bool Configurator::openConfiguration(const QString &path)
 {
+    return openConfiguration(path, blockContext());
+}
+
+bool Configurator::openConfiguration(const QString &path, const BlockContext &into)
+{
     QStringList data, commands;
     if (!ReadConfigurationFile(path, data, commands)) {
         m_notifier.reportFailure(
             QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден"));
         return false;
     }
-    return DecodeAnswers(blockContext(), data, commands);
+    return DecodeAnswers(into, data, commands);
 }
 
 bool Configurator::exportHtml(const QString &path)

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "app/ConfigHistory.h"
+#include "app/UserSettings.h"
 #include "common/Notifier.h"
 #include "config/BlockContext.h"
+#include "config/ConfigComparison.h"
+#include "link/CommunicatorFinder.h"
 #include "link/LinkTimings.h"
 
 #include <QString>
@@ -14,9 +18,12 @@
 namespace sr5n {
 
 class ConfigModel;
+class ConfigurationCopy;
 class DeviceOperation;
 class EventCodeTables;
 class EventLogs;
+class OperationProgress;
+class PortScanner;
 class ProtocolCatalog;
 class ProtocolDialogs;
 class ProtocolEditor;
@@ -74,14 +81,38 @@ public:
     void setProtocolCatalog(ProtocolCatalog *catalog);
     BlockContext blockContext();
 
+    // Every configuration read from the device and written to it, kept as a
+    // file; keeping one never stops a device operation, and its first
+    // failure in a run is reported once.
+    ConfigHistory &history() { return m_history; }
     // The whole configuration over an opened operation: every answer first,
-    // then decoded into the configuration. True when all of it decoded.
+    // then decoded into the configuration, or into `into` (a copy the window
+    // never sees). True when all of it decoded; it is then kept in the history.
     bool readConfiguration(DeviceOperation &operation);
-    // The whole configuration sent over an opened operation. True when all of it went.
+    bool readConfiguration(DeviceOperation &operation, const BlockContext &into);
+    // The whole configuration sent over an opened operation. True when all of
+    // it went; it is then kept in the history.
     bool writeConfiguration(DeviceOperation &operation);
+
+    enum class Verification {
+        NotWritten, // the write failed or was cancelled (the user has been told)
+        Unchecked,  // written, but reading it back failed or was cancelled
+        Same,       // the device holds what was written
+        Different,  // the device holds something else
+    };
+    // Writes the configuration, then reads the device's whole configuration
+    // back into `readBack` (a copy of this configuration) and compares what
+    // was written with it; `differences` lists what the device holds otherwise.
+    Verification writeVerified(DeviceOperation &operation, ConfigurationCopy &readBack,
+                               QList<ConfigDifference> &differences);
+
     // The configuration file; each failure is reported with its message.
     bool saveConfiguration(const QString &path);
     bool openConfiguration(const QString &path);
+    // A configuration file decoded into `into` (a copy the window never sees).
+    bool openConfiguration(const QString &path, const BlockContext &into);
+    // This configuration compared with another side (a copy read or opened).
+    QList<ConfigDifference> compareWith(const ConfigSide &other);
     // The HTML page of the configuration, written to `path`; a failure is reported.
     bool exportHtml(const QString &path);
 
@@ -89,7 +120,33 @@ public:
     std::optional<QTime> readClock(DeviceOperation &operation);
     bool writeClock(DeviceOperation &operation, const QTime &time);
 
+    // What is remembered between runs: the last port, the dialogs' folders,
+    // whether writes are verified.
+    UserSettings &settings() { return m_settings; }
+
+    // The serial ports present; the system's, unless a test puts another
+    // scanner in its place (null: the system's again).
+    PortScanner &portScanner() { return *m_scanner; }
+    void setPortScanner(PortScanner *scanner);
+
+    // Probes `ports` for a communicator with `finder` under `progress`. The
+    // link's failure messages are not shown: the result tells each port's.
+    CommunicatorFinder::Result findCommunicator(CommunicatorFinder &finder,
+                                                const QStringList &ports,
+                                                OperationProgress *progress);
+
 private:
+    // The write request list of this configuration sent; the progress counts
+    // `laterSteps` more steps after it.
+    bool sendConfiguration(DeviceOperation &operation, int laterSteps, QStringList &data,
+                           QStringList &commands);
+    // The read requests of a whole configuration sent, their answers collected.
+    bool collectAnswers(DeviceOperation &operation, QStringList &answerData,
+                        QStringList &answerCommands);
+    void keepInHistory(ConfigHistory::Operation operation, const QString &port,
+                       const ConfigModel &model, const QStringList &data,
+                       const QStringList &commands);
+
     QString m_dataFolder;
     LinkTimings m_timings;
     // Until someone shows messages, nothing is shown.
@@ -107,6 +164,11 @@ private:
     QStringList m_logInternalEvents;
     QStringList m_logExternalEvents;
     std::unique_ptr<EventLogs> m_eventLogs;
+    ConfigHistory m_history;
+    bool m_historyWarned = false;
+    UserSettings m_settings;
+    std::unique_ptr<PortScanner> m_systemScanner;
+    PortScanner *m_scanner = nullptr;
 };
 
 } // namespace sr5n

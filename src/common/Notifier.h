@@ -41,6 +41,7 @@ public:
     explicit ForwardingNotifier(Notifier &target) : m_target(&target) {}
 
     void setTarget(Notifier &target) { m_target = &target; }
+    Notifier &target() const { return *m_target; }
 
     void flash() override { m_target->flash(); }
     void showError(const QString &message) override { m_target->showError(message); }

@@ -243,4 +243,37 @@ QIcon connection()
     });
 }
 
+QIcon service()
+{
+    // A gear.
+    return painted([](QPainter &p) {
+        p.translate(12, 12);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kGrey);
+        for (int tooth = 0; tooth < 8; ++tooth) {
+            p.drawRoundedRect(QRectF(-2.2, -11, 4.4, 6), 1, 1);
+            p.rotate(45);
+        }
+        p.setPen(QPen(kGrey, 1));
+        p.drawEllipse(QPointF(0, 0), 7.5, 7.5);
+        p.setBrush(QColor(0xe8, 0xec, 0xf0));
+        p.drawEllipse(QPointF(0, 0), 3, 3);
+    });
+}
+
+QIcon findPort()
+{
+    return painted([](QPainter &p) {
+        // A magnifying glass over the lines of a port.
+        p.setPen(QPen(kGrey, 1.6, Qt::SolidLine, Qt::RoundCap));
+        for (int y = 6; y <= 14; y += 4)
+            p.drawLine(QPointF(2, y), QPointF(7, y));
+        p.setPen(QPen(kBlue, 2.4));
+        p.setBrush(QColor(0xe8, 0xf0, 0xfa));
+        p.drawEllipse(QPointF(12.5, 10), 6, 6);
+        p.setPen(QPen(kBlue, 3.2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(17, 14.5), QPointF(21.5, 19.5));
+    });
+}
+
 } // namespace sr5n::Icons

@@ -18,5 +18,7 @@ QIcon diagnostics();
 QIcon help();
 QIcon about();
 QIcon connection();
+QIcon service();
+QIcon findPort();
 
 } // namespace sr5n::Icons

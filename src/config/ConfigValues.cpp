@@ -133,6 +133,12 @@ QList<ValueDescription> buildDescriptions()
     const auto C = LabelPlace::Caption;
     const auto O = LabelPlace::OwnText;
     QList<ValueDescription> list;
+    // The values added since the last call are on `page`.
+    qsizetype placed = 0;
+    const auto onPage = [&list, &placed](ConfigPage page) {
+        for (; placed < list.size(); ++placed)
+            list[placed].page = page;
+    };
 
     // One station number (four of them: two per pair).
     ValueDescription numberFlag =
@@ -160,6 +166,7 @@ QList<ValueDescription> buildDescriptions()
                  R::PairActive)
          << slider(S::Pair, "PAutoResetTime", "Время ожидания перед автоматическим сбросом:", 1, 48,
                    5, UnitHours, R::PairAutoReset);
+    onPage(ConfigPage::FirstPair);
 
     // Voice messages.
     list << flag(S::Common, "VoiceNum", "Голосовые сообщения ", C, false, R::Always)
@@ -188,6 +195,7 @@ QList<ValueDescription> buildDescriptions()
                    R::Always)
          << flag(S::Common, "SendedEventsAfterReset",
                  "Прекращение передачи событий после сброса ППКП", O, false, R::Always);
+    onPage(ConfigPage::VoiceCallsPanel);
 
     // Connection parameters. The silence level stops at -24 dBm: the device's
     // byte holds (level + 45) x 12, which overflows above that.
@@ -213,6 +221,7 @@ QList<ValueDescription> buildDescriptions()
          << radio("LineFreq", " Частота сигнала \"свободно\" в линии ",
                   {QStringLiteral("425 Гц"), QStringLiteral("440 Гц"), QStringLiteral("480 Гц")},
                   R::Always);
+    onPage(ConfigPage::Parameters);
 
     // The protocol editor's values.
     list << radio("Handshake", " Частота приветственного сигнала от ПЦН (Handshake) ",
@@ -250,6 +259,7 @@ QList<ValueDescription> buildDescriptions()
             list << digit << mask(rest);
         }
     }
+    onPage(ConfigPage::ProtocolEditor);
     return list;
 }
 
@@ -313,6 +323,11 @@ QString ValueDescription::labelFor(int number) const
     return number == 2 && !secondLabel.isEmpty() ? secondLabel : label;
 }
 
+ConfigPage ValueDescription::pageFor(int pair) const
+{
+    return page == ConfigPage::FirstPair && pair == 2 ? ConfigPage::SecondPair : page;
+}
+
 QStringList GroupDescription::names() const
 {
     return namesOf(u"gbx", scope, rest);
@@ -343,6 +358,27 @@ const QList<GroupDescription> &ConfigGroupDescriptions()
 {
     static const QList<GroupDescription> groups = buildGroups();
     return groups;
+}
+
+QString PageCaption(ConfigPage page)
+{
+    switch (page) {
+    case ConfigPage::FirstPair:
+        return QStringLiteral("Первая пара номеров");
+    case ConfigPage::SecondPair:
+        return QStringLiteral("Вторая пара номеров");
+    case ConfigPage::VoiceCallsPanel:
+        return QStringLiteral("Голосовые / Входящие / ППКП");
+    case ConfigPage::Parameters:
+        return QStringLiteral("Параметры");
+    case ConfigPage::InternalCodes:
+        return QStringLiteral("Внутренние коды");
+    case ConfigPage::ExternalCodes:
+        return QStringLiteral("Внешние коды");
+    case ConfigPage::ProtocolEditor:
+        return QStringLiteral("Редактор протоколов");
+    }
+    return {};
 }
 
 const QStringList &UnitSuffixes()

@@ -47,6 +47,21 @@ enum class EnableRule {
     ToneData,        // rgpDataFreq is a tone frequency (index 0 or 1)
 };
 
+// The pages of the main window that show the configuration, in tab order.
+// A value of a pair or of one of its numbers is on its pair's page.
+enum class ConfigPage {
+    FirstPair,
+    SecondPair,
+    VoiceCallsPanel,
+    Parameters,
+    InternalCodes,
+    ExternalCodes,
+    ProtocolEditor,
+};
+
+// The tab caption of a page ("Первая пара номеров").
+QString PageCaption(ConfigPage page);
+
 // Tags of the unit suffix list, in list order.
 enum UnitTag { UnitNone = 0, UnitMs, UnitSeconds, UnitMinutes, UnitHours, UnitDbm, UnitDays };
 
@@ -69,6 +84,8 @@ struct ValueDescription {
     LabelPlace labelPlace = LabelPlace::None;
     QStringList items; // choices; empty when filled from outside (protocol choosers)
     EnableRule enableRule = EnableRule::Always;
+    // The page it is on; FirstPair stands for its own pair's page.
+    ConfigPage page = ConfigPage::ProtocolEditor;
 
     // The control names of this value: one, two (per pair) or four (per number).
     QStringList names() const;
@@ -76,6 +93,8 @@ struct ValueDescription {
     QString nameFor(int pair, int number) const;
     // The label text of the value for the given number.
     QString labelFor(int number) const;
+    // The page the value of the given pair is on.
+    ConfigPage pageFor(int pair) const;
 };
 
 // Every configuration value, each described once: the pair pages, the

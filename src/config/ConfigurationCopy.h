@@ -24,6 +24,10 @@ public:
 
     // The context to decode into.
     const BlockContext &context() const { return m_context; }
+    // What the copy holds: decoded, but never applied, it is the other side
+    // of a comparison with the target.
+    const ConfigModel &model() const { return m_model; }
+    const EventCodeTables &tables() const { return m_tables; }
     // Puts what the decoding changed into the target.
     void apply();
 

@@ -211,6 +211,22 @@ bool BuildWriteRequests(const BlockContext &context, QStringList &data, QStringL
     return true;
 }
 
+QStringList WriteCommandsOf(const QStringList &answerCommands)
+{
+    QStringList commands;
+    commands.reserve(answerCommands.size());
+    for (const QString &command : answerCommands) {
+        const std::optional<int> number = HexNumber(command, 1, command.size());
+        if (number == EventCodeReadCommand) {
+            commands.append(CommandText(EventCodeWriteCommand));
+            continue;
+        }
+        const ConfigBlock *block = number ? blockOfCommand(*number) : nullptr;
+        commands.append(block ? CommandText(block->writeCommand) : command);
+    }
+    return commands;
+}
+
 bool DecodeAnswers(const BlockContext &context, const QStringList &data,
                    const QStringList &commands)
 {

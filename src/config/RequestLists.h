@@ -52,6 +52,11 @@ void BuildReadRequests(QStringList &data, QStringList &commands);
 // caller sends and stores nothing.
 bool BuildWriteRequests(const BlockContext &context, QStringList &data, QStringList &commands);
 
+// The answered commands of a reading run as write commands ("1F" gives
+// "1E", "01" gives "00"): with the answered data they are the write request
+// list of what was read, as a configuration file keeps it. Other commands stay.
+QStringList WriteCommandsOf(const QStringList &answerCommands);
+
 // Decodes a request list of answers (from the communicator or a file) into the
 // configuration, in list order, then the event codes. The decoding runs on a
 // copy that replaces the configuration only when every entry decoded; on

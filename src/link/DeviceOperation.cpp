@@ -20,6 +20,7 @@ DeviceOperation::~DeviceOperation()
 
 bool DeviceOperation::open(const QString &portName)
 {
+    m_portName = portName;
     m_opened = m_link.Open(portName);
     return m_opened;
 }

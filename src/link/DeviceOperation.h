@@ -41,9 +41,12 @@ public:
     void finish();
 
     TConnection &link() const { return m_link; }
+    // The port name given to open().
+    const QString &portName() const { return m_portName; }
 
 private:
     TConnection &m_link;
+    QString m_portName;
     OperationProgress *m_progress;
     bool m_opened = false;
     bool m_progressEnded = false;

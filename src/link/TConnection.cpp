@@ -295,8 +295,11 @@ void TConnection::wakeWait()
 
 void TConnection::reportPortFailure()
 {
-    m_notifier.reportFailure(QStringLiteral("Порт ") + m_comm.DeviceName() +
-                             QStringLiteral(" недоступен"));
+    // The first line as ever; the second, when known, says why.
+    QString message = QStringLiteral("Порт ") + m_comm.DeviceName() + QStringLiteral(" недоступен");
+    if (const QString reason = m_comm.FailureReason(); !reason.isEmpty())
+        message += QLatin1Char('\n') + reason;
+    m_notifier.reportFailure(message);
 }
 
 } // namespace sr5n

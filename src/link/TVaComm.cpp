@@ -1,5 +1,7 @@
 #include "link/TVaComm.h"
 
+#include "link/PortOpenFailure.h"
+
 #include <QEventLoop>
 #include <QSerialPortInfo>
 #include <QThread>
@@ -14,7 +16,9 @@ namespace sr5n {
 
 namespace {
 const QString OpenPortText = QStringLiteral("Can't perform this operation while port is open");
-}
+const QString LineGoneReason =
+    QStringLiteral("Связь с портом потеряна: устройство отключено или линия разорвана");
+} // namespace
 
 TVaComm::TVaComm(QObject *parent, LinkTimings timings) : QObject(parent), m_timings(timings)
 {
@@ -76,12 +80,14 @@ bool TVaComm::Open()
         const QSerialPort::SerialPortError error = m_port.error();
         const QString reason = m_port.errorString();
         m_port.clearError();
+        const QString forUser = PortOpenFailure::describe(path, error, reason);
         if (path.isEmpty() || error == QSerialPort::DeviceNotFoundError)
-            return fail(QStringLiteral("Specified device not found (%1).").arg(path));
+            return fail(QStringLiteral("Specified device not found (%1).").arg(path), forUser);
         return fail(QStringLiteral("Can't open specified device %1 (Error %2, %3)")
                         .arg(path)
                         .arg(static_cast<int>(error))
-                        .arg(reason));
+                        .arg(reason),
+                    forUser);
     }
     // Pseudo-terminals and some adapters have no modem lines; the port works
     // without them, so a refusal here is not a failure.
@@ -89,6 +95,7 @@ bool TVaComm::Open()
     m_port.setRequestToSend(false);
     m_port.clearError();
     m_lastError.clear();
+    m_failureReason.clear();
     m_open = true;
     return true;
 }
@@ -126,10 +133,11 @@ bool TVaComm::WriteText(const QByteArray &text)
 {
     if (!m_open) {
         m_lastError.clear();
+        m_failureReason.clear();
         return false;
     }
     if (m_lineLost)
-        return fail(QStringLiteral("The line of %1 has gone").arg(DevicePath()));
+        return fail(QStringLiteral("The line of %1 has gone").arg(DevicePath()), LineGoneReason);
 
     // The output buffer holds OutputBufferSize bytes; a text that does not fit
     // waits for the bytes before it to go out. A longer text than the buffer
@@ -151,7 +159,8 @@ bool TVaComm::WriteText(const QByteArray &text)
         deadline.start(m_timings.writeBufferWaitMs);
         loop.exec();
         if (m_lineLost || !m_open)
-            return fail(QStringLiteral("The line of %1 has gone").arg(DevicePath()));
+            return fail(QStringLiteral("The line of %1 has gone").arg(DevicePath()),
+                        LineGoneReason);
         if (!fits())
             return fail(QStringLiteral("Output buffer is full. Please check comm status."));
     }
@@ -188,6 +197,7 @@ void TVaComm::onError(QSerialPort::SerialPortError error)
     // that it stops reporting; for its user it stays open, with the line lost,
     // until Close.
     m_lineLost = true;
+    m_failureReason = LineGoneReason;
     QMetaObject::invokeMethod(
         this,
         [this] {
@@ -210,9 +220,10 @@ bool TVaComm::deviceHungUp() const
 #endif
 }
 
-bool TVaComm::fail(const QString &text)
+bool TVaComm::fail(const QString &text, const QString &reason)
 {
     m_lastError = text;
+    m_failureReason = reason;
     return false;
 }
 

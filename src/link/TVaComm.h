@@ -53,6 +53,9 @@ public:
     // The line went away while open (the device was unplugged or hung up).
     bool LineLost() const { return m_lineLost; }
     QString LastError() const { return m_lastError; }
+    // Why the last failure happened, in words for the user (the port does not
+    // exist, access is denied, another program holds it...); empty when unknown.
+    QString FailureReason() const { return m_failureReason; }
 
 signals:
     void received(const QByteArray &bytes);
@@ -62,7 +65,7 @@ private:
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
     bool deviceHungUp() const;
-    bool fail(const QString &text);
+    bool fail(const QString &text, const QString &reason = QString());
 
     QSerialPort m_port;
     LinkTimings m_timings;
@@ -71,6 +74,7 @@ private:
     bool m_open = false;
     bool m_lineLost = false;
     QString m_lastError;
+    QString m_failureReason;
 };
 
 } // namespace sr5n

@@ -4,9 +4,9 @@
 #include "common/Maker.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigValues.h"
+#include "config/ValueTexts.h"
 #include "events/EventCodeTables.h"
 
-#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace sr5n {
@@ -48,18 +48,6 @@ QString escaped(const QString &text)
     return out;
 }
 
-// Leading and trailing blanks and control characters removed, inner ones kept.
-QString trimmed(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first].unicode() <= u' ')
-        ++first;
-    while (last > first && text[last - 1].unicode() <= u' ')
-        --last;
-    return text.mid(first, last - first);
-}
-
 // Writes the page's fragments; "\n" in a fragment becomes CR LF.
 class Page
 {
@@ -78,8 +66,7 @@ public:
     void checkItem(const QString &label, const QString &flagName)
     {
         add(QStringLiteral("<B>") + escaped(label) + QStringLiteral(":</B> ") +
-            (m_config.flag(flagName) ? QString() : QStringLiteral("не ")) +
-            QStringLiteral("используется<BR />\n"));
+            FlagStateText(m_config.flag(flagName)) + QStringLiteral("<BR />\n"));
     }
 
     void valueItem(const QString &labelText, const QString &value)
@@ -88,20 +75,11 @@ public:
             QStringLiteral("<BR />\n"));
     }
 
-    void sliderItem(const QString &sliderName, int number = 1)
-    {
-        valueItem(label(sliderName, number), m_config.valueText(sliderName));
-    }
+    // The text of a value, as every view of the configuration shows it.
+    QString value(const QString &name) const { return ValueDisplayText(m_config, name, m_locale); }
 
-    void timeItem(const QString &timeName)
-    {
-        valueItem(label(timeName), LongTimeText(m_config.time(timeName), m_locale));
-    }
-
-    void textItem(const QString &fieldName, int number = 1)
-    {
-        valueItem(label(fieldName, number), m_config.text(fieldName));
-    }
+    // A value item labelled with the value's own label.
+    void item(const QString &name, int number = 1) { valueItem(label(name, number), value(name)); }
 
     QString text() const { return m_text; }
 
@@ -148,91 +126,90 @@ void writeHead(Page &page, const QDateTime &now, const QLocale &locale)
              LongTimeText(now.time(), locale) + QStringLiteral("</H3><BR />\n"));
 }
 
-void writePair(Page &page, const ConfigModel &config, int p)
+void writePair(Page &page, int p)
 {
     page.add(kTableStart);
     page.add(QStringLiteral("<TH>") +
              (p == 1 ? QStringLiteral("Первая ") : QStringLiteral("Вторая ")) +
              QStringLiteral("пара номеров телефонов</TH>\n"));
     page.add(QStringLiteral("<TR><TD>\n"));
-    page.valueItem(page.label(pairName("cbx", p, "PProtocol")),
-                   config.choiceText(pairName("cbx", p, "PProtocol")));
-    page.textItem(pairName("edt", p, "PGroupCode"));
-    page.sliderItem(pairName("trb", p, "PCallsTrialCount"));
+    page.item(pairName("cbx", p, "PProtocol"));
+    page.item(pairName("edt", p, "PGroupCode"));
+    page.item(pairName("trb", p, "PCallsTrialCount"));
     page.add(QStringLiteral("</TD></TR>\n"));
     for (int n = 1; n <= 2; ++n) {
         page.add(QStringLiteral("<TR><TD>\n"));
-        page.checkItem(trimmed(page.label(numberName("chb", p, n, ""), n)),
+        page.checkItem(CaptionText(page.label(numberName("chb", p, n, ""), n)),
                        numberName("chb", p, n, ""));
         for (const char *check : {"CheckFree", "CheckBusy"})
-            page.checkItem(trimmed(page.label(numberName("chb", p, n, check), n)),
+            page.checkItem(CaptionText(page.label(numberName("chb", p, n, check), n)),
                            numberName("chb", p, n, check));
-        page.textItem(numberName("edt", p, n, ""), n);
-        page.textItem(numberName("edt", p, n, "ObjectCode"), n);
-        page.sliderItem(numberName("trb", p, n, "WaitPCNReady"), n);
+        page.item(numberName("edt", p, n, ""), n);
+        page.item(numberName("edt", p, n, "ObjectCode"), n);
+        page.item(numberName("trb", p, n, "WaitPCNReady"), n);
         page.add(QStringLiteral("</TD></TR>\n"));
     }
     page.add(QStringLiteral("<TR><TD>\n"));
-    page.checkItem(trimmed(page.label(pairName("chb", p, "PAutoReset"))),
+    page.checkItem(CaptionText(page.label(pairName("chb", p, "PAutoReset"))),
                    pairName("chb", p, "PAutoReset"));
-    page.sliderItem(pairName("trb", p, "PAutoResetTime"));
-    page.checkItem(trimmed(page.label(pairName("chb", p, "PTest"))), pairName("chb", p, "PTest"));
-    page.timeItem(pairName("dtp", p, "PTestStart"));
-    page.textItem(pairName("edt", p, "PTestCode"));
-    page.sliderItem(pairName("trb", p, "PTestPeriod"));
+    page.item(pairName("trb", p, "PAutoResetTime"));
+    page.checkItem(CaptionText(page.label(pairName("chb", p, "PTest"))),
+                   pairName("chb", p, "PTest"));
+    page.item(pairName("dtp", p, "PTestStart"));
+    page.item(pairName("edt", p, "PTestCode"));
+    page.item(pairName("trb", p, "PTestPeriod"));
     page.add(QStringLiteral("</TD></TR>\n"));
     page.add(kTableEnd);
 }
 
-void writeVoiceCallsPanel(Page &page, const ConfigModel &config)
+void writeVoiceCallsPanel(Page &page)
 {
-    const QString voiceName = QStringLiteral("edtVoiceNum");
     page.add(kTableStart + QStringLiteral("<TH>Голосовые сообщения</TH>\n<TR><TD>\n"));
-    page.checkItem(trimmed(page.label(QStringLiteral("chbVoiceNum"))),
+    page.checkItem(CaptionText(page.label(QStringLiteral("chbVoiceNum"))),
                    QStringLiteral("chbVoiceNum"));
     for (const char *check : {"chbVoiceCheckFree", "chbVoiceCheckBusy"})
-        page.checkItem(trimmed(page.label(QString::fromLatin1(check))), QString::fromLatin1(check));
-    page.valueItem(page.label(voiceName), config.text(voiceName));
-    for (const char *slider :
-         {"trbVoiceWaitAnswer", "trbVoiceCallsTrialCount", "trbVoicePauseBeforeCheck"})
-        page.sliderItem(QString::fromLatin1(slider));
+        page.checkItem(CaptionText(page.label(QString::fromLatin1(check))),
+                       QString::fromLatin1(check));
+    for (const char *value : {"edtVoiceNum", "trbVoiceWaitAnswer", "trbVoiceCallsTrialCount",
+                              "trbVoicePauseBeforeCheck"})
+        page.item(QString::fromLatin1(value));
     page.add(kTableEnd);
 
     page.add(kTableStart + QStringLiteral("<TH>Входящие звонки</TH>\n<TR><TD>\n"));
-    page.checkItem(trimmed(page.label(QStringLiteral("chbInCalls"))), QStringLiteral("chbInCalls"));
-    page.sliderItem(QStringLiteral("trbInCallsParam"));
+    page.checkItem(CaptionText(page.label(QStringLiteral("chbInCalls"))),
+                   QStringLiteral("chbInCalls"));
+    page.item(QStringLiteral("trbInCallsParam"));
     page.add(kTableEnd);
 
     page.add(kTableStart + QStringLiteral("<TH>ППКОП</TH>\n<TR><TD>\n"));
     page.checkItem(page.label(QStringLiteral("chbSendedEventsAfterReset")),
                    QStringLiteral("chbSendedEventsAfterReset"));
-    page.sliderItem(QStringLiteral("trbPassiveDays"));
-    page.sliderItem(QStringLiteral("trbPassiveHours"));
+    page.item(QStringLiteral("trbPassiveDays"));
+    page.item(QStringLiteral("trbPassiveHours"));
     page.add(kTableEnd);
 }
 
-void writeParameters(Page &page, const ConfigModel &config)
+void writeParameters(Page &page)
 {
     page.add(kTableStart + QStringLiteral("<TH>Параметры</TH>\n<TR><TD>"));
     QString groupTitle;
     for (const GroupDescription &group : ConfigGroupDescriptions())
         if (group.rest == QLatin1String("Params"))
             groupTitle = group.title;
-    page.add(QStringLiteral("<B>") + escaped(trimmed(groupTitle)) + QStringLiteral("</B>\n"));
+    page.add(QStringLiteral("<B>") + escaped(CaptionText(groupTitle)) + QStringLiteral("</B>\n"));
     for (const char *slider :
          {"trbSesansLength", "trbPauseLength", "trbImpulsePeriod", "trbSilenceLevel"})
-        page.sliderItem(QString::fromLatin1(slider));
+        page.item(QString::fromLatin1(slider));
     const QString lineFreq = QStringLiteral("rgpLineFreq");
-    page.add(QStringLiteral("<B>") + escaped(trimmed(page.label(lineFreq))) +
-             QStringLiteral(":</B> ") + escaped(config.choiceText(lineFreq)) +
-             QStringLiteral("<BR />\n"));
+    page.add(QStringLiteral("<B>") + escaped(CaptionText(page.label(lineFreq))) +
+             QStringLiteral(":</B> ") + escaped(page.value(lineFreq)) + QStringLiteral("<BR />\n"));
     page.add(QStringLiteral("</TD></TR><TR><TD>\n"));
     page.checkItem(page.label(QStringLiteral("chbLineCheck")), QStringLiteral("chbLineCheck"));
     page.checkItem(page.label(QStringLiteral("chbLineTestCheckNoise")),
                    QStringLiteral("chbLineTestCheckNoise"));
-    page.timeItem(QStringLiteral("dtpLineTestStart"));
-    page.timeItem(QStringLiteral("dtpLineTestPeriod"));
-    page.sliderItem(QStringLiteral("trbTestsBeforeFault"));
+    page.item(QStringLiteral("dtpLineTestStart"));
+    page.item(QStringLiteral("dtpLineTestPeriod"));
+    page.item(QStringLiteral("trbTestsBeforeFault"));
     page.add(QStringLiteral("</TD></TR></TABLE><BR /><BR />\n"));
 }
 
@@ -318,24 +295,15 @@ void writeFooter(Page &page)
 
 } // namespace
 
-QString LongTimeText(const QTime &time, const QLocale &locale)
-{
-    // The long format names the time zone ("t"), which a time of day has not.
-    static const QRegularExpression zone(QStringLiteral("\\s*t+\\s*"));
-    QString format = locale.timeFormat(QLocale::LongFormat);
-    format.replace(zone, QString());
-    return locale.toString(time, format.trimmed());
-}
-
 QByteArray BuildHtmlReport(const ConfigModel &config, const EventCodeTables &tables,
                            const QDateTime &now, const QLocale &locale)
 {
     Page page(config, locale);
     writeHead(page, now, locale);
-    writePair(page, config, 1);
-    writePair(page, config, 2);
-    writeVoiceCallsPanel(page, config);
-    writeParameters(page, config);
+    writePair(page, 1);
+    writePair(page, 2);
+    writeVoiceCallsPanel(page);
+    writeParameters(page);
     writeInternalCodes(page, tables);
     writeExternalCodes(page, tables);
     writeFooter(page);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/ValueTexts.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QLocale>
@@ -19,8 +21,5 @@ QByteArray BuildHtmlReport(const ConfigModel &config, const EventCodeTables &tab
 // Writes the page to `path`, replacing any file there only when the whole page
 // was written. False when the file cannot be written.
 bool WriteHtmlReport(const QString &path, const QByteArray &page);
-
-// A time in the locale's long time format without a time zone, e.g. 9:30:00.
-QString LongTimeText(const QTime &time, const QLocale &locale);
 
 } // namespace sr5n

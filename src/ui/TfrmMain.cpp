@@ -1,19 +1,25 @@
 #include "ui/TfrmMain.h"
 
 #include "app/Configurator.h"
+#include "app/UserSettings.h"
 #include "common/AppTitle.h"
 #include "common/DocumentOpener.h"
 #include "components/FieldGuard.h"
 #include "components/Icons.h"
+#include "config/ConfigurationCopy.h"
+#include "link/CommunicatorFinder.h"
 #include "link/DeviceOperation.h"
+#include "link/PortScanner.h"
 #include "link/TConnection.h"
-#include "link/TVaComm.h"
 #include "ui/BarButton.h"
 #include "ui/PageControl.h"
+#include "ui/PortSelector.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmProgress.h"
 #include "ui/config/PairPage.h"
 #include "ui/config/ParametersPage.h"
+#include "ui/config/TfrmCompare.h"
+#include "ui/config/TfrmHistory.h"
 #include "ui/config/VoicePage.h"
 #include "ui/events/ExternalCodesPage.h"
 #include "ui/events/InternalCodesPage.h"
@@ -23,6 +29,7 @@
 #include "ui/services/ClockPanel.h"
 #include "ui/services/TfrmTestScheme.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -32,12 +39,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -51,6 +61,18 @@ namespace {
 constexpr int kClientWidth = 737;
 constexpr int kClientHeight = 526;
 constexpr int kBarHeight = 75;
+// The bar's four columns of buttons sit at its right edge, so that the port
+// field, left of them, is as wide as the bar allows.
+constexpr int kBarWidth = kClientWidth - 8;
+constexpr int kButtonWidth = 90;
+constexpr int kColumnStep = 116;
+constexpr int kButtonsLeft = kBarWidth - 8 - (3 * kColumnStep + kButtonWidth);
+constexpr int kSeparatorLeft = kButtonsLeft - 20;
+constexpr int kFindPortLeft = kSeparatorLeft - 8 - 24;
+constexpr int kPortFieldLeft = 38;
+constexpr int kPortFieldWidth = kFindPortLeft - 3 - kPortFieldLeft;
+// How often the port list is scanned again while the window is idle.
+constexpr int kPortScanMs = 2000;
 
 BarButton *barButton(const QString &name, const QString &caption, const QString &hint,
                      const QIcon &icon, QWidget *parent)
@@ -64,7 +86,7 @@ BarButton *barButton(const QString &name, const QString &caption, const QString 
 } // namespace
 
 TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
-    : QWidget(parent), m_app(app),
+    : QWidget(parent), m_app(app), m_folders(&app.settings()),
       m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(m_dialogHost, m_folders)),
       m_documents(new DocumentOpener(this))
 {
@@ -84,6 +106,7 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
     layout->setSpacing(0);
     createPages();
     createBottomBar();
+    createServiceMenu();
     nameForScreenReaders();
     layout->addWidget(pgcPages, 1);
     layout->addWidget(pnlControls);
@@ -114,9 +137,7 @@ void TfrmMain::FormCreate()
     // beside the executable; each failure is reported and creation goes on.
     m_app.load();
 
-    QStringList ports;
-    TVaComm::GetComPortNames(ports);
-    fillPortSelector(ports);
+    fillPortSelector();
 
     connect(tshLogs->btnReadLog, &QPushButton::clicked, this, &TfrmMain::btnReadLogClick);
     connect(this, &TfrmMain::deviceLogsClearRequested, this, &TfrmMain::clearDeviceLogs);
@@ -141,7 +162,13 @@ void TfrmMain::setProgressWindow(TfrmProgress *progress)
     m_progress = progress;
     m_dialogHost.setProgressWindow(progress);
     if (m_progress)
-        m_progress->setCancelHandler([this] { m_app.connection().abort(); });
+        m_progress->setCancelHandler([this] {
+            // Cancel ends the search for the communicator, or else the operation.
+            if (m_finder)
+                m_finder->cancel();
+            else
+                m_app.connection().abort();
+        });
 }
 
 void TfrmMain::setZonesDialog(TfrmExtEvZones *zones)
@@ -164,14 +191,14 @@ void TfrmMain::createPages()
     tshLogs = new LogsPage(pgcPages);
     tshProtocol = new ProtocolPage(m_app.config(), m_app.protocolEditor(), m_app.protocols(),
                                    notifier, pgcPages);
-    pgcPages->addPage(tsh1Pair, QStringLiteral("Первая пара номеров"));
-    pgcPages->addPage(tsh2Pair, QStringLiteral("Вторая пара номеров"));
-    pgcPages->addPage(TabSheet1, QStringLiteral("Голосовые / Входящие / ППКП"));
-    pgcPages->addPage(tshParams, QStringLiteral("Параметры"));
-    pgcPages->addPage(tshEventsCodes, QStringLiteral("Внутренние коды"));
-    pgcPages->addPage(TabSheet2, QStringLiteral("Внешние коды"));
+    pgcPages->addPage(tsh1Pair, PairPage::caption(1));
+    pgcPages->addPage(tsh2Pair, PairPage::caption(2));
+    pgcPages->addPage(TabSheet1, VoicePage::caption());
+    pgcPages->addPage(tshParams, ParametersPage::caption());
+    pgcPages->addPage(tshEventsCodes, InternalCodesPage::caption());
+    pgcPages->addPage(TabSheet2, ExternalCodesPage::caption());
     pgcPages->addPage(tshLogs, QStringLiteral("Журналы событий"));
-    pgcPages->addPage(tshProtocol, QStringLiteral("Редактор протоколов"));
+    pgcPages->addPage(tshProtocol, ProtocolPage::caption());
     connect(pgcPages, &PageControl::currentChanged, this, &TfrmMain::pgcPagesChange);
 
     clockPanel = new ClockPanel(parameters->deviceClockArea());
@@ -197,17 +224,31 @@ void TfrmMain::createBottomBar()
     portIcon->setPixmap(Icons::connection().pixmap(24, 24));
     portIcon->setGeometry(10, 36, 24, 24);
 
-    cbxComPort = new QComboBox(pnlControls);
+    cbxComPort = new PortSelector(pnlControls);
     cbxComPort->setObjectName(QStringLiteral("cbxComPort"));
-    cbxComPort->setEditable(true);
-    cbxComPort->setInsertPolicy(QComboBox::NoInsert);
-    cbxComPort->setGeometry(38, 36, 128, 24);
+    cbxComPort->setGeometry(kPortFieldLeft, 36, kPortFieldWidth, 24);
+    connect(cbxComPort, &PortSelector::listAboutToShow, this, [this] {
+        if (!m_finder)
+            rescanPorts();
+    });
+
+    sbtFindPort = new QToolButton(pnlControls);
+    sbtFindPort->setObjectName(QStringLiteral("sbtFindPort"));
+    sbtFindPort->setAutoRaise(true);
+    sbtFindPort->setFocusPolicy(Qt::TabFocus);
+    sbtFindPort->setIcon(Icons::findPort());
+    sbtFindPort->setIconSize(QSize(16, 16));
+    sbtFindPort->setToolTip(
+        QStringLiteral("Найти коммуникатор: опросить все порты списка запросом времени"));
+    sbtFindPort->setAccessibleName(QStringLiteral("Найти коммуникатор"));
+    sbtFindPort->setGeometry(kFindPortLeft, 36, 24, 24);
+    connect(sbtFindPort, &QToolButton::clicked, this, &TfrmMain::sbtFindPortClick);
 
     auto *separator = new QFrame(pnlControls);
     separator->setObjectName(QStringLiteral("bvlSeparator"));
     separator->setFrameShape(QFrame::VLine);
     separator->setFrameShadow(QFrame::Sunken);
-    separator->setGeometry(180, 8, 4, kBarHeight - 16);
+    separator->setGeometry(kSeparatorLeft, 8, 4, kBarHeight - 16);
 
     btnOpen = barButton(QStringLiteral("btnOpen"), QStringLiteral("Открыть"),
                         QStringLiteral("Открыть файл конфигурации"), Icons::open(), pnlControls);
@@ -235,7 +276,7 @@ void TfrmMain::createBottomBar()
         {btnOpen, btnSave}, {btnRead, btnWrite}, {btnExport, btnTestScheme}, {btnHelp, btnAbout}};
     for (int c = 0; c < 4; ++c)
         for (int r = 0; r < 2; ++r)
-            columns[c][r]->move(200 + c * 132, 10 + r * 31);
+            columns[c][r]->move(kButtonsLeft + c * kColumnStep, 10 + r * 31);
 
     QWidget::setTabOrder(btnOpen, btnSave);
     QWidget::setTabOrder(btnSave, btnRead);
@@ -245,6 +286,8 @@ void TfrmMain::createBottomBar()
     QWidget::setTabOrder(btnHelp, btnAbout);
     QWidget::setTabOrder(btnAbout, btnExport);
     QWidget::setTabOrder(btnExport, btnTestScheme);
+    // The search for the communicator comes after the bar's own order.
+    QWidget::setTabOrder(btnTestScheme, sbtFindPort);
 
     pumHelp = new QMenu(this);
     pumHelp->setObjectName(QStringLiteral("pumHelp"));
@@ -265,6 +308,78 @@ void TfrmMain::createBottomBar()
     connect(pumRE, &QAction::triggered, this, &TfrmMain::pumREClick);
 }
 
+void TfrmMain::createServiceMenu()
+{
+    // In the free space of the port column, right of its label, so that the
+    // bar's buttons and the port field stay where they are.
+    btnService = new QToolButton(pnlControls);
+    btnService->setObjectName(QStringLiteral("btnService"));
+    btnService->setText(QStringLiteral("Сервис"));
+    btnService->setToolTip(
+        QStringLiteral("Сравнение конфигураций, запись с проверкой, история конфигураций"));
+    btnService->setIcon(Icons::service());
+    btnService->setIconSize(QSize(16, 16));
+    btnService->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    btnService->setPopupMode(QToolButton::InstantPopup);
+    btnService->setAutoRaise(true);
+    const int serviceWidth = btnService->sizeHint().width();
+    btnService->setGeometry(kSeparatorLeft - 8 - serviceWidth, 8, serviceWidth, 26);
+    QWidget::setTabOrder(btnTestScheme, btnService);
+
+    pumService = new QMenu(this);
+    pumService->setObjectName(QStringLiteral("pumService"));
+    pumCompareDevice = pumService->addAction(QStringLiteral("Сравнить с коммуникатором"));
+    pumCompareDevice->setObjectName(QStringLiteral("pumCompareDevice"));
+    pumCompareDevice->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    pumCompareFile = pumService->addAction(QStringLiteral("Сравнить с файлом..."));
+    pumCompareFile->setObjectName(QStringLiteral("pumCompareFile"));
+    pumCompareFile->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    pumService->addSeparator();
+    pumWriteVerified = pumService->addAction(QStringLiteral("Записать с проверкой"));
+    pumWriteVerified->setObjectName(QStringLiteral("pumWriteVerified"));
+    pumWriteVerified->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W));
+    pumVerifyWrites =
+        pumService->addAction(QStringLiteral("Проверять запись кнопкой \"Записать\""));
+    pumVerifyWrites->setObjectName(QStringLiteral("pumVerifyWrites"));
+    pumVerifyWrites->setCheckable(true);
+    pumVerifyWrites->setChecked(m_app.settings().verifyWrites());
+    pumService->addSeparator();
+    pumHistory = pumService->addAction(QStringLiteral("История конфигураций..."));
+    pumHistory->setObjectName(QStringLiteral("pumHistory"));
+    pumHistory->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    btnService->setMenu(pumService);
+    // The shortcuts work anywhere in the window, not only while the menu is open.
+    addActions(pumService->actions());
+
+    connect(pumCompareDevice, &QAction::triggered, this, &TfrmMain::compareWithDevice);
+    connect(pumCompareFile, &QAction::triggered, this, &TfrmMain::compareWithFileClick);
+    connect(pumWriteVerified, &QAction::triggered, this, &TfrmMain::writeVerifiedClick);
+    connect(pumHistory, &QAction::triggered, this, &TfrmMain::historyClick);
+    connect(pumVerifyWrites, &QAction::toggled, this,
+            [this](bool on) { m_app.settings().setVerifyWrites(on); });
+    // Another window of the program may have changed the setting meanwhile.
+    connect(pumService, &QMenu::aboutToShow, this, [this] {
+        const QSignalBlocker quiet(pumVerifyWrites);
+        pumVerifyWrites->setChecked(m_app.settings().verifyWrites());
+    });
+
+    m_compare = new TfrmCompare(m_app.config(), m_app.eventTables(), m_app.notifier(), this);
+    m_historyWindow = new TfrmHistory(m_app.history(), this);
+    connect(m_historyWindow, &TfrmHistory::openRequested, this, [this](const QString &path) {
+        if (openConfiguration(path))
+            m_historyWindow->accept();
+    });
+    connect(m_historyWindow, &TfrmHistory::compareRequested, this, [this](const QString &path) {
+        const std::optional<ConfigHistory::Entry> entry =
+            ConfigHistory::parse(QFileInfo(path).fileName());
+        const QString what =
+            entry ? ConfigHistory::describe(*entry) : QDir::toNativeSeparators(path);
+        compareWithConfigurationFile(
+            path, QStringLiteral("Конфигурация в окне и в истории (%1)").arg(what),
+            QStringLiteral("В истории"));
+    });
+}
+
 void TfrmMain::nameForScreenReaders()
 {
     // The port selector, whose text is a port name, is named by its label.
@@ -278,12 +393,24 @@ void TfrmMain::nameForScreenReaders()
     }
 }
 
-void TfrmMain::fillPortSelector(const QStringList &ports)
+void TfrmMain::fillPortSelector()
 {
-    cbxComPort->clear();
-    cbxComPort->addItems(ports);
-    if (!ports.isEmpty())
+    cbxComPort->setChoices(m_ports.update(m_app.portScanner().scan(), QString()).choices);
+    if (cbxComPort->count() > 0)
         cbxComPort->setCurrentIndex(0);
+    // The port of the last run, also when it is not plugged in now.
+    const QString last = m_app.settings().lastPort();
+    if (!last.isEmpty())
+        cbxComPort->choose(last);
+
+    m_portScan = new QTimer(this);
+    m_portScan->setObjectName(QStringLiteral("tmrPortScan"));
+    m_portScan->setInterval(kPortScanMs);
+    connect(m_portScan, &QTimer::timeout, this, [this] {
+        if (idle())
+            rescanPorts();
+    });
+    m_portScan->start();
 }
 
 QString TfrmMain::portName() const
@@ -291,13 +418,86 @@ QString TfrmMain::portName() const
     return cbxComPort->currentText();
 }
 
+bool TfrmMain::idle() const
+{
+    return isVisible() && isEnabled() && !m_finder && !m_app.connection().Opened() &&
+           !cbxComPort->view()->isVisible() && QApplication::activeModalWidget() == nullptr;
+}
+
+void TfrmMain::rescanPorts()
+{
+    const PortListTracker::Update update =
+        m_ports.update(m_app.portScanner().scan(), cbxComPort->currentText());
+    cbxComPort->setChoices(update.choices);
+    if (update.select)
+        cbxComPort->choose(*update.select);
+}
+
+void TfrmMain::rememberPort()
+{
+    m_app.settings().setLastPort(portName());
+}
+
+void TfrmMain::sbtFindPortClick()
+{
+    rescanPorts();
+    const QStringList ports = cbxComPort->portNames();
+    if (ports.isEmpty()) {
+        m_app.notifier().reportFailure(
+            QStringLiteral("Коммуникатор не найден: в системе нет последовательных портов"));
+        return;
+    }
+
+    CommunicatorFinder finder(m_app.connection());
+    m_finder = &finder;
+    const CommunicatorFinder::Result result = m_app.findCommunicator(finder, ports, m_progress);
+    m_finder = nullptr;
+    if (result.cancelled)
+        return;
+
+    const QStringList answering = result.answering();
+    if (answering.isEmpty()) {
+        m_app.notifier().reportFailure(
+            QStringLiteral("Коммуникатор не найден: ни на одном порту он не ответил.\n") +
+            CommunicatorFinder::report(result));
+        return;
+    }
+    const QString port = answering.size() == 1 ? answering.constFirst() : choosePort(answering);
+    if (port.isEmpty())
+        return;
+    cbxComPort->choose(port);
+    rememberPort();
+    if (answering.size() == 1)
+        m_app.notifier().showInformation(QStringLiteral("Коммуникатор найден: порт ") + port);
+}
+
+QString TfrmMain::choosePort(const QStringList &ports)
+{
+    QStringList lines;
+    for (const QString &port : ports)
+        lines.append(cbxComPort->lineOf(port));
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("dlgChoosePort"));
+    dialog.setWindowTitle(AppTitle());
+    dialog.setLabelText(choosePortQuestion());
+    dialog.setComboBoxItems(lines);
+    dialog.setComboBoxEditable(false);
+    dialog.setTextValue(lines.constFirst());
+    if (m_dialogHost.exec(dialog) != QDialog::Accepted)
+        return QString();
+    const qsizetype chosen = lines.indexOf(dialog.textValue());
+    return chosen >= 0 ? ports.at(chosen) : QString();
+}
+
 void TfrmMain::sbtCurrentTimeReadClick()
 {
     pgcPages->setFocus();
     DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Reading);
     if (operation.open(portName())) {
-        if (const std::optional<QTime> time = m_app.readClock(operation))
+        if (const std::optional<QTime> time = m_app.readClock(operation)) {
             clockPanel->dtpCurrentTime->setTime(*time);
+            rememberPort();
+        }
     }
 }
 
@@ -308,8 +508,10 @@ void TfrmMain::sbtCurrentTimeWriteClick()
     const bool written = operation.open(portName()) &&
                          m_app.writeClock(operation, clockPanel->dtpCurrentTime->time());
     operation.finish();
-    if (written)
+    if (written) {
+        rememberPort();
         m_app.notifier().showInformation(QStringLiteral("Время записано успешно"));
+    }
 }
 
 void TfrmMain::btnReadClick()
@@ -319,6 +521,7 @@ void TfrmMain::btnReadClick()
         const bool decoded = m_app.readConfiguration(operation);
         operation.closeLink();
         if (decoded) {
+            rememberPort();
             activateWindow();
             raise();
             m_app.notifier().showInformation(QStringLiteral("Конфигурация прочитана успешно"));
@@ -328,11 +531,16 @@ void TfrmMain::btnReadClick()
 
 void TfrmMain::btnWriteClick()
 {
+    if (m_app.settings().verifyWrites()) {
+        writeVerified();
+        return;
+    }
     DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Writing);
     if (operation.open(portName())) {
         const bool written = m_app.writeConfiguration(operation);
         operation.closeLink();
         if (written) {
+            rememberPort();
             activateWindow();
             raise();
             m_app.notifier().showInformation(QStringLiteral("Конфигурация записана успешно"));
@@ -340,14 +548,80 @@ void TfrmMain::btnWriteClick()
     }
 }
 
+void TfrmMain::writeVerifiedClick()
+{
+    writeVerified();
+}
+
+void TfrmMain::writeVerified()
+{
+    // The device's configuration goes into a copy; the window keeps what was written.
+    ConfigurationCopy readBack(m_app.blockContext());
+    QList<ConfigDifference> differences;
+    Configurator::Verification result = Configurator::Verification::NotWritten;
+    {
+        DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Writing);
+        if (!operation.open(portName()))
+            return;
+        result = m_app.writeVerified(operation, readBack, differences);
+        operation.closeLink();
+        const QString written = QStringLiteral("Конфигурация записана успешно");
+        if (result == Configurator::Verification::Same) {
+            activateWindow();
+            raise();
+            m_app.notifier().showInformation(
+                written + QStringLiteral("\nЗапись проверена: коммуникатор хранит записанную "
+                                         "конфигурацию"));
+        } else if (result == Configurator::Verification::Unchecked) {
+            m_app.notifier().showInformation(
+                written + QStringLiteral("\nЗапись не проверена: конфигурация не прочитана из "
+                                         "коммуникатора"));
+        }
+    }
+    if (result != Configurator::Verification::Different)
+        return;
+    m_app.notifier().reportFailure(
+        QStringLiteral("Проверка записи не пройдена: коммуникатор хранит не ту конфигурацию, "
+                       "которая была записана (различий: %1)")
+            .arg(differences.size()));
+    m_compare->compare(ConfigSide{readBack.model(), readBack.tables()},
+                       QStringLiteral("Записанная конфигурация (в окне) и конфигурация, "
+                                      "прочитанная из коммуникатора после записи (порт %1)")
+                           .arg(portName()),
+                       QStringLiteral("В коммуникаторе"));
+}
+
+void TfrmMain::compareWithDevice()
+{
+    // Read into a copy: the window is not touched.
+    ConfigurationCopy device(m_app.blockContext());
+    bool read = false;
+    {
+        DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Reading);
+        read = operation.open(portName()) && m_app.readConfiguration(operation, device.context());
+    }
+    if (read)
+        m_compare->compare(
+            ConfigSide{device.model(), device.tables()},
+            QStringLiteral("Конфигурация в окне и в коммуникаторе (порт %1)").arg(portName()),
+            QStringLiteral("В коммуникаторе"));
+}
+
+void TfrmMain::historyClick()
+{
+    m_historyWindow->showHistory();
+}
+
 void TfrmMain::btnReadLogClick()
 {
-    m_app.eventLogs().ReadLog(portName(), tshLogs->activeArea(), *tshLogs, m_progress);
+    if (m_app.eventLogs().ReadLog(portName(), tshLogs->activeArea(), *tshLogs, m_progress))
+        rememberPort();
 }
 
 void TfrmMain::clearDeviceLogs()
 {
-    m_app.eventLogs().ClearDeviceLogs(portName(), m_progress);
+    if (m_app.eventLogs().ClearDeviceLogs(portName(), m_progress))
+        rememberPort();
 }
 
 namespace {
@@ -380,11 +654,10 @@ bool TfrmMain::saveConfiguration(const QString &path)
     return m_app.saveConfiguration(path);
 }
 
-void TfrmMain::btnOpenClick()
+QString TfrmMain::chooseConfigurationFile(const QString &title)
 {
     using Folder = FileDialogFolders::Dialog;
-    QFileDialog dialog(this, QStringLiteral("Открытие файла конфигурации"),
-                       m_folders.startFolder(Folder::OpenConfiguration));
+    QFileDialog dialog(this, title, m_folders.startFolder(Folder::OpenConfiguration));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(configurationFilter());
@@ -395,14 +668,47 @@ void TfrmMain::btnOpenClick()
     if (ExecFileDialog(dialog, m_dialogHost, m_folders, Folder::OpenConfiguration) !=
             QDialog::Accepted ||
         dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void TfrmMain::btnOpenClick()
+{
+    const QString path = chooseConfigurationFile(QStringLiteral("Открытие файла конфигурации"));
+    if (path.isEmpty())
         return;
-    m_lastOpenedConfiguration = dialog.selectedFiles().constFirst();
+    m_lastOpenedConfiguration = path;
     openConfiguration(m_lastOpenedConfiguration);
 }
 
 bool TfrmMain::openConfiguration(const QString &path)
 {
     return m_app.openConfiguration(path);
+}
+
+void TfrmMain::compareWithFileClick()
+{
+    const QString path = chooseConfigurationFile(QStringLiteral("Сравнение с файлом конфигурации"));
+    if (!path.isEmpty())
+        compareWithFile(path);
+}
+
+bool TfrmMain::compareWithFile(const QString &path)
+{
+    return compareWithConfigurationFile(
+        path,
+        QStringLiteral("Конфигурация в окне и в файле \"%1\"").arg(QDir::toNativeSeparators(path)),
+        QStringLiteral("В файле"));
+}
+
+bool TfrmMain::compareWithConfigurationFile(const QString &path, const QString &heading,
+                                            const QString &otherColumn)
+{
+    ConfigurationCopy file(m_app.blockContext());
+    if (!m_app.openConfiguration(path, file.context()))
+        return false;
+    m_compare->compare(ConfigSide{file.model(), file.tables()}, heading, otherColumn);
+    return true;
 }
 
 void TfrmMain::btnExportClick()
@@ -435,8 +741,8 @@ void TfrmMain::btnTestSchemeClick()
         return;
     // Diagnostics shows its own window instead of the progress window.
     DeviceOperation operation(m_app.connection(), nullptr, OperationProgress::Kind::Reading);
-    if (operation.open(portName()))
-        m_testScheme->exec();
+    if (operation.open(portName()) && m_testScheme->exec() == QDialog::Accepted)
+        rememberPort();
 }
 
 void TfrmMain::pgcPagesChange(int index)

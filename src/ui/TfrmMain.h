@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/PortListTracker.h"
 #include "ui/DialogHost.h"
 #include "ui/FileDialogFolders.h"
 #include "ui/MessageBoxNotifier.h"
@@ -9,16 +10,18 @@
 
 #include <memory>
 
-class QComboBox;
 class QMenu;
 class QAction;
 class QPushButton;
 class QLabel;
 class QFrame;
+class QTimer;
+class QToolButton;
 
 namespace sr5n {
 
 class ClockPanel;
+class CommunicatorFinder;
 class DocumentOpener;
 class Configurator;
 class ProtocolLibraryDialogs;
@@ -27,12 +30,15 @@ class ExternalCodesPage;
 class InternalCodesPage;
 class LogsPage;
 class PageControl;
+class PortSelector;
 class TfrmProgress;
 class TfrmAbout;
 class TfrmTestScheme;
 class TfrmPrefixMask;
 class TfrmSaveNewProtocol;
 class TfrmExtEvZones;
+class TfrmCompare;
+class TfrmHistory;
 
 // The main window: the eight pages, the bottom command bar with the port
 // selector, the help menu, and the window-level hooks. The configuration, the
@@ -71,6 +77,18 @@ public:
     // The text of the port selector: the port every device operation opens.
     QString portName() const;
 
+    // Scans the serial ports again and brings the port list up to date,
+    // keeping what the field holds.
+    void rescanPorts();
+    // Probes every listed port for a communicator and puts the one that
+    // answers into the port field (asking which, when several do).
+    void sbtFindPortClick();
+    // The text of the question when several ports answer.
+    static QString choosePortQuestion()
+    {
+        return QStringLiteral("Коммуникатор ответил на нескольких портах. Выберите порт:");
+    }
+
     // The window's commands, each as its button or key runs it.
     void btnReadClick();
     void btnWriteClick();
@@ -82,6 +100,14 @@ public:
     void sbtCurrentTimeWriteClick();
     void btnReadLogClick();
     void clearDeviceLogs();
+    // The service menu of the bottom bar: comparison, write with verification, history.
+    void compareWithDevice();
+    void compareWithFileClick();
+    void writeVerifiedClick();
+    void historyClick();
+    // The comparison with a configuration file after its dialog.
+    bool compareWithFile(const QString &path);
+
     // The configuration file and the export after their dialogs.
     bool saveConfiguration(const QString &path);
     bool openConfiguration(const QString &path);
@@ -102,7 +128,22 @@ private:
     void createPages();
     void createBottomBar();
     void nameForScreenReaders();
-    void fillPortSelector(const QStringList &ports);
+    void fillPortSelector();
+    // No device operation runs and the window is there to be used.
+    bool idle() const;
+    // A device operation succeeded on the port in the field: it is kept for the next run.
+    void rememberPort();
+    // Asks which of the ports that answered to take; empty when declined.
+    QString choosePort(const QStringList &ports);
+    void createServiceMenu();
+    // The open dialog of configuration files, proposing the file opened last;
+    // the chosen file, or nothing.
+    QString chooseConfigurationFile(const QString &title);
+    // Writes, reads back and compares; "Записать" does the same when the user chose so.
+    void writeVerified();
+    // A configuration file compared with the window, its side named in the comparison window.
+    bool compareWithConfigurationFile(const QString &path, const QString &heading,
+                                      const QString &otherColumn);
 
     void pgcPagesChange(int index);
     void btnHelpClick();
@@ -117,7 +158,7 @@ private:
     Configurator &m_app;
     DialogHost m_dialogHost{this};
     MessageBoxNotifier m_messageBoxes{&m_dialogHost};
-    FileDialogFolders m_folders;
+    FileDialogFolders m_folders; // kept in the application's settings
     std::unique_ptr<ProtocolLibraryDialogs> m_protocolDialogs;
     DocumentOpener *m_documents = nullptr;
 
@@ -135,7 +176,8 @@ private:
 
     // The bottom bar.
     QFrame *pnlControls = nullptr;
-    QComboBox *cbxComPort = nullptr;
+    PortSelector *cbxComPort = nullptr;
+    QToolButton *sbtFindPort = nullptr;
     QPushButton *btnOpen = nullptr;
     QPushButton *btnSave = nullptr;
     QPushButton *btnRead = nullptr;
@@ -147,11 +189,23 @@ private:
     QMenu *pumHelp = nullptr;
     QAction *pumInterface = nullptr;
     QAction *pumRE = nullptr;
+    QToolButton *btnService = nullptr;
+    QMenu *pumService = nullptr;
+    QAction *pumCompareDevice = nullptr;
+    QAction *pumCompareFile = nullptr;
+    QAction *pumWriteVerified = nullptr;
+    QAction *pumVerifyWrites = nullptr;
+    QAction *pumHistory = nullptr;
+    TfrmCompare *m_compare = nullptr;
+    TfrmHistory *m_historyWindow = nullptr;
 
     TfrmProgress *m_progress = nullptr;
     TfrmAbout *m_about = nullptr;
     TfrmTestScheme *m_testScheme = nullptr;
     QString m_lastOpenedConfiguration;
+    PortListTracker m_ports;
+    QTimer *m_portScan = nullptr;
+    CommunicatorFinder *m_finder = nullptr; // while the search runs
 };
 
 } // namespace sr5n

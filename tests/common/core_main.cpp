@@ -1,9 +1,12 @@
+#include "common/UserIsolation.h"
+
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
+    sr5n::test::IsolateFromTheUser();
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

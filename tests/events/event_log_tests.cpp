@@ -3,6 +3,7 @@
 #include "common/Checksum.h"
 #include "common/FakeNotifier.h"
 #include "common/HexText.h"
+#include "common/PortMessages.h"
 #include "common/SimProcess.h"
 #include "common/WindowParts.h"
 #include "components/TMultiGrid.h"
@@ -372,7 +373,7 @@ TEST(EventLogReading, FailuresBeforeTheRecordsShowNothing)
         bool result;
         QStringList errors;
     } cases[] = {
-        {"no such port", {}, false, false, {"Порт /dev/sr5n-no-such-port недоступен"}},
+        {"no such port", {}, false, false, {test::NoSuchPortMessage("/dev/sr5n-no-such-port")}},
         {"status too short", {"--answer-data", "0F=0004"}, true, false, {}},
         {"status without the high-priority half",
          {"--answer-data", "0F=00040100"},
@@ -470,7 +471,13 @@ TEST(EventLogErasing, AltF12AsksThenErasesBothLogs)
          {},
          {"Журналы событий не очищены: коммуникатор занят"}},
         {"memory fault", true, {"--memory-fault", "1"}, 1, {}, {"Неисправность памяти"}},
-        {"no such port", true, {}, 0, {}, {"Порт /dev/sr5n-no-such-port недоступен"}, true},
+        {"no such port",
+         true,
+         {},
+         0,
+         {},
+         {test::NoSuchPortMessage("/dev/sr5n-no-such-port")},
+         true},
     };
     for (const auto &c : cases) {
         LogRig rig(ExampleStatus, ExampleRecords, c.faults);

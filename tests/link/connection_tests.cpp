@@ -2,6 +2,7 @@
 #include "common/SimProcess.h"
 
 #include "common/FakeNotifier.h"
+#include "common/PortMessages.h"
 #include "link/TConnection.h"
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
@@ -310,12 +311,12 @@ TEST_F(LinkOverSim, HangUpDuringARequestGivesThePortMessage)
     ASSERT_TRUE(rig.link->Read("0C", ""));
     EXPECT_FALSE(rig.link->Read("0C", ""));
     EXPECT_TRUE(rig.link->Aborted());
-    EXPECT_EQ(rig.notifier.errors, QStringList{"Порт " + sim->path() + " недоступен"});
+    EXPECT_EQ(rig.notifier.errors, QStringList{test::LineLostMessage(sim->path())});
 
     // A later request fails the same way; closing still works.
     rig.notifier.clear();
     EXPECT_FALSE(rig.link->Read("0C", ""));
-    EXPECT_EQ(rig.notifier.errors, QStringList{"Порт " + sim->path() + " недоступен"});
+    EXPECT_EQ(rig.notifier.errors, QStringList{test::LineLostMessage(sim->path())});
     EXPECT_TRUE(rig.link->Close());
     EXPECT_FALSE(rig.comm.IsOpen());
 }
@@ -354,7 +355,7 @@ TEST(LinkOpen, MissingPortGivesThePortMessage)
         Rig rig;
         EXPECT_FALSE(rig.link->Open(name));
         EXPECT_FALSE(rig.link->Opened());
-        EXPECT_EQ(rig.notifier.errors, QStringList{"Порт " + name + " недоступен"});
+        EXPECT_EQ(rig.notifier.errors, QStringList{test::NoSuchPortMessage(name)});
         EXPECT_EQ(rig.notifier.flashes, 1);
     }
 }

@@ -159,6 +159,24 @@ TEST(Simulator, BusyRequestIsNotCarriedOut)
     EXPECT_EQ(device.block("2B"), "01");
 }
 
+// A dropped write is answered like any write and leaves the memory as it
+// was; the other requests of the set are answered as usual.
+TEST(Simulator, DroppedWritesAreAnsweredButNotStored)
+{
+    SimulatedCommunicator device;
+    device.faults.dropWrite = *RequestSet::parse("1-4");
+    const QByteArray before = device.block("22");
+    const QByteArray memory = device.memory(0x05E0, 2);
+    EXPECT_EQ(answerBody(ask(device, "22A021")), "22");
+    EXPECT_EQ(answerBody(ask(device, "0005E01234")), "00");
+    EXPECT_EQ(answerBody(ask(device, "12300509")), "12");
+    EXPECT_EQ(answerBody(ask(device, "23")), "23" + before);
+    EXPECT_EQ(device.block("22"), before);
+    EXPECT_EQ(device.memory(0x05E0, 2), memory);
+    EXPECT_EQ(answerBody(ask(device, "22A021")), "22"); // request 5 is stored
+    EXPECT_EQ(device.block("22"), "A021");
+}
+
 TEST(Simulator, HangsUpWhenTheRequestAfterTheLastComes)
 {
     SimulatedCommunicator device;

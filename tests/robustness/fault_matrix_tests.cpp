@@ -4,6 +4,7 @@
 // the same operation against a healthy device works.
 #include "app/Configurator.h"
 #include "common/FakeNotifier.h"
+#include "common/PortMessages.h"
 #include "common/SimProcess.h"
 #include "common/WindowParts.h"
 #include "components/TMultiGrid.h"
@@ -273,7 +274,8 @@ QString expectedMessage(Outcome outcome, const QString &port)
     case Outcome::ClockFault:
         return QStringLiteral("Неисправность часов реального времени");
     case Outcome::PortUnavailable:
-        return QStringLiteral("Порт ") + port + QStringLiteral(" недоступен");
+        // A port that is not there, or a line that hangs up under the operation.
+        return port == kMissingPort ? test::NoSuchPortMessage(port) : test::LineLostMessage(port);
     case Outcome::LogsNotErased:
         return QStringLiteral("Журналы событий не очищены: коммуникатор занят");
     case Outcome::Works:

@@ -2,6 +2,7 @@
 // modal window's whole run, and a device that never answers.
 #include "app/Configurator.h"
 #include "common/FakeNotifier.h"
+#include "common/PortMessages.h"
 #include "common/SimProcess.h"
 #include "common/WindowParts.h"
 #include "link/TConnection.h"
@@ -137,6 +138,7 @@ TEST(DiagnosticsFlow, MissingPortShowsNoWindow)
     });
     rig.window.btnTestSchemeClick();
     EXPECT_FALSE(shown);
-    EXPECT_EQ(rig.notifier.errors, QStringList({"Порт /dev/sr5n-no-such-port недоступен"}));
+    EXPECT_EQ(rig.notifier.errors,
+              QStringList({test::NoSuchPortMessage("/dev/sr5n-no-such-port")}));
     QTest::qWait(10); // let the pending check run outside any modal loop
 }

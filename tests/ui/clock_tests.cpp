@@ -1,6 +1,7 @@
 // Reading and setting the device clock from the main window, against sr5n-sim.
 #include "app/Configurator.h"
 #include "common/FakeNotifier.h"
+#include "common/PortMessages.h"
 #include "common/SimProcess.h"
 #include "common/WindowParts.h"
 #include "link/TConnection.h"
@@ -94,7 +95,7 @@ TEST(DeviceClockOperations, MissingPortGivesThePortMessageOnly)
     test::part<QComboBox>(window, "cbxComPort")
         ->setEditText(QStringLiteral("/dev/sr5n-no-such-port"));
     window.sbtCurrentTimeWriteClick();
-    EXPECT_EQ(notifier.errors, QStringList({"Порт /dev/sr5n-no-such-port недоступен"}));
+    EXPECT_EQ(notifier.errors, QStringList({test::NoSuchPortMessage("/dev/sr5n-no-such-port")}));
     EXPECT_TRUE(notifier.informations.isEmpty());
     EXPECT_TRUE(window.isEnabled());
 }

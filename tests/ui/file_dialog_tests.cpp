@@ -1,6 +1,8 @@
-// Where the main window's file dialogs start: in this run, each where the user
-// was with it last, and before its first use where the user was last.
+// Where the main window's file dialogs start: each where the user was with it
+// last, in this run or an earlier one, and before its first use where the
+// user was last.
 #include "app/Configurator.h"
+#include "app/UserSettings.h"
 #include "common/FakeNotifier.h"
 #include "common/QtPrinters.h"
 #include "ui/FileDialogFolders.h"
@@ -104,4 +106,37 @@ TEST(FileDialogFolders, TheWindowsDialogsKeepTheirFoldersInThisRun)
     window.btnOpenClick();
     EXPECT_EQ(offered, QDir(folderA).filePath(QStringLiteral("first.snc")));
     EXPECT_EQ(notifier.errors, QStringList());
+}
+
+TEST(FileDialogFolders, TheFoldersAreKeptForTheNextRun)
+{
+    QTemporaryDir a, b;
+    const QString folderA = QDir(a.path()).absolutePath();
+    const QString folderB = QDir(b.path()).absolutePath();
+    const auto save = &TfrmMain::btnSaveClick;
+    const auto open = &TfrmMain::btnOpenClick;
+    const auto exportPage = &TfrmMain::btnExportClick;
+    // Each run is a new application object and window.
+    const auto run = [](const std::function<void(TfrmMain &)> &use) {
+        Configurator app{QCoreApplication::applicationDirPath()};
+        TfrmMain window{app};
+        test::FakeNotifier notifier;
+        app.setNotifier(notifier);
+        use(window);
+        EXPECT_EQ(notifier.errors, QStringList());
+    };
+    run([&](TfrmMain &window) {
+        answer(window, save, folderA, QStringLiteral("first.snc"));
+        answer(window, exportPage, folderB);
+    });
+    run([&](TfrmMain &window) {
+        // Never used: where the user was last in the earlier run.
+        EXPECT_EQ(answer(window, open, folderB), folderB);
+        // Each where it was left.
+        EXPECT_EQ(answer(window, save, folderA), folderA);
+        EXPECT_EQ(answer(window, exportPage, folderB), folderB);
+    });
+    // A folder that is gone is not offered: where the user was last instead.
+    ASSERT_TRUE(a.remove());
+    run([&](TfrmMain &window) { EXPECT_EQ(answer(window, save, folderB), folderB); });
 }

@@ -3,6 +3,7 @@
 #include "app/Configurator.h"
 #include "common/FakeNotifier.h"
 #include "common/FifoTrap.h"
+#include "common/PortMessages.h"
 #include "common/SimProcess.h"
 #include "common/TextRecord.h"
 #include "common/TextRecords.h"
@@ -17,6 +18,7 @@
 #include "link/TConnection.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmProgress.h"
+#include "ui/TransferRig.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -33,36 +35,12 @@
 #include <memory>
 
 using namespace sr5n;
+using test::kOtherRecord;
+using test::kStarterRecord;
+using test::Rig;
+using test::writeListOf;
 
 namespace {
-
-const QString kStarterRecord = QStringLiteral("02000004FF1F00000000000000000000050528");
-const QString kOtherRecord = QStringLiteral("00000100CF0000000000000000000000050526");
-
-// A main window on short link timings, with a fake library and notifier.
-struct Rig {
-    test::FakeNotifier notifier;
-    Configurator app{QCoreApplication::applicationDirPath(), test::ShortLinkTimings()};
-    TfrmMain window{app};
-    TfrmProgress progress{&window};
-    test::FakeProtocolCatalog catalog{app.config()};
-    std::unique_ptr<test::SimProcess> sim;
-
-    explicit Rig(const QStringList &simArguments = {})
-    {
-        app.setNotifier(notifier);
-        window.setProgressWindow(&progress);
-        app.setProtocolCatalog(&catalog);
-        catalog.add(QStringLiteral("Contact ID"), kStarterRecord);
-        catalog.add(QStringLiteral("4+2"), kOtherRecord);
-        config().setChoice(QStringLiteral("cbx1PProtocol"), 0);
-        config().setChoice(QStringLiteral("cbx2PProtocol"), 0);
-        sim = std::make_unique<test::SimProcess>(simArguments);
-        test::part<QComboBox>(window, "cbxComPort")->setEditText(sim->path());
-    }
-
-    ConfigModel &config() { return app.config(); }
-};
 
 // The values of the protocol editor travel in the protocol record, not in
 // the configuration blocks.
@@ -173,16 +151,6 @@ void expectSameConfiguration(Configurator &aApp, Configurator &bApp)
     EXPECT_EQ(s.commonCode(1), t.commonCode(1));
     for (const auto mark : {EventCodeTables::Mark::HighPriority, EventCodeTables::Mark::Mandatory})
         EXPECT_EQ(s.markedRows(mark), t.markedRows(mark));
-}
-
-// The window's whole configuration as the write request list: data, then commands.
-QStringList writeListOf(Rig &rig)
-{
-    QStringList data, commands;
-    EXPECT_TRUE(BuildWriteRequests(
-        BlockContext{rig.config(), rig.app.eventTables(), rig.catalog, rig.notifier}, data,
-        commands));
-    return data + commands;
 }
 
 // Changes every kind of value the blocks carry.
@@ -352,7 +320,7 @@ TEST(ConfigurationTransfer, MissingPortIsReportedAndNothingIsSent)
     test::part<QComboBox>(rig.window, "cbxComPort")
         ->setEditText(QStringLiteral("/dev/sr5n-missing"));
     rig.window.btnWriteClick();
-    EXPECT_EQ(rig.notifier.errors, QStringList({"Порт /dev/sr5n-missing недоступен"}));
+    EXPECT_EQ(rig.notifier.errors, QStringList({test::NoSuchPortMessage("/dev/sr5n-missing")}));
     EXPECT_EQ(rig.progress.Tag, 0);
     EXPECT_TRUE(rig.window.isEnabled());
 }

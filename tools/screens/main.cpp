@@ -7,6 +7,8 @@
 
 #include "app/Configurator.h"
 #include "components/ReadableColors.h"
+#include "config/ConfigurationCopy.h"
+#include "config/RequestLists.h"
 #include "events/EventCodeTables.h"
 #include "events/EventLogDecoder.h"
 #include "protocols/ProtocolLibrary.h"
@@ -15,6 +17,8 @@
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmProgress.h"
+#include "ui/config/TfrmCompare.h"
+#include "ui/config/TfrmHistory.h"
 #include "ui/events/LogsPage.h"
 #include "ui/events/TfrmExtEvZones.h"
 #include "ui/protocols/TfrmPrefixMask.h"
@@ -25,6 +29,7 @@
 #include <QDir>
 #include <QPixmap>
 #include <QStyleFactory>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -128,5 +133,44 @@ int main(int argc, char *argv[])
     windows.testScheme().tmrTest->stop();
     save(windows.testScheme(), folder, QStringLiteral("diagnostics-running"));
     windows.testScheme().hide();
+
+    // The comparison with a device that holds a few other values.
+    sr5n::ConfigurationCopy device(app.blockContext());
+    device.context().model.setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("12AB"));
+    device.context().model.setSlider(QStringLiteral("trb2PCallsTrialCount"), 7);
+    device.context().model.setFlag(QStringLiteral("chbInCalls"), true);
+    device.context().tables.setSeparateCode(2, 1, QStringLiteral("0A0B"));
+    device.context().tables.setZoneCode(3, 2, 11, QStringLiteral("3B11"));
+    auto *compare = main.findChild<sr5n::TfrmCompare *>();
+    QTimer::singleShot(0, compare, [&] {
+        compare->setTicked(1, true);
+        save(*compare, folder, QStringLiteral("compare"));
+        compare->reject();
+    });
+    compare->compare(sr5n::ConfigSide{device.model(), device.tables()},
+                     QStringLiteral("Конфигурация в окне и в коммуникаторе (порт /dev/ttyUSB0)"),
+                     QStringLiteral("В коммуникаторе"));
+
+    // A history of a few reads and writes, kept in a folder of its own.
+    QTemporaryDir historyFolder;
+    app.history().setFolder(historyFolder.path());
+    QStringList data, commands;
+    if (sr5n::BuildWriteRequests(app.blockContext(), data, commands)) {
+        using Operation = sr5n::ConfigHistory::Operation;
+        const QDateTime start(QDate(2026, 12, 10), QTime(9, 30));
+        const Operation operations[] = {Operation::Read, Operation::Write,
+                                        Operation::VerifiedWrite};
+        for (int i = 0; i < 3; ++i)
+            app.history().keep(operations[i], QStringLiteral("/dev/ttyUSB0"),
+                               QStringLiteral("1234"), QStringLiteral("5678"), data, commands,
+                               start.addSecs(600 * i));
+    }
+    auto *history = main.findChild<sr5n::TfrmHistory *>();
+    QTimer::singleShot(0, history, [&] {
+        history->select(0);
+        save(*history, folder, QStringLiteral("history"));
+        history->reject();
+    });
+    history->showHistory();
     return 0;
 }

@@ -138,6 +138,8 @@ Reply SimulatedCommunicator::answer(int k, const QByteArray &message)
     }
     if (faults.silent.contains(k))
         return {};
+    if (faults.garbage.contains(k))
+        return {{}, noise() + FrameStart + noise() + FrameFinish + noise(), false};
 
     QByteArray answer;
     if (faults.busy.contains(k)) {
@@ -148,6 +150,8 @@ Reply SimulatedCommunicator::answer(int k, const QByteArray &message)
         answer = "FF02";
     } else if (faults.emptyAnswer.contains(k)) {
         answer.clear();
+    } else if (faults.dropWrite.contains(k) && storesData(body->left(2))) {
+        answer = body->left(2);
     } else {
         const std::optional<QByteArray> result = execute(body->left(2), body->mid(2));
         if (!result)
@@ -271,6 +275,12 @@ const SimulatedCommunicator::BlockInfo *SimulatedCommunicator::findBlock(const Q
         }
     }
     return nullptr;
+}
+
+bool SimulatedCommunicator::storesData(const QByteArray &command) const
+{
+    bool isWrite = false;
+    return (findBlock(command, &isWrite) && isWrite) || command == "00" || command == "12";
 }
 
 QByteArray SimulatedCommunicator::block(const QByteArray &command) const

@@ -26,6 +26,8 @@ struct Faults {
     RequestSet wrongCommand; // the answer carries another command
     RequestSet badChecksum;  // the checksum is off by one
     RequestSet lowerCase;    // the answer is written in lower case
+    RequestSet dropWrite;    // a write is answered as done but not stored
+    RequestSet garbage;      // stray characters instead of an answer: not a communicator
     RequestSet late;         // the answer is held back until another request comes in
     bool noise = false;      // stray characters before every answer
     int hangUpAfter = -1;    // after this many requests the line is closed
@@ -97,6 +99,8 @@ private:
     Reply answer(int k, const QByteArray &message);
     std::optional<QByteArray> execute(const QByteArray &command, const QByteArray &data);
     const BlockInfo *findBlock(const QByteArray &command, bool *isWrite) const;
+    // A command that stores something: a block write, a memory write, the clock.
+    bool storesData(const QByteArray &command) const;
     QByteArray noise();
     void warn(const QString &text) const;
 

@@ -3,12 +3,14 @@
 #include "RequestSet.h"
 #include "SimulatedCommunicator.h"
 
+#include "link/SimulatorRegistry.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QRegularExpression>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTime>
 
@@ -45,10 +47,12 @@ const char HelpText[] = R"(
 Simulates a СР-5/Н communicator on a pseudo-terminal, for trying the
 configurator without hardware and for the link's tests.
 
-The first line of output is the path of the terminal (e.g. /dev/pts/4): type it
-into the configurator's port field (or give --link and type that path). Then
-every request is logged as "request N: :FRAME;" unless --quiet is given;
-warnings go to standard error. Ctrl+C (SIGINT) or SIGTERM ends the simulator.
+The first line of output is the path of the terminal (e.g. /dev/pts/4). The
+configurator lists it among its ports as a simulated communicator (unless
+--unlisted is given); it can also be typed into the port field (or give --link
+and type that path). Then every request is logged as "request N: :FRAME;"
+unless --quiet is given; warnings go to standard error. Ctrl+C (SIGINT) or
+SIGTERM ends the simulator.
 
 The device answers from its own memory:
   configuration blocks  written with 02 18 04 1A 1E 20 08 29 1C 0A 2B 06 22 26 14 0D,
@@ -171,6 +175,18 @@ int main(int argc, char **argv)
         QStringLiteral(
             "Fault: answer SET in lower-case digits (an answer without letters stays as is)."),
         QStringLiteral("set"));
+    const QCommandLineOption dropWriteOption(
+        QStringLiteral("drop-write"),
+        QStringLiteral("Fault: answer the writes of SET as done but store nothing (block, "
+                       "memory and clock writes; other requests of SET are answered as usual)."),
+        QStringLiteral("set"));
+    const QCommandLineOption garbageOption(
+        QStringLiteral("garbage"),
+        QStringLiteral("Not a communicator: answer SET with stray characters only."),
+        QStringLiteral("set"));
+    const QCommandLineOption unlistedOption(
+        QStringLiteral("unlisted"),
+        QStringLiteral("Do not appear in the configurator's port list."));
     const QCommandLineOption lateOption(
         QStringLiteral("late"),
         QStringLiteral("Fault: hold the answers to SET back until another request has come in "
@@ -207,7 +223,8 @@ int main(int argc, char **argv)
                        memoryFaultOption, clockFaultOption, emptyOption,  wrongOption,
                        checksumOption,    lowerOption,      noiseOption,  delayOption,
                        paceOption,        hangUpOption,     quietOption,  statsOption,
-                       answerDataOption,  parentOption,     lateOption});
+                       answerDataOption,  parentOption,     lateOption,   garbageOption,
+                       unlistedOption,    dropWriteOption});
     parser.process(app);
 
     if (parser.isSet(parentOption))
@@ -254,7 +271,9 @@ int main(int argc, char **argv)
                 {wrongOption, faults.wrongCommand},
                 {checksumOption, faults.badChecksum},
                 {lowerOption, faults.lowerCase},
-                {lateOption, faults.late}};
+                {lateOption, faults.late},
+                {dropWriteOption, faults.dropWrite},
+                {garbageOption, faults.garbage}};
     for (const auto &entry : sets) {
         if (!parser.isSet(entry.option))
             continue;
@@ -270,8 +289,8 @@ int main(int argc, char **argv)
         const QByteArray data = entry.mid(equals + 1).toLatin1();
         static const QRegularExpression commandPattern(QStringLiteral("^[0-9A-F]{2}$"));
         static const QRegularExpression dataPattern(QStringLiteral("^[0-9A-F]*$"));
-        if (equals < 0 || !commandPattern.match(QString::fromLatin1(command)).hasMatch()
-            || !dataPattern.match(QString::fromLatin1(data)).hasMatch())
+        if (equals < 0 || !commandPattern.match(QString::fromLatin1(command)).hasMatch() ||
+            !dataPattern.match(QString::fromLatin1(data)).hasMatch())
             return fail(QStringLiteral("--answer-data needs CMD=HEX, e.g. 11=303030"));
         faults.answerData.insert(command, data);
     }
@@ -301,7 +320,8 @@ int main(int argc, char **argv)
     // usable while no configurator has the port open.
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
-        return fail(QStringLiteral("cannot open a pseudo-terminal: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return fail(QStringLiteral("cannot open a pseudo-terminal: %1")
+                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
     const char *slaveName = ::ptsname(master);
     if (slaveName == nullptr)
         return fail(QStringLiteral("cannot name the pseudo-terminal"));
@@ -309,7 +329,8 @@ int main(int argc, char **argv)
     const int slave = ::open(slavePath.constData(), O_RDWR | O_NOCTTY);
     if (slave < 0)
         return fail(QStringLiteral("cannot open %1: %2")
-                        .arg(QString::fromLocal8Bit(slavePath), QString::fromLocal8Bit(std::strerror(errno))));
+                        .arg(QString::fromLocal8Bit(slavePath),
+                             QString::fromLocal8Bit(std::strerror(errno))));
     termios raw{};
     if (::tcgetattr(slave, &raw) == 0) {
         ::cfmakeraw(&raw);
@@ -331,8 +352,9 @@ int main(int argc, char **argv)
             ::unlink(linkPath.constData());
         }
         if (::symlink(slavePath.constData(), linkPath.constData()) != 0)
-            return fail(QStringLiteral("cannot link %1: %2")
-                            .arg(parser.value(linkOption), QString::fromLocal8Bit(std::strerror(errno))));
+            return fail(
+                QStringLiteral("cannot link %1: %2")
+                    .arg(parser.value(linkOption), QString::fromLocal8Bit(std::strerror(errno))));
     }
 
     struct sigaction action {
@@ -343,6 +365,12 @@ int main(int argc, char **argv)
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGHUP, &action, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
+
+    // The configurator offers the terminals of the simulators it finds here.
+    const sr5n::SimulatorRegistry registry;
+    const qint64 pid = QCoreApplication::applicationPid();
+    const bool listed =
+        !parser.isSet(unlistedOption) && registry.announce(pid, QString::fromLocal8Bit(slavePath));
 
     printLine(stdout, QString::fromLocal8Bit(slavePath));
 
@@ -390,6 +418,8 @@ int main(int argc, char **argv)
         }
     }
 
+    if (listed)
+        registry.withdraw(pid);
     ::close(master);
     ::close(slave);
     if (!linkPath.isEmpty())

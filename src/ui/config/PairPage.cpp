@@ -43,8 +43,7 @@ PairPage::PairPage(ConfigModel &model, int pair, Notifier &notifier, QWidget *pa
 
 QString PairPage::caption(int pair)
 {
-    return pair == 1 ? QStringLiteral("Первая пара номеров")
-                     : QStringLiteral("Вторая пара номеров");
+    return PageCaption(pair == 1 ? ConfigPage::FirstPair : ConfigPage::SecondPair);
 }
 
 QWidget *PairPage::makeNumberGroup(int number)

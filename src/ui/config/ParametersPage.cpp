@@ -65,7 +65,7 @@ ParametersPage::ParametersPage(ConfigModel &model, Notifier &notifier, QWidget *
 
 QString ParametersPage::caption()
 {
-    return QStringLiteral("Параметры");
+    return PageCaption(ConfigPage::Parameters);
 }
 
 } // namespace sr5n

@@ -73,7 +73,7 @@ VoicePage::VoicePage(ConfigModel &model, Notifier &notifier, QWidget *parent) : 
 
 QString VoicePage::caption()
 {
-    return QStringLiteral("Голосовые / Входящие / ППКП");
+    return PageCaption(ConfigPage::VoiceCallsPanel);
 }
 
 } // namespace sr5n

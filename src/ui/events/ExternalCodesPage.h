@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/ConfigValues.h"
 #include "events/EventCodeTables.h"
 
 #include <QPointer>
@@ -23,7 +24,7 @@ class ExternalCodesPage final : public QWidget
 public:
     explicit ExternalCodesPage(EventCodeTables &tables, QWidget *parent = nullptr);
 
-    static QString caption() { return QStringLiteral("Внешние коды"); }
+    static QString caption() { return PageCaption(ConfigPage::ExternalCodes); }
 
     // Columns of the grid.
     static constexpr int FirstCodeColumn = 2; // pair 1; pair 2 is the next one

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/ConfigValues.h"
 #include "events/EventCodeTables.h"
 
 #include <QString>
@@ -23,7 +24,7 @@ class InternalCodesPage final : public QWidget
 public:
     InternalCodesPage(EventCodeTables &tables, Notifier &notifier, QWidget *parent = nullptr);
 
-    static QString caption() { return QStringLiteral("Внутренние коды"); }
+    static QString caption() { return PageCaption(ConfigPage::InternalCodes); }
 
     QLabel *lblTitle = nullptr;
     TMultiGrid *mgdSeparateInternalEvents = nullptr;

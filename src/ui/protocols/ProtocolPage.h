@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/ConfigValues.h"
+
 #include <QHash>
 #include <QPointer>
 #include <QWidget>
@@ -26,7 +28,7 @@ public:
     ProtocolPage(ConfigModel &model, ProtocolEditor &editor, ProtocolLibrary &library,
                  Notifier &notifier, QWidget *parent = nullptr);
 
-    static QString caption() { return QStringLiteral("Редактор протоколов"); }
+    static QString caption() { return PageCaption(ConfigPage::ProtocolEditor); }
 
     // The dialog the mask buttons open (created after the main window).
     void setPrefixMaskWindow(TfrmPrefixMask *dialog);
