@@ -187,6 +187,30 @@ Configurator::Verification Configurator::writeVerified(DeviceOperation &operatio
     return Verification::Different;
 }
 
+QString Configurator::verificationNotice(Verification result)
+{
+    const QString written = QStringLiteral("Конфигурация записана успешно");
+    switch (result) {
+    case Verification::Same:
+        return written +
+               QStringLiteral("\nЗапись проверена: коммуникатор хранит записанную конфигурацию");
+    case Verification::Unchecked:
+        return written +
+               QStringLiteral("\nЗапись не проверена: конфигурация не прочитана из коммуникатора");
+    case Verification::NotWritten:
+    case Verification::Different:
+        break;
+    }
+    return QString();
+}
+
+QString Configurator::verificationFailure(qsizetype differences)
+{
+    return QStringLiteral("Проверка записи не пройдена: коммуникатор хранит не ту конфигурацию, "
+                          "которая была записана (различий: %1)")
+        .arg(differences);
+}
+
 void Configurator::keepInHistory(ConfigHistory::Operation operation, const QString &port,
                                  const ConfigModel &model, const QStringList &data,
                                  const QStringList &commands)

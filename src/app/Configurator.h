@@ -105,6 +105,10 @@ public:
     // was written with it; `differences` lists what the device holds otherwise.
     Verification writeVerified(DeviceOperation &operation, ConfigurationCopy &readBack,
                                QList<ConfigDifference> &differences);
+    // What the user is told of a verified write: the notice of Same and of
+    // Unchecked (empty for the others), and the error of Different.
+    static QString verificationNotice(Verification result);
+    static QString verificationFailure(qsizetype differences);
 
     // The configuration file; each failure is reported with its message.
     bool saveConfiguration(const QString &path);

@@ -4,7 +4,9 @@
 #include "cli/CommandLineCatalog.h"
 #include "cli/ConfigJson.h"
 #include "cli/LogFormats.h"
+#include "config/ConfigComparison.h"
 #include "config/ConfigModel.h"
+#include "config/ConfigurationCopy.h"
 #include "events/EventLogs.h"
 #include "link/DeviceOperation.h"
 #include "link/TConnection.h"
@@ -23,9 +25,10 @@ using Command = CommandLine::Command;
 
 const QString DevicePrefix = QStringLiteral("device:");
 
-QString oneLine(const QString &text)
+// `text` ending with a line break.
+QString asLines(const QString &text)
 {
-    return QString(text).replace(u'\n', QStringLiteral(". "));
+    return text.endsWith(u'\n') ? text : text + u'\n';
 }
 
 // Keeps the rows of each log read, in the order read.
@@ -153,26 +156,64 @@ CommandResult Commands::write()
                               OperationProgress::Kind::Writing);
     if (!operation.open(m_line.ports.constFirst()))
         return failed();
-    const bool written = m_app->writeConfiguration(operation);
+    if (!m_line.verify) {
+        const bool written = m_app->writeConfiguration(operation);
+        operation.finish();
+        if (!written)
+            return failed();
+        return succeeded(QStringLiteral("Конфигурация записана успешно"));
+    }
+    // The device's configuration is read back into a copy and compared.
+    ConfigurationCopy readBack(m_app->blockContext());
+    QList<ConfigDifference> differences;
+    const Configurator::Verification result =
+        m_app->writeVerified(operation, readBack, differences);
     operation.finish();
-    if (!written)
+    using Verification = Configurator::Verification;
+    switch (result) {
+    case Verification::Same:
+        return succeeded(Configurator::verificationNotice(result));
+    case Verification::Unchecked: {
+        // Written, but not known to be right: not a success for a script.
+        const QString notice = Configurator::verificationNotice(result);
+        if (!m_line.worker)
+            m_notifier.showInformation(notice);
+        return {ExitFailed, notice.section(u'\n', 1)};
+    }
+    case Verification::Different:
+        m_notifier.reportFailure(Configurator::verificationFailure(differences.size()));
+        if (!m_line.worker)
+            PrintText(stdout, asLines(DifferencesText(differences)));
         return failed();
-    return succeeded(QStringLiteral("Конфигурация записана успешно"));
+    case Verification::NotWritten:
+        break;
+    }
+    return failed();
 }
 
-bool Commands::loadSide(Configurator &side, const QString &source)
+bool Commands::loadSide(const BlockContext *into, const QString &source)
 {
     if (!source.startsWith(DevicePrefix))
-        return side.openConfiguration(source);
-    DeviceOperation operation(side.connection(), m_progress.get(),
+        return into ? m_app->openConfiguration(source, *into) : m_app->openConfiguration(source);
+    DeviceOperation operation(m_app->connection(), m_progress.get(),
                               OperationProgress::Kind::Reading);
-    return operation.open(source.mid(DevicePrefix.size())) && side.readConfiguration(operation);
+    if (!operation.open(source.mid(DevicePrefix.size())))
+        return false;
+    return into ? m_app->readConfiguration(operation, *into) : m_app->readConfiguration(operation);
 }
 
 CommandResult Commands::diff()
 {
-    m_notifier.reportFailure(QStringLiteral("diff is not available yet"));
-    return {ExitFailed, QString()};
+    // The first side is this configuration, the second a copy decoded apart.
+    if (!loadSide(nullptr, m_line.files.at(0)))
+        return failed();
+    ConfigurationCopy other(m_app->blockContext());
+    if (!loadSide(&other.context(), m_line.files.at(1)))
+        return failed();
+    const QList<ConfigDifference> differences =
+        m_app->compareWith(ConfigSide{other.model(), other.tables()});
+    PrintText(stdout, asLines(DifferencesText(differences)));
+    return {differences.isEmpty() ? ExitDone : ExitNegative, QString()};
 }
 
 CommandResult Commands::exportHtml()
@@ -245,7 +286,7 @@ CommandResult Commands::diag()
     lines << SelfTest::summary(*mask);
     if (!m_line.worker)
         PrintText(stdout, lines.join(u'\n') + u'\n');
-    QString message = oneLine(SelfTest::summary(*mask));
+    QString message = SelfTest::summary(*mask);
     if (!faults.isEmpty())
         message += QStringLiteral(": ") + faults.join(QStringLiteral(", "));
     return {SelfTest::anyFailed(*mask) ? ExitNegative : ExitDone, message};

@@ -11,6 +11,7 @@
 
 namespace sr5n {
 
+struct BlockContext;
 class CommandLineCatalog;
 class Configurator;
 
@@ -51,8 +52,9 @@ private:
     CommandResult diag();
     CommandResult json();
 
-    // Takes the configuration of a .snc file, or of the device for "device:PORT".
-    bool loadSide(Configurator &side, const QString &source);
+    // Decodes the configuration of a .snc file, or of the device for
+    // "device:PORT", into `into`, or into this configuration when null.
+    bool loadSide(const BlockContext *into, const QString &source);
     bool writeOutput(const QString &path, const QByteArray &bytes);
 
     const CommandLine &m_line;

@@ -110,7 +110,9 @@ private:
 
 QString WorkerResultLine(int status, const QString &message)
 {
-    return ResultTag + QString::number(status) + u' ' + message + u'\n';
+    // One line: a notice of two lines becomes two sentences.
+    return ResultTag + QString::number(status) + u' ' +
+           QString(message).replace(u'\n', QStringLiteral(". ")) + u'\n';
 }
 
 ParallelPorts::ParallelPorts(const CommandLine &line, QString program)

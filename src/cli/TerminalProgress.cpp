@@ -6,14 +6,30 @@
 
 namespace sr5n {
 
-namespace {
-
-int percentOf(int position, int maximum)
+void CountingProgress::begin(Kind kind, int maximum)
 {
-    return maximum > 0 ? static_cast<int>(qint64(position) * 100 / maximum) : 0;
+    m_position = 0;
+    m_maximum = maximum;
+    started(kind);
+    changed();
 }
 
-} // namespace
+void CountingProgress::setMaximum(int maximum)
+{
+    m_maximum = maximum;
+    changed();
+}
+
+void CountingProgress::step()
+{
+    ++m_position;
+    changed();
+}
+
+int CountingProgress::percent() const
+{
+    return m_maximum > 0 ? static_cast<int>(qint64(m_position) * 100 / m_maximum) : 0;
+}
 
 TerminalProgress::TerminalProgress(std::FILE *stream)
     : m_stream(stream), m_enabled(isatty(fileno(stream)) != 0)
@@ -29,26 +45,11 @@ QString TerminalProgress::line(const QString &caption, int position, int maximum
              OperationProgress::percentText(qMin(position, maximum), maximum).rightJustified(4));
 }
 
-void TerminalProgress::begin(Kind kind, int maximum)
+void TerminalProgress::started(Kind kind)
 {
     m_caption = caption(kind);
-    m_position = 0;
-    m_maximum = maximum;
     m_shown = true;
     m_drawnPercent = -1;
-    draw();
-}
-
-void TerminalProgress::setMaximum(int maximum)
-{
-    m_maximum = maximum;
-    draw();
-}
-
-void TerminalProgress::step()
-{
-    ++m_position;
-    draw();
 }
 
 void TerminalProgress::end()
@@ -67,43 +68,23 @@ void TerminalProgress::breakLine()
     m_drawnPercent = -1;
 }
 
-void TerminalProgress::draw()
+void TerminalProgress::changed()
 {
-    const int percent = percentOf(m_position, m_maximum);
-    if (!m_enabled || !m_shown || percent == m_drawnPercent)
+    const int done = percent();
+    if (!m_enabled || !m_shown || done == m_drawnPercent)
         return;
-    m_drawnPercent = percent;
+    m_drawnPercent = done;
     m_lineOpen = true;
     PrintText(m_stream, u'\r' + line(m_caption, m_position, m_maximum));
 }
 
-void WorkerProgress::begin(Kind, int maximum)
-{
-    m_position = 0;
-    m_maximum = maximum;
-    m_reportedPercent = -1;
-    report();
-}
-
-void WorkerProgress::setMaximum(int maximum)
-{
-    m_maximum = maximum;
-    report();
-}
-
-void WorkerProgress::step()
-{
-    ++m_position;
-    report();
-}
-
-void WorkerProgress::report()
+void WorkerProgress::changed()
 {
     // Whole percents only: the pipe carries a hundred lines, not a thousand.
-    const int percent = percentOf(m_position, m_maximum);
-    if (percent == m_reportedPercent)
+    const int done = percent();
+    if (done == m_reportedPercent)
         return;
-    m_reportedPercent = percent;
+    m_reportedPercent = done;
     PrintText(stdout, QStringLiteral("@progress %1 %2\n").arg(m_position).arg(m_maximum));
 }
 

@@ -565,25 +565,16 @@ void TfrmMain::writeVerified()
             return;
         result = m_app.writeVerified(operation, readBack, differences);
         operation.closeLink();
-        const QString written = QStringLiteral("Конфигурация записана успешно");
         if (result == Configurator::Verification::Same) {
             activateWindow();
             raise();
-            m_app.notifier().showInformation(
-                written + QStringLiteral("\nЗапись проверена: коммуникатор хранит записанную "
-                                         "конфигурацию"));
-        } else if (result == Configurator::Verification::Unchecked) {
-            m_app.notifier().showInformation(
-                written + QStringLiteral("\nЗапись не проверена: конфигурация не прочитана из "
-                                         "коммуникатора"));
         }
+        if (const QString notice = Configurator::verificationNotice(result); !notice.isEmpty())
+            m_app.notifier().showInformation(notice);
     }
     if (result != Configurator::Verification::Different)
         return;
-    m_app.notifier().reportFailure(
-        QStringLiteral("Проверка записи не пройдена: коммуникатор хранит не ту конфигурацию, "
-                       "которая была записана (различий: %1)")
-            .arg(differences.size()));
+    m_app.notifier().reportFailure(Configurator::verificationFailure(differences.size()));
     m_compare->compare(ConfigSide{readBack.model(), readBack.tables()},
                        QStringLiteral("Записанная конфигурация (в окне) и конфигурация, "
                                       "прочитанная из коммуникатора после записи (порт %1)")

@@ -101,6 +101,85 @@ TEST_F(Cli, WrittenConfigurationReadsBackByteForByte)
     EXPECT_EQ(contents(back), contents(written));
 }
 
+TEST_F(Cli, ReadThenWriteThenDiffFindsNothing)
+{
+    const QString custom = customConfiguration();
+    test::SimProcess first({Quiet});
+    test::SimProcess second({Quiet});
+    ASSERT_TRUE(first.started() && second.started());
+    const QString fromFirst = path(QStringLiteral("first.snc"));
+    ASSERT_EQ(
+        RunCli({QStringLiteral("write"), QStringLiteral("--port"), first.path(), custom}).status,
+        0);
+    ASSERT_EQ(RunCli({QStringLiteral("read"), QStringLiteral("--port"), first.path(),
+                      QStringLiteral("-o"), fromFirst})
+                  .status,
+              0);
+    ASSERT_EQ(RunCli({QStringLiteral("write"), QStringLiteral("--port"), second.path(), fromFirst})
+                  .status,
+              0);
+    const QString device = QStringLiteral("device:") + second.path();
+    for (const QStringList &sides : {QStringList{custom, device}, QStringList{device, fromFirst},
+                                     QStringList{custom, fromFirst}}) {
+        const test::CliRun diff = RunCli(QStringList{QStringLiteral("diff")} + sides);
+        EXPECT_EQ(diff.status, 0) << sides.join(u' ').toStdString() << diff.err.toStdString();
+        EXPECT_EQ(diff.out, QStringLiteral("Различий нет\n"));
+    }
+
+    // The device's default configuration differs from the written one, value by value.
+    test::SimProcess fresh({Quiet});
+    ASSERT_TRUE(fresh.started());
+    const test::CliRun differ =
+        RunCli({QStringLiteral("diff"), custom, QStringLiteral("device:") + fresh.path()});
+    EXPECT_EQ(differ.status, 1) << differ.err.toStdString();
+    EXPECT_TRUE(differ.out.startsWith(QStringLiteral("Первая пара номеров\n")));
+    EXPECT_TRUE(differ.out.contains(
+        QStringLiteral("  Первый номер телефона — Номер объекта: 12AB → 0000\n")))
+        << differ.out.toStdString();
+    EXPECT_TRUE(differ.out.contains(
+        QStringLiteral("  Частота сигнала \"свободно\" в линии: 480 Гц → 425 Гц\n")));
+}
+
+TEST_F(Cli, VerifiedWriteTellsWhetherTheDeviceHoldsWhatWasWritten)
+{
+    const QString custom = customConfiguration();
+    test::SimProcess faithful({Quiet});
+    // The simulator answers the write of the first number of pair 1 but keeps its own:
+    // its flag, phone number and object number.
+    test::SimProcess dropping({Quiet, QStringLiteral("--drop-write"), QStringLiteral("5")});
+    ASSERT_TRUE(faithful.started() && dropping.started());
+    const test::CliRun same = RunCli({QStringLiteral("write"), QStringLiteral("--verify"),
+                                      QStringLiteral("--port"), faithful.path(), custom});
+    EXPECT_EQ(same.status, 0) << same.err.toStdString();
+    EXPECT_EQ(same.err, QStringLiteral("Конфигурация записана успешно\nЗапись проверена: "
+                                       "коммуникатор хранит записанную конфигурацию\n"));
+
+    const test::CliRun different = RunCli({QStringLiteral("write"), QStringLiteral("--verify"),
+                                           QStringLiteral("--port"), dropping.path(), custom});
+    EXPECT_EQ(different.status, 3);
+    EXPECT_EQ(different.err,
+              QStringLiteral("Проверка записи не пройдена: коммуникатор хранит не ту "
+                             "конфигурацию, которая была записана (различий: 3)\n"));
+    // What the device holds instead, as the compare window lists it.
+    EXPECT_TRUE(different.out.contains(
+        QStringLiteral("  Первый номер телефона — Номер объекта: 12AB → 0000\n")))
+        << different.out.toStdString();
+
+    // Both at once: one port passes, the other is reported; the run fails.
+    test::SimProcess faithful2({Quiet});
+    test::SimProcess dropping2({Quiet, QStringLiteral("--drop-write"), QStringLiteral("5")});
+    ASSERT_TRUE(faithful2.started() && dropping2.started());
+    const test::CliRun both = RunCli({QStringLiteral("write"), QStringLiteral("--verify"), custom,
+                                      QStringLiteral("--port"), faithful2.path(),
+                                      QStringLiteral("--port"), dropping2.path()});
+    EXPECT_EQ(both.status, 3);
+    EXPECT_TRUE(both.out.contains(QStringLiteral(
+        "Конфигурация записана успешно. Запись проверена: коммуникатор хранит записанную "
+        "конфигурацию\n")))
+        << both.out.toStdString();
+    EXPECT_TRUE(both.out.contains(QStringLiteral("Проверка записи не пройдена")));
+}
+
 TEST_F(Cli, DeviceCommandsReportAMissingPortOrASilentDevice)
 {
     test::SimProcess silent({Quiet, QStringLiteral("--silent"), QStringLiteral("all")});
@@ -128,7 +207,7 @@ TEST_F(Cli, DeviceCommandsReportAMissingPortOrASilentDevice)
                 arguments << QStringLiteral("--port") << port;
             const test::CliRun run = RunCli(arguments);
             const QString expected =
-                port == silent.path() ? NoAnswer : QStringLiteral("Порт %1 недоступен.").arg(port);
+                port == silent.path() ? NoAnswer : QStringLiteral("Порт %1 недоступен\n").arg(port);
             EXPECT_EQ(run.status, 3) << arguments.join(u' ').toStdString();
             EXPECT_TRUE(run.err.startsWith(expected))
                 << arguments.join(u' ').toStdString() << ": " << run.err.toStdString();

@@ -1,7 +1,9 @@
 #include "cli/ConfigJson.h"
 #include "common/FakeNotifier.h"
+#include "config/ConfigComparison.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigValues.h"
+#include "config/RandomConfiguration.h"
 #include "events/EventCodeTables.h"
 #include "events/EventNameLists.h"
 
@@ -145,6 +147,24 @@ TEST(JsonForm, ShowsValuesAsThePagesDoAndTakesThemBack)
     EXPECT_EQ(ConfigurationFromJson(R"({"trb1P1NWaitPCNReady": 60})", back.model, back.tables),
               std::nullopt);
     EXPECT_EQ(back.model.slider(QStringLiteral("trb1P1NWaitPCNReady")), 60);
+}
+
+TEST(JsonForm, RandomConfigurationsMakeTheRoundTripWithoutLoss)
+{
+    QRandomGenerator random(24);
+    for (int round = 0; round < 40; ++round) {
+        test::BlockFixture source;
+        test::randomize(source, random);
+        const QByteArray json = ConfigurationToJson(source.model, source.tables);
+        test::BlockFixture back;
+        ASSERT_EQ(ConfigurationFromJson(json, back.model, back.tables), std::nullopt) << round;
+        EXPECT_EQ(CompareConfigurations(ConfigSide{source.model, source.tables},
+                                        ConfigSide{back.model, back.tables})
+                      .size(),
+                  0)
+            << round;
+        EXPECT_EQ(ConfigurationToJson(back.model, back.tables), json) << round;
+    }
 }
 
 TEST(JsonForm, MovedMarksNeverMeetTheLimit)
