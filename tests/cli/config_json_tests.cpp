@@ -39,6 +39,12 @@ struct BadValue {
     const char *message;
 };
 
+// The case by its JSON, in test names and failure messages.
+void PrintTo(const BadValue &value, std::ostream *out)
+{
+    *out << value.json;
+}
+
 class JsonImportFault : public ::testing::TestWithParam<BadValue>
 {
 };
