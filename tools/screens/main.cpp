@@ -76,6 +76,13 @@ int main(int argc, char *argv[])
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
         QApplication::setPalette(sr5n::DarkPalette());
     }
+    // Any other option (--help among them) is no folder to fill.
+    if (arguments.size() > 1 || (!arguments.isEmpty() && arguments.constFirst().startsWith(u'-'))) {
+        std::fprintf(stderr, "Usage: sr5n-screens [--dark] [FOLDER]\n"
+                             "Saves pictures of the main window's pages and of every dialog "
+                             "in FOLDER (default: the current folder).\n");
+        return 2;
+    }
     const QDir folder(arguments.isEmpty() ? QStringLiteral(".") : arguments.constFirst());
     folder.mkpath(QStringLiteral("."));
 
