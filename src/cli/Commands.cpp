@@ -79,12 +79,14 @@ Commands::makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog)
     return app;
 }
 
-CommandResult Commands::failed() const
+CommandResult Commands::failed(const QString &untold)
 {
+    // Where the window closes silently (seven answers to another command, a
+    // log status that cannot be read), a script still learns why it failed.
+    if (m_notifier.errors().size() == m_errorsBefore)
+        m_notifier.reportFailure(untold);
     // The summary shows the first line of the last error: its gist.
-    const QStringList &errors = m_notifier.errors();
-    return {ExitFailed, errors.isEmpty() ? QStringLiteral("Операция прервана")
-                                         : errors.constLast().section(u'\n', 0, 0)};
+    return {ExitFailed, m_notifier.errors().constLast().section(u'\n', 0, 0)};
 }
 
 CommandResult Commands::succeeded(const QString &notice)
@@ -97,6 +99,8 @@ CommandResult Commands::succeeded(const QString &notice)
 
 CommandResult Commands::run()
 {
+    // Messages of loading the installation data do not fail a command.
+    m_errorsBefore = m_notifier.errors().size();
     switch (m_line.command) {
     case Command::Read:
         return read();
@@ -256,10 +260,9 @@ CommandResult Commands::logs()
     QList<ReadEventLog> read;
     for (const EventLogArea &area : {EventLogArea::highPriority(), EventLogArea::lowPriority()}) {
         CollectedLogs view(read, area);
-        const qsizetype errorsBefore = m_notifier.errors().size();
         if (!m_app->eventLogs().ReadLog(m_line.ports.constFirst(), area, view, m_progress.get()) ||
-            m_notifier.errors().size() > errorsBefore)
-            return failed();
+            m_notifier.errors().size() > m_errorsBefore)
+            return failed(QStringLiteral("Ошибка чтения журнала событий"));
     }
     if (!writeOutput(m_line.output, FormatEventLogs(read, m_line.format).toUtf8()))
         return failed();
@@ -275,7 +278,8 @@ CommandResult Commands::diag()
     const std::optional<unsigned> mask = SelfTest::run(m_app->connection(), m_notifier);
     operation.finish();
     if (!mask)
-        return failed();
+        return failed(QStringLiteral(
+            "Диагностика не выполнена: коммуникатор занят или отвечает на другую команду"));
     QStringList lines;
     QStringList faults;
     for (int test = 0; test < SelfTest::TestCount; ++test) {

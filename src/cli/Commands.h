@@ -39,7 +39,8 @@ public:
 private:
     // A configurator over the installation data, telling this notifier.
     std::unique_ptr<Configurator> makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog);
-    CommandResult failed() const;
+    // Failed, after the errors shown; `untold` is shown when none was.
+    CommandResult failed(const QString &untold = QStringLiteral("Операция не выполнена"));
     // Done, with the window's success notice.
     CommandResult succeeded(const QString &notice);
 
@@ -63,6 +64,7 @@ private:
     std::unique_ptr<OperationProgress> m_progress;
     std::unique_ptr<CommandLineCatalog> m_catalog;
     std::unique_ptr<Configurator> m_app;
+    qsizetype m_errorsBefore = 0;
 };
 
 } // namespace sr5n

@@ -1,5 +1,6 @@
 // sr5n-cli against sr5n-sim on pseudo-terminals, run as a shell runs it.
 
+#include "app/Configurator.h"
 #include "cli/CliRun.h"
 #include "common/SimProcess.h"
 #include "protocols/ProtocolLibrary.h"
@@ -269,6 +270,31 @@ TEST_F(Cli, ClockThatCannotBeDecodedIsReported)
     EXPECT_EQ(run.out, QString());
 }
 
+TEST_F(Cli, WhatTheWindowPassesOverSilentlyIsToldToTheScript)
+{
+    const struct {
+        QStringList simulator;
+        QString command;
+        QString message;
+    } cases[] = {
+        {{QStringLiteral("--busy"), QStringLiteral("all")},
+         QStringLiteral("diag"),
+         QStringLiteral(
+             "Диагностика не выполнена: коммуникатор занят или отвечает на другую команду.\n")},
+        {{QStringLiteral("--answer-data"), QStringLiteral("0F=0102")},
+         QStringLiteral("logs"),
+         QStringLiteral("Ошибка чтения журнала событий.\n")},
+    };
+    for (const auto &c : cases) {
+        test::SimProcess sim(QStringList{Quiet} + c.simulator);
+        ASSERT_TRUE(sim.started());
+        const test::CliRun run = RunCli({c.command, QStringLiteral("--port"), sim.path()});
+        EXPECT_EQ(run.status, 3) << c.command.toStdString();
+        EXPECT_EQ(run.err, c.message);
+        EXPECT_EQ(run.out, QString());
+    }
+}
+
 TEST_F(Cli, DiagnosticsPrintsEachVerdictAndAnswersNoOnAFault)
 {
     const struct {
@@ -378,6 +404,35 @@ TEST_F(Cli, UnknownProtocolIsRefusedUnlessRegistrationIsAllowed)
               UnknownRecord);
 }
 
+TEST_F(Cli, WorkersRegisteringAtOnceLoseNoProtocol)
+{
+    const QString data = test::CopyInstallationData(folder);
+    // Two devices with one unknown protocol each, a third with both.
+    const QString other = QStringLiteral("02000004FF1F000000000000000000000B0B28");
+    const auto first = simWithState(
+        {{QStringLiteral("blocks"), QJsonObject{{QStringLiteral("1E"), UnknownRecord}}}});
+    const auto second =
+        simWithState({{QStringLiteral("blocks"), QJsonObject{{QStringLiteral("20"), other}}}});
+    const auto third =
+        simWithState({{QStringLiteral("blocks"), QJsonObject{{QStringLiteral("1E"), UnknownRecord},
+                                                             {QStringLiteral("20"), other}}}});
+    ASSERT_TRUE(first->started() && second->started() && third->started());
+    const test::CliRun run =
+        RunCli({QStringLiteral("read"), QStringLiteral("--register-protocols"),
+                QStringLiteral("--data-folder"), data, QStringLiteral("-o"),
+                path(QStringLiteral("{port}.snc")), QStringLiteral("--port"), first->path(),
+                QStringLiteral("--port"), second->path(), QStringLiteral("--port"), third->path()});
+    EXPECT_EQ(run.status, 0) << run.out.toStdString() << run.err.toStdString();
+
+    Configurator library(data);
+    library.load();
+    const QStringList records = library.protocols().ProtocolRecords();
+    EXPECT_EQ(records.count(UnknownRecord), 1) << records.join(u' ').toStdString();
+    EXPECT_EQ(records.count(other), 1) << records.join(u' ').toStdString();
+    const QStringList names = library.protocols().ProtocolNames();
+    EXPECT_TRUE(names.contains(UnknownRecord) && names.contains(other));
+}
+
 TEST_F(Cli, FourDevicesInParallelOneSilent)
 {
     std::vector<std::unique_ptr<test::SimProcess>> sims;
@@ -392,6 +447,8 @@ TEST_F(Cli, FourDevicesInParallelOneSilent)
     }
     const test::CliRun run = RunCli(arguments);
     EXPECT_EQ(run.status, 3) << run.err.toStdString();
+    // Standard error is no terminal here: no progress lines drawn on it.
+    EXPECT_FALSE(run.err.contains(u'\x1b'));
     const QStringList rows = run.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(rows.size(), 5) << run.out.toStdString();
     EXPECT_TRUE(rows.at(0).startsWith(QStringLiteral("PORT")));

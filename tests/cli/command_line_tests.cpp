@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 using namespace sr5n;
 
 namespace {
@@ -107,6 +109,38 @@ TEST(TerminalProgress, LineShowsTheCaptionBarAndPercent)
               QStringLiteral("Чтение данных с коммуникатора [#####.....]  50%"));
     EXPECT_EQ(TerminalProgress::line(caption, 900, 858, 10),
               QStringLiteral("Чтение данных с коммуникатора [##########] 100%"));
+}
+
+// What a terminal shows: the bar redrawn in place once a percent, and a line
+// break before a message, so that the message never lands inside the bar.
+TEST(TerminalProgress, RedrawsInPlaceAndEndsItsLineBeforeAMessage)
+{
+    std::FILE *terminal = std::tmpfile();
+    ASSERT_NE(terminal, nullptr);
+    TerminalProgress progress(terminal);
+    EXPECT_FALSE(progress.enabled()); // a file is no terminal
+    progress.setEnabled(true);
+    progress.begin(OperationProgress::Kind::Writing, 400);
+    for (int i = 0; i < 200; ++i)
+        progress.step();
+    progress.breakLine();
+    progress.step();
+    progress.end();
+    progress.end();
+
+    std::rewind(terminal);
+    QByteArray shown;
+    char buffer[4096];
+    while (const size_t read = std::fread(buffer, 1, sizeof buffer, terminal))
+        shown.append(buffer, static_cast<qsizetype>(read));
+    std::fclose(terminal);
+    const QString text = QString::fromUtf8(shown);
+    // 0% to 50%, each drawn once, then the line ended; 50% again after the
+    // break (step 201 is still 50%), and the line ended by end() alone once.
+    EXPECT_EQ(text.count(u'\r'), 52);
+    EXPECT_EQ(text.count(u'\n'), 2);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("\rЗапись данных в коммуникатор [")));
+    EXPECT_TRUE(text.endsWith(QStringLiteral("]  50%\n")));
 }
 
 } // namespace
