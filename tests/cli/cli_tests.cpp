@@ -241,6 +241,24 @@ TEST_F(Cli, DamagedFileIsRefusedByEveryCommandThatOpensOne)
     EXPECT_EQ(sim.finish(), QStringList());
 }
 
+TEST_F(Cli, JsonOutOfRangeIsRefusedAndNothingIsWritten)
+{
+    const QString json = path(QStringLiteral("bad.json"));
+    writeFile(json, R"({"chb1P1N": true, "trb1P1NWaitPCNReady": "121 с"})");
+    const QString snc = path(QStringLiteral("bad.snc"));
+    const test::CliRun run = RunCli(
+        {QStringLiteral("json"), QStringLiteral("--import"), json, QStringLiteral("-o"), snc});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err, QStringLiteral("Недопустимое значение \"121 с\" ключа "
+                                      "\"trb1P1NWaitPCNReady\". Допустимо: от 2 с до 120 с.\n"));
+    EXPECT_FALSE(QFile::exists(snc));
+    const test::CliRun missing =
+        RunCli({QStringLiteral("json"), QStringLiteral("--import"),
+                path(QStringLiteral("none.json")), QStringLiteral("-o"), snc});
+    EXPECT_EQ(missing.status, 3);
+    EXPECT_EQ(missing.err, QStringLiteral("Невозможно прочитать файл.\n"));
+}
+
 TEST_F(Cli, ClockIsReadAndSet)
 {
     test::SimProcess sim({Quiet, QStringLiteral("--clock"), QStringLiteral("10:20:30")});
