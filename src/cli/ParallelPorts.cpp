@@ -73,27 +73,31 @@ public:
     explicit ProgressLines(const QList<Worker *> &workers)
         : m_workers(workers), m_enabled(isatty(fileno(stderr)) != 0)
     {
-        for (const Worker *worker : workers)
-            m_width = qMax(m_width, worker->outcome.port.size());
     }
 
     void draw()
     {
         if (!m_enabled)
             return;
+        qsizetype width = 0;
+        for (const Worker *worker : m_workers)
+            width = qMax(width, worker->outcome.port.size());
         QString text;
         if (m_drawn)
             text += QStringLiteral("\x1b[%1A").arg(m_workers.size());
         for (const Worker *worker : m_workers) {
             QString state;
-            if (worker->finished)
+            const int maximum = qMax(worker->maximum, 1);
+            int position = worker->position;
+            if (worker->finished) {
                 state = resultText(worker->outcome.status);
+                // A port that is done is full, also one without steps (the self-test).
+                if (worker->outcome.status != ExitFailed)
+                    position = maximum;
+            }
             text += QStringLiteral("\r\x1b[K%1 %2 %3\n")
-                        .arg(worker->outcome.port.leftJustified(m_width),
-                             TerminalProgress::line(QString(), worker->position,
-                                                    qMax(worker->maximum, 1))
-                                 .trimmed(),
-                             state);
+                        .arg(worker->outcome.port.leftJustified(width),
+                             TerminalProgress::line(QString(), position, maximum).trimmed(), state);
         }
         m_drawn = true;
         PrintText(stderr, text);
@@ -103,7 +107,6 @@ private:
     const QList<Worker *> &m_workers;
     bool m_enabled;
     bool m_drawn = false;
-    qsizetype m_width = 0;
 };
 
 } // namespace
