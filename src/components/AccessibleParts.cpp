@@ -30,8 +30,12 @@ WidgetParts::~WidgetParts()
 QAccessibleInterface *WidgetParts::part(quint64 key,
                                         const std::function<QAccessibleInterface *()> &make) const
 {
-    if (const auto found = m_ids.constFind(key); found != m_ids.constEnd())
-        return QAccessible::accessibleInterface(*found);
+    if (const auto found = m_ids.constFind(key); found != m_ids.constEnd()) {
+        // Made again should the toolkit have let it go meanwhile.
+        if (QAccessibleInterface *kept = QAccessible::accessibleInterface(*found))
+            return kept;
+        m_ids.erase(found);
+    }
     QAccessibleInterface *made = make();
     m_ids.insert(key, QAccessible::registerAccessibleInterface(made));
     return made;

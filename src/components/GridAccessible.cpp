@@ -8,15 +8,21 @@
 #include <QAccessibleWidget>
 #include <QPointer>
 
+#include <algorithm>
+
 namespace sr5n {
 
 namespace {
 
 class GridAccessible;
 
-// One cell of a grid, addressed by column and row; valid while the grid has it.
+// One cell of a grid, addressed by the grid's column and row; valid while the
+// grid has it. Its text (an event code, a log entry) is its text interface,
+// which screen readers read for a cell; its name says where it stands. The
+// header rows are not rows of the table: their cells are column headers.
 class CellAccessible final : public WidgetPartAccessible,
                              public QAccessibleTableCellInterface,
+                             public QAccessibleTextInterface,
                              public QAccessibleActionInterface
 {
 public:
@@ -84,8 +90,10 @@ public:
 
     void *interface_cast(QAccessible::InterfaceType type) override
     {
-        if (type == QAccessible::TableCellInterface)
+        if (type == QAccessible::TableCellInterface && !inHeaderRow())
             return static_cast<QAccessibleTableCellInterface *>(this);
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
         if (type == QAccessible::ActionInterface)
             return static_cast<QAccessibleActionInterface *>(this);
         return nullptr;
@@ -97,7 +105,7 @@ public:
     QList<QAccessibleInterface *> columnHeaderCells() const override;
     QList<QAccessibleInterface *> rowHeaderCells() const override;
     int columnIndex() const override { return m_col; }
-    int rowIndex() const override { return m_row; }
+    int rowIndex() const override { return m_grid ? m_row - m_grid->FixedRows() : -1; }
     bool isSelected() const override { return m_grid && m_grid->IsSelected(m_col, m_row); }
     QAccessibleInterface *table() const override { return parent(); }
 
@@ -125,15 +133,49 @@ public:
     }
     QStringList keyBindingsForAction(const QString &) const override { return {}; }
 
+    // Text: the cell's text, read only; a check cell's is its caption.
+    QString text(int startOffset, int endOffset) const override
+    {
+        return shown().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(shown().size()); }
+    void selection(int, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = *endOffset = 0;
+    }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QRect characterRect(int) const override { return rect(); }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return {};
+    }
+
 private:
     TMultiCell *cell() const { return m_grid ? m_grid->Cells(m_col, m_row) : nullptr; }
+    bool inHeaderRow() const { return m_grid && m_row < m_grid->FixedRows(); }
+    QString shown() const
+    {
+        const TMultiCell *c = cell();
+        return c ? c->Text() : QString();
+    }
 
     QPointer<TMultiGrid> m_grid;
     int m_col;
     int m_row;
 };
 
-// The grid as a table: its cells first, row by row, then its own widgets
+// The grid as a table of its data rows; the cells of its header rows are its
+// column headers, and the cells of its fixed columns the row headers. Its
+// children: all cells, header rows first, row by row, then its own widgets
 // (the viewport with the in-place editors, the scroll bars).
 class GridAccessible final : public QAccessibleWidget, public QAccessibleTableInterface
 {
@@ -162,14 +204,20 @@ public:
         if (index < 0)
             return nullptr;
         if (index < cellCount())
-            return cellAt(index / grid()->ColCount(), index % grid()->ColCount());
+            return gridCell(index % grid()->ColCount(), index / grid()->ColCount());
         return QAccessibleWidget::child(index - cellCount());
     }
     int indexOfChild(const QAccessibleInterface *child) const override
     {
-        if (child && child->role() != QAccessible::Table && !child->object()) {
-            if (auto *cell = const_cast<QAccessibleInterface *>(child)->tableCellInterface())
-                return cell->rowIndex() * grid()->ColCount() + cell->columnIndex();
+        if (child && !child->object()) {
+            const qint64 key = m_cells.keyOf(child);
+            if (key >= 0) {
+                const int row = int(quint64(key) >> 32);
+                const int col = int(quint32(key));
+                return row < grid()->RowCount() && col < grid()->ColCount()
+                           ? row * grid()->ColCount() + col
+                           : -1;
+            }
         }
         const int own = QAccessibleWidget::indexOfChild(child);
         return own < 0 ? -1 : cellCount() + own;
@@ -181,7 +229,7 @@ public:
         int row;
         grid()->MouseToCell(local.x(), local.y(), col, row);
         if (col >= 0 && row >= 0)
-            return cellAt(row, col);
+            return gridCell(col, row);
         return QAccessibleWidget::childAt(x, y);
     }
 
@@ -192,32 +240,40 @@ public:
         return QAccessibleWidget::interface_cast(type);
     }
 
-    // Table.
+    // The cell at the grid's column and row, header rows included.
+    QAccessibleInterface *gridCell(int col, int row) const
+    {
+        if (row < 0 || col < 0 || row >= grid()->RowCount() || col >= grid()->ColCount())
+            return nullptr;
+        const quint64 key = (quint64(quint32(row)) << 32) | quint32(col);
+        return m_cells.part(key, [this, row, col] { return new CellAccessible(grid(), col, row); });
+    }
+
+    // Table: rows count from the first row under the headers.
     QAccessibleInterface *caption() const override { return nullptr; }
     QAccessibleInterface *summary() const override { return nullptr; }
     QAccessibleInterface *cellAt(int row, int column) const override
     {
-        if (row < 0 || column < 0 || row >= grid()->RowCount() || column >= grid()->ColCount())
-            return nullptr;
-        const quint64 key = (quint64(quint32(row)) << 32) | quint32(column);
-        return m_cells.part(
-            key, [this, row, column] { return new CellAccessible(grid(), column, row); });
+        return row < 0 ? nullptr : gridCell(column, row + grid()->FixedRows());
     }
     int columnCount() const override { return grid()->ColCount(); }
-    int rowCount() const override { return grid()->RowCount(); }
+    int rowCount() const override { return std::max(0, grid()->RowCount() - grid()->FixedRows()); }
     QString columnDescription(int column) const override
     {
         return grid()->AccessibleColumnName(column);
     }
-    QString rowDescription(int row) const override { return grid()->AccessibleRowName(row); }
+    QString rowDescription(int row) const override
+    {
+        return grid()->AccessibleRowName(row + grid()->FixedRows());
+    }
     int selectedCellCount() const override { return int(selectedCells().size()); }
     QList<QAccessibleInterface *> selectedCells() const override
     {
         QList<QAccessibleInterface *> cells;
         const QRect range = grid()->Selection();
-        for (int r = range.top(); r <= range.bottom(); ++r)
+        for (int r = std::max(range.top(), grid()->FixedRows()); r <= range.bottom(); ++r)
             for (int c = range.left(); c <= range.right(); ++c)
-                if (QAccessibleInterface *cell = cellAt(r, c))
+                if (QAccessibleInterface *cell = gridCell(c, r))
                     cells << cell;
         return cells;
     }
@@ -244,7 +300,7 @@ QList<QAccessibleInterface *> CellAccessible::columnHeaderCells() const
     QList<QAccessibleInterface *> headers;
     auto *table = m_grid ? static_cast<GridAccessible *>(parent()) : nullptr;
     for (int r = 0; table && r < m_grid->FixedRows() && r != m_row; ++r)
-        headers << table->cellAt(r, m_col);
+        headers << table->gridCell(m_col, r);
     return headers;
 }
 
@@ -253,7 +309,7 @@ QList<QAccessibleInterface *> CellAccessible::rowHeaderCells() const
     QList<QAccessibleInterface *> headers;
     auto *table = m_grid ? static_cast<GridAccessible *>(parent()) : nullptr;
     for (int c = 0; table && c < m_grid->FixedCols() && c != m_col; ++c)
-        headers << table->cellAt(m_row, c);
+        headers << table->gridCell(c, m_row);
     return headers;
 }
 

@@ -80,6 +80,17 @@ QColor ReadableOn(const QColor &colour, const QColor &background)
     return end;
 }
 
+QColor ContrastingOn(const QColor &colour, const QColor &background, double ratio,
+                     const QColor &toward)
+{
+    for (int step = 0; step < 20; ++step) {
+        const QColor candidate = Blend(colour, toward, step / 20.0);
+        if (ContrastRatio(candidate, background) >= ratio)
+            return candidate;
+    }
+    return toward;
+}
+
 QColor ReadableText(const QColor &preferred, const QColor &background)
 {
     if (ContrastRatio(preferred, background) >= ReadableContrast)

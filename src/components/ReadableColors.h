@@ -14,9 +14,18 @@ double ContrastRatio(const QColor &a, const QColor &b);
 // The contrast text needs to be readable: 4.5 to 1.
 inline constexpr double ReadableContrast = 4.5;
 
+// The contrast a control (a check box's outline) needs against what surrounds
+// it, and that disabled texts keep where the palette allows: 3 to 1.
+inline constexpr double ControlContrast = 3.0;
+
 // `colour` when it reads on `background`; otherwise the same hue made lighter
 // (on a dark background) or darker (on a light one) until it does.
 QColor ReadableOn(const QColor &colour, const QColor &background);
+
+// `colour` when it has `ratio` against `background`; otherwise the first
+// colour on the way from `colour` to `toward` that has, or `toward` itself.
+QColor ContrastingOn(const QColor &colour, const QColor &background, double ratio,
+                     const QColor &toward);
 
 // `preferred` when it reads on `background`; otherwise black or white,
 // whichever reads better.

@@ -76,13 +76,22 @@ QString groupFlag(const ValueDescription &d, int pair, int number)
     }
 }
 
+// A page label as a caption of its own: without the colon that leads to its field.
+QString labelCaption(const QString &label)
+{
+    QString caption = CaptionText(label);
+    if (caption.endsWith(u':'))
+        caption.chop(1);
+    return caption;
+}
+
 // The caption of a value as its page shows it, after the title of its group.
 QString valueCaption(const ConfigModel &model, const ValueDescription &d, int pair, int number)
 {
-    const QString label = CaptionText(d.labelFor(number));
+    const QString label = labelCaption(d.labelFor(number));
     const QString flag = groupFlag(d, pair, number);
     const ValueDescription *group = flag.isEmpty() ? nullptr : model.description(flag);
-    return group ? CaptionText(group->labelFor(number)) + kDash + label : label;
+    return group ? labelCaption(group->labelFor(number)) + kDash + label : label;
 }
 
 class Collector
@@ -341,9 +350,8 @@ QString DifferencesText(const QList<ConfigDifference> &differences)
             page = d.page;
             first = false;
         }
-        text += QStringLiteral("  ") + d.caption +
-                (d.caption.endsWith(u':') ? QStringLiteral(" ") : QStringLiteral(": ")) +
-                d.thisText + QStringLiteral(" → ") + d.otherText + u'\n';
+        text += QStringLiteral("  ") + d.caption + QStringLiteral(": ") + d.thisText +
+                QStringLiteral(" → ") + d.otherText + u'\n';
     }
     return text;
 }

@@ -32,9 +32,11 @@ CommunicatorFinder::Result CommunicatorFinder::find(const QStringList &ports,
 {
     m_cancelled = false;
     Result result;
-    DeviceOperation operation(m_link, progress, OperationProgress::Kind::Reading,
+    DeviceOperation operation(m_link, progress, OperationProgress::Kind::Searching,
                               std::max<qsizetype>(1, ports.size()));
-    for (const QString &port : ports) {
+    for (qsizetype i = 0; i < ports.size(); ++i) {
+        const QString &port = ports.at(i);
+        operation.setStage(QStringLiteral("%1 (%2 из %3)").arg(port).arg(i + 1).arg(ports.size()));
         Probe probed = probe(port, operation);
         if (m_cancelled)
             break;

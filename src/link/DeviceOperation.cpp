@@ -31,6 +31,12 @@ void DeviceOperation::setMaximum(int maximum)
         m_progress->setMaximum(maximum);
 }
 
+void DeviceOperation::setStage(const QString &stage)
+{
+    if (m_progress)
+        m_progress->setStage(stage);
+}
+
 void DeviceOperation::step()
 {
     if (m_progress)

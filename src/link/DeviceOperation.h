@@ -32,6 +32,8 @@ public:
     bool open(const QString &portName);
     void setMaximum(int maximum);
     void step();
+    // Tells the progress what is being done now (OperationProgress::setStage).
+    void setStage(const QString &stage);
 
     // Closes the link when this operation opened it; harmless otherwise.
     void closeLink();

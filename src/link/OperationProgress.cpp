@@ -9,6 +9,8 @@ QString OperationProgress::caption(Kind kind)
         return QStringLiteral("  Запись данных в коммуникатор");
     case Kind::LogReading:
         return QStringLiteral("  Чтение журналов событий");
+    case Kind::Searching:
+        return QStringLiteral("  Поиск коммуникатора");
     case Kind::Reading:
         break;
     }

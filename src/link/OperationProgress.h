@@ -9,7 +9,7 @@ namespace sr5n {
 class OperationProgress
 {
 public:
-    enum class Kind { Reading = 0, Writing = 1, LogReading = 2 };
+    enum class Kind { Reading = 0, Writing = 1, LogReading = 2, Searching = 3 };
 
     virtual ~OperationProgress() = default;
 
@@ -19,6 +19,9 @@ public:
     virtual void step() = 0;
     // Harmless when not shown.
     virtual void end() = 0;
+    // What the operation is doing now, in a few words (the port being
+    // searched); empty for nothing but the caption. Not shown everywhere.
+    virtual void setStage(const QString &stage) { Q_UNUSED(stage); }
 
     // The caption of an operation of `kind`, with its two leading blanks.
     static QString caption(Kind kind);

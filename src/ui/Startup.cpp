@@ -3,6 +3,7 @@
 #include "app/Configurator.h"
 
 #include "common/Notifier.h"
+#include "components/ContrastStyle.h"
 #include "link/TConnection.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
@@ -15,6 +16,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QStyleFactory>
 #include <QTimer>
 
 #include <exception>
@@ -30,6 +32,9 @@ ConfiguratorApplication::ConfiguratorApplication(int &argc, char **argv) : QAppl
     setApplicationVersion(QStringLiteral(SR5N_VERSION));
 
     setFont(programFont());
+    // The desktop's style, with check boxes and disabled texts that show on
+    // any palette.
+    setStyle(new ContrastStyle(QStyleFactory::create(style()->name())));
 
     // The toolkit's own texts (file dialogs, Yes/No buttons) in Russian, like
     // the rest of the program, where the translations are installed.

@@ -5,6 +5,7 @@
 #include "common/AppTitle.h"
 #include "common/DocumentOpener.h"
 #include "components/FieldGuard.h"
+#include "components/FrameAccessible.h"
 #include "components/Icons.h"
 #include "config/ConfigurationCopy.h"
 #include "link/CommunicatorFinder.h"
@@ -52,6 +53,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <iterator>
 #include <utility>
 
 namespace sr5n {
@@ -278,17 +280,6 @@ void TfrmMain::createBottomBar()
         for (int r = 0; r < 2; ++r)
             columns[c][r]->move(kButtonsLeft + c * kColumnStep, 10 + r * 31);
 
-    QWidget::setTabOrder(btnOpen, btnSave);
-    QWidget::setTabOrder(btnSave, btnRead);
-    QWidget::setTabOrder(btnRead, btnWrite);
-    QWidget::setTabOrder(btnWrite, cbxComPort);
-    QWidget::setTabOrder(cbxComPort, btnHelp);
-    QWidget::setTabOrder(btnHelp, btnAbout);
-    QWidget::setTabOrder(btnAbout, btnExport);
-    QWidget::setTabOrder(btnExport, btnTestScheme);
-    // The search for the communicator comes after the bar's own order.
-    QWidget::setTabOrder(btnTestScheme, sbtFindPort);
-
     pumHelp = new QMenu(this);
     pumHelp->setObjectName(QStringLiteral("pumHelp"));
     pumInterface = pumHelp->addAction(QStringLiteral("Краткое описание &интерфейса"));
@@ -324,7 +315,6 @@ void TfrmMain::createServiceMenu()
     btnService->setAutoRaise(true);
     const int serviceWidth = btnService->sizeHint().width();
     btnService->setGeometry(kSeparatorLeft - 8 - serviceWidth, 8, serviceWidth, 26);
-    QWidget::setTabOrder(btnTestScheme, btnService);
 
     pumService = new QMenu(this);
     pumService->setObjectName(QStringLiteral("pumService"));
@@ -382,6 +372,17 @@ void TfrmMain::createServiceMenu()
 
 void TfrmMain::nameForScreenReaders()
 {
+    InstallFrameAccessibility();
+    pnlControls->setAccessibleName(QStringLiteral("Порт и команды"));
+    if (auto *icon = pnlControls->findChild<QLabel *>(QStringLiteral("imgComPort")))
+        icon->setAccessibleName(QStringLiteral("Значок порта подключения"));
+    // Tab follows the bar as the eye does: the port column (field, search,
+    // service menu), then the button columns left to right, top to bottom.
+    QWidget *const order[] = {cbxComPort, sbtFindPort, btnService,    btnOpen, btnSave, btnRead,
+                              btnWrite,   btnExport,   btnTestScheme, btnHelp, btnAbout};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+
     // The port selector, whose text is a port name, is named by its label.
     if (auto *label = pnlControls->findChild<QLabel *>(QStringLiteral("lblComPort"))) {
         label->setBuddy(cbxComPort);

@@ -26,6 +26,19 @@ QLabel *iconLabel(const QIcon &icon, QWidget *parent)
     return label;
 }
 
+// Any mode but the known ones is shown as reading.
+int shownMode(int mode)
+{
+    switch (mode) {
+    case TfrmProgress::ModeWrite:
+    case TfrmProgress::ModeLog:
+    case TfrmProgress::ModeSearch:
+        return mode;
+    default:
+        return TfrmProgress::ModeRead;
+    }
+}
+
 } // namespace
 
 TfrmProgress::TfrmProgress(QWidget *mainWindow)
@@ -159,12 +172,20 @@ void TfrmProgress::FormShow()
     prbProgress->setValue(prbProgress->minimum());
     lblPercent->setText(QStringLiteral("0%"));
     Tag = 1;
-    const int mode = (Mode == ModeWrite || Mode == ModeLog) ? Mode : ModeRead;
-    imgRead->setVisible(mode == ModeRead);
+    const int mode = shownMode(Mode);
+    // The search asks each port for the clock: the reading picture.
+    imgRead->setVisible(mode == ModeRead || mode == ModeSearch);
     imgWrite->setVisible(mode == ModeWrite);
     imgLog->setVisible(mode == ModeLog);
     setWindowTitle(captionForMode(mode));
     prbProgress->setAccessibleName(captionForMode(mode).trimmed());
+}
+
+void TfrmProgress::setStage(const QString &stage)
+{
+    const QString caption = captionForMode(shownMode(Mode));
+    setWindowTitle(stage.isEmpty() ? caption : caption + QStringLiteral(": ") + stage);
+    prbProgress->setAccessibleDescription(stage);
 }
 
 void TfrmProgress::closeProgress()

@@ -23,7 +23,7 @@ class TfrmProgress final : public QDialog, public OperationProgress
     Q_OBJECT
 
 public:
-    enum ProgressMode { ModeRead = 0, ModeWrite = 1, ModeLog = 2 };
+    enum ProgressMode { ModeRead = 0, ModeWrite = 1, ModeLog = 2, ModeSearch = 3 };
 
     // `mainWindow` is disabled while this window is shown.
     explicit TfrmProgress(QWidget *mainWindow);
@@ -53,6 +53,8 @@ public:
     void begin(Kind kind, int maximum) override;
     void step() override { Step(); }
     void end() override { closeProgress(); }
+    // Shown after the caption: "  Поиск коммуникатора: /dev/ttyS1 (2 из 4)".
+    void setStage(const QString &stage) override;
 
     static QString captionForMode(int mode);
     static QString percentText(int position, int maximum);

@@ -176,30 +176,45 @@ TEST(Accessibility, GridCellsAreNamedByTheirColumnAndRowAndTellTheirState)
     TfrmMain window{app};
     window.show();
     auto *separate = test::part<TMultiGrid>(window, "mgdSeparateInternalEvents");
+    separate->Cells(2, 1)->SetText(QStringLiteral("3501"));
     QAccessibleInterface *table = accessible(separate);
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->role(), QAccessible::Table);
+    EXPECT_EQ(table->text(QAccessible::Name),
+              QStringLiteral("Внутренние события с отдельным кодом для каждой пары"));
     ASSERT_NE(table->tableInterface(), nullptr);
-    EXPECT_EQ(table->tableInterface()->rowCount(), separate->RowCount());
+    // The header row is no row of the table: 8 events, 8 rows.
+    EXPECT_EQ(table->tableInterface()->rowCount(), separate->RowCount() - 1);
     EXPECT_EQ(table->tableInterface()->columnCount(), 4);
 
-    QAccessibleInterface *header = table->tableInterface()->cellAt(0, 2);
-    ASSERT_NE(header, nullptr);
-    EXPECT_EQ(header->role(), QAccessible::ColumnHeader);
-    EXPECT_EQ(header->text(QAccessible::Name), QStringLiteral("Код для пары №1"));
-
-    QAccessibleInterface *code = table->tableInterface()->cellAt(1, 2);
+    QAccessibleInterface *code = table->tableInterface()->cellAt(0, 2);
     ASSERT_NE(code, nullptr);
     EXPECT_EQ(code->role(), QAccessible::Cell);
     const QString rowName = separate->Cells(0, 1)->Text() + u' ' + separate->Cells(1, 1)->Text();
     EXPECT_EQ(code->text(QAccessible::Name), QStringLiteral("Код для пары №1, ") + rowName);
-    EXPECT_EQ(code->text(QAccessible::Value), QStringLiteral("0000"));
+    EXPECT_EQ(code->text(QAccessible::Value), QStringLiteral("3501"));
+    // The code itself is the cell's text, which screen readers read.
+    ASSERT_NE(code->textInterface(), nullptr);
+    EXPECT_EQ(code->textInterface()->text(0, code->textInterface()->characterCount()),
+              QStringLiteral("3501"));
     EXPECT_TRUE(code->state().editable);
     ASSERT_NE(code->tableCellInterface(), nullptr);
-    EXPECT_EQ(code->tableCellInterface()->rowIndex(), 1);
+    EXPECT_EQ(code->tableCellInterface()->rowIndex(), 0);
     EXPECT_EQ(code->tableCellInterface()->columnIndex(), 2);
-    EXPECT_EQ(code->tableCellInterface()->columnHeaderCells(),
-              QList<QAccessibleInterface *>{header});
+
+    // Its column header is the header row's cell, a child of the table but
+    // in no row of it.
+    const QList<QAccessibleInterface *> headers = code->tableCellInterface()->columnHeaderCells();
+    ASSERT_EQ(headers.size(), 1);
+    QAccessibleInterface *header = headers.constFirst();
+    EXPECT_EQ(header->role(), QAccessible::ColumnHeader);
+    EXPECT_EQ(header->text(QAccessible::Name), QStringLiteral("Код для пары №1"));
+    EXPECT_EQ(header->tableCellInterface(), nullptr);
+    EXPECT_EQ(table->child(table->indexOfChild(header)), header);
+    const QList<QAccessibleInterface *> rowHeaders = code->tableCellInterface()->rowHeaderCells();
+    ASSERT_EQ(rowHeaders.size(), 2);
+    EXPECT_EQ(rowHeaders.at(1)->role(), QAccessible::RowHeader);
+    EXPECT_EQ(rowHeaders.at(1)->text(QAccessible::Name), separate->Cells(1, 1)->Text());
     EXPECT_EQ(table->indexOfChild(code), 1 * 4 + 2);
     EXPECT_EQ(table->child(1 * 4 + 2), code);
 
@@ -215,8 +230,8 @@ TEST(Accessibility, GridCellsAreNamedByTheirColumnAndRowAndTellTheirState)
     QAccessibleInterface *marks = accessible(external);
     for (int row = 1; row <= 4; ++row)
         external->Cells(4, row)->SetChecked(true);
-    QAccessibleInterface *ticked = marks->tableInterface()->cellAt(1, 4);
-    QAccessibleInterface *blocked = marks->tableInterface()->cellAt(5, 4);
+    QAccessibleInterface *ticked = marks->tableInterface()->cellAt(0, 4);
+    QAccessibleInterface *blocked = marks->tableInterface()->cellAt(4, 4);
     EXPECT_EQ(ticked->role(), QAccessible::CheckBox);
     EXPECT_TRUE(ticked->state().checkable);
     EXPECT_TRUE(ticked->state().checked);

@@ -21,8 +21,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <iterator>
 
 using namespace sr5n;
 
@@ -87,16 +90,20 @@ TEST(MainWindow, FocusMovesThroughTheBarInItsOrder)
 {
     Configurator app{QCoreApplication::applicationDirPath()};
     TfrmMain window{app};
-    const QWidget *order[] = {test::part<QPushButton>(window, "btnOpen"),
+    // The port column first, then the button columns left to right, each
+    // top to bottom, as the bar is laid out.
+    const QWidget *order[] = {test::part<QComboBox>(window, "cbxComPort"),
+                              test::part<QToolButton>(window, "sbtFindPort"),
+                              test::part<QToolButton>(window, "btnService"),
+                              test::part<QPushButton>(window, "btnOpen"),
                               test::part<QPushButton>(window, "btnSave"),
                               test::part<QPushButton>(window, "btnRead"),
                               test::part<QPushButton>(window, "btnWrite"),
-                              test::part<QComboBox>(window, "cbxComPort"),
-                              test::part<QPushButton>(window, "btnHelp"),
-                              test::part<QPushButton>(window, "btnAbout"),
                               test::part<QPushButton>(window, "btnExport"),
-                              test::part<QPushButton>(window, "btnTestScheme")};
-    for (int i = 0; i + 1 < 9; ++i) {
+                              test::part<QPushButton>(window, "btnTestScheme"),
+                              test::part<QPushButton>(window, "btnHelp"),
+                              test::part<QPushButton>(window, "btnAbout")};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
         // An editable combo box passes focus through its line edit.
         const QWidget *next = order[i]->nextInFocusChain();
         while (next && next->parentWidget() == order[i])

@@ -295,8 +295,13 @@ protected:
         QTimer watch;
         watch.setInterval(50);
         QObject::connect(&watch, &QTimer::timeout, [&] {
-            if (rig.progress->isVisible())
+            if (rig.progress->isVisible()) {
                 disabledUnderProgress = disabledUnderProgress || !rig.window->isEnabled();
+                if (!captions.contains(rig.progress->windowTitle()))
+                    captions << rig.progress->windowTitle();
+                if (!percents.contains(rig.progress->lblPercent->text()))
+                    percents << rig.progress->lblPercent->text();
+            }
         });
         watch.start();
         test::part<QToolButton>(*rig.window, "sbtFindPort")->click();
@@ -306,6 +311,9 @@ protected:
     }
 
     bool disabledUnderProgress = false;
+    // What the progress window said while the search ran, each once.
+    QStringList captions;
+    QStringList percents;
 };
 
 TEST_F(FindTheCommunicator, EndsOnTheAnsweringSimulator)
@@ -326,6 +334,15 @@ TEST_F(FindTheCommunicator, EndsOnTheAnsweringSimulator)
     EXPECT_EQ(rig.notifier.informations,
               QStringList{QStringLiteral("Коммуникатор найден: порт ") + answering.path()});
     EXPECT_EQ(UserSettings().lastPort(), answering.path());
+    // The window says it searches, and which port of how many it asks; the
+    // silent first port keeps it long enough to be seen, at 0 %, then the
+    // bar moves on by a port.
+    const QString searching = QStringLiteral("  Поиск коммуникатора: ");
+    EXPECT_TRUE(captions.contains(searching + silent.path() + QStringLiteral(" (1 из 3)")))
+        << captions.join(QLatin1Char('|')).toStdString();
+    for (const QString &caption : std::as_const(captions))
+        EXPECT_TRUE(caption.startsWith(searching)) << caption.toStdString();
+    EXPECT_TRUE(percents.contains(QStringLiteral("0%")));
     for (test::SimProcess *sim : {&silent, &answering, &noise}) {
         for (const QString &request : sim->finish())
             EXPECT_TRUE(request.endsWith(QLatin1String(": :1162;"))) << request.toStdString();

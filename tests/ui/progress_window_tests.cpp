@@ -38,6 +38,7 @@ TEST(ProgressWindow, ModesChooseCaptionAndIcon)
         {0, "  Чтение данных с коммуникатора", &TfrmProgress::imgRead},
         {1, "  Запись данных в коммуникатор", &TfrmProgress::imgWrite},
         {2, "  Чтение журналов событий", &TfrmProgress::imgLog},
+        {3, "  Поиск коммуникатора", &TfrmProgress::imgRead},
         {5, "  Чтение данных с коммуникатора", &TfrmProgress::imgRead},
     };
     for (const auto &c : cases) {

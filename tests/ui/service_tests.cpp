@@ -89,7 +89,7 @@ void editOnEveryPage(Rig &rig)
 // The differences editOnEveryPage() makes against the simulator's defaults,
 // each on the page it belongs to.
 const QList<QStringList> kEverywhere = {
-    {"Первый номер телефона — Номер объекта:", "12AB", "0000"},
+    {"Первый номер телефона — Номер объекта", "12AB", "0000"},
     {"Количество попыток дозвона:", "7 ", "20 "},
     {"Входящие звонки", "используется", "не используется"},
     {"Ограничение длительности сеанса связи:", "9 м", "6 м"},
@@ -293,7 +293,7 @@ TEST(WriteWithVerification, FailsAndShowsWhatTheDeviceHoldsWhenAWriteIsDropped)
         EXPECT_TRUE(rig.window.isEnabled());
         EXPECT_EQ(rig.notifier.errors.size(), 1); // told before the comparison opens
         EXPECT_EQ(rowsOf(dialog),
-                  QList<QStringList>({{"Первый номер телефона — Номер объекта:", "12AB", "0000"}}));
+                  QList<QStringList>({{"Первый номер телефона — Номер объекта", "12AB", "0000"}}));
     });
     rig.window.writeVerifiedClick();
     ASSERT_TRUE(script.shown());

@@ -6,6 +6,7 @@
 // windows are made under a dark palette, as a dark desktop theme gives.
 
 #include "app/Configurator.h"
+#include "components/ContrastStyle.h"
 #include "components/ReadableColors.h"
 #include "config/ConfigurationCopy.h"
 #include "config/RequestLists.h"
@@ -73,7 +74,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(SR5N_VERSION));
     QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.removeAll(QStringLiteral("--dark")) > 0) {
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QApplication::setStyle(
+            new sr5n::ContrastStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
         QApplication::setPalette(sr5n::DarkPalette());
     }
     // Any other option (--help among them) is no folder to fill.

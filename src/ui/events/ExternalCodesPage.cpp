@@ -30,6 +30,7 @@ ExternalCodesPage::ExternalCodesPage(EventCodeTables &tables, QWidget *parent)
 
     mgdExternalEvents = new TMultiGrid(this);
     mgdExternalEvents->setObjectName(QStringLiteral("mgdExternalEvents"));
+    mgdExternalEvents->setAccessibleName(EventCodeTables::externalTitle());
     SetUpCodeGrid(*mgdExternalEvents, 2, {25, 379, 100, 100, 40, 40},
                   EventCodeTables::columnHeaders(EventCodeTables::Table::External));
     mgdExternalEvents->SetRangeSelect(false);

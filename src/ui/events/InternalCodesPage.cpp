@@ -34,10 +34,14 @@ InternalCodesPage::InternalCodesPage(EventCodeTables &tables, Notifier &notifier
 
     mgdSeparateInternalEvents = new TMultiGrid(this);
     mgdSeparateInternalEvents->setObjectName(QStringLiteral("mgdSeparateInternalEvents"));
+    mgdSeparateInternalEvents->setAccessibleName(
+        QStringLiteral("Внутренние события с отдельным кодом для каждой пары"));
     SetUpCodeGrid(*mgdSeparateInternalEvents, 2, {25, 460, 100, 100},
                   EventCodeTables::columnHeaders(EventCodeTables::Table::Separate));
     mgdCommonInternalEvents = new TMultiGrid(this);
     mgdCommonInternalEvents->setObjectName(QStringLiteral("mgdCommonInternalEvents"));
+    mgdCommonInternalEvents->setAccessibleName(
+        QStringLiteral("Внутренние события с общим кодом для обеих пар"));
     SetUpCodeGrid(*mgdCommonInternalEvents, 2, {25, 460, 200},
                   EventCodeTables::columnHeaders(EventCodeTables::Table::Common));
     for (TMultiGrid *grid : {mgdSeparateInternalEvents, mgdCommonInternalEvents}) {

@@ -36,6 +36,7 @@ LogsPage::LogsPage(QWidget *parent) : QWidget(parent)
 
     mgdLog = new TMultiGrid(this);
     mgdLog->setObjectName(QStringLiteral("mgdLog"));
+    mgdLog->setAccessibleName(QStringLiteral("Записи журнала событий"));
     // The columns fit the page; long logs scroll vertically only.
     mgdLog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 

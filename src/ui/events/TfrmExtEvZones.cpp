@@ -96,6 +96,7 @@ QWidget *TfrmExtEvZones::makeZonesTable(QWidget *parent)
 {
     mgdZones = new TMultiGrid(parent);
     mgdZones->setObjectName(QStringLiteral("mgdZones"));
+    mgdZones->setAccessibleName(QStringLiteral("Коды событий по зонам"));
     SetUpCodeGrid(*mgdZones, 1, {64, 78}, {QStringLiteral("Зона"), QStringLiteral("Код")});
     mgdZones->SetRowCount(ZoneCount + 1);
     for (int r = 1; r <= ZoneCount; ++r) {

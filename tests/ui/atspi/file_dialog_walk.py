@@ -1,0 +1,151 @@
+"""Drives the file dialog «Открытие файла конфигурации» by keys while a
+screen-reader client walks the whole accessibility tree again and again;
+the configurator must live through it and close the dialog as asked.
+
+Usage: file_dialog_walk.py CONFIGURATOR [SECONDS]"""
+
+import multiprocessing
+import os
+import random
+import sys
+import time
+
+from atspi_session import Session, fail, find_application
+
+TITLE = "Открытие файла конфигурации"
+
+
+def walk_forever(stop, counts):
+    """A second client: reads every node's name, role, states, text and table
+    cells, as a screen reader's review of the screen does."""
+    import pyatspi
+
+    def visit(node, depth):
+        if stop.is_set() or node is None or depth > 60:
+            return
+        try:
+            node.name, node.getRoleName(), node.getState().getStates()
+            if node.getRole() in (pyatspi.ROLE_TABLE, pyatspi.ROLE_TREE_TABLE):
+                table = node.queryTable()
+                for r in range(min(table.nRows, 40)):
+                    for c in range(table.nColumns):
+                        cell = table.getAccessibleAt(r, c)
+                        if cell is not None:
+                            cell.name
+                for c in range(table.nColumns):
+                    table.getColumnHeader(c)
+            try:
+                text = node.queryText()
+                text.getText(0, text.characterCount)
+            except NotImplementedError:
+                pass
+            counts.value += 1
+            for i in range(min(node.childCount, 400)):
+                visit(node.getChildAtIndex(i), depth + 1)
+        except Exception:
+            # A node that went away while being read: a screen reader moves on.
+            pass
+
+    while not stop.is_set():
+        desktop = pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            visit(desktop.getChildAtIndex(i), 0)
+
+
+KEYSYMS = {"Down": 0xff54, "Up": 0xff52, "Left": 0xff51, "Right": 0xff53, "Tab": 0xff09,
+           "Home": 0xff50, "End": 0xff57, "Page_Up": 0xff55, "Page_Down": 0xff56,
+           "BackSpace": 0xff08, "Return": 0xff0d, "Escape": 0xff1b, "Delete": 0xffff,
+           "F2": 0xffbf, "space": 0x20, "a": 0x61, "l": 0x6c, "Cyrillic_ka": 0x6cb}
+# Keycodes of the modifiers in the X server's standard map.
+MODIFIERS = {"ctrl": 37, "shift": 50, "alt": 64}
+
+
+def press(pyatspi, key):
+    """A key by its X keysym name, with a modifier as "ctrl+a", through the
+    accessibility registry (the X server's test extension)."""
+    modifier = None
+    if "+" in key:
+        modifier, key = key.split("+")
+        pyatspi.Registry.generateKeyboardEvent(MODIFIERS[modifier], None, pyatspi.KEY_PRESS)
+    pyatspi.Registry.generateKeyboardEvent(KEYSYMS[key], None, pyatspi.KEY_SYM)
+    if modifier:
+        pyatspi.Registry.generateKeyboardEvent(MODIFIERS[modifier], None, pyatspi.KEY_RELEASE)
+
+
+def dialog_of(pyatspi, app):
+    for i in range(app.childCount):
+        child = app.getChildAtIndex(i)
+        if child is not None and child.name == TITLE:
+            return child
+    return None
+
+
+def main():
+    configurator = sys.argv[1]
+    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 40
+    seed = int(os.environ.get("SR5N_WALK_SEED", "1"))
+    rng = random.Random(seed)
+    with Session() as session:
+        # Folders and files to move through.
+        home = session.env["HOME"]
+        for d in range(6):
+            folder = os.path.join(home, "конфигурации %d" % d, "объект")
+            os.makedirs(folder)
+            for f in range(25):
+                with open(os.path.join(folder, "файл %02d.snc" % f), "wb") as out:
+                    out.write(b"\0" * 16)
+        session.start(["openbox"])
+        program = session.start([configurator])
+        import pyatspi
+        app = find_application(pyatspi, "sr5n-configurator")
+
+        stop = multiprocessing.Event()
+        counts = multiprocessing.Value("i", 0)
+        walker = multiprocessing.Process(target=walk_forever, args=(stop, counts))
+        walker.start()
+        keys = ["Down", "Down", "Up", "Tab", "Tab", "shift+Tab", "Right", "Left", "Home", "End",
+                "Page_Down", "Page_Up", "BackSpace", "Return", "alt+Up", "F2", "Escape",
+                "a", "Cyrillic_ka", "ctrl+a", "Delete", "space", "ctrl+l", "alt+Left"]
+        opened = 0
+        deadline = time.monotonic() + seconds
+        try:
+            while time.monotonic() < deadline:
+                if program.poll() is not None:
+                    fail("the configurator ended (status %s) after %d openings of the dialog, "
+                         "%d nodes read" % (program.returncode, opened, counts.value))
+                dialog = dialog_of(pyatspi, app)
+                if dialog is None:
+                    # Open it: Ctrl+O is none of ours; the bar's button by keys.
+                    windows = [app.getChildAtIndex(i) for i in range(app.childCount)]
+                    main_window = next(w for w in windows if w is not None and
+                                       w.name == "СР-5/Н Конфигуратор")
+                    button = next(n for n in walk(main_window) if n.name == "Открыть" and
+                                  n.getRole() == pyatspi.ROLE_PUSH_BUTTON)
+                    button.queryComponent().grabFocus()
+                    time.sleep(0.2)
+                    press(pyatspi, "space")
+                    opened += 1
+                    time.sleep(0.5)
+                    continue
+                press(pyatspi, rng.choice(keys))
+                time.sleep(rng.choice((0.01, 0.05, 0.2)))
+        finally:
+            stop.set()
+            walker.join(timeout=30)
+            if walker.is_alive():
+                walker.terminate()
+        if program.poll() is not None:
+            fail("the configurator ended (status %s)" % program.returncode)
+        print("alive after %d openings of the dialog, %d nodes read" % (opened, counts.value))
+
+
+def walk(node, depth=0):
+    if node is None or depth > 40:
+        return
+    yield node
+    for i in range(node.childCount):
+        yield from walk(node.getChildAtIndex(i), depth + 1)
+
+
+if __name__ == "__main__":
+    main()
