@@ -8,7 +8,40 @@
 
 namespace sr5n {
 
+namespace {
+
+// The background each disabled text stands on.
+QPalette::ColorRole backgroundOf(QPalette::ColorRole text)
+{
+    switch (text) {
+    case QPalette::ButtonText:
+        return QPalette::Button;
+    case QPalette::Text:
+        return QPalette::Base;
+    default:
+        return QPalette::Window;
+    }
+}
+
+// A disabled text's own grey, moved towards the enabled text's colour until
+// it has 3:1 on its background, so that it still looks disabled.
+QColor liftedDisabled(const QPalette &palette, QPalette::ColorRole text)
+{
+    return ContrastingOn(palette.color(QPalette::Disabled, text),
+                         palette.color(QPalette::Disabled, backgroundOf(text)),
+                         ControlContrast + 0.1, palette.color(QPalette::Active, text));
+}
+
+} // namespace
+
 ContrastStyle::ContrastStyle(QStyle *base) : QProxyStyle(base) {}
+
+void ContrastStyle::polish(QPalette &palette)
+{
+    QProxyStyle::polish(palette);
+    for (QPalette::ColorRole text : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, text, liftedDisabled(palette, text));
+}
 
 QColor ContrastStyle::outlineColour(const QColor &text, const QColor &inside,
                                     const QList<QColor> &around)
@@ -75,17 +108,8 @@ void ContrastStyle::drawItemText(QPainter *painter, const QRect &rect, int flags
         QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
         return;
     }
-    // A disabled text: its own grey, moved towards the enabled text's colour
-    // until it has 3:1 on its background, so that it still looks disabled.
-    const QPalette::ColorRole backRole = textRole == QPalette::ButtonText ? QPalette::Button
-                                         : textRole == QPalette::Text     ? QPalette::Base
-                                                                          : QPalette::Window;
     QPalette lifted = palette;
-    const QColor grey = palette.color(QPalette::Disabled, textRole);
-    const QColor back = palette.color(QPalette::Disabled, backRole);
-    lifted.setColor(QPalette::Disabled, textRole,
-                    ContrastingOn(grey, back, ControlContrast + 0.1,
-                                  palette.color(QPalette::Active, textRole)));
+    lifted.setColor(QPalette::Disabled, textRole, liftedDisabled(palette, textRole));
     QProxyStyle::drawItemText(painter, rect, flags, lifted, enabled, text, textRole);
 }
 

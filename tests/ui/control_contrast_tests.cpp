@@ -23,6 +23,7 @@
 #include <QHash>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QStyleFactory>
 #include <QStyleOptionButton>
@@ -157,7 +158,7 @@ void PrintTo(const PaletteCase &c, std::ostream *os)
     *os << c.name;
 }
 
-class ControlContrast : public ::testing::TestWithParam<PaletteCase>
+class ControlsOnPalettes : public ::testing::TestWithParam<PaletteCase>
 {
 protected:
     void SetUp() override
@@ -165,7 +166,10 @@ protected:
         m_style = QApplication::style()->name();
         m_palette = QApplication::palette();
         QApplication::setStyle(new ContrastStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
-        QApplication::setPalette(GetParam().palette(*QApplication::style()));
+        // As a desktop theme's palette reaches the application: through the style.
+        QPalette palette = GetParam().palette(*QApplication::style());
+        QApplication::style()->polish(palette);
+        QApplication::setPalette(palette);
     }
     void TearDown() override
     {
@@ -184,7 +188,7 @@ private:
 
 } // namespace
 
-TEST_P(ControlContrast, UntickedBoxesOfTheComparisonStandOutFromTheirRows)
+TEST_P(ControlsOnPalettes, UntickedBoxesOfTheComparisonStandOutFromTheirRows)
 {
     Configurator app{QCoreApplication::applicationDirPath()};
     Configurator other{QCoreApplication::applicationDirPath()};
@@ -195,7 +199,7 @@ TEST_P(ControlContrast, UntickedBoxesOfTheComparisonStandOutFromTheirRows)
     TfrmCompare compare(app.config(), app.eventTables(), app.notifier(), nullptr);
     int measured = 0;
     QTimer::singleShot(0, &compare, [&] {
-        QTreeWidget *tree = compare.tvDifferences;
+        auto *tree = test::part<QTreeWidget>(compare, "tvDifferences");
         const QImage image = tree->viewport()->grab().toImage();
         keep(compare.grab().toImage(), picture("compare"));
         // Rows of both row colours (the list alternates them), unticked.
@@ -219,7 +223,7 @@ TEST_P(ControlContrast, UntickedBoxesOfTheComparisonStandOutFromTheirRows)
     EXPECT_GE(measured, 2);
 }
 
-TEST_P(ControlContrast, UntickedBoxesOfTheLogStandOutFromEveryRowColour)
+TEST_P(ControlsOnPalettes, UntickedBoxesOfTheLogStandOutFromEveryRowColour)
 {
     Configurator app{QCoreApplication::applicationDirPath()};
     TfrmMain window{app};
@@ -247,7 +251,7 @@ TEST_P(ControlContrast, UntickedBoxesOfTheLogStandOutFromEveryRowColour)
     }
 }
 
-TEST_P(ControlContrast, BoxesAndRoundButtonsOfThePagesStandOutAndDisabledTextsRead)
+TEST_P(ControlsOnPalettes, BoxesAndRoundButtonsOfThePagesStandOutAndDisabledTextsRead)
 {
     Configurator app{QCoreApplication::applicationDirPath()};
     TfrmMain window{app};
@@ -281,14 +285,19 @@ TEST_P(ControlContrast, BoxesAndRoundButtonsOfThePagesStandOutAndDisabledTextsRe
             EXPECT_GE(contrast, ControlContrast) << button->objectName().toStdString();
             ++boxes;
         }
-        const auto labels = pages->page(i)->findChildren<QLabel *>();
-        for (QLabel *label : labels) {
-            if (!label->isVisible() || label->isEnabled() || label->text().trimmed().isEmpty() ||
-                !label->pixmap().isNull())
+        // Disabled captions and the values of disabled fields.
+        const auto texts = pages->page(i)->findChildren<QWidget *>();
+        for (QWidget *text : texts) {
+            auto *label = qobject_cast<QLabel *>(text);
+            auto *field = qobject_cast<QLineEdit *>(text);
+            const QString shown = label ? label->text() : field ? field->text() : QString();
+            if (!text->isVisible() || text->isEnabled() || shown.trimmed().isEmpty() ||
+                (label && !label->pixmap().isNull()))
                 continue;
-            const QImage image = label->grab().toImage();
-            EXPECT_GE(textContrast(image, image.rect()), ControlContrast)
-                << label->objectName().toStdString() << " " << label->text().toStdString();
+            const QImage image = text->grab().toImage();
+            const QRect inside = field ? image.rect().adjusted(3, 3, -3, -3) : image.rect();
+            EXPECT_GE(textContrast(image, inside), ControlContrast)
+                << text->objectName().toStdString() << " " << shown.toStdString();
             ++disabledTexts;
         }
     }
@@ -297,8 +306,10 @@ TEST_P(ControlContrast, BoxesAndRoundButtonsOfThePagesStandOutAndDisabledTextsRe
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Palettes, ControlContrast,
+    Palettes, ControlsOnPalettes,
     ::testing::Values(PaletteCase{"light",
                                   [](const QStyle &style) { return style.standardPalette(); }},
                       PaletteCase{"dark", [](const QStyle &) { return DarkPalette(); }}),
-    [](const ::testing::TestParamInfo<PaletteCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<PaletteCase> &param) {
+        return std::string(param.param.name);
+    });

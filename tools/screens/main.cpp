@@ -76,7 +76,10 @@ int main(int argc, char *argv[])
     if (arguments.removeAll(QStringLiteral("--dark")) > 0) {
         QApplication::setStyle(
             new sr5n::ContrastStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
-        QApplication::setPalette(sr5n::DarkPalette());
+        // Through the style, as a desktop theme's palette reaches the program.
+        QPalette dark = sr5n::DarkPalette();
+        QApplication::style()->polish(dark);
+        QApplication::setPalette(dark);
     }
     // Any other option (--help among them) is no folder to fill.
     if (arguments.size() > 1 || (!arguments.isEmpty() && arguments.constFirst().startsWith(u'-'))) {

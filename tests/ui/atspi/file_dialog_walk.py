@@ -55,21 +55,41 @@ def walk_forever(stop, counts):
 KEYSYMS = {"Down": 0xff54, "Up": 0xff52, "Left": 0xff51, "Right": 0xff53, "Tab": 0xff09,
            "Home": 0xff50, "End": 0xff57, "Page_Up": 0xff55, "Page_Down": 0xff56,
            "BackSpace": 0xff08, "Return": 0xff0d, "Escape": 0xff1b, "Delete": 0xffff,
-           "F2": 0xffbf, "space": 0x20, "a": 0x61, "l": 0x6c, "Cyrillic_ka": 0x6cb}
-# Keycodes of the modifiers in the X server's standard map.
-MODIFIERS = {"ctrl": 37, "shift": 50, "alt": 64}
+           "F2": 0xffbf, "space": 0x20, "a": 0x61, "l": 0x6c, "Cyrillic_ka": 0x6cb,
+           "ctrl": 0xffe3, "shift": 0xffe1, "alt": 0xffe9}
 
 
-def press(pyatspi, key):
-    """A key by its X keysym name, with a modifier as "ctrl+a", through the
-    accessibility registry (the X server's test extension)."""
-    modifier = None
-    if "+" in key:
-        modifier, key = key.split("+")
-        pyatspi.Registry.generateKeyboardEvent(MODIFIERS[modifier], None, pyatspi.KEY_PRESS)
-    pyatspi.Registry.generateKeyboardEvent(KEYSYMS[key], None, pyatspi.KEY_SYM)
-    if modifier:
-        pyatspi.Registry.generateKeyboardEvent(MODIFIERS[modifier], None, pyatspi.KEY_RELEASE)
+class Keyboard:
+    """Keys typed through the X server's test extension, as a keyboard types
+    them (the accessibility registry's own way blocks on its listeners)."""
+
+    def __init__(self, display):
+        import ctypes
+        self.x = ctypes.CDLL("libX11.so.6")
+        self.xtst = ctypes.CDLL("libXtst.so.6")
+        self.x.XOpenDisplay.restype = ctypes.c_void_p
+        self.x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self.x.XFlush.argtypes = [ctypes.c_void_p]
+        self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
+                                                ctypes.c_ulong]
+        self.display = self.x.XOpenDisplay(display.encode())
+        if not self.display:
+            raise RuntimeError("cannot open the X display")
+
+    def _key(self, name, down):
+        code = self.x.XKeysymToKeycode(self.display, KEYSYMS[name])
+        if code:
+            self.xtst.XTestFakeKeyEvent(self.display, code, 1 if down else 0, 0)
+
+    def press(self, key):
+        """A key by its X keysym name, with a modifier as "ctrl+a"."""
+        parts = key.split("+")
+        for name in parts:
+            self._key(name, True)
+        for name in reversed(parts):
+            self._key(name, False)
+        self.x.XFlush(self.display)
 
 
 def dialog_of(pyatspi, app):
@@ -99,35 +119,47 @@ def main():
         import pyatspi
         app = find_application(pyatspi, "sr5n-configurator")
 
-        stop = multiprocessing.Event()
-        counts = multiprocessing.Value("i", 0)
-        walker = multiprocessing.Process(target=walk_forever, args=(stop, counts))
+        keyboard = Keyboard(session.env["DISPLAY"])
+        # A client of its own, started afresh: a fork would share this one's bus.
+        spawn = multiprocessing.get_context("spawn")
+        stop = spawn.Event()
+        counts = spawn.Value("i", 0)
+        walker = spawn.Process(target=walk_forever, args=(stop, counts))
         walker.start()
         keys = ["Down", "Down", "Up", "Tab", "Tab", "shift+Tab", "Right", "Left", "Home", "End",
                 "Page_Down", "Page_Up", "BackSpace", "Return", "alt+Up", "F2", "Escape",
                 "a", "Cyrillic_ka", "ctrl+a", "Delete", "space", "ctrl+l", "alt+Left"]
         opened = 0
+        unanswered = 0
         deadline = time.monotonic() + seconds
         try:
             while time.monotonic() < deadline:
                 if program.poll() is not None:
                     fail("the configurator ended (status %s) after %d openings of the dialog, "
                          "%d nodes read" % (program.returncode, opened, counts.value))
-                dialog = dialog_of(pyatspi, app)
-                if dialog is None:
-                    # Open it: Ctrl+O is none of ours; the bar's button by keys.
-                    windows = [app.getChildAtIndex(i) for i in range(app.childCount)]
-                    main_window = next(w for w in windows if w is not None and
-                                       w.name == "СР-5/Н Конфигуратор")
-                    button = next(n for n in walk(main_window) if n.name == "Открыть" and
-                                  n.getRole() == pyatspi.ROLE_PUSH_BUTTON)
-                    button.queryComponent().grabFocus()
-                    time.sleep(0.2)
-                    press(pyatspi, "space")
-                    opened += 1
-                    time.sleep(0.5)
+                try:
+                    dialog = dialog_of(pyatspi, app)
+                    if dialog is None:
+                        # Open it from the bar's button, focused, by the space key.
+                        windows = [app.getChildAtIndex(i) for i in range(app.childCount)]
+                        main_window = next(w for w in windows if w is not None and
+                                           w.name == "СР-5/Н Конфигуратор")
+                        button = next(n for n in walk(main_window)
+                                      if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and
+                                      n.name.startswith("Открыть"))
+                        button.queryComponent().grabFocus()
+                        time.sleep(0.2)
+                        keyboard.press("space")
+                        opened += 1
+                        time.sleep(0.5)
+                        continue
+                except Exception as error:
+                    # Busy answering the other client, or a message box in front.
+                    unanswered += 1
+                    print("no answer: %r" % error, file=sys.stderr)
+                    keyboard.press("Escape")
                     continue
-                press(pyatspi, rng.choice(keys))
+                keyboard.press(rng.choice(keys))
                 time.sleep(rng.choice((0.01, 0.05, 0.2)))
         finally:
             stop.set()
@@ -136,7 +168,8 @@ def main():
                 walker.terminate()
         if program.poll() is not None:
             fail("the configurator ended (status %s)" % program.returncode)
-        print("alive after %d openings of the dialog, %d nodes read" % (opened, counts.value))
+        print("alive after %d openings of the dialog, %d nodes read, %d lookups unanswered"
+              % (opened, counts.value, unanswered))
 
 
 def walk(node, depth=0):
