@@ -20,7 +20,7 @@ namespace {
 
 using Outcome = CommunicatorFinder::Outcome;
 
-// Counts the steps of the search.
+// Counts the steps of the search and notes what each says it does.
 struct CountingProgress final : OperationProgress {
     void begin(Kind kind, int max) override
     {
@@ -31,11 +31,13 @@ struct CountingProgress final : OperationProgress {
     void setMaximum(int max) override { maximum = max; }
     void step() override { ++steps; }
     void end() override { shown = false; }
+    void setStage(const QString &stage) override { stages << stage; }
 
     Kind began = Kind::Writing;
     int maximum = 0;
     int steps = 0;
     bool shown = false;
+    QStringList stages;
 };
 
 struct Finder {
@@ -83,9 +85,14 @@ TEST(CommunicatorFinder, EndsOnThePortWhereACommunicatorAnswers)
               QStringLiteral("Такого порта нет: устройство не подключено или имя указано неверно"));
     EXPECT_EQ(result.probes[2].outcome, Outcome::Answers);
     EXPECT_EQ(result.probes[3].outcome, Outcome::OtherAnswer);
-    EXPECT_EQ(rig.progress.began, OperationProgress::Kind::Reading);
+    EXPECT_EQ(rig.progress.began, OperationProgress::Kind::Searching);
     EXPECT_EQ(rig.progress.maximum, 4);
     EXPECT_EQ(rig.progress.steps, 4);
+    // Each port is named, with its place among them, before it is asked.
+    EXPECT_EQ(rig.progress.stages, QStringList({silent.path() + QStringLiteral(" (1 из 4)"),
+                                                QStringLiteral("/dev/sr5n-no-such-port (2 из 4)"),
+                                                answering.path() + QStringLiteral(" (3 из 4)"),
+                                                noise.path() + QStringLiteral(" (4 из 4)")}));
     EXPECT_FALSE(rig.progress.shown);
     EXPECT_FALSE(rig.link->Opened());
     EXPECT_FALSE(rig.comm.IsOpen());

@@ -90,9 +90,9 @@ void editOnEveryPage(Rig &rig)
 // each on the page it belongs to.
 const QList<QStringList> kEverywhere = {
     {"Первый номер телефона — Номер объекта", "12AB", "0000"},
-    {"Количество попыток дозвона:", "7 ", "20 "},
+    {"Количество попыток дозвона", "7 ", "20 "},
     {"Входящие звонки", "используется", "не используется"},
-    {"Ограничение длительности сеанса связи:", "9 м", "6 м"},
+    {"Ограничение длительности сеанса связи", "9 м", "6 м"},
 };
 
 QList<ConfigHistory::Entry> historyOf(Rig &rig)
@@ -416,9 +416,8 @@ TEST(History, KeepsReadsAndWritesThatOpenBackAsTheyWere)
     WhenShown<TfrmHistory> compare(fresh.window, "frmHistory", [&](TfrmHistory &dialog) {
         WhenShown<TfrmCompare> comparison(fresh.window, "frmCompare", [&](TfrmCompare &window) {
             compared = true;
-            EXPECT_EQ(
-                rowsOf(window),
-                QList<QStringList>({{"Ограничение длительности сеанса связи:", "4 м", "9 м"}}));
+            EXPECT_EQ(rowsOf(window), QList<QStringList>({{"Ограничение длительности сеанса связи",
+                                                           "4 м", "9 м"}}));
             EXPECT_EQ(test::part<QTreeWidget>(window, "tvDifferences")->headerItem()->text(2),
                       QStringLiteral("В истории"));
             EXPECT_TRUE(test::part<QLabel>(window, "lblHeading")

@@ -19,6 +19,8 @@ class Session:
         self.env = dict(os.environ)
 
     def __enter__(self):
+        # Ended from outside (a time-out): still end what was started.
+        signal.signal(signal.SIGTERM, lambda *_: sys.exit("ended from outside"))
         runtime = os.path.join(self.folder, "runtime")
         home = os.path.join(self.folder, "home")
         os.makedirs(runtime, mode=0o700)

@@ -1,6 +1,7 @@
 """Drives the file dialog «Открытие файла конфигурации» by keys while a
 screen-reader client walks the whole accessibility tree again and again;
-the configurator must live through it and close the dialog as asked.
+the configurator must live through it. SR5N_WALK_SEED picks another order of
+keys.
 
 Usage: file_dialog_walk.py CONFIGURATOR [SECONDS]"""
 
@@ -168,6 +169,9 @@ def main():
                 walker.terminate()
         if program.poll() is not None:
             fail("the configurator ended (status %s)" % program.returncode)
+        if opened == 0 or counts.value == 0:
+            fail("nothing tried: %d openings of the dialog, %d nodes read"
+                 % (opened, counts.value))
         print("alive after %d openings of the dialog, %d nodes read, %d lookups unanswered"
               % (opened, counts.value, unanswered))
 
