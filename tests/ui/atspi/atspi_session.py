@@ -64,7 +64,9 @@ class Session:
 
     def _spawn(self, arguments, **kwargs):
         # A process group of its own: what the bus starts for it ends with it.
-        process = subprocess.Popen(arguments, env=self.env, start_new_session=True, **kwargs)
+        # In the session's own home: a dialog it opens starts there.
+        process = subprocess.Popen(arguments, env=self.env, cwd=self.env["HOME"],
+                                   start_new_session=True, **kwargs)
         self.processes.append(process)
         return process
 

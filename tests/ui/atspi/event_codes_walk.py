@@ -91,7 +91,7 @@ def check_code_cell(pyatspi, table, row, column, expected, what, enabled=True):
 
 
 def main():
-    configurator, cli = sys.argv[1], sys.argv[2]
+    configurator, cli = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     with Session() as session:
         source = os.path.join(session.folder, "codes.json")
         snc = os.path.join(session.folder, "codes.snc")
