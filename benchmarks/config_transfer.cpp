@@ -35,7 +35,7 @@ public:
     {
         return record.compare(m_record, Qt::CaseInsensitive) == 0 ? 0 : -1;
     }
-    bool RegisterDeviceProtocol(const QString &record, int) override
+    bool RegisterDeviceProtocol(const QString &record, int, const QStringList &) override
     {
         return indexOfRecord(record) == 0;
     }

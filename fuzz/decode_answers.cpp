@@ -26,7 +26,7 @@ public:
                 return i;
         return -1;
     }
-    bool RegisterDeviceProtocol(const QString &record, int) override
+    bool RegisterDeviceProtocol(const QString &record, int, const QStringList &) override
     {
         return indexOfRecord(record) >= 0;
     }

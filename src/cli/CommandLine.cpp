@@ -315,6 +315,9 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     }
     if (const QString wrong = check(line, line.files); !wrong.isEmpty())
         return failure(wrong);
+    // One port names its file as each of several does: a script serves both.
+    if (line.ports.size() == 1)
+        line.output = PortOutputPath(line.output, line.ports.constFirst());
     return line;
 }
 

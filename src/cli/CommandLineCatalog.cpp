@@ -4,15 +4,7 @@
 #include "config/ProtocolRecord.h"
 #include "protocols/ProtocolLibrary.h"
 
-#include <QLockFile>
-
 namespace sr5n {
-
-namespace {
-
-constexpr int LockWaitMs = 30000;
-
-} // namespace
 
 CommandLineCatalog::CommandLineCatalog(ProtocolLibrary &library, Notifier &notifier,
                                        bool registerUnknown)
@@ -44,7 +36,7 @@ QString CommandLineCatalog::unknownProtocolMessage(const QString &record, int pa
         .arg(record);
 }
 
-bool CommandLineCatalog::RegisterDeviceProtocol(const QString &text, int pair)
+bool CommandLineCatalog::RegisterDeviceProtocol(const QString &text, int pair, const QStringList &)
 {
     const std::optional<QString> record = CheckedProtocolRecord(text);
     if (!record)
@@ -55,15 +47,7 @@ bool CommandLineCatalog::RegisterDeviceProtocol(const QString &text, int pair)
         m_notifier.reportFailure(unknownProtocolMessage(*record, pair));
         return false;
     }
-    QLockFile lock(m_library.listFilePath() + QStringLiteral(".lock"));
-    if (!lock.tryLock(LockWaitMs)) {
-        m_notifier.reportFailure(QStringLiteral("Невозможно сохранить файл"));
-        return false;
-    }
-    // Another worker may have extended the library since it was loaded.
-    m_library.LoadProtocolList();
-    if (m_library.indexOfRecord(*record) >= 0)
-        return true;
+    // Under its record as its name; the save merges it into the list as the file holds it now.
     return m_library.RegisterProtocol(*record, *record) && m_library.SaveProtocolList();
 }
 

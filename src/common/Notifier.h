@@ -23,6 +23,14 @@ public:
     // Yes/No box; an empty caption means the application title.
     virtual bool askYesNo(const QString &text, QuestionIcon icon,
                           const QString &caption = QString()) = 0;
+    // The same box with No as the answer Enter gives: for a question whose Yes
+    // gives something up (a protocol replaced). Without a box of its own it
+    // is the plain question.
+    virtual bool askYesNoDefaultNo(const QString &text, QuestionIcon icon,
+                                   const QString &caption = QString())
+    {
+        return askYesNo(text, icon, caption);
+    }
 
     // Device, file and decoding failures: one flash, then the error box.
     void reportFailure(const QString &message)
@@ -50,6 +58,11 @@ public:
                   const QString &caption = QString()) override
     {
         return m_target->askYesNo(text, icon, caption);
+    }
+    bool askYesNoDefaultNo(const QString &text, QuestionIcon icon,
+                           const QString &caption = QString()) override
+    {
+        return m_target->askYesNoDefaultNo(text, icon, caption);
     }
 
 private:

@@ -30,6 +30,9 @@ public:
     const EventCodeTables &tables() const { return m_tables; }
     // Puts what the decoding changed into the target.
     void apply();
+    // `name` goes into the target with the rest even where its value did not
+    // change in the copy (the target's may have meanwhile).
+    void keep(const QString &name) { changed(name); }
 
 private:
     void changed(const QString &name);

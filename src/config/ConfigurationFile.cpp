@@ -24,11 +24,10 @@ bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &
     DataFileReader reader(FileTypes::Configuration);
     if (!reader.open(path))
         return false;
-    // A count beyond the entries of a whole configuration is refused before
-    // anything is read: such a file is damaged, and reading it would hold
-    // the window for seconds.
+    // A file holds a whole configuration: another count is refused before
+    // anything is read (a huge one would hold the window for seconds).
     const std::optional<qint64> count = reader.readCount();
-    if (!count || *count > ConfigurationRequestCount())
+    if (!count || *count != ConfigurationRequestCount())
         return false;
     for (qint64 i = 0; i < *count; ++i) {
         const std::optional<QString> command = reader.readText();
@@ -40,6 +39,13 @@ bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &
         }
         commands.append(*command);
         data.append(*text);
+    }
+    // Every entry of the list, in its place: a file without one would leave
+    // that part of the window from the configuration before.
+    if (!HoldsWholeConfiguration(data, commands)) {
+        data.clear();
+        commands.clear();
+        return false;
     }
     return true;
 }

@@ -14,9 +14,10 @@ bool WriteConfigurationFile(const QString &path, const QStringList &data,
 
 // Reads the entries into the two lists (emptied first). False for a file that
 // cannot be read (or is not a regular file), another file type, a newer
-// version, a count that is not a decimal number or exceeds the entries of a
-// whole configuration, a damaged record or fewer entries than announced;
-// bytes after the last entry are ignored.
+// version, a count that is not a decimal number, a damaged record, fewer
+// entries than announced, and a file that does not hold every entry of a
+// whole configuration in its order (HoldsWholeConfiguration); bytes after
+// the last entry are ignored.
 bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &commands);
 
 } // namespace sr5n

@@ -77,7 +77,13 @@ QString EncodeProtocolBlock(const BlockContext &context, int pair)
 
 bool DecodeProtocolBlock(const BlockContext &context, int pair, const QString &data)
 {
-    if (!validIndex(pair) || !context.catalog.RegisterDeviceProtocol(data, pair))
+    if (!validIndex(pair))
+        return false;
+    // Pair 1 comes first in every list: by pair 2 its protocol is this configuration's.
+    QStringList kept;
+    if (pair == 2)
+        kept.append(context.catalog.recordAt(context.model.choice(1, u"PProtocol")));
+    if (!context.catalog.RegisterDeviceProtocol(data, pair, kept))
         return false;
     const int index = context.catalog.indexOfRecord(data);
     if (index < 0)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace sr5n {
 
@@ -19,9 +20,11 @@ public:
     // The first position whose record equals `record`, letter case ignored; -1 if none.
     virtual int indexOfRecord(const QString &record) const = 0;
     // Makes sure the record is in the library, asking the user to register it
-    // under a name (for pair 1 or 2) when it is not. True when it is in the
-    // library on return.
-    virtual bool RegisterDeviceProtocol(const QString &record, int pair) = 0;
+    // under a name (for pair 1 or 2) when it is not. The protocols of the
+    // records in `kept` (those the configuration already holds for its other
+    // pairs) are never replaced by it. True when it is in the library on return.
+    virtual bool RegisterDeviceProtocol(const QString &record, int pair,
+                                        const QStringList &kept) = 0;
 };
 
 } // namespace sr5n

@@ -6,9 +6,11 @@
 #include "config/EventCodeBlocks.h"
 #include "config/PairBlocks.h"
 #include "config/ParameterBlocks.h"
+#include "config/ProtocolCatalog.h"
 #include "config/ProtocolRecord.h"
 
 #include <optional>
+#include <utility>
 
 namespace sr5n {
 
@@ -46,9 +48,9 @@ QList<ConfigBlock> buildBlocks()
     const QString protocol = QStringLiteral("Невозможно добавить протокол");
     return {
         {0x1E, encodeProtocol<1>, decodeProtocol<1>, protocol, isProtocolRecord,
-         QStringLiteral("Ошибка декодирования протокола передачи данных для первой пары")},
+         QStringLiteral("Ошибка декодирования протокола передачи данных для первой пары"), 1},
         {0x20, encodeProtocol<2>, decodeProtocol<2>, protocol, isProtocolRecord,
-         QStringLiteral("Ошибка декодирования протокола передачи данных для второй пары")},
+         QStringLiteral("Ошибка декодирования протокола передачи данных для второй пары"), 2},
         {0x08, EncodeTestBlock, DecodeTestBlock,
          QStringLiteral("Ошибка декодирования параметров контроля линии и комплексного "
                         "контроля связи")},
@@ -105,7 +107,7 @@ void appendEntries(QStringList &data, QStringList &commands, const QStringList &
 // The decoding of the blocks and the collection of the event-code answers;
 // the failure's message when it fails.
 std::optional<QString> decodeEntries(const BlockContext &context, const QStringList &data,
-                                     const QStringList &commands)
+                                     const QStringList &commands, QString (&protocols)[2])
 {
     if (data.size() != commands.size())
         return DataFailureMessage();
@@ -129,13 +131,43 @@ std::optional<QString> decodeEntries(const BlockContext &context, const QStringL
             return block->malformedFailure;
         if (!block->decode(context, data.at(i)))
             return block->decodeFailure;
+        if (block->protocolPair > 0)
+            protocols[block->protocolPair - 1] = data.at(i);
     }
     if (!DecodeEventCodes(context, answers[0], answers[1]))
         return EventCodesFailureMessage();
     return std::nullopt;
 }
 
+// Each pair whose protocol was decoded chooses the library's protocol of the
+// record it received, found again by its record: registering the other pair's
+// protocol may have changed the library. A record no longer there fails.
+std::optional<QString> settleProtocols(ConfigurationCopy &copy, const QString (&protocols)[2])
+{
+    const BlockContext &context = copy.context();
+    for (int pair = 1; pair <= 2; ++pair) {
+        const QString &record = protocols[pair - 1];
+        if (record.isEmpty())
+            continue;
+        const int index = context.catalog.indexOfRecord(record);
+        if (index < 0 || context.catalog.recordAt(index).compare(record, Qt::CaseInsensitive) != 0)
+            return ProtocolLostMessage(pair);
+        const QString chooser = QStringLiteral("cbx%1PProtocol").arg(pair);
+        context.model.setChoice(chooser, index);
+        if (context.model.choice(chooser) != index)
+            return ProtocolLostMessage(pair);
+        copy.keep(chooser);
+    }
+    return std::nullopt;
+}
+
 } // namespace
+
+QString ProtocolLostMessage(int pair)
+{
+    return QStringLiteral("Протокол для %1ой пары номеров был заменен или удален в программе")
+        .arg(pair);
+}
 
 const QList<ConfigBlock> &ConfigBlocks()
 {
@@ -211,6 +243,30 @@ bool BuildWriteRequests(const BlockContext &context, QStringList &data, QStringL
     return true;
 }
 
+bool HoldsWholeConfiguration(const QStringList &data, const QStringList &commands)
+{
+    static const auto [expectedData, expectedCommands] = [] {
+        QStringList readData, readCommands;
+        BuildReadRequests(readData, readCommands);
+        return std::pair{readData, readCommands};
+    }();
+    if (data.size() != expectedCommands.size() || commands.size() != expectedCommands.size())
+        return false;
+    const qsizetype blocks = ConfigBlocks().size();
+    for (qsizetype i = 0; i < commands.size(); ++i) {
+        const QString &command = commands.at(i);
+        const std::optional<int> number = HexNumber(command, 1, command.size());
+        const int read = *HexNumber(expectedCommands.at(i), 1, 2);
+        // Every read command is its write command plus one.
+        if (!number || (*number != read && *number != read - 1))
+            return false;
+        if (i >= blocks &&
+            data.at(i).left(4).compare(expectedData.at(i).left(4), Qt::CaseInsensitive) != 0)
+            return false;
+    }
+    return true;
+}
+
 QStringList WriteCommandsOf(const QStringList &answerCommands)
 {
     QStringList commands;
@@ -231,7 +287,10 @@ bool DecodeAnswers(const BlockContext &context, const QStringList &data,
                    const QStringList &commands)
 {
     ConfigurationCopy copy(context);
-    const std::optional<QString> failure = decodeEntries(copy.context(), data, commands);
+    QString protocols[2];
+    std::optional<QString> failure = decodeEntries(copy.context(), data, commands, protocols);
+    if (!failure)
+        failure = settleProtocols(copy, protocols);
     if (!failure) {
         copy.apply();
         return true;

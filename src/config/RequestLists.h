@@ -20,6 +20,7 @@ struct ConfigBlock {
     QString decodeFailure;
     bool (*wellFormed)(const QString &) = nullptr;
     QString malformedFailure = {};
+    int protocolPair = 0; // 1 or 2 for the block of a pair's protocol
 
     int readCommand() const { return writeCommand + 1; }
 };
@@ -52,6 +53,12 @@ void BuildReadRequests(QStringList &data, QStringList &commands);
 // caller sends and stores nothing.
 bool BuildWriteRequests(const BlockContext &context, QStringList &data, QStringList &commands);
 
+// True when the lists hold every entry of a whole configuration in request
+// order: each of the sixteen blocks by its write or read command, then each
+// event-code chunk by the command "00" or "01" and its address. What the data
+// hold is for the decoders to check.
+bool HoldsWholeConfiguration(const QStringList &data, const QStringList &commands);
+
 // The answered commands of a reading run as write commands ("1F" gives
 // "1E", "01" gives "00"): with the answered data they are the write request
 // list of what was read, as a configuration file keeps it. Other commands stay.
@@ -63,7 +70,9 @@ QStringList WriteCommandsOf(const QStringList &answerCommands);
 // failure the configuration is exactly as before (a protocol the user
 // registered meanwhile stays in the library), the user is told
 // "<message>. Операция будет прервана" and the result is false. Shows
-// nothing on success.
+// nothing on success. Before it succeeds, each pair whose protocol block was
+// decoded is checked to hold in the library exactly the record it received,
+// whatever was registered or replaced on the way.
 bool DecodeAnswers(const BlockContext &context, const QStringList &data,
                    const QStringList &commands);
 
@@ -72,5 +81,7 @@ QString NoProtocolMessage(); // "Не выбран протокол переда
 QString EventCodesFailureMessage(); // "Ошибка декодирования кодов событий"
 QString DataFailureMessage();       // "Ошибка декодирования данных"
 QString AbortSuffix();              // ". Операция будет прервана"
+// A pair's protocol left the library, or was replaced, while it was decoded.
+QString ProtocolLostMessage(int pair);
 
 } // namespace sr5n

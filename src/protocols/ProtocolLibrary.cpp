@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 
 namespace sr5n {
 
@@ -19,6 +20,51 @@ namespace {
 const QString PairChoosers[] = {QStringLiteral("cbx1PProtocol"), QStringLiteral("cbx2PProtocol")};
 const QString NewProtocolName = QStringLiteral("Новый протокол");
 const QString AddCaption = QStringLiteral("Добавление протокола в программу");
+// How long a save waits for another process writing the list file.
+constexpr int ListLockWaitMs = 10000;
+
+// A list file as read: the protocols read completely (a record of another
+// form left out), whether the file read to its end, and whether every record
+// had the record's form.
+struct ListFile {
+    ProtocolList list;
+    bool loaded = false;
+    bool wellFormed = true;
+
+    bool whole() const { return loaded && wellFormed; }
+};
+
+ListFile readListFile(const QString &path)
+{
+    ListFile file;
+    file.loaded = [&path, &file] {
+        DataFileReader reader(FileTypes::ProtocolList);
+        if (!reader.open(path))
+            return false;
+        const std::optional<qint64> count = reader.readCount();
+        if (!count)
+            return false;
+        for (qint64 i = 0; i < *count; ++i) {
+            const std::optional<QString> name = reader.readText();
+            if (!name)
+                return false;
+            const std::optional<QString> text = reader.readText();
+            if (!text)
+                return false;
+            // A record of another form never reaches the library; the rest
+            // of the list is still usable.
+            const std::optional<QString> record = CheckedProtocolRecord(*text);
+            if (!record) {
+                file.wellFormed = false;
+                continue;
+            }
+            file.list.names.append(*name);
+            file.list.records.append(*record);
+        }
+        return true;
+    }();
+    return file;
+}
 
 int indexIgnoringCase(const QStringList &list, const QString &text)
 {
@@ -76,40 +122,15 @@ int ProtocolLibrary::indexOfRecord(const QString &record) const
 
 bool ProtocolLibrary::LoadProtocolList()
 {
-    m_names.clear();
-    m_records.clear();
-    bool wellFormed = true;
-    const bool loaded = [this, &wellFormed] {
-        DataFileReader reader(FileTypes::ProtocolList);
-        if (!reader.open(listFilePath()))
-            return false;
-        const std::optional<qint64> count = reader.readCount();
-        if (!count)
-            return false;
-        for (qint64 i = 0; i < *count; ++i) {
-            const std::optional<QString> name = reader.readText();
-            if (!name)
-                return false;
-            const std::optional<QString> text = reader.readText();
-            if (!text)
-                return false;
-            // A record of another form never reaches the library; the rest
-            // of the list is still usable.
-            const std::optional<QString> record = CheckedProtocolRecord(*text);
-            if (!record) {
-                wellFormed = false;
-                continue;
-            }
-            m_names.append(*name);
-            m_records.append(*record);
-        }
-        return true;
-    }();
+    const ListFile read = readListFile(listFilePath());
+    m_names = read.list.names;
+    m_records = read.list.records;
     // What could not be loaded is kept aside before the list is first written again.
-    m_damagedList = !(loaded && wellFormed) && QFileInfo(listFilePath()).isFile();
-    if (loaded)
+    m_damagedList = !read.whole() && QFileInfo(listFilePath()).isFile();
+    m_stored = read.list;
+    if (read.loaded)
         RefreshProtocolChoosers(-1);
-    if (!loaded || !wellFormed) {
+    if (!read.whole()) {
         m_notifier.reportFailure(QStringLiteral("Невозможно открыть список протоколов"));
         return false;
     }
@@ -148,17 +169,90 @@ bool ProtocolLibrary::keepDamagedList()
 
 bool ProtocolLibrary::SaveProtocolList()
 {
+    const QString path = listFilePath();
+    const auto failed = [this] {
+        m_notifier.reportFailure(QStringLiteral("Невозможно сохранить список протоколов"));
+        return false;
+    };
+    // A folder, a pipe or a device in the list file's place is never written through.
+    if (const QFileInfo info(path); info.exists() && !info.isFile())
+        return failed();
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(ListLockWaitMs))
+        return failed();
+    // Another process may have written the list since this one read it; a
+    // file that does not read whole is kept aside, and this library's list
+    // is what gets written.
+    const ListFile now = readListFile(path);
+    m_damagedList = !now.whole() && QFileInfo(path).isFile();
+    const ProtocolList theirs = now.whole() ? now.list : m_stored;
+    const ProtocolList merged =
+        MergeProtocolLists(m_stored, ProtocolList{m_names, m_records}, theirs);
     // A list that failed to load is never written over before it is kept aside.
     if (!keepDamagedList())
         return false;
     DataFileWriter writer(FileTypes::ProtocolList);
-    bool written = writer.open(listFilePath()) && writer.writeNumber(m_names.size());
-    for (int i = 0; written && i < m_names.size(); ++i)
-        written = writer.writeText(m_names.at(i)) && writer.writeText(m_records.at(i));
+    bool written = writer.open(path) && writer.writeNumber(merged.names.size());
+    for (int i = 0; written && i < merged.names.size(); ++i)
+        written = writer.writeText(merged.names.at(i)) && writer.writeText(merged.records.at(i));
+    if (!writer.commit() || !written)
+        return failed();
+    m_stored = merged;
+    adopt(merged);
+    return true;
+}
+
+void ProtocolLibrary::adopt(const ProtocolList &list)
+{
+    if (list == ProtocolList{m_names, m_records})
+        return;
+    const int shown = m_editor.chooserIndex();
+    const QString shownRecord = recordAt(shown);
+    QString pairRecords[2];
+    for (int i = 0; i < 2; ++i)
+        pairRecords[i] = recordAt(m_model.choice(PairChoosers[i]));
+    m_names = list.names;
+    m_records = list.records;
+
+    const int shownNow = shown < 0 ? -1 : indexOfRecord(shownRecord);
+    if (shown < 0 || shownNow >= 0) {
+        m_editor.setChooserItems(m_names, shownNow);
+    } else {
+        // The protocol shown left the library: the first is shown, as after a removal.
+        m_editor.setChooserItems(m_names, 0);
+        m_editor.cbxProtocolSelect(m_editor.chooserIndex());
+    }
+    for (int i = 0; i < 2; ++i) {
+        m_model.setChoiceItems(PairChoosers[i], m_names);
+        m_model.setChoice(PairChoosers[i], std::max(indexOfRecord(pairRecords[i]), 0));
+    }
+}
+
+QString ProtocolLibrary::freeProtocolName() const
+{
+    QString name = NewProtocolName;
+    for (int n = 2; indexOfName(name) >= 0; ++n)
+        name = QStringLiteral("%1 %2").arg(NewProtocolName).arg(n);
+    return name;
+}
+
+QString ProtocolLibrary::keepReplaced(int index)
+{
+    const QDir dir(m_folder);
+    const QString stem = QStringLiteral("prtcls-replaced-") + SafeFileName(m_names.at(index));
+    QString path = dir.filePath(stem + QStringLiteral(".snp"));
+    for (int n = 2; QFileInfo(path).exists() || QFileInfo(path).isSymLink(); ++n)
+        path = dir.filePath(QStringLiteral("%1-%2.snp").arg(stem).arg(n));
+    DataFileWriter writer(FileTypes::Protocol);
+    const bool written = writer.open(path) && writer.writeText(m_names.at(index)) &&
+                         writer.writeText(m_records.at(index));
     if (writer.commit() && written)
-        return true;
-    m_notifier.reportFailure(QStringLiteral("Невозможно сохранить список протоколов"));
-    return false;
+        return path;
+    m_notifier.reportFailure(
+        QStringLiteral("Невозможно сохранить копию заменяемого протокола \"%1\". Протокол не "
+                       "заменен")
+            .arg(m_names.at(index)));
+    return QString();
 }
 
 void ProtocolLibrary::RefreshProtocolChoosers(int position)
@@ -218,7 +312,14 @@ bool ProtocolLibrary::RegisterProtocol(const QString &name, const QString &text)
         }
         m_names[index] = name;
     } else if (index = indexOfName(name); index >= 0) {
+        const QString copy = keepReplaced(index);
+        if (copy.isEmpty())
+            return false;
+        const QString replaced = m_names.at(index);
         m_records[index] = *record;
+        m_notifier.showInformation(QStringLiteral("Протокол \"%1\" заменен. Прежний протокол "
+                                                  "сохранен в файле \"%2\"")
+                                       .arg(replaced, QDir::toNativeSeparators(copy)));
     } else {
         m_names.append(name);
         m_records.append(*record);
@@ -271,7 +372,7 @@ void ProtocolLibrary::btnProtocol_SaveClick()
     const std::optional<QString> name = askName(
         QStringLiteral("Сохранение протокола в программе"),
         QStringLiteral("Введите название протокола или выберите протокол из списка для замены"),
-        NewProtocolName, shown);
+        freeProtocolName(), shown);
     if (!name)
         return;
     const std::optional<QString> path = m_dialogs->askSaveFile(SafeFileName(*name));
@@ -324,7 +425,7 @@ void ProtocolLibrary::btnProtocol_DeleteClick()
     SaveProtocolList();
 }
 
-bool ProtocolLibrary::RegisterDeviceProtocol(const QString &text, int pair)
+bool ProtocolLibrary::RegisterDeviceProtocol(const QString &text, int pair, const QStringList &kept)
 {
     // Only a record of its own form is matched or offered for registration.
     const std::optional<QString> record = CheckedProtocolRecord(text);
@@ -332,12 +433,21 @@ bool ProtocolLibrary::RegisterDeviceProtocol(const QString &text, int pair)
         return false;
     if (indexOfRecord(*record) >= 0)
         return true;
-    const std::optional<QString> name =
-        askName(AddCaption,
-                QStringLiteral("Указанный протокол для %1ой пары номеров не зарегистрирован в "
-                               "программе. Чтобы добавить протокол, введите название:")
-                    .arg(pair),
-                NewProtocolName, *record);
+    if (!m_dialogs)
+        return false;
+    // The protocols kept for the configuration's other pairs cannot be replaced.
+    QStringList taken;
+    for (const QString &keptRecord : kept) {
+        const int index = indexOfRecord(keptRecord);
+        if (index >= 0 && indexIgnoringCase(taken, m_names.at(index)) < 0)
+            taken.append(m_names.at(index));
+    }
+    const std::optional<QString> name = m_dialogs->askProtocolName(
+        AddCaption,
+        QStringLiteral("Указанный протокол для %1ой пары номеров не зарегистрирован в "
+                       "программе. Чтобы добавить протокол, введите название:")
+            .arg(pair),
+        m_names, freeProtocolName(), taken);
     if (!name)
         return false;
     const std::optional<QString> path = m_dialogs->askSaveFile(SafeFileName(*name));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/ProtocolCatalog.h"
+#include "protocols/ProtocolListMerge.h"
 
 #include <QObject>
 #include <QString>
@@ -30,8 +31,10 @@ struct ProtocolFileContents {
 // Only records of 38 hexadecimal digits enter the library, kept in upper
 // case; a name is never given to a second protocol (a list written elsewhere
 // may still hold repeated names); the choosers keep the protocol they show by
-// its place through every change; and a list file that failed to load is
-// copied aside before it is first written over.
+// its place through every change; a list file that failed to load is copied
+// aside before it is first written over, and so is a protocol replaced under
+// its name. Other processes (the command line) write the same list file: a
+// save locks it, reads it again and merges this library's changes into it.
 class ProtocolLibrary final : public QObject, public ProtocolCatalog
 {
     Q_OBJECT
@@ -56,17 +59,33 @@ public:
     int protocolCount() const override { return int(m_records.size()); }
     QString recordAt(int index) const override;
     int indexOfRecord(const QString &record) const override;
-    bool RegisterDeviceProtocol(const QString &record, int pair) override;
+    // A name of a protocol whose record is in `kept` (the other pairs'
+    // protocols of the configuration being decoded) cannot be given to the
+    // new one: those protocols stay as they are.
+    bool RegisterDeviceProtocol(const QString &record, int pair, const QStringList &kept) override;
+    bool RegisterDeviceProtocol(const QString &record, int pair)
+    {
+        return RegisterDeviceProtocol(record, pair, {});
+    }
 
     bool LoadProtocolList();
+    // Writes the library, merged with what the list file holds now: a
+    // protocol another process added meanwhile stays, and so do its other
+    // changes. False, after telling the user, when the file cannot be written
+    // or is not a regular file (a folder, a pipe).
     bool SaveProtocolList();
+    // The name proposed for a new protocol: "Новый протокол", or, when a
+    // protocol has that name, the first of "Новый протокол 2", "… 3" none has.
+    QString freeProtocolName() const;
     // Refills the three choosers; `position` is what the editor chooser selects,
     // -1 to keep the name it shows.
     void RefreshProtocolChoosers(int position);
     // True when `record` is not in the library or the user agrees to rename it.
     bool ConfirmProtocolRename(const QString &record);
     // False, after telling the user, for a record that is not 38 hexadecimal
-    // digits and for renaming a known record to another protocol's name.
+    // digits and for renaming a known record to another protocol's name. A
+    // protocol whose record is replaced is first kept in a protocol file
+    // beside the list file, and the user told where.
     bool RegisterProtocol(const QString &name, const QString &record);
     bool WriteProtocolFile(const QString &name, const QString &record, const QString &path);
     // The protocol file's name and record; none for a file that cannot be
@@ -90,6 +109,11 @@ private:
     // Copies a list file that failed to load beside it, once, and tells the user where.
     bool keepDamagedList();
     QString damagedListCopyPath() const;
+    // Keeps the protocol at `index` in a protocol file beside the list file
+    // before its record is replaced; the path, or empty after telling the user.
+    QString keepReplaced(int index);
+    // Takes `list` as the library; the choosers keep their protocols by record.
+    void adopt(const ProtocolList &list);
 
     ConfigModel &m_model;
     ProtocolEditor &m_editor;
@@ -98,6 +122,9 @@ private:
     ProtocolDialogs *m_dialogs = nullptr;
     QStringList m_names;
     QStringList m_records;
+    // The list file as this library last read or wrote it: what a save
+    // merges its changes against.
+    ProtocolList m_stored;
     bool m_damagedList = false;
 };
 

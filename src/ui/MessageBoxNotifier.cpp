@@ -29,10 +29,22 @@ void MessageBoxNotifier::showInformation(const QString &message)
 
 bool MessageBoxNotifier::askYesNo(const QString &text, QuestionIcon icon, const QString &caption)
 {
+    return ask(text, icon, caption, QMessageBox::Yes);
+}
+
+bool MessageBoxNotifier::askYesNoDefaultNo(const QString &text, QuestionIcon icon,
+                                           const QString &caption)
+{
+    return ask(text, icon, caption, QMessageBox::No);
+}
+
+bool MessageBoxNotifier::ask(const QString &text, QuestionIcon icon, const QString &caption,
+                             QMessageBox::StandardButton byDefault)
+{
     QMessageBox box(icon == QuestionIcon::Warning ? QMessageBox::Warning : QMessageBox::Question,
                     caption.isEmpty() ? AppTitle() : caption, text,
                     QMessageBox::Yes | QMessageBox::No, host().parentForDialog());
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(byDefault);
     return host().exec(box) == QMessageBox::Yes;
 }
 

@@ -3,6 +3,8 @@
 #include "common/Notifier.h"
 #include "ui/DialogHost.h"
 
+#include <QMessageBox>
+
 namespace sr5n {
 
 // The user-facing Notifier: message boxes where the dialog host puts them
@@ -17,8 +19,11 @@ public:
     void showError(const QString &message) override;
     void showInformation(const QString &message) override;
     bool askYesNo(const QString &text, QuestionIcon icon, const QString &caption) override;
+    bool askYesNoDefaultNo(const QString &text, QuestionIcon icon, const QString &caption) override;
 
 private:
+    bool ask(const QString &text, QuestionIcon icon, const QString &caption,
+             QMessageBox::StandardButton byDefault);
     const DialogHost &host() const { return m_host ? *m_host : m_ownHost; }
 
     const DialogHost *m_host;

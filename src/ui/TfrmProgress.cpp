@@ -72,7 +72,8 @@ TfrmProgress::TfrmProgress(QWidget *mainWindow)
     btnCancel = new QPushButton(QStringLiteral("Отмена"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setFixedSize(75, 25);
-    btnCancel->setAutoDefault(false);
+    // Enter presses it while it has the focus, as Space does.
+    btnCancel->setAutoDefault(true);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmProgress::btnCancelClick);
 
     auto *icons = new QHBoxLayout;

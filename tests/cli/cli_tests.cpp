@@ -2,6 +2,7 @@
 
 #include "app/Configurator.h"
 #include "cli/CliRun.h"
+#include "cli/CommandLine.h"
 #include "common/SimProcess.h"
 #include "protocols/ProtocolLibrary.h"
 
@@ -9,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "common/QtPrinters.h"
@@ -449,6 +451,65 @@ TEST_F(Cli, WorkersRegisteringAtOnceLoseNoProtocol)
     EXPECT_EQ(records.count(other), 1) << records.join(u' ').toStdString();
     const QStringList names = library.protocols().ProtocolNames();
     EXPECT_TRUE(names.contains(UnknownRecord) && names.contains(other));
+}
+
+// The window and the command line write one library: what sr5n-cli registers
+// while the window is open survives the window's saves, made while it runs
+// and after it ended, and the window's own protocols survive sr5n-cli's.
+TEST_F(Cli, LibraryWritersInTwoProcessesLoseNothing)
+{
+    const QString data = test::CopyInstallationData(folder);
+    Configurator window(data);
+    window.load();
+    ProtocolLibrary &library = window.protocols();
+    const qsizetype installed = library.protocolCount();
+    const auto sim = simWithState(
+        {{QStringLiteral("blocks"), QJsonObject{{QStringLiteral("1E"), UnknownRecord}}}});
+    ASSERT_TRUE(sim->started());
+
+    QProcess cli;
+    cli.start(QStringLiteral(SR5N_BIN_DIR "/sr5n-cli-short"),
+              {QStringLiteral("read"), QStringLiteral("--register-protocols"),
+               QStringLiteral("--data-folder"), data, QStringLiteral("-o"),
+               path(QStringLiteral("read.snc")), QStringLiteral("--port"), sim->path()});
+    ASSERT_TRUE(cli.waitForStarted());
+    QStringList mine;
+    const auto registerOne = [&] {
+        const QString record = QStringLiteral("0000010000000000000000000000000006%1")
+                                   .arg(mine.size(), 4, 10, QLatin1Char('0'));
+        ASSERT_TRUE(library.RegisterProtocol(QStringLiteral("Окно %1").arg(mine.size()), record));
+        ASSERT_TRUE(library.SaveProtocolList());
+        mine.append(record);
+    };
+    while (cli.state() != QProcess::NotRunning || mine.size() < 5) {
+        registerOne();
+        cli.waitForFinished(20);
+    }
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    registerOne(); // the window saves once more after sr5n-cli ended
+
+    Configurator after(data);
+    after.load();
+    const QStringList records = after.protocols().ProtocolRecords();
+    EXPECT_EQ(records.count(UnknownRecord), 1) << records.join(u' ').toStdString();
+    for (const QString &record : std::as_const(mine))
+        EXPECT_EQ(records.count(record), 1) << record.toStdString();
+    EXPECT_EQ(records.size(), installed + mine.size() + 1);
+    EXPECT_EQ(library.ProtocolRecords(), records); // the window shows what the file holds
+}
+
+// One port fills {port} into the file name as each of several does.
+TEST_F(Cli, OnePortFillsItsNameIntoThePattern)
+{
+    test::SimProcess sim({Quiet});
+    ASSERT_TRUE(sim.started());
+    const QString pattern = path(QStringLiteral("cfg-{port}.snc"));
+    const test::CliRun run = RunCli({QStringLiteral("read"), QStringLiteral("--port"), sim.path(),
+                                     QStringLiteral("-o"), pattern});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(QFile::exists(PortOutputPath(pattern, sim.path())))
+        << PortOutputPath(pattern, sim.path()).toStdString();
+    EXPECT_FALSE(QFile::exists(pattern));
 }
 
 TEST_F(Cli, FourDevicesInParallelOneSilent)

@@ -77,9 +77,17 @@ TEST(CommandLine, PortPatternGivesEachPortItsOwnFile)
         {"/dev/serial/by-id/usb-FTDI:1", "/tmp/cfg-serial_by-id_usb-FTDI_1.snc"},
         {"/tmp/sim", "/tmp/cfg-tmp_sim.snc"},
     };
-    for (const auto &c : cases)
+    for (const auto &c : cases) {
         EXPECT_EQ(PortOutputPath(QStringLiteral("/tmp/cfg-{port}.snc"), QString::fromUtf8(c.port)),
                   QString::fromUtf8(c.path));
+        // One port names its file as each of several does.
+        for (const char *command : {"read", "logs"}) {
+            const CommandLine line =
+                parse({command, "--port", c.port, "-o", "/tmp/cfg-{port}.snc"});
+            ASSERT_EQ(line.action, CommandLine::Action::Run) << line.message.toStdString();
+            EXPECT_EQ(line.output, QString::fromUtf8(c.path)) << command;
+        }
+    }
 }
 
 TEST(ParallelSummary, OneRowAPortAndTheWorstStatus)

@@ -8,6 +8,12 @@ bool FakeNotifier::askYesNo(const QString &text, QuestionIcon icon, const QStrin
     return answers.isEmpty() ? false : answers.takeFirst();
 }
 
+bool FakeNotifier::askYesNoDefaultNo(const QString &text, QuestionIcon icon, const QString &caption)
+{
+    questions.append({text, icon, caption, true});
+    return answers.isEmpty() ? false : answers.takeFirst();
+}
+
 void FakeNotifier::clear()
 {
     flashes = 0;

@@ -17,12 +17,14 @@ public:
         QString text;
         QuestionIcon icon;
         QString caption;
+        bool defaultNo = false; // Enter answers No
     };
 
     void flash() override { ++flashes; }
     void showError(const QString &message) override { errors.append(message); }
     void showInformation(const QString &message) override { informations.append(message); }
     bool askYesNo(const QString &text, QuestionIcon icon, const QString &caption) override;
+    bool askYesNoDefaultNo(const QString &text, QuestionIcon icon, const QString &caption) override;
 
     void clear();
 

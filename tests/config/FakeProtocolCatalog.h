@@ -6,6 +6,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+
 namespace sr5n::test {
 
 // A protocol library in memory. Registering an unknown record succeeds only
@@ -32,11 +34,13 @@ public:
                 return i;
         return -1;
     }
-    bool RegisterDeviceProtocol(const QString &record, int pair) override
+    bool RegisterDeviceProtocol(const QString &record, int pair, const QStringList &kept) override
     {
-        registrations.append({record, pair});
+        registrations.append({record, pair, kept});
         if (indexOfRecord(record) >= 0)
             return true;
+        if (whileAsking)
+            whileAsking(pair);
         if (!acceptNew)
             return false;
         add(QStringLiteral("Новый протокол"), record);
@@ -46,20 +50,23 @@ public:
     struct Registration {
         QString record;
         int pair = 0;
+        QStringList kept;
     };
 
     QStringList names;
     QStringList records;
     QList<Registration> registrations;
     bool acceptNew = false;
+    // What happens to the library while the user is asked for `pair`'s name.
+    std::function<void(int pair)> whileAsking;
 
-private:
     void refreshChoosers()
     {
         m_model.setChoiceItems(QStringLiteral("cbx1PProtocol"), names);
         m_model.setChoiceItems(QStringLiteral("cbx2PProtocol"), names);
     }
 
+private:
     ConfigModel &m_model;
 };
 

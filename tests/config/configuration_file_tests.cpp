@@ -25,16 +25,51 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
+// The entries of a whole configuration as a file holds them (write
+// commands), or as a reading collects them (read commands): every block and
+// every event-code chunk with its address. The data are the decoders' to check.
+struct Entries {
+    QStringList data, commands;
+
+    // Command and data of each entry, in file order.
+    QStringList texts() const
+    {
+        QStringList texts;
+        for (qsizetype i = 0; i < commands.size(); ++i)
+            texts << commands.at(i) << data.at(i);
+        return texts;
+    }
+};
+
+Entries wholeList(bool asRead = false)
+{
+    Entries e;
+    BuildReadRequests(e.data, e.commands);
+    for (qsizetype i = 0; i < e.data.size(); ++i)
+        e.data[i] = e.data.at(i).isEmpty() ? QStringLiteral("02")
+                                           : e.data.at(i).left(4) + QString(40, u'0');
+    if (!asRead)
+        e.commands = WriteCommandsOf(e.commands);
+    return e;
+}
+
+QByteArray fileOf(const Entries &e, const QString &version = QStringLiteral("1"),
+                  qsizetype count = -1)
+{
+    return test::TextRecords(QStringList{QStringLiteral("SR-5/N Configuration File"), version,
+                                         QString::number(count < 0 ? e.commands.size() : count)} +
+                             e.texts());
+}
+
 } // namespace
 
 TEST(ConfigurationFile, BeginsWithHeaderVersionCountAndTheFirstEntry)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Конфигурация.snc"));
-    QStringList commands(858, QStringLiteral("00"));
-    QStringList data(858, QStringLiteral("0500"));
-    commands[0] = QStringLiteral("1E");
-    ASSERT_TRUE(WriteConfigurationFile(path, data, commands));
+    const Entries e = wholeList();
+    ASSERT_EQ(e.commands.first(), QStringLiteral("1E"));
+    ASSERT_TRUE(WriteConfigurationFile(path, e.data, e.commands));
     const QByteArray bytes = fileBytes(path);
     EXPECT_EQ(bytes.left(4).toHex(), QByteArray("19000000"));
     EXPECT_EQ(bytes.mid(4, 25), QByteArray("SR-5/N Configuration File"));
@@ -44,33 +79,54 @@ TEST(ConfigurationFile, BeginsWithHeaderVersionCountAndTheFirstEntry)
 
     QStringList readData, readCommands;
     ASSERT_TRUE(ReadConfigurationFile(path, readData, readCommands));
-    EXPECT_EQ(readCommands, commands);
-    EXPECT_EQ(readData, data);
+    EXPECT_EQ(readCommands, e.commands);
+    EXPECT_EQ(readData, e.data);
 }
 
-TEST(ConfigurationFile, RefusesDamagedOrNewerFiles)
+// A file must hold every entry of the list in its place: one without an
+// entry would leave that part of the window from the configuration before.
+TEST(ConfigurationFile, RefusesDamagedNewerOrPartialFiles)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("c.snc"));
-    const QString header = QStringLiteral("SR-5/N Configuration File");
-    const QByteArray good = test::TextRecords({header, "1", "2", "1E", "0203", "22", "A021"});
+    const Entries whole = wholeList();
+    const QByteArray good = fileOf(whole);
     QByteArray changedByte = good;
     changedByte[changedByte.size() - 6] = 'B'; // one digit of the last data text
+    Entries lastMissing = whole;
+    lastMissing.commands.removeLast();
+    lastMissing.data.removeLast();
+    Entries unknownLast = whole;
+    unknownLast.commands.last() = QStringLiteral("0C");
+    Entries lastElsewhere = whole;
+    lastElsewhere.data.last().replace(0, 4, QStringLiteral("7CE0"));
+    Entries blocksSwapped = whole;
+    blocksSwapped.commands.swapItemsAt(2, 3);
+    Entries blocksOnly = whole;
+    blocksOnly.commands = blocksOnly.commands.mid(0, 16);
+    blocksOnly.data = blocksOnly.data.mid(0, 16);
     const struct {
         const char *name;
         QByteArray bytes;
         bool reads;
     } cases[] = {
-        {"good", good, true},
-        {"version 0", test::TextRecords({header, "0", "1", "1E", "02"}), true},
+        {"a whole configuration", good, true},
+        {"the answers of a reading", fileOf(wholeList(true)), true},
+        {"version 0", fileOf(whole, QStringLiteral("0")), true},
         {"bytes after the last entry", good + QByteArray("trailing"), true},
-        {"version 2", test::TextRecords({header, "2", "1", "1E", "02"}), false},
-        {"version 10", test::TextRecords({header, "10", "1", "1E", "02"}), false},
-        {"other file type", test::TextRecords({"SR-5/N Protocol File", "1", "1", "1E", "02"}),
+        {"version 2", fileOf(whole, QStringLiteral("2")), false},
+        {"version 10", fileOf(whole, QStringLiteral("10")), false},
+        {"other file type",
+         test::TextRecords(QStringList{"SR-5/N Protocol File", "1", "858"} + whole.texts()), false},
+        {"count not a number",
+         test::TextRecords(QStringList{"SR-5/N Configuration File", "1", "x"} + whole.texts()),
          false},
-        {"count not a number", test::TextRecords({header, "1", "x", "1E", "02"}), false},
-        {"one entry fewer than announced",
-         test::TextRecords({header, "1", "3", "1E", "02", "22", "A0"}), false},
+        {"one entry fewer than announced", fileOf(lastMissing, QStringLiteral("1"), 858), false},
+        {"857 entries", fileOf(lastMissing), false},
+        {"an unknown command in the last entry", fileOf(unknownLast), false},
+        {"the last chunk at another address", fileOf(lastElsewhere), false},
+        {"two blocks swapped", fileOf(blocksSwapped), false},
+        {"the sixteen blocks only", fileOf(blocksOnly), false},
         {"a changed data byte", changedByte, false},
         {"empty file", QByteArray(), false},
     };
@@ -106,9 +162,8 @@ TEST(ConfigurationFile, RefusesMoreEntriesThanAConfigurationHolds)
     ASSERT_EQ(ConfigurationRequestCount(), 858);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("c.snc"));
-    const QString header = QStringLiteral("SR-5/N Configuration File");
-    const QByteArray entry =
-        test::TextRecords({"0C", ""}); // a command that carries no configuration
+    const Entries whole = wholeList();
+    const QByteArray extra = test::TextRecords({"0C", ""}); // carries no configuration
     const struct {
         const char *name;
         int entries;
@@ -119,8 +174,8 @@ TEST(ConfigurationFile, RefusesMoreEntriesThanAConfigurationHolds)
         {"two million entries", 2000000, false},
     };
     for (const auto &c : cases) {
-        writeBytes(path, test::TextRecords({header, "1", QString::number(c.entries)}) +
-                             entry.repeated(c.entries));
+        writeBytes(path,
+                   fileOf(whole, QStringLiteral("1"), c.entries) + extra.repeated(c.entries - 858));
         QStringList data, commands;
         EXPECT_EQ(ReadConfigurationFile(path, data, commands), c.reads) << c.name;
         EXPECT_EQ(commands.size(), c.reads ? c.entries : 0) << c.name;

@@ -5,6 +5,8 @@
 
 #include <QRandomGenerator>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 using namespace sr5n;
@@ -288,6 +290,73 @@ TEST(DecodeAnswers, DeclinedProtocolChangesNothing)
     EXPECT_EQ(f.catalog.registrations.size(), 1);
     EXPECT_EQ(f.model.choice(QStringLiteral("cbx1PProtocol")), 0);
     EXPECT_EQ(f.model.slider(QStringLiteral("trbPassiveDays")), 30);
+}
+
+// Registering pair 2's protocol may change the library under pair 1's (the
+// user replaces it, another process removes another protocol): each pair
+// ends holding the record it received, or the decoding fails and changes
+// nothing.
+TEST(DecodeAnswers, EachPairEndsWithTheRecordItReceived)
+{
+    const QString New1 = QStringLiteral("0102010FCF0000000000000000000000060526");
+    const QString New2 = QStringLiteral("02000004FF1F00000000000000000000060528");
+    const QString Other = QStringLiteral("02000004FF1F00000000000000000000070728");
+    BlockFixture source;
+    source.catalog.add(QStringLiteral("N1"), New1);
+    source.catalog.add(QStringLiteral("N2"), New2);
+    source.model.setChoice(QStringLiteral("cbx1PProtocol"), 2);
+    source.model.setChoice(QStringLiteral("cbx2PProtocol"), 3);
+    source.model.setSlider(QStringLiteral("trbPassiveDays"), 3);
+    const Requests r = writeList(source);
+
+    const struct {
+        const char *name;
+        std::function<void(FakeProtocolCatalog &)> whileAskingForPair2;
+        bool decodes;
+    } cases[] = {
+        {"nothing else changes", [](FakeProtocolCatalog &) {}, true},
+        {"a protocol before pair 1's leaves the library",
+         [](FakeProtocolCatalog &catalog) {
+             catalog.names.removeAt(0);
+             catalog.records.removeAt(0);
+             catalog.refreshChoosers();
+         },
+         true},
+        {"pair 1's protocol gets another record under its name",
+         [&](FakeProtocolCatalog &catalog) {
+             catalog.records[catalog.indexOfRecord(New1)] = Other;
+         },
+         false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        BlockFixture f;
+        f.catalog.acceptNew = true;
+        f.catalog.whileAsking = [&](int pair) {
+            if (pair == 2)
+                c.whileAskingForPair2(f.catalog);
+        };
+        EXPECT_EQ(DecodeAnswers(f.context, r.data, r.commands), c.decodes);
+        ASSERT_EQ(f.catalog.registrations.size(), 2);
+        // Pair 2's registration may not replace the protocol pair 1 just received.
+        EXPECT_EQ(f.catalog.registrations[1].kept, QStringList{New1});
+        const int pair1 = f.model.choice(QStringLiteral("cbx1PProtocol"));
+        const int pair2 = f.model.choice(QStringLiteral("cbx2PProtocol"));
+        if (c.decodes) {
+            EXPECT_EQ(f.notifier.errors, QStringList());
+            EXPECT_EQ(f.catalog.recordAt(pair1), New1);
+            EXPECT_EQ(f.catalog.recordAt(pair2), New2);
+            EXPECT_EQ(f.model.slider(QStringLiteral("trbPassiveDays")), 3);
+        } else {
+            EXPECT_EQ(f.notifier.errors,
+                      QStringList{QStringLiteral("Протокол для 1ой пары номеров был заменен или "
+                                                 "удален в программе") +
+                                  Abort});
+            EXPECT_EQ(pair1, 0);
+            EXPECT_EQ(pair2, 1);
+            EXPECT_EQ(f.model.slider(QStringLiteral("trbPassiveDays")), 30);
+        }
+    }
 }
 
 // --- round trip over generated configurations ---

@@ -26,7 +26,10 @@ public:
         }
         return -1;
     }
-    bool RegisterDeviceProtocol(const QString &, int) override { return false; }
+    bool RegisterDeviceProtocol(const QString &, int, const QStringList &) override
+    {
+        return false;
+    }
 };
 
 struct Editor : ::testing::Test {

@@ -1,5 +1,6 @@
 #include "ProtocolFixtures.h"
 #include "common/FakeNotifier.h"
+#include "common/FifoTrap.h"
 
 #include "common/TextRecord.h"
 #include "config/ConfigModel.h"
@@ -445,6 +446,132 @@ TEST_F(Library, DeviceProtocolsAreMatchedOrRegisteredForTheirPair)
     EXPECT_FALSE(library.RegisterDeviceProtocol(C, 1));
     EXPECT_EQ(notifier.errors, QStringList{QStringLiteral("Невозможно сохранить файл")});
     EXPECT_EQ(library.protocolCount(), 3);
+}
+
+// Two registrations in a row never propose one name: Enter on every dialog
+// must not replace the protocol just registered.
+TEST_F(Library, ProposedNamesAreNamesNoProtocolHas)
+{
+    load({{"Новый протокол", A}, {"новый протокол 2", B}});
+    EXPECT_EQ(library.freeProtocolName(), QStringLiteral("Новый протокол 3"));
+    const QString D = recordWithKissoff(13);
+    int file = 0;
+    for (const QString &record : {C, D}) {
+        dialogs.names = {library.freeProtocolName()};
+        dialogs.saveFiles = {path(QStringLiteral("%1.snp").arg(++file))};
+        ASSERT_TRUE(library.RegisterDeviceProtocol(record, 1));
+    }
+    ASSERT_EQ(dialogs.nameRequests.size(), 2);
+    EXPECT_EQ(dialogs.nameRequests[0].name, QStringLiteral("Новый протокол 3"));
+    EXPECT_EQ(dialogs.nameRequests[1].name, QStringLiteral("Новый протокол 4"));
+    EXPECT_EQ(library.ProtocolRecords(), QStringList({A, B, C, D}));
+
+    // The editor's Save proposes a free name as well.
+    model.setSlider(QStringLiteral("trbKissoff"), 30);
+    library.btnProtocol_SaveClick();
+    EXPECT_EQ(dialogs.nameRequests.last().name, QStringLiteral("Новый протокол 5"));
+}
+
+// Pair 2's registration cannot replace the protocol pair 1 just received.
+TEST_F(Library, TheOtherPairsProtocolCannotBeReplaced)
+{
+    load({{"Первый", A}, {"Второй", B}});
+    dialogs.names = {QStringLiteral("Третий")};
+    dialogs.saveFiles = {path(QStringLiteral("c.snp"))};
+    ASSERT_TRUE(library.RegisterDeviceProtocol(C, 2, {A.toLower()}));
+    ASSERT_EQ(dialogs.nameRequests.size(), 1);
+    EXPECT_EQ(dialogs.nameRequests[0].taken, QStringList{QStringLiteral("Первый")});
+    EXPECT_EQ(dialogs.nameRequests[0].names, QStringList({"Первый", "Второй"}));
+}
+
+// A protocol whose record is replaced under its name is kept in a protocol
+// file beside the list file, never over an earlier copy, and the user is told.
+TEST_F(Library, ReplacedProtocolIsKeptBesideTheLibrary)
+{
+    load({{"Охрана: 1", A}, {"Z", B}});
+    const QString D = recordWithKissoff(13);
+    const struct {
+        QString record, copy, kept;
+    } replacements[] = {
+        {C, path(QStringLiteral("prtcls-replaced-Охрана_ 1.snp")), A},
+        {D, path(QStringLiteral("prtcls-replaced-Охрана_ 1-2.snp")), C},
+    };
+    for (const auto &r : replacements) {
+        notifier.clear();
+        ASSERT_TRUE(library.RegisterProtocol(QStringLiteral("ОХРАНА: 1"), r.record));
+        EXPECT_EQ(notifier.informations,
+                  QStringList{QStringLiteral("Протокол \"Охрана: 1\" заменен. Прежний протокол "
+                                             "сохранен в файле \"%1\"")
+                                  .arg(QDir::toNativeSeparators(r.copy))});
+        const auto kept = ProtocolLibrary::ReadProtocolFile(r.copy);
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(kept->name, QStringLiteral("Охрана: 1"));
+        EXPECT_EQ(kept->record, r.kept);
+        EXPECT_EQ(library.ProtocolRecords(), QStringList({r.record, B}));
+    }
+}
+
+// A list file that is not a regular file is never written through, and the
+// user is told that the library cannot be saved.
+TEST_F(Library, ListFileThatIsNoRegularFileIsReportedWhenSaved)
+{
+    for (const bool pipe : {false, true}) {
+        SCOPED_TRACE(pipe ? "a named pipe" : "a folder");
+        QTemporaryDir here;
+        ConfigModel m;
+        ProtocolEditor e{m};
+        test::FakeNotifier told;
+        test::FakeProtocolDialogs asked;
+        ProtocolLibrary lib{m, e, told, here.path()};
+        lib.setDialogs(&asked);
+        std::optional<test::FifoTrap> trap;
+        if (pipe) {
+            trap.emplace(lib.listFilePath());
+            ASSERT_TRUE(trap->created());
+        } else {
+            ASSERT_TRUE(QDir(here.path()).mkdir(QStringLiteral("prtcls.bin")));
+        }
+        EXPECT_FALSE(lib.LoadProtocolList());
+        asked.names = {QStringLiteral("С прибора")};
+        asked.saveFiles = {QDir(here.path()).filePath(QStringLiteral("c.snp"))};
+        EXPECT_FALSE(lib.RegisterDeviceProtocol(C, 1));
+        EXPECT_EQ(told.errors,
+                  QStringList({QStringLiteral("Невозможно открыть список протоколов"),
+                               QStringLiteral("Невозможно сохранить список протоколов")}));
+        EXPECT_EQ(told.flashes, 2);
+        EXPECT_FALSE(QFileInfo(lib.listFilePath()).isFile());
+        EXPECT_FALSE(QFileInfo::exists(QDir(here.path()).filePath(QStringLiteral("c.snp"))));
+        if (trap) {
+            EXPECT_FALSE(trap->readerWaited());
+        }
+    }
+}
+
+// Another writer of the list file (the command line) adds a protocol after
+// this library loaded it: this library's next save keeps it, and the choosers
+// keep their protocols.
+TEST_F(Library, SaveKeepsWhatAnotherWriterAddedMeanwhile)
+{
+    load({{"A", A}, {"B", B}});
+    model.setChoice(Pair2, 1);
+    {
+        ConfigModel m;
+        ProtocolEditor e{m};
+        test::FakeNotifier told;
+        ProtocolLibrary other{m, e, told, folder.path()};
+        ASSERT_TRUE(other.LoadProtocolList());
+        ASSERT_TRUE(other.RegisterProtocol(C, C));
+        ASSERT_TRUE(other.SaveProtocolList());
+    }
+    const QString D = recordWithKissoff(13);
+    dialogs.names = {QStringLiteral("D")};
+    dialogs.saveFiles = {path(QStringLiteral("d.snp"))};
+    ASSERT_TRUE(library.RegisterDeviceProtocol(D, 1));
+    EXPECT_EQ(saved(), QList<Protocol>({{"A", A}, {"B", B}, {C, C}, {"D", D}}));
+    EXPECT_EQ(library.ProtocolRecords(), QStringList({A, B, C, D}));
+    EXPECT_EQ(model.choiceItems(Pair1), library.ProtocolNames());
+    EXPECT_EQ(model.choiceText(Pair2), QStringLiteral("B"));
+    EXPECT_EQ(editor.chooserItems(), library.ProtocolNames());
 }
 
 TEST(SafeFileName, ReplacesTheNineForbiddenCharacters)

@@ -437,7 +437,7 @@ class KeyboardUser final : public QObject
 {
 public:
     QList<std::optional<QString>> names; // empty text: Enter on what is shown; none: Esc
-    QList<bool> answers;                 // to questions; Enter (Yes) when none is left
+    QList<bool> answers;                 // to questions, clicked; Enter when none is left
     QStringList files;                   // paths for the file dialogs, in order
     QStringList proposed;                // the name shown each time the name dialog opened
     QStringList boxes;                   // the text of every message box
@@ -481,8 +481,8 @@ private:
     {
         if (auto *box = qobject_cast<QMessageBox *>(window)) {
             boxes.append(box->text());
-            if (box->button(QMessageBox::No) && !answers.isEmpty() && !answers.takeFirst())
-                box->button(QMessageBox::No)->click();
+            if (box->button(QMessageBox::No) && !answers.isEmpty())
+                box->button(answers.takeFirst() ? QMessageBox::Yes : QMessageBox::No)->click();
             else
                 QTest::keyClick(box, Qt::Key_Return);
         } else if (auto *dialog = dynamic_cast<TfrmSaveNewProtocol *>(window)) {
@@ -582,6 +582,13 @@ TEST(ProtocolLibraryWithItsDialogs, KeepsEveryProtocolAndTellsWhy)
     const QString kept = QStringLiteral("Список протоколов был поврежден. Его копия сохранена в "
                                         "файле \"%1\"");
     const QString abort = QStringLiteral(". Операция будет прервана.");
+    // "%1": the folder, as in the other boxes.
+    const auto replaced = [](const QString &name) {
+        return QStringLiteral("Протокол \"") + name +
+               QStringLiteral("\" заменен. Прежний протокол сохранен в файле "
+                              "\"%1/prtcls-replaced-") +
+               name + QStringLiteral(".snp\"");
+    };
     const auto saveEdited = [](ProgramLibrary &l) {
         l.model.setSlider(QStringLiteral("trbKissoff"), 12);
         l.library.btnProtocol_SaveClick();
@@ -686,8 +693,52 @@ TEST(ProtocolLibraryWithItsDialogs, KeepsEveryProtocolAndTellsWhy)
          {true},
          {"c.snp"},
          {"Новый протокол"},
-         {"Протокол с названием \"Contact ID\" уже зарегистрирован в программе. Заменить?"},
+         {"Протокол с названием \"Contact ID\" уже зарегистрирован в программе. Заменить?",
+          replaced(QStringLiteral("Contact ID"))},
          Protocols{{"Contact ID", C}, {"Ademco 4+2", B}}},
+        // Enter on the replace question keeps the protocol, however it was reached.
+        {"Enter on the replace question when registering",
+         library,
+         nothing,
+         openFileWith(C),
+         {QStringLiteral("contact id"), esc},
+         {},
+         {},
+         {"Новый протокол", "contact id"},
+         {"Протокол с названием \"contact id\" уже зарегистрирован в программе. Заменить?",
+          "Невозможно добавить протокол" + abort},
+         std::nullopt},
+        {"Enter on the replace question when saving",
+         library,
+         nothing,
+         saveEdited,
+         {QStringLiteral("Ademco 4+2"), esc},
+         {},
+         {},
+         {"Новый протокол", "Ademco 4+2"},
+         {"Протокол с названием \"Ademco 4+2\" уже зарегистрирован в программе. Заменить?"},
+         std::nullopt},
+        {"Enter on the replace question when adding a file named like a protocol",
+         library,
+         snp("c.snp", "Ademco 4+2", C),
+         add,
+         {enter, esc},
+         {},
+         {"c.snp"},
+         {"Ademco 4+2", "Ademco 4+2"},
+         {"Протокол с названием \"Ademco 4+2\" уже зарегистрирован в программе. Заменить?"},
+         std::nullopt},
+        {"adding a file named like a protocol, replacing it",
+         library,
+         snp("c.snp", "Ademco 4+2", C),
+         add,
+         {enter},
+         {true},
+         {"c.snp"},
+         {"Ademco 4+2"},
+         {"Протокол с названием \"Ademco 4+2\" уже зарегистрирован в программе. Заменить?",
+          replaced(QStringLiteral("Ademco 4+2"))},
+         Protocols{{"Contact ID", A}, {"Ademco 4+2", C}}},
         {"a protocol file whose record has a blank",
          library,
          snp("b.snp", "Пробел", withBlank),

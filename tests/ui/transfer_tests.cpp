@@ -357,7 +357,9 @@ TEST(ConfigurationFileCommands, EveryValueSavedIsOpenedIntoAFreshWindow)
     expectSameConfiguration(first.app, second.app);
 }
 
-TEST(ConfigurationFileCommands, FileOfTheSixteenBlocksOnlyLeavesTheCodes)
+// A file without every entry of the list is refused whole: the window keeps
+// its blocks and its codes.
+TEST(ConfigurationFileCommands, FileWithoutEveryEntryChangesNothing)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("blocks.snc"));
@@ -367,12 +369,19 @@ TEST(ConfigurationFileCommands, FileOfTheSixteenBlocksOnlyLeavesTheCodes)
     ASSERT_TRUE(BuildWriteRequests(
         BlockContext{first.config(), first.app.eventTables(), first.catalog, first.notifier}, data,
         commands));
-    ASSERT_TRUE(WriteConfigurationFile(path, data.mid(0, 16), commands.mid(0, 16)));
-    Rig second;
-    second.app.eventTables().setZoneCode(7, 1, 3, QStringLiteral("ABCD"));
-    ASSERT_TRUE(second.window.openConfiguration(path));
-    EXPECT_EQ(second.config().slider(QStringLiteral("trbPauseLength")), 11);
-    EXPECT_EQ(second.app.eventTables().zoneCode(7, 1, 3), QStringLiteral("ABCD"));
+    for (const qsizetype entries : {qsizetype(16), qsizetype(857)}) {
+        SCOPED_TRACE(entries);
+        ASSERT_TRUE(WriteConfigurationFile(path, data.mid(0, entries), commands.mid(0, entries)));
+        Rig second;
+        second.app.eventTables().setZoneCode(7, 1, 3, QStringLiteral("ABCD"));
+        const QStringList before = writeListOf(second);
+        EXPECT_FALSE(second.window.openConfiguration(path));
+        EXPECT_EQ(
+            second.notifier.errors,
+            QStringList{QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден")});
+        EXPECT_EQ(writeListOf(second), before);
+        EXPECT_EQ(second.app.eventTables().zoneCode(7, 1, 3), QStringLiteral("ABCD"));
+    }
 }
 
 TEST(ConfigurationFileCommands, UnreadableFilesChangeNothing)

@@ -106,10 +106,11 @@ void TfrmSaveNewProtocol::btnOKClick()
     for (const QString &known : std::as_const(m_names)) {
         if (known.compare(text, Qt::CaseInsensitive) != 0)
             continue;
-        if (!m_notifier.askYesNo(QStringLiteral("Протокол с названием \"%1\" уже зарегистрирован "
-                                                "в программе. Заменить?")
-                                     .arg(text),
-                                 Notifier::QuestionIcon::Warning, windowTitle()))
+        // Enter keeps the protocol: replacing it is what the user must choose.
+        if (!m_notifier.askYesNoDefaultNo(QStringLiteral("Протокол с названием \"%1\" уже "
+                                                         "зарегистрирован в программе. Заменить?")
+                                              .arg(text),
+                                          Notifier::QuestionIcon::Warning, windowTitle()))
             return;
         break;
     }
