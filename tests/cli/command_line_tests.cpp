@@ -83,7 +83,8 @@ TEST(CommandLine, PortPatternGivesEachPortItsOwnFile)
         // One port names its file as each of several does.
         for (const char *command : {"read", "logs"}) {
             const CommandLine line =
-                parse({command, "--port", c.port, "-o", "/tmp/cfg-{port}.snc"});
+                parse({QString::fromUtf8(command), "--port", QString::fromUtf8(c.port), "-o",
+                       "/tmp/cfg-{port}.snc"});
             ASSERT_EQ(line.action, CommandLine::Action::Run) << line.message.toStdString();
             EXPECT_EQ(line.output, QString::fromUtf8(c.path)) << command;
         }

@@ -17,6 +17,7 @@
 #include "events/EventCodeTables.h"
 #include "protocols/ProtocolFixtures.h"
 #include "protocols/ProtocolLibrary.h"
+#include "protocols/SafeFileName.h"
 #include "ui/PageControl.h"
 #include "ui/Startup.h"
 #include "ui/TfrmMain.h"
@@ -351,6 +352,42 @@ TEST(ProtocolRegistration, EnterOnTheReplaceQuestionKeepsTheProtocol)
                         .entryList({QStringLiteral("prtcls-replaced-*")}, QDir::Files)
                         .isEmpty());
     }
+}
+
+// Replacing a library protocol by a protocol file of its name: the user says
+// Yes, the protocol replaced is kept in a protocol file beside the library,
+// and the user is told where.
+TEST(ProtocolRegistration, ReplacedProtocolIsKeptAndTheUserToldWhere)
+{
+    Program program;
+    program.showProtocolPage();
+    const QString known = program.app->protocols().ProtocolNames().value(1);
+    const QString oldRecord = program.app->protocols().ProtocolRecords().value(1);
+    const QString file = program.path(QStringLiteral("same-name.snp"));
+    ASSERT_TRUE(test::WriteProtocolFileAs(file, QStringLiteral("1"), known, kRecordA));
+    const QString copy = program.path(QStringLiteral("prtcls-replaced-") + SafeFileName(known) +
+                                      QStringLiteral(".snp"));
+    test::KeyboardUser user({
+        {kOpenProtocolFile, file},
+        {kAddCaption, {}, 0, nameDialogProposing(program, known)},
+        {kAddCaption, {}, Qt::Key_Y, replaceQuestionFor(program, known)},
+        {kAppTitle,
+         {},
+         0,
+         boxSaying(QStringLiteral("Протокол \"%1\" заменен. Прежний протокол сохранен в файле "
+                                  "\"%2\"")
+                       .arg(known, QDir::toNativeSeparators(copy)))},
+    });
+    program.click("btnProtocol_Add");
+    expectAllAnswered(user);
+
+    const auto library = test::ReadProtocolList(program.libraryPath());
+    ASSERT_TRUE(library && library->size() > 1);
+    EXPECT_EQ(library->at(1), test::Protocol(known, kRecordA));
+    const auto kept = ProtocolLibrary::ReadProtocolFile(copy);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->name, known);
+    EXPECT_EQ(kept->record, oldRecord);
 }
 
 // A configuration file without every entry of the list is refused with the
