@@ -81,8 +81,9 @@ bool DecodeProtocolBlock(const BlockContext &context, int pair, const QString &d
         return false;
     // Pair 1 comes first in every list: by pair 2 its protocol is this configuration's.
     QStringList kept;
-    if (pair == 2)
-        kept.append(context.catalog.recordAt(context.model.choice(1, u"PProtocol")));
+    if (const QString first = context.catalog.recordAt(context.model.choice(1, u"PProtocol"));
+        pair == 2 && !first.isEmpty())
+        kept.append(first);
     if (!context.catalog.RegisterDeviceProtocol(data, pair, kept))
         return false;
     const int index = context.catalog.indexOfRecord(data);

@@ -150,7 +150,7 @@ std::optional<QString> settleProtocols(ConfigurationCopy &copy, const QString (&
         if (record.isEmpty())
             continue;
         const int index = context.catalog.indexOfRecord(record);
-        if (index < 0 || context.catalog.recordAt(index).compare(record, Qt::CaseInsensitive) != 0)
+        if (index < 0)
             return ProtocolLostMessage(pair);
         const QString chooser = QStringLiteral("cbx%1PProtocol").arg(pair);
         context.model.setChoice(chooser, index);
@@ -260,8 +260,12 @@ bool HoldsWholeConfiguration(const QStringList &data, const QStringList &command
         // Every read command is its write command plus one.
         if (!number || (*number != read && *number != read - 1))
             return false;
-        if (i >= blocks &&
-            data.at(i).left(4).compare(expectedData.at(i).left(4), Qt::CaseInsensitive) != 0)
+        // A chunk at another address is another entry; an address that is no
+        // number is a fault of the data, the decoder's to report.
+        if (i < blocks)
+            continue;
+        const std::optional<int> address = HexNumber(data.at(i), 1, 4);
+        if (address && *address != *HexNumber(expectedData.at(i), 1, 4))
             return false;
     }
     return true;

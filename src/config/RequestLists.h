@@ -56,7 +56,7 @@ bool BuildWriteRequests(const BlockContext &context, QStringList &data, QStringL
 // True when the lists hold every entry of a whole configuration in request
 // order: each of the sixteen blocks by its write or read command, then each
 // event-code chunk by the command "00" or "01" and its address. What the data
-// hold is for the decoders to check.
+// hold (an address that is no number included) is for the decoders to check.
 bool HoldsWholeConfiguration(const QStringList &data, const QStringList &commands);
 
 // The answered commands of a reading run as write commands ("1F" gives

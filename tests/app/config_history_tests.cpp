@@ -1,6 +1,7 @@
 // The history of configurations read and written, and the user's settings.
 #include "app/ConfigHistory.h"
 #include "config/ConfigurationFile.h"
+#include "config/RequestLists.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,11 +18,19 @@ namespace {
 
 const QDateTime kStart(QDate(2025, 3, 14), QTime(9, 30, 5));
 
-// A small request list: the history keeps whatever list it is given.
+// A whole request list, as every read and write keeps: a configuration file
+// holds every entry of the list.
 struct Requests {
-    QStringList data{QStringLiteral("02000004FF1F00000000000000000000050528"),
-                     QStringLiteral("05E0") + QString(40, QLatin1Char('1'))};
-    QStringList commands{QStringLiteral("1E"), QStringLiteral("00")};
+    QStringList data, commands;
+
+    Requests()
+    {
+        BuildReadRequests(data, commands);
+        commands = WriteCommandsOf(commands);
+        data[0] = QStringLiteral("02000004FF1F00000000000000000000050528");
+        for (qsizetype i = ConfigBlocks().size(); i < data.size(); ++i)
+            data[i] = data.at(i).left(4) + QString(40, QLatin1Char('1'));
+    }
 };
 
 QStringList namesIn(const QString &folder)
