@@ -51,7 +51,7 @@ public:
 
     // Everything here talks to the user through this notifier; whoever shows
     // the messages (message boxes, a terminal, a test's fake) is put behind it.
-    Notifier &notifier() { return m_notifier; }
+    ForwardingNotifier &notifier() { return m_notifier; }
     void setNotifier(Notifier &target) { m_notifier.setTarget(target); }
     // Back to showing nothing.
     void resetNotifier() { m_notifier.setTarget(*m_silence); }

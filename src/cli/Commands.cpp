@@ -1,20 +1,20 @@
 #include "cli/Commands.h"
 
 #include "app/Configurator.h"
+#include "app/DeviceRunner.h"
 #include "cli/CommandLineCatalog.h"
 #include "cli/ConfigJson.h"
 #include "cli/LogFormats.h"
+#include "common/DataFile.h"
 #include "config/ConfigComparison.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigurationCopy.h"
 #include "events/EventLogs.h"
-#include "link/DeviceOperation.h"
 #include "link/TConnection.h"
 #include "protocols/ProtocolLibrary.h"
 #include "services/SelfTest.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QSaveFile>
 
 namespace sr5n {
@@ -61,6 +61,11 @@ Commands::Commands(const CommandLine &line, LinkTimings timings) : m_line(line),
         m_progress = std::move(terminal);
     }
     m_app = makeConfigurator(m_catalog);
+    m_runner = std::make_unique<DeviceRunner>(*m_app, m_progress.get());
+    // A script's runs leave the port the user chose in the window alone, and
+    // the command tells its own notices.
+    m_runner->setRemembersPort(false);
+    m_runner->setShowsNotices(false);
 }
 
 Commands::~Commands() = default;
@@ -77,6 +82,16 @@ Commands::makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog)
     app->setProtocolCatalog(catalog.get());
     app->load();
     return app;
+}
+
+CommandResult Commands::failedWith(const QString &reason, const QString &untold)
+{
+    // The reason has been shown already; a failure without one is told now.
+    if (reason.isEmpty()) {
+        m_notifier.reportFailure(untold);
+        return {ExitFailed, untold.section(u'\n', 0, 0)};
+    }
+    return {ExitFailed, reason.section(u'\n', 0, 0)};
 }
 
 CommandResult Commands::failed(const QString &untold)
@@ -141,54 +156,44 @@ bool Commands::writeOutput(const QString &path, const QByteArray &bytes)
 
 CommandResult Commands::read()
 {
-    DeviceOperation operation(m_app->connection(), m_progress.get(),
-                              OperationProgress::Kind::Reading);
-    if (!operation.open(m_line.ports.constFirst()))
+    if (const Expected<void> read = m_runner->readConfiguration(m_line.ports.constFirst()); !read)
+        return failedWith(read.reason());
+    if (!m_app->saveConfiguration(m_line.output))
         return failed();
-    const bool decoded = m_app->readConfiguration(operation);
-    operation.finish();
-    if (!decoded || !m_app->saveConfiguration(m_line.output))
-        return failed();
-    return succeeded(QStringLiteral("Конфигурация прочитана успешно"));
+    return succeeded(DeviceRunner::readNotice());
 }
 
 CommandResult Commands::write()
 {
     if (!m_app->openConfiguration(m_line.files.constFirst()))
         return failed();
-    DeviceOperation operation(m_app->connection(), m_progress.get(),
-                              OperationProgress::Kind::Writing);
-    if (!operation.open(m_line.ports.constFirst()))
-        return failed();
+    const QString port = m_line.ports.constFirst();
     if (!m_line.verify) {
-        const bool written = m_app->writeConfiguration(operation);
-        operation.finish();
-        if (!written)
-            return failed();
-        return succeeded(QStringLiteral("Конфигурация записана успешно"));
+        if (const Expected<void> written = m_runner->writeConfiguration(port); !written)
+            return failedWith(written.reason());
+        return succeeded(DeviceRunner::writeNotice());
     }
     // The device's configuration is read back into a copy and compared.
     ConfigurationCopy readBack(m_app->blockContext());
-    QList<ConfigDifference> differences;
-    const Configurator::Verification result =
-        m_app->writeVerified(operation, readBack, differences);
-    operation.finish();
+    const Expected<DeviceRunner::Verified> verified = m_runner->writeVerified(port, readBack);
+    if (!verified)
+        return failedWith(verified.reason());
     using Verification = Configurator::Verification;
-    switch (result) {
+    switch (verified->result) {
     case Verification::Same:
-        return succeeded(Configurator::verificationNotice(result));
+        return succeeded(Configurator::verificationNotice(verified->result));
     case Verification::Unchecked: {
         // Written, but not known to be right: not a success for a script.
-        const QString notice = Configurator::verificationNotice(result);
+        const QString notice = Configurator::verificationNotice(verified->result);
         if (!m_line.worker)
             m_notifier.showInformation(notice);
         return {ExitFailed, notice.section(u'\n', 1)};
     }
     case Verification::Different:
-        m_notifier.reportFailure(Configurator::verificationFailure(differences.size()));
+        // The runner has reported the failed check.
         if (!m_line.worker)
-            PrintText(stdout, asLines(DifferencesText(differences)));
-        return failed();
+            PrintText(stdout, asLines(DifferencesText(verified->differences)));
+        return failedWith(Configurator::verificationFailure(verified->differences.size()));
     case Verification::NotWritten:
         break;
     }
@@ -199,11 +204,9 @@ bool Commands::loadSide(const BlockContext *into, const QString &source)
 {
     if (!source.startsWith(DevicePrefix))
         return into ? m_app->openConfiguration(source, *into) : m_app->openConfiguration(source);
-    DeviceOperation operation(m_app->connection(), m_progress.get(),
-                              OperationProgress::Kind::Reading);
-    if (!operation.open(source.mid(DevicePrefix.size())))
-        return false;
-    return into ? m_app->readConfiguration(operation, *into) : m_app->readConfiguration(operation);
+    const QString port = source.mid(DevicePrefix.size());
+    return into ? m_runner->readConfiguration(port, *into).has_value()
+                : m_runner->readConfiguration(port).has_value();
 }
 
 CommandResult Commands::diff()
@@ -229,26 +232,18 @@ CommandResult Commands::exportHtml()
 
 CommandResult Commands::clock()
 {
-    const bool setting = !m_line.setTime.isEmpty();
-    DeviceOperation operation(m_app->connection(), m_progress.get(),
-                              setting ? OperationProgress::Kind::Writing
-                                      : OperationProgress::Kind::Reading);
-    if (!operation.open(m_line.ports.constFirst()))
-        return failed();
-    if (setting) {
+    const QString port = m_line.ports.constFirst();
+    if (!m_line.setTime.isEmpty()) {
         const QTime time = m_line.setTime == u"now"
                                ? QTime::currentTime()
                                : QTime::fromString(m_line.setTime, QStringLiteral("HH:mm:ss"));
-        const bool written = m_app->writeClock(operation, time);
-        operation.finish();
-        if (!written)
-            return failed();
-        return succeeded(QStringLiteral("Время записано успешно"));
+        if (const Expected<void> written = m_runner->writeClock(port, time); !written)
+            return failedWith(written.reason());
+        return succeeded(DeviceRunner::clockWrittenNotice());
     }
-    const std::optional<QTime> time = m_app->readClock(operation);
-    operation.finish();
+    const Expected<QTime> time = m_runner->readClock(port);
     if (!time)
-        return failed();
+        return failedWith(time.reason());
     const QString text = time->toString(QStringLiteral("HH:mm:ss"));
     if (!m_line.worker)
         PrintText(stdout, text + u'\n');
@@ -260,9 +255,9 @@ CommandResult Commands::logs()
     QList<ReadEventLog> read;
     for (const EventLogArea &area : {EventLogArea::highPriority(), EventLogArea::lowPriority()}) {
         CollectedLogs view(read, area);
-        if (!m_app->eventLogs().ReadLog(m_line.ports.constFirst(), area, view, m_progress.get()) ||
-            m_notifier.errors().size() > m_errorsBefore)
-            return failed(QStringLiteral("Ошибка чтения журнала событий"));
+        if (const Expected<void> log = m_runner->readLog(m_line.ports.constFirst(), area, view);
+            !log)
+            return failedWith(log.reason(), QStringLiteral("Ошибка чтения журнала событий"));
     }
     if (!writeOutput(m_line.output, FormatEventLogs(read, m_line.format).toUtf8()))
         return failed();
@@ -271,15 +266,12 @@ CommandResult Commands::logs()
 
 CommandResult Commands::diag()
 {
-    // The self-test has no steps to count: no progress bar.
-    DeviceOperation operation(m_app->connection(), nullptr, OperationProgress::Kind::Reading);
-    if (!operation.open(m_line.ports.constFirst()))
-        return failed();
-    const std::optional<unsigned> mask = SelfTest::run(m_app->connection(), m_notifier);
-    operation.finish();
+    const Expected<unsigned> mask = m_runner->selfTest(m_line.ports.constFirst());
     if (!mask)
-        return failed(QStringLiteral(
-            "Диагностика не выполнена: коммуникатор занят или отвечает на другую команду"));
+        return failedWith(
+            mask.reason(),
+            QStringLiteral("Диагностика не выполнена: коммуникатор занят или отвечает "
+                           "на другую команду"));
     QStringList lines;
     QStringList faults;
     for (int test = 0; test < SelfTest::TestCount; ++test) {
@@ -305,13 +297,15 @@ CommandResult Commands::json()
             return failed();
         return {ExitDone, QString()};
     }
-    QFile file(source);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only a regular file, as the window reads its files: a named pipe would
+    // wait for a writer for ever.
+    const std::optional<QByteArray> text = ReadRegularFile(source);
+    if (!text) {
         m_notifier.reportFailure(QStringLiteral("Невозможно прочитать файл"));
         return failed();
     }
     if (const std::optional<QString> fault =
-            ConfigurationFromJson(file.readAll(), m_app->config(), m_app->eventTables())) {
+            ConfigurationFromJson(*text, m_app->config(), m_app->eventTables())) {
         m_notifier.reportFailure(*fault);
         return failed();
     }

@@ -14,6 +14,7 @@ namespace sr5n {
 struct BlockContext;
 class CommandLineCatalog;
 class Configurator;
+class DeviceRunner;
 
 // What a command ended with: the exit status and a one-line message for the
 // summary of a run over several ports.
@@ -41,6 +42,10 @@ private:
     std::unique_ptr<Configurator> makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog);
     // Failed, after the errors shown; `untold` is shown when none was.
     CommandResult failed(const QString &untold = QStringLiteral("Операция не выполнена"));
+    // A device operation failed for `reason` (shown already); `untold` is
+    // shown when it stopped without a message.
+    CommandResult failedWith(const QString &reason,
+                             const QString &untold = QStringLiteral("Операция не выполнена"));
     // Done, with the window's success notice.
     CommandResult succeeded(const QString &notice);
 
@@ -64,6 +69,7 @@ private:
     std::unique_ptr<OperationProgress> m_progress;
     std::unique_ptr<CommandLineCatalog> m_catalog;
     std::unique_ptr<Configurator> m_app;
+    std::unique_ptr<DeviceRunner> m_runner;
     qsizetype m_errorsBefore = 0;
 };
 

@@ -9,15 +9,29 @@ namespace sr5n {
 
 DataFileReader::DataFileReader(const DataFileType &type) : m_type(type) {}
 
+bool OpenRegularFile(QFile &file, const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    file.setFileName(path);
+    return file.open(QIODevice::ReadOnly);
+}
+
+std::optional<QByteArray> ReadRegularFile(const QString &path)
+{
+    QFile file;
+    if (!OpenRegularFile(file, path))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
 bool DataFileReader::open(const QString &path)
 {
     close();
-    // Only regular files: opening a named pipe would wait for a writer and a
-    // device file never ends.
-    if (!QFileInfo(path).isFile())
-        return false;
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::ReadOnly))
+    if (!OpenRegularFile(m_file, path))
         return false;
     m_device = &m_file;
     return readPreamble();

@@ -23,6 +23,12 @@ inline constexpr DataFileType EventTable{"SR-5/N Events File", "2"};
 inline constexpr DataFileType LogEventList{"SR-5/N Log Events File", "1"};
 } // namespace FileTypes
 
+// Opens `file` at `path` for reading when it is a regular file: a named pipe
+// would wait for a writer and a device file never ends.
+bool OpenRegularFile(QFile &file, const QString &path);
+// The whole of a regular file; nothing for anything else or a failed read.
+std::optional<QByteArray> ReadRegularFile(const QString &path);
+
 // Reads a data file of one type: open() takes only a regular file and checks
 // the header (byte for byte) and the version; the file's own records follow
 // through the read functions.

@@ -21,74 +21,56 @@ EventLogs::EventLogs(TConnection &connection, Notifier &notifier, const QStringL
 {
 }
 
-bool EventLogs::ReadLog(const QString &portName, const EventLogArea &area, EventLogView &view,
-                        OperationProgress *progress)
+int EventLogs::PieceCount(const EventLogArea &area)
 {
-    DeviceOperation operation(m_connection, progress, OperationProgress::Kind::LogReading,
-                              int(EventLogPieces(area.first, area.last).size()));
-    view.beginReading();
-
-    bool decoded = false;
-    if (operation.open(portName) && m_connection.Read(StatusCommand, QString()) &&
-        !m_connection.Aborted()) {
-        // A status that is too short or not hexadecimal shows nothing, silently.
-        if (const std::optional<EventLogStatus> status =
-                ParseEventLogStatus(m_connection.AnswerData(), area.statusOffset)) {
-            const QString log = readPieces(operation, area.first, area.last);
-            view.showLog(
-                DecodeEventLog(log, area.first, *status, m_externalNames, m_internalNames));
-            decoded = true;
-        }
-    }
-
-    operation.closeLink();
-    view.endReading();
-    operation.finish();
-    return decoded;
+    return int(EventLogPieces(area.first, area.last).size());
 }
 
-QString EventLogs::readPieces(DeviceOperation &operation, int first, int last)
+EventLogs::LogReading EventLogs::ReadLog(DeviceOperation &operation, const EventLogArea &area,
+                                         EventLogView &view)
+{
+    if (!m_connection.Read(StatusCommand, QString()) || m_connection.Aborted())
+        return LogReading::NotRead;
+    // A status that is too short or not hexadecimal shows nothing, silently.
+    const std::optional<EventLogStatus> status =
+        ParseEventLogStatus(m_connection.AnswerData(), area.statusOffset);
+    if (!status)
+        return LogReading::NotRead;
+    bool whole = true;
+    const QString log = readPieces(operation, area.first, area.last, whole);
+    view.showLog(DecodeEventLog(log, area.first, *status, m_externalNames, m_internalNames));
+    return whole ? LogReading::Whole : LogReading::Partly;
+}
+
+QString EventLogs::readPieces(DeviceOperation &operation, int first, int last, bool &whole)
 {
     QString log;
+    whole = false;
     for (const EventLogPiece &piece : EventLogPieces(first, last)) {
         if (!m_connection.Read(MemoryReadCommand, piece.requestData()) || m_connection.Aborted())
-            break;
+            return log;
         const std::optional<QString> bytes = piece.bytesOf(m_connection.AnswerData());
         if (!bytes) {
             m_notifier.reportFailure(QStringLiteral("Ошибка чтения журнала событий"));
-            break;
+            return log;
         }
         log += *bytes;
         operation.step();
     }
+    whole = true;
     return log;
 }
 
-bool EventLogs::ClearDeviceLogs(const QString &portName, OperationProgress *progress)
+bool EventLogs::ClearDeviceLogs()
 {
-    if (!m_notifier.askYesNo(clearQuestion(), Notifier::QuestionIcon::Question))
-        return false;
-    DeviceOperation operation(m_connection, progress, OperationProgress::Kind::Writing);
-    operation.step();
-
-    bool cleared = false;
-    if (operation.open(portName)) {
-        // Any valid answer counts, except "busy": the device has not erased
-        // anything yet, so the request is repeated as Read and Write do.
-        const TConnection::ExchangeResult result =
-            m_connection.Exchange(EraseCommand, QString(), m_connection.timings().answerTimeoutMs,
-                                  TConnection::Wanted::AnyButBusy);
-        cleared = result == TConnection::ExchangeResult::Answered;
-        if (result == TConnection::ExchangeResult::Refused)
-            m_notifier.reportFailure(
-                QStringLiteral("Журналы событий не очищены: коммуникатор занят"));
-    }
-    if (cleared)
-        m_notifier.showInformation(clearedNotice());
-    // The progress closes before the link.
-    operation.endProgress();
-    operation.closeLink();
-    return cleared;
+    // Any valid answer counts, except "busy": the device has not erased
+    // anything yet, so the request is repeated as Read and Write do.
+    const TConnection::ExchangeResult result =
+        m_connection.Exchange(EraseCommand, QString(), m_connection.timings().answerTimeoutMs,
+                              TConnection::Wanted::AnyButBusy);
+    if (result == TConnection::ExchangeResult::Refused)
+        m_notifier.reportFailure(QStringLiteral("Журналы событий не очищены: коммуникатор занят"));
+    return result == TConnection::ExchangeResult::Answered;
 }
 
 } // namespace sr5n

@@ -8,7 +8,6 @@ namespace sr5n {
 
 class DeviceOperation;
 class Notifier;
-class OperationProgress;
 class TConnection;
 
 // Where a log being read is shown: hidden and emptied before the reading,
@@ -31,14 +30,19 @@ public:
     EventLogs(TConnection &connection, Notifier &notifier, const QStringList &internalNames,
               const QStringList &externalNames);
 
-    // Reads one log from the port named `portName` into `view`, showing its
-    // progress in `progress` (may be null). True when the status was read and
-    // the records were decoded, also when a piece failed on the way; false
-    // when it ended at a failure before that.
-    bool ReadLog(const QString &portName, const EventLogArea &area, EventLogView &view,
-                 OperationProgress *progress);
-    // Asks, then erases both logs in the communicator. True when it did.
-    bool ClearDeviceLogs(const QString &portName, OperationProgress *progress);
+    // What a reading of one log came to.
+    enum class LogReading {
+        NotRead, // the status could not be read (or was not understood): nothing shown
+        Partly,  // shown, but a piece failed or the user cancelled on the way
+        Whole,   // every piece read and shown
+    };
+    // Reads one log over an opened operation into `view`, stepping the
+    // operation's progress once a piece (PieceCount steps).
+    LogReading ReadLog(DeviceOperation &operation, const EventLogArea &area, EventLogView &view);
+    static int PieceCount(const EventLogArea &area);
+    // Erases both logs in the communicator over the opened link. True when
+    // it did; seven busy answers are reported.
+    bool ClearDeviceLogs();
 
     static QString clearQuestion()
     {
@@ -51,8 +55,9 @@ public:
 
 private:
     // The log memory from `first` to `last`, piece by piece; stops at the
-    // first piece that fails, keeping what came before.
-    QString readPieces(DeviceOperation &operation, int first, int last);
+    // first piece that fails, keeping what came before. `whole` tells whether
+    // every piece came.
+    QString readPieces(DeviceOperation &operation, int first, int last, bool &whole);
 
     TConnection &m_connection;
     Notifier &m_notifier;

@@ -1,6 +1,7 @@
 #include "ui/TfrmMain.h"
 
 #include "app/Configurator.h"
+#include "app/DeviceRunner.h"
 #include "app/UserSettings.h"
 #include "common/AppTitle.h"
 #include "common/DocumentOpener.h"
@@ -9,7 +10,6 @@
 #include "components/Icons.h"
 #include "config/ConfigurationCopy.h"
 #include "link/CommunicatorFinder.h"
-#include "link/DeviceOperation.h"
 #include "link/PortScanner.h"
 #include "link/TConnection.h"
 #include "ui/BarButton.h"
@@ -90,12 +90,17 @@ BarButton *barButton(const QString &name, const QString &caption, const QString 
 TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
     : QWidget(parent), m_app(app), m_folders(&app.settings()),
       m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(m_dialogHost, m_folders)),
-      m_documents(new DocumentOpener(this))
+      m_documents(new DocumentOpener(this)), m_runner(std::make_unique<DeviceRunner>(app))
 {
     m_app.setNotifier(m_messageBoxes);
     m_app.setProtocolDialogs(m_protocolDialogs.get());
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppTitle());
+    // A transfer that worked brings the window to the front for its notice.
+    m_runner->setBeforeNotice([this] {
+        activateWindow();
+        raise();
+    });
     setWindowIcon(Icons::application());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
@@ -162,6 +167,7 @@ void TfrmMain::setSaveNewProtocolWindow(TfrmSaveNewProtocol *saveNewProtocol)
 void TfrmMain::setProgressWindow(TfrmProgress *progress)
 {
     m_progress = progress;
+    m_runner->setProgress(progress);
     m_dialogHost.setProgressWindow(progress);
     if (m_progress)
         m_progress->setCancelHandler([this] {
@@ -434,42 +440,16 @@ void TfrmMain::rescanPorts()
         cbxComPort->choose(*update.select);
 }
 
-void TfrmMain::rememberPort()
-{
-    m_app.settings().setLastPort(portName());
-}
-
 void TfrmMain::sbtFindPortClick()
 {
     rescanPorts();
-    const QStringList ports = cbxComPort->portNames();
-    if (ports.isEmpty()) {
-        m_app.notifier().reportFailure(
-            QStringLiteral("Коммуникатор не найден: в системе нет последовательных портов"));
-        return;
-    }
-
     CommunicatorFinder finder(m_app.connection());
     m_finder = &finder;
-    const CommunicatorFinder::Result result = m_app.findCommunicator(finder, ports, m_progress);
+    (void)m_runner->findCommunicator(
+        cbxComPort->portNames(), finder,
+        [this](const QStringList &ports) { return choosePort(ports); },
+        [this](const QString &port) { cbxComPort->choose(port); });
     m_finder = nullptr;
-    if (result.cancelled)
-        return;
-
-    const QStringList answering = result.answering();
-    if (answering.isEmpty()) {
-        m_app.notifier().reportFailure(
-            QStringLiteral("Коммуникатор не найден: ни на одном порту он не ответил.\n") +
-            CommunicatorFinder::report(result));
-        return;
-    }
-    const QString port = answering.size() == 1 ? answering.constFirst() : choosePort(answering);
-    if (port.isEmpty())
-        return;
-    cbxComPort->choose(port);
-    rememberPort();
-    if (answering.size() == 1)
-        m_app.notifier().showInformation(QStringLiteral("Коммуникатор найден: порт ") + port);
 }
 
 QString TfrmMain::choosePort(const QStringList &ports)
@@ -493,41 +473,19 @@ QString TfrmMain::choosePort(const QStringList &ports)
 void TfrmMain::sbtCurrentTimeReadClick()
 {
     pgcPages->setFocus();
-    DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Reading);
-    if (operation.open(portName())) {
-        if (const std::optional<QTime> time = m_app.readClock(operation)) {
-            clockPanel->dtpCurrentTime->setTime(*time);
-            rememberPort();
-        }
-    }
+    if (const Expected<QTime> time = m_runner->readClock(portName()))
+        clockPanel->dtpCurrentTime->setTime(*time);
 }
 
 void TfrmMain::sbtCurrentTimeWriteClick()
 {
     pgcPages->setFocus();
-    DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Writing);
-    const bool written = operation.open(portName()) &&
-                         m_app.writeClock(operation, clockPanel->dtpCurrentTime->time());
-    operation.finish();
-    if (written) {
-        rememberPort();
-        m_app.notifier().showInformation(QStringLiteral("Время записано успешно"));
-    }
+    (void)m_runner->writeClock(portName(), clockPanel->dtpCurrentTime->time());
 }
 
 void TfrmMain::btnReadClick()
 {
-    DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Reading);
-    if (operation.open(portName())) {
-        const bool decoded = m_app.readConfiguration(operation);
-        operation.closeLink();
-        if (decoded) {
-            rememberPort();
-            activateWindow();
-            raise();
-            m_app.notifier().showInformation(QStringLiteral("Конфигурация прочитана успешно"));
-        }
-    }
+    (void)m_runner->readConfiguration(portName());
 }
 
 void TfrmMain::btnWriteClick()
@@ -536,17 +494,7 @@ void TfrmMain::btnWriteClick()
         writeVerified();
         return;
     }
-    DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Writing);
-    if (operation.open(portName())) {
-        const bool written = m_app.writeConfiguration(operation);
-        operation.closeLink();
-        if (written) {
-            rememberPort();
-            activateWindow();
-            raise();
-            m_app.notifier().showInformation(QStringLiteral("Конфигурация записана успешно"));
-        }
-    }
+    (void)m_runner->writeConfiguration(portName());
 }
 
 void TfrmMain::writeVerifiedClick()
@@ -558,28 +506,14 @@ void TfrmMain::writeVerified()
 {
     // The device's configuration goes into a copy; the window keeps what was written.
     ConfigurationCopy readBack(m_app.blockContext());
-    QList<ConfigDifference> differences;
-    Configurator::Verification result = Configurator::Verification::NotWritten;
-    {
-        DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Writing);
-        if (!operation.open(portName()))
-            return;
-        result = m_app.writeVerified(operation, readBack, differences);
-        operation.closeLink();
-        if (result == Configurator::Verification::Same) {
-            activateWindow();
-            raise();
-        }
-        if (const QString notice = Configurator::verificationNotice(result); !notice.isEmpty())
-            m_app.notifier().showInformation(notice);
-    }
-    if (result != Configurator::Verification::Different)
+    const QString port = portName();
+    const Expected<DeviceRunner::Verified> verified = m_runner->writeVerified(port, readBack);
+    if (!verified || verified->result != Configurator::Verification::Different)
         return;
-    m_app.notifier().reportFailure(Configurator::verificationFailure(differences.size()));
     m_compare->compare(ConfigSide{readBack.model(), readBack.tables()},
                        QStringLiteral("Записанная конфигурация (в окне) и конфигурация, "
                                       "прочитанная из коммуникатора после записи (порт %1)")
-                           .arg(portName()),
+                           .arg(port),
                        QStringLiteral("В коммуникаторе"));
 }
 
@@ -587,15 +521,11 @@ void TfrmMain::compareWithDevice()
 {
     // Read into a copy: the window is not touched.
     ConfigurationCopy device(m_app.blockContext());
-    bool read = false;
-    {
-        DeviceOperation operation(m_app.connection(), m_progress, OperationProgress::Kind::Reading);
-        read = operation.open(portName()) && m_app.readConfiguration(operation, device.context());
-    }
-    if (read)
+    const QString port = portName();
+    if (m_runner->readConfiguration(port, device.context()))
         m_compare->compare(
             ConfigSide{device.model(), device.tables()},
-            QStringLiteral("Конфигурация в окне и в коммуникаторе (порт %1)").arg(portName()),
+            QStringLiteral("Конфигурация в окне и в коммуникаторе (порт %1)").arg(port),
             QStringLiteral("В коммуникаторе"));
 }
 
@@ -606,14 +536,12 @@ void TfrmMain::historyClick()
 
 void TfrmMain::btnReadLogClick()
 {
-    if (m_app.eventLogs().ReadLog(portName(), tshLogs->activeArea(), *tshLogs, m_progress))
-        rememberPort();
+    (void)m_runner->readLog(portName(), tshLogs->activeArea(), *tshLogs);
 }
 
 void TfrmMain::clearDeviceLogs()
 {
-    if (m_app.eventLogs().ClearDeviceLogs(portName(), m_progress))
-        rememberPort();
+    (void)m_runner->clearLogs(portName());
 }
 
 namespace {
@@ -732,9 +660,8 @@ void TfrmMain::btnTestSchemeClick()
     if (!m_testScheme)
         return;
     // Diagnostics shows its own window instead of the progress window.
-    DeviceOperation operation(m_app.connection(), nullptr, OperationProgress::Kind::Reading);
-    if (operation.open(portName()) && m_testScheme->exec() == QDialog::Accepted)
-        rememberPort();
+    (void)m_runner->diagnostics(portName(),
+                                [this] { return m_testScheme->exec() == QDialog::Accepted; });
 }
 
 void TfrmMain::pgcPagesChange(int index)

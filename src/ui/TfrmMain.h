@@ -22,6 +22,7 @@ namespace sr5n {
 
 class ClockPanel;
 class CommunicatorFinder;
+class DeviceRunner;
 class DocumentOpener;
 class Configurator;
 class ProtocolLibraryDialogs;
@@ -131,8 +132,6 @@ private:
     void fillPortSelector();
     // No device operation runs and the window is there to be used.
     bool idle() const;
-    // A device operation succeeded on the port in the field: it is kept for the next run.
-    void rememberPort();
     // Asks which of the ports that answered to take; empty when declined.
     QString choosePort(const QStringList &ports);
     void createServiceMenu();
@@ -206,6 +205,8 @@ private:
     PortListTracker m_ports;
     QTimer *m_portScan = nullptr;
     CommunicatorFinder *m_finder = nullptr; // while the search runs
+    // Every device operation of the window, from the port in the field to its result.
+    std::unique_ptr<DeviceRunner> m_runner;
 };
 
 } // namespace sr5n

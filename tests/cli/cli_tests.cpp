@@ -3,6 +3,7 @@
 #include "app/Configurator.h"
 #include "cli/CliRun.h"
 #include "cli/CommandLine.h"
+#include "common/FifoTrap.h"
 #include "common/SimProcess.h"
 #include "protocols/ProtocolLibrary.h"
 
@@ -254,11 +255,26 @@ TEST_F(Cli, JsonOutOfRangeIsRefusedAndNothingIsWritten)
     EXPECT_EQ(run.err, QStringLiteral("Недопустимое значение \"121 с\" ключа "
                                       "\"trb1P1NWaitPCNReady\". Допустимо: от 2 с до 120 с.\n"));
     EXPECT_FALSE(QFile::exists(snc));
-    const test::CliRun missing =
-        RunCli({QStringLiteral("json"), QStringLiteral("--import"),
-                path(QStringLiteral("none.json")), QStringLiteral("-o"), snc});
-    EXPECT_EQ(missing.status, 3);
-    EXPECT_EQ(missing.err, QStringLiteral("Невозможно прочитать файл.\n"));
+}
+
+// Only a regular file is read, as the window reads its files: a missing file,
+// a named pipe (which would wait for a writer for ever), a folder and a device
+// file are refused at once, and nothing is written.
+TEST_F(Cli, JsonImportReadsOnlyARegularFile)
+{
+    test::FifoTrap fifo(path(QStringLiteral("pipe.json")));
+    ASSERT_TRUE(fifo.created());
+    const QString snc = path(QStringLiteral("imported.snc"));
+    for (const QString &source : {path(QStringLiteral("none.json")), fifo.path(), path(QString()),
+                                  QStringLiteral("/dev/zero")}) {
+        SCOPED_TRACE(qPrintable(source));
+        const test::CliRun run = RunCli({QStringLiteral("json"), QStringLiteral("--import"), source,
+                                         QStringLiteral("-o"), snc});
+        EXPECT_EQ(run.status, 3);
+        EXPECT_EQ(run.err, QStringLiteral("Невозможно прочитать файл.\n"));
+        EXPECT_FALSE(QFile::exists(snc));
+    }
+    EXPECT_FALSE(fifo.readerWaited());
 }
 
 TEST_F(Cli, ClockIsReadAndSet)

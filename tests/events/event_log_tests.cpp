@@ -1,5 +1,6 @@
 // Reading the event logs and erasing them from the main window, against sr5n-sim.
 #include "app/Configurator.h"
+#include "app/DeviceRunner.h"
 #include "common/Checksum.h"
 #include "common/FakeNotifier.h"
 #include "common/HexText.h"
@@ -353,8 +354,12 @@ TEST(EventLogReading, APieceFailingHalfWayShowsTheEarlierPieces)
         rig.page().tbcLogs->setCurrentIndex(LogsPage::LowPriorityTab);
         if (c.cancel)
             QTimer::singleShot(600, &rig.progress, [&rig] { rig.progress.btnCancelClick(); });
-        EXPECT_TRUE(rig.app.eventLogs().ReadLog(rig.window.portName(), EventLogArea::lowPriority(),
-                                                rig.page(), &rig.progress));
+        // Shown as far as it came, but not a log read: its reason is the last message.
+        DeviceRunner runner(rig.app, &rig.progress);
+        const Expected<void> read =
+            runner.readLog(rig.window.portName(), EventLogArea::lowPriority(), rig.page());
+        EXPECT_FALSE(read) << c.what;
+        EXPECT_EQ(read.reason(), c.errors.value(0)) << c.what;
         EXPECT_EQ(rig.notifier.errors, c.errors) << c.what;
         rig.expectFinished();
         ASSERT_EQ(rig.grid().RowCount(), 4) << c.what;
@@ -370,30 +375,22 @@ TEST(EventLogReading, FailuresBeforeTheRecordsShowNothing)
         const char *what;
         QStringList faults;
         bool usePort;
-        bool result;
         QStringList errors;
     } cases[] = {
-        {"no such port", {}, false, false, {test::NoSuchPortMessage("/dev/sr5n-no-such-port")}},
-        {"status too short", {"--answer-data", "0F=0004"}, true, false, {}},
-        {"status without the high-priority half",
-         {"--answer-data", "0F=00040100"},
-         true,
-         false,
-         {}},
+        {"no such port", {}, false, {test::NoSuchPortMessage("/dev/sr5n-no-such-port")}},
+        {"status too short", {"--answer-data", "0F=0004"}, true, {}},
+        {"status without the high-priority half", {"--answer-data", "0F=00040100"}, true, {}},
         {"device memory fault on the status",
          {"--memory-fault", "1"},
          true,
-         false,
          {"Неисправность памяти"}},
         {"piece of the wrong length",
          {"--answer-data", "01=0100FFFF"},
-         true,
          true,
          {"Ошибка чтения журнала событий"}},
         // Answers that repeat another address belong to no request of the log.
         {"pieces answered for another address",
          {"--answer-data", "01=0000FFFF"},
-         true,
          true,
          {"Ошибка передачи данных.\nНеобходимо проверить:\n"
           "  - Соответствие версий ПО коммуникатора и конфигуратора;\n"
@@ -414,10 +411,11 @@ TEST(EventLogReading, FailuresBeforeTheRecordsShowNothing)
         ASSERT_EQ(rig.grid().RowCount(), 2);
         ASSERT_EQ(rig.text(1, 1), QStringLiteral("x"));
         // The high-priority log's status is the second half of the answer.
-        EXPECT_EQ(rig.app.eventLogs().ReadLog(rig.window.portName(), EventLogArea::highPriority(),
-                                              rig.page(), &rig.progress),
-                  c.result)
-            << c.what;
+        DeviceRunner runner(rig.app, &rig.progress);
+        const Expected<void> read =
+            runner.readLog(rig.window.portName(), EventLogArea::highPriority(), rig.page());
+        EXPECT_FALSE(read) << c.what;
+        EXPECT_EQ(read.reason(), c.errors.value(0)) << c.what;
         EXPECT_EQ(rig.notifier.errors, c.errors) << c.what;
         rig.expectFinished();
         rig.expectEmptyTable();

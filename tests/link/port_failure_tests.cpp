@@ -120,22 +120,29 @@ private:
     bool m_dropped = false;
 };
 
+// Named by its path, or by its bare name under /dev as a user types ttyUSB0:
+// the rights are those of the device file the name stands for, not of a file
+// of that name in the current folder.
 TEST(PortOpenFailure, ATerminalWithoutRightsAdvisesTheDialoutGroup)
 {
     test::SimProcess sim;
     ASSERT_TRUE(sim.started());
+    ASSERT_TRUE(sim.path().startsWith(QLatin1String("/dev/")));
     // Root's terminal, closed to others; or closed to its owner.
     const mode_t mode = ::geteuid() == 0 ? 0600 : 0;
     ASSERT_EQ(::chmod(QFile::encodeName(sim.path()).constData(), mode), 0);
-    Link rig;
-    QString message;
-    {
-        WithoutRoot user;
-        ASSERT_TRUE(user.ok());
-        message = rig.openFailure(sim.path());
+    for (const QString &name : {sim.path(), sim.path().mid(5)}) {
+        SCOPED_TRACE(qPrintable(name));
+        Link rig;
+        QString message;
+        {
+            WithoutRoot user;
+            ASSERT_TRUE(user.ok());
+            message = rig.openFailure(name);
+        }
+        EXPECT_EQ(message, test::PermissionDeniedMessage(name));
+        EXPECT_FALSE(rig.link->Opened());
     }
-    EXPECT_EQ(message, test::PermissionDeniedMessage(sim.path()));
-    EXPECT_FALSE(rig.link->Opened());
 }
 
 TEST(PortOpenFailure, APortHeldByAnotherProgramIsInUse)

@@ -1,0 +1,318 @@
+#include "app/DeviceRunner.h"
+
+#include "app/UserSettings.h"
+#include "common/Notifier.h"
+#include "config/ConfigurationCopy.h"
+#include "events/EventLogs.h"
+#include "link/CommunicatorFinder.h"
+#include "link/DeviceOperation.h"
+#include "link/TConnection.h"
+#include "services/SelfTest.h"
+
+#include <QList>
+
+#include <optional>
+#include <utility>
+
+namespace sr5n {
+
+namespace {
+
+// Stands in front of the user's notifier for one run. While `holding`, the
+// failures wait, in their order, until release(): the error box comes after
+// the progress window has closed. A notice or a question lets them out first,
+// so the user reads everything in the order it happened. The last error is
+// the run's reason either way.
+class RunMessages final : public Notifier
+{
+public:
+    RunMessages(Notifier &shown, bool holding) : m_shown(shown), m_holding(holding) {}
+
+    void flash() override
+    {
+        if (m_holding)
+            m_held.append(std::nullopt);
+        else
+            m_shown.flash();
+    }
+    void showError(const QString &message) override
+    {
+        m_lastError = message;
+        if (m_holding)
+            m_held.append(message);
+        else
+            m_shown.showError(message);
+    }
+    void showInformation(const QString &message) override
+    {
+        release();
+        m_shown.showInformation(message);
+    }
+    bool askYesNo(const QString &text, QuestionIcon icon, const QString &caption) override
+    {
+        release();
+        return m_shown.askYesNo(text, icon, caption);
+    }
+
+    void release()
+    {
+        const QList<std::optional<QString>> held = std::exchange(m_held, {});
+        for (const std::optional<QString> &message : held) {
+            if (message)
+                m_shown.showError(*message);
+            else
+                m_shown.flash();
+        }
+    }
+    const QString &lastError() const { return m_lastError; }
+
+private:
+    Notifier &m_shown;
+    bool m_holding;
+    QList<std::optional<QString>> m_held; // nullopt: a flash
+    QString m_lastError;
+};
+
+// Puts `messages` in front of the configurator's messages for one scope.
+class MessagesInFront final
+{
+public:
+    MessagesInFront(ForwardingNotifier &forward, RunMessages &messages)
+        : m_forward(forward), m_shown(forward.target())
+    {
+        m_forward.setTarget(messages);
+    }
+    ~MessagesInFront() { m_forward.setTarget(m_shown); }
+
+    MessagesInFront(const MessagesInFront &) = delete;
+    MessagesInFront &operator=(const MessagesInFront &) = delete;
+
+private:
+    ForwardingNotifier &m_forward;
+    Notifier &m_shown;
+};
+
+} // namespace
+
+DeviceRunner::DeviceRunner(Configurator &app, OperationProgress *progress)
+    : m_app(app), m_progress(progress)
+{
+}
+
+template <typename T, typename Work>
+Expected<T> DeviceRunner::run(const QString &port, OperationProgress::Kind kind, int maximum,
+                              bool withProgress, Work &&work)
+{
+    OperationProgress *progress = withProgress ? m_progress : nullptr;
+    RunMessages messages(m_app.notifier().target(), progress != nullptr);
+    std::optional<Expected<T>> result;
+    {
+        MessagesInFront inFront(m_app.notifier(), messages);
+        DeviceOperation operation(m_app.connection(), progress, kind, maximum);
+        if (operation.open(port))
+            result.emplace(work(operation));
+        // The link closes, then the progress; only then the errors are shown.
+        operation.finish();
+    }
+    messages.release();
+    if (!result)
+        return Failure{messages.lastError()};
+    if (!result->has_value())
+        return Failure{result->reason().isEmpty() ? messages.lastError() : result->reason()};
+    remember(port);
+    return std::move(*result);
+}
+
+void DeviceRunner::notice(const QString &text, bool beforeNotice)
+{
+    if (!m_showsNotices)
+        return;
+    if (beforeNotice && m_beforeNotice)
+        m_beforeNotice();
+    m_app.notifier().showInformation(text);
+}
+
+void DeviceRunner::remember(const QString &port)
+{
+    if (m_remembersPort)
+        m_app.settings().setLastPort(port);
+}
+
+Expected<void> DeviceRunner::readConfiguration(const QString &port)
+{
+    return run<void>(port, OperationProgress::Kind::Reading, 1, true,
+                     [this](DeviceOperation &operation) -> Expected<void> {
+                         if (!m_app.readConfiguration(operation))
+                             return Failure{};
+                         operation.closeLink();
+                         notice(readNotice(), true);
+                         return {};
+                     });
+}
+
+Expected<void> DeviceRunner::readConfiguration(const QString &port, const BlockContext &into)
+{
+    // A copy for a comparison: no notice, the comparison shows the result.
+    return run<void>(port, OperationProgress::Kind::Reading, 1, true,
+                     [this, &into](DeviceOperation &operation) -> Expected<void> {
+                         if (!m_app.readConfiguration(operation, into))
+                             return Failure{};
+                         return {};
+                     });
+}
+
+Expected<void> DeviceRunner::writeConfiguration(const QString &port)
+{
+    return run<void>(port, OperationProgress::Kind::Writing, 1, true,
+                     [this](DeviceOperation &operation) -> Expected<void> {
+                         if (!m_app.writeConfiguration(operation))
+                             return Failure{};
+                         operation.closeLink();
+                         notice(writeNotice(), true);
+                         return {};
+                     });
+}
+
+Expected<DeviceRunner::Verified> DeviceRunner::writeVerified(const QString &port,
+                                                             ConfigurationCopy &readBack)
+{
+    using Verification = Configurator::Verification;
+    Expected<Verified> verified = run<Verified>(
+        port, OperationProgress::Kind::Writing, 1, true,
+        [this, &readBack](DeviceOperation &operation) -> Expected<Verified> {
+            Verified done;
+            done.result = m_app.writeVerified(operation, readBack, done.differences);
+            if (done.result == Verification::NotWritten)
+                return Failure{};
+            operation.closeLink();
+            // The device took the configuration on this port, whatever the check says.
+            if (const QString text = Configurator::verificationNotice(done.result); !text.isEmpty())
+                notice(text, done.result == Verification::Same);
+            return done;
+        });
+    if (verified && verified->result == Verification::Different)
+        m_app.notifier().reportFailure(
+            Configurator::verificationFailure(verified->differences.size()));
+    return verified;
+}
+
+Expected<QTime> DeviceRunner::readClock(const QString &port)
+{
+    return run<QTime>(port, OperationProgress::Kind::Reading, 1, true,
+                      [this](DeviceOperation &operation) -> Expected<QTime> {
+                          if (const std::optional<QTime> time = m_app.readClock(operation))
+                              return *time;
+                          return Failure{};
+                      });
+}
+
+Expected<void> DeviceRunner::writeClock(const QString &port, const QTime &time)
+{
+    return run<void>(port, OperationProgress::Kind::Writing, 1, true,
+                     [this, &time](DeviceOperation &operation) -> Expected<void> {
+                         if (!m_app.writeClock(operation, time))
+                             return Failure{};
+                         // Told once the progress window has closed.
+                         operation.finish();
+                         notice(clockWrittenNotice(), false);
+                         return {};
+                     });
+}
+
+Expected<void> DeviceRunner::readLog(const QString &port, const EventLogArea &area,
+                                     EventLogView &view)
+{
+    // The view is emptied before the link opens and shown again once it has
+    // closed, whether or not the port opened.
+    view.beginReading();
+    bool shownAgain = false;
+    Expected<void> read =
+        run<void>(port, OperationProgress::Kind::LogReading, EventLogs::PieceCount(area), true,
+                  [this, &area, &view, &shownAgain](DeviceOperation &operation) -> Expected<void> {
+                      const EventLogs::LogReading reading =
+                          m_app.eventLogs().ReadLog(operation, area, view);
+                      operation.closeLink();
+                      view.endReading();
+                      shownAgain = true;
+                      if (reading != EventLogs::LogReading::Whole)
+                          return Failure{};
+                      return {};
+                  });
+    if (!shownAgain)
+        view.endReading();
+    return read;
+}
+
+Expected<void> DeviceRunner::clearLogs(const QString &port)
+{
+    if (!m_app.notifier().askYesNo(EventLogs::clearQuestion(), Notifier::QuestionIcon::Question))
+        return Failure{};
+    return run<void>(port, OperationProgress::Kind::Writing, 1, true,
+                     [this](DeviceOperation &operation) -> Expected<void> {
+                         operation.step();
+                         if (!m_app.eventLogs().ClearDeviceLogs())
+                             return Failure{};
+                         notice(EventLogs::clearedNotice(), false);
+                         // The progress closes before the link.
+                         operation.endProgress();
+                         return {};
+                     });
+}
+
+Expected<unsigned> DeviceRunner::selfTest(const QString &port)
+{
+    return run<unsigned>(port, OperationProgress::Kind::Reading, 1, false,
+                         [this](DeviceOperation &) -> Expected<unsigned> {
+                             if (const std::optional<unsigned> mask =
+                                     SelfTest::run(m_app.connection(), m_app.notifier()))
+                                 return *mask;
+                             return Failure{};
+                         });
+}
+
+Expected<void> DeviceRunner::diagnostics(const QString &port, const std::function<bool()> &show)
+{
+    return run<void>(port, OperationProgress::Kind::Reading, 1, false,
+                     [&show](DeviceOperation &) -> Expected<void> {
+                         if (!show())
+                             return Failure{};
+                         return {};
+                     });
+}
+
+Expected<QString>
+DeviceRunner::findCommunicator(const QStringList &ports, CommunicatorFinder &finder,
+                               const std::function<QString(const QStringList &)> &choose,
+                               const std::function<void(const QString &)> &found)
+{
+    Notifier &notifier = m_app.notifier();
+    if (ports.isEmpty()) {
+        const QString none =
+            QStringLiteral("Коммуникатор не найден: в системе нет последовательных портов");
+        notifier.reportFailure(none);
+        return Failure{none};
+    }
+    const CommunicatorFinder::Result result = m_app.findCommunicator(finder, ports, m_progress);
+    if (result.cancelled)
+        return Failure{};
+    const QStringList answering = result.answering();
+    if (answering.isEmpty()) {
+        const QString none =
+            QStringLiteral("Коммуникатор не найден: ни на одном порту он не ответил.\n") +
+            CommunicatorFinder::report(result);
+        notifier.reportFailure(none);
+        return Failure{none};
+    }
+    const QString port = answering.size() == 1 ? answering.constFirst() : choose(answering);
+    if (port.isEmpty())
+        return Failure{};
+    if (found)
+        found(port);
+    remember(port);
+    // The user who chose among several needs no notice.
+    if (answering.size() == 1 && m_showsNotices)
+        notifier.showInformation(QStringLiteral("Коммуникатор найден: порт ") + port);
+    return port;
+}
+
+} // namespace sr5n
