@@ -9,8 +9,11 @@
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -131,6 +134,13 @@ TEST(PortOpenFailure, ATerminalWithoutRightsAdvisesTheDialoutGroup)
     // Root's terminal, closed to others; or closed to its owner.
     const mode_t mode = ::geteuid() == 0 ? 0600 : 0;
     ASSERT_EQ(::chmod(QFile::encodeName(sim.path()).constData(), mode), 0);
+    // From a folder anyone may search, so that the bare name looked up in the
+    // current folder would show as a file that is not there.
+    QTemporaryDir folder;
+    ASSERT_EQ(::chmod(QFile::encodeName(folder.path()).constData(), 0755), 0);
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder.path()));
+    const auto back = qScopeGuard([&before] { QDir::setCurrent(before); });
     for (const QString &name : {sim.path(), sim.path().mid(5)}) {
         SCOPED_TRACE(qPrintable(name));
         Link rig;
