@@ -18,11 +18,11 @@ namespace sr5n {
 
 namespace {
 
-// Stands in front of the user's notifier for one run. While `holding`, the
-// failures wait, in their order, until release(): the error box comes after
-// the progress window has closed. A notice or a question lets them out first,
-// so the user reads everything in the order it happened. The last error is
-// the run's reason either way.
+// Stands in front of the user's notifier for one run. While `holding` (until
+// the port has opened), the failures wait, in their order, until release(): a
+// port that cannot be opened is told once the progress window has closed.
+// Later failures are shown at once, over the progress, as the link tells them.
+// The last error is the run's reason either way.
 class RunMessages final : public Notifier
 {
 public:
@@ -54,6 +54,12 @@ public:
         return m_shown.askYesNo(text, icon, caption);
     }
 
+    // The port opened: what follows is shown as it comes.
+    void stopHolding()
+    {
+        release();
+        m_holding = false;
+    }
     void release()
     {
         const QList<std::optional<QString>> held = std::exchange(m_held, {});
@@ -100,17 +106,20 @@ DeviceRunner::DeviceRunner(Configurator &app, OperationProgress *progress)
 }
 
 template <typename T, typename Work>
-Expected<T> DeviceRunner::run(const QString &port, OperationProgress::Kind kind, int maximum,
-                              bool withProgress, Work &&work)
+Expected<T> DeviceRunner::run(const QString &port, const Shape &shape, Work &&work)
 {
-    OperationProgress *progress = withProgress ? m_progress : nullptr;
+    OperationProgress *progress = shape.withProgress ? m_progress : nullptr;
     RunMessages messages(m_app.notifier().target(), progress != nullptr);
     std::optional<Expected<T>> result;
     {
         MessagesInFront inFront(m_app.notifier(), messages);
-        DeviceOperation operation(m_app.connection(), progress, kind, maximum);
-        if (operation.open(port))
+        DeviceOperation operation(m_app.connection(), progress, shape.kind, shape.maximum);
+        for (int step = 0; step < shape.stepsBeforeOpen; ++step)
+            operation.step();
+        if (operation.open(port)) {
+            messages.stopHolding();
             result.emplace(work(operation));
+        }
         // The link closes, then the progress; only then the errors are shown.
         operation.finish();
     }
@@ -140,7 +149,7 @@ void DeviceRunner::remember(const QString &port)
 
 Expected<void> DeviceRunner::readConfiguration(const QString &port)
 {
-    return run<void>(port, OperationProgress::Kind::Reading, 1, true,
+    return run<void>(port, {OperationProgress::Kind::Reading},
                      [this](DeviceOperation &operation) -> Expected<void> {
                          if (!m_app.readConfiguration(operation))
                              return Failure{};
@@ -153,7 +162,7 @@ Expected<void> DeviceRunner::readConfiguration(const QString &port)
 Expected<void> DeviceRunner::readConfiguration(const QString &port, const BlockContext &into)
 {
     // A copy for a comparison: no notice, the comparison shows the result.
-    return run<void>(port, OperationProgress::Kind::Reading, 1, true,
+    return run<void>(port, {OperationProgress::Kind::Reading},
                      [this, &into](DeviceOperation &operation) -> Expected<void> {
                          if (!m_app.readConfiguration(operation, into))
                              return Failure{};
@@ -163,7 +172,7 @@ Expected<void> DeviceRunner::readConfiguration(const QString &port, const BlockC
 
 Expected<void> DeviceRunner::writeConfiguration(const QString &port)
 {
-    return run<void>(port, OperationProgress::Kind::Writing, 1, true,
+    return run<void>(port, {OperationProgress::Kind::Writing},
                      [this](DeviceOperation &operation) -> Expected<void> {
                          if (!m_app.writeConfiguration(operation))
                              return Failure{};
@@ -178,7 +187,7 @@ Expected<DeviceRunner::Verified> DeviceRunner::writeVerified(const QString &port
 {
     using Verification = Configurator::Verification;
     Expected<Verified> verified = run<Verified>(
-        port, OperationProgress::Kind::Writing, 1, true,
+        port, {OperationProgress::Kind::Writing},
         [this, &readBack](DeviceOperation &operation) -> Expected<Verified> {
             Verified done;
             done.result = m_app.writeVerified(operation, readBack, done.differences);
@@ -198,7 +207,7 @@ Expected<DeviceRunner::Verified> DeviceRunner::writeVerified(const QString &port
 
 Expected<QTime> DeviceRunner::readClock(const QString &port)
 {
-    return run<QTime>(port, OperationProgress::Kind::Reading, 1, true,
+    return run<QTime>(port, {OperationProgress::Kind::Reading},
                       [this](DeviceOperation &operation) -> Expected<QTime> {
                           if (const std::optional<QTime> time = m_app.readClock(operation))
                               return *time;
@@ -208,7 +217,7 @@ Expected<QTime> DeviceRunner::readClock(const QString &port)
 
 Expected<void> DeviceRunner::writeClock(const QString &port, const QTime &time)
 {
-    return run<void>(port, OperationProgress::Kind::Writing, 1, true,
+    return run<void>(port, {OperationProgress::Kind::Writing},
                      [this, &time](DeviceOperation &operation) -> Expected<void> {
                          if (!m_app.writeClock(operation, time))
                              return Failure{};
@@ -227,7 +236,7 @@ Expected<void> DeviceRunner::readLog(const QString &port, const EventLogArea &ar
     view.beginReading();
     bool shownAgain = false;
     Expected<void> read =
-        run<void>(port, OperationProgress::Kind::LogReading, EventLogs::PieceCount(area), true,
+        run<void>(port, {OperationProgress::Kind::LogReading, EventLogs::PieceCount(area)},
                   [this, &area, &view, &shownAgain](DeviceOperation &operation) -> Expected<void> {
                       const EventLogs::LogReading reading =
                           m_app.eventLogs().ReadLog(operation, area, view);
@@ -247,9 +256,9 @@ Expected<void> DeviceRunner::clearLogs(const QString &port)
 {
     if (!m_app.notifier().askYesNo(EventLogs::clearQuestion(), Notifier::QuestionIcon::Question))
         return Failure{};
-    return run<void>(port, OperationProgress::Kind::Writing, 1, true,
+    // The bar is full from the start: one request.
+    return run<void>(port, {OperationProgress::Kind::Writing, 1, true, 1},
                      [this](DeviceOperation &operation) -> Expected<void> {
-                         operation.step();
                          if (!m_app.eventLogs().ClearDeviceLogs())
                              return Failure{};
                          notice(EventLogs::clearedNotice(), false);
@@ -261,7 +270,7 @@ Expected<void> DeviceRunner::clearLogs(const QString &port)
 
 Expected<unsigned> DeviceRunner::selfTest(const QString &port)
 {
-    return run<unsigned>(port, OperationProgress::Kind::Reading, 1, false,
+    return run<unsigned>(port, {OperationProgress::Kind::Reading, 1, false},
                          [this](DeviceOperation &) -> Expected<unsigned> {
                              if (const std::optional<unsigned> mask =
                                      SelfTest::run(m_app.connection(), m_app.notifier()))
@@ -272,7 +281,7 @@ Expected<unsigned> DeviceRunner::selfTest(const QString &port)
 
 Expected<void> DeviceRunner::diagnostics(const QString &port, const std::function<bool()> &show)
 {
-    return run<void>(port, OperationProgress::Kind::Reading, 1, false,
+    return run<void>(port, {OperationProgress::Kind::Reading, 1, false},
                      [&show](DeviceOperation &) -> Expected<void> {
                          if (!show())
                              return Failure{};

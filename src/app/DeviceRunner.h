@@ -24,8 +24,9 @@ struct EventLogArea;
 // Every device operation from the port to its result, written once for the
 // main window and the command line: the link's Aborted lowered, the progress
 // shown, the port opened, the work (which keeps its history entry), the link
-// and the progress closed, then the errors of the run shown, and the port kept
-// for the next run when the operation worked. Each result carries its reason.
+// and the progress closed, and the port kept for the next run when the
+// operation worked. A port that cannot be opened is told once the progress has
+// closed. Each result carries its reason.
 class DeviceRunner final
 {
 public:
@@ -89,9 +90,14 @@ public:
 private:
     // The sequence itself: `work` runs over the opened link and returns the
     // result; its failure without a reason takes the last error of the run.
+    struct Shape {
+        OperationProgress::Kind kind;
+        int maximum = 1;
+        bool withProgress = true; // false: the operation shows a window of its own
+        int stepsBeforeOpen = 0;
+    };
     template <typename T, typename Work>
-    Expected<T> run(const QString &port, OperationProgress::Kind kind, int maximum,
-                    bool withProgress, Work &&work);
+    Expected<T> run(const QString &port, const Shape &shape, Work &&work);
     void notice(const QString &text, bool beforeNotice);
     void remember(const QString &port);
 
