@@ -396,6 +396,7 @@ void TfrmMain::nameForScreenReaders()
 
 void TfrmMain::fillPortSelector()
 {
+    cbxComPort->setNetworkPorts(m_app.settings().networkPorts());
     cbxComPort->setChoices(m_ports.update(m_app.portScanner().scan(), QString()).choices);
     if (cbxComPort->count() > 0)
         cbxComPort->setCurrentIndex(0);
@@ -437,6 +438,7 @@ void TfrmMain::rescanPorts()
 void TfrmMain::rememberPort()
 {
     m_app.settings().setLastPort(portName());
+    cbxComPort->setNetworkPorts(m_app.settings().networkPorts());
 }
 
 void TfrmMain::sbtFindPortClick()
