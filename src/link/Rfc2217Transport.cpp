@@ -37,9 +37,10 @@ void Rfc2217Transport::fromNetwork(const QByteArray &bytes)
         sessionReady();
         break;
     case Rfc2217Session::State::Refused:
-        sessionFailed(QStringLiteral("The server refuses COM port control"),
-                      QStringLiteral("Сервер не поддерживает управление портом по RFC 2217: "
-                                     "включите этот режим на сервере или укажите адрес tcp://"));
+        sessionFailed(
+            QStringLiteral("The server refuses COM port control"),
+            QStringLiteral("Сервер не поддерживает управление портом по RFC 2217: "
+                           "включите этот режим на сервере или откройте порт как tcp://УЗЕЛ:ПОРТ"));
         break;
     case Rfc2217Session::State::Mismatch:
         sessionFailed(QStringLiteral("The server set other line settings"),
@@ -61,7 +62,7 @@ QByteArray Rfc2217Transport::toNetwork(const QByteArray &bytes)
 QString Rfc2217Transport::sessionTimeoutReason(int timeoutMs) const
 {
     return QStringLiteral("Сервер не ответил на согласование RFC 2217 за %1 с: если он передаёт "
-                          "байты без Telnet, укажите адрес tcp://")
+                          "байты без Telnet, откройте порт как tcp://УЗЕЛ:ПОРТ")
         .arg((timeoutMs + 999) / 1000);
 }
 

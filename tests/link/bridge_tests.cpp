@@ -56,8 +56,8 @@ QString terminalSettings(const QString &device)
 // "-parenb").
 bool hasFlag(const QString &settings, const char *flag)
 {
-    const QRegularExpression word(QStringLiteral("(^|\\s)%1(\\s|$)")
-                                      .arg(QRegularExpression::escape(QLatin1String(flag))));
+    const QRegularExpression word(
+        QStringLiteral("(^|\\s)%1(\\s|$)").arg(QRegularExpression::escape(QLatin1String(flag))));
     return settings.contains(word);
 }
 
@@ -231,11 +231,11 @@ TEST(Ser2netDoors, TelnetWithoutComPortControlIsRefusedAndRawIsNotTelnet)
         {"Telnet door without RFC 2217",
          QStringLiteral("rfc2217://127.0.0.1:%1").arg(bridge.telnetPort()),
          QStringLiteral("Сервер не поддерживает управление портом по RFC 2217: включите этот "
-                        "режим на сервере или укажите адрес tcp://")},
+                        "режим на сервере или откройте порт как tcp://УЗЕЛ:ПОРТ")},
         {"raw door asked for RFC 2217",
          QStringLiteral("rfc2217://127.0.0.1:%1").arg(bridge.rawPort()),
          QStringLiteral("Сервер не ответил на согласование RFC 2217 за 1 с: если он передаёт "
-                        "байты без Telnet, укажите адрес tcp://")},
+                        "байты без Telnet, откройте порт как tcp://УЗЕЛ:ПОРТ")},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);

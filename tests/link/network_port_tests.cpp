@@ -44,10 +44,10 @@ class ScriptedServer
 public:
     enum class Part {
         TakesComPort, // takes COM Port Control and reports the settings asked for
-        StaysAt9600, // takes it but reports 9600 bit/s 7E2
-        RefusesIt,   // a plain Telnet server: refuses the option
-        Silent,      // accepts the connection and never says a word
-        BusyAndGone, // says that the port is in use and closes
+        StaysAt9600,  // takes it but reports 9600 bit/s 7E2
+        RefusesIt,    // a plain Telnet server: refuses the option
+        Silent,       // accepts the connection and never says a word
+        BusyAndGone,  // says that the port is in use and closes
     };
 
     explicit ScriptedServer(Part part) : m_part(part)
@@ -208,11 +208,11 @@ TEST_F(NetworkPortFailures, EachHasItsReasonUnderThePortLine)
          1000},
         {"a server without Telnet asked for RFC 2217", silent.name("rfc2217"),
          QStringLiteral("Сервер не ответил на согласование RFC 2217 за 1 с: если он передаёт "
-                        "байты без Telnet, укажите адрес tcp://"),
+                        "байты без Telnet, откройте порт как tcp://УЗЕЛ:ПОРТ"),
          1000},
         {"a Telnet server without COM port control", refusing.name("rfc2217"),
          QStringLiteral("Сервер не поддерживает управление портом по RFC 2217: включите этот "
-                        "режим на сервере или укажите адрес tcp://"),
+                        "режим на сервере или откройте порт как tcp://УЗЕЛ:ПОРТ"),
          1000},
         {"a server that keeps its port at 9600 7E2", at9600.name("rfc2217"),
          QStringLiteral("Сервер не установил на порту 115200 бит/с, 8N1, без управления "

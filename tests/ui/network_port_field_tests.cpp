@@ -10,6 +10,7 @@
 #include "ui/PortSelector.h"
 
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
