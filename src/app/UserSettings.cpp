@@ -1,5 +1,7 @@
 #include "app/UserSettings.h"
 
+#include "link/NetworkAddress.h"
+
 #include <QFileInfo>
 #include <QSettings>
 
@@ -10,6 +12,7 @@ namespace sr5n {
 namespace {
 
 const QString LastPortKey = QStringLiteral("port/last");
+const QString NetworkPortsKey = QStringLiteral("port/network");
 const QString VerifyWritesKey = QStringLiteral("configuration/verifyWrites");
 
 QString folderKey(UserSettings::Folder dialog)
@@ -69,6 +72,25 @@ QString UserSettings::lastPort() const
 void UserSettings::setLastPort(const QString &port)
 {
     store(LastPortKey, port);
+    if (!NetworkAddress::parse(port))
+        return;
+    QStringList used = networkPorts();
+    if (!used.isEmpty() && used.constFirst() == port)
+        return;
+    used.removeAll(port);
+    used.prepend(port);
+    while (used.size() > MaxNetworkPorts)
+        used.removeLast();
+    const std::unique_ptr<QSettings> settings = openSettings();
+    settings->setValue(NetworkPortsKey, used);
+    settings->sync();
+}
+
+QStringList UserSettings::networkPorts() const
+{
+    QStringList used = openSettings()->value(NetworkPortsKey).toStringList();
+    used.removeIf([](const QString &name) { return !NetworkAddress::parse(name); });
+    return used;
 }
 
 QString UserSettings::folder(Folder dialog) const

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace sr5n {
 
 // What the configurator remembers between runs, in the user's configuration
 // folder (~/.config/sr5n-configurator/sr5n-configurator.ini): the last port a
-// device operation succeeded with, the last folder of each file dialog and of
+// device operation succeeded with, the serial servers' ports used (for the
+// port list, which cannot find them itself), the last folder of each file dialog and of
 // any of them, and whether writes are verified. Every change is written at once.
 class UserSettings
 {
@@ -16,7 +18,13 @@ public:
     UserSettings() = default;
 
     QString lastPort() const;
+    // A serial server's port (tcp://..., rfc2217://...) is also added to the
+    // network ports, first.
     void setLastPort(const QString &port);
+    // The serial servers' ports a device operation succeeded with, the most
+    // recent first, at most MaxNetworkPorts.
+    QStringList networkPorts() const;
+    static constexpr int MaxNetworkPorts = 10;
 
     // The folder last used; empty when none is remembered or it no longer exists.
     QString folder(Folder dialog) const;

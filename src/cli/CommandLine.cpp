@@ -36,9 +36,11 @@ QCommandLineOption portOption(bool many)
 {
     return QCommandLineOption(
         QStringLiteral("port"),
-        many ? QStringLiteral("Serial port (ttyUSB0, /dev/pts/4...); repeat it to work several "
-                              "devices in parallel.")
-             : QStringLiteral("Serial port (ttyUSB0, /dev/pts/4...)."),
+        many ? QStringLiteral("Serial port (ttyUSB0, /dev/pts/4, tcp://HOST:PORT, "
+                              "rfc2217://HOST:PORT...); repeat it to work several devices in "
+                              "parallel.")
+             : QStringLiteral("Serial port (ttyUSB0, /dev/pts/4, tcp://HOST:PORT, "
+                              "rfc2217://HOST:PORT...)."),
         QStringLiteral("P"));
 }
 

@@ -1,5 +1,6 @@
 #include "link/PortListTracker.h"
 
+#include "link/NetworkAddress.h"
 #include "link/PortOpenFailure.h"
 
 #include <QFileInfo>
@@ -22,6 +23,9 @@ bool PortListTracker::present(const QString &name) const
 {
     if (name.trimmed().isEmpty())
         return false;
+    // A serial server's port is there for all this machine can tell.
+    if (NetworkAddress::isNetworkName(name))
+        return true;
     return listed(m_choices, name) || QFileInfo::exists(PortOpenFailure::devicePath(name));
 }
 

@@ -30,7 +30,8 @@ public:
     const QList<PortChoice> &choices() const { return m_choices; }
 
     // Whether a name stands for a device present now: one of the last scan,
-    // or a device file that exists (a typed path, a link).
+    // a device file that exists (a typed path, a link), or a serial server's
+    // port (which a plugged-in adapter never replaces in the field).
     bool present(const QString &name) const;
 
 private:

@@ -76,7 +76,9 @@ bool TConnection::Open(const QString &portName)
         // A port opened but not usable is not left open behind a closed link.
         if (openedHere)
             m_comm.Close();
-        reportPortFailure();
+        // Cancel while a serial server was being reached: nothing to report.
+        if (!m_comm.OpenCancelled())
+            reportPortFailure();
         return false;
     }
     m_lineLost = false;
@@ -219,6 +221,7 @@ QString TConnection::Checksum(const QString &text)
 void TConnection::abort()
 {
     m_aborted = true;
+    m_comm.CancelOpen();
     wakeWait();
 }
 

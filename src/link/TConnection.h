@@ -38,8 +38,10 @@ public:
     static constexpr int Attempts = 7;       // frames per Send
     static constexpr int CommandRepeats = 7; // Sends per Exchange (Read, Write)
 
-    // Opens the port by name (ttyUSB0, /dev/pts/3, ...), purges it and starts
-    // capturing. True also when already open: an open link keeps its port.
+    // Opens the port by name (ttyUSB0, /dev/pts/3, tcp://HOST:PORT,
+    // rfc2217://HOST:PORT), purges it and starts capturing. True also when
+    // already open: an open link keeps its port. False without a message when
+    // abort() ended the wait for a serial server.
     bool Open(const QString &portName);
     // True also when not open.
     bool Close();
@@ -72,7 +74,8 @@ public:
     void WaitAnswer(int ms);
     static QString Checksum(const QString &text);
 
-    // Stops the current exchange: raises Aborted and ends a running wait.
+    // Stops the current exchange: raises Aborted and ends a running wait,
+    // also the wait for a serial server while opening.
     void abort();
     // Lowered by the device operations before they open the link.
     void SetAborted(bool aborted);

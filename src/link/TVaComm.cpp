@@ -1,35 +1,42 @@
 #include "link/TVaComm.h"
 
-#include "link/PortOpenFailure.h"
+#include "link/NetworkAddress.h"
+#include "link/Rfc2217Transport.h"
+#include "link/SerialTransport.h"
+#include "link/TcpTransport.h"
 
 #include <QEventLoop>
 #include <QSerialPortInfo>
 #include <QThread>
 #include <QTimer>
 
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <poll.h>
-#endif
-
 namespace sr5n {
 
 namespace {
+
 const QString OpenPortText = QStringLiteral("Can't perform this operation while port is open");
-const QString LineGoneReason =
-    QStringLiteral("Связь с портом потеряна: устройство отключено или линия разорвана");
+
+// The transport a port name stands for; nothing for a malformed server address.
+std::unique_ptr<PortTransport> transportFor(const QString &path, const LinkTimings &timings)
+{
+    if (!NetworkAddress::isNetworkName(path))
+        return std::make_unique<SerialTransport>(path);
+    const std::optional<NetworkAddress> address = NetworkAddress::parse(path);
+    if (!address)
+        return nullptr;
+    if (address->mode == NetworkAddress::Mode::Rfc2217)
+        return std::make_unique<Rfc2217Transport>(*address, timings.connectTimeoutMs);
+    return std::make_unique<TcpTransport>(*address, timings.connectTimeoutMs);
+}
+
 } // namespace
 
-TVaComm::TVaComm(QObject *parent, LinkTimings timings) : QObject(parent), m_timings(timings)
-{
-    connect(&m_port, &QSerialPort::readyRead, this, &TVaComm::onReadyRead);
-    connect(&m_port, &QSerialPort::errorOccurred, this, &TVaComm::onError);
-}
+TVaComm::TVaComm(QObject *parent, LinkTimings timings) : QObject(parent), m_timings(timings) {}
 
 TVaComm::~TVaComm()
 {
-    if (m_port.isOpen())
-        m_port.close();
+    if (m_transport)
+        m_transport->close();
 }
 
 void TVaComm::GetComPortNames(QStringList &names)
@@ -70,34 +77,34 @@ bool TVaComm::Open()
         return fail(OpenPortText);
     const QString path = DevicePath();
     m_lineLost = false;
-    m_port.setPortName(path);
-    m_port.setBaudRate(QSerialPort::Baud115200);
-    m_port.setDataBits(QSerialPort::Data8);
-    m_port.setParity(QSerialPort::NoParity);
-    m_port.setStopBits(QSerialPort::OneStop);
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
-    if (path.isEmpty() || !m_port.open(QIODevice::ReadWrite)) {
-        const QSerialPort::SerialPortError error = m_port.error();
-        const QString reason = m_port.errorString();
-        m_port.clearError();
-        const QString forUser = PortOpenFailure::describe(path, error, reason);
-        if (path.isEmpty() || error == QSerialPort::DeviceNotFoundError)
-            return fail(QStringLiteral("Specified device not found (%1).").arg(path), forUser);
-        return fail(QStringLiteral("Can't open specified device %1 (Error %2, %3)")
-                        .arg(path)
-                        .arg(static_cast<int>(error))
-                        .arg(reason),
-                    forUser);
+    m_openCancelled = false;
+    m_lineLostReason.clear();
+    m_transport = transportFor(path, m_timings);
+    if (!m_transport)
+        return fail(QStringLiteral("Bad server address %1").arg(path),
+                    QStringLiteral("Адрес сетевого порта записан неверно: нужен tcp://УЗЕЛ:ПОРТ "
+                                   "или rfc2217://УЗЕЛ:ПОРТ"));
+    PortTransport *transport = m_transport.get();
+    connect(transport, &PortTransport::received, this, &TVaComm::received);
+    connect(transport, &PortTransport::lineLost, this, &TVaComm::onLineLost);
+    if (!transport->open()) {
+        m_openCancelled = transport->cancelled();
+        const QString text = transport->lastError();
+        const QString reason = transport->failureReason();
+        // Deleted later: its own signal handlers may still be on the stack.
+        m_transport.release()->deleteLater();
+        return fail(text, reason);
     }
-    // Pseudo-terminals and some adapters have no modem lines; the port works
-    // without them, so a refusal here is not a failure.
-    m_port.setDataTerminalReady(false);
-    m_port.setRequestToSend(false);
-    m_port.clearError();
     m_lastError.clear();
     m_failureReason.clear();
     m_open = true;
     return true;
+}
+
+void TVaComm::CancelOpen()
+{
+    if (m_transport && !m_open)
+        m_transport->cancelOpen();
 }
 
 void TVaComm::Close()
@@ -105,9 +112,8 @@ void TVaComm::Close()
     if (!m_open)
         return;
     m_open = false;
-    if (m_port.isOpen())
-        m_port.close();
-    m_port.clearError();
+    m_transport->close();
+    m_transport.release()->deleteLater();
     m_lineLost = false;
     if (m_timings.portCloseDelayMs > 0)
         QThread::msleep(static_cast<unsigned long>(m_timings.portCloseDelayMs));
@@ -120,12 +126,8 @@ bool TVaComm::PurgeReadWrite()
     // A line that has gone holds nothing to discard.
     if (m_lineLost)
         return true;
-    if (!m_port.clear(QSerialPort::AllDirections)) {
-        const QString reason = m_port.errorString();
-        const int code = static_cast<int>(m_port.error());
-        m_port.clearError();
-        return fail(QStringLiteral("Error clearing buffers (%1), %2").arg(code).arg(reason));
-    }
+    if (!m_transport->purge())
+        return fail(m_transport->lastError(), m_transport->failureReason());
     return true;
 }
 
@@ -137,13 +139,14 @@ bool TVaComm::WriteText(const QByteArray &text)
         return false;
     }
     if (m_lineLost)
-        return fail(QStringLiteral("The line of %1 has gone").arg(DevicePath()), LineGoneReason);
+        return fail(QStringLiteral("The line of %1 has gone").arg(DevicePath()), m_lineLostReason);
 
     // The output buffer holds OutputBufferSize bytes; a text that does not fit
     // waits for the bytes before it to go out. A longer text than the buffer
     // goes as soon as the buffer is empty.
-    const auto fits = [this, &text] {
-        const qint64 pending = m_port.bytesToWrite();
+    PortTransport *transport = m_transport.get();
+    const auto fits = [transport, &text] {
+        const qint64 pending = transport->bytesToWrite();
         return pending == 0 || pending + text.size() <= OutputBufferSize;
     };
     if (!fits()) {
@@ -151,7 +154,7 @@ bool TVaComm::WriteText(const QByteArray &text)
         QTimer deadline;
         deadline.setSingleShot(true);
         connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-        connect(&m_port, &QSerialPort::bytesWritten, &loop, [&] {
+        connect(transport, &PortTransport::bytesWritten, &loop, [&] {
             if (fits())
                 loop.quit();
         });
@@ -160,64 +163,23 @@ bool TVaComm::WriteText(const QByteArray &text)
         loop.exec();
         if (m_lineLost || !m_open)
             return fail(QStringLiteral("The line of %1 has gone").arg(DevicePath()),
-                        LineGoneReason);
+                        m_lineLostReason);
         if (!fits())
             return fail(QStringLiteral("Output buffer is full. Please check comm status."));
     }
-    if (m_port.write(text) != text.size()) {
-        const QString reason = m_port.errorString();
-        m_port.clearError();
-        return fail(reason);
-    }
-    // Hand the bytes to the driver now rather than on the next loop pass.
-    m_port.flush();
+    if (!transport->write(text))
+        return fail(transport->lastError(), transport->failureReason());
     return true;
 }
 
-void TVaComm::onReadyRead()
+void TVaComm::onLineLost(const QString &reason)
 {
-    const QByteArray bytes = m_port.readAll();
-    if (!bytes.isEmpty())
-        emit received(bytes);
-}
-
-void TVaComm::onError(QSerialPort::SerialPortError error)
-{
-    // A failed read or write may be a passing condition (a full terminal
-    // reports EAGAIN as a resource error) or the device gone: unplugged, or
-    // the other end hung up, which makes reads find the end of the stream.
-    if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) ||
-        !m_port.isOpen() || m_lineLost)
+    if (m_lineLost)
         return;
-    if (!deviceHungUp()) {
-        m_port.clearError();
-        return;
-    }
-    // The port is closed underneath (later, outside Qt's own notification) so
-    // that it stops reporting; for its user it stays open, with the line lost,
-    // until Close.
     m_lineLost = true;
-    m_failureReason = LineGoneReason;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (m_lineLost && m_port.isOpen())
-                m_port.close();
-        },
-        Qt::QueuedConnection);
+    m_lineLostReason = reason;
+    m_failureReason = reason;
     emit lineLost();
-}
-
-bool TVaComm::deviceHungUp() const
-{
-#ifdef Q_OS_UNIX
-    pollfd device{static_cast<int>(m_port.handle()), POLLIN | POLLOUT, 0};
-    if (::poll(&device, 1, 0) < 0)
-        return errno != EINTR && errno != EAGAIN;
-    return (device.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-#else
-    return true;
-#endif
 }
 
 bool TVaComm::fail(const QString &text, const QString &reason)

@@ -1,5 +1,7 @@
 #include "ui/PortSelector.h"
 
+#include "link/NetworkAddress.h"
+
 #include <QAbstractItemView>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -27,6 +29,20 @@ protected:
     }
 };
 
+// The line of a serial server's port: its name and how it is reached.
+PortChoice networkChoice(const QString &name)
+{
+    const std::optional<NetworkAddress> address = NetworkAddress::parse(name);
+    const bool telnet = address && address->mode == NetworkAddress::Mode::Rfc2217;
+    PortChoice choice;
+    choice.name = name;
+    choice.text = name + (telnet ? QStringLiteral(" — сервер последовательного порта (RFC 2217)")
+                                 : QStringLiteral(" — сервер последовательного порта (TCP)"));
+    choice.hint = telnet ? QStringLiteral("Telnet с управлением портом (RFC 2217)")
+                         : QStringLiteral("TCP: байты соединения — байты линии");
+    return choice;
+}
+
 } // namespace
 
 PortSelector::PortSelector(QWidget *parent) : QComboBox(parent)
@@ -40,6 +56,24 @@ PortSelector::PortSelector(QWidget *parent) : QComboBox(parent)
 
 void PortSelector::setChoices(const QList<PortChoice> &choices)
 {
+    m_localChoices = choices;
+    showChoices();
+}
+
+void PortSelector::setNetworkPorts(const QStringList &names)
+{
+    m_networkPorts = names;
+    showChoices();
+}
+
+void PortSelector::showChoices()
+{
+    QList<PortChoice> choices = m_localChoices;
+    QList<bool> network(choices.size(), false);
+    for (const QString &name : std::as_const(m_networkPorts)) {
+        choices.append(networkChoice(name));
+        network.append(true);
+    }
     const QString text = currentText();
     const int cursor = lineEdit()->cursorPosition();
     {
@@ -62,6 +96,7 @@ void PortSelector::setChoices(const QList<PortChoice> &choices)
             setItemData(i, choice.text, LineRole);
             setItemData(i, choice.hint, Qt::ToolTipRole);
             setItemData(i, choice.primary, PrimaryRole);
+            setItemData(i, network.at(i), NetworkRole);
         }
         // The field keeps what it held, chosen or typed.
         const int listed = findText(text);
@@ -88,7 +123,7 @@ QStringList PortSelector::portNames() const
 {
     QStringList names;
     for (int i = 0; i < count(); ++i) {
-        if (itemData(i, PrimaryRole).toBool())
+        if (itemData(i, PrimaryRole).toBool() && !itemData(i, NetworkRole).toBool())
             names.append(itemText(i));
     }
     return names;

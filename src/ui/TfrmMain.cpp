@@ -101,6 +101,9 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
         activateWindow();
         raise();
     });
+    // A server port that worked is offered in the list from now on.
+    m_runner->setPortKept(
+        [this] { cbxComPort->setNetworkPorts(m_app.settings().networkPorts()); });
     setWindowIcon(Icons::application());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
@@ -402,6 +405,7 @@ void TfrmMain::nameForScreenReaders()
 
 void TfrmMain::fillPortSelector()
 {
+    cbxComPort->setNetworkPorts(m_app.settings().networkPorts());
     cbxComPort->setChoices(m_ports.update(m_app.portScanner().scan(), QString()).choices);
     if (cbxComPort->count() > 0)
         cbxComPort->setCurrentIndex(0);

@@ -23,6 +23,26 @@ TEST(UserSettings, TheLastPortOutlivesTheRun)
         << "an empty field is not a port";
 }
 
+TEST(UserSettings, ServerPortsThatWorkedAreKeptMostRecentFirst)
+{
+    const QString a = QStringLiteral("tcp://10.0.0.5:4001");
+    const QString b = QStringLiteral("rfc2217://box.local:2217");
+    // Local ports and malformed server addresses are never offered as servers.
+    for (const QString &port : {QStringLiteral("ttyUSB0"), QStringLiteral("/dev/pts/3"),
+                                QStringLiteral("tcp://10.0.0.5"), a, b, a})
+        UserSettings().setLastPort(port);
+    EXPECT_EQ(UserSettings().networkPorts(), QStringList({a, b})) << "used again: first, once";
+    EXPECT_EQ(UserSettings().lastPort(), a);
+
+    for (int i = 0; i < UserSettings::MaxNetworkPorts + 3; ++i)
+        UserSettings().setLastPort(QStringLiteral("tcp://10.0.1.%1:4001").arg(i));
+    const QStringList kept = UserSettings().networkPorts();
+    ASSERT_EQ(kept.size(), UserSettings::MaxNetworkPorts);
+    EXPECT_EQ(kept.constFirst(),
+              QStringLiteral("tcp://10.0.1.%1:4001").arg(UserSettings::MaxNetworkPorts + 2));
+    EXPECT_FALSE(kept.contains(a)) << "the oldest go";
+}
+
 TEST(UserSettings, EachDialogKeepsItsOwnFolder)
 {
     QTemporaryDir dir;

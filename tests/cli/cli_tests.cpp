@@ -4,6 +4,7 @@
 #include "cli/CliRun.h"
 #include "cli/CommandLine.h"
 #include "common/FifoTrap.h"
+#include "common/Ser2netBridge.h"
 #include "common/SimProcess.h"
 #include "protocols/ProtocolLibrary.h"
 
@@ -13,6 +14,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "common/QtPrinters.h"
 
@@ -103,6 +105,42 @@ TEST_F(Cli, WrittenConfigurationReadsBackByteForByte)
     EXPECT_EQ(read.err, QStringLiteral("Конфигурация прочитана успешно\n"));
     EXPECT_EQ(read.out, QString());
     EXPECT_EQ(contents(back), contents(written));
+}
+
+TEST_F(Cli, ReadsThroughASerialServerInBothModes)
+{
+    const QString written = customConfiguration();
+    test::SimProcess sim({Quiet});
+    ASSERT_TRUE(sim.started());
+    ASSERT_EQ(
+        RunCli({QStringLiteral("write"), QStringLiteral("--port"), sim.path(), written}).status, 0);
+    test::Ser2netBridge bridge(sim.path());
+    ASSERT_TRUE(bridge.started()) << bridge.log().toStdString();
+
+    for (const QString &port : {bridge.rawName(), bridge.rfc2217Name()}) {
+        SCOPED_TRACE(port.toStdString());
+        // The bridge lets go of the terminal a moment after the last user.
+        QThread::msleep(200);
+        const QString back = path(QStringLiteral("back.snc"));
+        QFile::remove(back);
+        const test::CliRun read = RunCli(
+            {QStringLiteral("read"), QStringLiteral("--port"), port, QStringLiteral("-o"), back});
+        EXPECT_EQ(read.status, 0) << read.err.toStdString();
+        EXPECT_EQ(read.err, QStringLiteral("Конфигурация прочитана успешно\n"));
+        EXPECT_EQ(contents(back), contents(written));
+    }
+
+    // A server that is not there: the port's message with its reason, status 3.
+    const QString closed = QStringLiteral("tcp://127.0.0.1:%1").arg(test::FreeLoopbackPort());
+    const QString out = path(QStringLiteral("none.snc"));
+    const test::CliRun refused = RunCli(
+        {QStringLiteral("read"), QStringLiteral("--port"), closed, QStringLiteral("-o"), out});
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_TRUE(refused.err.startsWith(QStringLiteral("Порт %1 недоступен\nСервер отказал в "
+                                                      "соединении")
+                                           .arg(closed)))
+        << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
 }
 
 TEST_F(Cli, ReadThenWriteThenDiffFindsNothing)

@@ -156,6 +156,10 @@ INSTANTIATE_TEST_SUITE_P(
         TrackerCase{"a typed path that exists stays",
                     {{{}, QStringLiteral("/dev/null"), {}, {}, QString()},
                      {{usb(U0)}, QStringLiteral("/dev/null"), {U0}, {}, QString()}}},
+        TrackerCase{
+            "a serial server's port in the field stays",
+            {{{plain(S0)}, QStringLiteral("tcp://10.0.0.5:4001"), {S0}, {}, QString()},
+             {{plain(S0), usb(U0)}, QStringLiteral("rfc2217://box:2217"), {U0}, {}, QString()}}},
         TrackerCase{"two adapters at once: no guessing",
                     {{{plain(S0)}, QString(), {S0}, {}, QString()},
                      {{plain(S0), usb(U0), usb(U1, 0x55D4)}, QString(), {U0, U1}, {}, QString()}}},

@@ -260,6 +260,35 @@ TEST(PortField, ThePortOfTheLastSuccessfulOperationIsRemembered)
     EXPECT_EQ(UserSettings().lastPort(), sim.path());
 }
 
+TEST(PortField, ServerPortsUsedBeforeFollowThisMachinesPortsAndStayThroughScans)
+{
+    const QString raw = QStringLiteral("tcp://10.0.0.5:4001");
+    const QString telnet = QStringLiteral("rfc2217://box.local:2217");
+    UserSettings().setLastPort(raw);
+    UserSettings().setLastPort(telnet);
+    Rig rig({plain(QStringLiteral("ttyS0")), ftdi()});
+    EXPECT_EQ(rig.names(), QStringList({QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0"),
+                                        ftdi().stableName, telnet, raw}));
+    EXPECT_EQ(rig.window->portName(), telnet) << "the last port";
+    EXPECT_EQ(rig.field()->lineOf(telnet),
+              telnet + QStringLiteral(" — сервер последовательного порта (RFC 2217)"));
+    EXPECT_EQ(rig.field()->lineOf(raw),
+              raw + QStringLiteral(" — сервер последовательного порта (TCP)"));
+    // The search asks only this machine's ports.
+    EXPECT_EQ(rig.field()->portNames(),
+              QStringList({QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0")}));
+
+    // An adapter unplugged and another plugged in: the server's port stays in
+    // the field and in the list.
+    rig.scanner.ports = {plain(QStringLiteral("ttyS0"))};
+    rig.window->rescanPorts();
+    rig.scanner.ports = {plain(QStringLiteral("ttyS0")), ftdi(QStringLiteral("ttyUSB1"))};
+    rig.window->rescanPorts();
+    EXPECT_EQ(rig.window->portName(), telnet);
+    EXPECT_TRUE(rig.names().contains(raw));
+    EXPECT_TRUE(rig.names().contains(telnet));
+}
+
 // Handles the modal window of type T once it is shown, later during a run.
 template <typename T> class WhenShown
 {
