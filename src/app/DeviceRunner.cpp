@@ -143,8 +143,11 @@ void DeviceRunner::notice(const QString &text, bool beforeNotice)
 
 void DeviceRunner::remember(const QString &port)
 {
-    if (m_remembersPort)
-        m_app.settings().setLastPort(port);
+    if (!m_remembersPort)
+        return;
+    m_app.settings().setLastPort(port);
+    if (m_portKept)
+        m_portKept();
 }
 
 Expected<void> DeviceRunner::readConfiguration(const QString &port)

@@ -43,6 +43,8 @@ public:
     // Runs before the notice of a whole-configuration transfer (the window
     // comes to the front).
     void setBeforeNotice(std::function<void()> before) { m_beforeNotice = std::move(before); }
+    // Runs after a port that worked has been kept (the window offers it again).
+    void setPortKept(std::function<void()> kept) { m_portKept = std::move(kept); }
 
     // The whole configuration read into the configuration, or into `into` (a
     // copy the window never sees); written from the configuration.
@@ -106,6 +108,7 @@ private:
     bool m_remembersPort = true;
     bool m_showsNotices = true;
     std::function<void()> m_beforeNotice;
+    std::function<void()> m_portKept;
 };
 
 } // namespace sr5n
