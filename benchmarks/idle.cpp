@@ -22,20 +22,34 @@
 
 #include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
-// Nanoseconds on the CPU of every thread of a process.
-qint64 cpuNanoseconds(qint64 pid)
+// Milliseconds of CPU of a process, its ended threads included (to the
+// system's clock tick).
+double cpuMilliseconds(qint64 pid)
 {
-    qint64 total = 0;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    // The fields after the command's name, which is in parentheses.
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    const double ticks = fields[11].toDouble() + fields[12].toDouble(); // utime, stime
+    return 1000.0 * ticks / double(::sysconf(_SC_CLK_TCK));
+}
+
+// Every thread of a process, for strace to attach to each.
+QStringList threads(qint64 pid)
+{
+    QStringList arguments;
     const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
-    for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile stat(tasks + u'/' + task + QStringLiteral("/schedstat"));
-        if (stat.open(QIODevice::ReadOnly))
-            total += QString::fromLatin1(stat.readAll()).section(u' ', 0, 0).toLongLong();
-    }
-    return total;
+    for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        arguments << QStringLiteral("-p") << task;
+    return arguments;
 }
 
 bool startAndSettle(QProcess &process, const QString &program)
@@ -84,11 +98,11 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    const qint64 ours0 = cpuNanoseconds(configurator.processId());
-    const qint64 theirs0 = cpuNanoseconds(bare.processId());
+    const double ours0 = cpuMilliseconds(configurator.processId());
+    const double theirs0 = cpuMilliseconds(bare.processId());
     QThread::sleep(seconds);
-    const double ours = double(cpuNanoseconds(configurator.processId()) - ours0) / 1e9;
-    const double theirs = double(cpuNanoseconds(bare.processId()) - theirs0) / 1e9;
+    const double ours = (cpuMilliseconds(configurator.processId()) - ours0) / 1e3;
+    const double theirs = (cpuMilliseconds(bare.processId()) - theirs0) / 1e3;
     stop(bare);
     std::printf("CPU over %d s idle: configurator %.1f ms (%.3f %% of a core), bare window "
                 "%.1f ms (%.3f %%); goal under 0.1 %%\n",
@@ -105,8 +119,9 @@ int main(int argc, char **argv)
     const QString log = temporary.filePath(QStringLiteral("strace.log"));
     QProcess tracer;
     tracer.setProcessChannelMode(QProcess::ForwardedChannels);
-    tracer.start(strace, {QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"), log,
-                          QStringLiteral("-p"), QString::number(configurator.processId())});
+    tracer.start(strace, QStringList{QStringLiteral("-f"), QStringLiteral("-qq"),
+                                     QStringLiteral("-o"), log} +
+                             threads(configurator.processId()));
     tracer.waitForStarted(5000);
     QThread::sleep(1); // attached to every thread
     QFile(log).resize(0);
