@@ -11,11 +11,11 @@
 
 namespace sr5n {
 
-PaintedIconEngine::PaintedIconEngine(const char *name, Paint paint)
+PaintedIconEngine::PaintedIconEngine(const char *name, Paint draw)
     : m_renderings(std::make_shared<Renderings>())
 {
     m_renderings->name = name;
-    m_renderings->paint = paint;
+    m_renderings->paint = draw;
 }
 
 PaintedIconEngine::PaintedIconEngine(std::shared_ptr<Renderings> renderings)

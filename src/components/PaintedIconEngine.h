@@ -17,7 +17,7 @@ public:
     using Paint = void (*)(QPainter &);
 
     // `name` tells the icons apart (key of the engine, for the curious).
-    PaintedIconEngine(const char *name, Paint paint);
+    PaintedIconEngine(const char *name, Paint draw);
 
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override;
     QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override;
