@@ -1,10 +1,13 @@
 #include "components/Icons.h"
 
+#include "components/PaintedIconEngine.h"
+
+#include <QCoreApplication>
+#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
 
-#include <functional>
+#include <cmath>
 
 namespace sr5n::Icons {
 
@@ -16,20 +19,32 @@ const QColor kRed(0xc0, 0x39, 0x2b);
 const QColor kGrey(0x55, 0x5f, 0x6b);
 const QColor kAmber(0xe0, 0xa0, 0x20);
 
-// Paints the icon on a 24-unit square scaled to each size.
-QIcon painted(const std::function<void(QPainter &)> &paint)
+// One icon of each kind per run, so that a size painted for one widget
+// serves every other; dropped with the application object, whose pixmaps
+// they are.
+QHash<QByteArray, QIcon> &made()
 {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 24.0, size / 24.0);
-        paint(p);
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+    static QHash<QByteArray, QIcon> icons;
+    return icons;
+}
+
+void forgetIcons()
+{
+    made().clear();
+}
+
+// The icon painted by `paint` on a 24-unit square, at each size when it is
+// first asked for.
+QIcon painted(const char *name, PaintedIconEngine::Paint paint)
+{
+    QHash<QByteArray, QIcon> &icons = made();
+    const QByteArray key(name);
+    const auto found = icons.constFind(key);
+    if (found != icons.cend())
+        return *found;
+    if (icons.isEmpty())
+        qAddPostRoutine(forgetIcons);
+    return *icons.insert(key, QIcon(new PaintedIconEngine(name, paint)));
 }
 
 void device(QPainter &p, QRectF r)
@@ -75,7 +90,7 @@ void letter(QPainter &p, const QRectF &r, const QString &text, const QColor &fil
 
 QIcon application()
 {
-    return painted([](QPainter &p) {
+    return painted("application", [](QPainter &p) {
         p.setPen(Qt::NoPen);
         p.setBrush(kBlue);
         p.drawRoundedRect(QRectF(1, 1, 22, 22), 4, 4);
@@ -98,7 +113,7 @@ QIcon application()
 
 QIcon makerLogo()
 {
-    return painted([](QPainter &p) {
+    return painted("makerLogo", [](QPainter &p) {
         p.setPen(QPen(kBlue, 1.6));
         p.setBrush(Qt::NoBrush);
         p.drawEllipse(QRectF(2, 2, 20, 20));
@@ -111,7 +126,7 @@ QIcon makerLogo()
 
 QIcon open()
 {
-    return painted([](QPainter &p) {
+    return painted("open", [](QPainter &p) {
         p.setPen(QPen(kAmber.darker(130), 1));
         p.setBrush(kAmber);
         QPainterPath folder;
@@ -136,7 +151,7 @@ QIcon open()
 
 QIcon save()
 {
-    return painted([](QPainter &p) {
+    return painted("save", [](QPainter &p) {
         p.setPen(QPen(kBlue.darker(130), 1));
         p.setBrush(kBlue);
         p.drawRoundedRect(QRectF(3, 3, 18, 18), 2, 2);
@@ -149,7 +164,7 @@ QIcon save()
 
 QIcon read()
 {
-    return painted([](QPainter &p) {
+    return painted("read", [](QPainter &p) {
         device(p, QRectF(2, 2, 14, 10));
         arrow(p, QPointF(16, 9), QPointF(16, 19), kGreen);
         p.setPen(QPen(kGrey, 1.4));
@@ -159,7 +174,7 @@ QIcon read()
 
 QIcon write()
 {
-    return painted([](QPainter &p) {
+    return painted("write", [](QPainter &p) {
         device(p, QRectF(2, 2, 14, 10));
         arrow(p, QPointF(17, 21), QPointF(17, 11), kRed);
         p.setPen(QPen(kGrey, 1.4));
@@ -169,7 +184,7 @@ QIcon write()
 
 QIcon log()
 {
-    return painted([](QPainter &p) {
+    return painted("log", [](QPainter &p) {
         p.setPen(QPen(kGrey, 1));
         p.setBrush(Qt::white);
         p.drawRect(QRectF(4, 2, 16, 20));
@@ -181,7 +196,7 @@ QIcon log()
 
 QIcon exportHtml()
 {
-    return painted([](QPainter &p) {
+    return painted("exportHtml", [](QPainter &p) {
         p.setPen(QPen(kGrey, 1));
         p.setBrush(Qt::white);
         p.drawRect(QRectF(3, 2, 14, 19));
@@ -195,7 +210,7 @@ QIcon exportHtml()
 
 QIcon diagnostics()
 {
-    return painted([](QPainter &p) {
+    return painted("diagnostics", [](QPainter &p) {
         device(p, QRectF(2, 5, 20, 14));
         p.setPen(QPen(kRed, 1.6));
         p.setBrush(Qt::NoBrush);
@@ -212,19 +227,21 @@ QIcon diagnostics()
 
 QIcon help()
 {
-    return painted(
-        [](QPainter &p) { letter(p, QRectF(2, 2, 20, 20), QStringLiteral("?"), kBlue, 15); });
+    return painted("help", [](QPainter &p) {
+        letter(p, QRectF(2, 2, 20, 20), QStringLiteral("?"), kBlue, 15);
+    });
 }
 
 QIcon about()
 {
-    return painted(
-        [](QPainter &p) { letter(p, QRectF(2, 2, 20, 20), QStringLiteral("i"), kGreen, 15); });
+    return painted("about", [](QPainter &p) {
+        letter(p, QRectF(2, 2, 20, 20), QStringLiteral("i"), kGreen, 15);
+    });
 }
 
 QIcon connection()
 {
-    return painted([](QPainter &p) {
+    return painted("connection", [](QPainter &p) {
         p.setPen(QPen(kGrey, 1.2));
         p.setBrush(QColor(0xe8, 0xec, 0xf0));
         QPainterPath plug;
@@ -246,7 +263,7 @@ QIcon connection()
 QIcon service()
 {
     // A gear.
-    return painted([](QPainter &p) {
+    return painted("service", [](QPainter &p) {
         p.translate(12, 12);
         p.setPen(Qt::NoPen);
         p.setBrush(kGrey);
@@ -263,7 +280,7 @@ QIcon service()
 
 QIcon findPort()
 {
-    return painted([](QPainter &p) {
+    return painted("findPort", [](QPainter &p) {
         // A magnifying glass over the lines of a port.
         p.setPen(QPen(kGrey, 1.6, Qt::SolidLine, Qt::RoundCap));
         for (int y = 6; y <= 14; y += 4)

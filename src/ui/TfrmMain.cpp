@@ -11,7 +11,10 @@
 #include "config/ConfigurationCopy.h"
 #include "link/CommunicatorFinder.h"
 #include "link/PortScanner.h"
+#include "link/PortWatcher.h"
+#include "link/SimulatorRegistry.h"
 #include "link/TConnection.h"
+#include "link/UdevMonitor.h"
 #include "ui/BarButton.h"
 #include "ui/PageControl.h"
 #include "ui/PortSelector.h"
@@ -73,8 +76,12 @@ constexpr int kSeparatorLeft = kButtonsLeft - 20;
 constexpr int kFindPortLeft = kSeparatorLeft - 8 - 24;
 constexpr int kPortFieldLeft = 38;
 constexpr int kPortFieldWidth = kFindPortLeft - 3 - kPortFieldLeft;
-// How often the port list is scanned again while the window is idle.
+// Without device events: how often the port list is scanned again while the
+// program is active and the window idle.
 constexpr int kPortScanMs = 2000;
+// A change of the ports seen during a device operation is looked at this
+// often until the window is idle again.
+constexpr int kPendingPortsMs = 500;
 
 BarButton *barButton(const QString &name, const QString &caption, const QString &hint,
                      const QIcon &icon, QWidget *parent)
@@ -92,6 +99,9 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
       m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(m_dialogHost, m_folders)),
       m_documents(new DocumentOpener(this)), m_runner(std::make_unique<DeviceRunner>(app))
 {
+    // The ports are listed while the pages are built (filled in at step 8).
+    m_firstScan =
+        std::async(std::launch::async, [&scanner = m_app.portScanner()] { return scanner.scan(); });
     m_app.setNotifier(m_messageBoxes);
     m_app.setProtocolDialogs(m_protocolDialogs.get());
     setObjectName(QStringLiteral("frmMain"));
@@ -406,7 +416,8 @@ void TfrmMain::nameForScreenReaders()
 void TfrmMain::fillPortSelector()
 {
     cbxComPort->setNetworkPorts(m_app.settings().networkPorts());
-    cbxComPort->setChoices(m_ports.update(m_app.portScanner().scan(), QString()).choices);
+    const QList<PortEntry> ports = m_firstScan.get();
+    cbxComPort->setChoices(m_ports.update(ports, QString()).choices);
     if (cbxComPort->count() > 0)
         cbxComPort->setCurrentIndex(0);
     // The port of the last run, also when it is not plugged in now.
@@ -414,14 +425,46 @@ void TfrmMain::fillPortSelector()
     if (!last.isEmpty())
         cbxComPort->choose(last);
 
-    m_portScan = new QTimer(this);
-    m_portScan->setObjectName(QStringLiteral("tmrPortScan"));
-    m_portScan->setInterval(kPortScanMs);
-    connect(m_portScan, &QTimer::timeout, this, [this] {
-        if (idle())
-            rescanPorts();
-    });
+    m_portWatch = new PortWatcher(SimulatorRegistry::defaultFolder(), UdevMonitor::open(), this);
+    m_portWatch->watchSimulators(ports);
+    connect(m_portWatch, &PortWatcher::portsMayHaveChanged, this, &TfrmMain::portsMayHaveChanged);
+    m_portsPending = new QTimer(this);
+    m_portsPending->setSingleShot(true);
+    m_portsPending->setInterval(kPendingPortsMs);
+    connect(m_portsPending, &QTimer::timeout, this, &TfrmMain::portsMayHaveChanged);
+
+    if (!m_portWatch->followsHardware()) {
+        m_portScan = new QTimer(this);
+        m_portScan->setObjectName(QStringLiteral("tmrPortScan"));
+        m_portScan->setInterval(kPortScanMs);
+        connect(m_portScan, &QTimer::timeout, this, [this] {
+            if (idle())
+                rescanPorts();
+        });
+        connect(qApp, &QGuiApplication::applicationStateChanged, this, &TfrmMain::scanWhileActive);
+        scanWhileActive(QGuiApplication::applicationState());
+    }
+}
+
+void TfrmMain::scanWhileActive(Qt::ApplicationState state)
+{
+    if (state != Qt::ApplicationActive) {
+        m_portScan->stop();
+        return;
+    }
+    // Coming back: what changed meanwhile is shown at once.
+    if (!m_portScan->isActive() && idle())
+        rescanPorts();
     m_portScan->start();
+}
+
+void TfrmMain::portsMayHaveChanged()
+{
+    if (!idle()) {
+        m_portsPending->start();
+        return;
+    }
+    rescanPorts();
 }
 
 QString TfrmMain::portName() const
@@ -437,11 +480,19 @@ bool TfrmMain::idle() const
 
 void TfrmMain::rescanPorts()
 {
-    const PortListTracker::Update update =
-        m_ports.update(m_app.portScanner().scan(), cbxComPort->currentText());
+    if (m_portsPending)
+        m_portsPending->stop();
+    showPorts(m_app.portScanner().scan());
+}
+
+void TfrmMain::showPorts(const QList<PortEntry> &ports)
+{
+    const PortListTracker::Update update = m_ports.update(ports, cbxComPort->currentText());
     cbxComPort->setChoices(update.choices);
     if (update.select)
         cbxComPort->choose(*update.select);
+    if (m_portWatch)
+        m_portWatch->watchSimulators(ports);
 }
 
 void TfrmMain::sbtFindPortClick()

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <future>
 #include <memory>
 
 class QMenu;
@@ -32,6 +33,7 @@ class InternalCodesPage;
 class LogsPage;
 class PageControl;
 class PortSelector;
+class PortWatcher;
 class TfrmProgress;
 class TfrmAbout;
 class TfrmTestScheme;
@@ -130,6 +132,13 @@ private:
     void createBottomBar();
     void nameForScreenReaders();
     void fillPortSelector();
+    // Puts a scan's ports into the list, keeping what the field holds.
+    void showPorts(const QList<PortEntry> &ports);
+    // The ports may have changed: scanned again now when idle, else once idle.
+    void portsMayHaveChanged();
+    // Without device events the list is scanned on a clock, only while the
+    // program is the active one.
+    void scanWhileActive(Qt::ApplicationState state);
     // No device operation runs and the window is there to be used.
     bool idle() const;
     // Asks which of the ports that answered to take; empty when declined.
@@ -203,7 +212,11 @@ private:
     TfrmTestScheme *m_testScheme = nullptr;
     QString m_lastOpenedConfiguration;
     PortListTracker m_ports;
-    QTimer *m_portScan = nullptr;
+    // The first scan runs beside the building of the pages.
+    std::future<QList<PortEntry>> m_firstScan;
+    PortWatcher *m_portWatch = nullptr;
+    QTimer *m_portScan = nullptr;           // only without device events
+    QTimer *m_portsPending = nullptr;       // a change seen while busy, looked at again
     CommunicatorFinder *m_finder = nullptr; // while the search runs
     // Every device operation of the window, from the port in the field to its result.
     std::unique_ptr<DeviceRunner> m_runner;

@@ -10,6 +10,7 @@
 #include "common/WindowParts.h"
 #include "link/PortScanner.h"
 #include "link/TConnection.h"
+#include "link/UdevMonitor.h"
 #include "ui/PortSelector.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmProgress.h"
@@ -223,12 +224,24 @@ TEST(PortField, NoScanDuringADeviceOperation)
     rig.window->show();
     rig.field()->setEditText(sim.path());
     const int before = rig.scanner.scans;
-    rig.window->sbtCurrentTimeReadClick(); // the answer comes after one scan interval
+    // Another simulator appears while the clock is read: the list is not
+    // scanned until the operation is over.
+    std::unique_ptr<test::SimProcess> another;
+    QTimer::singleShot(300, [&] { another = std::make_unique<test::SimProcess>(); });
+    rig.window->sbtCurrentTimeReadClick(); // the answer comes after 2.6 s
+    ASSERT_TRUE(another && another->started());
     EXPECT_EQ(rig.scanner.scans, before);
     EXPECT_TRUE(rig.notifier.errors.isEmpty())
         << rig.notifier.errors.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return rig.scanner.scans > before; }, 4000))
         << "scanned again once idle";
+    // Then nothing more while nothing changes: with device events the list is
+    // not scanned on a clock.
+    if (UdevMonitor::open()) {
+        const int after = rig.scanner.scans;
+        QTest::qWait(2500);
+        EXPECT_EQ(rig.scanner.scans, after);
+    }
 }
 
 TEST(PortField, ThePortOfTheLastSuccessfulOperationIsRemembered)

@@ -1,5 +1,8 @@
 #include "app/StartOptions.h"
 
+#include <QProcess>
+#include <QProcessEnvironment>
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -56,6 +59,32 @@ TEST(StartOptions, VersionIsTheProgramsVersion)
               QStringLiteral("sr5n-configurator ") + QStringLiteral(SR5N_VERSION) + u'\n');
     EXPECT_TRUE(StartOptions::helpText(QStringLiteral("sr5n-configurator"))
                     .startsWith(QStringLiteral("Usage: sr5n-configurator [FILE.snc]\n")));
+}
+
+// The program answers before it looks for a display: with none to be had
+// (and the X11 platform asked for, which would abort without one) it still
+// prints its answer and ends well.
+TEST(StartOptions, HelpAndVersionNeedNoDisplay)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"--help", "Usage: sr5n-configurator [FILE.snc]\n"},
+        {"--version", "sr5n-configurator " SR5N_VERSION "\n"},
+    };
+    for (const auto &[option, start] : cases) {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(SR5N_BIN_DIR "/sr5n-configurator"),
+                      {QString::fromLatin1(option)});
+        ASSERT_TRUE(program.waitForFinished(30000)) << option;
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << option;
+        EXPECT_EQ(program.exitCode(), 0) << option;
+        EXPECT_TRUE(program.readAllStandardOutput().startsWith(start)) << option;
+        EXPECT_TRUE(program.readAllStandardError().isEmpty()) << option;
+    }
 }
 
 } // namespace
