@@ -45,3 +45,36 @@ bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &
 }
 
 } // namespace sr5n
+
+#include <QTemporaryDir>
+
+namespace sr5n {
+
+// Through a file of their own, so that the file's format has one writer and
+// one reader.
+QByteArray ConfigurationFileBytes(const QStringList &data, const QStringList &commands)
+{
+    const QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("entry.snc"));
+    if (!folder.isValid() || !WriteConfigurationFile(path, data, commands))
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool ReadConfigurationBytes(const QByteArray &bytes, QStringList &data, QStringList &commands)
+{
+    data.clear();
+    commands.clear();
+    const QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("entry.snc"));
+    QFile file(path);
+    if (!folder.isValid() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return false;
+    file.close();
+    return ReadConfigurationFile(path, data, commands);
+}
+
+} // namespace sr5n
