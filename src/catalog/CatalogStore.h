@@ -40,6 +40,8 @@ public:
     // new one) and adds the entry. An entry with a source already recorded
     // is not recorded again: that entry is returned.
     virtual std::optional<CatalogEntry> record(const NewCatalogEntry &entry) = 0;
+    // Records several entries in one transaction: all of them or none.
+    virtual std::optional<QList<CatalogEntry>> recordAll(const QList<NewCatalogEntry> &entries) = 0;
 
     // Objects (not merged into another), the latest entry first; with a
     // search text, those whose numbers, name, address, notes or phone numbers

@@ -33,6 +33,8 @@ CatalogOperation historyOperation(const QString &word)
     return CatalogOperation::Read;
 }
 
+constexpr qsizetype kBatch = 250;
+
 } // namespace
 
 QString HistoryImport::defaultFolder()
@@ -51,6 +53,19 @@ HistoryImport::Result HistoryImport::run(CatalogStore &store, const QString &fol
     while (files.hasNext())
         paths << files.next();
     paths.sort();
+    // In batches: one transaction per file would take minutes for thousands.
+    QList<NewCatalogEntry> batch;
+    QStringList batchPaths;
+    const auto flush = [&] {
+        if (batch.isEmpty())
+            return;
+        if (store.recordAll(batch))
+            result.recorded += static_cast<int>(batch.size());
+        else
+            result.failures << batchPaths;
+        batch.clear();
+        batchPaths.clear();
+    };
     for (const QString &path : std::as_const(paths)) {
         const QFileInfo info(path);
         if (!info.isFile())
@@ -92,11 +107,12 @@ HistoryImport::Result HistoryImport::run(CatalogStore &store, const QString &fol
             entry.codes = facts->codes;
             entry.phones = facts->phones;
         }
-        if (store.record(entry))
-            ++result.recorded;
-        else
-            result.failures << path;
+        batch.append(entry);
+        batchPaths << path;
+        if (batch.size() >= kBatch)
+            flush();
     }
+    flush();
     return result;
 }
 

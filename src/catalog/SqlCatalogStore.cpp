@@ -184,25 +184,17 @@ bool SqlCatalogStore::refreshObject(const QString &objectId)
     return exec(update);
 }
 
-std::optional<CatalogEntry> SqlCatalogStore::record(const NewCatalogEntry &entry)
+std::optional<CatalogEntry> SqlCatalogStore::add(const NewCatalogEntry &entry)
 {
-    if (!begin())
-        return std::nullopt;
-    const auto failed = [this]() -> std::optional<CatalogEntry> {
-        rollback();
-        return std::nullopt;
-    };
+    const auto failed = []() -> std::optional<CatalogEntry> { return std::nullopt; };
     if (!entry.source.isEmpty()) {
         QSqlQuery known(m_db);
         known.prepare(QStringLiteral("SELECT id FROM entries WHERE source = ?"));
         known.addBindValue(entry.source);
         if (!exec(known))
             return failed();
-        if (known.next()) {
-            const QString id = known.value(0).toString();
-            rollback();
-            return this->entry(id);
-        }
+        if (known.next())
+            return this->entry(known.value(0).toString());
     }
     const QString hash = ContentHash(entry.configuration);
     QSqlQuery store(m_db);
@@ -271,9 +263,39 @@ std::optional<CatalogEntry> SqlCatalogStore::record(const NewCatalogEntry &entry
     insert.addBindValue(QVariant(QMetaType::fromType<QString>()));
     insert.addBindValue(added.source.isEmpty() ? QVariant(QMetaType::fromType<QString>())
                                                : QVariant(added.source));
-    if (!exec(insert) || !refreshObject(objectId) || !commit())
+    if (!exec(insert) || !refreshObject(objectId))
         return failed();
     return added;
+}
+
+std::optional<CatalogEntry> SqlCatalogStore::record(const NewCatalogEntry &entry)
+{
+    if (!begin())
+        return std::nullopt;
+    std::optional<CatalogEntry> added = add(entry);
+    if (added && commit())
+        return added;
+    rollback();
+    return std::nullopt;
+}
+
+std::optional<QList<CatalogEntry>> SqlCatalogStore::recordAll(const QList<NewCatalogEntry> &entries)
+{
+    if (!begin())
+        return std::nullopt;
+    QList<CatalogEntry> added;
+    for (const NewCatalogEntry &entry : entries) {
+        std::optional<CatalogEntry> one = add(entry);
+        if (!one) {
+            rollback();
+            return std::nullopt;
+        }
+        added.append(*one);
+    }
+    if (commit())
+        return added;
+    rollback();
+    return std::nullopt;
 }
 
 CatalogEntry SqlCatalogStore::entryFrom(const QSqlQuery &query) const

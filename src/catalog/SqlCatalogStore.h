@@ -30,6 +30,7 @@ public:
     QString lastError() const override { return m_lastError; }
 
     std::optional<CatalogEntry> record(const NewCatalogEntry &entry) override;
+    std::optional<QList<CatalogEntry>> recordAll(const QList<NewCatalogEntry> &entries) override;
     QList<CatalogObject> objects(const QString &search = QString()) override;
     std::optional<CatalogObject> object(const QString &id) override;
     QList<CatalogEntry> timeline(const QString &objectId) override;
@@ -60,6 +61,8 @@ private:
     bool exec(QSqlQuery &query);
     bool fail(const QString &error);
     bool refuseReadOnly();
+    // record() inside a transaction already open.
+    std::optional<CatalogEntry> add(const NewCatalogEntry &entry);
     // The object a configuration with these numbers joins: the oldest one with
     // them, followed through merges; empty when none.
     std::optional<QString> objectWithCodes(const QString &codes);

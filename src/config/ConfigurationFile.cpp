@@ -17,13 +17,11 @@ bool WriteConfigurationFile(const QString &path, const QStringList &data,
     return writer.commit() && ok;
 }
 
-bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &commands)
+namespace {
+
+// The entries after the preamble, from either kind of source.
+bool readEntries(DataFileReader &reader, QStringList &data, QStringList &commands)
 {
-    data.clear();
-    commands.clear();
-    DataFileReader reader(FileTypes::Configuration);
-    if (!reader.open(path))
-        return false;
     // A count beyond the entries of a whole configuration is refused before
     // anything is read: such a file is damaged, and reading it would hold
     // the window for seconds.
@@ -44,14 +42,31 @@ bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &
     return true;
 }
 
+} // namespace
+
+bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &commands)
+{
+    data.clear();
+    commands.clear();
+    DataFileReader reader(FileTypes::Configuration);
+    return reader.open(path) && readEntries(reader, data, commands);
+}
+
+bool ReadConfigurationBytes(const QByteArray &bytes, QStringList &data, QStringList &commands)
+{
+    data.clear();
+    commands.clear();
+    DataFileReader reader(FileTypes::Configuration);
+    return reader.openBytes(bytes) && readEntries(reader, data, commands);
+}
+
 } // namespace sr5n
 
 #include <QTemporaryDir>
 
 namespace sr5n {
 
-// Through a file of their own, so that the file's format has one writer and
-// one reader.
+// Through a file of their own, so that the file's format has one writer.
 QByteArray ConfigurationFileBytes(const QStringList &data, const QStringList &commands)
 {
     const QTemporaryDir folder;
@@ -62,19 +77,6 @@ QByteArray ConfigurationFileBytes(const QStringList &data, const QStringList &co
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
-}
-
-bool ReadConfigurationBytes(const QByteArray &bytes, QStringList &data, QStringList &commands)
-{
-    data.clear();
-    commands.clear();
-    const QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("entry.snc"));
-    QFile file(path);
-    if (!folder.isValid() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return false;
-    file.close();
-    return ReadConfigurationFile(path, data, commands);
 }
 
 } // namespace sr5n
