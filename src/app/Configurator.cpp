@@ -1,5 +1,6 @@
 #include "app/Configurator.h"
 
+#include "catalog/CatalogStore.h"
 #include "catalog/HistoryImport.h"
 #include "catalog/ObjectCatalog.h"
 #include "catalog/SqliteCatalog.h"
@@ -261,6 +262,41 @@ void Configurator::keepInHistory(CatalogOperation operation, const QString &port
         return;
     m_historyWarned = true;
     m_notifier.reportFailure(CatalogRecordFailure(m_objects->path(), m_objects->failure()));
+}
+
+std::optional<Configurator::ChangedSince> Configurator::findChangedSince(const CatalogEntry &read)
+{
+    CatalogStore *store = m_objects->store();
+    if (!store)
+        return std::nullopt;
+    const QList<CatalogEntry> timeline = store->timeline(read.objectId);
+    for (auto it = timeline.crbegin(); it != timeline.crend(); ++it) {
+        const CatalogOperation operation = it->operation;
+        if (operation != CatalogOperation::Written &&
+            operation != CatalogOperation::VerifiedWrite &&
+            operation != CatalogOperation::WriteUnverified &&
+            operation != CatalogOperation::VerificationFailed)
+            continue;
+        if (it->hash == read.hash)
+            return std::nullopt;
+        ConfigurationCopy written(blockContext());
+        if (!openCatalogEntry(*it, written.context()))
+            return std::nullopt;
+        const qsizetype differences =
+            compareWith(ConfigSide{written.model(), written.tables()}).size();
+        if (differences == 0)
+            return std::nullopt;
+        return ChangedSince{*it, differences};
+    }
+    return std::nullopt;
+}
+
+QString Configurator::changedSinceMessage(const ChangedSince &changed)
+{
+    return QStringLiteral("Коммуникатор хранит не ту конфигурацию, которую программа записала в "
+                          "него %1 (различий: %2): ее изменили после записи. Показать различия?")
+        .arg(changed.written.time.toLocalTime().toString(u"dd.MM.yyyy HH:mm:ss"))
+        .arg(changed.differences);
 }
 
 QString Configurator::CatalogRecordFailure(const QString &path, const QString &reason)

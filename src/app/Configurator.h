@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QTime>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -97,6 +98,20 @@ public:
     // The entry the last device read, write, save or open made; nothing when
     // none was recorded.
     const std::optional<CatalogEntry> &lastEntry() const { return m_lastEntry; }
+    // Called after every entry recorded (the window names its object).
+    void setRecordListener(std::function<void(const CatalogEntry &)> listener)
+    {
+        m_recordListener = std::move(listener);
+    }
+    // After a read into the window: the device holds something other than
+    // what this program last wrote to that object. Cleared by the next entry.
+    struct ChangedSince {
+        CatalogEntry written; // the last write to the object
+        qsizetype differences = 0;
+    };
+    const std::optional<ChangedSince> &changedSince() const { return m_changedSince; }
+    // "Коммуникатор хранит не ту конфигурацию, которую программа записала ..."
+    static QString changedSinceMessage(const ChangedSince &changed);
     // Takes what the user must be told once about the catalogue (a damaged
     // file kept aside, a newer program's file), for whoever shows it.
     QStringList takeCatalogNotices();
@@ -173,6 +188,8 @@ private:
     void keepInHistory(CatalogOperation operation, const QString &port, const ConfigModel &model,
                        const QStringList &data, const QStringList &commands,
                        const QString &note = QString());
+    // What the device holds after a read, against the object's last write.
+    std::optional<ChangedSince> findChangedSince(const CatalogEntry &read);
 
     QString m_dataFolder;
     LinkTimings m_timings;
@@ -195,6 +212,8 @@ private:
     bool m_catalogEnabled = true;
     bool m_historyWarned = false;
     std::optional<CatalogEntry> m_lastEntry;
+    std::optional<ChangedSince> m_changedSince;
+    std::function<void(const CatalogEntry &)> m_recordListener;
     UserSettings m_settings;
     std::unique_ptr<PortScanner> m_systemScanner;
     PortScanner *m_scanner = nullptr;
