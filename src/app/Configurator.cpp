@@ -250,13 +250,19 @@ void Configurator::keepInHistory(CatalogOperation operation, const QString &port
                                  const QStringList &commands, const QString &note)
 {
     m_lastEntry.reset();
+    m_changedSince.reset();
     if (!m_catalogEnabled)
         return;
     const QByteArray snc = ConfigurationFileBytes(data, commands);
     m_lastEntry =
         snc.isEmpty() ? std::nullopt : m_objects->record(operation, port, snc, model, note);
-    if (m_lastEntry)
+    if (m_lastEntry) {
+        if (operation == CatalogOperation::Read && &model == m_config.get())
+            m_changedSince = findChangedSince(*m_lastEntry);
+        if (m_recordListener)
+            m_recordListener(*m_lastEntry);
         return;
+    }
     // Once a run: the device operation itself went well and goes on.
     if (m_historyWarned)
         return;

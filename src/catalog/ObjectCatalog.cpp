@@ -30,7 +30,7 @@ CatalogStore *ObjectCatalog::store()
     CatalogOpening opening = OpenSqliteCatalog(m_path);
     m_store = std::move(opening.store);
     m_notices << opening.notices;
-    m_failure = opening.failure;
+    m_failure = opening.reason;
     if (!m_store || m_store->isReadOnly() || m_historyFolder.isEmpty() ||
         m_store->value(kHistoryImported))
         return m_store.get();

@@ -34,7 +34,8 @@ public:
 
     // The store, opened now unless it was; null when it cannot be opened.
     CatalogStore *store();
-    // Why the store could not be opened, or the last change failed.
+    // Why the store could not be opened ("папка недоступна для записи"), or
+    // why the last change failed.
     QString failure() const;
     // What the user is told once about the opening; emptied by the call.
     QStringList takeNotices();

@@ -130,11 +130,13 @@ CatalogOpening OpenSqliteCatalog(const QString &path)
     const SqliteDialect dialect;
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
-        opening.failure = CatalogOpenFailure(path, QStringLiteral("это не файл"));
+        opening.reason = QStringLiteral("это не файл");
+        opening.failure = CatalogOpenFailure(path, opening.reason);
         return opening;
     }
     if (!QDir().mkpath(info.absolutePath())) {
-        opening.failure = CatalogOpenFailure(path, QStringLiteral("папка недоступна для записи"));
+        opening.reason = QStringLiteral("папка недоступна для записи");
+        opening.failure = CatalogOpenFailure(path, opening.reason);
         return opening;
     }
 
@@ -144,7 +146,8 @@ CatalogOpening OpenSqliteCatalog(const QString &path)
         disconnect(connection.name);
         salvageFrom = keepAside(path);
         if (salvageFrom.isEmpty()) {
-            opening.failure = CatalogOpenFailure(path, connection.problem);
+            opening.reason = connection.problem;
+            opening.failure = CatalogOpenFailure(path, opening.reason);
             return opening;
         }
         opening.notices << CatalogDamagedMessage(path, salvageFrom);
@@ -152,7 +155,8 @@ CatalogOpening OpenSqliteCatalog(const QString &path)
     }
     if (!connection.problem.isEmpty()) {
         disconnect(connection.name);
-        opening.failure = CatalogOpenFailure(path, connection.problem);
+        opening.reason = connection.problem;
+        opening.failure = CatalogOpenFailure(path, opening.reason);
         return opening;
     }
 
@@ -164,7 +168,8 @@ CatalogOpening OpenSqliteCatalog(const QString &path)
         connection = connect(path, dialect, true);
         if (!connection.problem.isEmpty()) {
             disconnect(connection.name);
-            opening.failure = CatalogOpenFailure(path, connection.problem);
+            opening.reason = connection.problem;
+            opening.failure = CatalogOpenFailure(path, opening.reason);
             return opening;
         }
         opening.notices << CatalogNewerMessage(path);
@@ -178,7 +183,8 @@ CatalogOpening OpenSqliteCatalog(const QString &path)
             error = db.lastError().text();
         db = QSqlDatabase();
         disconnect(connection.name);
-        opening.failure = CatalogOpenFailure(path, error);
+        opening.reason = error;
+        opening.failure = CatalogOpenFailure(path, opening.reason);
         return opening;
     }
     db = QSqlDatabase();

@@ -15,7 +15,8 @@ namespace sr5n {
 struct CatalogOpening {
     std::unique_ptr<CatalogStore> store;
     QStringList notices;
-    QString failure;
+    QString failure; // the whole message
+    QString reason;  // what went wrong, for messages of their own
 };
 
 // Opens the SQLite catalogue at `path`, creating it and its folder when
