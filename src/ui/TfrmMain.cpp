@@ -589,8 +589,7 @@ void TfrmMain::compareWithDevice()
 
 void TfrmMain::objectsClick()
 {
-    for (const QString &notice : m_app.takeCatalogNotices())
-        m_app.notifier().showInformation(notice);
+    openCatalog();
     m_objectsWindow->showObjects();
 }
 

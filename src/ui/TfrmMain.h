@@ -106,6 +106,8 @@ public:
     void compareWithFileClick();
     void writeVerifiedClick();
     void objectsClick();
+    // Opens the catalogue of objects and tells what there is to tell of it.
+    void openCatalog();
     // The comparison with a configuration file after its dialog.
     bool compareWithFile(const QString &path);
 

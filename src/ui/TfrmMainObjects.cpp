@@ -107,6 +107,15 @@ void TfrmMain::createObjectsWindow()
     });
 }
 
+void TfrmMain::openCatalog()
+{
+    if (!m_app.catalogEnabled())
+        return;
+    m_app.objects().store();
+    for (const QString &notice : m_app.takeCatalogNotices())
+        m_app.notifier().showInformation(notice);
+}
+
 void TfrmMain::nameObject(const CatalogEntry &entry)
 {
     CatalogStore *store = m_app.objects().store();

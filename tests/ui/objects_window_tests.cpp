@@ -2,6 +2,7 @@
 // window, against sr5n-sim.
 #include "catalog/CatalogStore.h"
 #include "catalog/ObjectCatalog.h"
+#include "catalog/SqliteCatalog.h"
 #include "common/WindowParts.h"
 #include "ui/TransferRig.h"
 #include "ui/catalog/TfrmObjects.h"
@@ -263,4 +264,74 @@ TEST(ObjectsWindow, TheEarlierHistoryIsTakenInWholeAtTheFirstRead)
     left.sort();
     kept.sort();
     EXPECT_EQ(left, kept); // nothing removed, nothing added
+}
+
+// A damaged catalogue is kept aside and the user told once where.
+TEST(ObjectsWindow, ADamagedCatalogueIsToldOnceWhereItWasKept)
+{
+    Rig rig;
+    const QString path = rig.app.objects().path();
+    QFile garbage(path);
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray("not a catalogue\n").repeated(100));
+    garbage.close();
+    rig.window.openCatalog();
+    rig.window.openCatalog();
+    ASSERT_EQ(rig.notifier.informations.size(), 1);
+    const QStringList kept =
+        QDir(rig.userFolder.path()).entryList({QStringLiteral("catalog-damaged-*.sqlite")});
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(rig.notifier.informations[0],
+              CatalogDamagedMessage(path, rig.userFolder.filePath(kept[0])));
+    // The new catalogue takes entries.
+    ASSERT_TRUE(rig.window.saveConfiguration(rig.userFolder.filePath(QStringLiteral("a.snc"))));
+    EXPECT_TRUE(rig.app.lastEntry());
+}
+
+// Two entries compared with each other, and an entry with the device, each
+// in a comparison window of its own; the main window is not touched.
+TEST(ObjectsWindow, ComparesTwoEntriesAndAnEntryWithTheDevice)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.sim->started());
+    rig.config().setSlider(QStringLiteral("trbSesansLength"), 9);
+    rig.window.btnWriteClick();
+    rig.config().setSlider(QStringLiteral("trbSesansLength"), 4);
+    ASSERT_TRUE(rig.window.saveConfiguration(rig.userFolder.filePath(QStringLiteral("b.snc"))));
+    ASSERT_EQ(rig.notifier.errors, QStringList());
+
+    QList<QStringList> seen;
+    OnModal<TfrmCompare> *pending = nullptr;
+    const auto watch = [&] {
+        delete pending;
+        pending = new OnModal<TfrmCompare>([&](TfrmCompare &window) {
+            QStringList rows;
+            for (const ConfigDifference &d : window.differences())
+                rows << d.caption + u'|' + d.thisText + u'|' + d.otherText;
+            seen << rows;
+            window.accept();
+        });
+    };
+    auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
+    QTimer::singleShot(0, window, [&] {
+        ASSERT_EQ(window->timeline().size(), 2);
+        window->selectEntry(0, 1); // the saved file, then the write
+        watch();
+        test::part<QPushButton>(*window, "btnEntryCompareEntries")->click();
+        window->selectEntry(1); // the write: what the device holds
+        watch();
+        test::part<QPushButton>(*window, "btnEntryCompareDevice")->click();
+        window->selectEntry(0);
+        watch();
+        test::part<QPushButton>(*window, "btnEntryCompareDevice")->click();
+        window->accept();
+    });
+    rig.window.objectsClick();
+    delete pending;
+    const QString session = QStringLiteral("Ограничение длительности сеанса связи:");
+    ASSERT_EQ(seen.size(), 3);
+    EXPECT_EQ(seen[0], QStringList({session + "|4 м|9 м"}));
+    EXPECT_EQ(seen[1], QStringList());
+    EXPECT_EQ(seen[2], QStringList({session + "|4 м|9 м"}));
+    EXPECT_EQ(rig.config().slider(QStringLiteral("trbSesansLength")), 4);
 }
