@@ -189,7 +189,7 @@ TEST(ObjectsWindow, AReadTellsThatTheDeviceWasChangedSinceTheLastWrite)
     OnModal<TfrmCompare> comparison([&](TfrmCompare &window) {
         compared = true;
         ASSERT_EQ(window.differences().size(), 1);
-        EXPECT_EQ(window.differences()[0].caption, "Ограничение длительности сеанса связи:");
+        EXPECT_EQ(window.differences()[0].caption, "Ограничение длительности сеанса связи");
         window.accept();
     });
     rig.window.btnReadClick();
@@ -328,7 +328,7 @@ TEST(ObjectsWindow, ComparesTwoEntriesAndAnEntryWithTheDevice)
     });
     rig.window.objectsClick();
     delete pending;
-    const QString session = QStringLiteral("Ограничение длительности сеанса связи:");
+    const QString session = QStringLiteral("Ограничение длительности сеанса связи");
     ASSERT_EQ(seen.size(), 3);
     EXPECT_EQ(seen[0], QStringList({session + "|4 м|9 м"}));
     EXPECT_EQ(seen[1], QStringList());
