@@ -7,7 +7,7 @@
 # command line) every core folder and itself, never a widget.
 cmake_minimum_required(VERSION 3.25)
 
-set(core_layers common link events config protocols services report app)
+set(core_layers common link events config protocols services report catalog app)
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "SOURCE_DIR is not set")

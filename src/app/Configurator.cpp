@@ -1,5 +1,9 @@
 #include "app/Configurator.h"
 
+#include "catalog/CatalogStore.h"
+#include "catalog/HistoryImport.h"
+#include "catalog/ObjectCatalog.h"
+#include "catalog/SqliteCatalog.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigurationCopy.h"
 #include "config/ConfigurationFile.h"
@@ -21,6 +25,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 
 namespace sr5n {
 
@@ -35,14 +40,6 @@ public:
     void showInformation(const QString &) override {}
     bool askYesNo(const QString &, QuestionIcon, const QString &) override { return false; }
 };
-
-// The object number a pair is known by: that of its first number in use (of
-// its first number when neither is).
-QString objectNumber(const ConfigModel &model, int pair)
-{
-    const int number = !model.flag(pair, 1, u"N") && model.flag(pair, 2, u"N") ? 2 : 1;
-    return model.text(pair, number, u"NObjectCode");
-}
 
 } // namespace
 
@@ -65,6 +62,38 @@ Configurator::Configurator(QString dataFolder, LinkTimings timings)
                                               m_logExternalEvents);
     m_systemScanner = std::make_unique<SystemPortScanner>();
     m_scanner = m_systemScanner.get();
+    m_objects =
+        std::make_unique<ObjectCatalog>(DefaultCatalogPath(), HistoryImport::defaultFolder());
+}
+
+void Configurator::setCatalog(const QString &path, const QString &historyFolder)
+{
+    m_objects = std::make_unique<ObjectCatalog>(path, historyFolder);
+    m_catalogEnabled = true;
+    m_historyWarned = false;
+}
+
+QStringList Configurator::takeCatalogNotices()
+{
+    return m_catalogEnabled ? m_objects->takeNotices() : QStringList();
+}
+
+bool Configurator::openCatalogEntry(const CatalogEntry &entry)
+{
+    return openCatalogEntry(entry, blockContext());
+}
+
+bool Configurator::openCatalogEntry(const CatalogEntry &entry, const BlockContext &into)
+{
+    CatalogStore *store = m_objects->store();
+    const std::optional<QByteArray> bytes = store ? store->configuration(entry.hash) : std::nullopt;
+    QStringList data, commands;
+    if (!bytes || !ReadConfigurationBytes(*bytes, data, commands)) {
+        m_notifier.reportFailure(
+            QStringLiteral("Невозможно прочитать конфигурацию из базы объектов"));
+        return false;
+    }
+    return DecodeAnswers(into, data, commands);
 }
 
 Configurator::~Configurator() = default;
@@ -134,7 +163,7 @@ bool Configurator::readConfiguration(DeviceOperation &operation, const BlockCont
     if (!collectAnswers(operation, answerData, answerCommands) ||
         !DecodeAnswers(into, answerData, answerCommands))
         return false;
-    keepInHistory(ConfigHistory::Operation::Read, operation.portName(), into.model, answerData,
+    keepInHistory(CatalogOperation::Read, operation.portName(), into.model, answerData,
                   WriteCommandsOf(answerCommands));
     return true;
 }
@@ -154,7 +183,7 @@ bool Configurator::writeConfiguration(DeviceOperation &operation)
     QStringList data, commands;
     if (!sendConfiguration(operation, 0, data, commands))
         return false;
-    keepInHistory(ConfigHistory::Operation::Write, operation.portName(), *m_config, data, commands);
+    keepInHistory(CatalogOperation::Written, operation.portName(), *m_config, data, commands);
     return true;
 }
 
@@ -170,20 +199,25 @@ Configurator::Verification Configurator::writeVerified(DeviceOperation &operatio
     QStringList answerData, answerCommands;
     if (!collectAnswers(operation, answerData, answerCommands) ||
         !DecodeAnswers(readBack.context(), answerData, answerCommands)) {
-        keepInHistory(ConfigHistory::Operation::Write, operation.portName(), *m_config, data,
+        keepInHistory(CatalogOperation::WriteUnverified, operation.portName(), *m_config, data,
                       commands);
         return Verification::Unchecked;
     }
     differences = compareWith(ConfigSide{readBack.model(), readBack.tables()});
     if (differences.isEmpty()) {
-        keepInHistory(ConfigHistory::Operation::VerifiedWrite, operation.portName(), *m_config,
-                      data, commands);
+        keepInHistory(CatalogOperation::VerifiedWrite, operation.portName(), *m_config, data,
+                      commands);
         return Verification::Same;
     }
     // Both are kept: what was sent, and what the device holds instead.
-    keepInHistory(ConfigHistory::Operation::Write, operation.portName(), *m_config, data, commands);
-    keepInHistory(ConfigHistory::Operation::Read, operation.portName(), readBack.model(),
+    keepInHistory(CatalogOperation::VerificationFailed, operation.portName(), *m_config, data,
+                  commands, verificationFailure(differences.size()));
+    const std::optional<CatalogEntry> written = m_lastEntry;
+    keepInHistory(CatalogOperation::VerificationRead, operation.portName(), readBack.model(),
                   answerData, WriteCommandsOf(answerCommands));
+    // The window names the object by what was written.
+    if (written)
+        m_lastEntry = written;
     return Verification::Different;
 }
 
@@ -211,21 +245,71 @@ QString Configurator::verificationFailure(qsizetype differences)
         .arg(differences);
 }
 
-void Configurator::keepInHistory(ConfigHistory::Operation operation, const QString &port,
+void Configurator::keepInHistory(CatalogOperation operation, const QString &port,
                                  const ConfigModel &model, const QStringList &data,
-                                 const QStringList &commands)
+                                 const QStringList &commands, const QString &note)
 {
-    if (m_history.keep(operation, port, objectNumber(model, 1), objectNumber(model, 2), data,
-                       commands))
+    m_lastEntry.reset();
+    m_changedSince.reset();
+    if (!m_catalogEnabled)
         return;
+    const QByteArray snc = ConfigurationFileBytes(data, commands);
+    m_lastEntry =
+        snc.isEmpty() ? std::nullopt : m_objects->record(operation, port, snc, model, note);
+    if (m_lastEntry) {
+        if (operation == CatalogOperation::Read && &model == m_config.get())
+            m_changedSince = findChangedSince(*m_lastEntry);
+        if (m_recordListener)
+            m_recordListener(*m_lastEntry);
+        return;
+    }
     // Once a run: the device operation itself went well and goes on.
     if (m_historyWarned)
         return;
     m_historyWarned = true;
-    m_notifier.reportFailure(
-        QStringLiteral("Невозможно сохранить конфигурацию в историю: папка \"%1\" недоступна "
-                       "для записи. Операции с коммуникатором выполняются как обычно")
-            .arg(QDir::toNativeSeparators(m_history.folder())));
+    m_notifier.reportFailure(CatalogRecordFailure(m_objects->path(), m_objects->failure()));
+}
+
+std::optional<Configurator::ChangedSince> Configurator::findChangedSince(const CatalogEntry &read)
+{
+    CatalogStore *store = m_objects->store();
+    if (!store)
+        return std::nullopt;
+    const QList<CatalogEntry> timeline = store->timeline(read.objectId);
+    for (auto it = timeline.crbegin(); it != timeline.crend(); ++it) {
+        const CatalogOperation operation = it->operation;
+        if (operation != CatalogOperation::Written &&
+            operation != CatalogOperation::VerifiedWrite &&
+            operation != CatalogOperation::WriteUnverified &&
+            operation != CatalogOperation::VerificationFailed)
+            continue;
+        if (it->hash == read.hash)
+            return std::nullopt;
+        ConfigurationCopy written(blockContext());
+        if (!openCatalogEntry(*it, written.context()))
+            return std::nullopt;
+        const qsizetype differences =
+            compareWith(ConfigSide{written.model(), written.tables()}).size();
+        if (differences == 0)
+            return std::nullopt;
+        return ChangedSince{*it, differences};
+    }
+    return std::nullopt;
+}
+
+QString Configurator::changedSinceMessage(const ChangedSince &changed)
+{
+    return QStringLiteral("Коммуникатор хранит не ту конфигурацию, которую программа записала в "
+                          "него %1 (различий: %2): ее изменили после записи. Показать различия?")
+        .arg(changed.written.time.toLocalTime().toString(u"dd.MM.yyyy HH:mm:ss"))
+        .arg(changed.differences);
+}
+
+QString Configurator::CatalogRecordFailure(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Невозможно записать конфигурацию в базу объектов \"%1\": %2. "
+                          "Операции с коммуникатором выполняются как обычно")
+        .arg(QDir::toNativeSeparators(path), reason);
 }
 
 QList<ConfigDifference> Configurator::compareWith(const ConfigSide &other)
@@ -242,12 +326,21 @@ bool Configurator::saveConfiguration(const QString &path)
         m_notifier.reportFailure(QStringLiteral("Невозможно сохранить файл"));
         return false;
     }
+    keepInHistory(CatalogOperation::Saved, QString(), *m_config, data, commands,
+                  QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
     return true;
 }
 
 bool Configurator::openConfiguration(const QString &path)
 {
-    return openConfiguration(path, blockContext());
+    if (!openConfiguration(path, blockContext()))
+        return false;
+    // What the window now holds, as the file holds it.
+    QStringList data, commands;
+    if (ReadConfigurationFile(path, data, commands))
+        keepInHistory(CatalogOperation::Opened, QString(), *m_config, data, commands,
+                      QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    return true;
 }
 
 bool Configurator::openConfiguration(const QString &path, const BlockContext &into)

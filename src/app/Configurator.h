@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ConfigHistory.h"
 #include "app/UserSettings.h"
+#include "catalog/CatalogTypes.h"
 #include "common/Notifier.h"
 #include "config/BlockContext.h"
 #include "config/ConfigComparison.h"
@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QTime>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -19,6 +20,7 @@ namespace sr5n {
 
 class ConfigModel;
 class ConfigurationCopy;
+class ObjectCatalog;
 class DeviceOperation;
 class EventCodeTables;
 class EventLogs;
@@ -81,17 +83,50 @@ public:
     void setProtocolCatalog(ProtocolCatalog *catalog);
     BlockContext blockContext();
 
-    // Every configuration read from the device and written to it, kept as a
-    // file; keeping one never stops a device operation, and its first
-    // failure in a run is reported once.
-    ConfigHistory &history() { return m_history; }
+    // The catalogue of objects: every configuration read from the device,
+    // written to it, saved to a file or opened from one is recorded in it.
+    // Recording never stops a device operation; its first failure in a run
+    // is reported once. Opened on first use; the earlier versions' history
+    // folder is taken into it then.
+    ObjectCatalog &objects() { return *m_objects; }
+    // Another catalogue file and history folder (tests, a user's choice);
+    // recording stays on.
+    void setCatalog(const QString &path, const QString &historyFolder);
+    // Nothing recorded and the catalogue never opened (sr5n-cli --no-catalog).
+    void disableCatalog() { m_catalogEnabled = false; }
+    bool catalogEnabled() const { return m_catalogEnabled; }
+    // The entry the last device read, write, save or open made; nothing when
+    // none was recorded.
+    const std::optional<CatalogEntry> &lastEntry() const { return m_lastEntry; }
+    // Called after every entry recorded (the window names its object).
+    void setRecordListener(std::function<void(const CatalogEntry &)> listener)
+    {
+        m_recordListener = std::move(listener);
+    }
+    // After a read into the window: the device holds something other than
+    // what this program last wrote to that object. Cleared by the next entry.
+    struct ChangedSince {
+        CatalogEntry written; // the last write to the object
+        qsizetype differences = 0;
+    };
+    const std::optional<ChangedSince> &changedSince() const { return m_changedSince; }
+    // "Коммуникатор хранит не ту конфигурацию, которую программа записала ..."
+    static QString changedSinceMessage(const ChangedSince &changed);
+    // Takes what the user must be told once about the catalogue (a damaged
+    // file kept aside, a newer program's file), for whoever shows it.
+    QStringList takeCatalogNotices();
+    // The configuration of a catalogue entry put into the window (or into
+    // `into`), nothing recorded; a failure is reported.
+    bool openCatalogEntry(const CatalogEntry &entry);
+    bool openCatalogEntry(const CatalogEntry &entry, const BlockContext &into);
+
     // The whole configuration over an opened operation: every answer first,
     // then decoded into the configuration, or into `into` (a copy the window
-    // never sees). True when all of it decoded; it is then kept in the history.
+    // never sees). True when all of it decoded; it is then recorded.
     bool readConfiguration(DeviceOperation &operation);
     bool readConfiguration(DeviceOperation &operation, const BlockContext &into);
     // The whole configuration sent over an opened operation. True when all of
-    // it went; it is then kept in the history.
+    // it went; it is then recorded.
     bool writeConfiguration(DeviceOperation &operation);
 
     enum class Verification {
@@ -109,6 +144,8 @@ public:
     // Unchecked (empty for the others), and the error of Different.
     static QString verificationNotice(Verification result);
     static QString verificationFailure(qsizetype differences);
+    // "Невозможно записать конфигурацию в базу объектов ...": told once a run.
+    static QString CatalogRecordFailure(const QString &path, const QString &reason);
 
     // The configuration file; each failure is reported with its message.
     bool saveConfiguration(const QString &path);
@@ -147,9 +184,12 @@ private:
     // The read requests of a whole configuration sent, their answers collected.
     bool collectAnswers(DeviceOperation &operation, QStringList &answerData,
                         QStringList &answerCommands);
-    void keepInHistory(ConfigHistory::Operation operation, const QString &port,
-                       const ConfigModel &model, const QStringList &data,
-                       const QStringList &commands);
+    // Records a configuration in the catalogue; a failure is told once a run.
+    void keepInHistory(CatalogOperation operation, const QString &port, const ConfigModel &model,
+                       const QStringList &data, const QStringList &commands,
+                       const QString &note = QString());
+    // What the device holds after a read, against the object's last write.
+    std::optional<ChangedSince> findChangedSince(const CatalogEntry &read);
 
     QString m_dataFolder;
     LinkTimings m_timings;
@@ -168,8 +208,12 @@ private:
     QStringList m_logInternalEvents;
     QStringList m_logExternalEvents;
     std::unique_ptr<EventLogs> m_eventLogs;
-    ConfigHistory m_history;
+    std::unique_ptr<ObjectCatalog> m_objects;
+    bool m_catalogEnabled = true;
     bool m_historyWarned = false;
+    std::optional<CatalogEntry> m_lastEntry;
+    std::optional<ChangedSince> m_changedSince;
+    std::function<void(const CatalogEntry &)> m_recordListener;
     UserSettings m_settings;
     std::unique_ptr<PortScanner> m_systemScanner;
     PortScanner *m_scanner = nullptr;

@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/ObjectsCommand.h"
 #include "cli/ParallelPorts.h"
 #include "cli/TerminalNotifier.h"
 
@@ -17,6 +18,8 @@ int RunCommandLine(const QStringList &arguments, const LinkTimings &timings)
     // kept when the program's folder is not writable, is the window's too.
     QCoreApplication::setApplicationName(QStringLiteral("sr5n-configurator"));
     QCoreApplication::setApplicationVersion(QStringLiteral(SR5N_VERSION));
+    if (arguments.value(1) == u"objects")
+        return RunObjectsCommand(arguments);
     const CommandLine line = CommandLine::parse(arguments);
     switch (line.action) {
     case CommandLine::Action::Help:

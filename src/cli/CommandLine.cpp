@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "cli/ObjectsCommand.h"
 #include "protocols/SafeFileName.h"
 
 #include <QCommandLineParser>
@@ -54,6 +55,10 @@ const QCommandLineOption RegisterOption(
     QStringLiteral("register-protocols"),
     QStringLiteral("Register a protocol that is not in the library under its record as its name "
                    "(else such a configuration is refused)."));
+const QCommandLineOption NoCatalogOption(
+    QStringLiteral("no-catalog"),
+    QStringLiteral("Record nothing into the catalogue of objects (by default every read and "
+                   "write is recorded in catalog.sqlite in the user's data folder)."));
 const QCommandLineOption DataOption(
     QStringLiteral("data-folder"),
     QStringLiteral("Folder of the installation data (event name lists, protocol library); "
@@ -80,6 +85,7 @@ void describe(Command command, QCommandLineParser &parser)
         parser.addOption(portOption(true));
         parser.addOption(outputOption(QStringLiteral("The configuration file to write.")));
         parser.addOption(RegisterOption);
+        parser.addOption(NoCatalogOption);
         break;
     case Command::Write:
         parser.setApplicationDescription(
@@ -91,6 +97,7 @@ void describe(Command command, QCommandLineParser &parser)
             QStringLiteral("verify"),
             QStringLiteral("Read the configuration back and compare it with FILE.snc.")));
         parser.addOption(RegisterOption);
+        parser.addOption(NoCatalogOption);
         break;
     case Command::Diff:
         parser.setApplicationDescription(QStringLiteral(
@@ -245,6 +252,7 @@ QString CommandLine::generalHelp(const QString &program)
         text += QStringLiteral("  %1%2\n")
                     .arg(QString::fromLatin1(info.name).leftJustified(8),
                          QString::fromLatin1(info.summary));
+    text += ObjectsCommandSummary();
     text += QStringLiteral("\n'%1 COMMAND --help' shows the options of a command.\n"
                            "Messages and errors go to standard error, with a progress bar when it "
                            "is a terminal.\n\n")
@@ -304,6 +312,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     line.registerProtocols = has("register-protocols");
     line.importJson = has("import");
     line.worker = has("worker");
+    line.noCatalog = has("no-catalog");
     if (has("set"))
         line.setTime = parser.value(QStringLiteral("set"));
     line.dataFolder = parser.value(DataOption);
@@ -333,6 +342,8 @@ QStringList CommandLine::workerArguments(const QString &port, const QString &por
         arguments << QStringLiteral("--verify");
     if (registerProtocols)
         arguments << QStringLiteral("--register-protocols");
+    if (noCatalog)
+        arguments << QStringLiteral("--no-catalog");
     if (!setTime.isEmpty())
         arguments << QStringLiteral("--set") << setTime;
     if (!dataFolder.isEmpty())

@@ -32,8 +32,9 @@ struct CommandLine {
     bool importJson = false;
     QString setTime; // clock --set
     LogFormat format = LogFormat::Text;
-    QString dataFolder;  // empty: the program's folder
-    bool worker = false; // one port of several, for the process that started it
+    QString dataFolder;     // empty: the program's folder
+    bool worker = false;    // one port of several, for the process that started it
+    bool noCatalog = false; // read, write: nothing recorded into the catalogue
 
     // `arguments` as the program received them, the program's name first.
     static CommandLine parse(const QStringList &arguments);

@@ -77,6 +77,8 @@ Commands::makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog)
         m_line.dataFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_line.dataFolder;
     auto app = std::make_unique<Configurator>(folder, m_timings);
     app->setNotifier(m_notifier);
+    if (m_line.noCatalog)
+        app->disableCatalog();
     catalog = std::make_unique<CommandLineCatalog>(app->protocols(), app->notifier(),
                                                    m_line.registerProtocols);
     app->setProtocolCatalog(catalog.get());

@@ -17,13 +17,11 @@ bool WriteConfigurationFile(const QString &path, const QStringList &data,
     return writer.commit() && ok;
 }
 
-bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &commands)
+namespace {
+
+// The entries after the preamble, from either kind of source.
+bool readEntries(DataFileReader &reader, QStringList &data, QStringList &commands)
 {
-    data.clear();
-    commands.clear();
-    DataFileReader reader(FileTypes::Configuration);
-    if (!reader.open(path))
-        return false;
     // A file holds a whole configuration: another count is refused before
     // anything is read (a huge one would hold the window for seconds).
     const std::optional<qint64> count = reader.readCount();
@@ -48,6 +46,43 @@ bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &commands)
+{
+    data.clear();
+    commands.clear();
+    DataFileReader reader(FileTypes::Configuration);
+    return reader.open(path) && readEntries(reader, data, commands);
+}
+
+bool ReadConfigurationBytes(const QByteArray &bytes, QStringList &data, QStringList &commands)
+{
+    data.clear();
+    commands.clear();
+    DataFileReader reader(FileTypes::Configuration);
+    return reader.openBytes(bytes) && readEntries(reader, data, commands);
+}
+
+} // namespace sr5n
+
+#include <QTemporaryDir>
+
+namespace sr5n {
+
+// Through a file of their own, so that the file's format has one writer.
+QByteArray ConfigurationFileBytes(const QStringList &data, const QStringList &commands)
+{
+    const QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("entry.snc"));
+    if (!folder.isValid() || !WriteConfigurationFile(path, data, commands))
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
 }
 
 } // namespace sr5n

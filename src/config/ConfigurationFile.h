@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -19,5 +20,15 @@ bool WriteConfigurationFile(const QString &path, const QStringList &data,
 // whole configuration in its order (HoldsWholeConfiguration); bytes after
 // the last entry are ignored.
 bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &commands);
+
+} // namespace sr5n
+
+namespace sr5n {
+
+// The bytes of the configuration file of these entries, as
+// WriteConfigurationFile writes them; empty when they cannot be made.
+QByteArray ConfigurationFileBytes(const QStringList &data, const QStringList &commands);
+// The entries of configuration file bytes, checked as ReadConfigurationFile does.
+bool ReadConfigurationBytes(const QByteArray &bytes, QStringList &data, QStringList &commands);
 
 } // namespace sr5n

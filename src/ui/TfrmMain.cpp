@@ -20,10 +20,10 @@
 #include "ui/PortSelector.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmProgress.h"
+#include "ui/catalog/TfrmObjects.h"
 #include "ui/config/PairPage.h"
 #include "ui/config/ParametersPage.h"
 #include "ui/config/TfrmCompare.h"
-#include "ui/config/TfrmHistory.h"
 #include "ui/config/VoicePage.h"
 #include "ui/events/ExternalCodesPage.h"
 #include "ui/events/InternalCodesPage.h"
@@ -353,9 +353,9 @@ void TfrmMain::createServiceMenu()
     pumVerifyWrites->setCheckable(true);
     pumVerifyWrites->setChecked(m_app.settings().verifyWrites());
     pumService->addSeparator();
-    pumHistory = pumService->addAction(QStringLiteral("История конфигураций..."));
-    pumHistory->setObjectName(QStringLiteral("pumHistory"));
-    pumHistory->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    pumObjects = pumService->addAction(QStringLiteral("Объекты..."));
+    pumObjects->setObjectName(QStringLiteral("pumObjects"));
+    pumObjects->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     btnService->setMenu(pumService);
     // The shortcuts work anywhere in the window, not only while the menu is open.
     addActions(pumService->actions());
@@ -363,7 +363,7 @@ void TfrmMain::createServiceMenu()
     connect(pumCompareDevice, &QAction::triggered, this, &TfrmMain::compareWithDevice);
     connect(pumCompareFile, &QAction::triggered, this, &TfrmMain::compareWithFileClick);
     connect(pumWriteVerified, &QAction::triggered, this, &TfrmMain::writeVerifiedClick);
-    connect(pumHistory, &QAction::triggered, this, &TfrmMain::historyClick);
+    connect(pumObjects, &QAction::triggered, this, &TfrmMain::objectsClick);
     connect(pumVerifyWrites, &QAction::toggled, this,
             [this](bool on) { m_app.settings().setVerifyWrites(on); });
     // Another window of the program may have changed the setting meanwhile.
@@ -373,20 +373,7 @@ void TfrmMain::createServiceMenu()
     });
 
     m_compare = new TfrmCompare(m_app.config(), m_app.eventTables(), m_app.notifier(), this);
-    m_historyWindow = new TfrmHistory(m_app.history(), this);
-    connect(m_historyWindow, &TfrmHistory::openRequested, this, [this](const QString &path) {
-        if (openConfiguration(path))
-            m_historyWindow->accept();
-    });
-    connect(m_historyWindow, &TfrmHistory::compareRequested, this, [this](const QString &path) {
-        const std::optional<ConfigHistory::Entry> entry =
-            ConfigHistory::parse(QFileInfo(path).fileName());
-        const QString what =
-            entry ? ConfigHistory::describe(*entry) : QDir::toNativeSeparators(path);
-        compareWithConfigurationFile(
-            path, QStringLiteral("Конфигурация в окне и в истории (%1)").arg(what),
-            QStringLiteral("В истории"));
-    });
+    createObjectsWindow();
 }
 
 void TfrmMain::nameForScreenReaders()
@@ -540,7 +527,8 @@ void TfrmMain::sbtCurrentTimeWriteClick()
 
 void TfrmMain::btnReadClick()
 {
-    (void)m_runner->readConfiguration(portName());
+    if (m_runner->readConfiguration(portName()))
+        tellChangedSince();
 }
 
 void TfrmMain::btnWriteClick()
@@ -584,9 +572,10 @@ void TfrmMain::compareWithDevice()
             QStringLiteral("В коммуникаторе"));
 }
 
-void TfrmMain::historyClick()
+void TfrmMain::objectsClick()
 {
-    m_historyWindow->showHistory();
+    openCatalog();
+    m_objectsWindow->showObjects();
 }
 
 void TfrmMain::btnReadLogClick()

@@ -41,7 +41,8 @@ class TfrmPrefixMask;
 class TfrmSaveNewProtocol;
 class TfrmExtEvZones;
 class TfrmCompare;
-class TfrmHistory;
+class TfrmObjects;
+struct CatalogEntry;
 
 // The main window: the eight pages, the bottom command bar with the port
 // selector, the help menu, and the window-level hooks. The configuration, the
@@ -103,11 +104,13 @@ public:
     void sbtCurrentTimeWriteClick();
     void btnReadLogClick();
     void clearDeviceLogs();
-    // The service menu of the bottom bar: comparison, write with verification, history.
+    // The service menu of the bottom bar: comparison, write with verification, objects.
     void compareWithDevice();
     void compareWithFileClick();
     void writeVerifiedClick();
-    void historyClick();
+    void objectsClick();
+    // Opens the catalogue of objects and tells what there is to tell of it.
+    void openCatalog();
     // The comparison with a configuration file after its dialog.
     bool compareWithFile(const QString &path);
 
@@ -152,6 +155,18 @@ private:
     // A configuration file compared with the window, its side named in the comparison window.
     bool compareWithConfigurationFile(const QString &path, const QString &heading,
                                       const QString &otherColumn);
+
+    // The objects window and what it asks of the main window.
+    void createObjectsWindow();
+    // The title names the object of the last entry recorded.
+    void nameObject(const CatalogEntry &entry);
+    // After a read: the device holds something else than was last written
+    // to its object; said once, with the differences on request.
+    void tellChangedSince();
+    // A catalogue entry compared with the window; its side named by the entry.
+    bool compareWithEntry(const CatalogEntry &entry);
+    void saveEntry(const CatalogEntry &entry);
+    void openTemplate(const CatalogEntry &entry);
 
     void pgcPagesChange(int index);
     void btnHelpClick();
@@ -203,9 +218,9 @@ private:
     QAction *pumCompareFile = nullptr;
     QAction *pumWriteVerified = nullptr;
     QAction *pumVerifyWrites = nullptr;
-    QAction *pumHistory = nullptr;
+    QAction *pumObjects = nullptr;
     TfrmCompare *m_compare = nullptr;
-    TfrmHistory *m_historyWindow = nullptr;
+    TfrmObjects *m_objectsWindow = nullptr;
 
     TfrmProgress *m_progress = nullptr;
     TfrmAbout *m_about = nullptr;

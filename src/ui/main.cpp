@@ -5,6 +5,7 @@
 #include "ui/TfrmMain.h"
 
 #include <QFileInfo>
+#include <QTimer>
 
 #include <cstdio>
 #include <exception>
@@ -57,6 +58,9 @@ int main(int argc, char *argv[])
         app.setNotifier(&configurator.notifier());
         windows.main().show();
         sr5n::openConfigurationAtStart(windows.main(), options.file);
+        // The catalogue of objects opened (the earlier history taken in) once
+        // the window is up; what the user must be told of it is told then.
+        QTimer::singleShot(0, &windows.main(), [&windows] { windows.main().openCatalog(); });
         const int status = app.exec();
         app.setNotifier(nullptr);
         Q_UNUSED(status);

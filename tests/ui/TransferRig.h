@@ -29,7 +29,7 @@ inline const QString kStarterRecord = QStringLiteral("02000004FF1F00000000000000
 inline const QString kOtherRecord = QStringLiteral("00000100CF0000000000000000000000050526");
 
 // A main window on short link timings, with a fake library and notifier, its
-// history in a folder of its own, talking to a simulator of its own.
+// catalogue of objects in a folder of its own, talking to a simulator of its own.
 struct Rig {
     QTemporaryDir userFolder;
     test::FakeNotifier notifier;
@@ -41,7 +41,8 @@ struct Rig {
 
     explicit Rig(const QStringList &simArguments = {})
     {
-        app.history().setFolder(userFolder.filePath(QStringLiteral("history")));
+        app.setCatalog(userFolder.filePath(QStringLiteral("catalog.sqlite")),
+                       userFolder.filePath(QStringLiteral("history")));
         app.setNotifier(notifier);
         window.setProgressWindow(&progress);
         app.setProtocolCatalog(&catalog);

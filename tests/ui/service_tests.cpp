@@ -1,15 +1,16 @@
 // The service menu of the main window against sr5n-sim: comparison with the
-// device and with a file, write with verification, the history of
-// configurations, driven through the real windows.
-#include "app/ConfigHistory.h"
+// device and with a file, write with verification, the catalogue of objects,
+// driven through the real windows.
+#include "catalog/CatalogStore.h"
+#include "catalog/ObjectCatalog.h"
 #include "common/WindowParts.h"
 #include "config/ConfigComparison.h"
 #include "config/ConfigurationFile.h"
 #include "link/TConnection.h"
 #include "ui/TfrmProgress.h"
 #include "ui/TransferRig.h"
+#include "ui/catalog/TfrmObjects.h"
 #include "ui/config/TfrmCompare.h"
-#include "ui/config/TfrmHistory.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,7 +33,7 @@
 using namespace sr5n;
 using test::Rig;
 using test::writeListOf;
-using Operation = ConfigHistory::Operation;
+using Operation = CatalogOperation;
 
 namespace {
 
@@ -95,9 +96,24 @@ const QList<QStringList> kEverywhere = {
     {"Ограничение длительности сеанса связи", "9 м", "6 м"},
 };
 
-QList<ConfigHistory::Entry> historyOf(Rig &rig)
+// Every entry of the rig's catalogue, newest first.
+QList<CatalogEntry> historyOf(Rig &rig)
 {
-    return rig.app.history().entries();
+    QList<CatalogEntry> entries;
+    CatalogStore *store = rig.app.objects().store();
+    if (!store)
+        return entries;
+    for (const CatalogObject &object : store->objects())
+        entries += store->timeline(object.id);
+    std::sort(entries.begin(), entries.end(),
+              [](const CatalogEntry &a, const CatalogEntry &b) { return a.time > b.time; });
+    return entries;
+}
+
+// The object number of pair 1 an entry was recorded with.
+QString firstObject(const CatalogEntry &entry)
+{
+    return entry.codes.section(u' ', 0, 0);
 }
 
 } // namespace
@@ -129,7 +145,7 @@ TEST(ServiceMenu, SitsInTheBarWithItsItemsAndShortcuts)
         {"pumCompareFile", "Сравнить с файлом...", QKeySequence(QStringLiteral("Ctrl+Shift+D"))},
         {"pumWriteVerified", "Записать с проверкой", QKeySequence(QStringLiteral("Ctrl+Shift+W"))},
         {"pumVerifyWrites", "Проверять запись кнопкой \"Записать\"", QKeySequence()},
-        {"pumHistory", "История конфигураций...", QKeySequence(QStringLiteral("Ctrl+H"))},
+        {"pumObjects", "Объекты...", QKeySequence(QStringLiteral("Ctrl+H"))},
     };
     for (const auto &item : items) {
         auto *action = test::part<QAction>(rig.window, item.name);
@@ -275,10 +291,10 @@ TEST(WriteWithVerification, PassesOnAHealthyDevice)
                            "записанную конфигурацию"}));
     EXPECT_EQ(rig.progress.prbProgress->value(), 2 * 858);
     EXPECT_EQ(rig.sim->finish().size(), 2 * 858);
-    const QList<ConfigHistory::Entry> history = historyOf(rig);
+    const QList<CatalogEntry> history = historyOf(rig);
     ASSERT_EQ(history.size(), 1);
     EXPECT_EQ(history[0].operation, Operation::VerifiedWrite);
-    EXPECT_EQ(history[0].objects[0], QStringLiteral("12AB"));
+    EXPECT_EQ(firstObject(history[0]), QStringLiteral("12AB"));
 }
 
 // Request 5 writes the first number of pair 1; the simulator answers it but
@@ -302,14 +318,20 @@ TEST(WriteWithVerification, FailsAndShowsWhatTheDeviceHoldsWhenAWriteIsDropped)
                            "которая была записана (различий: 1)"}));
     EXPECT_EQ(rig.notifier.flashes, 1);
     EXPECT_EQ(rig.notifier.informations, QStringList());
-    // The window keeps what was written; the history keeps both sides.
+    // The window keeps what was written; the catalogue keeps both sides,
+    // told apart from a plain write and a plain read, on the port as typed.
     EXPECT_EQ(rig.config().text(QStringLiteral("edt1P1NObjectCode")), QStringLiteral("12AB"));
-    const QList<ConfigHistory::Entry> history = historyOf(rig);
+    const QList<CatalogEntry> history = historyOf(rig);
     ASSERT_EQ(history.size(), 2);
-    EXPECT_EQ(history[0].operation, Operation::Read);
-    EXPECT_EQ(history[0].objects[0], QStringLiteral("0000"));
-    EXPECT_EQ(history[1].operation, Operation::Write);
-    EXPECT_EQ(history[1].objects[0], QStringLiteral("12AB"));
+    EXPECT_EQ(history[0].operation, Operation::VerificationRead);
+    EXPECT_EQ(firstObject(history[0]), QStringLiteral("0000"));
+    EXPECT_EQ(history[1].operation, Operation::VerificationFailed);
+    EXPECT_EQ(firstObject(history[1]), QStringLiteral("12AB"));
+    EXPECT_EQ(history[1].note, rig.notifier.errors.value(0));
+    for (const CatalogEntry &entry : history)
+        EXPECT_EQ(entry.port, rig.sim->path());
+    EXPECT_EQ(OperationText(history[1].operation), "Запись, проверка не пройдена");
+    EXPECT_EQ(OperationText(history[0].operation), "Чтение при проверке записи");
 }
 
 // The write went through but the device stops answering while it is read
@@ -328,9 +350,10 @@ TEST(WriteWithVerification, ReadBackThatFailsLeavesTheWriteUnchecked)
                            "прочитана из коммуникатора"}));
     EXPECT_FALSE(rig.app.connection().Opened());
     EXPECT_TRUE(rig.window.isEnabled());
-    const QList<ConfigHistory::Entry> history = historyOf(rig);
+    const QList<CatalogEntry> history = historyOf(rig);
     ASSERT_EQ(history.size(), 1);
-    EXPECT_EQ(history[0].operation, Operation::Write);
+    EXPECT_EQ(history[0].operation, Operation::WriteUnverified);
+    EXPECT_EQ(OperationText(history[0].operation), "Запись не проверена");
 }
 
 // "Записать" verifies only when the user turned it on in the service menu;
@@ -363,10 +386,10 @@ TEST(WriteWithVerification, WriteButtonVerifiesOnlyWhenChosen)
     }
 }
 
-// A read and a write are kept; each opens back into a fresh window as the
-// configuration that was read or written, and the history window opens and
-// compares them.
-TEST(History, KeepsReadsAndWritesThatOpenBackAsTheyWere)
+// A read and a write are recorded; each opens back into a fresh window as
+// the configuration that was read or written, and the objects window opens
+// and compares them.
+TEST(Objects, KeepsReadsAndWritesThatOpenBackAsTheyWere)
 {
     Rig rig;
     ASSERT_TRUE(rig.sim->started());
@@ -382,71 +405,80 @@ TEST(History, KeepsReadsAndWritesThatOpenBackAsTheyWere)
     const QStringList read = writeListOf(reader);
     EXPECT_EQ(read, written);
 
-    const QList<ConfigHistory::Entry> writes = historyOf(rig);
-    const QList<ConfigHistory::Entry> reads = historyOf(reader);
+    const QList<CatalogEntry> writes = historyOf(rig);
+    const QList<CatalogEntry> reads = historyOf(reader);
     ASSERT_EQ(writes.size(), 1);
     ASSERT_EQ(reads.size(), 1);
-    EXPECT_EQ(writes[0].operation, Operation::Write);
+    EXPECT_EQ(writes[0].operation, Operation::Written);
     EXPECT_EQ(reads[0].operation, Operation::Read);
-    EXPECT_EQ(reads[0].port, ConfigHistory::portPart(rig.sim->path()));
-    EXPECT_EQ(reads[0].objects[0], QStringLiteral("12AB"));
+    EXPECT_EQ(reads[0].port, rig.sim->path()); // as typed: "/dev/pts/N"
+    EXPECT_EQ(firstObject(reads[0]), QStringLiteral("12AB"));
     QStringList data, commands;
-    ASSERT_TRUE(ReadConfigurationFile(writes[0].path, data, commands));
+    ASSERT_TRUE(ReadConfigurationBytes(*rig.app.objects().store()->configuration(writes[0].hash),
+                                       data, commands));
     EXPECT_EQ(data + commands, written); // the write list as it was sent
-    ASSERT_TRUE(ReadConfigurationFile(reads[0].path, data, commands));
+    ASSERT_TRUE(ReadConfigurationBytes(*reader.app.objects().store()->configuration(reads[0].hash),
+                                       data, commands));
     EXPECT_EQ(data + commands, written); // what the device answered, as write requests
+    // The title names the object the read belongs to.
+    EXPECT_TRUE(reader.window.windowTitle().contains(QStringLiteral("объект 12AB")))
+        << qPrintable(reader.window.windowTitle());
 
-    // Through the history window: open the read into a fresh window...
+    // Through the objects window: open the read into a fresh window...
     Rig fresh;
-    fresh.app.history().setFolder(reader.app.history().folder());
-    WhenShown<TfrmHistory> open(fresh.window, "frmHistory", [](TfrmHistory &dialog) {
-        ASSERT_EQ(dialog.entries().size(), 1);
-        dialog.select(0);
-        test::part<QPushButton>(dialog, "btnHistoryOpen")->click();
-        EXPECT_FALSE(dialog.isVisible()); // opened: the history window closes
+    fresh.app.setCatalog(reader.app.objects().path(), QString());
+    WhenShown<TfrmObjects> open(fresh.window, "frmObjects", [](TfrmObjects &dialog) {
+        ASSERT_EQ(dialog.objects().size(), 1);
+        dialog.selectObject(0);
+        ASSERT_EQ(dialog.timeline().size(), 1);
+        dialog.selectEntry(0);
+        test::part<QPushButton>(dialog, "btnEntryOpen")->click();
+        EXPECT_FALSE(dialog.isVisible()); // opened: the objects window closes
     });
-    test::part<QAction>(fresh.window, "pumHistory")->trigger();
+    test::part<QAction>(fresh.window, "pumObjects")->trigger();
     ASSERT_TRUE(open.shown());
     EXPECT_EQ(fresh.notifier.errors, QStringList());
     EXPECT_EQ(writeListOf(fresh), written);
 
-    // ...then change it and compare it with the history entry.
+    // ...then change it and compare it with the entry.
     fresh.config().setSlider(QStringLiteral("trbSesansLength"), 4);
     bool compared = false;
-    WhenShown<TfrmHistory> compare(fresh.window, "frmHistory", [&](TfrmHistory &dialog) {
+    WhenShown<TfrmObjects> compare(fresh.window, "frmObjects", [&](TfrmObjects &dialog) {
         WhenShown<TfrmCompare> comparison(fresh.window, "frmCompare", [&](TfrmCompare &window) {
             compared = true;
             EXPECT_EQ(rowsOf(window), QList<QStringList>({{"Ограничение длительности сеанса связи",
                                                            "4 м", "9 м"}}));
             EXPECT_EQ(test::part<QTreeWidget>(window, "tvDifferences")->headerItem()->text(2),
-                      QStringLiteral("В истории"));
+                      QStringLiteral("В базе объектов"));
             EXPECT_TRUE(test::part<QLabel>(window, "lblHeading")
                             ->text()
                             .contains(QStringLiteral("Чтение")));
         });
-        test::part<QPushButton>(dialog, "btnHistoryCompare")->click();
-        EXPECT_TRUE(dialog.isVisible()); // compared: the history window stays
+        dialog.selectEntry(0);
+        test::part<QPushButton>(dialog, "btnEntryCompare")->click();
+        EXPECT_TRUE(dialog.isVisible()); // compared: the objects window stays
     });
-    fresh.window.historyClick();
+    fresh.window.objectsClick();
     EXPECT_TRUE(compare.shown());
     EXPECT_TRUE(compared);
 }
 
-// A history that cannot be written is reported once a run; the reads
+// A catalogue that cannot be written is reported once a run; the reads
 // themselves succeed.
-TEST(History, UnwritableFolderWarnsOnceAndTheReadStillSucceeds)
+TEST(Objects, UnwritableCatalogueWarnsOnceAndTheReadStillSucceeds)
 {
     Rig rig;
     ASSERT_TRUE(rig.sim->started());
     QFile blocker(rig.userFolder.filePath(QStringLiteral("blocker")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    rig.app.history().setFolder(rig.userFolder.filePath(QStringLiteral("blocker/history")));
+    rig.app.setCatalog(rig.userFolder.filePath(QStringLiteral("blocker/catalog.sqlite")),
+                       QString());
     rig.window.btnReadClick();
     rig.window.btnReadClick();
     const QString warning =
-        QStringLiteral("Невозможно сохранить конфигурацию в историю: папка \"%1\" недоступна для "
-                       "записи. Операции с коммуникатором выполняются как обычно")
-            .arg(rig.app.history().folder());
+        QStringLiteral("Невозможно записать конфигурацию в базу объектов \"%1\": папка "
+                       "недоступна для записи. Операции с коммуникатором выполняются как обычно")
+            .arg(rig.app.objects().path());
     EXPECT_EQ(rig.notifier.errors, QStringList({warning}));
     EXPECT_EQ(rig.notifier.informations,
               QStringList(2, QStringLiteral("Конфигурация прочитана успешно")));

@@ -6,9 +6,12 @@
 // windows are made under a dark palette, as a dark desktop theme gives.
 
 #include "app/Configurator.h"
+#include "catalog/CatalogStore.h"
+#include "catalog/ObjectCatalog.h"
 #include "components/ContrastStyle.h"
 #include "components/ReadableColors.h"
 #include "config/ConfigurationCopy.h"
+#include "config/ConfigurationFile.h"
 #include "config/RequestLists.h"
 #include "events/EventCodeTables.h"
 #include "events/EventLogDecoder.h"
@@ -18,8 +21,8 @@
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmProgress.h"
+#include "ui/catalog/TfrmObjects.h"
 #include "ui/config/TfrmCompare.h"
-#include "ui/config/TfrmHistory.h"
 #include "ui/events/LogsPage.h"
 #include "ui/events/TfrmExtEvZones.h"
 #include "ui/protocols/TfrmPrefixMask.h"
@@ -163,26 +166,51 @@ int main(int argc, char *argv[])
                      QStringLiteral("Конфигурация в окне и в коммуникаторе (порт /dev/ttyUSB0)"),
                      QStringLiteral("В коммуникаторе"));
 
-    // A history of a few reads and writes, kept in a folder of its own.
-    QTemporaryDir historyFolder;
-    app.history().setFolder(historyFolder.path());
+    // A catalogue of a few objects, kept in a folder of its own; the first
+    // with a write whose check failed.
+    QTemporaryDir catalogFolder;
+    app.setCatalog(catalogFolder.filePath(QStringLiteral("catalog.sqlite")), QString());
     QStringList data, commands;
     if (sr5n::BuildWriteRequests(app.blockContext(), data, commands)) {
-        using Operation = sr5n::ConfigHistory::Operation;
+        using Operation = sr5n::CatalogOperation;
+        sr5n::CatalogStore *store = app.objects().store();
+        const QByteArray snc = sr5n::ConfigurationFileBytes(data, commands);
         const QDateTime start(QDate(2026, 12, 10), QTime(9, 30));
-        const Operation operations[] = {Operation::Read, Operation::Write,
+        const Operation operations[] = {Operation::Read, Operation::Written,
+                                        Operation::VerificationFailed, Operation::VerificationRead,
                                         Operation::VerifiedWrite};
-        for (int i = 0; i < 3; ++i)
-            app.history().keep(operations[i], QStringLiteral("/dev/ttyUSB0"),
-                               QStringLiteral("1234"), QStringLiteral("5678"), data, commands,
-                               start.addSecs(600 * i));
+        const char *const names[][3] = {
+            {"1234 5678", "Аптека «Здоровье»", "ул. Тверская, 12"},
+            {"0412 0413", "Склад «Север»", "Промзона, корпус 3"},
+            {"0777 0000", "Школа № 5", "ул. Ленина, 40"},
+        };
+        for (int object = 0; object < 3 && store; ++object) {
+            std::optional<sr5n::CatalogEntry> entry;
+            for (int i = 0; i < (object == 0 ? 5 : 1); ++i) {
+                sr5n::NewCatalogEntry add;
+                add.time = start.addSecs(600 * i - 86400 * object).toUTC();
+                add.operation = operations[i];
+                add.port = QStringLiteral("/dev/ttyUSB0");
+                add.user = QStringLiteral("engineer");
+                add.version = QStringLiteral(SR5N_VERSION);
+                add.configuration = snc;
+                add.codes = QString::fromUtf8(names[object][0]);
+                add.phones = QStringLiteral("84951234567");
+                entry = store->record(add);
+            }
+            if (entry)
+                store->describeObject(entry->objectId, QString::fromUtf8(names[object][1]),
+                                      QString::fromUtf8(names[object][2]),
+                                      QStringLiteral("Ключ у охраны"));
+        }
     }
-    auto *history = main.findChild<sr5n::TfrmHistory *>();
-    QTimer::singleShot(0, history, [&] {
-        history->select(0);
-        save(*history, folder, QStringLiteral("history"));
-        history->reject();
+    auto *objects = main.findChild<sr5n::TfrmObjects *>();
+    QTimer::singleShot(0, objects, [&] {
+        objects->selectObject(0);
+        objects->selectEntry(1);
+        save(*objects, folder, QStringLiteral("objects"));
+        objects->reject();
     });
-    history->showHistory();
+    objects->showObjects();
     return 0;
 }

@@ -1,0 +1,124 @@
+#include "catalog/ObjectCatalog.h"
+
+#include "catalog/ConfigurationFacts.h"
+#include "catalog/HistoryImport.h"
+#include "catalog/SqliteCatalog.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace sr5n {
+
+namespace {
+
+const QString kHistoryImported = QStringLiteral("history-imported");
+
+} // namespace
+
+ObjectCatalog::ObjectCatalog(QString path, QString historyFolder)
+    : m_path(std::move(path)), m_historyFolder(std::move(historyFolder))
+{
+}
+
+ObjectCatalog::~ObjectCatalog() = default;
+
+CatalogStore *ObjectCatalog::store()
+{
+    if (m_tried)
+        return m_store.get();
+    m_tried = true;
+    CatalogOpening opening = OpenSqliteCatalog(m_path);
+    m_store = std::move(opening.store);
+    m_notices << opening.notices;
+    m_failure = opening.reason;
+    if (!m_store || m_store->isReadOnly() || m_historyFolder.isEmpty() ||
+        m_store->value(kHistoryImported))
+        return m_store.get();
+    // Once: the earlier versions' history, every file of it; a file that
+    // fails is tried again at the next start.
+    const HistoryImport::Result imported = QFileInfo(m_historyFolder).isDir()
+                                               ? HistoryImport::run(*m_store, m_historyFolder)
+                                               : HistoryImport::Result();
+    if (imported.failures.isEmpty())
+        m_store->setValue(kHistoryImported, QString::number(imported.recorded));
+    return m_store.get();
+}
+
+QString ObjectCatalog::failure() const
+{
+    if (!m_failure.isEmpty())
+        return m_failure;
+    return m_store ? m_store->lastError() : QString();
+}
+
+QStringList ObjectCatalog::takeNotices()
+{
+    return std::exchange(m_notices, {});
+}
+
+QString ObjectCatalog::systemUser()
+{
+    for (const char *name : {"USER", "LOGNAME", "USERNAME"}) {
+        const QString user = qEnvironmentVariable(name);
+        if (!user.isEmpty())
+            return user;
+    }
+    return {};
+}
+
+QDateTime ObjectCatalog::nextTime()
+{
+    // Later than this process's previous entry, so that a timeline keeps the
+    // order of entries made in one millisecond.
+    QDateTime now = QDateTime::currentDateTimeUtc();
+    if (m_lastTime.isValid() && now <= m_lastTime)
+        now = m_lastTime.addMSecs(1);
+    m_lastTime = now;
+    return now;
+}
+
+std::optional<CatalogEntry> ObjectCatalog::record(NewCatalogEntry entry)
+{
+    CatalogStore *target = store();
+    if (!target)
+        return std::nullopt;
+    if (!entry.time.isValid())
+        entry.time = nextTime();
+    entry.user = systemUser();
+    entry.version = QStringLiteral(SR5N_VERSION);
+    return target->record(entry);
+}
+
+std::optional<CatalogEntry> ObjectCatalog::record(CatalogOperation operation, const QString &port,
+                                                  const QByteArray &snc, const ConfigModel &model,
+                                                  const QString &note)
+{
+    const ConfigurationFacts facts = ConfigurationFacts::of(model);
+    NewCatalogEntry entry;
+    entry.operation = operation;
+    entry.port = port;
+    entry.configuration = snc;
+    entry.codes = facts.codes;
+    entry.phones = facts.phones;
+    entry.note = note;
+    return record(entry);
+}
+
+std::optional<CatalogEntry> ObjectCatalog::recordFile(CatalogOperation operation,
+                                                      const QString &port, const QByteArray &snc,
+                                                      const QString &note, const QString &objectId)
+{
+    NewCatalogEntry entry;
+    entry.operation = operation;
+    entry.port = port;
+    entry.configuration = snc;
+    entry.note = note;
+    entry.objectId = objectId;
+    if (const std::optional<ConfigurationFacts> facts = ConfigurationFacts::ofFile(snc)) {
+        entry.codes = facts->codes;
+        entry.phones = facts->phones;
+    }
+    return record(entry);
+}
+
+} // namespace sr5n

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "catalog/CatalogStore.h"
+#include "catalog/CatalogTypes.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+namespace sr5n {
+
+class ConfigModel;
+
+// The catalogue as the program uses it: opened on first use (the earlier
+// versions' history taken in then), entries recorded with the user, the
+// program's version and a time later than this process's previous entry.
+// Opening it never throws the user into a dialog: what he must be told once
+// waits in takeNotices(), a failure in failure().
+class ObjectCatalog final
+{
+public:
+    // `path`: the SQLite file; `historyFolder`: the earlier history, taken
+    // once (empty: none).
+    explicit ObjectCatalog(QString path, QString historyFolder = QString());
+    ~ObjectCatalog();
+
+    ObjectCatalog(const ObjectCatalog &) = delete;
+    ObjectCatalog &operator=(const ObjectCatalog &) = delete;
+
+    const QString &path() const { return m_path; }
+    const QString &historyFolder() const { return m_historyFolder; }
+
+    // The store, opened now unless it was; null when it cannot be opened.
+    CatalogStore *store();
+    // Why the store could not be opened ("папка недоступна для записи"), or
+    // why the last change failed.
+    QString failure() const;
+    // What the user is told once about the opening; emptied by the call.
+    QStringList takeNotices();
+
+    // Records a configuration of the window (or of a copy) as .snc bytes.
+    std::optional<CatalogEntry> record(CatalogOperation operation, const QString &port,
+                                       const QByteArray &snc, const ConfigModel &model,
+                                       const QString &note = QString());
+    // Records .snc bytes, found out by decoding them; into `objectId` when given.
+    std::optional<CatalogEntry> recordFile(CatalogOperation operation, const QString &port,
+                                           const QByteArray &snc, const QString &note,
+                                           const QString &objectId = QString());
+
+    // The name of the system user who records.
+    static QString systemUser();
+
+private:
+    std::optional<CatalogEntry> record(NewCatalogEntry entry);
+    QDateTime nextTime();
+
+    QString m_path;
+    QString m_historyFolder;
+    std::unique_ptr<CatalogStore> m_store;
+    bool m_tried = false;
+    QString m_failure;
+    QStringList m_notices;
+    QDateTime m_lastTime;
+};
+
+} // namespace sr5n

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QSqlDatabase;
+
+namespace sr5n {
+
+// Everything in which the databases of the catalogue differ; the store and
+// the schema's migrations are written once against it.
+class SqlDialect
+{
+public:
+    virtual ~SqlDialect() = default;
+
+    // The Qt SQL driver ("QSQLITE", "QPSQL").
+    virtual QString driver() const = 0;
+    // Column types: a globally unique identity (UUID text), bytes, a time
+    // (kept as ISO 8601 text in UTC, so that it sorts as text), whole numbers.
+    virtual QString idType() const = 0;
+    virtual QString blobType() const = 0;
+    virtual QString timeType() const = 0;
+    virtual QString integerType() const = 0;
+    // Run on every connection after it opened (WAL, waits for a busy file...).
+    virtual QStringList connectionStatements() const = 0;
+    // Opens a transaction that writes: it holds the write lock from its start,
+    // so that finding an object and adding to it cannot interleave with
+    // another process doing the same.
+    virtual QStringList beginWriteStatements() const = 0;
+    // "INSERT ... " that does nothing when a row with the same `key` exists.
+    virtual QString insertIgnoring(const QString &table, const QStringList &columns,
+                                   const QString &key) const = 0;
+    // The schema version the database holds: 0 for an empty database, nothing
+    // when it cannot be read.
+    virtual std::optional<int> schemaVersion(QSqlDatabase &db) const = 0;
+    // Checks the database's own structure; empty when sound, else what is wrong.
+    virtual QString integrityProblem(QSqlDatabase &db) const = 0;
+};
+
+} // namespace sr5n

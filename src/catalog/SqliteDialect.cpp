@@ -1,0 +1,100 @@
+#include "catalog/SqliteDialect.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace sr5n {
+
+namespace {
+
+constexpr int kBusyWaitMs = 60000;
+
+} // namespace
+
+QString SqliteDialect::driver() const
+{
+    return QStringLiteral("QSQLITE");
+}
+
+QString SqliteDialect::idType() const
+{
+    return QStringLiteral("TEXT");
+}
+
+QString SqliteDialect::blobType() const
+{
+    return QStringLiteral("BLOB");
+}
+
+QString SqliteDialect::timeType() const
+{
+    return QStringLiteral("TEXT");
+}
+
+QString SqliteDialect::integerType() const
+{
+    return QStringLiteral("INTEGER");
+}
+
+QStringList SqliteDialect::connectionStatements() const
+{
+    return {QStringLiteral("PRAGMA busy_timeout = %1").arg(kBusyWaitMs),
+            QStringLiteral("PRAGMA journal_mode = WAL"),
+            QStringLiteral("PRAGMA synchronous = FULL"),
+            QStringLiteral("PRAGMA foreign_keys = ON")};
+}
+
+QStringList SqliteDialect::beginWriteStatements() const
+{
+    return {QStringLiteral("BEGIN IMMEDIATE")};
+}
+
+QString SqliteDialect::insertIgnoring(const QString &table, const QStringList &columns,
+                                      const QString &key) const
+{
+    QStringList marks;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        marks << QStringLiteral("?");
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT (%4) DO NOTHING")
+        .arg(table, columns.join(u", "), marks.join(u", "), key);
+}
+
+std::optional<int> SqliteDialect::schemaVersion(QSqlDatabase &db) const
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral(
+            "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'catalog_meta'")) ||
+        !query.next())
+        return std::nullopt;
+    if (query.value(0).toInt() == 0)
+        return 0;
+    if (!query.exec(QStringLiteral("SELECT value FROM catalog_meta WHERE key = 'schema-version'")))
+        return std::nullopt;
+    return query.next() ? query.value(0).toInt() : 0;
+}
+
+QString SqliteDialect::integrityProblem(QSqlDatabase &db) const
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA quick_check")))
+        return query.lastError().text();
+    QStringList problems;
+    while (query.next()) {
+        const QString line = query.value(0).toString();
+        if (line != QLatin1String("ok"))
+            problems << line;
+    }
+    return problems.join(u"; ");
+}
+
+QString SqliteDialect::connectOptions(bool readOnly)
+{
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyWaitMs);
+    if (readOnly)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    return options;
+}
+
+} // namespace sr5n

@@ -1,0 +1,405 @@
+#include "cli/ObjectsCommand.h"
+
+#include "catalog/CatalogStore.h"
+#include "catalog/ObjectCatalog.h"
+#include "catalog/SqliteCatalog.h"
+#include "cli/CommandLine.h"
+#include "cli/TerminalNotifier.h"
+#include "config/ConfigurationFile.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <unistd.h>
+
+namespace sr5n {
+
+namespace {
+
+const QCommandLineOption JsonOption(QStringLiteral("json"),
+                                    QStringLiteral("Print JSON instead of text."));
+const QCommandLineOption CatalogOption(
+    QStringLiteral("catalog"),
+    QStringLiteral("The catalogue file (default: catalog.sqlite in the user's data folder)."),
+    QStringLiteral("FILE"));
+
+struct Outcome {
+    int status = ExitDone;
+    QString out;   // standard output
+    QString error; // standard error, one message
+};
+
+Outcome usage(const QString &message)
+{
+    return {ExitUsage, {}, message};
+}
+
+Outcome failure(const QString &message)
+{
+    return {ExitFailed, {}, message};
+}
+
+QString timeText(const QDateTime &time)
+{
+    return time.isValid() ? time.toLocalTime().toString(u"dd.MM.yyyy HH:mm:ss") : QString();
+}
+
+QJsonObject objectJson(const CatalogObject &object)
+{
+    return {{QStringLiteral("id"), object.id},
+            {QStringLiteral("codes"), object.codes},
+            {QStringLiteral("name"), object.name},
+            {QStringLiteral("address"), object.address},
+            {QStringLiteral("notes"), object.notes},
+            {QStringLiteral("phones"), object.phones},
+            {QStringLiteral("lastOperation"),
+             object.lastOperation ? OperationWord(*object.lastOperation) : QString()},
+            {QStringLiteral("lastTime"), object.lastTime.toString(Qt::ISODateWithMs)}};
+}
+
+QJsonObject entryJson(const CatalogEntry &entry)
+{
+    return {{QStringLiteral("id"), entry.id},
+            {QStringLiteral("object"), entry.objectId},
+            {QStringLiteral("time"), entry.time.toString(Qt::ISODateWithMs)},
+            {QStringLiteral("operation"), OperationWord(entry.operation)},
+            {QStringLiteral("operationText"), OperationText(entry.operation)},
+            {QStringLiteral("port"), entry.port},
+            {QStringLiteral("user"), entry.user},
+            {QStringLiteral("version"), entry.version},
+            {QStringLiteral("note"), entry.note},
+            {QStringLiteral("codes"), entry.codes},
+            {QStringLiteral("sha256"), entry.hash},
+            {QStringLiteral("template"), entry.templateName}};
+}
+
+QString json(const QJsonValue &value)
+{
+    const QJsonDocument document =
+        value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
+    return QString::fromUtf8(document.toJson(QJsonDocument::Indented));
+}
+
+QString objectLine(const CatalogObject &object)
+{
+    QString description = object.name;
+    if (!object.address.isEmpty())
+        description += (description.isEmpty() ? QString() : QStringLiteral(", ")) + object.address;
+    return QStringLiteral("%1  %2  %3  %4  %5\n")
+               .arg(object.id.left(8), object.codes.leftJustified(9),
+                    timeText(object.lastTime).leftJustified(19),
+                    (object.lastOperation ? OperationText(*object.lastOperation) : QString())
+                        .leftJustified(28),
+                    description)
+               .trimmed() +
+           u'\n';
+}
+
+// The object an argument names: its id, the first characters of its id, or
+// its object numbers ("0412" or "0412 0000").
+std::optional<CatalogObject> findObject(CatalogStore &store, const QString &name, QString &error)
+{
+    if (const std::optional<CatalogObject> exact = store.object(name))
+        return exact;
+    QList<CatalogObject> found;
+    const QString wanted = name.simplified().toUpper();
+    for (const CatalogObject &object : store.objects()) {
+        const QStringList codes = object.codes.toUpper().split(u' ', Qt::SkipEmptyParts);
+        if ((name.size() >= 4 && object.id.startsWith(name, Qt::CaseInsensitive)) ||
+            object.codes.toUpper() == wanted || codes.contains(wanted))
+            found.append(object);
+    }
+    if (found.size() == 1)
+        return found.constFirst();
+    if (found.isEmpty()) {
+        error = QStringLiteral("no object '%1' in the catalogue").arg(name);
+    } else {
+        error = QStringLiteral("'%1' names several objects; give one of their ids:\n").arg(name);
+        for (const CatalogObject &object : std::as_const(found))
+            error += QStringLiteral("  %1  %2  %3\n").arg(object.id, object.codes, object.name);
+        error.chop(1);
+    }
+    return std::nullopt;
+}
+
+Outcome list(CatalogStore &store, const QCommandLineParser &parser, bool asJson)
+{
+    const QList<CatalogObject> objects = store.objects(parser.value(QStringLiteral("search")));
+    Outcome outcome;
+    if (asJson) {
+        QJsonArray array;
+        for (const CatalogObject &object : objects)
+            array.append(objectJson(object));
+        outcome.out = json(array);
+        return outcome;
+    }
+    for (const CatalogObject &object : objects)
+        outcome.out += objectLine(object);
+    return outcome;
+}
+
+Outcome show(CatalogStore &store, const QString &name, bool asJson)
+{
+    QString error;
+    const std::optional<CatalogObject> object = findObject(store, name, error);
+    if (!object)
+        return failure(error);
+    QList<CatalogEntry> timeline = store.timeline(object->id);
+    std::reverse(timeline.begin(), timeline.end()); // newest first
+    Outcome outcome;
+    if (asJson) {
+        QJsonObject result = objectJson(*object);
+        QJsonArray entries;
+        for (const CatalogEntry &entry : std::as_const(timeline))
+            entries.append(entryJson(entry));
+        result.insert(QStringLiteral("entries"), entries);
+        outcome.out = json(result);
+        return outcome;
+    }
+    QString &out = outcome.out;
+    out += QStringLiteral("Объект:   %1\n").arg(object->codes);
+    out += QStringLiteral("Название: %1\n").arg(object->name);
+    out += QStringLiteral("Адрес:    %1\n").arg(object->address);
+    if (!object->notes.isEmpty())
+        out += QStringLiteral("Заметки:  %1\n").arg(object->notes);
+    if (!object->phones.isEmpty())
+        out += QStringLiteral("Телефоны: %1\n").arg(object->phones);
+    out += QStringLiteral("Id:       %1\n\n").arg(object->id);
+    for (const CatalogEntry &entry : std::as_const(timeline)) {
+        QString line =
+            QStringLiteral("%1  %2  %3  %4  %5  %6")
+                .arg(timeText(entry.time), OperationText(entry.operation).leftJustified(28),
+                     entry.port.leftJustified(12), entry.user.leftJustified(10), entry.version,
+                     entry.id.left(8));
+        if (!entry.templateName.isEmpty())
+            line += QStringLiteral("  шаблон «%1»").arg(entry.templateName);
+        if (!entry.note.isEmpty())
+            line += QStringLiteral("  %1").arg(entry.note);
+        out += line.trimmed() + u'\n';
+    }
+    return outcome;
+}
+
+Outcome exportEntry(CatalogStore &store, const QString &name, const QCommandLineParser &parser,
+                    bool asJson)
+{
+    QString error;
+    const std::optional<CatalogObject> object = findObject(store, name, error);
+    if (!object)
+        return failure(error);
+    const QList<CatalogEntry> timeline = store.timeline(object->id);
+    if (timeline.isEmpty())
+        return failure(QStringLiteral("object '%1' has no entries").arg(name));
+    CatalogEntry chosen = timeline.constLast();
+    if (parser.isSet(QStringLiteral("entry"))) {
+        const QString wanted = parser.value(QStringLiteral("entry"));
+        QList<CatalogEntry> matching;
+        for (const CatalogEntry &entry : timeline)
+            if (entry.id == wanted || (wanted.size() >= 4 && entry.id.startsWith(wanted)))
+                matching.append(entry);
+        if (matching.size() != 1)
+            return failure(matching.isEmpty()
+                               ? QStringLiteral("object '%1' has no entry '%2'").arg(name, wanted)
+                               : QStringLiteral("'%1' names several entries").arg(wanted));
+        chosen = matching.constFirst();
+    }
+    const std::optional<QByteArray> bytes = store.configuration(chosen.hash);
+    if (!bytes)
+        return failure(QStringLiteral("the configuration of entry %1 cannot be read: %2")
+                           .arg(chosen.id, store.lastError()));
+    const QString output = parser.value(QStringLiteral("o"));
+    Outcome outcome;
+    if (output.isEmpty()) {
+        if (asJson)
+            return usage(QStringLiteral("--json needs -o FILE.snc"));
+        if (isatty(fileno(stdout)))
+            return usage(QStringLiteral("missing -o FILE.snc (standard output is a terminal)"));
+        std::fwrite(bytes->constData(), 1, static_cast<size_t>(bytes->size()), stdout);
+        std::fflush(stdout);
+        return outcome;
+    }
+    QSaveFile file(output);
+    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit())
+        return failure(QStringLiteral("Невозможно сохранить файл \"%1\"")
+                           .arg(QDir::toNativeSeparators(output)));
+    if (asJson) {
+        QJsonObject result = entryJson(chosen);
+        result.insert(QStringLiteral("file"), output);
+        outcome.out = json(result);
+    } else {
+        outcome.out = QStringLiteral("%1: %2, %3\n")
+                          .arg(QDir::toNativeSeparators(output), OperationText(chosen.operation),
+                               timeText(chosen.time));
+    }
+    return outcome;
+}
+
+Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJson)
+{
+    Outcome outcome;
+    QJsonArray results;
+    QStringList errors;
+    for (const QString &path : files) {
+        QString problem;
+        QByteArray bytes;
+        QStringList data, commands;
+        const QFileInfo info(path);
+        QFile file(path);
+        // Only regular files are read: a pipe or a device would hang the run.
+        if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+            problem = QStringLiteral("Невозможно прочитать файл");
+        else if (bytes = file.readAll(); !ReadConfigurationBytes(bytes, data, commands))
+            problem = QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден");
+        std::optional<CatalogEntry> entry;
+        if (problem.isEmpty()) {
+            entry = catalog.recordFile(CatalogOperation::Imported, QString(), bytes,
+                                       QDir::toNativeSeparators(info.absoluteFilePath()));
+            if (!entry)
+                problem = QStringLiteral("Невозможно записать конфигурацию в базу объектов: %1")
+                              .arg(catalog.failure());
+        }
+        if (!problem.isEmpty()) {
+            errors << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), problem);
+            results.append(
+                QJsonObject{{QStringLiteral("file"), path}, {QStringLiteral("error"), problem}});
+            continue;
+        }
+        if (asJson) {
+            QJsonObject result = entryJson(*entry);
+            result.insert(QStringLiteral("file"), path);
+            results.append(result);
+        } else {
+            outcome.out +=
+                QStringLiteral("%1: объект %2, запись %3\n")
+                    .arg(QDir::toNativeSeparators(path), entry->codes, entry->id.left(8));
+        }
+    }
+    if (asJson)
+        outcome.out = json(results);
+    if (!errors.isEmpty()) {
+        outcome.status = ExitFailed;
+        outcome.error = errors.join(u'\n');
+    }
+    return outcome;
+}
+
+QString help(const QString &program)
+{
+    return QStringLiteral(
+               "Usage: %1 objects list [--search TEXT] [--json]\n"
+               "       %1 objects show OBJECT [--json]\n"
+               "       %1 objects export OBJECT [--entry ID] [-o FILE.snc] [--json]\n"
+               "       %1 objects import FILE.snc... [--json]\n\n"
+               "The catalogue of objects that the window and the read and write commands\n"
+               "record into. OBJECT is an object's id (or its first characters) or its object\n"
+               "numbers. export writes an entry's configuration (the latest by default) to\n"
+               "FILE.snc, or to standard output when that is not a terminal.\n\n"
+               "Options:\n"
+               "  --search TEXT   only objects whose numbers, name, address, notes or phone\n"
+               "                  numbers contain every word of TEXT\n"
+               "  --entry ID      the entry to export (its id or its first characters)\n"
+               "  -o FILE.snc     the file to write\n"
+               "  --json          print JSON instead of text\n"
+               "  --catalog FILE  another catalogue file than the user's\n"
+               "  -h, --help      this help\n\n")
+               .arg(program) +
+           CommandLine::exitStatusText();
+}
+
+Outcome run(const QStringList &arguments)
+{
+    const QString program = QFileInfo(arguments.value(0)).fileName();
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption(JsonOption);
+    parser.addOption(CatalogOption);
+    parser.addOption(
+        QCommandLineOption(QStringLiteral("search"), QString(), QStringLiteral("TEXT")));
+    parser.addOption(QCommandLineOption(QStringLiteral("entry"), QString(), QStringLiteral("ID")));
+    parser.addOption(QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")}, QString(),
+                                        QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    QStringList rest = arguments;
+    rest.removeAt(1);
+    if (!parser.parse(rest))
+        return usage(parser.errorText());
+    QStringList positional = parser.positionalArguments();
+    const QString action = positional.isEmpty() ? QString() : positional.takeFirst();
+    if (parser.isSet(QStringLiteral("help")) || action == u"help")
+        return {ExitDone, help(program), {}};
+    const bool asJson = parser.isSet(JsonOption);
+    const auto expect = [&](qsizetype count) -> QString {
+        if (positional.size() < count)
+            return QStringLiteral("missing argument");
+        if (positional.size() > count)
+            return QStringLiteral("unexpected argument '%1'").arg(positional.at(count));
+        return {};
+    };
+    QString wrong;
+    if (action == u"list")
+        wrong = expect(0);
+    else if (action == u"show" || action == u"export")
+        wrong = expect(1);
+    else if (action == u"import")
+        wrong = positional.isEmpty() ? QStringLiteral("missing FILE.snc") : QString();
+    else
+        wrong = action.isEmpty() ? QStringLiteral("missing list, show, export or import")
+                                 : QStringLiteral("unknown objects command '%1'").arg(action);
+    const bool only = [&] {
+        if (parser.isSet(QStringLiteral("search")) && action != u"list")
+            return false;
+        if (parser.isSet(QStringLiteral("entry")) && action != u"export")
+            return false;
+        if (parser.isSet(QStringLiteral("o")) && action != u"export")
+            return false;
+        return true;
+    }();
+    if (wrong.isEmpty() && !only)
+        wrong = QStringLiteral("an option that '%1' does not take").arg(action);
+    if (!wrong.isEmpty())
+        return usage(wrong);
+
+    ObjectCatalog catalog(parser.isSet(CatalogOption) ? parser.value(CatalogOption)
+                                                      : DefaultCatalogPath());
+    CatalogStore *store = catalog.store();
+    for (const QString &notice : catalog.takeNotices())
+        PrintText(stderr, notice + u'\n');
+    if (!store)
+        return failure(CatalogOpenFailure(catalog.path(), catalog.failure()));
+    if (action == u"list")
+        return list(*store, parser, asJson);
+    if (action == u"show")
+        return show(*store, positional.at(0), asJson);
+    if (action == u"export")
+        return exportEntry(*store, positional.at(0), parser, asJson);
+    return importFiles(catalog, positional, asJson);
+}
+
+} // namespace
+
+QString ObjectsCommandSummary()
+{
+    return QStringLiteral("  objects the catalogue of objects: list, show, export, import\n");
+}
+
+int RunObjectsCommand(const QStringList &arguments)
+{
+    const QString program = QFileInfo(arguments.value(0)).fileName();
+    const Outcome outcome = run(arguments);
+    if (!outcome.out.isEmpty())
+        PrintText(stdout, outcome.out);
+    if (outcome.status == ExitUsage)
+        PrintText(stderr, QStringLiteral("%1: %2\nTry '%1 objects --help' for more information.\n")
+                              .arg(program, outcome.error));
+    else if (!outcome.error.isEmpty())
+        PrintText(stderr, outcome.error + u'\n');
+    return outcome.status;
+}
+
+} // namespace sr5n

@@ -1,0 +1,475 @@
+#include "ui/catalog/TfrmObjects.h"
+
+#include "app/Configurator.h"
+#include "catalog/CatalogStore.h"
+#include "catalog/ObjectCatalog.h"
+#include "ui/catalog/ObjectListModel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStyle>
+#include <QTableView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace sr5n {
+
+namespace {
+
+QPushButton *button(const char *name, const QString &text, const QString &tip, QWidget *parent)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(tip);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), m_app(app)
+{
+    setObjectName(QStringLiteral("frmObjects"));
+    setWindowTitle(QStringLiteral("Объекты"));
+    setModal(true);
+    resize(980, 640);
+
+    auto *lblSearch = new QLabel(QStringLiteral("&Поиск:"), this);
+    lblSearch->setObjectName(QStringLiteral("lblObjectsSearch"));
+    edtObjectsSearch = new QLineEdit(this);
+    edtObjectsSearch->setObjectName(QStringLiteral("edtObjectsSearch"));
+    edtObjectsSearch->setPlaceholderText(
+        QStringLiteral("Номер объекта, название, адрес, заметки или номер телефона"));
+    edtObjectsSearch->setClearButtonEnabled(true);
+    edtObjectsSearch->setAccessibleName(QStringLiteral("Поиск объектов"));
+    lblSearch->setBuddy(edtObjectsSearch);
+    connect(edtObjectsSearch, &QLineEdit::textChanged, this, [this] { search(); });
+    auto *find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        edtObjectsSearch->setFocus(Qt::ShortcutFocusReason);
+        edtObjectsSearch->selectAll();
+    });
+
+    lblObjectsInfo = new QLabel(this);
+    lblObjectsInfo->setObjectName(QStringLiteral("lblObjectsInfo"));
+    lblObjectsInfo->setWordWrap(true);
+    lblObjectsInfo->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    m_model = new ObjectListModel(this);
+    tvObjects = new QTableView(this);
+    tvObjects->setObjectName(QStringLiteral("tvObjects"));
+    tvObjects->setAccessibleName(QStringLiteral("Объекты"));
+    tvObjects->setModel(m_model);
+    tvObjects->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tvObjects->setSelectionMode(QAbstractItemView::SingleSelection);
+    tvObjects->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tvObjects->setAlternatingRowColors(true);
+    tvObjects->setTabKeyNavigation(false);
+    tvObjects->verticalHeader()->hide();
+    tvObjects->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    tvObjects->horizontalHeader()->setStretchLastSection(true);
+    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Codes, 120);
+    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Name, 220);
+    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Address, 240);
+    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::LastOperation, 200);
+    connect(tvObjects->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { showObject(); });
+
+    // The chosen object: what the engineer writes about it.
+    auto *gbxObject = new QGroupBox(QStringLiteral("Объект"), this);
+    gbxObject->setObjectName(QStringLiteral("gbxObject"));
+    edtObjectName = new QLineEdit(gbxObject);
+    edtObjectName->setObjectName(QStringLiteral("edtObjectName"));
+    edtObjectAddress = new QLineEdit(gbxObject);
+    edtObjectAddress->setObjectName(QStringLiteral("edtObjectAddress"));
+    memObjectNotes = new QPlainTextEdit(gbxObject);
+    memObjectNotes->setObjectName(QStringLiteral("memObjectNotes"));
+    memObjectNotes->setTabChangesFocus(true);
+    memObjectNotes->setMaximumHeight(fontMetrics().height() * 4);
+    btnObjectDescribe =
+        button("btnObjectDescribe", QStringLiteral("Сохранить описание"),
+               QStringLiteral("Сохранить название, адрес и заметки объекта"), gbxObject);
+    btnObjectMerge =
+        button("btnObjectMerge", QStringLiteral("Объединить с..."),
+               QStringLiteral("Перенести все записи другого объекта в этот"), gbxObject);
+    connect(btnObjectDescribe, &QPushButton::clicked, this, [this] { describeObject(); });
+    connect(btnObjectMerge, &QPushButton::clicked, this, [this] { mergeObject(); });
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Название:"), edtObjectName);
+    form->addRow(QStringLiteral("Адрес:"), edtObjectAddress);
+    form->addRow(QStringLiteral("Заметки:"), memObjectNotes);
+    auto *objectButtons = new QHBoxLayout;
+    objectButtons->addWidget(btnObjectDescribe);
+    objectButtons->addWidget(btnObjectMerge);
+    objectButtons->addStretch(1);
+    auto *objectLayout = new QVBoxLayout(gbxObject);
+    objectLayout->addLayout(form);
+    objectLayout->addLayout(objectButtons);
+
+    tvTimeline = new QTreeWidget(this);
+    tvTimeline->setObjectName(QStringLiteral("tvTimeline"));
+    tvTimeline->setAccessibleName(QStringLiteral("Записи объекта"));
+    tvTimeline->setRootIsDecorated(false);
+    tvTimeline->setUniformRowHeights(true);
+    tvTimeline->setAlternatingRowColors(true);
+    tvTimeline->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tvTimeline->setHeaderLabels({QStringLiteral("Дата и время"), QStringLiteral("Операция"),
+                                 QStringLiteral("Порт"), QStringLiteral("Пользователь"),
+                                 QStringLiteral("Номера"), QStringLiteral("Примечание")});
+    tvTimeline->header()->resizeSection(0, 140);
+    tvTimeline->header()->resizeSection(1, 230);
+    tvTimeline->header()->resizeSection(2, 110);
+    tvTimeline->header()->resizeSection(3, 90);
+    tvTimeline->header()->resizeSection(4, 80);
+    connect(tvTimeline, &QTreeWidget::itemSelectionChanged, this, [this] { updateButtons(); });
+    connect(tvTimeline, &QTreeWidget::itemDoubleClicked, this, [this] {
+        if (const QList<CatalogEntry> chosen = chosenEntries(); chosen.size() == 1)
+            emit openRequested(chosen.constFirst());
+    });
+
+    btnEntryOpen = button("btnEntryOpen", QStringLiteral("Открыть в окне"),
+                          QStringLiteral("Открыть выбранную конфигурацию в главном окне"), this);
+    btnEntryCompare = button("btnEntryCompare", QStringLiteral("Сравнить с окном"),
+                             QStringLiteral("Сравнить выбранную конфигурацию с конфигурацией "
+                                            "в главном окне"),
+                             this);
+    btnEntryCompareDevice = button(
+        "btnEntryCompareDevice", QStringLiteral("Сравнить с коммуникатором"),
+        QStringLiteral("Прочитать конфигурацию коммуникатора и сравнить ее с выбранной"), this);
+    btnEntryCompareEntries =
+        button("btnEntryCompareEntries", QStringLiteral("Сравнить две записи"),
+               QStringLiteral("Сравнить две выбранные записи между собой"), this);
+    btnEntrySave = button("btnEntrySave", QStringLiteral("Сохранить в файл..."),
+                          QStringLiteral("Сохранить выбранную конфигурацию в файл .snc"), this);
+    btnEntryTemplate = button("btnEntryTemplate", QStringLiteral("Шаблон..."),
+                              QStringLiteral("Отметить выбранную запись как шаблон"), this);
+    btnEntryMove = button("btnEntryMove", QStringLiteral("Перенести..."),
+                          QStringLiteral("Перенести выбранную запись в другой объект"), this);
+    btnFromTemplate = button("btnFromTemplate", QStringLiteral("Новый объект из шаблона..."),
+                             QStringLiteral("Открыть шаблон в главном окне с пустыми номерами "
+                                            "объекта"),
+                             this);
+    btnObjectsClose = new QPushButton(QStringLiteral("Закрыть"), this);
+    btnObjectsClose->setObjectName(QStringLiteral("btnObjectsClose"));
+    btnObjectsClose->setDefault(true);
+    const auto withEntry = [this](void (TfrmObjects::*request)(const CatalogEntry &)) {
+        return [this, request] {
+            if (const QList<CatalogEntry> chosen = chosenEntries(); !chosen.isEmpty())
+                emit(this->*request)(chosen.constFirst());
+        };
+    };
+    connect(btnEntryOpen, &QPushButton::clicked, this, withEntry(&TfrmObjects::openRequested));
+    connect(btnEntryCompare, &QPushButton::clicked, this,
+            withEntry(&TfrmObjects::compareRequested));
+    connect(btnEntryCompareDevice, &QPushButton::clicked, this,
+            withEntry(&TfrmObjects::compareDeviceRequested));
+    connect(btnEntrySave, &QPushButton::clicked, this, withEntry(&TfrmObjects::saveRequested));
+    connect(btnEntryCompareEntries, &QPushButton::clicked, this, [this] {
+        if (const QList<CatalogEntry> chosen = chosenEntries(); chosen.size() == 2)
+            emit compareEntriesRequested(chosen.at(0), chosen.at(1));
+    });
+    connect(btnEntryTemplate, &QPushButton::clicked, this, [this] { markTemplate(); });
+    connect(btnEntryMove, &QPushButton::clicked, this, [this] { moveEntry(); });
+    connect(btnFromTemplate, &QPushButton::clicked, this, [this] { newFromTemplate(); });
+    connect(btnObjectsClose, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto *searchRow = new QHBoxLayout;
+    searchRow->addWidget(lblSearch);
+    searchRow->addWidget(edtObjectsSearch, 1);
+    searchRow->addWidget(btnFromTemplate);
+    auto *entryButtons = new QHBoxLayout;
+    for (QPushButton *b : {btnEntryOpen, btnEntryCompare, btnEntryCompareDevice,
+                           btnEntryCompareEntries, btnEntrySave, btnEntryTemplate, btnEntryMove})
+        entryButtons->addWidget(b);
+    entryButtons->addStretch(1);
+    auto *lower = new QWidget(this);
+    auto *lowerLayout = new QVBoxLayout(lower);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    lowerLayout->addWidget(gbxObject);
+    lowerLayout->addWidget(tvTimeline, 1);
+    lowerLayout->addLayout(entryButtons);
+    auto *split = new QSplitter(Qt::Vertical, this);
+    split->setObjectName(QStringLiteral("splObjects"));
+    split->setChildrenCollapsible(false);
+    split->addWidget(tvObjects);
+    split->addWidget(lower);
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 3);
+    auto *closeRow = new QHBoxLayout;
+    closeRow->addWidget(lblObjectsInfo, 1);
+    closeRow->addWidget(btnObjectsClose);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(searchRow);
+    layout->addWidget(split, 1);
+    layout->addLayout(closeRow);
+
+    setTabOrder(edtObjectsSearch, btnFromTemplate);
+    setTabOrder(btnFromTemplate, tvObjects);
+    updateButtons();
+}
+
+QString TfrmObjects::unavailableText(const QString &reason)
+{
+    return QStringLiteral("База объектов недоступна: %1").arg(reason);
+}
+
+CatalogStore *TfrmObjects::store()
+{
+    if (!m_app.catalogEnabled())
+        return nullptr;
+    return m_app.objects().store();
+}
+
+const QList<CatalogObject> &TfrmObjects::objects() const
+{
+    return m_model->objects();
+}
+
+void TfrmObjects::showObjects()
+{
+    refresh();
+    edtObjectsSearch->setFocus();
+    exec();
+}
+
+void TfrmObjects::refresh()
+{
+    search();
+}
+
+void TfrmObjects::search()
+{
+    CatalogStore *catalog = store();
+    const QString keep = m_objectId;
+    if (!catalog) {
+        m_model->setObjects({});
+        lblObjectsInfo->setText(unavailableText(m_app.objects().failure()));
+    } else {
+        m_model->setObjects(catalog->objects(edtObjectsSearch->text()));
+        QString info = QStringLiteral("Объектов: %1").arg(m_model->rowCount());
+        if (catalog->isReadOnly())
+            info += QStringLiteral(". База открыта только для чтения");
+        info += QStringLiteral(". База: %1").arg(QDir::toNativeSeparators(catalog->location()));
+        lblObjectsInfo->setText(info);
+    }
+    const int row = m_model->rowOf(keep);
+    selectObject(row >= 0 ? row : 0);
+    showObject();
+}
+
+void TfrmObjects::selectObject(int row)
+{
+    if (row < 0 || row >= m_model->rowCount()) {
+        tvObjects->setCurrentIndex(QModelIndex());
+        return;
+    }
+    tvObjects->setCurrentIndex(m_model->index(row, 0));
+}
+
+void TfrmObjects::showObject()
+{
+    const int row = tvObjects->currentIndex().row();
+    const bool chosen = row >= 0 && row < m_model->rowCount();
+    const CatalogObject object = chosen ? m_model->objects().at(row) : CatalogObject();
+    m_objectId = object.id;
+    edtObjectName->setText(object.name);
+    edtObjectAddress->setText(object.address);
+    memObjectNotes->setPlainText(object.notes);
+    fillTimeline();
+}
+
+void TfrmObjects::fillTimeline()
+{
+    tvTimeline->clear();
+    CatalogStore *catalog = store();
+    m_timeline =
+        catalog && !m_objectId.isEmpty() ? catalog->timeline(m_objectId) : QList<CatalogEntry>();
+    // Newest first.
+    std::reverse(m_timeline.begin(), m_timeline.end());
+    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (const CatalogEntry &entry : std::as_const(m_timeline)) {
+        QString operation = OperationText(entry.operation);
+        if (!entry.templateName.isEmpty())
+            operation += QStringLiteral(" (шаблон «%1»)").arg(entry.templateName);
+        auto *item =
+            new QTreeWidgetItem(tvTimeline, {ObjectListModel::timeText(entry.time), operation,
+                                             QDir::toNativeSeparators(entry.port), entry.user,
+                                             entry.codes, entry.note});
+        // A write whose check did not pass, and its read-back, stand out.
+        if (OperationIsWarning(entry.operation)) {
+            item->setIcon(1, warning);
+            QFont bold = item->font(1);
+            bold.setBold(true);
+            item->setFont(1, bold);
+        }
+        item->setToolTip(5, entry.note);
+    }
+    if (!m_timeline.isEmpty())
+        selectEntry(0);
+    updateButtons();
+}
+
+void TfrmObjects::selectEntry(qsizetype index, qsizetype also)
+{
+    tvTimeline->clearSelection();
+    for (const qsizetype i : {index, also}) {
+        if (QTreeWidgetItem *item = tvTimeline->topLevelItem(static_cast<int>(i))) {
+            item->setSelected(true);
+            if (i == index)
+                tvTimeline->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+        }
+    }
+    updateButtons();
+}
+
+QList<CatalogEntry> TfrmObjects::chosenEntries() const
+{
+    QList<CatalogEntry> chosen;
+    for (int i = 0; i < tvTimeline->topLevelItemCount(); ++i)
+        if (tvTimeline->topLevelItem(i)->isSelected() && i < m_timeline.size())
+            chosen.append(m_timeline.at(i));
+    return chosen;
+}
+
+void TfrmObjects::updateButtons()
+{
+    const qsizetype chosen = chosenEntries().size();
+    CatalogStore *catalog = store();
+    const bool writable = catalog && !catalog->isReadOnly();
+    for (QPushButton *b : {btnEntryOpen, btnEntryCompare, btnEntryCompareDevice, btnEntrySave})
+        b->setEnabled(chosen == 1);
+    btnEntryTemplate->setEnabled(chosen == 1 && writable);
+    btnEntryMove->setEnabled(chosen == 1 && writable);
+    btnEntryCompareEntries->setEnabled(chosen == 2);
+    const bool object = !m_objectId.isEmpty();
+    btnObjectDescribe->setEnabled(object && writable);
+    btnObjectMerge->setEnabled(object && writable && m_model->rowCount() > 1);
+    edtObjectName->setReadOnly(!writable);
+    edtObjectAddress->setReadOnly(!writable);
+    memObjectNotes->setReadOnly(!writable);
+    btnFromTemplate->setEnabled(catalog != nullptr);
+}
+
+void TfrmObjects::showFailure()
+{
+    m_app.notifier().reportFailure(
+        QStringLiteral("Не удалось изменить базу объектов: %1").arg(m_app.objects().failure()));
+}
+
+void TfrmObjects::describeObject()
+{
+    CatalogStore *catalog = store();
+    if (!catalog || m_objectId.isEmpty())
+        return;
+    if (!catalog->describeObject(m_objectId, edtObjectName->text().trimmed(),
+                                 edtObjectAddress->text().trimmed(),
+                                 memObjectNotes->toPlainText().trimmed())) {
+        showFailure();
+        return;
+    }
+    refresh();
+}
+
+void TfrmObjects::markTemplate()
+{
+    CatalogStore *catalog = store();
+    const QList<CatalogEntry> chosen = chosenEntries();
+    if (!catalog || chosen.size() != 1)
+        return;
+    bool accepted = false;
+    const QString name =
+        QInputDialog::getText(this, QStringLiteral("Шаблон"),
+                              QStringLiteral("Название шаблона (пустое название снимает отметку):"),
+                              QLineEdit::Normal, chosen[0].templateName, &accepted);
+    if (!accepted)
+        return;
+    if (!catalog->setTemplate(chosen[0].id, name))
+        showFailure();
+    fillTimeline();
+}
+
+QString TfrmObjects::chooseObject(const QString &title, const QString &exceptId)
+{
+    CatalogStore *catalog = store();
+    if (!catalog)
+        return {};
+    QStringList items;
+    QStringList ids;
+    for (const CatalogObject &object : catalog->objects()) {
+        if (object.id == exceptId)
+            continue;
+        items << QStringLiteral("%1  %2  %3")
+                     .arg(object.codes, object.name, object.address)
+                     .trimmed();
+        ids << object.id;
+    }
+    if (items.isEmpty())
+        return {};
+    bool accepted = false;
+    const QString item =
+        QInputDialog::getItem(this, title, QStringLiteral("Объект:"), items, 0, false, &accepted);
+    const qsizetype index = items.indexOf(item);
+    return accepted && index >= 0 ? ids.at(index) : QString();
+}
+
+void TfrmObjects::moveEntry()
+{
+    const QList<CatalogEntry> chosen = chosenEntries();
+    if (chosen.size() != 1)
+        return;
+    const QString target = chooseObject(QStringLiteral("Перенос записи"), m_objectId);
+    if (target.isEmpty())
+        return;
+    if (!store()->moveEntry(chosen[0].id, target))
+        showFailure();
+    refresh();
+}
+
+void TfrmObjects::mergeObject()
+{
+    if (m_objectId.isEmpty())
+        return;
+    const QString other = chooseObject(QStringLiteral("Объединение объектов"), m_objectId);
+    if (other.isEmpty())
+        return;
+    if (!store()->mergeObjects(m_objectId, other))
+        showFailure();
+    refresh();
+}
+
+void TfrmObjects::newFromTemplate()
+{
+    CatalogStore *catalog = store();
+    if (!catalog)
+        return;
+    const QList<CatalogEntry> templates = catalog->templates();
+    if (templates.isEmpty()) {
+        m_app.notifier().showInformation(
+            QStringLiteral("Шаблонов нет. Отметьте запись объекта как шаблон кнопкой «Шаблон...»"));
+        return;
+    }
+    QStringList names;
+    for (const CatalogEntry &entry : templates)
+        names << entry.templateName;
+    bool accepted = false;
+    const QString name =
+        QInputDialog::getItem(this, QStringLiteral("Новый объект из шаблона"),
+                              QStringLiteral("Шаблон:"), names, 0, false, &accepted);
+    const qsizetype index = names.indexOf(name);
+    if (accepted && index >= 0)
+        emit templateRequested(templates.at(index));
+}
+
+} // namespace sr5n

@@ -1,0 +1,92 @@
+// Several processes recording into one catalogue, and one killed mid-write.
+#include "catalog/ObjectCatalog.h"
+#include "catalog/SqliteCatalog.h"
+
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace sr5n {
+namespace {
+
+const QString kWriter = QStringLiteral(SR5N_BIN_DIR "/sr5n-test-catalog-writer");
+
+// Every entry of the catalogue, checked whole: its configuration is there
+// and has the bytes its hash names.
+QList<CatalogEntry> wholeEntries(CatalogStore &store)
+{
+    QList<CatalogEntry> entries;
+    for (const CatalogObject &object : store.objects()) {
+        for (const CatalogEntry &entry : store.timeline(object.id)) {
+            const std::optional<QByteArray> bytes = store.configuration(entry.hash);
+            EXPECT_TRUE(bytes) << qPrintable(entry.id);
+            if (bytes) {
+                EXPECT_EQ(ContentHash(*bytes), entry.hash);
+            }
+            entries.append(entry);
+        }
+    }
+    return entries;
+}
+
+TEST(CatalogProcesses, FourProcessesRecordingAtOnceLoseNoEntry)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("catalog.sqlite"));
+    const QStringList tags = {"1001", "1002", "1003", "1004"};
+    std::vector<std::unique_ptr<QProcess>> writers;
+    for (const QString &tag : tags) {
+        writers.push_back(std::make_unique<QProcess>());
+        writers.back()->start(kWriter, {path, QStringLiteral("200"), tag});
+    }
+    for (const auto &writer : writers) {
+        ASSERT_TRUE(writer->waitForFinished(240000));
+        EXPECT_EQ(writer->exitCode(), 0) << writer->readAllStandardError().constData();
+    }
+
+    CatalogOpening opening = OpenSqliteCatalog(path);
+    ASSERT_TRUE(opening.store);
+    const QList<CatalogEntry> entries = wholeEntries(*opening.store);
+    EXPECT_EQ(entries.size(), 800);
+    QSet<QString> ids, notes;
+    for (const CatalogEntry &entry : entries) {
+        ids.insert(entry.id);
+        notes.insert(entry.port + u'/' + entry.note);
+    }
+    EXPECT_EQ(ids.size(), 800);
+    EXPECT_EQ(notes.size(), 800); // each process's 200, none twice
+    // One object per process: none created twice by a race.
+    EXPECT_EQ(opening.store->objects().size(), 4);
+}
+
+TEST(CatalogProcesses, AProcessKilledWhileRecordingLeavesOnlyWholeEntries)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("catalog.sqlite"));
+    QProcess writer;
+    writer.start(kWriter, {path, QStringLiteral("0"), QStringLiteral("2001")});
+    ASSERT_TRUE(writer.waitForReadyRead(60000));
+    // Killed at some point of a later entry's transaction.
+    QThread::msleep(700);
+    writer.kill();
+    ASSERT_TRUE(writer.waitForFinished(10000));
+
+    CatalogOpening opening = OpenSqliteCatalog(path);
+    ASSERT_TRUE(opening.store) << qPrintable(opening.failure);
+    EXPECT_TRUE(opening.notices.isEmpty()); // sound, not damaged
+    const QList<CatalogEntry> entries = wholeEntries(*opening.store);
+    EXPECT_GE(entries.size(), 1);
+    // And it takes new entries.
+    ObjectCatalog catalog(path);
+    ASSERT_TRUE(catalog.store());
+    EXPECT_EQ(catalog.store()->objects().size(), 1);
+}
+
+} // namespace
+} // namespace sr5n

@@ -1,0 +1,160 @@
+// sr5n-cli and the catalogue of objects: read and write record into it
+// unless told not to; "objects" lists, shows, exports and imports.
+#include "CliRun.h"
+
+#include "common/SimProcess.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace sr5n {
+namespace {
+
+using test::RunCli;
+
+const QString Quiet = QStringLiteral("--quiet");
+
+QJsonArray jsonArray(const QString &text)
+{
+    return QJsonDocument::fromJson(text.toUtf8()).array();
+}
+
+// The entries "objects show --json" lists for the only object.
+QJsonArray entriesOfOnlyObject()
+{
+    const test::CliRun list = RunCli({"objects", "list", "--json"});
+    EXPECT_EQ(list.status, 0) << list.err.toStdString();
+    const QJsonArray objects = jsonArray(list.out);
+    if (objects.size() != 1)
+        return {};
+    const test::CliRun show =
+        RunCli({"objects", "show", objects[0].toObject()["id"].toString(), "--json"});
+    EXPECT_EQ(show.status, 0) << show.err.toStdString();
+    return QJsonDocument::fromJson(show.out.toUtf8()).object()["entries"].toArray();
+}
+
+TEST(CliObjects, ReadAndWriteRecordIntoTheCatalogueUnlessTold)
+{
+    QTemporaryDir folder;
+    test::SimProcess sim({Quiet});
+    ASSERT_TRUE(sim.started());
+    const QString file = folder.filePath(QStringLiteral("read.snc"));
+    // Nothing recorded with --no-catalog, on one port and through workers.
+    for (const QStringList &arguments :
+         {QStringList{"read", "--no-catalog", "--port", sim.path(), "-o", file},
+          QStringList{"write", "--no-catalog", "--port", sim.path(), file}}) {
+        const test::CliRun run = RunCli(arguments);
+        ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    }
+    EXPECT_EQ(jsonArray(RunCli({"objects", "list", "--json"}).out).size(), 0);
+
+    ASSERT_EQ(RunCli({"read", "--port", sim.path(), "-o", file}).status, 0);
+    ASSERT_EQ(RunCli({"write", "--verify", "--port", sim.path(), file}).status, 0);
+    const QJsonArray entries = entriesOfOnlyObject();
+    QStringList operations, ports;
+    for (const QJsonValue &entry : entries) {
+        operations << entry.toObject()["operation"].toString();
+        ports << entry.toObject()["port"].toString();
+    }
+    // Newest first: the verified write, the file it opened, the file the
+    // read saved, the read; each file named in its note.
+    EXPECT_EQ(operations, QStringList({"verified", "opened", "saved", "read"}));
+    EXPECT_EQ(ports, QStringList({sim.path(), "", "", sim.path()}));
+    EXPECT_EQ(entries[1].toObject()["note"].toString(), file);
+    EXPECT_EQ(entries[2].toObject()["note"].toString(), file);
+}
+
+TEST(CliObjects, ImportsFilesAndExportsTheirBytesBack)
+{
+    QTemporaryDir folder;
+    test::SimProcess sim({Quiet});
+    ASSERT_TRUE(sim.started());
+    const QString original = folder.filePath(QStringLiteral("original.snc"));
+    ASSERT_EQ(RunCli({"read", "--no-catalog", "--port", sim.path(), "-o", original}).status, 0);
+    const QString catalog = folder.filePath(QStringLiteral("team.sqlite"));
+    const QString damaged = folder.filePath(QStringLiteral("damaged.snc"));
+    QFile cut(damaged);
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write("SR-5/N Configuration File");
+    cut.close();
+
+    // One good file, one damaged, one folder: the good one is taken, the
+    // others named with their reason, and the status says not all went.
+    const test::CliRun imported = RunCli(
+        {"objects", "import", "--catalog", catalog, "--json", original, damaged, folder.path()});
+    EXPECT_EQ(imported.status, 3);
+    const QJsonArray results = jsonArray(imported.out);
+    ASSERT_EQ(results.size(), 3);
+    EXPECT_EQ(results[0].toObject()["operation"].toString(), "imported");
+    EXPECT_EQ(results[1].toObject()["error"].toString(),
+              "Невозможно прочитать файл. Возможно, файл поврежден");
+    EXPECT_EQ(results[2].toObject()["error"].toString(), "Невозможно прочитать файл");
+    EXPECT_TRUE(imported.err.contains(damaged)) << imported.err.toStdString();
+
+    // Found by its object numbers, as text and as JSON.
+    const test::CliRun list = RunCli({"objects", "list", "--catalog", catalog, "--search", "0000"});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_TRUE(list.out.contains(QStringLiteral("0000 0000"))) << list.out.toStdString();
+    EXPECT_TRUE(list.out.contains(QStringLiteral("Импорт")));
+    EXPECT_EQ(RunCli({"objects", "list", "--catalog", catalog, "--search", "нет такого"}).out,
+              QString());
+
+    const QString back = folder.filePath(QStringLiteral("back.snc"));
+    const test::CliRun exported =
+        RunCli({"objects", "export", "0000", "--catalog", catalog, "-o", back});
+    EXPECT_EQ(exported.status, 0) << exported.err.toStdString();
+    QFile a(original), b(back);
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), b.readAll());
+
+    // Standard output that is not a terminal takes the bytes.
+    const test::CliRun piped = RunCli({"objects", "export", "0000", "--catalog", catalog});
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_TRUE(piped.out.startsWith(QStringLiteral("\x19\0\0\0SR-5/N Configuration File")))
+        << piped.out.left(40).toStdString();
+}
+
+struct Refusal {
+    QStringList arguments;
+    int status;
+    const char *error; // the beginning of standard error
+};
+
+TEST(CliObjects, WrongCommandLinesAndUnknownObjectsAreRefused)
+{
+    QTemporaryDir folder;
+    const QString catalog = folder.filePath(QStringLiteral("c.sqlite"));
+    const Refusal refusals[] = {
+        {{"objects"}, 2, "sr5n-cli-short: missing list, show, export or import"},
+        {{"objects", "erase"}, 2, "sr5n-cli-short: unknown objects command 'erase'"},
+        {{"objects", "show"}, 2, "sr5n-cli-short: missing argument"},
+        {{"objects", "list", "extra"}, 2, "sr5n-cli-short: unexpected argument 'extra'"},
+        {{"objects", "show", "0412", "--search", "x"},
+         2,
+         "sr5n-cli-short: an option that 'show' does not take"},
+        {{"objects", "import"}, 2, "sr5n-cli-short: missing FILE.snc"},
+        {{"objects", "show", "0412"}, 3, "no object '0412' in the catalogue"},
+        {{"objects", "export", "0412", "-o", "x.snc"}, 3, "no object '0412' in the catalogue"},
+    };
+    for (const Refusal &refusal : refusals) {
+        SCOPED_TRACE(refusal.arguments.join(u' ').toStdString());
+        const test::CliRun run = RunCli(refusal.arguments + QStringList{"--catalog", catalog});
+        EXPECT_EQ(run.status, refusal.status);
+        EXPECT_TRUE(run.err.startsWith(QString::fromUtf8(refusal.error))) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    // A catalogue that cannot be opened is a failure with its reason.
+    const test::CliRun folderAsFile = RunCli({"objects", "list", "--catalog", folder.path()});
+    EXPECT_EQ(folderAsFile.status, 3);
+    EXPECT_EQ(folderAsFile.err,
+              QStringLiteral("Невозможно открыть базу объектов \"%1\": это не файл\n")
+                  .arg(folder.path()));
+}
+
+} // namespace
+} // namespace sr5n

@@ -1,0 +1,337 @@
+// The catalogue of objects through the real main window and the objects
+// window, against sr5n-sim.
+#include "catalog/CatalogStore.h"
+#include "catalog/ObjectCatalog.h"
+#include "catalog/SqliteCatalog.h"
+#include "common/WindowParts.h"
+#include "ui/TransferRig.h"
+#include "ui/catalog/TfrmObjects.h"
+#include "ui/config/TfrmCompare.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "config/ConfigurationFile.h"
+#include "config/RequestLists.h"
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace sr5n;
+using test::Rig;
+
+namespace {
+
+// Runs `act` on the next modal window of type W once it is up, then lets the
+// caller's event loop go on; `act` closes it.
+template <typename W> class OnModal
+{
+public:
+    explicit OnModal(std::function<void(W &)> act) : m_act(std::move(act))
+    {
+        m_timer.setInterval(20);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto *window = qobject_cast<W *>(QApplication::activeModalWidget());
+            if (!window || !window->isVisible())
+                return;
+            m_timer.stop();
+            m_shown = true;
+            m_act(*window);
+        });
+        m_timer.start();
+    }
+    bool shown() const { return m_shown; }
+
+private:
+    std::function<void(W &)> m_act;
+    QTimer m_timer;
+    bool m_shown = false;
+};
+
+// Types `text` into a widget key by key, Cyrillic letters too.
+void type(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+// The operations the objects window lists for the only object, newest first.
+QStringList operationsListed(TfrmObjects &window)
+{
+    QStringList texts;
+    auto *tree = test::part<QTreeWidget>(window, "tvTimeline");
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        texts << tree->topLevelItem(i)->text(1);
+    return texts;
+}
+
+} // namespace
+
+// Each operation of the window adds its entry to the object's timeline, on
+// the port as typed; the objects window lists them newest first.
+TEST(ObjectsWindow, RecordsReadWriteVerifiedWriteSaveAndOpen)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.sim->started());
+    rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
+    rig.window.btnWriteClick();
+    rig.window.writeVerifiedClick();
+    rig.window.btnReadClick();
+    const QString file = rig.userFolder.filePath(QStringLiteral("склад.snc"));
+    ASSERT_TRUE(rig.window.saveConfiguration(file));
+    ASSERT_TRUE(rig.window.openConfiguration(file));
+    ASSERT_EQ(rig.notifier.errors, QStringList());
+
+    QStringList listed;
+    QStringList ports;
+    bool shown = false;
+    auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
+    QTimer::singleShot(0, window, [&] {
+        shown = true;
+        EXPECT_EQ(window->objects().size(), 1);
+        listed = operationsListed(*window);
+        for (const CatalogEntry &entry : window->timeline())
+            ports << entry.port;
+        window->accept();
+    });
+    rig.window.objectsClick();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(listed, QStringList({"Открытие файла", "Сохранение в файл", "Чтение",
+                                   "Запись с проверкой", "Запись"}));
+    const QString port = rig.sim->path();
+    EXPECT_EQ(ports, QStringList({"", "", port, port, port}));
+    EXPECT_TRUE(rig.window.windowTitle().contains(QStringLiteral("объект 0412 0000")))
+        << qPrintable(rig.window.windowTitle());
+}
+
+// Search as you type, reached with Ctrl+F from the list.
+TEST(ObjectsWindow, CtrlFSearchesAsTheUserTypes)
+{
+    Rig rig;
+    CatalogStore *store = rig.app.objects().store();
+    ASSERT_TRUE(store);
+    const char *const objects[][3] = {{"0412", "Аптека «Здоровье»", "Тверская, 12"},
+                                      {"0555", "Склад «Север»", "Промзона"},
+                                      {"0777", "Школа № 5", "ул. Ленина, 40"}};
+    for (const auto &object : objects) {
+        rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QString::fromUtf8(object[0]));
+        ASSERT_TRUE(rig.window.saveConfiguration(
+            rig.userFolder.filePath(QString::fromUtf8(object[0]) + QStringLiteral(".snc"))));
+        const CatalogEntry entry = *rig.app.lastEntry();
+        ASSERT_TRUE(store->describeObject(entry.objectId, QString::fromUtf8(object[1]),
+                                          QString::fromUtf8(object[2]), QString()));
+    }
+    struct Step {
+        const char *typed;
+        int listed;
+    };
+    const Step steps[] = {{"", 3}, {"с", 2}, {"се", 1}, {"север", 1}, {"северо", 0}};
+    QList<int> seen;
+    bool focused = false;
+    auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
+    QTimer::singleShot(0, window, [&] {
+        auto *list = test::part<QWidget>(*window, "tvObjects");
+        auto *search = test::part<QLineEdit>(*window, "edtObjectsSearch");
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+        focused = search->hasFocus();
+        for (const Step &step : steps) {
+            search->clear();
+            type(search, QString::fromUtf8(step.typed));
+            seen << static_cast<int>(window->objects().size());
+        }
+        search->setText(QStringLiteral("ленина"));
+        EXPECT_EQ(window->objects().size(), 1);
+        EXPECT_EQ(window->objects().value(0).name, "Школа № 5");
+        window->accept();
+    });
+    rig.window.objectsClick();
+    EXPECT_TRUE(focused);
+    QList<int> expected;
+    for (const Step &step : steps)
+        expected << step.listed;
+    EXPECT_EQ(seen, expected);
+}
+
+// Another program changed the device after this one wrote to it: the read
+// says so once, with the number of differences, and shows them on request.
+TEST(ObjectsWindow, AReadTellsThatTheDeviceWasChangedSinceTheLastWrite)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.sim->started());
+    rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
+    rig.config().setSlider(QStringLiteral("trbSesansLength"), 9);
+    rig.window.btnWriteClick();
+    // Someone else, with a catalogue of his own, writes another session length.
+    {
+        Rig other;
+        other.setPort(rig.sim->path());
+        other.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
+        other.config().setSlider(QStringLiteral("trbSesansLength"), 4);
+        other.window.btnWriteClick();
+        ASSERT_EQ(other.notifier.errors, QStringList());
+    }
+    rig.notifier.answers = {true};
+    bool compared = false;
+    OnModal<TfrmCompare> comparison([&](TfrmCompare &window) {
+        compared = true;
+        ASSERT_EQ(window.differences().size(), 1);
+        EXPECT_EQ(window.differences()[0].caption, "Ограничение длительности сеанса связи");
+        window.accept();
+    });
+    rig.window.btnReadClick();
+    ASSERT_EQ(rig.notifier.questions.size(), 1);
+    EXPECT_TRUE(rig.notifier.questions[0].text.startsWith(
+        QStringLiteral("Коммуникатор хранит не ту конфигурацию, которую программа записала")));
+    EXPECT_TRUE(rig.notifier.questions[0].text.contains(QStringLiteral("(различий: 1)")));
+    EXPECT_TRUE(compared);
+    // Read again: the device holds what was read, and what was last written
+    // is still not there; the program says so again, once per read.
+    rig.notifier.answers = {false};
+    rig.window.btnReadClick();
+    EXPECT_EQ(rig.notifier.questions.size(), 2);
+    // After writing again, nothing to tell.
+    rig.window.btnWriteClick();
+    rig.window.btnReadClick();
+    EXPECT_EQ(rig.notifier.questions.size(), 2);
+}
+
+// A template opens into the main window with the object numbers blank.
+TEST(ObjectsWindow, NewObjectFromATemplateLeavesTheNumbersBlank)
+{
+    Rig rig;
+    rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
+    rig.config().setText(QStringLiteral("edt2P1NObjectCode"), QStringLiteral("0413"));
+    rig.config().setSlider(QStringLiteral("trbSesansLength"), 7);
+    ASSERT_TRUE(rig.window.saveConfiguration(rig.userFolder.filePath(QStringLiteral("t.snc"))));
+    ASSERT_TRUE(
+        rig.app.objects().store()->setTemplate(rig.app.lastEntry()->id, QStringLiteral("Магазин")));
+    rig.config().setSlider(QStringLiteral("trbSesansLength"), 2);
+
+    auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
+    OnModal<QInputDialog> choose([](QInputDialog &dialog) {
+        EXPECT_EQ(dialog.comboBoxItems(), QStringList({"Магазин"}));
+        dialog.accept();
+    });
+    QTimer::singleShot(0, window,
+                       [&] { test::part<QPushButton>(*window, "btnFromTemplate")->click(); });
+    rig.window.objectsClick();
+    EXPECT_TRUE(choose.shown());
+    EXPECT_EQ(rig.config().slider(QStringLiteral("trbSesansLength")), 7);
+    EXPECT_EQ(rig.config().text(QStringLiteral("edt1P1NObjectCode")), QString());
+    EXPECT_EQ(rig.config().text(QStringLiteral("edt2P1NObjectCode")), QString());
+    EXPECT_TRUE(rig.window.windowTitle().contains(QStringLiteral("шаблона «Магазин»")));
+}
+
+// The history of an earlier version is taken in at the first use, every
+// file of it, and the folder is left as it was.
+TEST(ObjectsWindow, TheEarlierHistoryIsTakenInWholeAtTheFirstRead)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.sim->started());
+    const QDir history(rig.userFolder.filePath(QStringLiteral("history")));
+    ASSERT_TRUE(history.mkpath(QStringLiteral(".")));
+    rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
+    QStringList data, commands;
+    ASSERT_TRUE(BuildWriteRequests(rig.app.blockContext(), data, commands));
+    const QStringList names = {"2024-01-01_08-00-00_read_ttyUSB0_0412_0000.snc",
+                               "2024-01-01_08-00-00_write_ttyUSB0_0412_0000_2.snc",
+                               "copy of a read.snc"};
+    for (const QString &name : names)
+        ASSERT_TRUE(WriteConfigurationFile(history.filePath(name), data, commands));
+    rig.window.btnReadClick();
+    ASSERT_EQ(rig.notifier.errors, QStringList());
+    const QList<CatalogObject> objects = rig.app.objects().store()->objects();
+    qsizetype entries = 0;
+    for (const CatalogObject &object : objects)
+        entries += rig.app.objects().store()->timeline(object.id).size();
+    EXPECT_EQ(entries, names.size() + 1);
+    QStringList left = history.entryList(QDir::Files);
+    QStringList kept = names;
+    left.sort();
+    kept.sort();
+    EXPECT_EQ(left, kept); // nothing removed, nothing added
+}
+
+// A damaged catalogue is kept aside and the user told once where.
+TEST(ObjectsWindow, ADamagedCatalogueIsToldOnceWhereItWasKept)
+{
+    Rig rig;
+    const QString path = rig.app.objects().path();
+    QFile garbage(path);
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray("not a catalogue\n").repeated(100));
+    garbage.close();
+    rig.window.openCatalog();
+    rig.window.openCatalog();
+    ASSERT_EQ(rig.notifier.informations.size(), 1);
+    const QStringList kept =
+        QDir(rig.userFolder.path()).entryList({QStringLiteral("catalog-damaged-*.sqlite")});
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(rig.notifier.informations[0],
+              CatalogDamagedMessage(path, rig.userFolder.filePath(kept[0])));
+    // The new catalogue takes entries.
+    ASSERT_TRUE(rig.window.saveConfiguration(rig.userFolder.filePath(QStringLiteral("a.snc"))));
+    EXPECT_TRUE(rig.app.lastEntry());
+}
+
+// Two entries compared with each other, and an entry with the device, each
+// in a comparison window of its own; the main window is not touched.
+TEST(ObjectsWindow, ComparesTwoEntriesAndAnEntryWithTheDevice)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.sim->started());
+    rig.config().setSlider(QStringLiteral("trbSesansLength"), 9);
+    rig.window.btnWriteClick();
+    rig.config().setSlider(QStringLiteral("trbSesansLength"), 4);
+    ASSERT_TRUE(rig.window.saveConfiguration(rig.userFolder.filePath(QStringLiteral("b.snc"))));
+    ASSERT_EQ(rig.notifier.errors, QStringList());
+
+    QList<QStringList> seen;
+    OnModal<TfrmCompare> *pending = nullptr;
+    const auto watch = [&] {
+        delete pending;
+        pending = new OnModal<TfrmCompare>([&](TfrmCompare &window) {
+            QStringList rows;
+            for (const ConfigDifference &d : window.differences())
+                rows << d.caption + u'|' + d.thisText + u'|' + d.otherText;
+            seen << rows;
+            window.accept();
+        });
+    };
+    auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
+    QTimer::singleShot(0, window, [&] {
+        ASSERT_EQ(window->timeline().size(), 2);
+        window->selectEntry(0, 1); // the saved file, then the write
+        watch();
+        test::part<QPushButton>(*window, "btnEntryCompareEntries")->click();
+        window->selectEntry(1); // the write: what the device holds
+        watch();
+        test::part<QPushButton>(*window, "btnEntryCompareDevice")->click();
+        window->selectEntry(0);
+        watch();
+        test::part<QPushButton>(*window, "btnEntryCompareDevice")->click();
+        window->accept();
+    });
+    rig.window.objectsClick();
+    delete pending;
+    const QString session = QStringLiteral("Ограничение длительности сеанса связи");
+    ASSERT_EQ(seen.size(), 3);
+    EXPECT_EQ(seen[0], QStringList({session + "|4 м|9 м"}));
+    EXPECT_EQ(seen[1], QStringList());
+    EXPECT_EQ(seen[2], QStringList({session + "|4 м|9 м"}));
+    EXPECT_EQ(rig.config().slider(QStringLiteral("trbSesansLength")), 4);
+}
