@@ -39,12 +39,20 @@ public:
     }
     bool RegisterDeviceProtocol(const QString &record, int, const QStringList &) override
     {
-        if (indexOfRecord(record) < 0)
+        if (indexOfRecord(record) < 0) {
             m_records.append(record);
+            // The pairs choose their protocol from the model's lists, as from the library's.
+            for (const QString &chooser :
+                 {QStringLiteral("cbx1PProtocol"), QStringLiteral("cbx2PProtocol")})
+                m_model.setChoiceItems(chooser, m_records);
+        }
         return true;
     }
 
+    explicit AcceptingProtocols(ConfigModel &model) : m_model(model) {}
+
 private:
+    ConfigModel &m_model;
     QStringList m_records;
 };
 
@@ -76,7 +84,7 @@ std::optional<ConfigurationFacts> ConfigurationFacts::ofFile(const QByteArray &s
         return std::nullopt;
     ConfigModel model;
     EventCodeTables tables;
-    AcceptingProtocols protocols;
+    AcceptingProtocols protocols(model);
     QuietNotifier quiet;
     if (!DecodeAnswers(BlockContext{model, tables, protocols, quiet}, data, commands))
         return std::nullopt;

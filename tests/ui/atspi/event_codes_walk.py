@@ -105,7 +105,7 @@ def main():
         import pyatspi
         app = find_application(pyatspi, "sr5n-configurator")
         window = next((w for w in (app.getChildAtIndex(i) for i in range(app.childCount))
-                       if w is not None and w.name == "СР-5/Н Конфигуратор"), None)
+                       if w is not None and w.name.startswith("СР-5/Н Конфигуратор")), None)
         if window is None:
             fail("no main window among %r" % [app.getChildAtIndex(i).name
                                               for i in range(app.childCount)])
