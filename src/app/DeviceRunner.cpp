@@ -53,6 +53,11 @@ public:
         release();
         return m_shown.askYesNo(text, icon, caption);
     }
+    bool askYesNoDefaultNo(const QString &text, QuestionIcon icon, const QString &caption) override
+    {
+        release();
+        return m_shown.askYesNoDefaultNo(text, icon, caption);
+    }
 
     // The port opened: what follows is shown as it comes.
     void stopHolding()
