@@ -96,16 +96,6 @@ CommandResult Commands::failedWith(const QString &reason, const QString &untold)
     return {ExitFailed, reason.section(u'\n', 0, 0)};
 }
 
-CommandResult Commands::failed(const QString &untold)
-{
-    // Where the window closes silently (seven answers to another command, a
-    // log status that cannot be read), a script still learns why it failed.
-    if (m_notifier.errors().size() == m_errorsBefore)
-        m_notifier.reportFailure(untold);
-    // The summary shows the first line of the last error: its gist.
-    return {ExitFailed, m_notifier.errors().constLast().section(u'\n', 0, 0)};
-}
-
 CommandResult Commands::succeeded(const QString &notice)
 {
     // A worker's notice goes into the summary instead.
@@ -116,8 +106,6 @@ CommandResult Commands::succeeded(const QString &notice)
 
 CommandResult Commands::run()
 {
-    // Messages of loading the installation data do not fail a command.
-    m_errorsBefore = m_notifier.errors().size();
     switch (m_line.command) {
     case Command::Read:
         return read();
@@ -141,34 +129,35 @@ CommandResult Commands::run()
     return {ExitUsage, QString()};
 }
 
-bool Commands::writeOutput(const QString &path, const QByteArray &bytes)
+Expected<void> Commands::writeOutput(const QString &path, const QByteArray &bytes)
 {
     if (path.isEmpty() || path == u"-") {
         std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
         std::fflush(stdout);
-        return true;
+        return {};
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        m_notifier.reportFailure(QStringLiteral("Невозможно сохранить файл"));
-        return false;
+        const QString message = QStringLiteral("Невозможно сохранить файл");
+        m_notifier.reportFailure(message);
+        return Failure{message};
     }
-    return true;
+    return {};
 }
 
 CommandResult Commands::read()
 {
     if (const Expected<void> read = m_runner->readConfiguration(m_line.ports.constFirst()); !read)
         return failedWith(read.reason());
-    if (!m_app->saveConfiguration(m_line.output))
-        return failed();
+    if (const Expected<void> saved = m_app->saveConfiguration(m_line.output); !saved)
+        return failedWith(saved.reason());
     return succeeded(DeviceRunner::readNotice());
 }
 
 CommandResult Commands::write()
 {
-    if (!m_app->openConfiguration(m_line.files.constFirst()))
-        return failed();
+    if (const Expected<void> opened = m_app->openConfiguration(m_line.files.constFirst()); !opened)
+        return failedWith(opened.reason());
     const QString port = m_line.ports.constFirst();
     if (!m_line.verify) {
         if (const Expected<void> written = m_runner->writeConfiguration(port); !written)
@@ -199,26 +188,25 @@ CommandResult Commands::write()
     case Verification::NotWritten:
         break;
     }
-    return failed();
+    return failedWith(QString());
 }
 
-bool Commands::loadSide(const BlockContext *into, const QString &source)
+Expected<void> Commands::loadSide(const BlockContext *into, const QString &source)
 {
     if (!source.startsWith(DevicePrefix))
         return into ? m_app->openConfiguration(source, *into) : m_app->openConfiguration(source);
     const QString port = source.mid(DevicePrefix.size());
-    return into ? m_runner->readConfiguration(port, *into).has_value()
-                : m_runner->readConfiguration(port).has_value();
+    return into ? m_runner->readConfiguration(port, *into) : m_runner->readConfiguration(port);
 }
 
 CommandResult Commands::diff()
 {
     // The first side is this configuration, the second a copy decoded apart.
-    if (!loadSide(nullptr, m_line.files.at(0)))
-        return failed();
+    if (const Expected<void> first = loadSide(nullptr, m_line.files.at(0)); !first)
+        return failedWith(first.reason());
     ConfigurationCopy other(m_app->blockContext());
-    if (!loadSide(&other.context(), m_line.files.at(1)))
-        return failed();
+    if (const Expected<void> second = loadSide(&other.context(), m_line.files.at(1)); !second)
+        return failedWith(second.reason());
     const QList<ConfigDifference> differences =
         m_app->compareWith(ConfigSide{other.model(), other.tables()});
     PrintText(stdout, asLines(DifferencesText(differences)));
@@ -227,8 +215,10 @@ CommandResult Commands::diff()
 
 CommandResult Commands::exportHtml()
 {
-    if (!m_app->openConfiguration(m_line.files.constFirst()) || !m_app->exportHtml(m_line.output))
-        return failed();
+    if (const Expected<void> opened = m_app->openConfiguration(m_line.files.constFirst()); !opened)
+        return failedWith(opened.reason());
+    if (const Expected<void> exported = m_app->exportHtml(m_line.output); !exported)
+        return failedWith(exported.reason());
     return {ExitDone, m_line.output};
 }
 
@@ -261,8 +251,10 @@ CommandResult Commands::logs()
             !log)
             return failedWith(log.reason(), QStringLiteral("Ошибка чтения журнала событий"));
     }
-    if (!writeOutput(m_line.output, FormatEventLogs(read, m_line.format).toUtf8()))
-        return failed();
+    if (const Expected<void> written =
+            writeOutput(m_line.output, FormatEventLogs(read, m_line.format).toUtf8());
+        !written)
+        return failedWith(written.reason());
     return {ExitDone, QString()};
 }
 
@@ -294,25 +286,24 @@ CommandResult Commands::json()
 {
     const QString source = m_line.files.constFirst();
     if (!m_line.importJson) {
-        if (!m_app->openConfiguration(source) ||
-            !writeOutput(m_line.output, ConfigurationToJson(m_app->config(), m_app->eventTables())))
-            return failed();
+        if (const Expected<void> opened = m_app->openConfiguration(source); !opened)
+            return failedWith(opened.reason());
+        if (const Expected<void> written = writeOutput(
+                m_line.output, ConfigurationToJson(m_app->config(), m_app->eventTables()));
+            !written)
+            return failedWith(written.reason());
         return {ExitDone, QString()};
     }
     // Only a regular file, as the window reads its files: a named pipe would
     // wait for a writer for ever.
     const std::optional<QByteArray> text = ReadRegularFile(source);
-    if (!text) {
-        m_notifier.reportFailure(QStringLiteral("Невозможно прочитать файл"));
-        return failed();
-    }
+    if (!text)
+        return failedWith(QString(), QStringLiteral("Невозможно прочитать файл"));
     if (const std::optional<QString> fault =
-            ConfigurationFromJson(*text, m_app->config(), m_app->eventTables())) {
-        m_notifier.reportFailure(*fault);
-        return failed();
-    }
-    if (!m_app->saveConfiguration(m_line.output))
-        return failed();
+            ConfigurationFromJson(*text, m_app->config(), m_app->eventTables()))
+        return failedWith(QString(), *fault);
+    if (const Expected<void> saved = m_app->saveConfiguration(m_line.output); !saved)
+        return failedWith(saved.reason());
     return {ExitDone, m_line.output};
 }
 

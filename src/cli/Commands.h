@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "cli/TerminalNotifier.h"
 #include "cli/TerminalProgress.h"
+#include "common/Expected.h"
 #include "link/LinkTimings.h"
 
 #include <QString>
@@ -40,10 +41,9 @@ public:
 private:
     // A configurator over the installation data, telling this notifier.
     std::unique_ptr<Configurator> makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog);
-    // Failed, after the errors shown; `untold` is shown when none was.
-    CommandResult failed(const QString &untold = QStringLiteral("Операция не выполнена"));
-    // A device operation failed for `reason` (shown already); `untold` is
-    // shown when it stopped without a message.
+    // An operation failed for `reason` (shown already; the summary takes its
+    // first line, its gist); `untold` is shown when it stopped without a
+    // message, so that a script still learns why it failed.
     CommandResult failedWith(const QString &reason,
                              const QString &untold = QStringLiteral("Операция не выполнена"));
     // Done, with the window's success notice.
@@ -60,8 +60,8 @@ private:
 
     // Decodes the configuration of a .snc file, or of the device for
     // "device:PORT", into `into`, or into this configuration when null.
-    bool loadSide(const BlockContext *into, const QString &source);
-    bool writeOutput(const QString &path, const QByteArray &bytes);
+    Expected<void> loadSide(const BlockContext *into, const QString &source);
+    Expected<void> writeOutput(const QString &path, const QByteArray &bytes);
 
     const CommandLine &m_line;
     LinkTimings m_timings;
@@ -70,7 +70,6 @@ private:
     std::unique_ptr<CommandLineCatalog> m_catalog;
     std::unique_ptr<Configurator> m_app;
     std::unique_ptr<DeviceRunner> m_runner;
-    qsizetype m_errorsBefore = 0;
 };
 
 } // namespace sr5n

@@ -112,8 +112,7 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
         raise();
     });
     // A server port that worked is offered in the list from now on.
-    m_runner->setPortKept(
-        [this] { cbxComPort->setNetworkPorts(m_app.settings().networkPorts()); });
+    m_runner->setPortKept([this] { cbxComPort->setNetworkPorts(m_app.settings().networkPorts()); });
     setWindowIcon(Icons::application());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
@@ -610,10 +609,10 @@ void TfrmMain::btnSaveClick()
             QDialog::Accepted ||
         dialog.selectedFiles().isEmpty())
         return;
-    saveConfiguration(dialog.selectedFiles().constFirst());
+    (void)saveConfiguration(dialog.selectedFiles().constFirst());
 }
 
-bool TfrmMain::saveConfiguration(const QString &path)
+Expected<void> TfrmMain::saveConfiguration(const QString &path)
 {
     return m_app.saveConfiguration(path);
 }
@@ -642,10 +641,10 @@ void TfrmMain::btnOpenClick()
     if (path.isEmpty())
         return;
     m_lastOpenedConfiguration = path;
-    openConfiguration(m_lastOpenedConfiguration);
+    (void)openConfiguration(m_lastOpenedConfiguration);
 }
 
-bool TfrmMain::openConfiguration(const QString &path)
+Expected<void> TfrmMain::openConfiguration(const QString &path)
 {
     return m_app.openConfiguration(path);
 }
@@ -654,10 +653,10 @@ void TfrmMain::compareWithFileClick()
 {
     const QString path = chooseConfigurationFile(QStringLiteral("Сравнение с файлом конфигурации"));
     if (!path.isEmpty())
-        compareWithFile(path);
+        (void)compareWithFile(path);
 }
 
-bool TfrmMain::compareWithFile(const QString &path)
+Expected<void> TfrmMain::compareWithFile(const QString &path)
 {
     return compareWithConfigurationFile(
         path,
@@ -665,14 +664,14 @@ bool TfrmMain::compareWithFile(const QString &path)
         QStringLiteral("В файле"));
 }
 
-bool TfrmMain::compareWithConfigurationFile(const QString &path, const QString &heading,
-                                            const QString &otherColumn)
+Expected<void> TfrmMain::compareWithConfigurationFile(const QString &path, const QString &heading,
+                                                      const QString &otherColumn)
 {
     ConfigurationCopy file(m_app.blockContext());
-    if (!m_app.openConfiguration(path, file.context()))
-        return false;
+    if (Expected<void> opened = m_app.openConfiguration(path, file.context()); !opened)
+        return opened;
     m_compare->compare(ConfigSide{file.model(), file.tables()}, heading, otherColumn);
-    return true;
+    return {};
 }
 
 void TfrmMain::btnExportClick()
@@ -687,16 +686,16 @@ void TfrmMain::btnExportClick()
     if (ExecFileDialog(dialog, m_dialogHost, m_folders, Folder::Export) != QDialog::Accepted ||
         dialog.selectedFiles().isEmpty())
         return;
-    exportHtml(dialog.selectedFiles().constFirst());
+    (void)exportHtml(dialog.selectedFiles().constFirst());
 }
 
-bool TfrmMain::exportHtml(const QString &path, bool openInBrowser)
+Expected<void> TfrmMain::exportHtml(const QString &path, bool openInBrowser)
 {
-    if (!m_app.exportHtml(path))
-        return false;
+    if (Expected<void> exported = m_app.exportHtml(path); !exported)
+        return exported;
     if (openInBrowser)
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    return true;
+    return {};
 }
 
 void TfrmMain::btnTestSchemeClick()

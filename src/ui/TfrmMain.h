@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Expected.h"
 #include "link/PortListTracker.h"
 #include "ui/DialogHost.h"
 #include "ui/FileDialogFolders.h"
@@ -112,13 +113,14 @@ public:
     // Opens the catalogue of objects and tells what there is to tell of it.
     void openCatalog();
     // The comparison with a configuration file after its dialog.
-    bool compareWithFile(const QString &path);
+    Expected<void> compareWithFile(const QString &path);
 
-    // The configuration file and the export after their dialogs.
-    bool saveConfiguration(const QString &path);
-    bool openConfiguration(const QString &path);
-    // False (after the message) when the page cannot be written; then nothing is opened.
-    bool exportHtml(const QString &path, bool openInBrowser = true);
+    // The configuration file and the export after their dialogs; a failure
+    // carries the message shown.
+    Expected<void> saveConfiguration(const QString &path);
+    Expected<void> openConfiguration(const QString &path);
+    // A failure (after the message) when the page cannot be written; then nothing is opened.
+    Expected<void> exportHtml(const QString &path, bool openInBrowser = true);
 
 signals:
     // Alt+F12 pressed anywhere in the window (the key is already consumed).
@@ -153,8 +155,8 @@ private:
     // Writes, reads back and compares; "Записать" does the same when the user chose so.
     void writeVerified();
     // A configuration file compared with the window, its side named in the comparison window.
-    bool compareWithConfigurationFile(const QString &path, const QString &heading,
-                                      const QString &otherColumn);
+    Expected<void> compareWithConfigurationFile(const QString &path, const QString &heading,
+                                                const QString &otherColumn);
 
     // The objects window and what it asks of the main window.
     void createObjectsWindow();
@@ -164,7 +166,7 @@ private:
     // to its object; said once, with the differences on request.
     void tellChangedSince();
     // A catalogue entry compared with the window; its side named by the entry.
-    bool compareWithEntry(const CatalogEntry &entry);
+    Expected<void> compareWithEntry(const CatalogEntry &entry);
     void saveEntry(const CatalogEntry &entry);
     void openTemplate(const CatalogEntry &entry);
 

@@ -396,15 +396,22 @@ TEST(ConfigurationFileCommands, UnreadableFilesChangeNothing)
     file.write("Z");
     file.close();
     rig.config().setSlider(QStringLiteral("trbPauseLength"), 9);
-    EXPECT_FALSE(rig.window.openConfiguration(path));
-    EXPECT_FALSE(rig.window.openConfiguration(dir.filePath(QStringLiteral("missing.snc"))));
+    // Each failure carries the message the user was shown.
+    for (const QString &unreadable : {path, dir.filePath(QStringLiteral("missing.snc"))}) {
+        const Expected<void> opened = rig.window.openConfiguration(unreadable);
+        EXPECT_FALSE(opened) << unreadable.toStdString();
+        EXPECT_EQ(opened.reason(),
+                  QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден"));
+    }
     EXPECT_EQ(
         rig.notifier.errors,
         QStringList(2, QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден")));
     EXPECT_EQ(rig.notifier.flashes, 2);
     EXPECT_EQ(rig.config().slider(QStringLiteral("trbPauseLength")), 9);
-    EXPECT_FALSE(
-        rig.window.saveConfiguration(dir.filePath(QStringLiteral("no/such/folder/c.snc"))));
+    const Expected<void> saved =
+        rig.window.saveConfiguration(dir.filePath(QStringLiteral("no/such/folder/c.snc")));
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(saved.reason(), QStringLiteral("Невозможно сохранить файл"));
     EXPECT_EQ(rig.notifier.errors.last(), QStringLiteral("Невозможно сохранить файл"));
 }
 
@@ -420,7 +427,10 @@ TEST(ConfigurationFileCommands, UnregisteredProtocolIsDeclinedAndNothingChanges)
     Rig target; // its library lacks the second protocol and the user declines
     target.catalog.names.removeLast();
     target.catalog.records.removeLast();
-    EXPECT_FALSE(target.window.openConfiguration(path));
+    const Expected<void> opened = target.window.openConfiguration(path);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(opened.reason(),
+              QStringLiteral("Невозможно добавить протокол. Операция будет прервана"));
     EXPECT_EQ(target.notifier.errors,
               QStringList({"Невозможно добавить протокол. Операция будет прервана"}));
     EXPECT_EQ(target.config().slider(QStringLiteral("trbPauseLength")), 3);
