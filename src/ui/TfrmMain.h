@@ -14,6 +14,7 @@
 
 class QMenu;
 class QAction;
+class QAbstractButton;
 class QPushButton;
 class QLabel;
 class QFrame;
@@ -85,31 +86,12 @@ public:
     // Scans the serial ports again and brings the port list up to date,
     // keeping what the field holds.
     void rescanPorts();
-    // Probes every listed port for a communicator and puts the one that
-    // answers into the port field (asking which, when several do).
-    void sbtFindPortClick();
     // The text of the question when several ports answer.
     static QString choosePortQuestion()
     {
         return QStringLiteral("Коммуникатор ответил на нескольких портах. Выберите порт:");
     }
 
-    // The window's commands, each as its button or key runs it.
-    void btnReadClick();
-    void btnWriteClick();
-    void btnSaveClick();
-    void btnOpenClick();
-    void btnExportClick();
-    void btnTestSchemeClick();
-    void sbtCurrentTimeReadClick();
-    void sbtCurrentTimeWriteClick();
-    void btnReadLogClick();
-    void clearDeviceLogs();
-    // The service menu of the bottom bar: comparison, write with verification, objects.
-    void compareWithDevice();
-    void compareWithFileClick();
-    void writeVerifiedClick();
-    void objectsClick();
     // Opens the catalogue of objects and tells what there is to tell of it.
     void openCatalog();
     // The comparison with a configuration file after its dialog.
@@ -132,6 +114,37 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The window's commands, each run by its action.
+    // Probes every listed port for a communicator and puts the one that
+    // answers into the port field (asking which, when several do).
+    void sbtFindPortClick();
+    void btnReadClick();
+    void btnWriteClick();
+    void btnSaveClick();
+    void btnOpenClick();
+    void btnExportClick();
+    void btnTestSchemeClick();
+    void sbtCurrentTimeReadClick();
+    void sbtCurrentTimeWriteClick();
+    void btnReadLogClick();
+    void clearDeviceLogs();
+    // The service menu of the bottom bar: comparison, write with verification, objects.
+    void compareWithDevice();
+    void compareWithFileClick();
+    void writeVerifiedClick();
+    void objectsClick();
+
+    // The commands as actions, named for tests ("actRead"): the bar's and the
+    // pages' buttons, the menus and the keys trigger them.
+    void createCommands();
+    // An action of the window that runs `command`; one that talks to the
+    // device is disabled while a device operation runs.
+    QAction *command(const char *name, const QString &text, void (TfrmMain::*run)(), bool device);
+    // A button that triggers `action` and is enabled as the action is.
+    void triggerBy(QAbstractButton *button, QAction *action);
+    // Runs a device command with the device commands disabled meanwhile.
+    void runDeviceCommand(void (TfrmMain::*run)());
+    void setDeviceCommandsEnabled(bool enabled);
     void FormCreate();
     void createPages();
     void createBottomBar();
@@ -221,6 +234,21 @@ private:
     QAction *pumWriteVerified = nullptr;
     QAction *pumVerifyWrites = nullptr;
     QAction *pumObjects = nullptr;
+    // The commands (the service menu's are its items above).
+    QAction *actOpen = nullptr;
+    QAction *actSave = nullptr;
+    QAction *actRead = nullptr;
+    QAction *actWrite = nullptr;
+    QAction *actExport = nullptr;
+    QAction *actTestScheme = nullptr;
+    QAction *actHelp = nullptr;
+    QAction *actAbout = nullptr;
+    QAction *actFindPort = nullptr;
+    QAction *actClockRead = nullptr;
+    QAction *actClockWrite = nullptr;
+    QAction *actReadLog = nullptr;
+    QAction *actClearLogs = nullptr;
+    QList<QAction *> m_deviceCommands;
     TfrmCompare *m_compare = nullptr;
     TfrmObjects *m_objectsWindow = nullptr;
 

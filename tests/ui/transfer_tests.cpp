@@ -7,6 +7,7 @@
 #include "common/SimProcess.h"
 #include "common/TextRecord.h"
 #include "common/TextRecords.h"
+#include "common/WindowCommands.h"
 #include "common/WindowParts.h"
 #include "config/BlockContext.h"
 #include "config/ConfigModel.h"
@@ -198,7 +199,7 @@ TEST(ConfigurationTransfer, WriteThenReadBringsTheSameConfigurationBack)
     Rig writer;
     ASSERT_TRUE(writer.sim->started());
     editConfiguration(writer.config(), writer.app.eventTables());
-    writer.window.btnWriteClick();
+    test::trigger(writer.window, "actWrite");
     EXPECT_EQ(writer.notifier.errors, QStringList());
     EXPECT_EQ(writer.notifier.informations, QStringList({"Конфигурация записана успешно"}));
     EXPECT_FALSE(writer.app.connection().Opened());
@@ -217,7 +218,7 @@ TEST(ConfigurationTransfer, WriteThenReadBringsTheSameConfigurationBack)
     reader.setProgressWindow(&readerProgress);
     readerApp.setProtocolCatalog(&readerCatalog);
     test::part<QComboBox>(reader, "cbxComPort")->setEditText(writer.sim->path());
-    reader.btnReadClick();
+    test::trigger(reader, "actRead");
     EXPECT_EQ(readerNotifier.errors, QStringList());
     EXPECT_EQ(readerNotifier.informations, QStringList({"Конфигурация прочитана успешно"}));
     EXPECT_EQ(readerProgress.prbProgress->value(), 858);
@@ -240,12 +241,12 @@ TEST(ConfigurationTransfer, EveryValueWrittenIsReadBackIntoAFreshWindow)
     Rig writer;
     ASSERT_TRUE(writer.sim->started());
     editEveryValue(writer.config(), writer.app.eventTables());
-    writer.window.btnWriteClick();
+    test::trigger(writer.window, "actWrite");
     ASSERT_EQ(writer.notifier.errors, QStringList());
 
     Rig reader;
     test::part<QComboBox>(reader.window, "cbxComPort")->setEditText(writer.sim->path());
-    reader.window.btnReadClick();
+    test::trigger(reader.window, "actRead");
     ASSERT_EQ(reader.notifier.errors, QStringList());
     EXPECT_EQ(reader.notifier.informations, QStringList({"Конфигурация прочитана успешно"}));
     expectSameConfiguration(writer.app, reader.app);
@@ -256,7 +257,7 @@ TEST(ConfigurationTransfer, CancelDuringAWriteStopsSendingSilently)
     Rig rig({QStringLiteral("--delay"), QStringLiteral("5")});
     ASSERT_TRUE(rig.sim->started());
     QTimer::singleShot(150, &rig.progress, [&] { rig.progress.btnCancelClick(); });
-    rig.window.btnWriteClick();
+    test::trigger(rig.window, "actWrite");
     EXPECT_TRUE(rig.notifier.errors.isEmpty());
     EXPECT_TRUE(rig.notifier.informations.isEmpty());
     EXPECT_FALSE(rig.app.connection().Opened());
@@ -285,7 +286,7 @@ TEST(ConfigurationTransfer, FailedReadsLeaveTheConfigurationAsItWas)
         ASSERT_TRUE(rig.sim->started());
         rig.config().setText(QStringLiteral("edt2P2N"), QStringLiteral("777"));
         const QString before = rig.config().text(QStringLiteral("edt2P2N"));
-        rig.window.btnReadClick();
+        test::trigger(rig.window, "actRead");
         ASSERT_EQ(rig.notifier.errors.size(), 1)
             << c.name << ", told: " << testing::PrintToString(rig.notifier.informations);
         EXPECT_TRUE(rig.notifier.errors[0].startsWith(c.error))
@@ -303,7 +304,7 @@ TEST(ConfigurationTransfer, CancelStopsSilentlyAndChangesNothing)
     ASSERT_TRUE(rig.sim->started());
     rig.config().setSlider(QStringLiteral("trbPauseLength"), 9);
     QTimer::singleShot(150, &rig.progress, [&] { rig.progress.btnCancelClick(); });
-    rig.window.btnReadClick();
+    test::trigger(rig.window, "actRead");
     EXPECT_TRUE(rig.notifier.errors.isEmpty());
     EXPECT_TRUE(rig.notifier.informations.isEmpty());
     EXPECT_EQ(rig.config().slider(QStringLiteral("trbPauseLength")), 9);
@@ -319,7 +320,7 @@ TEST(ConfigurationTransfer, MissingPortIsReportedAndNothingIsSent)
     Rig rig;
     test::part<QComboBox>(rig.window, "cbxComPort")
         ->setEditText(QStringLiteral("/dev/sr5n-missing"));
-    rig.window.btnWriteClick();
+    test::trigger(rig.window, "actWrite");
     EXPECT_EQ(rig.notifier.errors, QStringList({test::NoSuchPortMessage("/dev/sr5n-missing")}));
     EXPECT_EQ(rig.progress.Tag, 0);
     EXPECT_TRUE(rig.window.isEnabled());
@@ -450,7 +451,7 @@ TEST(ConfigurationTransfer, LateAnswersNeverLeaveStaleCodes)
     Rig reader({QStringLiteral("--state"), state, QStringLiteral("--late"),
                 QStringLiteral("3,40,300,301,850")});
     ASSERT_TRUE(reader.sim->started());
-    reader.window.btnReadClick();
+    test::trigger(reader.window, "actRead");
     EXPECT_EQ(reader.notifier.errors, QStringList());
     EXPECT_EQ(reader.notifier.informations, QStringList({"Конфигурация прочитана успешно"}));
     expectSameConfiguration(device.app, reader.app);
@@ -475,7 +476,7 @@ TEST(ConfigurationTransfer, ReadThatFailsToDecodeChangesNothing)
         ASSERT_TRUE(rig.sim->started());
         editEveryValue(rig.config(), rig.app.eventTables());
         const QStringList before = writeListOf(rig);
-        rig.window.btnReadClick();
+        test::trigger(rig.window, "actRead");
         EXPECT_EQ(rig.notifier.errors,
                   QStringList{c.message + QStringLiteral(". Операция будет прервана")});
         EXPECT_TRUE(rig.notifier.informations.isEmpty());
