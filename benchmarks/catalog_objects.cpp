@@ -18,9 +18,11 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 using namespace sr5n;
@@ -189,6 +191,10 @@ int main(int argc, char *argv[])
     QSqlDatabase::removeDatabase(QStringLiteral("size"));
     const qint64 entries = qint64(kObjects) * 5 + recording.size();
     const qint64 size = QFileInfo(path).size();
+    double load[3] = {0, 0, 0};
+    getloadavg(load, 3);
+    std::printf("load average %.2f %.2f %.2f on %d cores\n", load[0], load[1], load[2],
+                QThread::idealThreadCount());
     std::printf("opening the objects window (10,000 listed): median %.1f ms (CPU %.1f ms)\n",
                 median(opening), median(openingCpu));
     std::printf("search as you type (one keystroke): median %.1f ms (CPU %.1f ms), slowest "
