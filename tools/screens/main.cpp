@@ -223,7 +223,7 @@ int main(int argc, char *argv[])
         save(*objects, folder, QStringLiteral("objects"));
         if (!catalogFile.isEmpty()) {
             auto *search = objects->findChild<QLineEdit *>(QStringLiteral("edtObjectsSearch"));
-            search->setText(QStringLiteral("садовая 45"));
+            search->setText(QStringLiteral("садовая"));
             save(*objects, folder, QStringLiteral("objects-search"));
         }
         objects->reject();

@@ -273,9 +273,12 @@ void TfrmObjects::search()
         info += QStringLiteral(". База: %1").arg(QDir::toNativeSeparators(catalog->location()));
         lblObjectsInfo->setText(info);
     }
+    // Choosing a row shows its object; with none to choose, none is shown.
     const int row = m_model->rowOf(keep);
+    m_objectId.clear();
     selectObject(row >= 0 ? row : 0);
-    showObject();
+    if (m_objectId.isEmpty())
+        showObject();
 }
 
 void TfrmObjects::selectObject(int row)
