@@ -2,6 +2,7 @@
 
 #include "app/Configurator.h"
 #include "app/DeviceRunner.h"
+#include "catalog/ObjectCatalog.h"
 #include "cli/CommandLineCatalog.h"
 #include "cli/ConfigJson.h"
 #include "cli/LogFormats.h"
@@ -145,8 +146,18 @@ Expected<void> Commands::writeOutput(const QString &path, const QByteArray &byte
     return {};
 }
 
+void Commands::tellCatalogNotices()
+{
+    if (!m_app->catalogEnabled())
+        return;
+    m_app->objects().store();
+    for (const QString &notice : m_app->takeCatalogNotices())
+        m_notifier.showInformation(notice);
+}
+
 CommandResult Commands::read()
 {
+    tellCatalogNotices();
     if (const Expected<void> read = m_runner->readConfiguration(m_line.ports.constFirst()); !read)
         return failedWith(read.reason());
     if (const Expected<void> saved = m_app->saveConfiguration(m_line.output); !saved)
@@ -156,6 +167,7 @@ CommandResult Commands::read()
 
 CommandResult Commands::write()
 {
+    tellCatalogNotices();
     if (const Expected<void> opened = m_app->openConfiguration(m_line.files.constFirst()); !opened)
         return failedWith(opened.reason());
     const QString port = m_line.ports.constFirst();
