@@ -431,7 +431,7 @@ TEST(ObjectsWindow, MergesObjectsAndMovesAnEntryThroughTheObjectChooser)
             }
             window->accept();
         });
-        rig.window.objectsClick();
+        test::trigger(rig.window, "pumObjects");
         EXPECT_TRUE(choose.shown());
         EXPECT_EQ(offered, QStringList({"0777 0000  Школа", "0555 0000  Склад"}));
         EXPECT_EQ(listed, c.listed);
@@ -483,7 +483,7 @@ TEST(ObjectsWindow, ALongListComesAPageAtATimeAndKeepsTheChosenObject)
         chosen = window->objects().value(row).name;
         window->accept();
     });
-    rig.window.objectsClick();
+    test::trigger(rig.window, "pumObjects");
     EXPECT_EQ(firstPage, ObjectListModel::kPage);
     EXPECT_TRUE(info.startsWith(QStringLiteral("Объектов: %1.").arg(total))) << qPrintable(info);
     EXPECT_EQ(scrolled, total);
