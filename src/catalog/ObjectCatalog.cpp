@@ -7,6 +7,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace sr5n {
 
 namespace {
@@ -66,6 +69,9 @@ QString ObjectCatalog::systemUser()
         if (!user.isEmpty())
             return user;
     }
+    // A service or a shell without a login has no such variable, yet a user.
+    if (const passwd *account = getpwuid(geteuid()))
+        return QString::fromLocal8Bit(account->pw_name);
     return {};
 }
 
