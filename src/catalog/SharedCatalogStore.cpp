@@ -240,11 +240,27 @@ QStringList SharedCatalogStore::takeNotices()
     return std::exchange(m_notices, {});
 }
 
-std::optional<CatalogEntry> SharedCatalogStore::record(const NewCatalogEntry &entry)
+bool SharedCatalogStore::serverTakes()
 {
     if (!m_server)
         connect();
-    if (m_server) {
+    return m_server != nullptr;
+}
+
+// An entry kept here while the server is away: its source marks it as not
+// yet sent; one it had stays inside, so that what is recorded once by its
+// source still is. Its object is found here by its numbers.
+static NewCatalogEntry keptLocally(NewCatalogEntry entry)
+{
+    entry.source = SharedCatalogStore::OfflinePrefix +
+                   (entry.source.isEmpty() ? NewCatalogId() : entry.source);
+    entry.objectId.clear();
+    return entry;
+}
+
+std::optional<CatalogEntry> SharedCatalogStore::record(const NewCatalogEntry &entry)
+{
+    if (serverTakes()) {
         if (m_server->isReadOnly()) {
             fail(m_server->lastError());
             return std::nullopt;
@@ -261,12 +277,36 @@ std::optional<CatalogEntry> SharedCatalogStore::record(const NewCatalogEntry &en
         fail(m_localFailure);
         return std::nullopt;
     }
-    NewCatalogEntry kept = entry;
-    // The source marks it as not yet sent; one it had stays inside, so that
-    // what is recorded once by its source still is.
-    kept.source = OfflinePrefix + (kept.source.isEmpty() ? NewCatalogId() : kept.source);
-    kept.objectId.clear();
-    auto recorded = here->record(kept);
+    auto recorded = here->record(keptLocally(entry));
+    if (!recorded)
+        fail(here->lastError());
+    return recorded;
+}
+
+std::optional<QList<CatalogEntry>>
+SharedCatalogStore::recordAll(const QList<NewCatalogEntry> &entries)
+{
+    if (serverTakes()) {
+        if (m_server->isReadOnly()) {
+            fail(m_server->lastError());
+            return std::nullopt;
+        }
+        if (auto recorded = m_server->recordAll(entries))
+            return recorded;
+        if (!lostServer()) {
+            fail(m_server->lastError());
+            return std::nullopt;
+        }
+    }
+    CatalogStore *here = local();
+    if (!here) {
+        fail(m_localFailure);
+        return std::nullopt;
+    }
+    QList<NewCatalogEntry> kept;
+    for (const NewCatalogEntry &entry : entries)
+        kept.append(keptLocally(entry));
+    auto recorded = here->recordAll(kept);
     if (!recorded)
         fail(here->lastError());
     return recorded;

@@ -58,6 +58,7 @@ public:
     QStringList takeNotices() override;
 
     std::optional<CatalogEntry> record(const NewCatalogEntry &entry) override;
+    std::optional<QList<CatalogEntry>> recordAll(const QList<NewCatalogEntry> &entries) override;
     QList<CatalogObject> objects(const QString &search = QString()) override;
     std::optional<CatalogObject> object(const QString &id) override;
     QList<CatalogEntry> timeline(const QString &objectId) override;
@@ -89,6 +90,8 @@ private:
     void goOffline(const QString &reason);
     int sendUnsent();
     bool serverHasSource(const QString &source);
+    // Ready for the server, or false when the entries must stay here.
+    bool serverTakes();
     bool fail(const QString &error);
 
     PostgresUri m_uri;
