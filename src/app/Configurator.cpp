@@ -1,5 +1,6 @@
 #include "app/Configurator.h"
 
+#include "catalog/CatalogLocation.h"
 #include "catalog/CatalogStore.h"
 #include "catalog/HistoryImport.h"
 #include "catalog/ObjectCatalog.h"
@@ -62,15 +63,35 @@ Configurator::Configurator(QString dataFolder, LinkTimings timings)
                                               m_logExternalEvents);
     m_systemScanner = std::make_unique<SystemPortScanner>();
     m_scanner = m_systemScanner.get();
-    m_objects =
-        std::make_unique<ObjectCatalog>(DefaultCatalogPath(), HistoryImport::defaultFolder());
+    m_localCatalogPath = DefaultCatalogPath();
+    m_localHistoryFolder = HistoryImport::defaultFolder();
+    m_objects = std::make_unique<ObjectCatalog>(m_localCatalogPath, m_localHistoryFolder);
 }
 
-void Configurator::setCatalog(const QString &path, const QString &historyFolder)
+void Configurator::setCatalog(const QString &path, const QString &historyFolder,
+                              const QString &localPath)
 {
-    m_objects = std::make_unique<ObjectCatalog>(path, historyFolder);
+    if (!IsSharedCatalog(path)) {
+        m_localCatalogPath = path;
+        m_localHistoryFolder = historyFolder;
+    }
+    m_objects = std::make_unique<ObjectCatalog>(
+        path, historyFolder, localPath.isEmpty() ? m_localCatalogPath : localPath);
     m_catalogEnabled = true;
     m_historyWarned = false;
+}
+
+void Configurator::useCatalogLocation(const QString &location)
+{
+    if (IsSharedCatalog(location))
+        setCatalog(location.trimmed(), QString());
+    else
+        setCatalog(m_localCatalogPath, m_localHistoryFolder);
+}
+
+QString Configurator::catalogLocation() const
+{
+    return IsSharedCatalog(m_objects->path()) ? m_objects->path() : QString();
 }
 
 QStringList Configurator::takeCatalogNotices()

@@ -91,7 +91,15 @@ public:
     ObjectCatalog &objects() { return *m_objects; }
     // Another catalogue file and history folder (tests, a user's choice);
     // recording stays on.
-    void setCatalog(const QString &path, const QString &historyFolder);
+    // A server's address as `path` keeps what it cannot send in `localPath`
+    // (empty: the local catalogue last set, else the user's own).
+    void setCatalog(const QString &path, const QString &historyFolder,
+                    const QString &localPath = QString());
+    // The catalogue the user chose: a server's address, or empty for the
+    // local catalogue last set.
+    void useCatalogLocation(const QString &location);
+    QString catalogLocation() const;
+    const QString &localCatalogPath() const { return m_localCatalogPath; }
     // Nothing recorded and the catalogue never opened (sr5n-cli --no-catalog).
     void disableCatalog() { m_catalogEnabled = false; }
     bool catalogEnabled() const { return m_catalogEnabled; }
@@ -209,6 +217,8 @@ private:
     QStringList m_logExternalEvents;
     std::unique_ptr<EventLogs> m_eventLogs;
     std::unique_ptr<ObjectCatalog> m_objects;
+    QString m_localCatalogPath;
+    QString m_localHistoryFolder;
     bool m_catalogEnabled = true;
     bool m_historyWarned = false;
     std::optional<CatalogEntry> m_lastEntry;

@@ -3,6 +3,7 @@
 #include "catalog/CatalogLocation.h"
 #include "catalog/ConfigurationFacts.h"
 #include "catalog/HistoryImport.h"
+#include "catalog/SharedCatalogStore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,9 +19,41 @@ const QString kHistoryImported = QStringLiteral("history-imported");
 
 } // namespace
 
-ObjectCatalog::ObjectCatalog(QString path, QString historyFolder)
-    : m_path(std::move(path)), m_historyFolder(std::move(historyFolder))
+ObjectCatalog::ObjectCatalog(QString path, QString historyFolder, QString localPath)
+    : m_path(std::move(path)), m_historyFolder(std::move(historyFolder)),
+      m_localPath(localPath.isEmpty() ? DefaultCatalogPath() : std::move(localPath))
 {
+}
+
+QString ObjectCatalog::statusText()
+{
+    CatalogStore *opened = store();
+    if (!opened)
+        return QStringLiteral("База объектов недоступна: %1").arg(failure());
+    if (auto *shared = dynamic_cast<SharedCatalogStore *>(opened))
+        return shared->statusText();
+    QString text = QStringLiteral("Локальный каталог %1").arg(QDir::toNativeSeparators(m_path));
+    if (opened->isReadOnly())
+        text += QStringLiteral(", только чтение");
+    return text;
+}
+
+QString ObjectCatalog::passwordQuestion()
+{
+    auto *shared = dynamic_cast<SharedCatalogStore *>(store());
+    if (!shared || shared->connected())
+        return {};
+    const PostgresConnector::Failure failure = shared->connectFailure();
+    if (failure != PostgresConnector::Failure::PasswordNeeded &&
+        failure != PostgresConnector::Failure::PasswordRejected)
+        return {};
+    return shared->connectProblem();
+}
+
+bool ObjectCatalog::tryPassword(const QString &password)
+{
+    auto *shared = dynamic_cast<SharedCatalogStore *>(store());
+    return shared && shared->connect(password);
 }
 
 ObjectCatalog::~ObjectCatalog() = default;
@@ -30,10 +63,10 @@ CatalogStore *ObjectCatalog::store()
     if (m_tried)
         return m_store.get();
     m_tried = true;
-    CatalogOpening opening = OpenCatalog(m_path);
+    CatalogOpening opening = OpenCatalog(m_path, m_localPath);
     m_store = std::move(opening.store);
     m_notices << opening.notices;
-    m_failure = opening.reason;
+    m_failure = opening.reason.isEmpty() ? opening.failure : opening.reason;
     // The history of this machine goes into its local catalogue only.
     if (!m_store || m_store->isReadOnly() || m_historyFolder.isEmpty() || IsSharedCatalog(m_path) ||
         m_store->value(kHistoryImported))

@@ -356,6 +356,8 @@ void TfrmMain::createServiceMenu()
     pumObjects = pumService->addAction(QStringLiteral("Объекты..."));
     pumObjects->setObjectName(QStringLiteral("pumObjects"));
     pumObjects->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    pumCatalogSettings = pumService->addAction(QStringLiteral("Каталог объектов..."));
+    pumCatalogSettings->setObjectName(QStringLiteral("pumCatalogSettings"));
     btnService->setMenu(pumService);
     // The shortcuts work anywhere in the window, not only while the menu is open.
     addActions(pumService->actions());
@@ -364,6 +366,7 @@ void TfrmMain::createServiceMenu()
     connect(pumCompareFile, &QAction::triggered, this, &TfrmMain::compareWithFileClick);
     connect(pumWriteVerified, &QAction::triggered, this, &TfrmMain::writeVerifiedClick);
     connect(pumObjects, &QAction::triggered, this, &TfrmMain::objectsClick);
+    connect(pumCatalogSettings, &QAction::triggered, this, &TfrmMain::catalogSettingsClick);
     connect(pumVerifyWrites, &QAction::toggled, this,
             [this](bool on) { m_app.settings().setVerifyWrites(on); });
     // Another window of the program may have changed the setting meanwhile.

@@ -109,6 +109,8 @@ public:
     void compareWithFileClick();
     void writeVerifiedClick();
     void objectsClick();
+    // The catalogue's settings window: local or the team's server, its state.
+    void catalogSettingsClick();
     // Opens the catalogue of objects and tells what there is to tell of it.
     void openCatalog();
     // The comparison with a configuration file after its dialog.
@@ -219,6 +221,7 @@ private:
     QAction *pumWriteVerified = nullptr;
     QAction *pumVerifyWrites = nullptr;
     QAction *pumObjects = nullptr;
+    QAction *pumCatalogSettings = nullptr;
     TfrmCompare *m_compare = nullptr;
     TfrmObjects *m_objectsWindow = nullptr;
 

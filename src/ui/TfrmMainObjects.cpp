@@ -13,11 +13,14 @@
 #include "ui/FileDialogFolders.h"
 #include "ui/TfrmProgress.h"
 #include "ui/catalog/ObjectListModel.h"
+#include "ui/catalog/TfrmCatalogSettings.h"
 #include "ui/catalog/TfrmObjects.h"
 #include "ui/config/TfrmCompare.h"
 
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QSaveFile>
 
@@ -111,9 +114,45 @@ void TfrmMain::openCatalog()
 {
     if (!m_app.catalogEnabled())
         return;
-    m_app.objects().store();
-    for (const QString &notice : m_app.takeCatalogNotices())
+    ObjectCatalog &catalog = m_app.objects();
+    catalog.store();
+    // The server asks for a password: asked here, used for this run only.
+    const QString firstQuestion = catalog.passwordQuestion();
+    bool answered = false;
+    for (QString question = firstQuestion; !question.isEmpty();
+         question = catalog.passwordQuestion()) {
+        QInputDialog prompt(this);
+        prompt.setObjectName(QStringLiteral("dlgCatalogPassword"));
+        prompt.setWindowTitle(QStringLiteral("Пароль общего каталога"));
+        prompt.setLabelText(question);
+        prompt.setTextEchoMode(QLineEdit::Password);
+        prompt.setOkButtonText(QStringLiteral("Подключиться"));
+        prompt.setCancelButtonText(QStringLiteral("Работать без связи"));
+        if (prompt.exec() != QDialog::Accepted)
+            break;
+        if (catalog.tryPassword(prompt.textValue())) {
+            answered = true;
+            break;
+        }
+    }
+    for (const QString &notice : m_app.takeCatalogNotices()) {
+        // Once in, the first refusal is no news.
+        if (answered && notice.startsWith(firstQuestion))
+            continue;
         m_app.notifier().showInformation(notice);
+    }
+}
+
+void TfrmMain::catalogSettingsClick()
+{
+    const QString status = m_app.catalogEnabled() ? m_app.objects().statusText() : QString();
+    TfrmCatalogSettings settings(m_app.catalogLocation(), m_app.localCatalogPath(), status,
+                                 m_app.notifier(), this);
+    if (settings.exec() != QDialog::Accepted)
+        return;
+    m_app.settings().setCatalogLocation(settings.location());
+    m_app.useCatalogLocation(settings.location());
+    openCatalog();
 }
 
 void TfrmMain::nameObject(const CatalogEntry &entry)
