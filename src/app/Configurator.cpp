@@ -263,8 +263,10 @@ void Configurator::keepInHistory(CatalogOperation operation, const QString &port
             m_recordListener(*m_lastEntry);
         return;
     }
-    // Once a run: the device operation itself went well and goes on.
-    if (m_historyWarned)
+    // Once a run: the device operation itself went well and goes on. A
+    // catalogue that only reads said so when it opened.
+    const CatalogStore *store = m_objects->store();
+    if (m_historyWarned || (store && store->isReadOnly()))
         return;
     m_historyWarned = true;
     m_notifier.reportFailure(CatalogRecordFailure(m_objects->path(), m_objects->failure()));

@@ -1,11 +1,14 @@
 #include "catalog/ObjectCatalog.h"
 
+#include "catalog/CatalogLocation.h"
 #include "catalog/ConfigurationFacts.h"
 #include "catalog/HistoryImport.h"
-#include "catalog/SqliteCatalog.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace sr5n {
 
@@ -27,11 +30,12 @@ CatalogStore *ObjectCatalog::store()
     if (m_tried)
         return m_store.get();
     m_tried = true;
-    CatalogOpening opening = OpenSqliteCatalog(m_path);
+    CatalogOpening opening = OpenCatalog(m_path);
     m_store = std::move(opening.store);
     m_notices << opening.notices;
     m_failure = opening.reason;
-    if (!m_store || m_store->isReadOnly() || m_historyFolder.isEmpty() ||
+    // The history of this machine goes into its local catalogue only.
+    if (!m_store || m_store->isReadOnly() || m_historyFolder.isEmpty() || IsSharedCatalog(m_path) ||
         m_store->value(kHistoryImported))
         return m_store.get();
     // Once: the earlier versions' history, every file of it; a file that
@@ -53,6 +57,8 @@ QString ObjectCatalog::failure() const
 
 QStringList ObjectCatalog::takeNotices()
 {
+    if (m_store)
+        m_notices << m_store->takeNotices();
     return std::exchange(m_notices, {});
 }
 
@@ -63,6 +69,9 @@ QString ObjectCatalog::systemUser()
         if (!user.isEmpty())
             return user;
     }
+    // A service or a shell without a login has no such variable, yet a user.
+    if (const passwd *account = getpwuid(geteuid()))
+        return QString::fromLocal8Bit(account->pw_name);
     return {};
 }
 

@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "catalog/CatalogLocation.h"
+#include "catalog/PostgresUri.h"
 #include "cli/ObjectsCommand.h"
 #include "protocols/SafeFileName.h"
 
@@ -65,6 +67,14 @@ const QCommandLineOption DataOption(
                    "default: the program's folder."),
     QStringLiteral("DIR"));
 
+const QCommandLineOption CatalogOption(
+    QStringLiteral("catalog"),
+    QStringLiteral("The catalogue of objects that records the operations: a PostgreSQL server "
+                   "(postgresql://user@host:port/database?sslmode=...; the password from "
+                   "~/.pgpass or PGPASSWORD) or a SQLite file. Default: $SR5N_CATALOG, else the "
+                   "user's own catalogue."),
+    QStringLiteral("URL"));
+
 QCommandLineOption workerOption()
 {
     QCommandLineOption option(QStringLiteral("worker"));
@@ -76,6 +86,7 @@ QCommandLineOption workerOption()
 void describe(Command command, QCommandLineParser &parser)
 {
     parser.addOption(DataOption);
+    parser.addOption(CatalogOption);
     parser.addOption(workerOption());
     switch (command) {
     case Command::Read:
@@ -316,6 +327,12 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     if (has("set"))
         line.setTime = parser.value(QStringLiteral("set"));
     line.dataFolder = parser.value(DataOption);
+    line.catalog =
+        has("catalog") ? parser.value(CatalogOption) : qEnvironmentVariable("SR5N_CATALOG");
+    if (IsSharedCatalog(line.catalog)) {
+        if (const PostgresUri uri = PostgresUri::parse(line.catalog); !uri.isValid())
+            return failure(uri.error());
+    }
     line.files = parser.positionalArguments();
     if (line.command == Command::Logs) {
         const std::optional<LogFormat> format =
@@ -348,6 +365,8 @@ QStringList CommandLine::workerArguments(const QString &port, const QString &por
         arguments << QStringLiteral("--set") << setTime;
     if (!dataFolder.isEmpty())
         arguments << QStringLiteral("--data-folder") << dataFolder;
+    if (!catalog.isEmpty())
+        arguments << QStringLiteral("--catalog") << catalog;
     arguments << files;
     return arguments;
 }

@@ -33,6 +33,7 @@ struct CommandLine {
     QString setTime; // clock --set
     LogFormat format = LogFormat::Text;
     QString dataFolder;     // empty: the program's folder
+    QString catalog;        // --catalog or SR5N_CATALOG; empty: the local catalogue
     bool worker = false;    // one port of several, for the process that started it
     bool noCatalog = false; // read, write: nothing recorded into the catalogue
 

@@ -80,6 +80,8 @@ Commands::makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog)
     app->setNotifier(m_notifier);
     if (m_line.noCatalog)
         app->disableCatalog();
+    if (!m_line.catalog.isEmpty())
+        app->setCatalog(m_line.catalog, QString());
     catalog = std::make_unique<CommandLineCatalog>(app->protocols(), app->notifier(),
                                                    m_line.registerProtocols);
     app->setProtocolCatalog(catalog.get());
@@ -116,6 +118,16 @@ CommandResult Commands::succeeded(const QString &notice)
 }
 
 CommandResult Commands::run()
+{
+    const CommandResult result = runCommand();
+    // What the catalogue tells once (a server away, entries sent) goes to
+    // the error stream, whatever the command's outcome.
+    for (const QString &notice : m_app->takeCatalogNotices())
+        PrintText(stderr, notice + u'\n');
+    return result;
+}
+
+CommandResult Commands::runCommand()
 {
     // Messages of loading the installation data do not fail a command.
     m_errorsBefore = m_notifier.errors().size();

@@ -38,6 +38,7 @@ public:
     CommandResult run();
 
 private:
+    CommandResult runCommand();
     // A configurator over the installation data, telling this notifier.
     std::unique_ptr<Configurator> makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog);
     // Failed, after the errors shown; `untold` is shown when none was.
