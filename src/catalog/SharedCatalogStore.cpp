@@ -312,14 +312,25 @@ SharedCatalogStore::recordAll(const QList<NewCatalogEntry> &entries)
     return recorded;
 }
 
-QList<CatalogObject> SharedCatalogStore::objects(const QString &search)
+QList<CatalogObject> SharedCatalogStore::objects(const QString &search, qsizetype first,
+                                                qsizetype count)
 {
     if (m_server) {
-        QList<CatalogObject> found = m_server->objects(search);
+        QList<CatalogObject> found = m_server->objects(search, first, count);
         if (!found.isEmpty() || !lostServer())
             return found;
     }
-    return local() ? local()->objects(search) : QList<CatalogObject>();
+    return local() ? local()->objects(search, first, count) : QList<CatalogObject>();
+}
+
+std::optional<qsizetype> SharedCatalogStore::objectCount(const QString &search)
+{
+    if (m_server) {
+        if (const std::optional<qsizetype> found = m_server->objectCount(search);
+            found || !lostServer())
+            return found;
+    }
+    return local() ? local()->objectCount(search) : std::nullopt;
 }
 
 std::optional<CatalogObject> SharedCatalogStore::object(const QString &id)

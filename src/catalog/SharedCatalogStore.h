@@ -59,7 +59,9 @@ public:
 
     std::optional<CatalogEntry> record(const NewCatalogEntry &entry) override;
     std::optional<QList<CatalogEntry>> recordAll(const QList<NewCatalogEntry> &entries) override;
-    QList<CatalogObject> objects(const QString &search = QString()) override;
+    QList<CatalogObject> objects(const QString &search = QString(), qsizetype first = 0,
+                                 qsizetype count = -1) override;
+    std::optional<qsizetype> objectCount(const QString &search = QString()) override;
     std::optional<CatalogObject> object(const QString &id) override;
     QList<CatalogEntry> timeline(const QString &objectId) override;
     std::optional<CatalogEntry> entry(const QString &id) override;

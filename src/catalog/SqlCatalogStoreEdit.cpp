@@ -11,7 +11,7 @@ ObjectEdit SqlCatalogStore::editObject(const CatalogObject &seen, const QString 
     // Under the write lock: nobody changes the object between the check and the write.
     const std::optional<CatalogObject> now = object(seen.id);
     if (!now) {
-        fail(QStringLiteral("no object %1").arg(seen.id));
+        fail(QStringLiteral("объекта %1 нет в базе").arg(seen.id));
         rollback();
         return edit;
     }

@@ -34,7 +34,7 @@ public:
     // Lists the catalogue again with the search text as it is.
     void refresh();
 
-    // What the window lists now.
+    // What the window lists now (a long list: the pages shown so far).
     const QList<CatalogObject> &objects() const;
     const QList<CatalogEntry> &timeline() const { return m_timeline; }
     // Chooses the object at `row` of objects(), and the entry at `index` of
@@ -73,6 +73,7 @@ private:
     ObjectListModel *m_model = nullptr;
     QString m_objectId;
     CatalogObject m_seen; // the chosen object as shown, for edits against it
+    QString m_listed; // the search text listed last
     QList<CatalogEntry> m_timeline;
 
     QLabel *lblObjectsInfo = nullptr;
