@@ -3,6 +3,7 @@
 #include "config/ConfigModel.h"
 #include "config/ConfigurationCopy.h"
 #include "config/ConfigurationFile.h"
+#include "config/RequestListCheck.h"
 #include "config/RequestLists.h"
 #include "config/RequestRun.h"
 #include "events/EventCodeTables.h"
@@ -144,6 +145,13 @@ bool Configurator::sendConfiguration(DeviceOperation &operation, int laterSteps,
 {
     if (!BuildWriteRequests(blockContext(), data, commands))
         return false;
+    // Nothing reaches the device unless the whole list is right.
+    if (const std::optional<QString> fault = RequestListFault(data, commands)) {
+        data.clear();
+        commands.clear();
+        m_notifier.reportFailure(QStringLiteral("Конфигурация не записана: ") + *fault);
+        return false;
+    }
     operation.setMaximum(static_cast<int>(commands.size()) + laterSteps);
     return RunRequests(*m_connection, RunKind::Writing, data, commands,
                        [&operation] { operation.step(); });
@@ -245,6 +253,14 @@ bool Configurator::saveConfiguration(const QString &path)
     return true;
 }
 
+std::optional<QByteArray> Configurator::configurationFileBytes()
+{
+    QStringList data, commands;
+    if (!BuildWriteRequests(blockContext(), data, commands))
+        return std::nullopt;
+    return ConfigurationFileBytes(data, commands);
+}
+
 bool Configurator::openConfiguration(const QString &path)
 {
     return openConfiguration(path, blockContext());
@@ -258,18 +274,29 @@ bool Configurator::openConfiguration(const QString &path, const BlockContext &in
             QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден"));
         return false;
     }
+    // A file that holds less than a whole, well-formed configuration is
+    // refused as a whole: nothing of it is decoded, shown or written.
+    if (const std::optional<QString> fault = RequestListFault(data, commands)) {
+        m_notifier.reportFailure(
+            QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден\n%1: %2")
+                .arg(QDir::toNativeSeparators(path), *fault));
+        return false;
+    }
     return DecodeAnswers(into, data, commands);
 }
 
 bool Configurator::exportHtml(const QString &path)
 {
-    const QByteArray page =
-        BuildHtmlReport(*m_config, *m_eventTables, QDateTime::currentDateTime());
-    if (!WriteHtmlReport(path, page)) {
+    if (!WriteHtmlReport(path, htmlReport())) {
         m_notifier.reportFailure(QStringLiteral("Невозможно сохранить файл"));
         return false;
     }
     return true;
+}
+
+QByteArray Configurator::htmlReport() const
+{
+    return BuildHtmlReport(*m_config, *m_eventTables, QDateTime::currentDateTime());
 }
 
 std::optional<QTime> Configurator::readClock(DeviceOperation &operation)

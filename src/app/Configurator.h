@@ -112,6 +112,9 @@ public:
 
     // The configuration file; each failure is reported with its message.
     bool saveConfiguration(const QString &path);
+    // The bytes of the configuration file, for a writer of its own; nothing
+    // (the user has been told) when there is no protocol to save.
+    std::optional<QByteArray> configurationFileBytes();
     bool openConfiguration(const QString &path);
     // A configuration file decoded into `into` (a copy the window never sees).
     bool openConfiguration(const QString &path, const BlockContext &into);
@@ -119,6 +122,7 @@ public:
     QList<ConfigDifference> compareWith(const ConfigSide &other);
     // The HTML page of the configuration, written to `path`; a failure is reported.
     bool exportHtml(const QString &path);
+    QByteArray htmlReport() const;
 
     // The device clock over an opened operation; a time that cannot be decoded is reported.
     std::optional<QTime> readClock(DeviceOperation &operation);

@@ -2,20 +2,27 @@
 
 #include "app/Configurator.h"
 #include "cli/CommandLineCatalog.h"
+#include "cli/CommandResultJson.h"
 #include "cli/ConfigJson.h"
 #include "cli/LogFormats.h"
+#include "cli/OutputFile.h"
+#include "cli/PortCommands.h"
 #include "config/ConfigComparison.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigurationCopy.h"
 #include "events/EventLogs.h"
+#include "link/CommunicatorFinder.h"
 #include "link/DeviceOperation.h"
+#include "link/PortChoice.h"
 #include "link/TConnection.h"
 #include "protocols/ProtocolLibrary.h"
 #include "services/SelfTest.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 
 namespace sr5n {
 
@@ -56,11 +63,32 @@ Commands::Commands(const CommandLine &line, LinkTimings timings) : m_line(line),
         m_progress = std::make_unique<WorkerProgress>();
     } else {
         auto terminal = std::make_unique<TerminalProgress>();
+        if (line.quiet)
+            terminal->setEnabled(false);
         TerminalProgress *bar = terminal.get();
         m_notifier.setBeforeMessage([bar] { bar->breakLine(); });
         m_progress = std::move(terminal);
     }
+    m_notifier.setQuiet(line.quiet);
     m_app = makeConfigurator(m_catalog);
+}
+
+void Commands::interrupt()
+{
+    if (m_cancel)
+        m_cancel();
+    // An exchange that starts later lowers the flag again: it is raised anew
+    // until the command ends.
+    m_app->connection().abort();
+    if (!m_aborting) {
+        m_aborting = std::make_unique<QTimer>();
+        QObject::connect(m_aborting.get(), &QTimer::timeout, m_aborting.get(), [this] {
+            if (m_cancel)
+                m_cancel();
+            m_app->connection().abort();
+        });
+        m_aborting->start(20);
+    }
 }
 
 Commands::~Commands() = default;
@@ -83,8 +111,11 @@ CommandResult Commands::failed(const QString &untold)
 {
     // Where the window closes silently (seven answers to another command, a
     // log status that cannot be read), a script still learns why it failed.
-    if (m_notifier.errors().size() == m_errorsBefore)
+    // A stop by a signal is told once, by the caller.
+    if (m_notifier.errors().size() == m_errorsBefore && !m_aborting)
         m_notifier.reportFailure(untold);
+    if (m_notifier.errors().size() == m_errorsBefore)
+        return {ExitFailed, untold};
     // The summary shows the first line of the last error: its gist.
     return {ExitFailed, m_notifier.errors().constLast().section(u'\n', 0, 0)};
 }
@@ -118,6 +149,10 @@ CommandResult Commands::run()
         return diag();
     case Command::Json:
         return json();
+    case Command::Ports:
+        return ports();
+    case Command::Find:
+        return find();
     case Command::None:
         break;
     }
@@ -126,16 +161,26 @@ CommandResult Commands::run()
 
 bool Commands::writeOutput(const QString &path, const QByteArray &bytes)
 {
-    if (path.isEmpty() || path == u"-") {
-        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-        std::fflush(stdout);
-        return true;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        m_notifier.reportFailure(QStringLiteral("Невозможно сохранить файл"));
+    if (const std::optional<QString> failure = OutputFile::write(path, bytes)) {
+        m_notifier.reportFailure(*failure);
         return false;
     }
+    return true;
+}
+
+bool Commands::emitOutput(const QString &path, const QByteArray &json, const QString &key,
+                          QJsonObject &details)
+{
+    if (m_line.json && OutputFile::kindOf(path) == OutputFile::Kind::StandardOutput) {
+        const QJsonDocument document = QJsonDocument::fromJson(json);
+        details.insert(key, document.isArray() ? QJsonValue(document.array())
+                                               : QJsonValue(document.object()));
+        return true;
+    }
+    if (!writeOutput(path, json))
+        return false;
+    if (OutputFile::kindOf(path) != OutputFile::Kind::StandardOutput)
+        details.insert(QStringLiteral("file"), path);
     return true;
 }
 
@@ -147,9 +192,14 @@ CommandResult Commands::read()
         return failed();
     const bool decoded = m_app->readConfiguration(operation);
     operation.finish();
-    if (!decoded || !m_app->saveConfiguration(m_line.output))
+    if (!decoded)
         return failed();
-    return succeeded(QStringLiteral("Конфигурация прочитана успешно"));
+    const std::optional<QByteArray> file = m_app->configurationFileBytes();
+    if (!file || !writeOutput(m_line.output, *file))
+        return failed();
+    CommandResult result = succeeded(QStringLiteral("Конфигурация прочитана успешно"));
+    result.details.insert(QStringLiteral("file"), m_line.output);
+    return result;
 }
 
 CommandResult Commands::write()
@@ -184,11 +234,14 @@ CommandResult Commands::write()
             m_notifier.showInformation(notice);
         return {ExitFailed, notice.section(u'\n', 1)};
     }
-    case Verification::Different:
+    case Verification::Different: {
         m_notifier.reportFailure(Configurator::verificationFailure(differences.size()));
-        if (!m_line.worker)
+        if (!m_line.worker && !m_line.json)
             PrintText(stdout, asLines(DifferencesText(differences)));
-        return failed();
+        CommandResult fault = failed();
+        fault.details.insert(QStringLiteral("differences"), DifferencesJson(differences));
+        return fault;
+    }
     case Verification::NotWritten:
         break;
     }
@@ -216,15 +269,20 @@ CommandResult Commands::diff()
         return failed();
     const QList<ConfigDifference> differences =
         m_app->compareWith(ConfigSide{other.model(), other.tables()});
-    PrintText(stdout, asLines(DifferencesText(differences)));
-    return {differences.isEmpty() ? ExitDone : ExitNegative, QString()};
+    if (!m_line.json)
+        PrintText(stdout, asLines(DifferencesText(differences)));
+    return {differences.isEmpty() ? ExitDone : ExitNegative,
+            differences.isEmpty() ? NoDifferencesText()
+                                  : QStringLiteral("Различий: %1").arg(differences.size()),
+            QJsonObject{{QStringLiteral("differences"), DifferencesJson(differences)}}};
 }
 
 CommandResult Commands::exportHtml()
 {
-    if (!m_app->openConfiguration(m_line.files.constFirst()) || !m_app->exportHtml(m_line.output))
+    if (!m_app->openConfiguration(m_line.files.constFirst()) ||
+        !writeOutput(m_line.output, m_app->htmlReport()))
         return failed();
-    return {ExitDone, m_line.output};
+    return {ExitDone, m_line.output, QJsonObject{{QStringLiteral("file"), m_line.output}}};
 }
 
 CommandResult Commands::clock()
@@ -250,9 +308,9 @@ CommandResult Commands::clock()
     if (!time)
         return failed();
     const QString text = time->toString(QStringLiteral("HH:mm:ss"));
-    if (!m_line.worker)
+    if (!m_line.worker && !m_line.json)
         PrintText(stdout, text + u'\n');
-    return {ExitDone, text};
+    return {ExitDone, text, QJsonObject{{QStringLiteral("time"), text}}};
 }
 
 CommandResult Commands::logs()
@@ -264,9 +322,11 @@ CommandResult Commands::logs()
             m_notifier.errors().size() > m_errorsBefore)
             return failed(QStringLiteral("Ошибка чтения журнала событий"));
     }
-    if (!writeOutput(m_line.output, FormatEventLogs(read, m_line.format).toUtf8()))
+    CommandResult result{ExitDone, QString(), {}};
+    if (!emitOutput(m_line.output, FormatEventLogs(read, m_line.format).toUtf8(),
+                    QStringLiteral("logs"), result.details))
         return failed();
-    return {ExitDone, QString()};
+    return result;
 }
 
 CommandResult Commands::diag()
@@ -282,32 +342,44 @@ CommandResult Commands::diag()
             "Диагностика не выполнена: коммуникатор занят или отвечает на другую команду"));
     QStringList lines;
     QStringList faults;
+    QJsonArray tests;
     for (int test = 0; test < SelfTest::TestCount; ++test) {
         lines << SelfTest::verdictLine(*mask, test);
         if (SelfTest::failed(*mask, test))
             faults << SelfTest::testNames().at(test);
+        tests.append(QJsonObject{{QStringLiteral("test"), SelfTest::testNames().at(test)},
+                                 {QStringLiteral("passed"), !SelfTest::failed(*mask, test)},
+                                 {QStringLiteral("verdict"), SelfTest::verdictLine(*mask, test)}});
     }
     lines << SelfTest::summary(*mask);
-    if (!m_line.worker)
+    if (!m_line.worker && !m_line.json)
         PrintText(stdout, lines.join(u'\n') + u'\n');
     QString message = SelfTest::summary(*mask);
     if (!faults.isEmpty())
         message += QStringLiteral(": ") + faults.join(QStringLiteral(", "));
-    return {SelfTest::anyFailed(*mask) ? ExitNegative : ExitDone, message};
+    return {SelfTest::anyFailed(*mask) ? ExitNegative : ExitDone, message,
+            QJsonObject{{QStringLiteral("tests"), tests}}};
 }
 
 CommandResult Commands::json()
 {
     const QString source = m_line.files.constFirst();
     if (!m_line.importJson) {
+        CommandResult result{ExitDone, QString(), {}};
         if (!m_app->openConfiguration(source) ||
-            !writeOutput(m_line.output, ConfigurationToJson(m_app->config(), m_app->eventTables())))
+            !emitOutput(m_line.output, ConfigurationToJson(m_app->config(), m_app->eventTables()),
+                        QStringLiteral("configuration"), result.details))
             return failed();
-        return {ExitDone, QString()};
+        return result;
     }
     QFile file(source);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_notifier.reportFailure(QStringLiteral("Невозможно прочитать файл"));
+        const QFileInfo info(source);
+        m_notifier.reportFailure(
+            QStringLiteral("Невозможно прочитать файл \"%1\": %2")
+                .arg(source, !info.exists()       ? QStringLiteral("нет такого файла")
+                             : !info.isReadable() ? QStringLiteral("нет прав на чтение")
+                                                  : file.errorString()));
         return failed();
     }
     if (const std::optional<QString> fault =
@@ -315,9 +387,52 @@ CommandResult Commands::json()
         m_notifier.reportFailure(*fault);
         return failed();
     }
-    if (!m_app->saveConfiguration(m_line.output))
+    const std::optional<QByteArray> bytes = m_app->configurationFileBytes();
+    if (!bytes || !writeOutput(m_line.output, *bytes))
         return failed();
-    return {ExitDone, m_line.output};
+    return {ExitDone, m_line.output, QJsonObject{{QStringLiteral("file"), m_line.output}}};
+}
+
+CommandResult Commands::ports()
+{
+    const QList<PortChoice> choices = PortChoices(m_app->portScanner().scan());
+    if (!m_line.json)
+        PrintText(stdout, PortCommands::listText(choices));
+    return {ExitDone, QString(),
+            QJsonObject{{QStringLiteral("ports"), PortCommands::listJson(choices)}}};
+}
+
+CommandResult Commands::find()
+{
+    const QStringList ports = PortCommands::searchedPorts(PortChoices(m_app->portScanner().scan()));
+    if (ports.isEmpty()) {
+        const QString message =
+            QStringLiteral("Коммуникатор не найден: в системе нет последовательных портов");
+        m_notifier.reportFailure(message);
+        return {ExitNegative, message, QJsonObject{{QStringLiteral("ports"), QJsonArray()}}};
+    }
+    CommunicatorFinder finder(m_app->connection());
+    m_cancel = [&finder] { finder.cancel(); };
+    const CommunicatorFinder::Result found =
+        m_app->findCommunicator(finder, ports, m_progress.get());
+    m_cancel = nullptr;
+    const QStringList answering = found.answering();
+    if (!m_line.json && !answering.isEmpty())
+        PrintText(stdout, answering.join(u'\n') + u'\n');
+    CommandResult result{ExitDone, QString(), PortCommands::searchJson(found)};
+    if (answering.isEmpty()) {
+        // Why each port stayed silent goes with the verdict.
+        result.status = ExitNegative;
+        result.message = QStringLiteral("Коммуникатор не найден: ни на одном порту он не ответил");
+        m_notifier.reportFailure(result.message + QStringLiteral(".\n") +
+                                 CommunicatorFinder::report(found));
+    } else {
+        result.message =
+            QStringLiteral("Коммуникатор найден: ") + answering.join(QStringLiteral(", "));
+        if (!m_line.quiet)
+            PrintText(stderr, CommunicatorFinder::report(found) + u'\n');
+    }
+    return result;
 }
 
 } // namespace sr5n

@@ -5,16 +5,34 @@
 
 namespace sr5n {
 
+namespace {
+
+bool writeEntries(DataFileWriter &writer, const QStringList &data, const QStringList &commands)
+{
+    bool ok = writer.writeNumber(commands.size());
+    for (qsizetype i = 0; ok && i < commands.size(); ++i)
+        ok = writer.writeText(commands[i]) && writer.writeText(data[i]);
+    return ok;
+}
+
+} // namespace
+
 bool WriteConfigurationFile(const QString &path, const QStringList &data,
                             const QStringList &commands)
 {
     if (data.size() != commands.size())
         return false;
     DataFileWriter writer(FileTypes::Configuration);
-    bool ok = writer.open(path) && writer.writeNumber(commands.size());
-    for (qsizetype i = 0; ok && i < commands.size(); ++i)
-        ok = writer.writeText(commands[i]) && writer.writeText(data[i]);
+    const bool ok = writer.open(path) && writeEntries(writer, data, commands);
     return writer.commit() && ok;
+}
+
+QByteArray ConfigurationFileBytes(const QStringList &data, const QStringList &commands)
+{
+    DataFileWriter writer(FileTypes::Configuration);
+    writer.openBytes();
+    writeEntries(writer, data, commands);
+    return writer.bytes();
 }
 
 bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &commands)

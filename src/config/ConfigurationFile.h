@@ -12,6 +12,9 @@ namespace sr5n {
 bool WriteConfigurationFile(const QString &path, const QStringList &data,
                             const QStringList &commands);
 
+// The bytes of such a file, for a writer of its own.
+QByteArray ConfigurationFileBytes(const QStringList &data, const QStringList &commands);
+
 // Reads the entries into the two lists (emptied first). False for a file that
 // cannot be read (or is not a regular file), another file type, a newer
 // version, a count that is not a decimal number or exceeds the entries of a
