@@ -309,15 +309,16 @@ bool CommandLine::manyPorts(Command command)
 QString CommandLine::exitStatusText()
 {
     return QStringLiteral("Exit status:\n"
-                          "  0  done (diff: no differences; diag: every test passed)\n"
-                          "  1  diff: the configurations differ; diag: a test failed\n"
-                          "  2  the command line is wrong\n"
-                          "  3  a port, device, file or decoding failure (with several ports: "
-                          "on at least one)\n"
-                          "  130  stopped by SIGINT (Ctrl+C) or SIGTERM; a device being written "
-                          "may hold\n"
-                          "       a half-written configuration, and the ports it happened on are "
-                          "named\n");
+                          "  0    done (diff: no differences; diag: every test passed)\n"
+                          "  1    diff: the configurations differ; diag: a test failed; find: "
+                          "none answered\n"
+                          "  2    the command line is wrong\n"
+                          "  3    a port, device, file or decoding failure (with several ports: "
+                          "on at least one);\n"
+                          "       standard output could not be written\n"
+                          "  130  stopped by SIGINT (Ctrl+C) or SIGTERM; the ports of a device "
+                          "that may hold a\n"
+                          "       half-written configuration are named\n");
 }
 
 QString CommandLine::generalHelp(const QString &program)

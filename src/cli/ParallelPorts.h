@@ -16,8 +16,8 @@ struct PortOutcome {
     int status = ExitFailed;
     qint64 elapsedMs = 0;
     QString message;
-    QString file;        // the port's output file, when the command writes one
-    QJsonObject details; // the worker's result for --json
+    QString file = {};        // the port's output file, when the command writes one
+    QJsonObject details = {}; // the worker's result for --json
 };
 
 // Works a command on several ports at once, one worker process per port
