@@ -80,7 +80,10 @@ QString textTable(const QList<ReadEventLog> &logs)
             for (qsizetype c = 0; c < line.size(); ++c)
                 text += (c == 0 ? line.at(c).rightJustified(widths[c])
                                 : QStringLiteral("  ") + line.at(c).leftJustified(widths[c]));
-            out += text.trimmed().isEmpty() ? QString() : text.trimmed() + u'\n';
+            // Only the right end is trimmed: an unnumbered row keeps its column.
+            while (text.endsWith(u' '))
+                text.chop(1);
+            out += text.trimmed().isEmpty() ? QString() : text + u'\n';
         }
         if (read.log.rows.isEmpty())
             out += QStringLiteral("(записей нет)\n");

@@ -22,6 +22,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -357,22 +358,55 @@ TEST(ConfigurationFileCommands, EveryValueSavedIsOpenedIntoAFreshWindow)
     expectSameConfiguration(first.app, second.app);
 }
 
-TEST(ConfigurationFileCommands, FileOfTheSixteenBlocksOnlyLeavesTheCodes)
+// A file that is well formed but holds less than a whole configuration is
+// refused as a whole: nothing of it reaches the window, and «Записать»
+// afterwards writes the window's own configuration, none of the file's.
+TEST(ConfigurationFileCommands, FileWithoutTheWholeListIsRefusedAndNeverWritten)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("blocks.snc"));
     Rig first;
     first.config().setSlider(QStringLiteral("trbPauseLength"), 11);
     QStringList data, commands;
     ASSERT_TRUE(BuildWriteRequests(
         BlockContext{first.config(), first.app.eventTables(), first.catalog, first.notifier}, data,
         commands));
-    ASSERT_TRUE(WriteConfigurationFile(path, data.mid(0, 16), commands.mid(0, 16)));
-    Rig second;
-    second.app.eventTables().setZoneCode(7, 1, 3, QStringLiteral("ABCD"));
-    ASSERT_TRUE(second.window.openConfiguration(path));
-    EXPECT_EQ(second.config().slider(QStringLiteral("trbPauseLength")), 11);
-    EXPECT_EQ(second.app.eventTables().zoneCode(7, 1, 3), QStringLiteral("ABCD"));
+    QStringList zz = data;
+    zz[4].replace(20, 2, QStringLiteral("ZZ"));
+    const struct {
+        const char *what;
+        QStringList data;
+        QStringList commands;
+        const char *fault;
+    } cases[] = {
+        {"the sixteen blocks only", data.mid(0, 16), commands.mid(0, 16), "записей 16 вместо 858"},
+        {"857 entries", data.mid(0, 857), commands.mid(0, 857), "записей 857 вместо 858"},
+        {"ZZ in a number block", zz, commands,
+         "запись 5 из 858 (команда 02): знак 21 данных \"Z\" не шестнадцатеричная цифра"},
+    };
+    for (const auto &c : cases) {
+        const QString path = dir.filePath(QStringLiteral("part.snc"));
+        ASSERT_TRUE(WriteConfigurationFile(path, c.data, c.commands)) << c.what;
+        Rig second;
+        ASSERT_TRUE(second.sim->started());
+        second.app.eventTables().setZoneCode(7, 1, 3, QStringLiteral("ABCD"));
+        const int pause = second.config().slider(QStringLiteral("trbPauseLength"));
+        ASSERT_NE(pause, 11);
+        EXPECT_FALSE(second.window.openConfiguration(path)) << c.what;
+        EXPECT_EQ(second.notifier.errors,
+                  QStringList(QStringLiteral("Невозможно прочитать файл. Возможно, файл "
+                                             "поврежден\n%1: %2")
+                                  .arg(QDir::toNativeSeparators(path), QString::fromUtf8(c.fault))))
+            << c.what;
+        EXPECT_EQ(second.config().slider(QStringLiteral("trbPauseLength")), pause) << c.what;
+        EXPECT_EQ(second.app.eventTables().zoneCode(7, 1, 3), QStringLiteral("ABCD")) << c.what;
+
+        // The device then holds the window's configuration, not the file's.
+        second.window.btnWriteClick();
+        second.config().setSlider(QStringLiteral("trbPauseLength"), 11);
+        second.window.btnReadClick();
+        EXPECT_EQ(second.config().slider(QStringLiteral("trbPauseLength")), pause) << c.what;
+        EXPECT_EQ(second.app.eventTables().zoneCode(7, 1, 3), QStringLiteral("ABCD")) << c.what;
+    }
 }
 
 TEST(ConfigurationFileCommands, UnreadableFilesChangeNothing)
