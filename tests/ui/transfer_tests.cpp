@@ -502,7 +502,7 @@ TEST(ConfigurationTransfer, ReadThatFailsToDecodeChangesNothing)
 
 // A file that fails to decode at any entry leaves the window's whole
 // configuration as it was, however many entries decoded before it.
-TEST(ConfigurationFileCommands, FileThatFailsToDecodeChangesNothing)
+TEST(ConfigurationFileCommands, FileWithAMalformedEntryChangesNothing)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("c.snc"));
@@ -515,18 +515,20 @@ TEST(ConfigurationFileCommands, FileThatFailsToDecodeChangesNothing)
     Rig target;
     editEveryValue(target.config(), target.app.eventTables());
     const QStringList before = writeListOf(target);
-    const QString events = QStringLiteral("Ошибка декодирования кодов событий");
+    // Each is refused by the check of the whole list, before any decoding.
     const struct {
         int entry;
         QString data;
-        QString message;
+        const char *fault;
     } cases[] = {
         {0, QString(kStarterRecord).replace(10, 1, QLatin1Char(' ')),
-         QStringLiteral("Ошибка декодирования протокола передачи данных для первой пары")},
+         "запись 1 из 858 (команда 1E): знак 11 данных \" \" не шестнадцатеричная цифра"},
         {15, QStringLiteral("0A1"),
-         QStringLiteral("Ошибка декодирования внешних событий с высоким приоритетом")},
-        {600, QStringLiteral("ZZZZ") + QString(40, QLatin1Char('0')), events},
-        {857, QStringLiteral("7CC0000G") + QString(36, QLatin1Char('0')), events},
+         "запись 16 из 858 (команда 0D): знаков данных 3, а нужно не меньше 8"},
+        {600, QStringLiteral("ZZZZ") + QString(40, QLatin1Char('0')),
+         "запись 601 из 858 (команда 00): знак 1 данных \"Z\" не шестнадцатеричная цифра"},
+        {857, QStringLiteral("7CC0000G") + QString(36, QLatin1Char('0')),
+         "запись 858 из 858 (команда 00): знак 8 данных \"G\" не шестнадцатеричная цифра"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.entry);
@@ -535,8 +537,11 @@ TEST(ConfigurationFileCommands, FileThatFailsToDecodeChangesNothing)
         ASSERT_TRUE(WriteConfigurationFile(path, bad, commands));
         target.notifier.clear();
         EXPECT_FALSE(target.window.openConfiguration(path));
-        EXPECT_EQ(target.notifier.errors,
-                  QStringList{c.message + QStringLiteral(". Операция будет прервана")});
+        EXPECT_EQ(
+            target.notifier.errors,
+            QStringList{QStringLiteral("Невозможно прочитать файл. Возможно, файл "
+                                       "поврежден\n%1: %2")
+                            .arg(QDir::toNativeSeparators(path), QString::fromUtf8(c.fault))});
         EXPECT_EQ(writeListOf(target), before);
     }
 }
