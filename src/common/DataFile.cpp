@@ -103,13 +103,25 @@ bool DataFileWriter::open(const QString &path)
 {
     m_file.setFileName(path);
     m_ok = m_file.open(QIODevice::WriteOnly);
+    return writePreamble();
+}
+
+bool DataFileWriter::openBytes()
+{
+    m_device = &m_buffer;
+    m_ok = m_buffer.open(QIODevice::WriteOnly);
+    return writePreamble();
+}
+
+bool DataFileWriter::writePreamble()
+{
     return m_ok && writeText(QString::fromLatin1(m_type.header)) &&
            writeText(QString::fromLatin1(m_type.version));
 }
 
 bool DataFileWriter::writeText(const QString &text)
 {
-    m_ok = m_ok && WriteTextRecord(text, m_file);
+    m_ok = m_ok && WriteTextRecord(text, *m_device);
     return m_ok;
 }
 

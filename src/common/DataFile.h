@@ -68,13 +68,19 @@ public:
     explicit DataFileWriter(const DataFileType &type);
 
     bool open(const QString &path); // also writes the header and version
+    bool openBytes();               // the same into memory, for bytes()
+    QByteArray bytes() const { return m_buffer.data(); }
     bool writeText(const QString &text);
     bool writeNumber(qint64 number);
     bool commit(); // true when every record was written
 
 private:
+    bool writePreamble();
+
     DataFileType m_type;
     QSaveFile m_file;
+    QBuffer m_buffer;
+    QIODevice *m_device = &m_file;
     bool m_ok = false;
 };
 

@@ -1,9 +1,56 @@
 #include "config/ConfigurationFile.h"
 
 #include "common/DataFile.h"
+#include "config/RequestListCheck.h"
 #include "config/RequestLists.h"
 
 namespace sr5n {
+
+namespace {
+
+bool writeEntries(DataFileWriter &writer, const QStringList &data, const QStringList &commands)
+{
+    bool ok = writer.writeNumber(commands.size());
+    for (qsizetype i = 0; ok && i < commands.size(); ++i)
+        ok = writer.writeText(commands[i]) && writer.writeText(data[i]);
+    return ok;
+}
+
+// The entries after the preamble, from either kind of source, checked as a
+// whole list.
+bool readEntries(DataFileReader &reader, QStringList &data, QStringList &commands, QString *fault)
+{
+    const auto refuse = [&](const QString &why) {
+        data.clear();
+        commands.clear();
+        if (fault)
+            *fault = why;
+        return false;
+    };
+    // A file holds a whole configuration: another count is refused before
+    // anything is read (a huge one would hold the window for seconds).
+    const std::optional<qint64> count = reader.readCount();
+    if (!count)
+        return refuse(QString());
+    if (*count != ConfigurationRequestCount())
+        return refuse(RequestCountFault(*count));
+    for (qint64 i = 0; i < *count; ++i) {
+        const std::optional<QString> command = reader.readText();
+        const std::optional<QString> text = command ? reader.readText() : std::nullopt;
+        if (!text)
+            return refuse(
+                QStringLiteral("файл обрывается на записи %1 из %2").arg(i + 1).arg(*count));
+        commands.append(*command);
+        data.append(*text);
+    }
+    // Every entry of the list, in its place and well formed: a file without
+    // one would leave that part of the window from the configuration before.
+    if (const std::optional<QString> wrong = RequestListFault(data, commands))
+        return refuse(*wrong);
+    return true;
+}
+
+} // namespace
 
 bool WriteConfigurationFile(const QString &path, const QStringList &data,
                             const QStringList &commands)
@@ -11,78 +58,40 @@ bool WriteConfigurationFile(const QString &path, const QStringList &data,
     if (data.size() != commands.size())
         return false;
     DataFileWriter writer(FileTypes::Configuration);
-    bool ok = writer.open(path) && writer.writeNumber(commands.size());
-    for (qsizetype i = 0; ok && i < commands.size(); ++i)
-        ok = writer.writeText(commands[i]) && writer.writeText(data[i]);
+    const bool ok = writer.open(path) && writeEntries(writer, data, commands);
     return writer.commit() && ok;
 }
 
-namespace {
-
-// The entries after the preamble, from either kind of source.
-bool readEntries(DataFileReader &reader, QStringList &data, QStringList &commands)
-{
-    // A file holds a whole configuration: another count is refused before
-    // anything is read (a huge one would hold the window for seconds).
-    const std::optional<qint64> count = reader.readCount();
-    if (!count || *count != ConfigurationRequestCount())
-        return false;
-    for (qint64 i = 0; i < *count; ++i) {
-        const std::optional<QString> command = reader.readText();
-        const std::optional<QString> text = command ? reader.readText() : std::nullopt;
-        if (!text) {
-            data.clear();
-            commands.clear();
-            return false;
-        }
-        commands.append(*command);
-        data.append(*text);
-    }
-    // Every entry of the list, in its place: a file without one would leave
-    // that part of the window from the configuration before.
-    if (!HoldsWholeConfiguration(data, commands)) {
-        data.clear();
-        commands.clear();
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
-bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &commands)
-{
-    data.clear();
-    commands.clear();
-    DataFileReader reader(FileTypes::Configuration);
-    return reader.open(path) && readEntries(reader, data, commands);
-}
-
-bool ReadConfigurationBytes(const QByteArray &bytes, QStringList &data, QStringList &commands)
-{
-    data.clear();
-    commands.clear();
-    DataFileReader reader(FileTypes::Configuration);
-    return reader.openBytes(bytes) && readEntries(reader, data, commands);
-}
-
-} // namespace sr5n
-
-#include <QTemporaryDir>
-
-namespace sr5n {
-
-// Through a file of their own, so that the file's format has one writer.
 QByteArray ConfigurationFileBytes(const QStringList &data, const QStringList &commands)
 {
-    const QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("entry.snc"));
-    if (!folder.isValid() || !WriteConfigurationFile(path, data, commands))
+    if (data.size() != commands.size())
         return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    DataFileWriter writer(FileTypes::Configuration);
+    if (!writer.openBytes() || !writeEntries(writer, data, commands))
         return {};
-    return file.readAll();
+    return writer.bytes();
+}
+
+bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &commands,
+                           QString *fault)
+{
+    data.clear();
+    commands.clear();
+    if (fault)
+        fault->clear();
+    DataFileReader reader(FileTypes::Configuration);
+    return reader.open(path) && readEntries(reader, data, commands, fault);
+}
+
+bool ReadConfigurationBytes(const QByteArray &bytes, QStringList &data, QStringList &commands,
+                            QString *fault)
+{
+    data.clear();
+    commands.clear();
+    if (fault)
+        fault->clear();
+    DataFileReader reader(FileTypes::Configuration);
+    return reader.openBytes(bytes) && readEntries(reader, data, commands, fault);
 }
 
 } // namespace sr5n
