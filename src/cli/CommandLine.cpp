@@ -455,7 +455,11 @@ QStringList CommandLine::workerArguments(const QString &port, const QString &por
 
 QString PortDevice(const QString &port)
 {
-    const QString path = port.contains(u'/') ? port : QStringLiteral("/dev/") + port;
+    // A network port is its address; a name without a folder is in /dev, as
+    // the link opens it (pts/4 is /dev/pts/4).
+    if (port.contains(QStringLiteral("://")))
+        return port;
+    const QString path = port.startsWith(u'/') ? port : QStringLiteral("/dev/") + port;
     const QString canonical = QFileInfo(path).canonicalFilePath();
     return canonical.isEmpty() ? path : canonical;
 }
