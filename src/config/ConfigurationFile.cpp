@@ -8,12 +8,14 @@ namespace sr5n {
 
 namespace {
 
-bool writeEntries(DataFileWriter &writer, const QStringList &data, const QStringList &commands)
+// The entries after the preamble, to either kind of destination.
+bool writeEntries(DataFileWriter &writer, bool opened, const QStringList &data,
+                  const QStringList &commands)
 {
-    bool ok = writer.writeNumber(commands.size());
+    bool ok = opened && data.size() == commands.size() && writer.writeNumber(commands.size());
     for (qsizetype i = 0; ok && i < commands.size(); ++i)
         ok = writer.writeText(commands[i]) && writer.writeText(data[i]);
-    return ok;
+    return writer.commit() && ok;
 }
 
 // The entries after the preamble, from either kind of source, checked as a
@@ -58,16 +60,13 @@ bool WriteConfigurationFile(const QString &path, const QStringList &data,
     if (data.size() != commands.size())
         return false;
     DataFileWriter writer(FileTypes::Configuration);
-    const bool ok = writer.open(path) && writeEntries(writer, data, commands);
-    return writer.commit() && ok;
+    return writeEntries(writer, writer.open(path), data, commands);
 }
 
 QByteArray ConfigurationFileBytes(const QStringList &data, const QStringList &commands)
 {
-    if (data.size() != commands.size())
-        return {};
     DataFileWriter writer(FileTypes::Configuration);
-    if (!writer.openBytes() || !writeEntries(writer, data, commands))
+    if (!writeEntries(writer, writer.openBytes(), data, commands))
         return {};
     return writer.bytes();
 }
