@@ -8,6 +8,7 @@
 #include "config/ConfigModel.h"
 #include "config/ConfigurationCopy.h"
 #include "config/ConfigurationFile.h"
+#include "config/RequestListCheck.h"
 #include "config/RequestLists.h"
 #include "config/RequestRun.h"
 #include "events/EventCodeTables.h"
@@ -194,6 +195,13 @@ bool Configurator::sendConfiguration(DeviceOperation &operation, int laterSteps,
 {
     if (!BuildWriteRequests(blockContext(), data, commands))
         return false;
+    // Nothing reaches the device unless the whole list is right.
+    if (const std::optional<QString> fault = RequestListFault(data, commands)) {
+        data.clear();
+        commands.clear();
+        m_notifier.reportFailure(QStringLiteral("Конфигурация не записана: ") + *fault);
+        return false;
+    }
     operation.setMaximum(static_cast<int>(commands.size()) + laterSteps);
     return RunRequests(*m_connection, RunKind::Writing, data, commands,
                        [&operation] { operation.step(); });
@@ -354,6 +362,21 @@ bool Configurator::saveConfiguration(const QString &path)
     return true;
 }
 
+bool Configurator::saveConfiguration(const QString &path, const FileWriter &write)
+{
+    QStringList data, commands;
+    if (!BuildWriteRequests(blockContext(), data, commands))
+        return false;
+    if (const std::optional<QString> failure =
+            write(path, ConfigurationFileBytes(data, commands))) {
+        m_notifier.reportFailure(*failure);
+        return false;
+    }
+    keepInHistory(CatalogOperation::Saved, QString(), *m_config, data, commands,
+                  QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    return true;
+}
+
 bool Configurator::openConfiguration(const QString &path)
 {
     if (!openConfiguration(path, blockContext()))
@@ -368,10 +391,15 @@ bool Configurator::openConfiguration(const QString &path)
 
 bool Configurator::openConfiguration(const QString &path, const BlockContext &into)
 {
+    // A file that holds less than a whole, well-formed configuration is
+    // refused as a whole: nothing of it is decoded, shown or written.
     QStringList data, commands;
-    if (!ReadConfigurationFile(path, data, commands)) {
-        m_notifier.reportFailure(
-            QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден"));
+    QString fault;
+    if (!ReadConfigurationFile(path, data, commands, &fault)) {
+        QString message = QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден");
+        if (m_explainsFileFaults && !fault.isEmpty())
+            message += QStringLiteral("\n%1: %2").arg(QDir::toNativeSeparators(path), fault);
+        m_notifier.reportFailure(message);
         return false;
     }
     return DecodeAnswers(into, data, commands);
@@ -379,13 +407,16 @@ bool Configurator::openConfiguration(const QString &path, const BlockContext &in
 
 bool Configurator::exportHtml(const QString &path)
 {
-    const QByteArray page =
-        BuildHtmlReport(*m_config, *m_eventTables, QDateTime::currentDateTime());
-    if (!WriteHtmlReport(path, page)) {
+    if (!WriteHtmlReport(path, htmlReport())) {
         m_notifier.reportFailure(QStringLiteral("Невозможно сохранить файл"));
         return false;
     }
     return true;
+}
+
+QByteArray Configurator::htmlReport() const
+{
+    return BuildHtmlReport(*m_config, *m_eventTables, QDateTime::currentDateTime());
 }
 
 std::optional<QTime> Configurator::readClock(DeviceOperation &operation)

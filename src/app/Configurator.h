@@ -157,13 +157,22 @@ public:
 
     // The configuration file; each failure is reported with its message.
     bool saveConfiguration(const QString &path);
+    // The configuration file's bytes handed to `write`, which returns the
+    // message of its failure; kept in the catalogue as saved when written.
+    using FileWriter =
+        std::function<std::optional<QString>(const QString &path, const QByteArray &bytes)>;
+    bool saveConfiguration(const QString &path, const FileWriter &write);
     bool openConfiguration(const QString &path);
+    // Whether a refused configuration file's message names the file and what
+    // is wrong with its entries under the usual text (for a script's log).
+    void setExplainsFileFaults(bool explains) { m_explainsFileFaults = explains; }
     // A configuration file decoded into `into` (a copy the window never sees).
     bool openConfiguration(const QString &path, const BlockContext &into);
     // This configuration compared with another side (a copy read or opened).
     QList<ConfigDifference> compareWith(const ConfigSide &other);
     // The HTML page of the configuration, written to `path`; a failure is reported.
     bool exportHtml(const QString &path);
+    QByteArray htmlReport() const;
 
     // The device clock over an opened operation; a time that cannot be decoded is reported.
     std::optional<QTime> readClock(DeviceOperation &operation);
@@ -220,6 +229,7 @@ private:
     QString m_localCatalogPath;
     QString m_localHistoryFolder;
     bool m_catalogEnabled = true;
+    bool m_explainsFileFaults = false;
     bool m_historyWarned = false;
     std::optional<CatalogEntry> m_lastEntry;
     std::optional<ChangedSince> m_changedSince;

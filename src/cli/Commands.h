@@ -5,8 +5,11 @@
 #include "cli/TerminalProgress.h"
 #include "link/LinkTimings.h"
 
+#include <QJsonObject>
 #include <QString>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace sr5n {
@@ -21,6 +24,9 @@ class DeviceRunner;
 struct CommandResult {
     int status = ExitDone;
     QString message;
+    // What the command found, for --json: the file written, the time read,
+    // the differences, the tests...
+    QJsonObject details = {};
 };
 
 // Runs one command on one port (or on files) in this process, with the
@@ -36,6 +42,9 @@ public:
     Commands &operator=(const Commands &) = delete;
 
     CommandResult run();
+    // SIGINT or SIGTERM: the exchange running now ends, and so does every
+    // later one of this command.
+    void interrupt();
 
 private:
     CommandResult runCommand();
@@ -66,6 +75,12 @@ private:
     // "device:PORT", into `into`, or into this configuration when null.
     bool loadSide(const BlockContext *into, const QString &source);
     bool writeOutput(const QString &path, const QByteArray &bytes);
+    // The command's output: into `path`, or, for --json without a file, into
+    // the result under `key`.
+    bool emitOutput(const QString &path, const QByteArray &json, const QString &key,
+                    QJsonObject &details);
+    CommandResult ports();
+    CommandResult find();
 
     const CommandLine &m_line;
     LinkTimings m_timings;
@@ -75,6 +90,8 @@ private:
     std::unique_ptr<Configurator> m_app;
     std::unique_ptr<DeviceRunner> m_runner;
     qsizetype m_errorsBefore = 0;
+    std::unique_ptr<QTimer> m_aborting;
+    std::function<void()> m_cancel; // stops a search for communicators
 };
 
 } // namespace sr5n

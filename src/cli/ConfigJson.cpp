@@ -1,5 +1,6 @@
 #include "cli/ConfigJson.h"
 
+#include "cli/JsonKeys.h"
 #include "common/HexText.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigValues.h"
@@ -76,15 +77,17 @@ struct Fault {
 
 Fault badValue(const QString &key, const QJsonValue &value, const QString &allowed)
 {
+    // A huge or binary value is echoed cut to a readable length.
     QString shown;
     if (value.isString())
-        shown = QLatin1Char('"') + value.toString() + QLatin1Char('"');
+        shown = QLatin1Char('"') + ReadableEcho(value.toString()) + QLatin1Char('"');
     else if (value.isUndefined())
         shown = QStringLiteral("(нет)");
     else
-        shown = QString::fromUtf8(QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact))
-                    .mid(1)
-                    .chopped(1);
+        shown = ReadableEcho(
+            QString::fromUtf8(QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact))
+                .mid(1)
+                .chopped(1));
     return {QStringLiteral("Недопустимое значение %1 ключа \"%2\". Допустимо: %3")
                 .arg(shown, key, allowed)};
 }
@@ -402,9 +405,14 @@ std::optional<QString> ConfigurationFromJson(const QByteArray &json, ConfigModel
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError)
-        return QStringLiteral("Невозможно прочитать файл JSON: ошибка у знака %1")
-            .arg(error.offset);
+    if (error.error != QJsonParseError::NoError) {
+        const TextPlace place = PlaceOfOffset(json, error.offset);
+        return QStringLiteral("Невозможно прочитать файл JSON: ошибка в строке %1, знак %2")
+            .arg(place.line)
+            .arg(place.column);
+    }
+    if (const std::optional<QString> twice = DuplicateJsonKey(json))
+        return QStringLiteral("Невозможно прочитать файл JSON: ") + *twice;
     if (!document.isObject())
         return QStringLiteral("Невозможно прочитать файл JSON: нужен объект {...}");
     const QJsonObject root = document.object();
@@ -412,7 +420,7 @@ std::optional<QString> ConfigurationFromJson(const QByteArray &json, ConfigModel
     for (auto it = root.begin(); it != root.end(); ++it) {
         if (!names.contains(it.key()) && it.key() != SeparateGrid && it.key() != CommonGrid &&
             it.key() != ExternalGrid)
-            return QStringLiteral("Неизвестный ключ \"%1\"").arg(it.key());
+            return QStringLiteral("Неизвестный ключ \"%1\"").arg(ReadableEcho(it.key()));
     }
 
     // Taken into a copy first, so that a fault changes nothing.
