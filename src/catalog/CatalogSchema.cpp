@@ -122,7 +122,7 @@ bool CatalogSchema::migrate(QSqlDatabase &db, const SqlDialect &dialect, QString
         }
         bool done = false;
         if (!version) {
-            error = QStringLiteral("the schema version cannot be read");
+            error = QStringLiteral("не удалось прочитать версию схемы базы");
         } else if (step.apply(db, dialect, error)) {
             QSqlQuery mark(db);
             mark.prepare(dialect.insertIgnoring(QStringLiteral("catalog_meta"),

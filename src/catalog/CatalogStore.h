@@ -45,8 +45,12 @@ public:
 
     // Objects (not merged into another), the latest entry first; with a
     // search text, those whose numbers, name, address, notes or phone numbers
-    // contain every word of it (letter case ignored).
-    virtual QList<CatalogObject> objects(const QString &search = QString()) = 0;
+    // contain every word of it (letter case ignored). `count` of them from
+    // `first` on (a negative count: all), so that a list shows a page at once.
+    virtual QList<CatalogObject> objects(const QString &search = QString(), qsizetype first = 0,
+                                         qsizetype count = -1) = 0;
+    // How many objects objects(search) lists in all.
+    virtual std::optional<qsizetype> objectCount(const QString &search = QString()) = 0;
     virtual std::optional<CatalogObject> object(const QString &id) = 0;
     // An object's entries, oldest first.
     virtual QList<CatalogEntry> timeline(const QString &objectId) = 0;

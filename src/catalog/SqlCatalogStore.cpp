@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <limits>
+
 namespace sr5n {
 
 namespace {
@@ -80,14 +82,15 @@ bool SqlCatalogStore::fail(const QString &error)
 
 bool SqlCatalogStore::refuseReadOnly()
 {
-    return fail(QStringLiteral("the catalogue is open read-only"));
+    return fail(QStringLiteral(
+        "база открыта только для чтения: она создана более новой версией программы"));
 }
 
 bool SqlCatalogStore::exec(QSqlQuery &query)
 {
     if (query.exec())
         return true;
-    return fail(query.lastError().text());
+    return fail(m_dialect->problemText(query.lastError()));
 }
 
 bool SqlCatalogStore::begin()
@@ -100,10 +103,11 @@ bool SqlCatalogStore::begin()
 
 bool SqlCatalogStore::commit()
 {
-    QString error;
-    if (ExecuteAll(m_db, {QStringLiteral("COMMIT")}, error))
+    // Where a full disk shows in write-ahead logging: the entry is then left out whole.
+    QSqlQuery query(m_db);
+    if (query.exec(QStringLiteral("COMMIT")))
         return true;
-    fail(error);
+    fail(m_dialect->problemText(query.lastError()));
     rollback();
     return false;
 }
@@ -158,7 +162,7 @@ bool SqlCatalogStore::refreshObject(const QString &objectId)
         QStringLiteral("SELECT codes, name, address, notes, phones FROM objects WHERE id = ?"));
     object.addBindValue(objectId);
     if (!exec(object) || !object.next())
-        return fail(QStringLiteral("no object %1").arg(objectId));
+        return fail(QStringLiteral("объекта %1 нет в базе").arg(objectId));
     QString codes = object.value(0).toString();
     QString phones = object.value(4).toString();
     QVariant time, operation, entryId;
@@ -215,7 +219,7 @@ std::optional<CatalogEntry> SqlCatalogStore::add(const NewCatalogEntry &entry)
             return failed();
         objectId = *found;
     } else if (!object(objectId)) {
-        fail(QStringLiteral("no object %1").arg(objectId));
+        fail(QStringLiteral("объекта %1 нет в базе").arg(objectId));
         return failed();
     }
     if (objectId.isEmpty()) {
@@ -335,25 +339,43 @@ CatalogObject SqlCatalogStore::objectFrom(const QSqlQuery &query) const
     return object;
 }
 
-QList<CatalogObject> SqlCatalogStore::objects(const QString &search)
+bool SqlCatalogStore::selectObjects(QSqlQuery &query, const QString &what, const QString &search,
+                                    const QString &rest)
 {
     const QStringList words = search.toLower().split(u' ', Qt::SkipEmptyParts);
-    QString sql =
-        QStringLiteral("SELECT %1 FROM objects WHERE merged_into IS NULL").arg(kObjectColumns);
+    QString sql = QStringLiteral("SELECT %1 FROM objects WHERE merged_into IS NULL").arg(what);
     for (qsizetype i = 0; i < words.size(); ++i)
         sql += QStringLiteral(" AND search LIKE ? ESCAPE '\\'");
-    sql += QStringLiteral(" ORDER BY last_time DESC, id");
-    QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    query.prepare(sql);
+    query.prepare(sql + rest);
     for (const QString &word : words)
         query.addBindValue(likePattern(word));
+    return exec(query);
+}
+
+QList<CatalogObject> SqlCatalogStore::objects(const QString &search, qsizetype first,
+                                              qsizetype count)
+{
+    QString order = QStringLiteral(" ORDER BY last_time DESC, id");
+    if (count >= 0 || first > 0)
+        order += QStringLiteral(" LIMIT %1 OFFSET %2")
+                     .arg(count >= 0 ? count : std::numeric_limits<qint64>::max())
+                     .arg(qMax<qsizetype>(first, 0));
+    QSqlQuery query(m_db);
     QList<CatalogObject> found;
-    if (!exec(query))
+    if (!selectObjects(query, kObjectColumns, search, order))
         return found;
     while (query.next())
         found.append(objectFrom(query));
     return found;
+}
+
+std::optional<qsizetype> SqlCatalogStore::objectCount(const QString &search)
+{
+    QSqlQuery query(m_db);
+    if (!selectObjects(query, QStringLiteral("count(*)"), search, QString()) || !query.next())
+        return std::nullopt;
+    return query.value(0).toLongLong();
 }
 
 std::optional<CatalogObject> SqlCatalogStore::object(const QString &id)
@@ -431,7 +453,7 @@ bool SqlCatalogStore::describeObject(const QString &id, const QString &name, con
     if (exec(update) && update.numRowsAffected() == 1 && refreshObject(id) && commit())
         return true;
     if (update.numRowsAffected() == 0)
-        fail(QStringLiteral("no object %1").arg(id));
+        fail(QStringLiteral("объекта %1 нет в базе").arg(id));
     rollback();
     return false;
 }
@@ -439,12 +461,12 @@ bool SqlCatalogStore::describeObject(const QString &id, const QString &name, con
 bool SqlCatalogStore::mergeObjects(const QString &into, const QString &from)
 {
     if (into == from)
-        return fail(QStringLiteral("an object cannot be merged into itself"));
+        return fail(QStringLiteral("объект нельзя объединить с самим собой"));
     if (!begin())
         return false;
     const std::optional<QString> target = followMerges(into);
     if (!target || *target == from || !object(from)) {
-        fail(QStringLiteral("no such objects to merge"));
+        fail(QStringLiteral("одного из объединяемых объектов нет в базе"));
         rollback();
         return false;
     }
@@ -469,7 +491,7 @@ bool SqlCatalogStore::moveEntry(const QString &entryId, const QString &objectId)
     const std::optional<CatalogEntry> moved = entry(entryId);
     const std::optional<QString> target = followMerges(objectId);
     if (!moved || !target) {
-        fail(QStringLiteral("no such entry or object"));
+        fail(QStringLiteral("записи или объекта назначения нет в базе"));
         rollback();
         return false;
     }
@@ -495,7 +517,7 @@ bool SqlCatalogStore::setTemplate(const QString &entryId, const QString &name)
     if (exec(update) && update.numRowsAffected() == 1 && commit())
         return true;
     if (update.numRowsAffected() == 0)
-        fail(QStringLiteral("no entry %1").arg(entryId));
+        fail(QStringLiteral("записи %1 нет в базе").arg(entryId));
     rollback();
     return false;
 }

@@ -31,7 +31,9 @@ public:
 
     std::optional<CatalogEntry> record(const NewCatalogEntry &entry) override;
     std::optional<QList<CatalogEntry>> recordAll(const QList<NewCatalogEntry> &entries) override;
-    QList<CatalogObject> objects(const QString &search = QString()) override;
+    QList<CatalogObject> objects(const QString &search = QString(), qsizetype first = 0,
+                                 qsizetype count = -1) override;
+    std::optional<qsizetype> objectCount(const QString &search = QString()) override;
     std::optional<CatalogObject> object(const QString &id) override;
     QList<CatalogEntry> timeline(const QString &objectId) override;
     std::optional<CatalogEntry> entry(const QString &id) override;
@@ -70,6 +72,9 @@ private:
     // Makes `entryId` the object's latest entry when it is newer than the
     // latest, with its numbers and phone numbers.
     bool refreshObject(const QString &objectId);
+    // The objects a search finds, as `what` of them: "FROM objects WHERE ...".
+    bool selectObjects(QSqlQuery &query, const QString &what, const QString &search,
+                       const QString &rest);
     CatalogEntry entryFrom(const QSqlQuery &query) const;
     CatalogObject objectFrom(const QSqlQuery &query) const;
 

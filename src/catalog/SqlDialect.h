@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 
@@ -38,6 +39,9 @@ public:
     virtual std::optional<int> schemaVersion(QSqlDatabase &db) const = 0;
     // Checks the database's own structure; empty when sound, else what is wrong.
     virtual QString integrityProblem(QSqlDatabase &db) const = 0;
+    // What the user reads about a failed statement: the driver's text, or
+    // words of ours for what he can act on (a full disk).
+    virtual QString problemText(const QSqlError &error) const { return error.text(); }
 };
 
 } // namespace sr5n

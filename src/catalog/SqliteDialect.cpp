@@ -89,6 +89,21 @@ QString SqliteDialect::integrityProblem(QSqlDatabase &db) const
     return problems.join(u"; ");
 }
 
+QString SqliteDialect::problemText(const QSqlError &error) const
+{
+    // SQLite's result codes, the primary one in the low byte of an extended
+    // one: SQLITE_FULL, and SQLITE_IOERR (a write cut short by a size limit
+    // or a failing disk).
+    bool number = false;
+    const int code = error.nativeErrorCode().toInt(&number) & 0xff;
+    if (number && code == 13)
+        return QStringLiteral("на диске нет места");
+    if (number && code == 10)
+        return QStringLiteral("не удалось записать файл на диск: на диске нет места или он "
+                              "недоступен");
+    return error.text();
+}
+
 QString SqliteDialect::connectOptions(bool readOnly)
 {
     QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyWaitMs);

@@ -20,6 +20,7 @@ public:
                            const QString &key) const override;
     std::optional<int> schemaVersion(QSqlDatabase &db) const override;
     QString integrityProblem(QSqlDatabase &db) const override;
+    QString problemText(const QSqlError &error) const override;
 
     // The connect options of a file opened read-only, and of one written.
     static QString connectOptions(bool readOnly);

@@ -2,6 +2,7 @@
 
 #include "app/Configurator.h"
 #include "app/DeviceRunner.h"
+#include "catalog/ObjectCatalog.h"
 #include "cli/CommandLineCatalog.h"
 #include "cli/ConfigJson.h"
 #include "cli/LogFormats.h"
@@ -156,8 +157,18 @@ bool Commands::writeOutput(const QString &path, const QByteArray &bytes)
     return true;
 }
 
+void Commands::tellCatalogNotices()
+{
+    if (!m_app->catalogEnabled())
+        return;
+    m_app->objects().store();
+    for (const QString &notice : m_app->takeCatalogNotices())
+        m_notifier.showInformation(notice);
+}
+
 CommandResult Commands::read()
 {
+    tellCatalogNotices();
     if (const Expected<void> read = m_runner->readConfiguration(m_line.ports.constFirst()); !read)
         return failedWith(read.reason());
     if (!m_app->saveConfiguration(m_line.output))
@@ -167,6 +178,7 @@ CommandResult Commands::read()
 
 CommandResult Commands::write()
 {
+    tellCatalogNotices();
     if (!m_app->openConfiguration(m_line.files.constFirst()))
         return failed();
     const QString port = m_line.ports.constFirst();

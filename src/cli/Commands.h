@@ -48,6 +48,9 @@ private:
                              const QString &untold = QStringLiteral("Операция не выполнена"));
     // Done, with the window's success notice.
     CommandResult succeeded(const QString &notice);
+    // Opens the catalogue a read or write records into, and tells once what
+    // the user must know about it (a damaged file kept aside, a newer one).
+    void tellCatalogNotices();
 
     CommandResult read();
     CommandResult write();

@@ -118,9 +118,10 @@ std::optional<CatalogObject> findObject(CatalogStore &store, const QString &name
     if (found.size() == 1)
         return found.constFirst();
     if (found.isEmpty()) {
-        error = QStringLiteral("no object '%1' in the catalogue").arg(name);
+        error = QStringLiteral("Объекта \"%1\" нет в базе объектов").arg(name);
     } else {
-        error = QStringLiteral("'%1' names several objects; give one of their ids:\n").arg(name);
+        error = QStringLiteral("\"%1\" подходит к нескольким объектам; укажите id одного из них:\n")
+                    .arg(name);
         for (const CatalogObject &object : std::as_const(found))
             error += QStringLiteral("  %1  %2  %3\n").arg(object.id, object.codes, object.name);
         error.chop(1);
@@ -195,7 +196,7 @@ Outcome exportEntry(CatalogStore &store, const QString &name, const QCommandLine
         return failure(error);
     const QList<CatalogEntry> timeline = store.timeline(object->id);
     if (timeline.isEmpty())
-        return failure(QStringLiteral("object '%1' has no entries").arg(name));
+        return failure(QStringLiteral("У объекта \"%1\" нет записей").arg(name));
     CatalogEntry chosen = timeline.constLast();
     if (parser.isSet(QStringLiteral("entry"))) {
         const QString wanted = parser.value(QStringLiteral("entry"));
@@ -204,14 +205,15 @@ Outcome exportEntry(CatalogStore &store, const QString &name, const QCommandLine
             if (entry.id == wanted || (wanted.size() >= 4 && entry.id.startsWith(wanted)))
                 matching.append(entry);
         if (matching.size() != 1)
-            return failure(matching.isEmpty()
-                               ? QStringLiteral("object '%1' has no entry '%2'").arg(name, wanted)
-                               : QStringLiteral("'%1' names several entries").arg(wanted));
+            return failure(
+                matching.isEmpty()
+                    ? QStringLiteral("У объекта \"%1\" нет записи \"%2\"").arg(name, wanted)
+                    : QStringLiteral("\"%1\" подходит к нескольким записям").arg(wanted));
         chosen = matching.constFirst();
     }
     const std::optional<QByteArray> bytes = store.configuration(chosen.hash);
     if (!bytes)
-        return failure(QStringLiteral("the configuration of entry %1 cannot be read: %2")
+        return failure(QStringLiteral("Невозможно прочитать конфигурацию записи %1: %2")
                            .arg(chosen.id, store.lastError()));
     const QString output = parser.value(QStringLiteral("o"));
     Outcome outcome;

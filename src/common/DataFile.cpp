@@ -102,14 +102,28 @@ DataFileWriter::DataFileWriter(const DataFileType &type) : m_type(type) {}
 bool DataFileWriter::open(const QString &path)
 {
     m_file.setFileName(path);
+    m_device = &m_file;
     m_ok = m_file.open(QIODevice::WriteOnly);
+    return writePreamble();
+}
+
+bool DataFileWriter::openBytes()
+{
+    m_buffer.setData(QByteArray());
+    m_device = &m_buffer;
+    m_ok = m_buffer.open(QIODevice::WriteOnly);
+    return writePreamble();
+}
+
+bool DataFileWriter::writePreamble()
+{
     return m_ok && writeText(QString::fromLatin1(m_type.header)) &&
            writeText(QString::fromLatin1(m_type.version));
 }
 
 bool DataFileWriter::writeText(const QString &text)
 {
-    m_ok = m_ok && WriteTextRecord(text, m_file);
+    m_ok = m_ok && m_device && WriteTextRecord(text, *m_device);
     return m_ok;
 }
 
@@ -120,6 +134,10 @@ bool DataFileWriter::writeNumber(qint64 number)
 
 bool DataFileWriter::commit()
 {
+    if (m_device == &m_buffer) {
+        m_buffer.close();
+        return m_ok;
+    }
     // A write the system cut short (disk full, size limit) shows only when the
     // buffer is flushed, and QSaveFile would still commit the cut file.
     if (m_ok && (!m_file.flush() || m_file.error() != QFileDevice::NoError))

@@ -60,21 +60,29 @@ private:
     QString m_version;
 };
 
-// Writes a data file of one type. Nothing replaces the file at the path until
-// commit() succeeds, so a failed write leaves the previous file intact.
+// Writes a data file of one type, to a file or to memory. Nothing replaces
+// the file at the path until commit() succeeds, so a failed write leaves the
+// previous file intact.
 class DataFileWriter final
 {
 public:
     explicit DataFileWriter(const DataFileType &type);
 
     bool open(const QString &path); // also writes the header and version
+    bool openBytes();               // the same, into bytes()
     bool writeText(const QString &text);
     bool writeNumber(qint64 number);
     bool commit(); // true when every record was written
+    // What openBytes() collected.
+    const QByteArray &bytes() const { return m_buffer.data(); }
 
 private:
+    bool writePreamble();
+
     DataFileType m_type;
     QSaveFile m_file;
+    QBuffer m_buffer;
+    QIODevice *m_device = nullptr;
     bool m_ok = false;
 };
 

@@ -5,16 +5,35 @@
 
 namespace sr5n {
 
+namespace {
+
+// The entries after the preamble, to either kind of destination.
+bool writeEntries(DataFileWriter &writer, bool opened, const QStringList &data,
+                  const QStringList &commands)
+{
+    bool ok = opened && data.size() == commands.size() && writer.writeNumber(commands.size());
+    for (qsizetype i = 0; ok && i < commands.size(); ++i)
+        ok = writer.writeText(commands[i]) && writer.writeText(data[i]);
+    return writer.commit() && ok;
+}
+
+} // namespace
+
 bool WriteConfigurationFile(const QString &path, const QStringList &data,
                             const QStringList &commands)
 {
     if (data.size() != commands.size())
         return false;
     DataFileWriter writer(FileTypes::Configuration);
-    bool ok = writer.open(path) && writer.writeNumber(commands.size());
-    for (qsizetype i = 0; ok && i < commands.size(); ++i)
-        ok = writer.writeText(commands[i]) && writer.writeText(data[i]);
-    return writer.commit() && ok;
+    return writeEntries(writer, writer.open(path), data, commands);
+}
+
+QByteArray ConfigurationFileBytes(const QStringList &data, const QStringList &commands)
+{
+    DataFileWriter writer(FileTypes::Configuration);
+    if (!writeEntries(writer, writer.openBytes(), data, commands))
+        return {};
+    return writer.bytes();
 }
 
 namespace {
@@ -64,25 +83,6 @@ bool ReadConfigurationBytes(const QByteArray &bytes, QStringList &data, QStringL
     commands.clear();
     DataFileReader reader(FileTypes::Configuration);
     return reader.openBytes(bytes) && readEntries(reader, data, commands);
-}
-
-} // namespace sr5n
-
-#include <QTemporaryDir>
-
-namespace sr5n {
-
-// Through a file of their own, so that the file's format has one writer.
-QByteArray ConfigurationFileBytes(const QStringList &data, const QStringList &commands)
-{
-    const QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("entry.snc"));
-    if (!folder.isValid() || !WriteConfigurationFile(path, data, commands))
-        return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
 }
 
 } // namespace sr5n

@@ -2,6 +2,7 @@
 #include "catalog/ObjectCatalog.h"
 #include "catalog/SqliteCatalog.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -86,6 +87,55 @@ TEST(CatalogProcesses, AProcessKilledWhileRecordingLeavesOnlyWholeEntries)
     ObjectCatalog catalog(path);
     ASSERT_TRUE(catalog.store());
     EXPECT_EQ(catalog.store()->objects().size(), 1);
+}
+
+} // namespace
+} // namespace sr5n
+
+namespace sr5n {
+namespace {
+
+// A disk that fills while entries are recorded: the entry being written is
+// left out whole, the writer told why in words, and the catalogue opens
+// sound with every entry recorded before, and takes entries again once there
+// is room. The writer's files may not grow past a limit, as on a full disk.
+TEST(CatalogProcesses, ADiskThatFillsLeavesTheLastEntryOutWhole)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("catalog.sqlite"));
+    QProcess first;
+    first.start(kWriter, {path, QStringLiteral("1"), QStringLiteral("1001")});
+    ASSERT_TRUE(first.waitForFinished(240000));
+    ASSERT_EQ(first.exitCode(), 0) << first.readAllStandardError().constData();
+
+    // Room for some entries (each with a configuration of its own) and not more.
+    const qint64 limit = QFileInfo(path).size() + 200 * 1024;
+    QProcess full;
+    full.start(kWriter,
+               {path, QStringLiteral("0"), QStringLiteral("1002"), QString::number(limit)});
+    ASSERT_TRUE(full.waitForFinished(240000));
+    EXPECT_EQ(full.exitCode(), 1);
+    const QString said = QString::fromUtf8(full.readAllStandardOutput());
+    const QString error = QString::fromUtf8(full.readAllStandardError());
+    const qsizetype at = said.indexOf(QStringLiteral("recorded "));
+    ASSERT_GE(at, 0) << said.toStdString();
+    const int recorded = said.mid(at + 9).trimmed().toInt();
+    EXPECT_GT(recorded, 0);
+    EXPECT_TRUE(error.contains(QStringLiteral("нет места"))) << error.toStdString();
+
+    CatalogOpening opening = OpenSqliteCatalog(path);
+    ASSERT_TRUE(opening.store);
+    EXPECT_EQ(opening.notices, QStringList());
+    EXPECT_EQ(wholeEntries(*opening.store).size(), 1 + recorded);
+    opening.store.reset();
+
+    QProcess after;
+    after.start(kWriter, {path, QStringLiteral("1"), QStringLiteral("1003")});
+    ASSERT_TRUE(after.waitForFinished(240000));
+    EXPECT_EQ(after.exitCode(), 0) << after.readAllStandardError().constData();
+    opening = OpenSqliteCatalog(path);
+    ASSERT_TRUE(opening.store);
+    EXPECT_EQ(wholeEntries(*opening.store).size(), 2 + recorded);
 }
 
 } // namespace

@@ -217,6 +217,43 @@ INSTANTIATE_TEST_SUITE_P(Fields, CatalogSearch,
                                                       false}, // every word must match
                                            SearchCase{"Ленина", false}));
 
+// A list shown a page at a time: the pages one after another are the whole
+// list in its order, whatever the page's size, and the count is its length.
+TEST_F(CatalogStoreTest, PagesOfObjectsMakeTheWholeListInItsOrder)
+{
+    CatalogStore &store = open();
+    QList<NewCatalogEntry> entries;
+    const QDateTime start = QDateTime::currentDateTimeUtc().addDays(-1);
+    for (int i = 0; i < 23; ++i) {
+        SampleConfiguration sample;
+        sample.object1 = QStringLiteral("%1").arg(i % 2 ? 1000 + i : 2000 + i);
+        NewCatalogEntry entry = newEntry(sample);
+        // Some in the same millisecond: the order is still one.
+        entry.time = start.addSecs(i / 3);
+        entries << entry;
+    }
+    ASSERT_TRUE(store.recordAll(entries));
+    for (const char *search : {"", "10", "20", "нет такого"}) {
+        SCOPED_TRACE(search);
+        const QString text = QString::fromUtf8(search);
+        const QList<CatalogObject> whole = store.objects(text);
+        EXPECT_EQ(store.objectCount(text), whole.size());
+        for (const qsizetype page : {1, 5, 7, 100}) {
+            QList<CatalogObject> pages;
+            for (qsizetype first = 0; first <= whole.size(); first += page)
+                pages << store.objects(text, first, page);
+            QStringList wholeIds, pageIds;
+            for (const CatalogObject &object : whole)
+                wholeIds << object.id;
+            for (const CatalogObject &object : pages)
+                pageIds << object.id;
+            EXPECT_EQ(pageIds, wholeIds) << page;
+        }
+        // From a row on, to the end.
+        EXPECT_EQ(store.objects(text, 3).size(), qMax<qsizetype>(whole.size() - 3, 0));
+    }
+}
+
 TEST_F(CatalogStoreTest, MergingObjectsMovesTheirTimelineAndLaterEntriesFollow)
 {
     CatalogStore &store = open();

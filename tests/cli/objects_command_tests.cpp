@@ -2,7 +2,13 @@
 // unless told not to; "objects" lists, shows, exports and imports.
 #include "CliRun.h"
 
+#include "catalog/SqliteCatalog.h"
 #include "common/SimProcess.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 #include <QFile>
 #include <QJsonArray>
@@ -119,6 +125,78 @@ TEST(CliObjects, ImportsFilesAndExportsTheirBytesBack)
         << piped.out.left(40).toStdString();
 }
 
+// The catalogue a read or write records into, as the window finds it: a
+// damaged one is kept aside and a newer program's one left read-only, and
+// either is told once on standard error, with the window's text.
+TEST(CliObjects, ReadAndWriteTellWhatWasFoundOfTheCatalogueOnce)
+{
+    QTemporaryDir folder;
+    test::SimProcess sim({Quiet});
+    ASSERT_TRUE(sim.started());
+    const QString file = folder.filePath(QStringLiteral("read.snc"));
+    const test::CliRun first = RunCli({"read", "--port", sim.path(), "-o", file});
+    ASSERT_EQ(first.status, 0) << first.err.toStdString();
+    EXPECT_FALSE(first.err.contains(QStringLiteral("База объектов"))) << first.err.toStdString();
+    const QString path = QDir(qEnvironmentVariable("XDG_DATA_HOME"))
+                             .filePath(QStringLiteral("sr5n-configurator/catalog.sqlite"));
+    ASSERT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+    const auto notices = [](const QString &err) {
+        QStringList found;
+        for (const QString &line : err.split(u'\n'))
+            if (line.startsWith(QStringLiteral("База объектов")))
+                found << line;
+        return found;
+    };
+
+    // Damaged: kept aside and told by the run that found it, not by the next.
+    const QDir data = QFileInfo(path).dir();
+    for (const QStringList &arguments : {QStringList{"read", "--port", sim.path(), "-o", file},
+                                         QStringList{"write", "--port", sim.path(), file}}) {
+        SCOPED_TRACE(arguments.constFirst().toStdString());
+        for (const QString &old : data.entryList({QStringLiteral("catalog*")}, QDir::Files))
+            ASSERT_TRUE(QFile::remove(data.filePath(old)));
+        QFile garbage(path);
+        ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray("not a catalogue\n").repeated(100));
+        garbage.close();
+        const test::CliRun damaged = RunCli(arguments);
+        ASSERT_EQ(damaged.status, 0) << damaged.err.toStdString();
+        const QStringList kept =
+            data.entryList({QStringLiteral("catalog-damaged-*.sqlite")}, QDir::Files);
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_EQ(notices(damaged.err),
+                  QStringList{CatalogDamagedMessage(path, data.filePath(kept[0]))})
+            << damaged.err.toStdString();
+        const test::CliRun after = RunCli(arguments);
+        ASSERT_EQ(after.status, 0) << after.err.toStdString();
+        EXPECT_EQ(notices(after.err), QStringList()) << after.err.toStdString();
+    }
+
+    // Newer: told by every run (it stays so), once each, and left as it was.
+    ASSERT_EQ(RunCli({"read", "--port", sim.path(), "-o", file}).status, 0);
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        ASSERT_TRUE(QSqlQuery(db).exec(
+            QStringLiteral("UPDATE catalog_meta SET value = '999' WHERE key = 'schema-version'")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("newer"));
+    for (const QStringList &arguments : {QStringList{"read", "--port", sim.path(), "-o", file},
+                                         QStringList{"write", "--port", sim.path(), file}}) {
+        SCOPED_TRACE(arguments.constFirst().toStdString());
+        const test::CliRun newer = RunCli(arguments);
+        EXPECT_EQ(newer.status, 0) << newer.err.toStdString();
+        EXPECT_EQ(notices(newer.err), QStringList{CatalogNewerMessage(path)})
+            << newer.err.toStdString();
+    }
+    // --no-catalog leaves it unopened and untold.
+    const test::CliRun untold = RunCli({"read", "--no-catalog", "--port", sim.path(), "-o", file});
+    EXPECT_EQ(untold.status, 0);
+    EXPECT_EQ(notices(untold.err), QStringList());
+}
+
 struct Refusal {
     QStringList arguments;
     int status;
@@ -138,8 +216,8 @@ TEST(CliObjects, WrongCommandLinesAndUnknownObjectsAreRefused)
          2,
          "sr5n-cli-short: an option that 'show' does not take"},
         {{"objects", "import"}, 2, "sr5n-cli-short: missing FILE.snc"},
-        {{"objects", "show", "0412"}, 3, "no object '0412' in the catalogue"},
-        {{"objects", "export", "0412", "-o", "x.snc"}, 3, "no object '0412' in the catalogue"},
+        {{"objects", "show", "0412"}, 3, "Объекта \"0412\" нет в базе объектов"},
+        {{"objects", "export", "0412", "-o", "x.snc"}, 3, "Объекта \"0412\" нет в базе объектов"},
     };
     for (const Refusal &refusal : refusals) {
         SCOPED_TRACE(refusal.arguments.join(u' ').toStdString());

@@ -143,6 +143,37 @@ TEST(ConfigurationFile, RefusesDamagedNewerOrPartialFiles)
         ReadConfigurationFile(dir.filePath(QStringLiteral("missing.snc")), data, commands));
 }
 
+// The bytes recorded into the catalogue are those a save writes, byte for
+// byte, for any entries; what a save refuses gives no bytes.
+TEST(ConfigurationFile, BytesInMemoryAreTheFileBytes)
+{
+    QTemporaryDir dir;
+    const Entries whole = wholeList();
+    Entries cyrillic = whole;
+    cyrillic.data.first() = QStringLiteral("Объект «Склад» № 5");
+    const struct {
+        const char *name;
+        QStringList data, commands;
+        bool written;
+    } cases[] = {
+        {"a whole configuration", whole.data, whole.commands, true},
+        {"the answers of a reading", wholeList(true).data, wholeList(true).commands, true},
+        {"a text beyond Latin-1", cyrillic.data, cyrillic.commands, true},
+        {"empty texts", {"", ""}, {"1E", ""}, true},
+        {"no entries", {}, {}, true},
+        {"lists of unequal length", {"02", "03"}, {"1E"}, false},
+    };
+    for (const auto &c : cases) {
+        const QString path = dir.filePath(QString::fromUtf8(c.name) + QStringLiteral(".snc"));
+        EXPECT_EQ(WriteConfigurationFile(path, c.data, c.commands), c.written) << c.name;
+        const QByteArray bytes = ConfigurationFileBytes(c.data, c.commands);
+        if (c.written)
+            EXPECT_EQ(bytes, fileBytes(path)) << c.name;
+        else
+            EXPECT_TRUE(bytes.isEmpty()) << c.name;
+    }
+}
+
 TEST(ConfigurationFile, FailedSaveKeepsThePreviousFile)
 {
     QTemporaryDir dir;

@@ -5,6 +5,7 @@
 #include "catalog/SqliteCatalog.h"
 #include "common/WindowParts.h"
 #include "ui/TransferRig.h"
+#include "ui/catalog/ObjectListModel.h"
 #include "ui/catalog/TfrmObjects.h"
 #include "ui/config/TfrmCompare.h"
 
@@ -13,8 +14,10 @@
 #include <QDir>
 #include <QFile>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 #include "config/ConfigurationFile.h"
@@ -334,4 +337,154 @@ TEST(ObjectsWindow, ComparesTwoEntriesAndAnEntryWithTheDevice)
     EXPECT_EQ(seen[1], QStringList());
     EXPECT_EQ(seen[2], QStringList({session + "|4 м|9 м"}));
     EXPECT_EQ(rig.config().slider(QStringLiteral("trbSesansLength")), 4);
+}
+
+namespace {
+
+// Three objects made by saving the window's configuration under three
+// numbers, each described; the latest first, as the list shows them.
+QStringList makeThreeObjects(Rig &rig)
+{
+    const char *const objects[][2] = {{"0412", "Аптека"}, {"0555", "Склад"}, {"0777", "Школа"}};
+    QStringList ids;
+    for (const auto &object : objects) {
+        rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QString::fromUtf8(object[0]));
+        EXPECT_TRUE(rig.window.saveConfiguration(
+            rig.userFolder.filePath(QString::fromUtf8(object[0]) + QStringLiteral(".snc"))));
+        const CatalogEntry entry = *rig.app.lastEntry();
+        EXPECT_TRUE(rig.app.objects().store()->describeObject(
+            entry.objectId, QString::fromUtf8(object[1]), QString(), QString()));
+        ids.prepend(entry.objectId);
+    }
+    return ids;
+}
+
+// Answers the next object chooser by keys: `downs` times Down, then `last`.
+struct KeyAnswer {
+    int downs;
+    Qt::Key last;
+};
+
+} // namespace
+
+// «Объединить с...» and «Перенести...» ask for the other object in a list
+// answered by keys; Escape changes nothing.
+TEST(ObjectsWindow, MergesObjectsAndMovesAnEntryThroughTheObjectChooser)
+{
+    const struct {
+        const char *name;
+        const char *button;
+        KeyAnswer answer;
+        // The objects listed after, by name, and the entries of each.
+        QStringList listed;
+        QList<int> entries;
+    } cases[] = {
+        // From «Аптека» (the last row): the chooser lists «Школа», «Склад».
+        // «Склад» joins «Аптека», which its entry makes the later of the two.
+        {"merge with the second offered",
+         "btnObjectMerge",
+         {1, Qt::Key_Return},
+         {"Школа", "Аптека"},
+         {1, 2}},
+        {"merge declined",
+         "btnObjectMerge",
+         {1, Qt::Key_Escape},
+         {"Школа", "Склад", "Аптека"},
+         {1, 1, 1}},
+        // «Аптека» keeps no entry and goes to the end of the list.
+        {"move to the first offered",
+         "btnEntryMove",
+         {0, Qt::Key_Return},
+         {"Школа", "Склад", "Аптека"},
+         {2, 1, 0}},
+        {"move declined",
+         "btnEntryMove",
+         {0, Qt::Key_Escape},
+         {"Школа", "Склад", "Аптека"},
+         {1, 1, 1}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        makeThreeObjects(rig);
+        QStringList offered;
+        OnModal<QInputDialog> choose([&](QInputDialog &dialog) {
+            offered = dialog.comboBoxItems();
+            QWidget *focus = dialog.focusWidget();
+            ASSERT_TRUE(focus);
+            for (int i = 0; i < c.answer.downs; ++i)
+                QTest::keyClick(focus, Qt::Key_Down);
+            QTest::keyClick(focus, c.answer.last);
+        });
+        QStringList listed;
+        QList<int> entries;
+        auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
+        QTimer::singleShot(0, window, [&] {
+            window->selectObject(2);
+            ASSERT_EQ(window->objects().value(2).name, "Аптека");
+            test::part<QPushButton>(*window, c.button)->click();
+            for (int row = 0; row < window->objects().size(); ++row) {
+                window->selectObject(row);
+                listed << window->objects().at(row).name;
+                entries << static_cast<int>(window->timeline().size());
+            }
+            window->accept();
+        });
+        rig.window.objectsClick();
+        EXPECT_TRUE(choose.shown());
+        EXPECT_EQ(offered, QStringList({"0777 0000  Школа", "0555 0000  Склад"}));
+        EXPECT_EQ(listed, c.listed);
+        EXPECT_EQ(entries, c.entries);
+        EXPECT_EQ(rig.notifier.errors, QStringList());
+    }
+}
+
+// A catalogue of hundreds of objects is listed a page at a time: scrolling
+// to the end brings the rest, and an object described far down stays chosen.
+TEST(ObjectsWindow, ALongListComesAPageAtATimeAndKeepsTheChosenObject)
+{
+    Rig rig;
+    CatalogStore *store = rig.app.objects().store();
+    ASSERT_TRUE(store);
+    QStringList data, commands;
+    ASSERT_TRUE(BuildWriteRequests(rig.app.blockContext(), data, commands));
+    const QByteArray bytes = ConfigurationFileBytes(data, commands);
+    const qsizetype total = ObjectListModel::kPage * 2 + 50;
+    QList<NewCatalogEntry> batch;
+    const QDateTime start = QDateTime::currentDateTimeUtc().addDays(-1);
+    for (qsizetype i = 0; i < total; ++i) {
+        NewCatalogEntry entry;
+        entry.time = start.addSecs(i);
+        entry.configuration = bytes;
+        entry.codes = QStringLiteral("%1 0000").arg(i, 4, 10, QLatin1Char('0'));
+        batch << entry;
+    }
+    ASSERT_TRUE(store->recordAll(batch));
+
+    qsizetype firstPage = 0, scrolled = 0;
+    QString info, chosen;
+    auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
+    QTimer::singleShot(0, window, [&] {
+        firstPage = window->objects().size();
+        info = test::part<QLabel>(*window, "lblObjectsInfo")->text();
+        auto *list = test::part<QTableView>(*window, "tvObjects");
+        list->setFocus();
+        // Ctrl+End goes to the last row listed; the view then fetches more.
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(list, Qt::Key_End, Qt::ControlModifier);
+            QApplication::processEvents();
+        }
+        scrolled = window->objects().size();
+        window->selectObject(static_cast<int>(total - 3));
+        test::part<QLineEdit>(*window, "edtObjectName")->setText(QStringLiteral("Дальний"));
+        test::part<QPushButton>(*window, "btnObjectDescribe")->click();
+        const int row = test::part<QTableView>(*window, "tvObjects")->currentIndex().row();
+        chosen = window->objects().value(row).name;
+        window->accept();
+    });
+    rig.window.objectsClick();
+    EXPECT_EQ(firstPage, ObjectListModel::kPage);
+    EXPECT_TRUE(info.startsWith(QStringLiteral("Объектов: %1.").arg(total))) << qPrintable(info);
+    EXPECT_EQ(scrolled, total);
+    EXPECT_EQ(chosen, "Дальний");
 }

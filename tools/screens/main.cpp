@@ -1,9 +1,12 @@
-// sr5n-screens [--dark] OUTPUT_FOLDER
+// sr5n-screens [--dark] [--catalog FILE] OUTPUT_FOLDER
 // Creates the program's windows as at start-up and saves a PNG of every page
 // of the main window and of the dialogs, for looking at them without a display.
 // The log page shows three records, one of each colour; four events are
 // marked "В/П", so the other cells of that column are disabled. With --dark the
-// windows are made under a dark palette, as a dark desktop theme gives.
+// windows are made under a dark palette, as a dark desktop theme gives. With
+// --catalog the objects window lists that catalogue (one of thousands, as
+// the catalogue's benchmark makes) instead of a few sample objects, also
+// searched.
 
 #include "app/Configurator.h"
 #include "catalog/CatalogStore.h"
@@ -31,6 +34,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QStyleFactory>
 #include <QTemporaryDir>
@@ -84,9 +88,15 @@ int main(int argc, char *argv[])
         QApplication::style()->polish(dark);
         QApplication::setPalette(dark);
     }
+    QString catalogFile;
+    if (const qsizetype at = arguments.indexOf(QStringLiteral("--catalog"));
+        at >= 0 && at + 1 < arguments.size()) {
+        catalogFile = arguments.takeAt(at + 1);
+        arguments.removeAt(at);
+    }
     // Any other option (--help among them) is no folder to fill.
     if (arguments.size() > 1 || (!arguments.isEmpty() && arguments.constFirst().startsWith(u'-'))) {
-        std::fprintf(stderr, "Usage: sr5n-screens [--dark] [FOLDER]\n"
+        std::fprintf(stderr, "Usage: sr5n-screens [--dark] [--catalog FILE] [FOLDER]\n"
                              "Saves pictures of the main window's pages and of every dialog "
                              "in FOLDER (default: the current folder).\n");
         return 2;
@@ -169,9 +179,11 @@ int main(int argc, char *argv[])
     // A catalogue of a few objects, kept in a folder of its own; the first
     // with a write whose check failed.
     QTemporaryDir catalogFolder;
-    app.setCatalog(catalogFolder.filePath(QStringLiteral("catalog.sqlite")), QString());
+    app.setCatalog(catalogFile.isEmpty() ? catalogFolder.filePath(QStringLiteral("catalog.sqlite"))
+                                         : catalogFile,
+                   QString());
     QStringList data, commands;
-    if (sr5n::BuildWriteRequests(app.blockContext(), data, commands)) {
+    if (catalogFile.isEmpty() && sr5n::BuildWriteRequests(app.blockContext(), data, commands)) {
         using Operation = sr5n::CatalogOperation;
         sr5n::CatalogStore *store = app.objects().store();
         const QByteArray snc = sr5n::ConfigurationFileBytes(data, commands);
@@ -209,6 +221,11 @@ int main(int argc, char *argv[])
         objects->selectObject(0);
         objects->selectEntry(1);
         save(*objects, folder, QStringLiteral("objects"));
+        if (!catalogFile.isEmpty()) {
+            auto *search = objects->findChild<QLineEdit *>(QStringLiteral("edtObjectsSearch"));
+            search->setText(QStringLiteral("садовая"));
+            save(*objects, folder, QStringLiteral("objects-search"));
+        }
         objects->reject();
     });
     objects->showObjects();

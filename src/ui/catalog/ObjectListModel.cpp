@@ -2,11 +2,45 @@
 
 namespace sr5n {
 
-void ObjectListModel::setObjects(QList<CatalogObject> objects)
+void ObjectListModel::list(Fetch fetch, qsizetype total, qsizetype rows)
 {
     beginResetModel();
-    m_objects = std::move(objects);
+    m_fetch = std::move(fetch);
+    m_objects.clear();
+    m_total = qMax<qsizetype>(total, 0);
+    if (m_fetch && m_total > 0) {
+        m_objects = m_fetch(0, qMax(rows, kPage));
+        // Others may have changed the catalogue since it was counted.
+        if (m_objects.size() < qMax(rows, kPage))
+            m_total = m_objects.size();
+        m_total = qMax(m_total, m_objects.size());
+    }
     endResetModel();
+}
+
+bool ObjectListModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && m_objects.size() < m_total;
+}
+
+void ObjectListModel::fetchMore(const QModelIndex &parent)
+{
+    if (canFetchMore(parent))
+        fetch(kPage);
+}
+
+void ObjectListModel::fetch(qsizetype count)
+{
+    const QList<CatalogObject> more =
+        m_fetch ? m_fetch(m_objects.size(), count) : QList<CatalogObject>();
+    if (more.size() < count)
+        m_total = m_objects.size() + more.size();
+    if (more.isEmpty())
+        return;
+    const int first = static_cast<int>(m_objects.size());
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(more.size()) - 1);
+    m_objects.append(more);
+    endInsertRows();
 }
 
 int ObjectListModel::rowOf(const QString &id) const

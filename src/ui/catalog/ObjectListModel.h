@@ -5,21 +5,34 @@
 #include <QAbstractTableModel>
 #include <QList>
 
+#include <functional>
+
 namespace sr5n {
 
 // The objects of the catalogue as the list of the objects window shows
-// them: numbers, name, address, the last operation and its date.
+// them: numbers, name, address, the last operation and its date. A catalogue
+// of thousands is listed a page at a time, the next page fetched as the view
+// scrolls to the end of what it has.
 class ObjectListModel final : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
     enum Column { Codes, Name, Address, LastOperation, LastTime, ColumnCount };
+    // Objects a page asks for.
+    static constexpr qsizetype kPage = 200;
+    // `count` objects of the list from `first` on.
+    using Fetch = std::function<QList<CatalogObject>(qsizetype first, qsizetype count)>;
 
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setObjects(QList<CatalogObject> objects);
+    // Lists anew the `total` objects `fetch` gives: the first page, or `rows`
+    // of them when more (to keep a row the user scrolled to listed).
+    void list(Fetch fetch, qsizetype total, qsizetype rows = 0);
+    // What is listed so far.
     const QList<CatalogObject> &objects() const { return m_objects; }
+    // How many the list holds in all.
+    qsizetype total() const { return m_total; }
     // The row of an object, -1 when it is not listed.
     int rowOf(const QString &id) const;
 
@@ -28,12 +41,19 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
 
     // A time as the window shows it: local, "14.03.2025 09:30:05".
     static QString timeText(const QDateTime &time);
 
 private:
+    // Appends up to `count` more objects; fewer than asked end the list.
+    void fetch(qsizetype count);
+
+    Fetch m_fetch;
     QList<CatalogObject> m_objects;
+    qsizetype m_total = 0;
 };
 
 } // namespace sr5n

@@ -253,20 +253,32 @@ void TfrmObjects::search()
 {
     CatalogStore *catalog = store();
     const QString keep = m_objectId;
+    const QString text = edtObjectsSearch->text();
+    // Listed again after a change: as far as the user had scrolled.
+    const qsizetype rows = text == m_listed ? m_model->objects().size() : 0;
+    m_listed = text;
     if (!catalog) {
-        m_model->setObjects({});
+        m_model->list({}, 0);
         lblObjectsInfo->setText(unavailableText(m_app.objects().failure()));
     } else {
-        m_model->setObjects(catalog->objects(edtObjectsSearch->text()));
-        QString info = QStringLiteral("Объектов: %1").arg(m_model->rowCount());
+        m_model->list(
+            [this, text](qsizetype first, qsizetype count) {
+                CatalogStore *now = store();
+                return now ? now->objects(text, first, count) : QList<CatalogObject>();
+            },
+            catalog->objectCount(text).value_or(0), rows);
+        QString info = QStringLiteral("Объектов: %1").arg(m_model->total());
         if (catalog->isReadOnly())
             info += QStringLiteral(". База открыта только для чтения");
         info += QStringLiteral(". База: %1").arg(QDir::toNativeSeparators(catalog->location()));
         lblObjectsInfo->setText(info);
     }
+    // Choosing a row shows its object; with none to choose, none is shown.
     const int row = m_model->rowOf(keep);
+    m_objectId.clear();
     selectObject(row >= 0 ? row : 0);
-    showObject();
+    if (m_objectId.isEmpty())
+        showObject();
 }
 
 void TfrmObjects::selectObject(int row)

@@ -34,7 +34,7 @@ public:
     // Lists the catalogue again with the search text as it is.
     void refresh();
 
-    // What the window lists now.
+    // What the window lists now (a long list: the pages shown so far).
     const QList<CatalogObject> &objects() const;
     const QList<CatalogEntry> &timeline() const { return m_timeline; }
     // Chooses the object at `row` of objects(), and the entry at `index` of
@@ -72,6 +72,7 @@ private:
     Configurator &m_app;
     ObjectListModel *m_model = nullptr;
     QString m_objectId;
+    QString m_listed; // the search text listed last
     QList<CatalogEntry> m_timeline;
 
     QLabel *lblObjectsInfo = nullptr;
