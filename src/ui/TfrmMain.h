@@ -116,6 +116,10 @@ public:
     // The comparison with a configuration file after its dialog.
     bool compareWithFile(const QString &path);
 
+    // Builds now what is otherwise built on first use (the comparison and
+    // objects windows), so that every control can be found by its name.
+    Q_INVOKABLE void createAllParts();
+
     // The configuration file and the export after their dialogs.
     bool saveConfiguration(const QString &path);
     bool openConfiguration(const QString &path);
@@ -158,6 +162,9 @@ private:
     bool compareWithConfigurationFile(const QString &path, const QString &heading,
                                       const QString &otherColumn);
 
+    // The comparison and objects windows, each built on first use.
+    TfrmCompare &compareWindow();
+    TfrmObjects &objectsWindow();
     // The objects window and what it asks of the main window.
     void createObjectsWindow();
     // The title names the object of the last entry recorded.

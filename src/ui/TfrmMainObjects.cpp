@@ -55,6 +55,13 @@ QString describe(const CatalogEntry &entry)
 
 } // namespace
 
+TfrmObjects &TfrmMain::objectsWindow()
+{
+    if (!m_objectsWindow)
+        createObjectsWindow();
+    return *m_objectsWindow;
+}
+
 void TfrmMain::createObjectsWindow()
 {
     m_objectsWindow = new TfrmObjects(m_app, this);
@@ -102,12 +109,6 @@ void TfrmMain::createObjectsWindow()
             [this](const CatalogEntry &entry) { saveEntry(entry); });
     connect(m_objectsWindow, &TfrmObjects::templateRequested, this,
             [this](const CatalogEntry &entry) { openTemplate(entry); });
-    // The window may go before the configurator.
-    const QPointer<TfrmMain> self(this);
-    m_app.setRecordListener([self](const CatalogEntry &entry) {
-        if (self)
-            self->nameObject(entry);
-    });
 }
 
 void TfrmMain::openCatalog()
@@ -183,7 +184,7 @@ bool TfrmMain::compareWithEntry(const CatalogEntry &entry)
     ConfigurationCopy side(m_app.blockContext());
     if (!m_app.openCatalogEntry(entry, side.context()))
         return false;
-    m_compare->compare(
+    compareWindow().compare(
         ConfigSide{side.model(), side.tables()},
         QStringLiteral("Конфигурация в окне и в базе объектов (%1)").arg(describe(entry)),
         QStringLiteral("В базе объектов"));
