@@ -166,6 +166,8 @@ int main(int argc, char *argv[])
     device.context().model.setFlag(QStringLiteral("chbInCalls"), true);
     device.context().tables.setSeparateCode(2, 1, QStringLiteral("0A0B"));
     device.context().tables.setZoneCode(3, 2, 11, QStringLiteral("3B11"));
+    // The comparison and objects windows are built on first use, as a user opens them.
+    main.createAllParts();
     auto *compare = main.findChild<sr5n::TfrmCompare *>();
     QTimer::singleShot(0, compare, [&] {
         compare->setTicked(1, true);
