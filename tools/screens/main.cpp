@@ -24,6 +24,8 @@
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmProgress.h"
+#include "ui/catalog/TfrmCatalogSettings.h"
+#include "ui/catalog/TfrmEditConflict.h"
 #include "ui/catalog/TfrmObjects.h"
 #include "ui/config/TfrmCompare.h"
 #include "ui/events/LogsPage.h"
@@ -158,6 +160,32 @@ int main(int argc, char *argv[])
     windows.testScheme().tmrTest->stop();
     save(windows.testScheme(), folder, QStringLiteral("diagnostics-running"));
     windows.testScheme().hide();
+
+    // Where the catalogue is kept, set to the team's server.
+    {
+        sr5n::TfrmCatalogSettings settings(
+            QStringLiteral("postgresql://engineer@catalog.example:5432/objects"),
+            QStringLiteral("/home/engineer/.local/share/sr5n-configurator/catalog.sqlite"),
+            QStringLiteral("Общий каталог catalog.example: нет связи, ждут отправки записей: 2"),
+            app.notifier(), &main);
+        settings.show();
+        save(settings, folder, QStringLiteral("catalog-settings"));
+    }
+    // An object's description changed by another engineer meanwhile.
+    {
+        sr5n::CatalogObject mine;
+        mine.codes = QStringLiteral("0412 0413");
+        mine.name = QStringLiteral("Склад «Север»");
+        mine.address = QStringLiteral("Промзона, корпус 3");
+        mine.notes = QStringLiteral("Ключ у охраны");
+        sr5n::CatalogObject theirs = mine;
+        theirs.address = QStringLiteral("Промзона, корпус 3, въезд с ул. Заводской");
+        theirs.editedBy = QStringLiteral("petrov");
+        theirs.editedAt = QDateTime(QDate(2026, 12, 10), QTime(14, 5));
+        sr5n::TfrmEditConflict conflict(mine, theirs, &main);
+        conflict.show();
+        save(conflict, folder, QStringLiteral("edit-conflict"));
+    }
 
     // The comparison with a device that holds a few other values.
     sr5n::ConfigurationCopy device(app.blockContext());
