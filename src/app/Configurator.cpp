@@ -1,5 +1,6 @@
 #include "app/Configurator.h"
 
+#include "catalog/CatalogLocation.h"
 #include "catalog/CatalogStore.h"
 #include "catalog/HistoryImport.h"
 #include "catalog/ObjectCatalog.h"
@@ -8,6 +9,7 @@
 #include "config/ConfigModel.h"
 #include "config/ConfigurationCopy.h"
 #include "config/ConfigurationFile.h"
+#include "config/RequestListCheck.h"
 #include "config/RequestLists.h"
 #include "config/RequestRun.h"
 #include "events/EventCodeTables.h"
@@ -63,15 +65,35 @@ Configurator::Configurator(QString dataFolder, LinkTimings timings)
                                               m_logExternalEvents);
     m_systemScanner = std::make_unique<SystemPortScanner>();
     m_scanner = m_systemScanner.get();
-    m_objects =
-        std::make_unique<ObjectCatalog>(DefaultCatalogPath(), HistoryImport::defaultFolder());
+    m_localCatalogPath = DefaultCatalogPath();
+    m_localHistoryFolder = HistoryImport::defaultFolder();
+    m_objects = std::make_unique<ObjectCatalog>(m_localCatalogPath, m_localHistoryFolder);
 }
 
-void Configurator::setCatalog(const QString &path, const QString &historyFolder)
+void Configurator::setCatalog(const QString &path, const QString &historyFolder,
+                              const QString &localPath)
 {
-    m_objects = std::make_unique<ObjectCatalog>(path, historyFolder);
+    if (!IsSharedCatalog(path)) {
+        m_localCatalogPath = path;
+        m_localHistoryFolder = historyFolder;
+    }
+    m_objects = std::make_unique<ObjectCatalog>(
+        path, historyFolder, localPath.isEmpty() ? m_localCatalogPath : localPath);
     m_catalogEnabled = true;
     m_historyWarned = false;
+}
+
+void Configurator::useCatalogLocation(const QString &location)
+{
+    if (IsSharedCatalog(location))
+        setCatalog(location.trimmed(), QString());
+    else
+        setCatalog(m_localCatalogPath, m_localHistoryFolder);
+}
+
+QString Configurator::catalogLocation() const
+{
+    return IsSharedCatalog(m_objects->path()) ? m_objects->path() : QString();
 }
 
 QStringList Configurator::takeCatalogNotices()
@@ -177,6 +199,13 @@ bool Configurator::sendConfiguration(DeviceOperation &operation, int laterSteps,
 {
     if (!BuildWriteRequests(blockContext(), data, commands))
         return false;
+    // Nothing reaches the device unless the whole list is right.
+    if (const std::optional<QString> fault = RequestListFault(data, commands)) {
+        data.clear();
+        commands.clear();
+        m_notifier.reportFailure(QStringLiteral("Конфигурация не записана: ") + *fault);
+        return false;
+    }
     operation.setMaximum(static_cast<int>(commands.size()) + laterSteps);
     return RunRequests(*m_connection, RunKind::Writing, data, commands,
                        [&operation] { operation.step(); });
@@ -267,8 +296,10 @@ void Configurator::keepInHistory(CatalogOperation operation, const QString &port
             m_recordListener(*m_lastEntry);
         return;
     }
-    // Once a run: the device operation itself went well and goes on.
-    if (m_historyWarned)
+    // Once a run: the device operation itself went well and goes on. A
+    // catalogue that only reads said so when it opened.
+    const CatalogStore *store = m_objects->store();
+    if (m_historyWarned || (store && store->isReadOnly()))
         return;
     m_historyWarned = true;
     m_notifier.reportFailure(CatalogRecordFailure(m_objects->path(), m_objects->failure()));
@@ -336,6 +367,22 @@ Expected<void> Configurator::saveConfiguration(const QString &path)
     return {};
 }
 
+Expected<void> Configurator::saveConfiguration(const QString &path, const FileWriter &write)
+{
+    FailureWatch watch(m_notifier);
+    QStringList data, commands;
+    if (!BuildWriteRequests(blockContext(), data, commands))
+        return watch.failure();
+    if (const std::optional<QString> failure =
+            write(path, ConfigurationFileBytes(data, commands))) {
+        m_notifier.reportFailure(*failure);
+        return watch.failure();
+    }
+    keepInHistory(CatalogOperation::Saved, QString(), *m_config, data, commands,
+                  QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    return {};
+}
+
 Expected<void> Configurator::openConfiguration(const QString &path)
 {
     if (Expected<void> opened = openConfiguration(path, blockContext()); !opened)
@@ -351,10 +398,15 @@ Expected<void> Configurator::openConfiguration(const QString &path)
 Expected<void> Configurator::openConfiguration(const QString &path, const BlockContext &into)
 {
     FailureWatch watch(m_notifier);
+    // A file that holds less than a whole, well-formed configuration is
+    // refused as a whole: nothing of it is decoded, shown or written.
     QStringList data, commands;
-    if (!ReadConfigurationFile(path, data, commands)) {
-        m_notifier.reportFailure(
-            QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден"));
+    QString fault;
+    if (!ReadConfigurationFile(path, data, commands, &fault)) {
+        QString message = QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден");
+        if (m_explainsFileFaults && !fault.isEmpty())
+            message += QStringLiteral("\n%1: %2").arg(QDir::toNativeSeparators(path), fault);
+        m_notifier.reportFailure(message);
         return watch.failure();
     }
     if (!DecodeAnswers(into, data, commands))
@@ -365,13 +417,16 @@ Expected<void> Configurator::openConfiguration(const QString &path, const BlockC
 Expected<void> Configurator::exportHtml(const QString &path)
 {
     FailureWatch watch(m_notifier);
-    const QByteArray page =
-        BuildHtmlReport(*m_config, *m_eventTables, QDateTime::currentDateTime());
-    if (!WriteHtmlReport(path, page)) {
+    if (!WriteHtmlReport(path, htmlReport())) {
         m_notifier.reportFailure(QStringLiteral("Невозможно сохранить файл"));
         return watch.failure();
     }
     return {};
+}
+
+QByteArray Configurator::htmlReport() const
+{
+    return BuildHtmlReport(*m_config, *m_eventTables, QDateTime::currentDateTime());
 }
 
 std::optional<QTime> Configurator::readClock(DeviceOperation &operation)

@@ -92,7 +92,15 @@ public:
     ObjectCatalog &objects() { return *m_objects; }
     // Another catalogue file and history folder (tests, a user's choice);
     // recording stays on.
-    void setCatalog(const QString &path, const QString &historyFolder);
+    // A server's address as `path` keeps what it cannot send in `localPath`
+    // (empty: the local catalogue last set, else the user's own).
+    void setCatalog(const QString &path, const QString &historyFolder,
+                    const QString &localPath = QString());
+    // The catalogue the user chose: a server's address, or empty for the
+    // local catalogue last set.
+    void useCatalogLocation(const QString &location);
+    QString catalogLocation() const;
+    const QString &localCatalogPath() const { return m_localCatalogPath; }
     // Nothing recorded and the catalogue never opened (sr5n-cli --no-catalog).
     void disableCatalog() { m_catalogEnabled = false; }
     bool catalogEnabled() const { return m_catalogEnabled; }
@@ -151,7 +159,15 @@ public:
     // The configuration file; each failure is reported, and carries the
     // message shown.
     Expected<void> saveConfiguration(const QString &path);
+    // The configuration file's bytes handed to `write`, which returns the
+    // message of its failure; kept in the catalogue as saved when written.
+    using FileWriter =
+        std::function<std::optional<QString>(const QString &path, const QByteArray &bytes)>;
+    Expected<void> saveConfiguration(const QString &path, const FileWriter &write);
     Expected<void> openConfiguration(const QString &path);
+    // Whether a refused configuration file's message names the file and what
+    // is wrong with its entries under the usual text (for a script's log).
+    void setExplainsFileFaults(bool explains) { m_explainsFileFaults = explains; }
     // A configuration file decoded into `into` (a copy the window never sees).
     Expected<void> openConfiguration(const QString &path, const BlockContext &into);
     // This configuration compared with another side (a copy read or opened).
@@ -159,6 +175,7 @@ public:
     // The HTML page of the configuration, written to `path`; a failure is
     // reported and carries its message.
     Expected<void> exportHtml(const QString &path);
+    QByteArray htmlReport() const;
 
     // The device clock over an opened operation; a time that cannot be decoded is reported.
     std::optional<QTime> readClock(DeviceOperation &operation);
@@ -212,7 +229,10 @@ private:
     QStringList m_logExternalEvents;
     std::unique_ptr<EventLogs> m_eventLogs;
     std::unique_ptr<ObjectCatalog> m_objects;
+    QString m_localCatalogPath;
+    QString m_localHistoryFolder;
     bool m_catalogEnabled = true;
+    bool m_explainsFileFaults = false;
     bool m_historyWarned = false;
     std::optional<CatalogEntry> m_lastEntry;
     std::optional<ChangedSince> m_changedSince;

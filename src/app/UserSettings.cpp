@@ -14,6 +14,7 @@ namespace {
 const QString LastPortKey = QStringLiteral("port/last");
 const QString NetworkPortsKey = QStringLiteral("port/network");
 const QString VerifyWritesKey = QStringLiteral("configuration/verifyWrites");
+const QString CatalogKey = QStringLiteral("catalog/location");
 
 QString folderKey(UserSettings::Folder dialog)
 {
@@ -113,6 +114,21 @@ void UserSettings::setVerifyWrites(bool on)
 {
     const std::unique_ptr<QSettings> settings = openSettings();
     settings->setValue(VerifyWritesKey, on);
+    settings->sync();
+}
+
+QString UserSettings::catalogLocation() const
+{
+    return value(CatalogKey);
+}
+
+void UserSettings::setCatalogLocation(const QString &location)
+{
+    const std::unique_ptr<QSettings> settings = openSettings();
+    if (location.trimmed().isEmpty())
+        settings->remove(CatalogKey);
+    else
+        settings->setValue(CatalogKey, location.trimmed());
     settings->sync();
 }
 

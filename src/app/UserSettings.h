@@ -35,6 +35,11 @@ public:
     bool verifyWrites() const;
     void setVerifyWrites(bool on);
 
+    // The catalogue of objects chosen: a PostgreSQL server's address (never
+    // with a password), or empty for the local catalogue.
+    QString catalogLocation() const;
+    void setCatalogLocation(const QString &location);
+
     // Where the settings are kept.
     static QString fileName();
 };

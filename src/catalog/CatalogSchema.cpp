@@ -78,6 +78,17 @@ bool addTemplatesAndSearch(QSqlDatabase &db, const SqlDialect &, QString &error)
     return true;
 }
 
+// Who last edited an object's texts and when, told to an engineer whose edit
+// of the same object came second.
+bool addEditors(QSqlDatabase &db, const SqlDialect &d, QString &error)
+{
+    return ExecuteAll(
+        db,
+        {QStringLiteral("ALTER TABLE objects ADD COLUMN edited_by TEXT"),
+         QStringLiteral("ALTER TABLE objects ADD COLUMN edited_at %1").arg(d.timeType())},
+        error);
+}
+
 } // namespace
 
 bool ExecuteAll(QSqlDatabase &db, const QStringList &statements, QString &error)
@@ -97,6 +108,7 @@ const QList<CatalogSchema::Step> &CatalogSchema::steps()
     static const QList<Step> list = {
         {1, createTables},
         {2, addTemplatesAndSearch},
+        {3, addEditors},
     };
     return list;
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -34,6 +35,9 @@ public:
     virtual bool isReadOnly() const = 0;
     // What went wrong with the last call that failed.
     virtual QString lastError() const = 0;
+    // What the user is told once that happened since the last call (a server
+    // lost, entries sent); emptied by the call.
+    virtual QStringList takeNotices() { return {}; }
 
     // Records an entry: stores its configuration unless stored already, finds
     // its object (entry.objectId, else the object whose numbers match, else a
@@ -63,6 +67,10 @@ public:
     // What the engineer edits about an object.
     virtual bool describeObject(const QString &id, const QString &name, const QString &address,
                                 const QString &notes) = 0;
+    // The same, written only when the object still has the name, address and
+    // notes of `seen`: many engineers may edit one object at once.
+    virtual ObjectEdit editObject(const CatalogObject &seen, const QString &name,
+                                  const QString &address, const QString &notes) = 0;
     // Moves every entry of `from` to `into`; `from` then points to `into`
     // and a configuration with its numbers joins `into`.
     virtual bool mergeObjects(const QString &into, const QString &from) = 0;

@@ -44,6 +44,20 @@ struct CatalogObject {
     QDateTime lastTime; // of the latest entry
     std::optional<CatalogOperation> lastOperation;
     QString lastEntry; // id of the latest entry
+    QString editedBy;  // who last changed the name, address or notes, and when
+    QDateTime editedAt;
+};
+
+// What became of an edit of an object's name, address and notes, checked
+// against the object as the engineer saw it.
+struct ObjectEdit {
+    enum class Outcome {
+        Saved,
+        ChangedMeanwhile, // someone else changed it first: nothing was written
+        Failed,
+    };
+    Outcome outcome = Outcome::Failed;
+    CatalogObject current; // the object as stored now (the other engineer's texts)
 };
 
 // One entry of an object's timeline; entries are only ever added (an entry

@@ -1,11 +1,15 @@
 #include "catalog/ObjectCatalog.h"
 
+#include "catalog/CatalogLocation.h"
 #include "catalog/ConfigurationFacts.h"
 #include "catalog/HistoryImport.h"
-#include "catalog/SqliteCatalog.h"
+#include "catalog/SharedCatalogStore.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace sr5n {
 
@@ -15,9 +19,41 @@ const QString kHistoryImported = QStringLiteral("history-imported");
 
 } // namespace
 
-ObjectCatalog::ObjectCatalog(QString path, QString historyFolder)
-    : m_path(std::move(path)), m_historyFolder(std::move(historyFolder))
+ObjectCatalog::ObjectCatalog(QString path, QString historyFolder, QString localPath)
+    : m_path(std::move(path)), m_historyFolder(std::move(historyFolder)),
+      m_localPath(localPath.isEmpty() ? DefaultCatalogPath() : std::move(localPath))
 {
+}
+
+QString ObjectCatalog::statusText()
+{
+    CatalogStore *opened = store();
+    if (!opened)
+        return QStringLiteral("База объектов недоступна: %1").arg(failure());
+    if (auto *shared = dynamic_cast<SharedCatalogStore *>(opened))
+        return shared->statusText();
+    QString text = QStringLiteral("Локальный каталог %1").arg(QDir::toNativeSeparators(m_path));
+    if (opened->isReadOnly())
+        text += QStringLiteral(", только чтение");
+    return text;
+}
+
+QString ObjectCatalog::passwordQuestion()
+{
+    auto *shared = dynamic_cast<SharedCatalogStore *>(store());
+    if (!shared || shared->connected())
+        return {};
+    const PostgresConnector::Failure failure = shared->connectFailure();
+    if (failure != PostgresConnector::Failure::PasswordNeeded &&
+        failure != PostgresConnector::Failure::PasswordRejected)
+        return {};
+    return shared->connectProblem();
+}
+
+bool ObjectCatalog::tryPassword(const QString &password)
+{
+    auto *shared = dynamic_cast<SharedCatalogStore *>(store());
+    return shared && shared->connect(password);
 }
 
 ObjectCatalog::~ObjectCatalog() = default;
@@ -27,11 +63,12 @@ CatalogStore *ObjectCatalog::store()
     if (m_tried)
         return m_store.get();
     m_tried = true;
-    CatalogOpening opening = OpenSqliteCatalog(m_path);
+    CatalogOpening opening = OpenCatalog(m_path, m_localPath);
     m_store = std::move(opening.store);
     m_notices << opening.notices;
-    m_failure = opening.reason;
-    if (!m_store || m_store->isReadOnly() || m_historyFolder.isEmpty() ||
+    m_failure = opening.reason.isEmpty() ? opening.failure : opening.reason;
+    // The history of this machine goes into its local catalogue only.
+    if (!m_store || m_store->isReadOnly() || m_historyFolder.isEmpty() || IsSharedCatalog(m_path) ||
         m_store->value(kHistoryImported))
         return m_store.get();
     // Once: the earlier versions' history, every file of it; a file that
@@ -53,6 +90,8 @@ QString ObjectCatalog::failure() const
 
 QStringList ObjectCatalog::takeNotices()
 {
+    if (m_store)
+        m_notices << m_store->takeNotices();
     return std::exchange(m_notices, {});
 }
 
@@ -63,6 +102,9 @@ QString ObjectCatalog::systemUser()
         if (!user.isEmpty())
             return user;
     }
+    // A service or a shell without a login has no such variable, yet a user.
+    if (const passwd *account = getpwuid(geteuid()))
+        return QString::fromLocal8Bit(account->pw_name);
     return {};
 }
 

@@ -23,7 +23,10 @@ class ObjectCatalog final
 public:
     // `path`: the SQLite file; `historyFolder`: the earlier history, taken
     // once (empty: none).
-    explicit ObjectCatalog(QString path, QString historyFolder = QString());
+    // A PostgreSQL address as `path` names the team's catalogue, which keeps
+    // what it cannot send in the local catalogue at `localPath`.
+    explicit ObjectCatalog(QString path, QString historyFolder = QString(),
+                           QString localPath = QString());
     ~ObjectCatalog();
 
     ObjectCatalog(const ObjectCatalog &) = delete;
@@ -39,6 +42,15 @@ public:
     QString failure() const;
     // What the user is told once about the opening; emptied by the call.
     QStringList takeNotices();
+
+    // Which catalogue is in use and its state: the local file (read-only or
+    // not), the server on line or not, entries waiting to be sent.
+    QString statusText();
+    // The server asks for a password (or refused the one given): the
+    // question to put to the user; empty when none is needed.
+    QString passwordQuestion();
+    // Tries the server with a password, for this run only; true when in.
+    bool tryPassword(const QString &password);
 
     // Records a configuration of the window (or of a copy) as .snc bytes.
     std::optional<CatalogEntry> record(CatalogOperation operation, const QString &port,
@@ -58,6 +70,7 @@ private:
 
     QString m_path;
     QString m_historyFolder;
+    QString m_localPath;
     std::unique_ptr<CatalogStore> m_store;
     bool m_tried = false;
     QString m_failure;

@@ -1,6 +1,7 @@
 #include "catalog/SqlCatalogStore.h"
 
 #include "catalog/CatalogSchema.h"
+#include "catalog/ObjectCatalog.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -18,7 +19,8 @@ const QString kEntryColumns = QStringLiteral(
     "id, object_id, time, operation, port, user_name, version, note, hash, codes, phones, "
     "template_name, source");
 const QString kObjectColumns = QStringLiteral(
-    "id, codes, name, address, notes, phones, created, last_time, last_operation, last_entry");
+    "id, codes, name, address, notes, phones, created, last_time, last_operation, last_entry, "
+    "edited_by, edited_at");
 
 // `text` with the LIKE wildcards taken literally ('\' escapes).
 QString likePattern(const QString &text)
@@ -336,6 +338,8 @@ CatalogObject SqlCatalogStore::objectFrom(const QSqlQuery &query) const
     if (!query.value(8).isNull())
         object.lastOperation = OperationFromWord(query.value(8).toString());
     object.lastEntry = textOrEmpty(query.value(9));
+    object.editedBy = textOrEmpty(query.value(10));
+    object.editedAt = timeFrom(query.value(11));
     return object;
 }
 
@@ -443,19 +447,29 @@ bool SqlCatalogStore::describeObject(const QString &id, const QString &name, con
 {
     if (!begin())
         return false;
+    if (writeDescription(id, name, address, notes) && commit())
+        return true;
+    rollback();
+    return false;
+}
+
+bool SqlCatalogStore::writeDescription(const QString &id, const QString &name,
+                                       const QString &address, const QString &notes)
+{
     QSqlQuery update(m_db);
-    update.prepare(
-        QStringLiteral("UPDATE objects SET name = ?, address = ?, notes = ? WHERE id = ?"));
+    update.prepare(QStringLiteral("UPDATE objects SET name = ?, address = ?, notes = ?, "
+                                  "edited_by = ?, edited_at = ? WHERE id = ?"));
     update.addBindValue(text(name));
     update.addBindValue(text(address));
     update.addBindValue(text(notes));
+    update.addBindValue(text(ObjectCatalog::systemUser()));
+    update.addBindValue(timeText(QDateTime::currentDateTimeUtc()));
     update.addBindValue(id);
-    if (exec(update) && update.numRowsAffected() == 1 && refreshObject(id) && commit())
-        return true;
-    if (update.numRowsAffected() == 0)
-        fail(QStringLiteral("объекта %1 нет в базе").arg(id));
-    rollback();
-    return false;
+    if (!exec(update))
+        return false;
+    if (update.numRowsAffected() != 1)
+        return fail(QStringLiteral("объекта %1 нет в базе").arg(id));
+    return refreshObject(id);
 }
 
 bool SqlCatalogStore::mergeObjects(const QString &into, const QString &from)

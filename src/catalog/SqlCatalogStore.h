@@ -41,6 +41,8 @@ public:
     QList<CatalogEntry> templates() override;
     bool describeObject(const QString &id, const QString &name, const QString &address,
                         const QString &notes) override;
+    ObjectEdit editObject(const CatalogObject &seen, const QString &name, const QString &address,
+                          const QString &notes) override;
     bool mergeObjects(const QString &into, const QString &from) override;
     bool moveEntry(const QString &entryId, const QString &objectId) override;
     bool setTemplate(const QString &entryId, const QString &name) override;
@@ -65,6 +67,9 @@ private:
     bool refuseReadOnly();
     // record() inside a transaction already open.
     std::optional<CatalogEntry> add(const NewCatalogEntry &entry);
+    // Writes an object's texts, who and when, in the open transaction.
+    bool writeDescription(const QString &id, const QString &name, const QString &address,
+                          const QString &notes);
     // The object a configuration with these numbers joins: the oldest one with
     // them, followed through merges; empty when none.
     std::optional<QString> objectWithCodes(const QString &codes);

@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "catalog/CatalogLocation.h"
+#include "catalog/PostgresUri.h"
 #include "cli/ObjectsCommand.h"
 #include "protocols/SafeFileName.h"
 
@@ -7,6 +9,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTime>
+
+#include <cstring>
 
 namespace sr5n {
 
@@ -29,9 +33,16 @@ const CommandInfo Commands[] = {
     {Command::Logs, "logs", "read both event logs (text, CSV or JSON)"},
     {Command::Diag, "diag", "run the device's self-test"},
     {Command::Json, "json", "a .snc file as readable JSON, or JSON back into a .snc file"},
+    {Command::Ports, "ports", "list the serial ports as the window's port list does"},
+    {Command::Find, "find", "find the ports where a communicator answers"},
 };
 
 const QString PortPlaceholder = QStringLiteral("{port}");
+
+QString DevicePrefix()
+{
+    return QStringLiteral("device:");
+}
 
 QCommandLineOption portOption(bool many)
 {
@@ -65,6 +76,24 @@ const QCommandLineOption DataOption(
                    "default: the program's folder."),
     QStringLiteral("DIR"));
 
+const QCommandLineOption CatalogOption(
+    QStringLiteral("catalog"),
+    QStringLiteral("The catalogue of objects that records the operations: a PostgreSQL server "
+                   "(postgresql://user@host:port/database?sslmode=...; the password from "
+                   "~/.pgpass or PGPASSWORD) or a SQLite file. Default: $SR5N_CATALOG, else the "
+                   "user's own catalogue."),
+    QStringLiteral("URL"));
+const QCommandLineOption JsonOption(
+    QStringLiteral("json"),
+    QStringLiteral("Print the result as one JSON object on standard output (with several "
+                   "ports: one entry per port)."));
+const QCommandLineOption
+    QuietOption(QStringLiteral("quiet"),
+                QStringLiteral("Show no notices and no progress bar; errors are still shown."));
+
+// Options that take one value: given twice, the command line is refused.
+const char *const SingleValueOptions[] = {"o", "set", "format", "data-folder", "catalog"};
+
 QCommandLineOption workerOption()
 {
     QCommandLineOption option(QStringLiteral("worker"));
@@ -76,6 +105,9 @@ QCommandLineOption workerOption()
 void describe(Command command, QCommandLineParser &parser)
 {
     parser.addOption(DataOption);
+    parser.addOption(CatalogOption);
+    parser.addOption(JsonOption);
+    parser.addOption(QuietOption);
     parser.addOption(workerOption());
     switch (command) {
     case Command::Read:
@@ -152,6 +184,17 @@ void describe(Command command, QCommandLineParser &parser)
                                                      "standard output).")));
         parser.addOption(RegisterOption);
         break;
+    case Command::Ports:
+        parser.setApplicationDescription(QStringLiteral(
+            "Lists the serial ports as the window's port list offers them: the name to give\n"
+            "to --port, then what the system knows of the port."));
+        break;
+    case Command::Find:
+        parser.setApplicationDescription(QStringLiteral(
+            "Asks every port of the list for the device's clock, as \"Найти коммуникатор\"\n"
+            "does (nothing is changed in a device), and prints the ports where a\n"
+            "communicator answered. Exit status 1 when none answered."));
+        break;
     case Command::None:
         break;
     }
@@ -166,12 +209,48 @@ CommandLine failure(const QString &message)
     return line;
 }
 
+// The positional arguments of a command, as its help names them.
+QStringList positionalNames(Command command)
+{
+    switch (command) {
+    case Command::Write:
+    case Command::Export:
+        return {QStringLiteral("FILE.snc")};
+    case Command::Json:
+        return {QStringLiteral("FILE (FILE.snc, or FILE.json with --import)")};
+    case Command::Diff:
+        return {QStringLiteral("A (FILE.snc or device:PORT)"),
+                QStringLiteral("B (FILE.snc or device:PORT)")};
+    default:
+        break;
+    }
+    return {};
+}
+
+// The first port that is given twice, also under another name of the same
+// device; empty when none.
+QString portGivenTwice(const QStringList &ports)
+{
+    for (qsizetype i = 0; i < ports.size(); ++i) {
+        for (qsizetype j = 0; j < i; ++j) {
+            if (PortDevice(ports.at(i)) != PortDevice(ports.at(j)))
+                continue;
+            if (ports.at(i) == ports.at(j))
+                return QStringLiteral("the port %1 is given twice").arg(ports.at(i));
+            return QStringLiteral("the port %1 is given twice (as %2 and as %3)")
+                .arg(PortDevice(ports.at(i)), ports.at(j), ports.at(i));
+        }
+    }
+    return QString();
+}
+
 // What is wrong with the options of a parsed command; empty when nothing.
 QString check(const CommandLine &line, const QStringList &positional)
 {
-    const auto expect = [&positional](qsizetype count) -> QString {
+    const auto expect = [&positional, &line](qsizetype count) -> QString {
         if (positional.size() < count)
-            return QStringLiteral("missing argument");
+            return QStringLiteral("missing argument %1")
+                .arg(positionalNames(line.command).value(positional.size()));
         if (positional.size() > count)
             return QStringLiteral("unexpected argument '%1'").arg(positional.at(count));
         return QString();
@@ -181,10 +260,12 @@ QString check(const CommandLine &line, const QStringList &positional)
                            line.command == Command::Diag;
     if (needsPort && line.ports.isEmpty())
         return QStringLiteral("missing --port");
+    if (line.ports.contains(QString()))
+        return QStringLiteral("--port needs a port name");
     if (line.ports.size() > 1 && !CommandLine::manyPorts(line.command))
         return QStringLiteral("only one --port is allowed here");
-    if (QStringList unique = line.ports; unique.removeDuplicates() > 0)
-        return QStringLiteral("a port is given twice");
+    if (const QString twice = portGivenTwice(line.ports); !twice.isEmpty())
+        return twice;
     switch (line.command) {
     case Command::Read:
         if (line.output.isEmpty())
@@ -202,6 +283,9 @@ QString check(const CommandLine &line, const QStringList &positional)
             return QStringLiteral("missing -o REPORT.html");
         return expect(1);
     case Command::Diff:
+        for (const QString &side : positional)
+            if (side == DevicePrefix())
+                return QStringLiteral("device: needs a port name (device:ttyUSB0)");
         return expect(2);
     case Command::Clock:
         if (!line.setTime.isEmpty() && line.setTime != u"now" &&
@@ -210,6 +294,8 @@ QString check(const CommandLine &line, const QStringList &positional)
         return expect(0);
     case Command::Logs:
     case Command::Diag:
+    case Command::Ports:
+    case Command::Find:
         return expect(0);
     case Command::None:
         break;
@@ -227,6 +313,12 @@ QString CommandLine::commandName(Command command)
     return QString();
 }
 
+bool CommandLine::writesDevice(const CommandLine &line)
+{
+    return line.command == Command::Write ||
+           (line.command == Command::Clock && !line.setTime.isEmpty());
+}
+
 bool CommandLine::manyPorts(Command command)
 {
     return command == Command::Read || command == Command::Write || command == Command::Clock ||
@@ -236,11 +328,16 @@ bool CommandLine::manyPorts(Command command)
 QString CommandLine::exitStatusText()
 {
     return QStringLiteral("Exit status:\n"
-                          "  0  done (diff: no differences; diag: every test passed)\n"
-                          "  1  diff: the configurations differ; diag: a test failed\n"
-                          "  2  the command line is wrong\n"
-                          "  3  a port, device, file or decoding failure (with several ports: "
-                          "on at least one)\n");
+                          "  0    done (diff: no differences; diag: every test passed)\n"
+                          "  1    diff: the configurations differ; diag: a test failed; find: "
+                          "none answered\n"
+                          "  2    the command line is wrong\n"
+                          "  3    a port, device, file or decoding failure (with several ports: "
+                          "on at least one);\n"
+                          "       standard output could not be written\n"
+                          "  130  stopped by SIGINT (Ctrl+C) or SIGTERM; the ports of a device "
+                          "that may hold a\n"
+                          "       half-written configuration are named\n");
 }
 
 QString CommandLine::generalHelp(const QString &program)
@@ -262,7 +359,7 @@ QString CommandLine::generalHelp(const QString &program)
 
 CommandLine CommandLine::parse(const QStringList &arguments)
 {
-    const QString program = arguments.value(0);
+    const QString program = QFileInfo(arguments.value(0)).fileName();
     const QString first = arguments.value(1);
     if (first.isEmpty())
         return failure(QStringLiteral("missing command"));
@@ -292,18 +389,27 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     rest[0] = program + u' ' + first;
     if (!parser.parse(rest))
         return failure(parser.errorText());
-    if (parser.isSet(QStringLiteral("help"))) {
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         line.action = Action::Help;
         // The usage line names the command after the program.
         QString help = parser.helpText();
         const qsizetype options = help.indexOf(QStringLiteral(" [options]"));
         if (help.startsWith(QStringLiteral("Usage: ")) && options > 0)
-            help.replace(7, options - 7, QFileInfo(program).fileName() + u' ' + first);
+            help.replace(7, options - 7, program + u' ' + first);
         line.message = help + u'\n' + exitStatusText();
         return line;
     }
     const QStringList names = parser.optionNames();
     const auto has = [&names](const char *name) { return names.contains(QLatin1String(name)); };
+    for (const char *name : SingleValueOptions) {
+        const qsizetype given = names.count(QLatin1String(name)) +
+                                (std::strcmp(name, "o") == 0 ? names.count(u"output") : 0);
+        if (given > 1)
+            return failure(
+                QStringLiteral("%1%2 is given more than once")
+                    .arg(std::strlen(name) == 1 ? QStringLiteral("-") : QStringLiteral("--"),
+                         QString::fromLatin1(name)));
+    }
     if (has("port"))
         line.ports = parser.values(QStringLiteral("port"));
     if (has("o") || has("output"))
@@ -313,16 +419,25 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     line.importJson = has("import");
     line.worker = has("worker");
     line.noCatalog = has("no-catalog");
+    line.json = has("json");
+    line.quiet = has("quiet");
     if (has("set"))
         line.setTime = parser.value(QStringLiteral("set"));
     line.dataFolder = parser.value(DataOption);
+    line.catalog =
+        has("catalog") ? parser.value(CatalogOption) : qEnvironmentVariable("SR5N_CATALOG");
+    if (IsSharedCatalog(line.catalog)) {
+        if (const PostgresUri uri = PostgresUri::parse(line.catalog); !uri.isValid())
+            return failure(uri.error());
+    }
     line.files = parser.positionalArguments();
     if (line.command == Command::Logs) {
         const std::optional<LogFormat> format =
             ParseLogFormat(parser.value(QStringLiteral("format")));
         if (!format)
             return failure(QStringLiteral("--format takes text, csv or json"));
-        line.format = *format;
+        // --json alone asks for the logs as JSON.
+        line.format = line.json && !has("format") ? LogFormat::Json : *format;
     }
     if (const QString wrong = check(line, line.files); !wrong.isEmpty())
         return failure(wrong);
@@ -348,8 +463,23 @@ QStringList CommandLine::workerArguments(const QString &port, const QString &por
         arguments << QStringLiteral("--set") << setTime;
     if (!dataFolder.isEmpty())
         arguments << QStringLiteral("--data-folder") << dataFolder;
+    if (!catalog.isEmpty())
+        arguments << QStringLiteral("--catalog") << catalog;
+    if (json)
+        arguments << QStringLiteral("--json");
     arguments << files;
     return arguments;
+}
+
+QString PortDevice(const QString &port)
+{
+    // A network port is its address; a name without a folder is in /dev, as
+    // the link opens it (pts/4 is /dev/pts/4).
+    if (port.contains(QStringLiteral("://")))
+        return port;
+    const QString path = port.startsWith(u'/') ? port : QStringLiteral("/dev/") + port;
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? path : canonical;
 }
 
 QString PortOutputPath(const QString &pattern, const QString &port)

@@ -4,19 +4,26 @@
 #include "app/DeviceRunner.h"
 #include "catalog/ObjectCatalog.h"
 #include "cli/CommandLineCatalog.h"
+#include "cli/CommandResultJson.h"
 #include "cli/ConfigJson.h"
 #include "cli/LogFormats.h"
+#include "cli/OutputFile.h"
+#include "cli/PortCommands.h"
 #include "common/DataFile.h"
 #include "config/ConfigComparison.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigurationCopy.h"
 #include "events/EventLogs.h"
+#include "link/CommunicatorFinder.h"
+#include "link/PortChoice.h"
 #include "link/TConnection.h"
 #include "protocols/ProtocolLibrary.h"
 #include "services/SelfTest.h"
 
 #include <QCoreApplication>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 
 namespace sr5n {
 
@@ -57,16 +64,37 @@ Commands::Commands(const CommandLine &line, LinkTimings timings) : m_line(line),
         m_progress = std::make_unique<WorkerProgress>();
     } else {
         auto terminal = std::make_unique<TerminalProgress>();
+        if (line.quiet)
+            terminal->setEnabled(false);
         TerminalProgress *bar = terminal.get();
         m_notifier.setBeforeMessage([bar] { bar->breakLine(); });
         m_progress = std::move(terminal);
     }
+    m_notifier.setQuiet(line.quiet);
     m_app = makeConfigurator(m_catalog);
     m_runner = std::make_unique<DeviceRunner>(*m_app, m_progress.get());
     // A script's runs leave the port the user chose in the window alone, and
     // the command tells its own notices.
     m_runner->setRemembersPort(false);
     m_runner->setShowsNotices(false);
+}
+
+void Commands::interrupt()
+{
+    if (m_cancel)
+        m_cancel();
+    // An exchange that starts later lowers the flag again: it is raised anew
+    // until the command ends.
+    m_app->connection().abort();
+    if (!m_aborting) {
+        m_aborting = std::make_unique<QTimer>();
+        QObject::connect(m_aborting.get(), &QTimer::timeout, m_aborting.get(), [this] {
+            if (m_cancel)
+                m_cancel();
+            m_app->connection().abort();
+        });
+        m_aborting->start(20);
+    }
 }
 
 Commands::~Commands() = default;
@@ -80,6 +108,9 @@ Commands::makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog)
     app->setNotifier(m_notifier);
     if (m_line.noCatalog)
         app->disableCatalog();
+    if (!m_line.catalog.isEmpty())
+        app->setCatalog(m_line.catalog, QString());
+    app->setExplainsFileFaults(true);
     catalog = std::make_unique<CommandLineCatalog>(app->protocols(), app->notifier(),
                                                    m_line.registerProtocols);
     app->setProtocolCatalog(catalog.get());
@@ -89,9 +120,11 @@ Commands::makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog)
 
 CommandResult Commands::failedWith(const QString &reason, const QString &untold)
 {
-    // The reason has been shown already; a failure without one is told now.
+    // The reason has been shown already; a failure without one is told now,
+    // unless a signal stopped it (the caller tells that once).
     if (reason.isEmpty()) {
-        m_notifier.reportFailure(untold);
+        if (!m_aborting)
+            m_notifier.reportFailure(untold);
         return {ExitFailed, untold.section(u'\n', 0, 0)};
     }
     return {ExitFailed, reason.section(u'\n', 0, 0)};
@@ -106,6 +139,16 @@ CommandResult Commands::succeeded(const QString &notice)
 }
 
 CommandResult Commands::run()
+{
+    const CommandResult result = runCommand();
+    // What the catalogue tells once (a server away, entries sent) goes to
+    // the error stream, whatever the command's outcome.
+    for (const QString &notice : m_app->takeCatalogNotices())
+        PrintText(stderr, notice + u'\n');
+    return result;
+}
+
+CommandResult Commands::runCommand()
 {
     switch (m_line.command) {
     case Command::Read:
@@ -124,6 +167,10 @@ CommandResult Commands::run()
         return diag();
     case Command::Json:
         return json();
+    case Command::Ports:
+        return ports();
+    case Command::Find:
+        return find();
     case Command::None:
         break;
     }
@@ -132,17 +179,26 @@ CommandResult Commands::run()
 
 Expected<void> Commands::writeOutput(const QString &path, const QByteArray &bytes)
 {
-    if (path.isEmpty() || path == u"-") {
-        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-        std::fflush(stdout);
+    if (const std::optional<QString> failure = OutputFile::write(path, bytes)) {
+        m_notifier.reportFailure(*failure);
+        return Failure{*failure};
+    }
+    return {};
+}
+
+Expected<void> Commands::emitOutput(const QString &path, const QByteArray &json, const QString &key,
+                                    QJsonObject &details)
+{
+    if (m_line.json && OutputFile::kindOf(path) == OutputFile::Kind::StandardOutput) {
+        const QJsonDocument document = QJsonDocument::fromJson(json);
+        details.insert(key, document.isArray() ? QJsonValue(document.array())
+                                               : QJsonValue(document.object()));
         return {};
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString message = QStringLiteral("Невозможно сохранить файл");
-        m_notifier.reportFailure(message);
-        return Failure{message};
-    }
+    if (Expected<void> written = writeOutput(path, json); !written)
+        return written;
+    if (OutputFile::kindOf(path) != OutputFile::Kind::StandardOutput)
+        details.insert(QStringLiteral("file"), path);
     return {};
 }
 
@@ -160,9 +216,12 @@ CommandResult Commands::read()
     tellCatalogNotices();
     if (const Expected<void> read = m_runner->readConfiguration(m_line.ports.constFirst()); !read)
         return failedWith(read.reason());
-    if (const Expected<void> saved = m_app->saveConfiguration(m_line.output); !saved)
+    if (const Expected<void> saved = m_app->saveConfiguration(m_line.output, &OutputFile::write);
+        !saved)
         return failedWith(saved.reason());
-    return succeeded(DeviceRunner::readNotice());
+    CommandResult result = succeeded(DeviceRunner::readNotice());
+    result.details.insert(QStringLiteral("file"), m_line.output);
+    return result;
 }
 
 CommandResult Commands::write()
@@ -192,11 +251,15 @@ CommandResult Commands::write()
             m_notifier.showInformation(notice);
         return {ExitFailed, notice.section(u'\n', 1)};
     }
-    case Verification::Different:
+    case Verification::Different: {
         // The runner has reported the failed check.
-        if (!m_line.worker)
+        if (!m_line.worker && !m_line.json)
             PrintText(stdout, asLines(DifferencesText(verified->differences)));
-        return failedWith(Configurator::verificationFailure(verified->differences.size()));
+        CommandResult fault =
+            failedWith(Configurator::verificationFailure(verified->differences.size()));
+        fault.details.insert(QStringLiteral("differences"), DifferencesJson(verified->differences));
+        return fault;
+    }
     case Verification::NotWritten:
         break;
     }
@@ -221,17 +284,21 @@ CommandResult Commands::diff()
         return failedWith(second.reason());
     const QList<ConfigDifference> differences =
         m_app->compareWith(ConfigSide{other.model(), other.tables()});
-    PrintText(stdout, asLines(DifferencesText(differences)));
-    return {differences.isEmpty() ? ExitDone : ExitNegative, QString()};
+    if (!m_line.json)
+        PrintText(stdout, asLines(DifferencesText(differences)));
+    return {differences.isEmpty() ? ExitDone : ExitNegative,
+            differences.isEmpty() ? NoDifferencesText()
+                                  : QStringLiteral("Различий: %1").arg(differences.size()),
+            QJsonObject{{QStringLiteral("differences"), DifferencesJson(differences)}}};
 }
 
 CommandResult Commands::exportHtml()
 {
     if (const Expected<void> opened = m_app->openConfiguration(m_line.files.constFirst()); !opened)
         return failedWith(opened.reason());
-    if (const Expected<void> exported = m_app->exportHtml(m_line.output); !exported)
-        return failedWith(exported.reason());
-    return {ExitDone, m_line.output};
+    if (const Expected<void> written = writeOutput(m_line.output, m_app->htmlReport()); !written)
+        return failedWith(written.reason());
+    return {ExitDone, m_line.output, QJsonObject{{QStringLiteral("file"), m_line.output}}};
 }
 
 CommandResult Commands::clock()
@@ -249,9 +316,9 @@ CommandResult Commands::clock()
     if (!time)
         return failedWith(time.reason());
     const QString text = time->toString(QStringLiteral("HH:mm:ss"));
-    if (!m_line.worker)
+    if (!m_line.worker && !m_line.json)
         PrintText(stdout, text + u'\n');
-    return {ExitDone, text};
+    return {ExitDone, text, QJsonObject{{QStringLiteral("time"), text}}};
 }
 
 CommandResult Commands::logs()
@@ -263,11 +330,13 @@ CommandResult Commands::logs()
             !log)
             return failedWith(log.reason(), QStringLiteral("Ошибка чтения журнала событий"));
     }
-    if (const Expected<void> written =
-            writeOutput(m_line.output, FormatEventLogs(read, m_line.format).toUtf8());
-        !written)
-        return failedWith(written.reason());
-    return {ExitDone, QString()};
+    CommandResult result{ExitDone, QString(), {}};
+    if (const Expected<void> emitted =
+            emitOutput(m_line.output, FormatEventLogs(read, m_line.format).toUtf8(),
+                       QStringLiteral("logs"), result.details);
+        !emitted)
+        return failedWith(emitted.reason());
+    return result;
 }
 
 CommandResult Commands::diag()
@@ -280,18 +349,23 @@ CommandResult Commands::diag()
                            "на другую команду"));
     QStringList lines;
     QStringList faults;
+    QJsonArray tests;
     for (int test = 0; test < SelfTest::TestCount; ++test) {
         lines << SelfTest::verdictLine(*mask, test);
         if (SelfTest::failed(*mask, test))
             faults << SelfTest::testNames().at(test);
+        tests.append(QJsonObject{{QStringLiteral("test"), SelfTest::testNames().at(test)},
+                                 {QStringLiteral("passed"), !SelfTest::failed(*mask, test)},
+                                 {QStringLiteral("verdict"), SelfTest::verdictLine(*mask, test)}});
     }
     lines << SelfTest::summary(*mask);
-    if (!m_line.worker)
+    if (!m_line.worker && !m_line.json)
         PrintText(stdout, lines.join(u'\n') + u'\n');
     QString message = SelfTest::summary(*mask);
     if (!faults.isEmpty())
         message += QStringLiteral(": ") + faults.join(QStringLiteral(", "));
-    return {SelfTest::anyFailed(*mask) ? ExitNegative : ExitDone, message};
+    return {SelfTest::anyFailed(*mask) ? ExitNegative : ExitDone, message,
+            QJsonObject{{QStringLiteral("tests"), tests}}};
 }
 
 CommandResult Commands::json()
@@ -300,23 +374,75 @@ CommandResult Commands::json()
     if (!m_line.importJson) {
         if (const Expected<void> opened = m_app->openConfiguration(source); !opened)
             return failedWith(opened.reason());
-        if (const Expected<void> written = writeOutput(
-                m_line.output, ConfigurationToJson(m_app->config(), m_app->eventTables()));
-            !written)
-            return failedWith(written.reason());
-        return {ExitDone, QString()};
+        CommandResult result{ExitDone, QString(), {}};
+        if (const Expected<void> emitted = emitOutput(
+                m_line.output, ConfigurationToJson(m_app->config(), m_app->eventTables()),
+                QStringLiteral("configuration"), result.details);
+            !emitted)
+            return failedWith(emitted.reason());
+        return result;
     }
     // Only a regular file, as the window reads its files: a named pipe would
     // wait for a writer for ever.
     const std::optional<QByteArray> text = ReadRegularFile(source);
-    if (!text)
-        return failedWith(QString(), QStringLiteral("Невозможно прочитать файл"));
+    if (!text) {
+        const QFileInfo info(source);
+        return failedWith(
+            QString(), QStringLiteral("Невозможно прочитать файл \"%1\": %2")
+                           .arg(source, !info.exists() ? QStringLiteral("нет такого файла")
+                                        : !info.isFile() ? QStringLiteral("это не обычный файл")
+                                        : !info.isReadable() ? QStringLiteral("нет прав на чтение")
+                                                             : QStringLiteral("ошибка чтения")));
+    }
     if (const std::optional<QString> fault =
             ConfigurationFromJson(*text, m_app->config(), m_app->eventTables()))
         return failedWith(QString(), *fault);
-    if (const Expected<void> saved = m_app->saveConfiguration(m_line.output); !saved)
+    if (const Expected<void> saved = m_app->saveConfiguration(m_line.output, &OutputFile::write);
+        !saved)
         return failedWith(saved.reason());
-    return {ExitDone, m_line.output};
+    return {ExitDone, m_line.output, QJsonObject{{QStringLiteral("file"), m_line.output}}};
+}
+
+CommandResult Commands::ports()
+{
+    const QList<PortChoice> choices = PortChoices(m_app->portScanner().scan());
+    if (!m_line.json)
+        PrintText(stdout, PortCommands::listText(choices));
+    return {ExitDone, QString(),
+            QJsonObject{{QStringLiteral("ports"), PortCommands::listJson(choices)}}};
+}
+
+CommandResult Commands::find()
+{
+    const QStringList ports = PortCommands::searchedPorts(PortChoices(m_app->portScanner().scan()));
+    if (ports.isEmpty()) {
+        const QString message =
+            QStringLiteral("Коммуникатор не найден: в системе нет последовательных портов");
+        m_notifier.reportFailure(message);
+        return {ExitNegative, message, QJsonObject{{QStringLiteral("ports"), QJsonArray()}}};
+    }
+    CommunicatorFinder finder(m_app->connection());
+    m_cancel = [&finder] { finder.cancel(); };
+    const CommunicatorFinder::Result found =
+        m_app->findCommunicator(finder, ports, m_progress.get());
+    m_cancel = nullptr;
+    const QStringList answering = found.answering();
+    if (!m_line.json && !answering.isEmpty())
+        PrintText(stdout, answering.join(u'\n') + u'\n');
+    CommandResult result{ExitDone, QString(), PortCommands::searchJson(found)};
+    if (answering.isEmpty()) {
+        // Why each port stayed silent goes with the verdict.
+        result.status = ExitNegative;
+        result.message = QStringLiteral("Коммуникатор не найден: ни на одном порту он не ответил");
+        m_notifier.reportFailure(result.message + QStringLiteral(".\n") +
+                                 CommunicatorFinder::report(found));
+    } else {
+        result.message =
+            QStringLiteral("Коммуникатор найден: ") + answering.join(QStringLiteral(", "));
+        if (!m_line.quiet)
+            PrintText(stderr, CommunicatorFinder::report(found) + u'\n');
+    }
+    return result;
 }
 
 } // namespace sr5n

@@ -6,8 +6,11 @@
 #include "common/Expected.h"
 #include "link/LinkTimings.h"
 
+#include <QJsonObject>
 #include <QString>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace sr5n {
@@ -22,6 +25,9 @@ class DeviceRunner;
 struct CommandResult {
     int status = ExitDone;
     QString message;
+    // What the command found, for --json: the file written, the time read,
+    // the differences, the tests...
+    QJsonObject details = {};
 };
 
 // Runs one command on one port (or on files) in this process, with the
@@ -37,8 +43,12 @@ public:
     Commands &operator=(const Commands &) = delete;
 
     CommandResult run();
+    // SIGINT or SIGTERM: the exchange running now ends, and so does every
+    // later one of this command.
+    void interrupt();
 
 private:
+    CommandResult runCommand();
     // A configurator over the installation data, telling this notifier.
     std::unique_ptr<Configurator> makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog);
     // An operation failed for `reason` (shown already; the summary takes its
@@ -65,6 +75,12 @@ private:
     // "device:PORT", into `into`, or into this configuration when null.
     Expected<void> loadSide(const BlockContext *into, const QString &source);
     Expected<void> writeOutput(const QString &path, const QByteArray &bytes);
+    // The command's output: into `path`, or, for --json without a file, into
+    // the result under `key`.
+    Expected<void> emitOutput(const QString &path, const QByteArray &json, const QString &key,
+                              QJsonObject &details);
+    CommandResult ports();
+    CommandResult find();
 
     const CommandLine &m_line;
     LinkTimings m_timings;
@@ -73,6 +89,8 @@ private:
     std::unique_ptr<CommandLineCatalog> m_catalog;
     std::unique_ptr<Configurator> m_app;
     std::unique_ptr<DeviceRunner> m_runner;
+    std::unique_ptr<QTimer> m_aborting;
+    std::function<void()> m_cancel; // stops a search for communicators
 };
 
 } // namespace sr5n

@@ -1,5 +1,6 @@
 #include "cli/ConfigJson.h"
 
+#include "cli/JsonKeys.h"
 #include "common/HexText.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigValues.h"
@@ -311,9 +312,14 @@ std::optional<QString> ConfigurationFromJson(const QByteArray &json, ConfigModel
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError)
-        return QStringLiteral("Невозможно прочитать файл JSON: ошибка у знака %1")
-            .arg(error.offset);
+    if (error.error != QJsonParseError::NoError) {
+        const TextPlace place = PlaceOfOffset(json, error.offset);
+        return QStringLiteral("Невозможно прочитать файл JSON: ошибка в строке %1, знак %2")
+            .arg(place.line)
+            .arg(place.column);
+    }
+    if (const std::optional<QString> twice = DuplicateJsonKey(json))
+        return QStringLiteral("Невозможно прочитать файл JSON: ") + *twice;
     if (!document.isObject())
         return QStringLiteral("Невозможно прочитать файл JSON: нужен объект {...}");
     const QJsonObject root = document.object();
@@ -321,7 +327,7 @@ std::optional<QString> ConfigurationFromJson(const QByteArray &json, ConfigModel
     for (auto it = root.begin(); it != root.end(); ++it) {
         if (!names.contains(it.key()) && it.key() != SeparateGrid && it.key() != CommonGrid &&
             it.key() != ExternalGrid)
-            return QStringLiteral("Неизвестный ключ \"%1\"").arg(it.key());
+            return QStringLiteral("Неизвестный ключ \"%1\"").arg(ReadableEcho(it.key()));
     }
 
     // Taken into a copy first, so that a fault changes nothing.

@@ -19,6 +19,40 @@ QStringList cellsOf(const EventLogRow &row)
             yesNo(row.sentToPair1), yesNo(row.sentToPair2)};
 }
 
+// Why a log's walk ended early, for the reader; empty when it did not.
+QString endNote(const DecodedEventLog &log)
+{
+    switch (log.end) {
+    case DecodedEventLog::End::Unreadable:
+        return QStringLiteral("Чтение журнала остановлено на записи %1: запись не читается, "
+                              "более старые записи не показаны")
+            .arg(log.endRecord);
+    case DecodedEventLog::End::Unnamed:
+        return QStringLiteral("Чтение журнала остановлено на записи %1: внутреннее событие без "
+                              "названия, более старые записи не показаны, записи не пронумерованы")
+            .arg(log.endRecord);
+    case DecodedEventLog::End::Empty:
+    case DecodedEventLog::End::AllVisited:
+        break;
+    }
+    return QString();
+}
+
+QString endWord(DecodedEventLog::End end)
+{
+    switch (end) {
+    case DecodedEventLog::End::Unreadable:
+        return QStringLiteral("unreadable");
+    case DecodedEventLog::End::Unnamed:
+        return QStringLiteral("unnamed");
+    case DecodedEventLog::End::AllVisited:
+        return QStringLiteral("full");
+    case DecodedEventLog::End::Empty:
+        break;
+    }
+    return QStringLiteral("empty");
+}
+
 QString csvField(const QString &text)
 {
     if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n'))
@@ -46,10 +80,15 @@ QString textTable(const QList<ReadEventLog> &logs)
             for (qsizetype c = 0; c < line.size(); ++c)
                 text += (c == 0 ? line.at(c).rightJustified(widths[c])
                                 : QStringLiteral("  ") + line.at(c).leftJustified(widths[c]));
-            out += text.trimmed().isEmpty() ? QString() : text.trimmed() + u'\n';
+            // Only the right end is trimmed: an unnumbered row keeps its column.
+            while (text.endsWith(u' '))
+                text.chop(1);
+            out += text.trimmed().isEmpty() ? QString() : text + u'\n';
         }
         if (read.log.rows.isEmpty())
             out += QStringLiteral("(записей нет)\n");
+        if (const QString note = endNote(read.log); !note.isEmpty())
+            out += QStringLiteral("(") + note + QStringLiteral(")\n");
         out += u'\n';
     }
     return out;
@@ -91,9 +130,16 @@ QString jsonTable(const QList<ReadEventLog> &logs)
             object.insert(QStringLiteral("record"), row.record);
             rows.append(object);
         }
-        array.append(QJsonObject{{QStringLiteral("title"), EventLogTitle(read.area)},
-                                 {QStringLiteral("complete"), read.log.complete},
-                                 {QStringLiteral("rows"), rows}});
+        QJsonObject log{
+            {QStringLiteral("title"), EventLogTitle(read.area)},
+            {QStringLiteral("complete"), read.log.end != DecodedEventLog::End::Unreadable &&
+                                             read.log.end != DecodedEventLog::End::Unnamed},
+            {QStringLiteral("numbered"), read.log.complete},
+            {QStringLiteral("end"), endWord(read.log.end)},
+            {QStringLiteral("rows"), rows}};
+        if (!read.log.endRecord.isEmpty())
+            log.insert(QStringLiteral("endRecord"), read.log.endRecord);
+        array.append(log);
     }
     return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
 }

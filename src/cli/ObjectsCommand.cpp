@@ -4,6 +4,7 @@
 #include "catalog/ObjectCatalog.h"
 #include "catalog/SqliteCatalog.h"
 #include "cli/CommandLine.h"
+#include "cli/OutputFile.h"
 #include "cli/TerminalNotifier.h"
 #include "config/ConfigurationFile.h"
 
@@ -14,7 +15,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <unistd.h>
 
@@ -222,14 +222,13 @@ Outcome exportEntry(CatalogStore &store, const QString &name, const QCommandLine
             return usage(QStringLiteral("--json needs -o FILE.snc"));
         if (isatty(fileno(stdout)))
             return usage(QStringLiteral("missing -o FILE.snc (standard output is a terminal)"));
-        std::fwrite(bytes->constData(), 1, static_cast<size_t>(bytes->size()), stdout);
-        std::fflush(stdout);
+        // A failed write is told by the caller, from the stream's state.
+        PrintBytes(stdout, *bytes);
         return outcome;
     }
-    QSaveFile file(output);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit())
-        return failure(QStringLiteral("Невозможно сохранить файл \"%1\"")
-                           .arg(QDir::toNativeSeparators(output)));
+    // A device or a pipe is written, never replaced; a regular file at once.
+    if (const std::optional<QString> fault = OutputFile::write(output, *bytes))
+        return failure(*fault);
     if (asJson) {
         QJsonObject result = entryJson(chosen);
         result.insert(QStringLiteral("file"), output);
@@ -249,6 +248,7 @@ Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJso
     QStringList errors;
     for (const QString &path : files) {
         QString problem;
+        QString fault; // what is wrong with a damaged file's entries
         QByteArray bytes;
         QStringList data, commands;
         const QFileInfo info(path);
@@ -256,7 +256,7 @@ Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJso
         // Only regular files are read: a pipe or a device would hang the run.
         if (!info.isFile() || !file.open(QIODevice::ReadOnly))
             problem = QStringLiteral("Невозможно прочитать файл");
-        else if (bytes = file.readAll(); !ReadConfigurationBytes(bytes, data, commands))
+        else if (bytes = file.readAll(); !ReadConfigurationBytes(bytes, data, commands, &fault))
             problem = QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден");
         std::optional<CatalogEntry> entry;
         if (problem.isEmpty()) {
@@ -267,9 +267,12 @@ Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJso
                               .arg(catalog.failure());
         }
         if (!problem.isEmpty()) {
-            errors << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), problem);
-            results.append(
-                QJsonObject{{QStringLiteral("file"), path}, {QStringLiteral("error"), problem}});
+            errors << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), problem) +
+                          (fault.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(fault));
+            QJsonObject result{{QStringLiteral("file"), path}, {QStringLiteral("error"), problem}};
+            if (!fault.isEmpty())
+                result.insert(QStringLiteral("reason"), fault);
+            results.append(result);
             continue;
         }
         if (asJson) {
@@ -338,7 +341,7 @@ Outcome run(const QStringList &arguments)
     const bool asJson = parser.isSet(JsonOption);
     const auto expect = [&](qsizetype count) -> QString {
         if (positional.size() < count)
-            return QStringLiteral("missing argument");
+            return QStringLiteral("missing argument OBJECT");
         if (positional.size() > count)
             return QStringLiteral("unexpected argument '%1'").arg(positional.at(count));
         return {};

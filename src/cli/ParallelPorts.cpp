@@ -1,15 +1,22 @@
 #include "cli/ParallelPorts.h"
 
+#include "cli/InterruptSignals.h"
 #include "cli/TerminalNotifier.h"
 #include "cli/TerminalProgress.h"
 #include "link/OperationProgress.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QJsonDocument>
 #include <QProcess>
+#include <QTimer>
 
 #include <memory>
 
+#include <csignal>
+
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace sr5n {
@@ -18,6 +25,9 @@ namespace {
 
 const QString ProgressTag = QStringLiteral("@progress ");
 const QString ResultTag = QStringLiteral("@result ");
+const QString JsonTag = QStringLiteral("@json ");
+// How long stopped workers may take to end their exchange before they are killed.
+constexpr int StopGraceMs = 3000;
 
 struct Worker {
     PortOutcome outcome;
@@ -38,6 +48,8 @@ QString resultText(int status)
         return QStringLiteral("OK");
     case ExitNegative:
         return QStringLiteral("NO");
+    case ExitInterrupted:
+        return QStringLiteral("INTERRUPTED");
     default:
         break;
     }
@@ -62,6 +74,9 @@ void takeLines(Worker &worker)
             worker.outcome.status = rest.left(blank).toInt();
             worker.outcome.message = blank < 0 ? QString() : rest.mid(blank + 1);
             worker.resulted = true;
+        } else if (line.startsWith(JsonTag)) {
+            worker.outcome.details =
+                QJsonDocument::fromJson(line.mid(JsonTag.size()).toUtf8()).object();
         }
     }
 }
@@ -130,13 +145,37 @@ QList<PortOutcome> ParallelPorts::run()
     QEventLoop loop;
     int running = 0;
     ProgressLines lines(shown);
+    QTimer killing;
+    killing.setSingleShot(true);
+    const auto stopAll = [&workers](bool hard) {
+        for (const auto &worker : workers)
+            if (!worker->finished && worker->process->state() != QProcess::NotRunning)
+                hard ? worker->process->kill() : worker->process->terminate();
+    };
+    QObject::connect(&killing, &QTimer::timeout, &loop, [&stopAll] { stopAll(true); });
+    // The first signal asks every worker to stop; a second one, or a worker
+    // that does not end in time, kills.
+    InterruptSignals signalled([this, &stopAll, &killing](int count) {
+        m_interrupted = true;
+        stopAll(count > 1);
+        if (!killing.isActive())
+            killing.start(StopGraceMs);
+    });
+    const qint64 parent = QCoreApplication::applicationPid();
     for (const QString &port : m_line.ports) {
         auto worker = std::make_unique<Worker>();
         Worker *w = worker.get();
         w->outcome.port = port;
         w->process = std::make_unique<QProcess>();
+        // A worker must not outlive this process, holding its port.
+        w->process->setChildProcessModifier([parent] {
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (::getppid() != parent)
+                ::_exit(ExitInterrupted);
+        });
         const QString output =
             m_line.output.isEmpty() ? QString() : PortOutputPath(m_line.output, port);
+        w->outcome.file = output;
         QObject::connect(w->process.get(), &QProcess::readyReadStandardOutput, &loop, [w, &lines] {
             takeLines(*w);
             lines.draw();
@@ -147,12 +186,15 @@ QList<PortOutcome> ParallelPorts::run()
                 w->errors << line;
         });
         QObject::connect(w->process.get(), &QProcess::finished, &loop,
-                         [w, &running, &loop, &lines](int code, QProcess::ExitStatus exit) {
+                         [this, w, &running, &loop, &lines](int code, QProcess::ExitStatus exit) {
                              takeLines(*w);
                              w->errors << QString::fromUtf8(w->process->readAllStandardError())
                                               .split(u'\n', Qt::SkipEmptyParts);
                              w->outcome.elapsedMs = w->clock.elapsed();
-                             if (!w->resulted) {
+                             if (!w->resulted && m_interrupted) {
+                                 w->outcome.status = ExitInterrupted;
+                                 w->outcome.message = QStringLiteral("Прервано");
+                             } else if (!w->resulted) {
                                  w->outcome.status =
                                      exit == QProcess::NormalExit && code != 0 ? code : ExitFailed;
                                  w->outcome.message =
@@ -221,6 +263,9 @@ QString ParallelPorts::summaryTable(const QList<PortOutcome> &outcomes)
 int ParallelPorts::exitStatus(const QList<PortOutcome> &outcomes)
 {
     int status = ExitDone;
+    for (const PortOutcome &outcome : outcomes)
+        if (outcome.status == ExitInterrupted)
+            return ExitInterrupted;
     for (const PortOutcome &outcome : outcomes) {
         if (outcome.status != ExitDone && outcome.status != ExitNegative)
             return ExitFailed;

@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 
@@ -15,17 +16,23 @@ struct PortOutcome {
     int status = ExitFailed;
     qint64 elapsedMs = 0;
     QString message;
+    QString file = {};        // the port's output file, when the command writes one
+    QJsonObject details = {}; // the worker's result for --json
 };
 
 // Works a command on several ports at once, one worker process per port
 // (this program with --worker), each with its own output file. One failing
 // never stops the others. On a terminal, one progress line per port.
+// SIGINT or SIGTERM stops every worker (each ends its exchange and closes its
+// port); a worker ends by itself when this process dies.
 class ParallelPorts
 {
 public:
     ParallelPorts(const CommandLine &line, QString program);
 
     QList<PortOutcome> run();
+    // Whether the run was stopped by SIGINT or SIGTERM.
+    bool interrupted() const { return m_interrupted; }
 
     // The summary: port, result, time and message, one row a port.
     static QString summaryTable(const QList<PortOutcome> &outcomes);
@@ -35,6 +42,7 @@ public:
 private:
     const CommandLine &m_line;
     QString m_program;
+    bool m_interrupted = false;
 };
 
 // A worker's last line on standard output: "@result <status> <message>".

@@ -1,12 +1,49 @@
 #include "cli/TerminalNotifier.h"
 
+#include "cli/OutputFile.h"
+
+#include <cerrno>
+
 namespace sr5n {
 
-void PrintText(std::FILE *stream, const QString &text)
+namespace {
+
+std::optional<int> &standardOutputError()
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
+    static std::optional<int> error;
+    return error;
+}
+
+} // namespace
+
+bool PrintBytes(std::FILE *stream, const QByteArray &bytes)
+{
+    errno = 0;
+    const bool written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()),
+                                     stream) == static_cast<size_t>(bytes.size()) &&
+                         std::fflush(stream) == 0;
+    if (!written && stream == stdout && !standardOutputError())
+        standardOutputError() = errno;
+    return written;
+}
+
+bool PrintText(std::FILE *stream, const QString &text)
+{
+    return PrintBytes(stream, text.toUtf8());
+}
+
+std::optional<QString> TakeStandardOutputFault()
+{
+    static bool taken = false;
+    // What the buffer still holds goes out now; its failure counts too.
+    if (!standardOutputError() && (std::fflush(stdout) != 0 || std::ferror(stdout)))
+        standardOutputError() = errno;
+    if (!standardOutputError() || taken)
+        return std::nullopt;
+    taken = true;
+    return QStringLiteral("Невозможно записать в стандартный вывод: %1")
+        .arg(*standardOutputError() != 0 ? SystemErrorText(*standardOutputError())
+                                         : QStringLiteral("ошибка записи"));
 }
 
 void TerminalNotifier::print(const QString &text)
@@ -25,6 +62,8 @@ void TerminalNotifier::showError(const QString &message)
 
 void TerminalNotifier::showInformation(const QString &message)
 {
+    if (m_quiet)
+        return;
     print(message);
 }
 

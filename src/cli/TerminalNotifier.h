@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 #include <cstdio>
 
@@ -21,6 +22,8 @@ public:
     void flash() override {}
     void showError(const QString &message) override;
     void showInformation(const QString &message) override;
+    // Quiet: notices are not shown, errors still are.
+    void setQuiet(bool quiet) { m_quiet = quiet; }
     bool askYesNo(const QString &text, QuestionIcon icon, const QString &caption) override;
 
     const QStringList &errors() const { return m_errors; }
@@ -33,9 +36,17 @@ private:
     std::FILE *m_stream;
     QStringList m_errors;
     std::function<void()> m_beforeMessage;
+    bool m_quiet = false;
 };
 
-// Writes text to a stream as UTF-8.
-void PrintText(std::FILE *stream, const QString &text);
+// Writes text to a stream as UTF-8 and flushes it; false when it could not be
+// written whole. The first failure on standard output is kept.
+bool PrintText(std::FILE *stream, const QString &text);
+bool PrintBytes(std::FILE *stream, const QByteArray &bytes);
+
+// The first failure to write standard output (also of a flush that follows),
+// as the user reads it; nothing while all went out, or once it was taken:
+// the user is told once.
+std::optional<QString> TakeStandardOutputFault();
 
 } // namespace sr5n

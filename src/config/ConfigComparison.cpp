@@ -233,8 +233,9 @@ private:
         ConfigDifference d;
         d.page = page;
         d.caption = caption;
-        d.thisText = mine;
-        d.otherText = other;
+        // Values as the pages show them, without the padding of their labels.
+        d.thisText = mine.trimmed();
+        d.otherText = other.trimmed();
         d.kind = kind;
         m_result.append(std::move(d));
         return m_result.last();

@@ -1,6 +1,7 @@
 #include "config/ConfigurationFile.h"
 
 #include "common/DataFile.h"
+#include "config/RequestListCheck.h"
 #include "config/RequestLists.h"
 
 namespace sr5n {
@@ -15,6 +16,40 @@ bool writeEntries(DataFileWriter &writer, bool opened, const QStringList &data,
     for (qsizetype i = 0; ok && i < commands.size(); ++i)
         ok = writer.writeText(commands[i]) && writer.writeText(data[i]);
     return writer.commit() && ok;
+}
+
+// The entries after the preamble, from either kind of source, checked as a
+// whole list.
+bool readEntries(DataFileReader &reader, QStringList &data, QStringList &commands, QString *fault)
+{
+    const auto refuse = [&](const QString &why) {
+        data.clear();
+        commands.clear();
+        if (fault)
+            *fault = why;
+        return false;
+    };
+    // A file holds a whole configuration: another count is refused before
+    // anything is read (a huge one would hold the window for seconds).
+    const std::optional<qint64> count = reader.readCount();
+    if (!count)
+        return refuse(QString());
+    if (*count != ConfigurationRequestCount())
+        return refuse(RequestCountFault(*count));
+    for (qint64 i = 0; i < *count; ++i) {
+        const std::optional<QString> command = reader.readText();
+        const std::optional<QString> text = command ? reader.readText() : std::nullopt;
+        if (!text)
+            return refuse(
+                QStringLiteral("файл обрывается на записи %1 из %2").arg(i + 1).arg(*count));
+        commands.append(*command);
+        data.append(*text);
+    }
+    // Every entry of the list, in its place and well formed: a file without
+    // one would leave that part of the window from the configuration before.
+    if (const std::optional<QString> wrong = RequestListFault(data, commands))
+        return refuse(*wrong);
+    return true;
 }
 
 } // namespace
@@ -36,53 +71,26 @@ QByteArray ConfigurationFileBytes(const QStringList &data, const QStringList &co
     return writer.bytes();
 }
 
-namespace {
-
-// The entries after the preamble, from either kind of source.
-bool readEntries(DataFileReader &reader, QStringList &data, QStringList &commands)
-{
-    // A file holds a whole configuration: another count is refused before
-    // anything is read (a huge one would hold the window for seconds).
-    const std::optional<qint64> count = reader.readCount();
-    if (!count || *count != ConfigurationRequestCount())
-        return false;
-    for (qint64 i = 0; i < *count; ++i) {
-        const std::optional<QString> command = reader.readText();
-        const std::optional<QString> text = command ? reader.readText() : std::nullopt;
-        if (!text) {
-            data.clear();
-            commands.clear();
-            return false;
-        }
-        commands.append(*command);
-        data.append(*text);
-    }
-    // Every entry of the list, in its place: a file without one would leave
-    // that part of the window from the configuration before.
-    if (!HoldsWholeConfiguration(data, commands)) {
-        data.clear();
-        commands.clear();
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
-bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &commands)
+bool ReadConfigurationFile(const QString &path, QStringList &data, QStringList &commands,
+                           QString *fault)
 {
     data.clear();
     commands.clear();
+    if (fault)
+        fault->clear();
     DataFileReader reader(FileTypes::Configuration);
-    return reader.open(path) && readEntries(reader, data, commands);
+    return reader.open(path) && readEntries(reader, data, commands, fault);
 }
 
-bool ReadConfigurationBytes(const QByteArray &bytes, QStringList &data, QStringList &commands)
+bool ReadConfigurationBytes(const QByteArray &bytes, QStringList &data, QStringList &commands,
+                            QString *fault)
 {
     data.clear();
     commands.clear();
+    if (fault)
+        fault->clear();
     DataFileReader reader(FileTypes::Configuration);
-    return reader.openBytes(bytes) && readEntries(reader, data, commands);
+    return reader.openBytes(bytes) && readEntries(reader, data, commands, fault);
 }
 
 } // namespace sr5n

@@ -243,34 +243,6 @@ bool BuildWriteRequests(const BlockContext &context, QStringList &data, QStringL
     return true;
 }
 
-bool HoldsWholeConfiguration(const QStringList &data, const QStringList &commands)
-{
-    static const auto [expectedData, expectedCommands] = [] {
-        QStringList readData, readCommands;
-        BuildReadRequests(readData, readCommands);
-        return std::pair{readData, readCommands};
-    }();
-    if (data.size() != expectedCommands.size() || commands.size() != expectedCommands.size())
-        return false;
-    const qsizetype blocks = ConfigBlocks().size();
-    for (qsizetype i = 0; i < commands.size(); ++i) {
-        const QString &command = commands.at(i);
-        const std::optional<int> number = HexNumber(command, 1, command.size());
-        const int read = *HexNumber(expectedCommands.at(i), 1, 2);
-        // Every read command is its write command plus one.
-        if (!number || (*number != read && *number != read - 1))
-            return false;
-        // A chunk at another address is another entry; an address that is no
-        // number is a fault of the data, the decoder's to report.
-        if (i < blocks)
-            continue;
-        const std::optional<int> address = HexNumber(data.at(i), 1, 4);
-        if (address && *address != *HexNumber(expectedData.at(i), 1, 4))
-            return false;
-    }
-    return true;
-}
-
 QStringList WriteCommandsOf(const QStringList &answerCommands)
 {
     QStringList commands;

@@ -53,12 +53,6 @@ void BuildReadRequests(QStringList &data, QStringList &commands);
 // caller sends and stores nothing.
 bool BuildWriteRequests(const BlockContext &context, QStringList &data, QStringList &commands);
 
-// True when the lists hold every entry of a whole configuration in request
-// order: each of the sixteen blocks by its write or read command, then each
-// event-code chunk by the command "00" or "01" and its address. What the data
-// hold (an address that is no number included) is for the decoders to check.
-bool HoldsWholeConfiguration(const QStringList &data, const QStringList &commands);
-
 // The answered commands of a reading run as write commands ("1F" gives
 // "1E", "01" gives "00"): with the answered data they are the write request
 // list of what was read, as a configuration file keeps it. Other commands stay.

@@ -1,6 +1,7 @@
 #include "config/ValueCheck.h"
 
 #include "common/HexText.h"
+#include "common/ReadableEcho.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigValues.h"
 
@@ -84,16 +85,18 @@ Expected<CheckedValue> checkChoice(const ConfigModel &model, const QString &name
 
 QString InvalidValueMessage(const QString &key, const QVariant &value, const QString &allowed)
 {
+    // A huge or binary value is echoed cut to a readable length.
     QString shown;
     if (isText(value))
-        shown = QLatin1Char('"') + value.toString() + QLatin1Char('"');
+        shown = QLatin1Char('"') + ReadableEcho(value.toString()) + QLatin1Char('"');
     else if (!value.isValid())
         shown = QStringLiteral("(нет)");
     else
-        shown = QString::fromUtf8(QJsonDocument(QJsonArray{QJsonValue::fromVariant(value)})
-                                      .toJson(QJsonDocument::Compact))
-                    .mid(1)
-                    .chopped(1);
+        shown =
+            ReadableEcho(QString::fromUtf8(QJsonDocument(QJsonArray{QJsonValue::fromVariant(value)})
+                                               .toJson(QJsonDocument::Compact))
+                             .mid(1)
+                             .chopped(1));
     return QStringLiteral("Недопустимое значение %1 ключа \"%2\". Допустимо: %3")
         .arg(shown, key, allowed);
 }

@@ -82,9 +82,13 @@ DecodedEventLog DecodeEventLog(const QString &log, int first, const EventLogStat
     for (int visits = 0; visits < maxVisits; ++visits) {
         const std::optional<QStringView> event = pairAt(log, p);
         const std::optional<QStringView> zone = pairAt(log, p + 2);
-        if (!event || !zone || event->compare(u"FF", Qt::CaseInsensitive) == 0 ||
-            !IsHexText(*event) || !isDecimalDigit((*zone)[0]) || !isDecimalDigit((*zone)[1]))
+        if (!event || !zone || event->compare(u"FF", Qt::CaseInsensitive) == 0)
             break;
+        if (!IsHexText(*event) || !isDecimalDigit((*zone)[0]) || !isDecimalDigit((*zone)[1])) {
+            decoded.end = DecodedEventLog::End::Unreadable;
+            decoded.endRecord = event->toString() + zone->toString();
+            break;
+        }
         const int b = int(*ParseHex(*event));
         const int z = ((*zone)[0].unicode() - u'0') * 10 + ((*zone)[1].unicode() - u'0');
         const int y = ((*zone)[0].unicode() - u'0') * 16 + ((*zone)[1].unicode() - u'0');
@@ -107,6 +111,8 @@ DecodedEventLog DecodeEventLog(const QString &log, int first, const EventLogStat
             } else {
                 // An internal event without a name ends the reading here.
                 decoded.complete = false;
+                decoded.end = DecodedEventLog::End::Unnamed;
+                decoded.endRecord = row.record;
                 break;
             }
         } else {
@@ -118,8 +124,10 @@ DecodedEventLog DecodeEventLog(const QString &log, int first, const EventLogStat
         p -= 4;
         if (p < 1)
             p = e - 3;
-        if (p == p0)
+        if (p == p0) {
+            decoded.end = DecodedEventLog::End::AllVisited;
             break;
+        }
     }
 
     // When all 128 slots hold records the oldest is left out; a log text longer

@@ -58,10 +58,20 @@ struct EventLogRow {
 };
 
 struct DecodedEventLog {
+    // Why the walk ended.
+    enum class End {
+        Empty,      // at an empty slot ("FF"), or the log text ended
+        Unreadable, // at a record that is not a hex event and a decimal zone
+        Unnamed,    // at an internal event without a name
+        AllVisited, // every slot held a record
+    };
+
     QList<EventLogRow> rows;
     // False when a record named an internal event without a name: the walk
     // ended there and the rows before it were left unnumbered.
     bool complete = true;
+    End end = End::Empty;
+    QString endRecord; // the record the walk ended at (Unreadable, Unnamed)
 };
 
 inline constexpr int EventLogMaxRows = 127;

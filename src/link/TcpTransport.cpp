@@ -3,6 +3,10 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 namespace sr5n {
 
 namespace {
@@ -54,7 +58,6 @@ bool TcpTransport::open()
     m_opening = nullptr;
 
     if (m_ready && m_socket.state() == QAbstractSocket::ConnectedState) {
-        m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_open = true;
         return true;
     }
@@ -156,7 +159,8 @@ void TcpTransport::deliver(const QByteArray &lineBytes)
 
 bool TcpTransport::sendRaw(const QByteArray &bytes)
 {
-    if (m_socket.state() != QAbstractSocket::ConnectedState || m_socket.write(bytes) != bytes.size())
+    if (m_socket.state() != QAbstractSocket::ConnectedState ||
+        m_socket.write(bytes) != bytes.size())
         return false;
     m_socket.flush();
     return true;
@@ -164,6 +168,10 @@ bool TcpTransport::sendRaw(const QByteArray &bytes)
 
 void TcpTransport::onConnected()
 {
+    // Each request and each step of a session goes out at once: Nagle's
+    // algorithm would hold a small write until the previous one is
+    // acknowledged, and the server delays its acknowledgements.
+    m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     if (opening())
         beginSession();
 }
@@ -171,6 +179,7 @@ void TcpTransport::onConnected()
 void TcpTransport::onReadyRead()
 {
     const QByteArray bytes = m_socket.readAll();
+    acknowledgeAtOnce();
     if (!bytes.isEmpty() && (m_open || opening()))
         fromNetwork(bytes);
 }
@@ -246,6 +255,19 @@ void TcpTransport::loseLine()
         m_lostReason += QStringLiteral("; сервер сообщил: «%1»").arg(said);
     fail(QStringLiteral("The connection to %1 has gone").arg(m_address.host), m_lostReason);
     emit lineLost(m_lostReason);
+}
+
+void TcpTransport::acknowledgeAtOnce()
+{
+#ifdef TCP_QUICKACK
+    // A server that keeps Nagle's algorithm on sends the rest of an answer
+    // only once its first part is acknowledged; the system would delay that
+    // acknowledgement by 40 ms, hoping to send it with the next request. It
+    // goes back to delaying after each request, so this is asked every read.
+    const int on = 1;
+    if (const qintptr fd = m_socket.socketDescriptor(); fd >= 0)
+        ::setsockopt(int(fd), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+#endif
 }
 
 QString TcpTransport::serverText() const

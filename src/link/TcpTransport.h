@@ -55,6 +55,8 @@ private:
     void onDisconnected();
     void endOpening();
     void loseLine();
+    // Acknowledges what has been read now rather than with the next write.
+    void acknowledgeAtOnce();
     // What the server said last, when it was a line of text (a server that
     // refuses a second user says so before it closes).
     QString serverText() const;

@@ -48,6 +48,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimeEdit>
@@ -354,6 +355,8 @@ void TfrmMain::createServiceMenu()
     pumObjects = pumService->addAction(QStringLiteral("Объекты..."));
     pumObjects->setObjectName(QStringLiteral("pumObjects"));
     pumObjects->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    pumCatalogSettings = pumService->addAction(QStringLiteral("Каталог объектов..."));
+    pumCatalogSettings->setObjectName(QStringLiteral("pumCatalogSettings"));
     btnService->setMenu(pumService);
     // The shortcuts work anywhere in the window, not only while the menu is open.
     addActions(pumService->actions());
@@ -364,6 +367,7 @@ void TfrmMain::createServiceMenu()
     connect(pumWriteVerified, &QAction::triggered, this,
             [this] { runDeviceCommand(&TfrmMain::writeVerifiedClick); });
     connect(pumObjects, &QAction::triggered, this, &TfrmMain::objectsClick);
+    connect(pumCatalogSettings, &QAction::triggered, this, &TfrmMain::catalogSettingsClick);
     m_deviceCommands << pumCompareDevice << pumWriteVerified;
     connect(pumVerifyWrites, &QAction::toggled, this,
             [this](bool on) { m_app.settings().setVerifyWrites(on); });
@@ -373,8 +377,26 @@ void TfrmMain::createServiceMenu()
         pumVerifyWrites->setChecked(m_app.settings().verifyWrites());
     });
 
-    m_compare = new TfrmCompare(m_app.config(), m_app.eventTables(), m_app.notifier(), this);
-    createObjectsWindow();
+    // The title names the object of every entry recorded, also before the
+    // objects window is first opened. The window may go before the configurator.
+    const QPointer<TfrmMain> self(this);
+    m_app.setRecordListener([self](const CatalogEntry &entry) {
+        if (self)
+            self->nameObject(entry);
+    });
+}
+
+TfrmCompare &TfrmMain::compareWindow()
+{
+    if (!m_compare)
+        m_compare = new TfrmCompare(m_app.config(), m_app.eventTables(), m_app.notifier(), this);
+    return *m_compare;
+}
+
+void TfrmMain::createAllParts()
+{
+    compareWindow();
+    objectsWindow();
 }
 
 void TfrmMain::nameForScreenReaders()
@@ -554,11 +576,11 @@ void TfrmMain::writeVerified()
     const Expected<DeviceRunner::Verified> verified = m_runner->writeVerified(port, readBack);
     if (!verified || verified->result != Configurator::Verification::Different)
         return;
-    m_compare->compare(ConfigSide{readBack.model(), readBack.tables()},
-                       QStringLiteral("Записанная конфигурация (в окне) и конфигурация, "
-                                      "прочитанная из коммуникатора после записи (порт %1)")
-                           .arg(port),
-                       QStringLiteral("В коммуникаторе"));
+    compareWindow().compare(ConfigSide{readBack.model(), readBack.tables()},
+                            QStringLiteral("Записанная конфигурация (в окне) и конфигурация, "
+                                           "прочитанная из коммуникатора после записи (порт %1)")
+                                .arg(port),
+                            QStringLiteral("В коммуникаторе"));
 }
 
 void TfrmMain::compareWithDevice()
@@ -567,7 +589,7 @@ void TfrmMain::compareWithDevice()
     ConfigurationCopy device(m_app.blockContext());
     const QString port = portName();
     if (m_runner->readConfiguration(port, device.context()))
-        m_compare->compare(
+        compareWindow().compare(
             ConfigSide{device.model(), device.tables()},
             QStringLiteral("Конфигурация в окне и в коммуникаторе (порт %1)").arg(port),
             QStringLiteral("В коммуникаторе"));
@@ -576,7 +598,7 @@ void TfrmMain::compareWithDevice()
 void TfrmMain::objectsClick()
 {
     openCatalog();
-    m_objectsWindow->showObjects();
+    objectsWindow().showObjects();
 }
 
 void TfrmMain::btnReadLogClick()
@@ -672,7 +694,7 @@ Expected<void> TfrmMain::compareWithConfigurationFile(const QString &path, const
     ConfigurationCopy file(m_app.blockContext());
     if (Expected<void> opened = m_app.openConfiguration(path, file.context()); !opened)
         return opened;
-    m_compare->compare(ConfigSide{file.model(), file.tables()}, heading, otherColumn);
+    compareWindow().compare(ConfigSide{file.model(), file.tables()}, heading, otherColumn);
     return {};
 }
 

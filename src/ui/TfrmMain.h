@@ -94,6 +94,9 @@ public:
 
     // Opens the catalogue of objects and tells what there is to tell of it.
     void openCatalog();
+    // Builds now what is otherwise built on first use (the comparison and
+    // objects windows), so that every control can be found by its name.
+    Q_INVOKABLE void createAllParts();
     // The comparison with a configuration file after its dialog.
     Expected<void> compareWithFile(const QString &path);
 
@@ -133,6 +136,8 @@ private:
     void compareWithFileClick();
     void writeVerifiedClick();
     void objectsClick();
+    // The catalogue's settings window: local or the team's server, its state.
+    void catalogSettingsClick();
 
     // The commands as actions, named for tests ("actRead"): the bar's and the
     // pages' buttons, the menus and the keys trigger them.
@@ -171,6 +176,9 @@ private:
     Expected<void> compareWithConfigurationFile(const QString &path, const QString &heading,
                                                 const QString &otherColumn);
 
+    // The comparison and objects windows, each built on first use.
+    TfrmCompare &compareWindow();
+    TfrmObjects &objectsWindow();
     // The objects window and what it asks of the main window.
     void createObjectsWindow();
     // The title names the object of the last entry recorded.
@@ -234,6 +242,7 @@ private:
     QAction *pumWriteVerified = nullptr;
     QAction *pumVerifyWrites = nullptr;
     QAction *pumObjects = nullptr;
+    QAction *pumCatalogSettings = nullptr;
     // The commands (the service menu's are its items above).
     QAction *actOpen = nullptr;
     QAction *actSave = nullptr;

@@ -13,11 +13,14 @@
 #include "ui/FileDialogFolders.h"
 #include "ui/TfrmProgress.h"
 #include "ui/catalog/ObjectListModel.h"
+#include "ui/catalog/TfrmCatalogSettings.h"
 #include "ui/catalog/TfrmObjects.h"
 #include "ui/config/TfrmCompare.h"
 
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QSaveFile>
 
@@ -52,6 +55,13 @@ QString describe(const CatalogEntry &entry)
 }
 
 } // namespace
+
+TfrmObjects &TfrmMain::objectsWindow()
+{
+    if (!m_objectsWindow)
+        createObjectsWindow();
+    return *m_objectsWindow;
+}
 
 void TfrmMain::createObjectsWindow()
 {
@@ -100,21 +110,51 @@ void TfrmMain::createObjectsWindow()
             [this](const CatalogEntry &entry) { saveEntry(entry); });
     connect(m_objectsWindow, &TfrmObjects::templateRequested, this,
             [this](const CatalogEntry &entry) { openTemplate(entry); });
-    // The window may go before the configurator.
-    const QPointer<TfrmMain> self(this);
-    m_app.setRecordListener([self](const CatalogEntry &entry) {
-        if (self)
-            self->nameObject(entry);
-    });
 }
 
 void TfrmMain::openCatalog()
 {
     if (!m_app.catalogEnabled())
         return;
-    m_app.objects().store();
-    for (const QString &notice : m_app.takeCatalogNotices())
+    ObjectCatalog &catalog = m_app.objects();
+    catalog.store();
+    // The server asks for a password: asked here, used for this run only.
+    const QString firstQuestion = catalog.passwordQuestion();
+    bool answered = false;
+    for (QString question = firstQuestion; !question.isEmpty();
+         question = catalog.passwordQuestion()) {
+        QInputDialog prompt(this);
+        prompt.setObjectName(QStringLiteral("dlgCatalogPassword"));
+        prompt.setWindowTitle(QStringLiteral("Пароль общего каталога"));
+        prompt.setLabelText(question);
+        prompt.setTextEchoMode(QLineEdit::Password);
+        prompt.setOkButtonText(QStringLiteral("Подключиться"));
+        prompt.setCancelButtonText(QStringLiteral("Работать без связи"));
+        if (prompt.exec() != QDialog::Accepted)
+            break;
+        if (catalog.tryPassword(prompt.textValue())) {
+            answered = true;
+            break;
+        }
+    }
+    for (const QString &notice : m_app.takeCatalogNotices()) {
+        // Once in, the first refusal is no news.
+        if (answered && notice.startsWith(firstQuestion))
+            continue;
         m_app.notifier().showInformation(notice);
+    }
+}
+
+void TfrmMain::catalogSettingsClick()
+{
+    const QString status = m_app.catalogEnabled() ? m_app.objects().statusText() : QString();
+    TfrmCatalogSettings settings(m_app.catalogLocation(), m_app.localCatalogPath(), status,
+                                 m_app.notifier(), this);
+    if (settings.exec() != QDialog::Accepted)
+        return;
+    m_app.settings().setCatalogLocation(settings.location());
+    m_app.useCatalogLocation(settings.location());
+    openCatalog();
 }
 
 void TfrmMain::nameObject(const CatalogEntry &entry)
@@ -145,7 +185,7 @@ Expected<void> TfrmMain::compareWithEntry(const CatalogEntry &entry)
     ConfigurationCopy side(m_app.blockContext());
     if (Expected<void> opened = m_app.openCatalogEntry(entry, side.context()); !opened)
         return opened;
-    m_compare->compare(
+    compareWindow().compare(
         ConfigSide{side.model(), side.tables()},
         QStringLiteral("Конфигурация в окне и в базе объектов (%1)").arg(describe(entry)),
         QStringLiteral("В базе объектов"));

@@ -54,6 +54,8 @@ int main(int argc, char *argv[])
     try {
         // The domain is created before the windows and destroyed after them.
         sr5n::Configurator configurator(QCoreApplication::applicationDirPath());
+        // The catalogue the user chose: his own, or the team's on a server.
+        configurator.useCatalogLocation(configurator.settings().catalogLocation());
         sr5n::Windows windows(configurator);
         app.setNotifier(&configurator.notifier());
         windows.main().show();

@@ -3,16 +3,21 @@
 #include "app/Configurator.h"
 #include "cli/CliRun.h"
 #include "cli/CommandLine.h"
+#include "common/DataFile.h"
 #include "common/FifoTrap.h"
 #include "common/Ser2netBridge.h"
 #include "common/SimProcess.h"
+#include "common/TextRecords.h"
 #include "protocols/ProtocolLibrary.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -22,6 +27,11 @@
 
 #include <memory>
 #include <vector>
+
+#include <csignal>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 using namespace sr5n;
 using test::RunCli;
@@ -274,12 +284,372 @@ TEST_F(Cli, DamagedFileIsRefusedByEveryCommandThatOpensOne)
     for (const QStringList &arguments : commands) {
         const test::CliRun run = RunCli(arguments);
         EXPECT_EQ(run.status, 3) << arguments.join(u' ').toStdString();
-        EXPECT_EQ(run.err, DamagedFile + u'\n') << arguments.join(u' ').toStdString();
+        // The window's message, then the file and where it ends.
+        EXPECT_TRUE(run.err.startsWith(QStringLiteral("%1\n%2: файл обрывается на записи ")
+                                           .arg(DamagedFile.chopped(1), damaged)))
+            << arguments.join(u' ').toStdString() << run.err.toStdString();
+        EXPECT_TRUE(run.err.endsWith(QStringLiteral(" из 858.\n"))) << run.err.toStdString();
         EXPECT_EQ(run.out, QString());
     }
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("r.html"))));
     // Nothing reached the device.
     EXPECT_EQ(sim.finish(), QStringList());
+}
+
+// A configuration file's entries, to be damaged and written again.
+struct Entries {
+    QStringList commands;
+    QStringList data;
+
+    static Entries of(const QByteArray &file)
+    {
+        DataFileReader reader(FileTypes::Configuration);
+        Entries entries;
+        EXPECT_TRUE(reader.openBytes(file));
+        const qint64 count = reader.readCount().value_or(0);
+        for (qint64 i = 0; i < count; ++i) {
+            entries.commands << reader.readText().value_or(QString());
+            entries.data << reader.readText().value_or(QString());
+        }
+        return entries;
+    }
+
+    QByteArray file() const
+    {
+        QStringList texts{QStringLiteral("SR-5/N Configuration File"), QStringLiteral("1"),
+                          QString::number(commands.size())};
+        for (qsizetype i = 0; i < commands.size(); ++i)
+            texts << commands.at(i) << data.at(i);
+        return test::TextRecords(texts);
+    }
+};
+
+// Well-formed files that do not hold a whole configuration: refused as a
+// whole before the first request, the entry at fault named.
+TEST_F(Cli, DamagedConfigurationReachesNoDevice)
+{
+    const Entries whole = Entries::of(contents(customConfiguration()));
+    ASSERT_EQ(whole.commands.size(), 858);
+    const struct {
+        const char *what;
+        void (*damage)(Entries &);
+        const char *fault;
+    } cases[] = {
+        {"ZZ in a number block", [](Entries &e) { e.data[4].replace(20, 2, QStringLiteral("ZZ")); },
+         "запись 5 из 858 (команда 02): знак 21 данных \"Z\" не шестнадцатеричная цифра."},
+        {"a block cut short", [](Entries &e) { e.data[2].truncate(10); },
+         "запись 3 из 858 (команда 08): знаков данных 10, а нужно не меньше 32."},
+        {"857 entries",
+         [](Entries &e) {
+             e.commands.removeLast();
+             e.data.removeLast();
+         },
+         "записей 857 вместо 858."},
+    };
+    test::SimProcess sim;
+    ASSERT_TRUE(sim.started());
+    for (const auto &c : cases) {
+        Entries damaged = whole;
+        c.damage(damaged);
+        const QString file = path(QStringLiteral("damaged.snc"));
+        writeFile(file, damaged.file());
+        for (const bool verify : {false, true}) {
+            QStringList arguments{QStringLiteral("write"), QStringLiteral("--port"), sim.path(),
+                                  file};
+            if (verify)
+                arguments << QStringLiteral("--verify");
+            const test::CliRun run = RunCli(arguments);
+            EXPECT_EQ(run.status, 3) << c.what;
+            EXPECT_EQ(run.err, QStringLiteral("Невозможно прочитать файл. Возможно, файл "
+                                              "поврежден\n%1: %2\n")
+                                   .arg(file, QString::fromUtf8(c.fault)))
+                << c.what;
+        }
+    }
+    // Nothing reached the device.
+    EXPECT_EQ(sim.finish(), QStringList());
+}
+
+// -o to a device node (made here, never a system one) writes the device and
+// leaves it a device; read, logs, json and export alike.
+TEST_F(Cli, OutputToADeviceNodeLeavesItADevice)
+{
+    const QString node = path(QStringLiteral("mynull"));
+    if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+        GTEST_SKIP() << "device nodes cannot be made here";
+    const QString snc = customConfiguration();
+    test::SimProcess sim({Quiet});
+    ASSERT_TRUE(sim.started());
+    const QList<QStringList> commands = {
+        {QStringLiteral("read"), QStringLiteral("--port"), sim.path()},
+        {QStringLiteral("logs"), QStringLiteral("--port"), sim.path()},
+        {QStringLiteral("json"), snc},
+        {QStringLiteral("export"), snc},
+    };
+    for (const QStringList &command : commands) {
+        const test::CliRun run = RunCli(command + QStringList{QStringLiteral("-o"), node});
+        EXPECT_EQ(run.status, 0) << command.join(u' ').toStdString() << run.err.toStdString();
+        struct stat info {
+        };
+        ASSERT_EQ(::lstat(QFile::encodeName(node).constData(), &info), 0);
+        EXPECT_TRUE(S_ISCHR(info.st_mode)) << command.join(u' ').toStdString();
+    }
+    // A folder is refused, named with the reason.
+    const test::CliRun folderRun =
+        RunCli({QStringLiteral("json"), snc, QStringLiteral("-o"), folder.path()});
+    EXPECT_EQ(folderRun.status, 3);
+    EXPECT_EQ(folderRun.err,
+              QStringLiteral("Невозможно сохранить файл \"%1\": это папка.\n").arg(folder.path()));
+}
+
+// Standard output that cannot be written (a full disk) fails the command:
+// a backup script never takes a cut file for success.
+TEST_F(Cli, StandardOutputThatCannotBeWrittenFails)
+{
+    const QString snc = customConfiguration();
+    test::SimProcess sim({Quiet});
+    ASSERT_TRUE(sim.started());
+    const QList<QStringList> commands = {
+        {QStringLiteral("json"), snc},
+        {QStringLiteral("diff"), snc, snc},
+        {QStringLiteral("logs"), QStringLiteral("--port"), sim.path()},
+        {QStringLiteral("clock"), QStringLiteral("--port"), sim.path()},
+        {QStringLiteral("diag"), QStringLiteral("--port"), sim.path()},
+        {QStringLiteral("clock"), QStringLiteral("--port"), sim.path(), QStringLiteral("--json")},
+        {QStringLiteral("--help")},
+    };
+    for (const QStringList &command : commands) {
+        QProcess process;
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(QStringLiteral(SR5N_BIN_DIR "/sr5n-cli-short"), command);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        EXPECT_EQ(process.exitCode(), 3) << command.join(u' ').toStdString();
+        EXPECT_TRUE(err.contains(
+            QStringLiteral("Невозможно записать в стандартный вывод: нет места на диске")))
+            << command.join(u' ').toStdString() << ": " << err.toStdString();
+        // Told once.
+        EXPECT_EQ(err.count(QStringLiteral("стандартный вывод")), 1) << err.toStdString();
+    }
+}
+
+// The ids of the processes `parent` started.
+QList<qint64> childrenOf(qint64 parent)
+{
+    QList<qint64> children;
+    for (const QString &task : QDir(QStringLiteral("/proc/%1/task").arg(parent))
+                                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile file(QStringLiteral("/proc/%1/task/%2/children").arg(parent).arg(task));
+        if (file.open(QIODevice::ReadOnly))
+            for (const QByteArray &id : file.readAll().split(' '))
+                if (!id.trimmed().isEmpty())
+                    children << id.trimmed().toLongLong();
+    }
+    return children;
+}
+
+// Whether a process still runs (an ended one nobody reaped is a zombie).
+bool running(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    return close > 0 && text.mid(close + 2, 1) != "Z";
+}
+
+// A write to several devices that hang mid-way (the shipped program, with
+// the device's own time-outs): started, then stopped.
+class StoppedWrite : public Cli
+{
+protected:
+    std::vector<std::unique_ptr<test::SimProcess>> sims;
+    QProcess process;
+    QStringList ports;
+
+    void start()
+    {
+        const QString snc = customConfiguration();
+        QStringList arguments{QStringLiteral("write"), snc};
+        for (int i = 0; i < 2; ++i) {
+            sims.push_back(std::make_unique<test::SimProcess>(
+                QStringList{Quiet, QStringLiteral("--silent"), QStringLiteral("40-")}));
+            ASSERT_TRUE(sims.back()->started());
+            ports << sims.back()->path();
+            arguments << QStringLiteral("--port") << sims.back()->path();
+        }
+        process.start(QStringLiteral(SR5N_BIN_DIR "/sr5n-cli"), arguments);
+        ASSERT_TRUE(process.waitForStarted());
+        // Both workers wait for the answer to request 40.
+        QElapsedTimer clock;
+        clock.start();
+        while (childrenOf(process.processId()).size() < 2 && clock.elapsed() < 10000)
+            QThread::msleep(50);
+        ASSERT_EQ(childrenOf(process.processId()).size(), 2);
+        QThread::msleep(2500);
+    }
+};
+
+TEST_F(StoppedWrite, SignalStopsEveryWorkerAndNamesThePortsLeftHalfWritten)
+{
+    for (const int signal : {SIGTERM, SIGINT}) {
+        sims.clear();
+        ports.clear();
+        start();
+        const QList<qint64> workers = childrenOf(process.processId());
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(15000));
+        EXPECT_EQ(process.exitCode(), 130) << signal;
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        for (const QString &port : ports)
+            EXPECT_TRUE(out.contains(QRegularExpression(QRegularExpression::escape(port) +
+                                                        QStringLiteral(" +INTERRUPTED "))))
+                << out.toStdString();
+        EXPECT_TRUE(err.endsWith(
+            QStringLiteral("Прервано: конфигурация могла быть записана не полностью, коммуникатор "
+                           "может хранить смесь новой и прежней (%1)\n")
+                .arg(ports.join(QStringLiteral(", ")))))
+            << err.toStdString();
+        for (const qint64 worker : workers)
+            EXPECT_FALSE(running(worker)) << worker;
+    }
+}
+
+TEST_F(StoppedWrite, WorkersEndWithTheirParent)
+{
+    start();
+    const QList<qint64> workers = childrenOf(process.processId());
+    ASSERT_EQ(workers.size(), 2);
+    process.kill();
+    process.waitForFinished();
+    QElapsedTimer clock;
+    clock.start();
+    bool left = true;
+    while (left && clock.elapsed() < 10000) {
+        left = false;
+        for (const qint64 worker : workers)
+            left = left || running(worker);
+        QThread::msleep(50);
+    }
+    EXPECT_FALSE(left);
+}
+
+// Every command's result as one JSON object: per port for several ports,
+// per difference for diff, per test for diag.
+TEST_F(Cli, JsonResultsForScripts)
+{
+    const QString snc = customConfiguration();
+    test::SimProcess first({Quiet, QStringLiteral("--self-test"), QStringLiteral("10")});
+    test::SimProcess second({Quiet});
+    ASSERT_TRUE(first.started() && second.started());
+    const auto object = [](const test::CliRun &run) {
+        return QJsonDocument::fromJson(run.out.toUtf8()).object();
+    };
+
+    const test::CliRun read =
+        RunCli({QStringLiteral("read"), QStringLiteral("--json"), QStringLiteral("--quiet"),
+                QStringLiteral("-o"), path(QStringLiteral("r-{port}.snc")),
+                QStringLiteral("--port"), first.path(), QStringLiteral("--port"), second.path()});
+    EXPECT_EQ(read.status, 0) << read.err.toStdString();
+    const QJsonObject summary = object(read);
+    EXPECT_EQ(summary.value(QStringLiteral("outcome")).toString(), QStringLiteral("ok"));
+    const QJsonArray ports = summary.value(QStringLiteral("ports")).toArray();
+    ASSERT_EQ(ports.size(), 2) << read.out.toStdString();
+    for (int i = 0; i < 2; ++i) {
+        const QJsonObject port = ports.at(i).toObject();
+        const QString name = i == 0 ? first.path() : second.path();
+        EXPECT_EQ(port.value(QStringLiteral("port")).toString(), name);
+        EXPECT_EQ(port.value(QStringLiteral("outcome")).toString(), QStringLiteral("ok"));
+        EXPECT_EQ(port.value(QStringLiteral("message")).toString(),
+                  QStringLiteral("Конфигурация прочитана успешно"));
+        EXPECT_GT(port.value(QStringLiteral("time")).toDouble(), 0.0);
+        EXPECT_EQ(port.value(QStringLiteral("file")).toString(),
+                  PortOutputPath(path(QStringLiteral("r-{port}.snc")), name));
+    }
+    // Quiet: no notices on standard error.
+    EXPECT_EQ(read.err, QString());
+
+    const test::CliRun diff = RunCli({QStringLiteral("diff"), QStringLiteral("--json"), snc,
+                                      QStringLiteral("device:") + second.path()});
+    EXPECT_EQ(diff.status, 1);
+    const QJsonArray differences = object(diff).value(QStringLiteral("differences")).toArray();
+    ASSERT_FALSE(differences.isEmpty()) << diff.out.toStdString();
+    for (const QJsonValue &d : differences) {
+        for (const char *side : {"a", "b"}) {
+            const QString text = d.toObject().value(QString::fromLatin1(side)).toString();
+            EXPECT_EQ(text, text.trimmed()) << diff.out.toStdString();
+        }
+    }
+    EXPECT_EQ(object(diff).value(QStringLiteral("outcome")).toString(), QStringLiteral("no"));
+
+    const test::CliRun diag =
+        RunCli({QStringLiteral("diag"), QStringLiteral("--json"), QStringLiteral("--port"),
+                first.path(), QStringLiteral("--port"), second.path()});
+    EXPECT_EQ(diag.status, 1);
+    const QJsonArray diagPorts = object(diag).value(QStringLiteral("ports")).toArray();
+    ASSERT_EQ(diagPorts.size(), 2) << diag.out.toStdString();
+    const QJsonArray faulty = diagPorts.at(0).toObject().value(QStringLiteral("tests")).toArray();
+    const QJsonArray sound = diagPorts.at(1).toObject().value(QStringLiteral("tests")).toArray();
+    ASSERT_EQ(faulty.size(), sound.size());
+    ASSERT_FALSE(sound.isEmpty());
+    int failed = 0;
+    for (qsizetype t = 0; t < faulty.size(); ++t) {
+        EXPECT_TRUE(sound.at(t).toObject().value(QStringLiteral("passed")).toBool());
+        failed += faulty.at(t).toObject().value(QStringLiteral("passed")).toBool() ? 0 : 1;
+    }
+    EXPECT_EQ(failed, 1) << diag.out.toStdString();
+
+    const test::CliRun failedRead =
+        RunCli({QStringLiteral("clock"), QStringLiteral("--json"), QStringLiteral("--port"),
+                QStringLiteral("/nonexistent/ttyX")});
+    EXPECT_EQ(failedRead.status, 3);
+    EXPECT_EQ(object(failedRead).value(QStringLiteral("outcome")).toString(),
+              QStringLiteral("failed"));
+    EXPECT_EQ(object(failedRead).value(QStringLiteral("message")).toString(),
+              QStringLiteral("Порт /nonexistent/ttyX недоступен"));
+}
+
+// ports lists what the window's list offers; find asks each of them as
+// "Найти коммуникатор" does. Only this test's simulator is registered: the
+// simulators of other users of this machine are never probed.
+TEST_F(Cli, PortsAndFindSeeTheSimulatedCommunicator)
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder.path()));
+    {
+        test::SimProcess sim({Quiet});
+        ASSERT_TRUE(sim.started());
+        const test::CliRun ports = RunCli({QStringLiteral("ports")});
+        EXPECT_EQ(ports.status, 0) << ports.err.toStdString();
+        EXPECT_TRUE(ports.out.contains(QRegularExpression(
+            u'^' + QRegularExpression::escape(sim.path()) + QStringLiteral("\\b"),
+            QRegularExpression::MultilineOption)))
+            << ports.out.toStdString();
+        const test::CliRun listed = RunCli({QStringLiteral("ports"), QStringLiteral("--json")});
+        bool found = false;
+        for (const QJsonValue &port : QJsonDocument::fromJson(listed.out.toUtf8())
+                                          .object()
+                                          .value(QStringLiteral("ports"))
+                                          .toArray())
+            found = found || port.toObject().value(QStringLiteral("port")).toString() == sim.path();
+        EXPECT_TRUE(found) << listed.out.toStdString();
+
+        const test::CliRun find = RunCli({QStringLiteral("find")});
+        EXPECT_EQ(find.status, 0) << find.err.toStdString();
+        EXPECT_EQ(find.out, sim.path() + u'\n');
+        EXPECT_TRUE(find.err.contains(sim.path() + QStringLiteral(": отвечает коммуникатор")))
+            << find.err.toStdString();
+    }
+    // With the simulator gone nobody answers: "no", with each port's reason.
+    const test::CliRun none = RunCli({QStringLiteral("find"), QStringLiteral("--json")});
+    EXPECT_EQ(none.status, 1) << none.out.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(none.out.toUtf8()).object().value(QStringLiteral("outcome")),
+              QStringLiteral("no"));
+    EXPECT_TRUE(none.err.startsWith(QStringLiteral("Коммуникатор не найден")))
+        << none.err.toStdString();
+    qputenv("XDG_RUNTIME_DIR", runtime);
 }
 
 TEST_F(Cli, JsonOutOfRangeIsRefusedAndNothingIsWritten)
@@ -297,19 +667,28 @@ TEST_F(Cli, JsonOutOfRangeIsRefusedAndNothingIsWritten)
 
 // Only a regular file is read, as the window reads its files: a missing file,
 // a named pipe (which would wait for a writer for ever), a folder and a device
-// file are refused at once, and nothing is written.
+// file are refused at once, named with the reason, and nothing is written.
 TEST_F(Cli, JsonImportReadsOnlyARegularFile)
 {
     test::FifoTrap fifo(path(QStringLiteral("pipe.json")));
     ASSERT_TRUE(fifo.created());
     const QString snc = path(QStringLiteral("imported.snc"));
-    for (const QString &source : {path(QStringLiteral("none.json")), fifo.path(), path(QString()),
-                                  QStringLiteral("/dev/zero")}) {
-        SCOPED_TRACE(qPrintable(source));
-        const test::CliRun run = RunCli({QStringLiteral("json"), QStringLiteral("--import"), source,
-                                         QStringLiteral("-o"), snc});
+    const struct {
+        QString source;
+        const char *reason;
+    } cases[] = {
+        {path(QStringLiteral("none.json")), "нет такого файла"},
+        {fifo.path(), "это не обычный файл"},
+        {path(QString()), "это не обычный файл"},
+        {QStringLiteral("/dev/zero"), "это не обычный файл"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(qPrintable(c.source));
+        const test::CliRun run = RunCli({QStringLiteral("json"), QStringLiteral("--import"),
+                                         c.source, QStringLiteral("-o"), snc});
         EXPECT_EQ(run.status, 3);
-        EXPECT_EQ(run.err, QStringLiteral("Невозможно прочитать файл.\n"));
+        EXPECT_EQ(run.err, QStringLiteral("Невозможно прочитать файл \"%1\": %2.\n")
+                               .arg(c.source, QString::fromUtf8(c.reason)));
         EXPECT_FALSE(QFile::exists(snc));
     }
     EXPECT_FALSE(fifo.readerWaited());

@@ -4,6 +4,9 @@
 
 #include "common/QtPrinters.h"
 
+#include <QFile>
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -29,16 +32,28 @@ TEST(CommandLine, RefusesWhatCannotRun)
         {{"read", "--port", "a"}, "missing -o FILE.snc"},
         {{"read", "--port", "a", "--port", "b", "-o", "x.snc"},
          "with several ports, -o must contain {port}"},
-        {{"read", "--port", "a", "--port", "a", "-o", "{port}.snc"}, "a port is given twice"},
+        {{"read", "--port", "a", "--port", "a", "-o", "{port}.snc"}, "the port a is given twice"},
+        {{"read", "--port", "ttyUSB7", "--port", "/dev/ttyUSB7", "-o", "{port}.snc"},
+         "the port /dev/ttyUSB7 is given twice (as ttyUSB7 and as /dev/ttyUSB7)"},
+        {{"read", "--port", "pts/7", "--port", "/dev/pts/7", "-o", "{port}.snc"},
+         "the port /dev/pts/7 is given twice (as pts/7 and as /dev/pts/7)"},
+        {{"read", "--port", "tcp://h:4001", "--port", "tcp://h:4001", "-o", "{port}.snc"},
+         "the port tcp://h:4001 is given twice"},
+        {{"read", "--port=", "-o", "x.snc"}, "--port needs a port name"},
+        {{"read", "--port", "a", "-o", "x.snc", "-o", "y.snc"}, "-o is given more than once"},
+        {{"read", "--port", "a", "-o", "x.snc", "--output", "y.snc"}, "-o is given more than once"},
+        {{"clock", "--port", "a", "--set", "now", "--set", "now"}, "--set is given more than once"},
+        {{"diff", "x.snc", "device:"}, "device: needs a port name (device:ttyUSB0)"},
+        {{"ports", "x"}, "unexpected argument 'x'"},
         {{"logs", "--port", "a", "--port", "b"}, "only one --port is allowed here"},
         {{"logs", "--port", "a", "--format", "xml"}, "--format takes text, csv or json"},
-        {{"write", "--port", "a"}, "missing argument"},
+        {{"write", "--port", "a"}, "missing argument FILE.snc"},
         {{"write", "--port", "a", "x.snc", "y.snc"}, "unexpected argument 'y.snc'"},
         {{"clock", "--port", "a", "--set", "25:00:00"},
          "--set takes HH:MM:SS or now, not '25:00:00'"},
         {{"json", "--import", "x.json"}, "missing -o FILE.snc"},
         {{"export", "x.snc"}, "missing -o REPORT.html"},
-        {{"diff", "a.snc"}, "missing argument"},
+        {{"diff", "a.snc"}, "missing argument B (FILE.snc or device:PORT)"},
         {{"diag", "--port", "a", "--verify"}, "Unknown option 'verify'."},
     };
     for (const auto &c : cases) {
@@ -46,6 +61,77 @@ TEST(CommandLine, RefusesWhatCannotRun)
         EXPECT_EQ(line.action, CommandLine::Action::Error) << c.arguments.join(u' ').toStdString();
         EXPECT_EQ(line.message, QString::fromUtf8(c.message))
             << c.arguments.join(u' ').toStdString();
+    }
+}
+
+TEST(CommandLine, HelpNamesTheProgramNotItsPath)
+{
+    for (const char *option : {"--help", "--help-all", "-h"}) {
+        const CommandLine line =
+            CommandLine::parse({QStringLiteral("/usr/lib/sr5n-configurator/sr5n-cli"),
+                                QStringLiteral("read"), QString::fromLatin1(option)});
+        ASSERT_EQ(line.action, CommandLine::Action::Help) << option << line.message.toStdString();
+        EXPECT_TRUE(line.message.startsWith(QStringLiteral("Usage: sr5n-cli read [options]")))
+            << line.message.toStdString();
+    }
+    const CommandLine general = CommandLine::parse(
+        {QStringLiteral("/usr/lib/sr5n-configurator/sr5n-cli"), QStringLiteral("--help")});
+    EXPECT_TRUE(general.message.startsWith(QStringLiteral("Usage: sr5n-cli COMMAND [options]")));
+    EXPECT_TRUE(general.message.contains(QStringLiteral("  130  stopped by SIGINT")));
+}
+
+TEST(CommandLine, JsonAndQuietReachTheWorkers)
+{
+    const CommandLine line = parse({"diag", "--port", "a", "--port", "b", "--json", "--quiet"});
+    ASSERT_EQ(line.action, CommandLine::Action::Run) << line.message.toStdString();
+    EXPECT_TRUE(line.json);
+    EXPECT_TRUE(line.quiet);
+    EXPECT_TRUE(line.workerArguments(QStringLiteral("a"), QString()).contains(u"--json"));
+    // --json alone asks for the logs as JSON; --format still wins.
+    EXPECT_EQ(parse({"logs", "--port", "a", "--json"}).format, LogFormat::Json);
+    EXPECT_EQ(parse({"logs", "--port", "a", "--json", "--format", "csv"}).format, LogFormat::Csv);
+}
+
+// Each option a command's help shows is in the manual page's synopsis (or
+// its options) and in the bash completion of that command.
+TEST(CommandLine, ManualPageAndCompletionNameEveryOption)
+{
+    QFile man(QStringLiteral(SR5N_CLI_MAN_PAGE));
+    QFile completion(QStringLiteral(SR5N_CLI_COMPLETION));
+    ASSERT_TRUE(man.open(QIODevice::ReadOnly) && completion.open(QIODevice::ReadOnly));
+    // The manual page writes "-" as "\-".
+    const QString page =
+        QString::fromUtf8(man.readAll()).replace(QStringLiteral("\\-"), QStringLiteral("-"));
+    const QString script = QString::fromUtf8(completion.readAll());
+    // An option's line of the help: "  -o, --output <FILE>  ..." or "  --json  ...".
+    const QRegularExpression option(QStringLiteral("^  (?:(-[a-z]), )?(--[a-z][a-z-]*)"),
+                                    QRegularExpression::MultilineOption);
+    for (const char *command :
+         {"read", "write", "diff", "export", "clock", "logs", "diag", "json", "ports", "find"}) {
+        const CommandLine line = parse({QString::fromLatin1(command), QStringLiteral("--help")});
+        ASSERT_EQ(line.action, CommandLine::Action::Help) << command;
+        const QString commandLine = QString::fromLatin1(command);
+        EXPECT_TRUE(page.contains(QStringLiteral(".B sr5n-cli ") + commandLine)) << command;
+        const QRegularExpression casePattern(QStringLiteral("\\b%1\\)[^;]*;;").arg(commandLine));
+        const QString completed =
+            casePattern.match(script).captured(0) +
+            script.section(QStringLiteral("local common="), 1, 1).section(u'\n', 0, 0);
+        QStringList names;
+        for (auto it = option.globalMatch(line.message.section(QStringLiteral("Options:"), 1)
+                                              .section(QStringLiteral("Exit status"), 0, 0));
+             it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            if (match.captured(1) != u"-h" && !match.captured(1).isEmpty())
+                names << match.captured(1);
+            names << match.captured(2);
+        }
+        ASSERT_FALSE(names.isEmpty()) << command;
+        for (const QString &name : names) {
+            EXPECT_TRUE(page.contains(name)) << command << " " << name.toStdString();
+            if (name != u"--help-all" && name != u"--help") {
+                EXPECT_TRUE(completed.contains(name)) << command << " " << name.toStdString();
+            }
+        }
     }
 }
 

@@ -114,7 +114,22 @@ INSTANTIATE_TEST_SUITE_P(
         BadValue{
             R"({"mgdCommonInternalEvents": [{"Код": "1234"}]})",
             R"(Неизвестный ключ "mgdCommonInternalEvents[1]."Код"". Допустимо: "№", "Событие", "Общий код")"},
-        BadValue{R"({"chb1P1N": true,)", "Невозможно прочитать файл JSON: ошибка у знака 17"},
+        BadValue{R"({"chb1P1N": true,)",
+                 "Невозможно прочитать файл JSON: ошибка в строке 1, знак 18"},
+        // The place counts characters, not the bytes of the Cyrillic before it.
+        BadValue{"{\n  \"Зона\": x}", "Невозможно прочитать файл JSON: ошибка в строке 2, знак 11"},
+        // The parser would keep the last of two values silently.
+        BadValue{R"({"trb1PCallsTrialCount": "3", "trb1PCallsTrialCount": "4"})",
+                 R"(Невозможно прочитать файл JSON: ключ "trb1PCallsTrialCount" повторяется)"},
+        BadValue{R"({"mgdExternalEvents": [{"В/П": true, "В/П": false}]})",
+                 R"(Невозможно прочитать файл JSON: ключ "В/П" повторяется в "mgdExternalEvents")"},
+        // A huge value is echoed cut, its control characters shown.
+        BadValue{
+            "{\"edt1P1N\": \"\\u0000123456789012345678901234567890123456789012345678901234567890"
+            "1234567890\"}",
+            "Недопустимое значение \"\\u000012345678901234567890123456789012345678901234567890"
+            "123456789… (71 знаков)\" ключа \"edt1P1N\". Допустимо: до 24 знаков из 0-9, A, B, C, "
+            "D"},
         BadValue{"[1, 2]", "Невозможно прочитать файл JSON: нужен объект {...}"}));
 
 TEST(JsonForm, ShowsValuesAsThePagesDoAndTakesThemBack)

@@ -4,6 +4,7 @@
 
 #include "catalog/SqliteCatalog.h"
 #include "common/SimProcess.h"
+#include "config/ConfigurationFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +18,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace sr5n {
 namespace {
@@ -89,18 +93,36 @@ TEST(CliObjects, ImportsFilesAndExportsTheirBytesBack)
     cut.write("SR-5/N Configuration File");
     cut.close();
 
-    // One good file, one damaged, one folder: the good one is taken, the
+    // A well-formed file without the last entry of the list.
+    const QString shortened = folder.filePath(QStringLiteral("short.snc"));
+    {
+        QStringList data, commands;
+        ASSERT_TRUE(ReadConfigurationFile(original, data, commands));
+        data.removeLast();
+        commands.removeLast();
+        ASSERT_TRUE(WriteConfigurationFile(shortened, data, commands));
+    }
+
+    // One good file, two damaged, one folder: the good one is taken, the
     // others named with their reason, and the status says not all went.
-    const test::CliRun imported = RunCli(
-        {"objects", "import", "--catalog", catalog, "--json", original, damaged, folder.path()});
+    const test::CliRun imported = RunCli({"objects", "import", "--catalog", catalog, "--json",
+                                          original, damaged, shortened, folder.path()});
     EXPECT_EQ(imported.status, 3);
     const QJsonArray results = jsonArray(imported.out);
-    ASSERT_EQ(results.size(), 3);
+    ASSERT_EQ(results.size(), 4);
     EXPECT_EQ(results[0].toObject()["operation"].toString(), "imported");
     EXPECT_EQ(results[1].toObject()["error"].toString(),
               "Невозможно прочитать файл. Возможно, файл поврежден");
-    EXPECT_EQ(results[2].toObject()["error"].toString(), "Невозможно прочитать файл");
+    EXPECT_FALSE(results[1].toObject().contains("reason"));
+    EXPECT_EQ(results[2].toObject()["error"].toString(),
+              "Невозможно прочитать файл. Возможно, файл поврежден");
+    EXPECT_EQ(results[2].toObject()["reason"].toString(), "записей 857 вместо 858");
+    EXPECT_EQ(results[3].toObject()["error"].toString(), "Невозможно прочитать файл");
     EXPECT_TRUE(imported.err.contains(damaged)) << imported.err.toStdString();
+    EXPECT_TRUE(imported.err.contains(
+        shortened + QStringLiteral(": Невозможно прочитать файл. Возможно, файл поврежден "
+                                   "(записей 857 вместо 858)")))
+        << imported.err.toStdString();
 
     // Found by its object numbers, as text and as JSON.
     const test::CliRun list = RunCli({"objects", "list", "--catalog", catalog, "--search", "0000"});
@@ -117,6 +139,25 @@ TEST(CliObjects, ImportsFilesAndExportsTheirBytesBack)
     QFile a(original), b(back);
     ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     EXPECT_EQ(a.readAll(), b.readAll());
+
+    // A device node is written, and stays a device node.
+    const QString node = folder.filePath(QStringLiteral("mynull"));
+    if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+        const test::CliRun toNode =
+            RunCli({"objects", "export", "0000", "--catalog", catalog, "-o", node});
+        EXPECT_EQ(toNode.status, 0) << toNode.err.toStdString();
+        struct stat info {
+        };
+        ASSERT_EQ(::lstat(QFile::encodeName(node).constData(), &info), 0);
+        EXPECT_TRUE(S_ISCHR(info.st_mode));
+    }
+    // A folder is refused, named with the reason.
+    const test::CliRun toFolder =
+        RunCli({"objects", "export", "0000", "--catalog", catalog, "-o", folder.path()});
+    EXPECT_EQ(toFolder.status, 3);
+    EXPECT_TRUE(toFolder.err.startsWith(
+        QStringLiteral("Невозможно сохранить файл \"%1\"").arg(folder.path())))
+        << toFolder.err.toStdString();
 
     // Standard output that is not a terminal takes the bytes.
     const test::CliRun piped = RunCli({"objects", "export", "0000", "--catalog", catalog});
@@ -210,7 +251,7 @@ TEST(CliObjects, WrongCommandLinesAndUnknownObjectsAreRefused)
     const Refusal refusals[] = {
         {{"objects"}, 2, "sr5n-cli-short: missing list, show, export or import"},
         {{"objects", "erase"}, 2, "sr5n-cli-short: unknown objects command 'erase'"},
-        {{"objects", "show"}, 2, "sr5n-cli-short: missing argument"},
+        {{"objects", "show"}, 2, "sr5n-cli-short: missing argument OBJECT\n"},
         {{"objects", "list", "extra"}, 2, "sr5n-cli-short: unexpected argument 'extra'"},
         {{"objects", "show", "0412", "--search", "x"},
          2,

@@ -51,7 +51,9 @@ Ser2netBridge::Ser2netBridge(const QString &device)
 
     // chardelay off: the bridge passes each answer on at once instead of
     // waiting for more characters, as a server set up for a request/answer
-    // device does.
+    // device does. Nagle's algorithm stays on, as ser2net and many serial
+    // servers leave it, and buffers stay at 64 bytes, so that longer answers
+    // come in two parts: the client must not wait for the second one.
     const QString connector = QStringLiteral("serialdev,%1,9600e72,local").arg(device);
     const auto door = [&connector](const char *alias, const QString &accepter) {
         return QStringLiteral("connection: &%1\n"

@@ -73,7 +73,7 @@ const QList<Case> &cases()
         {"call attempts of pair 2",
          [](Side &s) { s.model.setSlider(QStringLiteral("trb2PCallsTrialCount"), 7); },
          ConfigPage::SecondPair, QStringLiteral("Количество попыток дозвона"),
-         QStringLiteral("20 "), QStringLiteral("7 ")},
+         QStringLiteral("20"), QStringLiteral("7")},
         {"test start of pair 2",
          [](Side &s) { s.model.setTime(QStringLiteral("dtp2PTestStart"), QTime(7, 45)); },
          ConfigPage::SecondPair, QStringLiteral("Тестовое сообщение — Время начала первого теста"),
@@ -182,6 +182,23 @@ TEST(ConfigComparison, TextListsEachDifferenceUnderItsPage)
                              "окончания набора: не используется → используется\n"
                              "Внешние коды\n"
                              "  2. Вход 2 — Код для пары №2, зона 0: 0000 → 1111\n"));
+}
+
+// Values show as the pages show them, without the padding of their labels:
+// "79 → 143", never "79  → 143 ".
+TEST(ConfigComparison, ValuesCarryNoPadding)
+{
+    Side mine, other;
+    for (const char *name : {"trb1PCallsTrialCount", "trb1P1NWaitPCNReady", "trbSilenceLevel"})
+        other.model.setSlider(QString::fromLatin1(name),
+                              other.model.maximum(QString::fromLatin1(name)));
+    const QList<ConfigDifference> differences = compare(mine, other);
+    ASSERT_FALSE(differences.isEmpty());
+    for (const ConfigDifference &d : differences) {
+        EXPECT_EQ(d.thisText, d.thisText.trimmed()) << qPrintable(d.caption);
+        EXPECT_EQ(d.otherText, d.otherText.trimmed()) << qPrintable(d.caption);
+    }
+    EXPECT_FALSE(DifferencesText(differences).contains(QStringLiteral("  →")));
 }
 
 // Four marks on each side, one row apart: taking both differences fits the

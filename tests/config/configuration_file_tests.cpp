@@ -27,7 +27,7 @@ void writeBytes(const QString &path, const QByteArray &bytes)
 
 // The entries of a whole configuration as a file holds them (write
 // commands), or as a reading collects them (read commands): every block and
-// every event-code chunk with its address. The data are the decoders' to check.
+// every event-code chunk with its address.
 struct Entries {
     QStringList data, commands;
 
@@ -45,9 +45,11 @@ Entries wholeList(bool asRead = false)
 {
     Entries e;
     BuildReadRequests(e.data, e.commands);
+    // A block's data as long as its longest encoding; a chunk's address and
+    // ten codes.
+    const qsizetype blocks = 16;
     for (qsizetype i = 0; i < e.data.size(); ++i)
-        e.data[i] = e.data.at(i).isEmpty() ? QStringLiteral("02")
-                                           : e.data.at(i).left(4) + QString(40, u'0');
+        e.data[i] = i < blocks ? QString(64, u'0') : e.data.at(i).left(4) + QString(40, u'0');
     if (!asRead)
         e.commands = WriteCommandsOf(e.commands);
     return e;
@@ -102,6 +104,9 @@ TEST(ConfigurationFile, RefusesDamagedNewerOrPartialFiles)
     lastElsewhere.data.last().replace(0, 4, QStringLiteral("7CE0"));
     Entries blocksSwapped = whole;
     blocksSwapped.commands.swapItemsAt(2, 3);
+    Entries lowerCase = whole;
+    for (QString &command : lowerCase.commands)
+        command = command.toLower();
     Entries blocksOnly = whole;
     blocksOnly.commands = blocksOnly.commands.mid(0, 16);
     blocksOnly.data = blocksOnly.data.mid(0, 16);
@@ -109,34 +114,45 @@ TEST(ConfigurationFile, RefusesDamagedNewerOrPartialFiles)
         const char *name;
         QByteArray bytes;
         bool reads;
+        const char *fault; // what the user is told of the entries
     } cases[] = {
-        {"a whole configuration", good, true},
-        {"the answers of a reading", fileOf(wholeList(true)), true},
-        {"version 0", fileOf(whole, QStringLiteral("0")), true},
-        {"bytes after the last entry", good + QByteArray("trailing"), true},
-        {"version 2", fileOf(whole, QStringLiteral("2")), false},
-        {"version 10", fileOf(whole, QStringLiteral("10")), false},
+        {"a whole configuration", good, true, ""},
+        {"the answers of a reading", fileOf(wholeList(true)), true, ""},
+        {"lower-case commands", fileOf(lowerCase), true, ""},
+        {"version 0", fileOf(whole, QStringLiteral("0")), true, ""},
+        {"bytes after the last entry", good + QByteArray("trailing"), true, ""},
+        {"version 2", fileOf(whole, QStringLiteral("2")), false, ""},
+        {"version 10", fileOf(whole, QStringLiteral("10")), false, ""},
         {"other file type",
-         test::TextRecords(QStringList{"SR-5/N Protocol File", "1", "858"} + whole.texts()), false},
+         test::TextRecords(QStringList{"SR-5/N Protocol File", "1", "858"} + whole.texts()), false,
+         ""},
         {"count not a number",
          test::TextRecords(QStringList{"SR-5/N Configuration File", "1", "x"} + whole.texts()),
-         false},
-        {"one entry fewer than announced", fileOf(lastMissing, QStringLiteral("1"), 858), false},
-        {"857 entries", fileOf(lastMissing), false},
-        {"an unknown command in the last entry", fileOf(unknownLast), false},
-        {"the last chunk at another address", fileOf(lastElsewhere), false},
-        {"two blocks swapped", fileOf(blocksSwapped), false},
-        {"the sixteen blocks only", fileOf(blocksOnly), false},
-        {"a changed data byte", changedByte, false},
-        {"empty file", QByteArray(), false},
+         false, ""},
+        {"one entry fewer than announced", fileOf(lastMissing, QStringLiteral("1"), 858), false,
+         "файл обрывается на записи 858 из 858"},
+        {"857 entries", fileOf(lastMissing), false, "записей 857 вместо 858"},
+        {"an unknown command in the last entry", fileOf(unknownLast), false,
+         "запись 858 из 858 (команда 0C): ожидалась команда 00"},
+        {"the last chunk at another address", fileOf(lastElsewhere), false,
+         "запись 858 из 858 (команда 00): адрес 7CE0 вместо 7CC0"},
+        {"two blocks swapped", fileOf(blocksSwapped), false,
+         "запись 3 из 858 (команда 29): ожидалась команда 08"},
+        {"the sixteen blocks only", fileOf(blocksOnly), false, "записей 16 вместо 858"},
+        {"a changed data byte", changedByte, false, "файл обрывается на записи 858 из 858"},
+        {"empty file", QByteArray(), false, ""},
     };
     for (const auto &c : cases) {
         writeBytes(path, c.bytes);
         QStringList data, commands;
-        EXPECT_EQ(ReadConfigurationFile(path, data, commands), c.reads) << c.name;
+        QString fault;
+        EXPECT_EQ(ReadConfigurationFile(path, data, commands, &fault), c.reads) << c.name;
+        EXPECT_EQ(fault, QString::fromUtf8(c.fault)) << c.name;
         if (!c.reads) {
             EXPECT_TRUE(commands.isEmpty() && data.isEmpty()) << c.name;
         }
+        // The same bytes in memory, as the catalogue holds them.
+        EXPECT_EQ(ReadConfigurationBytes(c.bytes, data, commands), c.reads) << c.name;
     }
     QStringList data, commands;
     EXPECT_FALSE(

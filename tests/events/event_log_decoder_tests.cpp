@@ -187,6 +187,41 @@ TEST(EventLogDecoding, AnInternalEventWithoutANameEndsTheReadingUnnumbered)
     expectRows(log, {{"E3", "3", true, true, 0}, {"E2", "2", true, true, 0}}, "unnamed internal");
 }
 
+TEST(EventLogDecoding, TellsWhereAndWhyTheWalkEnded)
+{
+    // The newest record at 0004 each time; the record before it decides.
+    using End = DecodedEventLog::End;
+    const struct {
+        const char *what;
+        const char *older;
+        End end;
+        const char *endRecord;
+        int newestNumber;
+    } cases[] = {
+        {"an empty slot", "FFFF", End::Empty, "", 1},
+        // "9A" is no decimal zone: the record cannot be read, the rows shown are numbered.
+        {"a zone that is not decimal", "059A", End::Unreadable, "059A", 1},
+        {"an event that is not hexadecimal", "G105", End::Unreadable, "G105", 1},
+        // Zone 99: internal index 0x29, beyond the sixteen names.
+        {"an internal event without a name", "0599", End::Unnamed, "0599", 0},
+    };
+    for (const auto &c : cases) {
+        const DecodedEventLog log = DecodeEventLog(
+            logText(0, {{0, "0305"}, {2, QString::fromLatin1(c.older)}, {4, "0A12"}}), 0,
+            {0x0004, 0, 0}, External, Internal);
+        EXPECT_EQ(log.end, c.end) << c.what;
+        EXPECT_EQ(log.endRecord, QString::fromLatin1(c.endRecord)) << c.what;
+        EXPECT_EQ(log.complete, c.end != End::Unnamed) << c.what;
+        ASSERT_EQ(log.rows.size(), 1) << c.what;
+        EXPECT_EQ(log.rows.at(0).record, QStringLiteral("0A12")) << c.what;
+        EXPECT_EQ(log.rows.at(0).number, c.newestNumber) << c.what;
+    }
+    QString full;
+    for (int slot = 0; slot < 128; ++slot)
+        full += QStringLiteral("0101");
+    EXPECT_EQ(DecodeEventLog(full, 0, {0x0004, 0, 0}, External, Internal).end, End::AllVisited);
+}
+
 TEST(EventLogDecoding, AShortLogDecodesWhatWasRead)
 {
     // Two pieces of 60 bytes: addresses 0-119.

@@ -23,6 +23,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -358,29 +359,64 @@ TEST(ConfigurationFileCommands, EveryValueSavedIsOpenedIntoAFreshWindow)
     expectSameConfiguration(first.app, second.app);
 }
 
-// A file without every entry of the list is refused whole: the window keeps
-// its blocks and its codes.
-TEST(ConfigurationFileCommands, FileWithoutEveryEntryChangesNothing)
+// A file that is well formed but holds less than a whole configuration is
+// refused as a whole with the window's usual message: nothing of it reaches
+// the window, and «Записать» afterwards writes the window's own
+// configuration, none of the file's.
+TEST(ConfigurationFileCommands, FileWithoutTheWholeListIsRefusedAndNeverWritten)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("blocks.snc"));
     Rig first;
     first.config().setSlider(QStringLiteral("trbPauseLength"), 11);
     QStringList data, commands;
     ASSERT_TRUE(BuildWriteRequests(
         BlockContext{first.config(), first.app.eventTables(), first.catalog, first.notifier}, data,
         commands));
-    for (const qsizetype entries : {qsizetype(16), qsizetype(857)}) {
-        SCOPED_TRACE(entries);
-        ASSERT_TRUE(WriteConfigurationFile(path, data.mid(0, entries), commands.mid(0, entries)));
+    QStringList zz = data;
+    zz[4].replace(20, 2, QStringLiteral("ZZ"));
+    QStringList unknownLast = commands;
+    unknownLast.last() = QStringLiteral("0C");
+    const struct {
+        const char *what;
+        QStringList data;
+        QStringList commands;
+        const char *fault;
+    } cases[] = {
+        {"the sixteen blocks only", data.mid(0, 16), commands.mid(0, 16), "записей 16 вместо 858"},
+        {"857 entries", data.mid(0, 857), commands.mid(0, 857), "записей 857 вместо 858"},
+        {"ZZ in a number block", zz, commands,
+         "запись 5 из 858 (команда 02): знак 21 данных \"Z\" не шестнадцатеричная цифра"},
+        {"an unknown command in the last entry", data, unknownLast,
+         "запись 858 из 858 (команда 0C): ожидалась команда 00"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = dir.filePath(QStringLiteral("part.snc"));
+        ASSERT_TRUE(WriteConfigurationFile(path, c.data, c.commands));
+        // Refused by the check of the whole list, for this reason.
+        QStringList readData, readCommands;
+        QString fault;
+        EXPECT_FALSE(ReadConfigurationFile(path, readData, readCommands, &fault));
+        EXPECT_EQ(fault, QString::fromUtf8(c.fault));
+
         Rig second;
+        ASSERT_TRUE(second.sim->started());
         second.app.eventTables().setZoneCode(7, 1, 3, QStringLiteral("ABCD"));
         const QStringList before = writeListOf(second);
+        const int pause = second.config().slider(QStringLiteral("trbPauseLength"));
+        ASSERT_NE(pause, 11);
         EXPECT_FALSE(second.window.openConfiguration(path));
         EXPECT_EQ(
             second.notifier.errors,
             QStringList{QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден")});
         EXPECT_EQ(writeListOf(second), before);
+        EXPECT_EQ(second.app.eventTables().zoneCode(7, 1, 3), QStringLiteral("ABCD"));
+
+        // The device then holds the window's configuration, not the file's.
+        test::trigger(second.window, "actWrite");
+        second.config().setSlider(QStringLiteral("trbPauseLength"), 11);
+        test::trigger(second.window, "actRead");
+        EXPECT_EQ(second.config().slider(QStringLiteral("trbPauseLength")), pause);
         EXPECT_EQ(second.app.eventTables().zoneCode(7, 1, 3), QStringLiteral("ABCD"));
     }
 }
@@ -488,7 +524,7 @@ TEST(ConfigurationTransfer, ReadThatFailsToDecodeChangesNothing)
 
 // A file that fails to decode at any entry leaves the window's whole
 // configuration as it was, however many entries decoded before it.
-TEST(ConfigurationFileCommands, FileThatFailsToDecodeChangesNothing)
+TEST(ConfigurationFileCommands, FileWithAMalformedEntryChangesNothing)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("c.snc"));
@@ -501,28 +537,35 @@ TEST(ConfigurationFileCommands, FileThatFailsToDecodeChangesNothing)
     Rig target;
     editEveryValue(target.config(), target.app.eventTables());
     const QStringList before = writeListOf(target);
-    const QString events = QStringLiteral("Ошибка декодирования кодов событий");
+    // Each is refused by the check of the whole list, before any decoding.
     const struct {
         int entry;
         QString data;
-        QString message;
+        const char *fault;
     } cases[] = {
         {0, QString(kStarterRecord).replace(10, 1, QLatin1Char(' ')),
-         QStringLiteral("Ошибка декодирования протокола передачи данных для первой пары")},
+         "запись 1 из 858 (команда 1E): знак 11 данных \" \" не шестнадцатеричная цифра"},
         {15, QStringLiteral("0A1"),
-         QStringLiteral("Ошибка декодирования внешних событий с высоким приоритетом")},
-        {600, QStringLiteral("ZZZZ") + QString(40, QLatin1Char('0')), events},
-        {857, QStringLiteral("7CC0000G") + QString(36, QLatin1Char('0')), events},
+         "запись 16 из 858 (команда 0D): знаков данных 3, а нужно не меньше 8"},
+        {600, QStringLiteral("ZZZZ") + QString(40, QLatin1Char('0')),
+         "запись 601 из 858 (команда 00): знак 1 данных \"Z\" не шестнадцатеричная цифра"},
+        {857, QStringLiteral("7CC0000G") + QString(36, QLatin1Char('0')),
+         "запись 858 из 858 (команда 00): знак 8 данных \"G\" не шестнадцатеричная цифра"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.entry);
         QStringList bad = data;
         bad[c.entry] = c.data;
         ASSERT_TRUE(WriteConfigurationFile(path, bad, commands));
+        QStringList readData, readCommands;
+        QString fault;
+        EXPECT_FALSE(ReadConfigurationFile(path, readData, readCommands, &fault));
+        EXPECT_EQ(fault, QString::fromUtf8(c.fault));
         target.notifier.clear();
         EXPECT_FALSE(target.window.openConfiguration(path));
-        EXPECT_EQ(target.notifier.errors,
-                  QStringList{c.message + QStringLiteral(". Операция будет прервана")});
+        EXPECT_EQ(
+            target.notifier.errors,
+            QStringList{QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден")});
         EXPECT_EQ(writeListOf(target), before);
     }
 }

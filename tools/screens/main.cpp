@@ -24,6 +24,8 @@
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmProgress.h"
+#include "ui/catalog/TfrmCatalogSettings.h"
+#include "ui/catalog/TfrmEditConflict.h"
 #include "ui/catalog/TfrmObjects.h"
 #include "ui/config/TfrmCompare.h"
 #include "ui/events/LogsPage.h"
@@ -159,6 +161,32 @@ int main(int argc, char *argv[])
     save(windows.testScheme(), folder, QStringLiteral("diagnostics-running"));
     windows.testScheme().hide();
 
+    // Where the catalogue is kept, set to the team's server.
+    {
+        sr5n::TfrmCatalogSettings settings(
+            QStringLiteral("postgresql://engineer@catalog.example:5432/objects"),
+            QStringLiteral("/home/engineer/.local/share/sr5n-configurator/catalog.sqlite"),
+            QStringLiteral("Общий каталог catalog.example: нет связи, ждут отправки записей: 2"),
+            app.notifier(), &main);
+        settings.show();
+        save(settings, folder, QStringLiteral("catalog-settings"));
+    }
+    // An object's description changed by another engineer meanwhile.
+    {
+        sr5n::CatalogObject mine;
+        mine.codes = QStringLiteral("0412 0413");
+        mine.name = QStringLiteral("Склад «Север»");
+        mine.address = QStringLiteral("Промзона, корпус 3");
+        mine.notes = QStringLiteral("Ключ у охраны");
+        sr5n::CatalogObject theirs = mine;
+        theirs.address = QStringLiteral("Промзона, корпус 3, въезд с ул. Заводской");
+        theirs.editedBy = QStringLiteral("petrov");
+        theirs.editedAt = QDateTime(QDate(2026, 12, 10), QTime(14, 5));
+        sr5n::TfrmEditConflict conflict(mine, theirs, &main);
+        conflict.show();
+        save(conflict, folder, QStringLiteral("edit-conflict"));
+    }
+
     // The comparison with a device that holds a few other values.
     sr5n::ConfigurationCopy device(app.blockContext());
     device.context().model.setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("12AB"));
@@ -166,6 +194,8 @@ int main(int argc, char *argv[])
     device.context().model.setFlag(QStringLiteral("chbInCalls"), true);
     device.context().tables.setSeparateCode(2, 1, QStringLiteral("0A0B"));
     device.context().tables.setZoneCode(3, 2, 11, QStringLiteral("3B11"));
+    // The comparison and objects windows are built on first use, as a user opens them.
+    main.createAllParts();
     auto *compare = main.findChild<sr5n::TfrmCompare *>();
     QTimer::singleShot(0, compare, [&] {
         compare->setTicked(1, true);

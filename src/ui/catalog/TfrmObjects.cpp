@@ -4,6 +4,7 @@
 #include "catalog/CatalogStore.h"
 #include "catalog/ObjectCatalog.h"
 #include "ui/catalog/ObjectListModel.h"
+#include "ui/catalog/TfrmEditConflict.h"
 
 #include <QApplication>
 #include <QDir>
@@ -267,11 +268,9 @@ void TfrmObjects::search()
                 return now ? now->objects(text, first, count) : QList<CatalogObject>();
             },
             catalog->objectCount(text).value_or(0), rows);
-        QString info = QStringLiteral("Объектов: %1").arg(m_model->total());
-        if (catalog->isReadOnly())
-            info += QStringLiteral(". База открыта только для чтения");
-        info += QStringLiteral(". База: %1").arg(QDir::toNativeSeparators(catalog->location()));
-        lblObjectsInfo->setText(info);
+        lblObjectsInfo->setText(QStringLiteral("Объектов: %1. %2")
+                                    .arg(m_model->total())
+                                    .arg(m_app.objects().statusText()));
     }
     // Choosing a row shows its object; with none to choose, none is shown.
     const int row = m_model->rowOf(keep);
@@ -296,6 +295,7 @@ void TfrmObjects::showObject()
     const bool chosen = row >= 0 && row < m_model->rowCount();
     const CatalogObject object = chosen ? m_model->objects().at(row) : CatalogObject();
     m_objectId = object.id;
+    m_seen = object;
     edtObjectName->setText(object.name);
     edtObjectAddress->setText(object.address);
     memObjectNotes->setPlainText(object.notes);
@@ -385,11 +385,30 @@ void TfrmObjects::describeObject()
     CatalogStore *catalog = store();
     if (!catalog || m_objectId.isEmpty())
         return;
-    if (!catalog->describeObject(m_objectId, edtObjectName->text().trimmed(),
-                                 edtObjectAddress->text().trimmed(),
-                                 memObjectNotes->toPlainText().trimmed())) {
-        showFailure();
-        return;
+    CatalogObject mine = m_seen;
+    mine.name = edtObjectName->text().trimmed();
+    mine.address = edtObjectAddress->text().trimmed();
+    mine.notes = memObjectNotes->toPlainText().trimmed();
+    // Written only over the texts this engineer saw; someone else's change
+    // meanwhile is shown beside his own and he chooses.
+    CatalogObject seen = m_seen;
+    for (;;) {
+        const ObjectEdit edit = catalog->editObject(seen, mine.name, mine.address, mine.notes);
+        if (edit.outcome == ObjectEdit::Outcome::Saved)
+            break;
+        if (edit.outcome == ObjectEdit::Outcome::Failed) {
+            showFailure();
+            return;
+        }
+        TfrmEditConflict conflict(mine, edit.current, this);
+        conflict.exec();
+        if (conflict.choice() == TfrmEditConflict::Choice::KeepMine) {
+            seen = edit.current;
+            continue;
+        }
+        if (conflict.choice() == TfrmEditConflict::Choice::Cancel)
+            return;
+        break;
     }
     refresh();
 }

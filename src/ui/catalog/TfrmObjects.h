@@ -72,6 +72,7 @@ private:
     Configurator &m_app;
     ObjectListModel *m_model = nullptr;
     QString m_objectId;
+    CatalogObject m_seen; // the chosen object as shown, for edits against it
     QString m_listed; // the search text listed last
     QList<CatalogEntry> m_timeline;
 

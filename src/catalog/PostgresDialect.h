@@ -1,0 +1,26 @@
+#pragma once
+
+#include "catalog/SqlDialect.h"
+
+namespace sr5n {
+
+// PostgreSQL: a server shared by many engineers. Writers take one advisory
+// lock for their transaction, so that finding an object and adding to it is
+// never interleaved with another engineer doing the same.
+class PostgresDialect final : public SqlDialect
+{
+public:
+    QString driver() const override;
+    QString idType() const override;
+    QString blobType() const override;
+    QString timeType() const override;
+    QString integerType() const override;
+    QStringList connectionStatements() const override;
+    QStringList beginWriteStatements() const override;
+    QString insertIgnoring(const QString &table, const QStringList &columns,
+                           const QString &key) const override;
+    std::optional<int> schemaVersion(QSqlDatabase &db) const override;
+    QString integrityProblem(QSqlDatabase &db) const override;
+};
+
+} // namespace sr5n

@@ -1,0 +1,276 @@
+#include "PostgresUri.h"
+
+#include <QByteArray>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <optional>
+
+namespace sr5n {
+
+namespace {
+
+const QString LongPrefix = QStringLiteral("postgresql://");
+const QString ShortPrefix = QStringLiteral("postgres://");
+
+// Percent-decoding as libpq does it: "%XX" only, never "%00".
+std::optional<QString> decoded(const QString &part)
+{
+    const QByteArray bytes = part.toUtf8();
+    QByteArray result;
+    result.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '%') {
+            result.append(bytes[i]);
+            continue;
+        }
+        if (i + 2 >= bytes.size())
+            return std::nullopt;
+        bool ok = false;
+        const int value = bytes.mid(i + 1, 2).toInt(&ok, 16);
+        if (!ok || value == 0 || !QByteArray("0123456789abcdefABCDEF").contains(bytes[i + 1]) ||
+            !QByteArray("0123456789abcdefABCDEF").contains(bytes[i + 2]))
+            return std::nullopt;
+        result.append(char(value));
+        i += 2;
+    }
+    return QString::fromUtf8(result);
+}
+
+QString encoded(const QString &part)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(part));
+}
+
+// libpq's quoting of a value in a "keyword=value" list.
+QString quoted(QString value)
+{
+    value.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    value.replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
+// "host", "host:port", "[::1]:port", ":port" -> host and port, still encoded.
+bool splitHost(const QString &spec, QString &host, QString &port)
+{
+    qsizetype colon = -1;
+    if (spec.startsWith(QLatin1Char('['))) {
+        const qsizetype close = spec.indexOf(QLatin1Char(']'));
+        if (close < 0)
+            return false;
+        host = spec.mid(1, close - 1);
+        if (close + 1 < spec.size()) {
+            if (spec[close + 1] != QLatin1Char(':'))
+                return false;
+            colon = close + 1;
+        }
+    } else {
+        colon = spec.indexOf(QLatin1Char(':'));
+        host = colon < 0 ? spec : spec.left(colon);
+    }
+    port = colon < 0 ? QString() : spec.mid(colon + 1);
+    return true;
+}
+
+bool validPort(const QString &port)
+{
+    if (port.isEmpty())
+        return true;
+    bool ok = false;
+    const int number = port.toInt(&ok);
+    return ok && number > 0 && number <= 65535 &&
+           !port.contains(QRegularExpression(QStringLiteral("[^0-9]")));
+}
+
+QString invalidText(const QString &what)
+{
+    return QStringLiteral("Неверный адрес каталога: %1").arg(what);
+}
+
+} // namespace
+
+bool PostgresUri::looksLikeOne(const QString &text)
+{
+    return text.startsWith(LongPrefix) || text.startsWith(ShortPrefix);
+}
+
+PostgresUri PostgresUri::parse(const QString &text)
+{
+    PostgresUri uri;
+    const QString trimmed = text.trimmed();
+    if (!looksLikeOne(trimmed)) {
+        uri.m_error = invalidText(QStringLiteral("он начинается не с «postgresql://»"));
+        return uri;
+    }
+    QString rest =
+        trimmed.mid(trimmed.startsWith(LongPrefix) ? LongPrefix.size() : ShortPrefix.size());
+    QString query;
+    if (const qsizetype mark = rest.indexOf(QLatin1Char('?')); mark >= 0) {
+        query = rest.mid(mark + 1);
+        rest.truncate(mark);
+    }
+    QString authority = rest;
+    QString path;
+    if (const qsizetype slash = rest.indexOf(QLatin1Char('/')); slash >= 0) {
+        authority = rest.left(slash);
+        path = rest.mid(slash + 1);
+    }
+    const auto fail = [&uri](const QString &what) {
+        uri.m_error = invalidText(what);
+        return uri;
+    };
+    const QString badEncoding = QStringLiteral("неверная последовательность «%»");
+
+    if (const qsizetype at = authority.indexOf(QLatin1Char('@')); at >= 0) {
+        const QString userSpec = authority.left(at);
+        authority = authority.mid(at + 1);
+        const qsizetype colon = userSpec.indexOf(QLatin1Char(':'));
+        const auto user = decoded(colon < 0 ? userSpec : userSpec.left(colon));
+        const auto password = decoded(colon < 0 ? QString() : userSpec.mid(colon + 1));
+        if (!user || !password)
+            return fail(badEncoding);
+        uri.m_user = *user;
+        uri.m_password = *password;
+    }
+    if (!authority.isEmpty()) {
+        for (const QString &spec : authority.split(QLatin1Char(','))) {
+            QString host;
+            QString port;
+            if (!splitHost(spec, host, port))
+                return fail(QStringLiteral("неверный узел «%1»").arg(spec));
+            const auto plainHost = decoded(host);
+            if (!plainHost)
+                return fail(badEncoding);
+            if (!validPort(port))
+                return fail(QStringLiteral("неверный порт «%1»").arg(port));
+            uri.m_hosts.append(*plainHost);
+            uri.m_ports.append(port);
+        }
+    }
+    if (const auto database = decoded(path))
+        uri.m_database = *database;
+    else
+        return fail(badEncoding);
+
+    static const QRegularExpression keyword(QStringLiteral("^[a-z_]+$"));
+    for (const QString &pair : query.split(QLatin1Char('&'), Qt::SkipEmptyParts)) {
+        const qsizetype equals = pair.indexOf(QLatin1Char('='));
+        const auto name = decoded(equals < 0 ? pair : pair.left(equals));
+        const auto value = decoded(equals < 0 ? QString() : pair.mid(equals + 1));
+        if (!name || !value)
+            return fail(badEncoding);
+        if (equals < 0 || !keyword.match(*name).hasMatch())
+            return fail(QStringLiteral("неверный параметр «%1»").arg(pair));
+        // Qt's driver takes ";" as a separator of its options, even in a value.
+        if (value->contains(QLatin1Char(';')))
+            return fail(QStringLiteral("значение параметра «%1» содержит «;»").arg(*name));
+        if (*name == QLatin1String("user")) {
+            uri.m_user = *value;
+        } else if (*name == QLatin1String("password")) {
+            uri.m_password = *value;
+        } else if (*name == QLatin1String("dbname")) {
+            uri.m_database = *value;
+        } else if (*name == QLatin1String("host")) {
+            uri.m_hosts = value->split(QLatin1Char(','));
+            uri.m_ports = QStringList(uri.m_hosts.size(), QString());
+        } else if (*name == QLatin1String("port")) {
+            const QStringList ports = value->split(QLatin1Char(','));
+            for (const QString &port : ports) {
+                if (!validPort(port))
+                    return fail(QStringLiteral("неверный порт «%1»").arg(port));
+            }
+            uri.m_ports = ports;
+        } else {
+            uri.m_parameters.append({*name, *value});
+        }
+    }
+    return uri;
+}
+
+QString PostgresUri::host() const
+{
+    return m_hosts.size() == 1 ? m_hosts.first() : QString();
+}
+
+int PostgresUri::port() const
+{
+    if (m_hosts.size() > 1 || m_ports.size() != 1 || m_ports.first().isEmpty())
+        return -1;
+    return m_ports.first().toInt();
+}
+
+QString PostgresUri::parameter(const QString &name) const
+{
+    for (const auto &[key, value] : m_parameters) {
+        if (key == name)
+            return value;
+    }
+    return {};
+}
+
+QString PostgresUri::connectOptions(const QString &applicationName) const
+{
+    QStringList options;
+    for (const auto &[key, value] : m_parameters)
+        options.append(key + QLatin1Char('=') + quoted(value));
+    // Several hosts (tried in turn by libpq) are beyond Qt's one host name.
+    if (m_hosts.size() > 1 || (m_hosts.isEmpty() && !m_ports.isEmpty()) || m_ports.size() > 1) {
+        if (!m_hosts.isEmpty())
+            options.append(QStringLiteral("host=") + quoted(m_hosts.join(QLatin1Char(','))));
+        if (!m_ports.join(QString()).isEmpty())
+            options.append(QStringLiteral("port=") + quoted(m_ports.join(QLatin1Char(','))));
+    }
+    if (parameter(QStringLiteral("connect_timeout")).isEmpty())
+        options.append(QStringLiteral("connect_timeout=%1").arg(DefaultConnectTimeout));
+    if (!applicationName.isEmpty())
+        options.append(QStringLiteral("fallback_application_name=") + quoted(applicationName));
+    return options.join(QLatin1Char(';'));
+}
+
+QString PostgresUri::withoutPassword() const
+{
+    QString text = LongPrefix;
+    if (!m_user.isEmpty())
+        text += encoded(m_user) + QLatin1Char('@');
+    QStringList hosts;
+    for (qsizetype i = 0; i < m_hosts.size(); ++i) {
+        const QString &host = m_hosts[i];
+        QString spec = host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('/'))
+                           ? QLatin1Char('[') + host + QLatin1Char(']')
+                           : encoded(host);
+        if (i < m_ports.size() && !m_ports[i].isEmpty())
+            spec += QLatin1Char(':') + m_ports[i];
+        hosts.append(spec);
+    }
+    text += hosts.join(QLatin1Char(','));
+    if (m_hosts.isEmpty() && m_ports.size() == 1 && !m_ports.first().isEmpty())
+        text += QLatin1Char(':') + m_ports.first();
+    if (!m_database.isEmpty())
+        text += QLatin1Char('/') + encoded(m_database);
+    QStringList query;
+    for (const auto &[key, value] : m_parameters)
+        query.append(key + QLatin1Char('=') + encoded(value));
+    if (!query.isEmpty())
+        text += QLatin1Char('?') + query.join(QLatin1Char('&'));
+    return text;
+}
+
+QString PostgresUri::displayText() const
+{
+    QString text;
+    if (!m_user.isEmpty())
+        text += m_user + QLatin1Char('@');
+    QStringList hosts;
+    for (qsizetype i = 0; i < m_hosts.size(); ++i) {
+        QString spec = m_hosts[i];
+        if (i < m_ports.size() && !m_ports[i].isEmpty())
+            spec += QLatin1Char(':') + m_ports[i];
+        hosts.append(spec);
+    }
+    text += hosts.isEmpty() ? QStringLiteral("localhost") : hosts.join(QLatin1Char(','));
+    if (!m_database.isEmpty())
+        text += QLatin1Char('/') + m_database;
+    return text;
+}
+
+} // namespace sr5n

@@ -1,0 +1,520 @@
+#include "catalog/SharedCatalogStore.h"
+
+#include "catalog/PostgresCatalog.h"
+#include "catalog/SqlCatalogStore.h"
+#include "catalog/SqliteCatalog.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace sr5n {
+
+namespace {
+
+// The key under which the local catalogue notes that an entry went to the server.
+QString sentKey(const QString &source)
+{
+    return QStringLiteral("sent:") + source;
+}
+
+// The local entries still to be sent, oldest first, through a connection of
+// its own to the local file (the store keeps its own to itself).
+QStringList unsentEntries(const QString &path)
+{
+    QStringList ids;
+    const QString name = QStringLiteral("sr5n-outbox-") + NewCatalogId();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=60000"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            query.prepare(QStringLiteral(
+                "SELECT id FROM entries WHERE source LIKE ? AND NOT EXISTS (SELECT 1 FROM "
+                "catalog_meta WHERE key = 'sent:' || entries.source) ORDER BY time, id"));
+            query.addBindValue(SharedCatalogStore::OfflinePrefix + u'%');
+            if (query.exec()) {
+                while (query.next())
+                    ids << query.value(0).toString();
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ids;
+}
+
+NewCatalogEntry resent(const CatalogEntry &entry, const QByteArray &configuration,
+                       const QString &source, const QString &objectId)
+{
+    NewCatalogEntry sent;
+    sent.time = entry.time;
+    sent.operation = entry.operation;
+    sent.port = entry.port;
+    sent.user = entry.user;
+    sent.version = entry.version;
+    sent.note = entry.note;
+    sent.configuration = configuration;
+    sent.codes = entry.codes;
+    sent.phones = entry.phones;
+    sent.objectId = objectId;
+    sent.source = source;
+    return sent;
+}
+
+} // namespace
+
+const QString SharedCatalogStore::OfflinePrefix = QStringLiteral("offline:");
+
+SharedCatalogStore::SharedCatalogStore(PostgresUri uri, QString localPath, QString password)
+    : m_uri(std::move(uri)), m_localPath(std::move(localPath)), m_password(std::move(password))
+{
+    connect();
+}
+
+SharedCatalogStore::~SharedCatalogStore() = default;
+
+QString SharedCatalogStore::offlineMessage(const QString &server, const QString &reason)
+{
+    return QStringLiteral("%1. Записи сохраняются в локальном каталоге и будут отправлены в общий "
+                          "каталог %2 при следующем подключении")
+        .arg(reason, server);
+}
+
+QString SharedCatalogStore::sentMessage(const QString &server, int count)
+{
+    return QStringLiteral("В общий каталог %1 отправлены записи, сделанные без связи с сервером: "
+                          "%2")
+        .arg(server)
+        .arg(count);
+}
+
+QString SharedCatalogStore::editsWaitMessage(const QString &server)
+{
+    return QStringLiteral("Нет связи с общим каталогом %1: объекты можно изменять только при связи "
+                          "с сервером")
+        .arg(server);
+}
+
+bool SharedCatalogStore::fail(const QString &error)
+{
+    m_lastError = error;
+    return false;
+}
+
+bool SharedCatalogStore::connect(const QString &password)
+{
+    if (!password.isEmpty())
+        m_password = password;
+    if (m_server)
+        return true;
+    PostgresOpening opened = OpenPostgresCatalog(m_uri, m_password);
+    m_connectFailure = opened.connectFailure;
+    m_notices << opened.opening.notices;
+    if (!opened.opening.store) {
+        m_connectProblem = opened.opening.failure;
+        goOffline(m_connectProblem);
+        return false;
+    }
+    m_server = std::move(opened.opening.store);
+    m_serverConnection = opened.connectionName;
+    m_connectProblem.clear();
+    m_toldOffline = false;
+    if (!m_server->isReadOnly()) {
+        if (const int sent = sendUnsent(); sent > 0)
+            m_notices << sentMessage(m_uri.displayText(), sent);
+    }
+    return m_server != nullptr;
+}
+
+void SharedCatalogStore::goOffline(const QString &reason)
+{
+    m_server.reset();
+    m_serverConnection.clear();
+    m_connectProblem = reason;
+    if (!m_toldOffline)
+        m_notices << offlineMessage(m_uri.displayText(), reason);
+    m_toldOffline = true;
+}
+
+bool SharedCatalogStore::lostServer()
+{
+    if (!m_server)
+        return true;
+    bool alive = false;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_serverConnection, false);
+        QSqlQuery probe(db);
+        alive = probe.exec(QStringLiteral("SELECT 1"));
+    }
+    if (alive)
+        return false;
+    goOffline(PostgresConnector::message(PostgresConnector::Failure::Unreachable, m_uri,
+                                         m_server->lastError()));
+    return true;
+}
+
+CatalogStore *SharedCatalogStore::local()
+{
+    if (!m_localTried) {
+        m_localTried = true;
+        CatalogOpening opening = OpenSqliteCatalog(m_localPath);
+        m_local = std::move(opening.store);
+        m_notices << opening.notices;
+        m_localFailure = opening.failure;
+    }
+    return m_local.get();
+}
+
+CatalogStore *SharedCatalogStore::reader()
+{
+    return m_server ? m_server.get() : local();
+}
+
+int SharedCatalogStore::sendUnsent()
+{
+    CatalogStore *here = local();
+    if (!here || !m_server)
+        return 0;
+    int sent = 0;
+    for (const QString &id : unsentEntries(m_localPath)) {
+        const std::optional<CatalogEntry> entry = here->entry(id);
+        const std::optional<QByteArray> bytes =
+            entry ? here->configuration(entry->hash) : std::nullopt;
+        if (!entry || !bytes)
+            continue;
+        // Recorded on the server (or found there by its source) before it is
+        // marked here: a failure in between sends it again, and the server
+        // keeps it once.
+        if (!m_server->record(resent(*entry, *bytes, entry->source, {}))) {
+            if (lostServer())
+                break;
+            continue;
+        }
+        here->setValue(sentKey(entry->source),
+                       SqlCatalogStore::timeText(QDateTime::currentDateTimeUtc()));
+        ++sent;
+    }
+    return sent;
+}
+
+bool SharedCatalogStore::serverHasSource(const QString &source)
+{
+    QSqlQuery query(QSqlDatabase::database(m_serverConnection, false));
+    query.prepare(QStringLiteral("SELECT 1 FROM entries WHERE source = ?"));
+    query.addBindValue(source);
+    return query.exec() && query.next();
+}
+
+int SharedCatalogStore::unsentCount()
+{
+    return local() ? int(unsentEntries(m_localPath).size()) : 0;
+}
+
+QString SharedCatalogStore::statusText()
+{
+    const QString server = m_uri.displayText();
+    if (m_server) {
+        if (m_server->isReadOnly())
+            return QStringLiteral("Общий каталог %1: на связи, только чтение").arg(server);
+        return QStringLiteral("Общий каталог %1: на связи").arg(server);
+    }
+    QString text = QStringLiteral("Общий каталог %1: нет связи").arg(server);
+    if (const int waiting = unsentCount(); waiting > 0)
+        text += QStringLiteral(", ждут отправки записей: %1").arg(waiting);
+    return text;
+}
+
+QString SharedCatalogStore::location() const
+{
+    return m_uri.withoutPassword();
+}
+
+bool SharedCatalogStore::isReadOnly() const
+{
+    return m_server && m_server->isReadOnly();
+}
+
+QStringList SharedCatalogStore::takeNotices()
+{
+    return std::exchange(m_notices, {});
+}
+
+bool SharedCatalogStore::serverTakes()
+{
+    if (!m_server)
+        connect();
+    return m_server != nullptr;
+}
+
+// An entry kept here while the server is away: its source marks it as not
+// yet sent; one it had stays inside, so that what is recorded once by its
+// source still is. Its object is found here by its numbers.
+static NewCatalogEntry keptLocally(NewCatalogEntry entry)
+{
+    entry.source = SharedCatalogStore::OfflinePrefix +
+                   (entry.source.isEmpty() ? NewCatalogId() : entry.source);
+    entry.objectId.clear();
+    return entry;
+}
+
+std::optional<CatalogEntry> SharedCatalogStore::record(const NewCatalogEntry &entry)
+{
+    if (serverTakes()) {
+        if (m_server->isReadOnly()) {
+            fail(m_server->lastError());
+            return std::nullopt;
+        }
+        if (auto recorded = m_server->record(entry))
+            return recorded;
+        if (!lostServer()) {
+            fail(m_server->lastError());
+            return std::nullopt;
+        }
+    }
+    CatalogStore *here = local();
+    if (!here) {
+        fail(m_localFailure);
+        return std::nullopt;
+    }
+    auto recorded = here->record(keptLocally(entry));
+    if (!recorded)
+        fail(here->lastError());
+    return recorded;
+}
+
+std::optional<QList<CatalogEntry>>
+SharedCatalogStore::recordAll(const QList<NewCatalogEntry> &entries)
+{
+    if (serverTakes()) {
+        if (m_server->isReadOnly()) {
+            fail(m_server->lastError());
+            return std::nullopt;
+        }
+        if (auto recorded = m_server->recordAll(entries))
+            return recorded;
+        if (!lostServer()) {
+            fail(m_server->lastError());
+            return std::nullopt;
+        }
+    }
+    CatalogStore *here = local();
+    if (!here) {
+        fail(m_localFailure);
+        return std::nullopt;
+    }
+    QList<NewCatalogEntry> kept;
+    for (const NewCatalogEntry &entry : entries)
+        kept.append(keptLocally(entry));
+    auto recorded = here->recordAll(kept);
+    if (!recorded)
+        fail(here->lastError());
+    return recorded;
+}
+
+QList<CatalogObject> SharedCatalogStore::objects(const QString &search, qsizetype first,
+                                                qsizetype count)
+{
+    if (m_server) {
+        QList<CatalogObject> found = m_server->objects(search, first, count);
+        if (!found.isEmpty() || !lostServer())
+            return found;
+    }
+    return local() ? local()->objects(search, first, count) : QList<CatalogObject>();
+}
+
+std::optional<qsizetype> SharedCatalogStore::objectCount(const QString &search)
+{
+    if (m_server) {
+        if (const std::optional<qsizetype> found = m_server->objectCount(search);
+            found || !lostServer())
+            return found;
+    }
+    return local() ? local()->objectCount(search) : std::nullopt;
+}
+
+std::optional<CatalogObject> SharedCatalogStore::object(const QString &id)
+{
+    if (m_server) {
+        if (auto found = m_server->object(id); found || !lostServer())
+            return found;
+    }
+    return local() ? local()->object(id) : std::nullopt;
+}
+
+QList<CatalogEntry> SharedCatalogStore::timeline(const QString &objectId)
+{
+    if (m_server) {
+        QList<CatalogEntry> found = m_server->timeline(objectId);
+        if (!found.isEmpty() || !lostServer())
+            return found;
+    }
+    return local() ? local()->timeline(objectId) : QList<CatalogEntry>();
+}
+
+std::optional<CatalogEntry> SharedCatalogStore::entry(const QString &id)
+{
+    if (m_server) {
+        if (auto found = m_server->entry(id); found || !lostServer())
+            return found;
+    }
+    return local() ? local()->entry(id) : std::nullopt;
+}
+
+std::optional<QByteArray> SharedCatalogStore::configuration(const QString &hash)
+{
+    if (m_server) {
+        if (auto found = m_server->configuration(hash); found || !lostServer())
+            return found;
+    }
+    return local() ? local()->configuration(hash) : std::nullopt;
+}
+
+QList<CatalogEntry> SharedCatalogStore::templates()
+{
+    if (m_server) {
+        QList<CatalogEntry> found = m_server->templates();
+        if (!found.isEmpty() || !lostServer())
+            return found;
+    }
+    return local() ? local()->templates() : QList<CatalogEntry>();
+}
+
+bool SharedCatalogStore::describeObject(const QString &id, const QString &name,
+                                        const QString &address, const QString &notes)
+{
+    if (!m_server)
+        return fail(editsWaitMessage(m_uri.displayText()));
+    if (m_server->describeObject(id, name, address, notes))
+        return true;
+    lostServer();
+    return fail(m_server ? m_server->lastError() : editsWaitMessage(m_uri.displayText()));
+}
+
+ObjectEdit SharedCatalogStore::editObject(const CatalogObject &seen, const QString &name,
+                                          const QString &address, const QString &notes)
+{
+    if (m_server) {
+        ObjectEdit edit = m_server->editObject(seen, name, address, notes);
+        if (edit.outcome != ObjectEdit::Outcome::Failed || !lostServer()) {
+            if (edit.outcome == ObjectEdit::Outcome::Failed)
+                fail(m_server->lastError());
+            return edit;
+        }
+    }
+    fail(editsWaitMessage(m_uri.displayText()));
+    return {};
+}
+
+bool SharedCatalogStore::mergeObjects(const QString &into, const QString &from)
+{
+    if (!m_server)
+        return fail(editsWaitMessage(m_uri.displayText()));
+    if (m_server->mergeObjects(into, from))
+        return true;
+    lostServer();
+    return fail(m_server ? m_server->lastError() : editsWaitMessage(m_uri.displayText()));
+}
+
+bool SharedCatalogStore::moveEntry(const QString &entryId, const QString &objectId)
+{
+    if (!m_server)
+        return fail(editsWaitMessage(m_uri.displayText()));
+    if (m_server->moveEntry(entryId, objectId))
+        return true;
+    lostServer();
+    return fail(m_server ? m_server->lastError() : editsWaitMessage(m_uri.displayText()));
+}
+
+bool SharedCatalogStore::setTemplate(const QString &entryId, const QString &name)
+{
+    if (!m_server)
+        return fail(editsWaitMessage(m_uri.displayText()));
+    if (m_server->setTemplate(entryId, name))
+        return true;
+    lostServer();
+    return fail(m_server ? m_server->lastError() : editsWaitMessage(m_uri.displayText()));
+}
+
+std::optional<QString> SharedCatalogStore::value(const QString &key)
+{
+    if (m_server) {
+        if (auto found = m_server->value(key); found || !lostServer())
+            return found;
+    }
+    return local() ? local()->value(key) : std::nullopt;
+}
+
+bool SharedCatalogStore::setValue(const QString &key, const QString &value)
+{
+    if (!m_server)
+        return fail(editsWaitMessage(m_uri.displayText()));
+    if (m_server->setValue(key, value))
+        return true;
+    lostServer();
+    return fail(m_server ? m_server->lastError() : editsWaitMessage(m_uri.displayText()));
+}
+
+SharedCatalogStore::Upload SharedCatalogStore::upload(const QString &path)
+{
+    Upload result;
+    if (!m_server && !connect()) {
+        result.failure = m_connectProblem;
+        return result;
+    }
+    if (m_server->isReadOnly()) {
+        result.failure =
+            CatalogReadOnlyRoleMessage(m_uri.displayText(), PostgresConnector::role(m_uri));
+        return result;
+    }
+    CatalogOpening opening = OpenSqliteCatalog(path);
+    if (!opening.store) {
+        result.failure = opening.failure;
+        return result;
+    }
+    CatalogStore &from = *opening.store;
+    for (const CatalogObject &object : from.objects()) {
+        ++result.objects;
+        // The first entry finds (or makes) the server's object of the same
+        // numbers; the object's other entries follow it there.
+        QString target;
+        for (const CatalogEntry &entry : from.timeline(object.id)) {
+            const std::optional<QByteArray> bytes = from.configuration(entry.hash);
+            if (!bytes)
+                continue;
+            const QString source = entry.source.startsWith(OfflinePrefix)
+                                       ? entry.source
+                                       : QStringLiteral("local:") + entry.id;
+            const bool known = serverHasSource(source);
+            const auto recorded = m_server->record(resent(entry, *bytes, source, target));
+            if (!recorded) {
+                result.failure = m_server->lastError();
+                lostServer();
+                return result;
+            }
+            if (target.isEmpty())
+                target = recorded->objectId;
+            ++(known ? result.known : result.entries);
+            if (!entry.templateName.isEmpty() && recorded->templateName.isEmpty())
+                m_server->setTemplate(recorded->id, entry.templateName);
+        }
+        if (target.isEmpty())
+            continue;
+        // What the engineer wrote about the object fills what the server's
+        // object leaves empty; the server's own texts stay.
+        const std::optional<CatalogObject> there = m_server->object(target);
+        if (!there)
+            continue;
+        const QString name = there->name.isEmpty() ? object.name : there->name;
+        const QString address = there->address.isEmpty() ? object.address : there->address;
+        const QString notes = there->notes.isEmpty() ? object.notes : there->notes;
+        if (name != there->name || address != there->address || notes != there->notes) {
+            if (m_server->editObject(*there, name, address, notes).outcome ==
+                ObjectEdit::Outcome::Saved)
+                ++result.described;
+        }
+    }
+    return result;
+}
+
+} // namespace sr5n

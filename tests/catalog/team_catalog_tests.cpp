@@ -1,0 +1,260 @@
+// sr5n-cli against the team's catalogue on a PostgreSQL server, as a script
+// run by several engineers at once would use it.
+#include "CatalogFixture.h"
+
+#include "catalog/PostgresUri.h"
+#include "common/PgServer.h"
+#include "common/SimProcess.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace sr5n {
+namespace {
+
+using test::PgServer;
+
+const QString Cli = QStringLiteral(SR5N_BIN_DIR "/sr5n-cli");
+const QString ShortCli = QStringLiteral(SR5N_BIN_DIR "/sr5n-cli-short");
+
+class TeamCatalog : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.start()) << m_server.error().toStdString();
+        m_database = m_server.createDatabase();
+        ASSERT_FALSE(m_database.isEmpty()) << m_server.error().toStdString();
+        // A configuration as the device holds it, protocols and all.
+        test::SimProcess sim;
+        ASSERT_TRUE(sim.started());
+        QProcess read;
+        read.setStandardInputFile(QProcess::nullDevice());
+        read.start(ShortCli, {QStringLiteral("read"), QStringLiteral("--port"), sim.path(),
+                              QStringLiteral("-o"), snc()});
+        ASSERT_TRUE(read.waitForFinished(120000));
+        ASSERT_EQ(read.exitCode(), 0) << read.readAllStandardError().toStdString();
+    }
+    void TearDown() override { m_server.start(); }
+
+    QString uri() const
+    {
+        return m_server.socketUri(QLatin1String(PgServer::Engineer), m_database);
+    }
+    QString snc() const { return m_folder.filePath(QStringLiteral("object.snc")); }
+    // Entries on the server; 0 before anyone set the catalogue up.
+    int entriesOnServer()
+    {
+        if (m_server.execute(m_database, QStringLiteral("SELECT to_regclass('entries') IS NULL")) ==
+            QStringLiteral("t"))
+            return 0;
+        return m_server.execute(m_database, QStringLiteral("SELECT count(*) FROM entries"))
+            .value_or(QStringLiteral("-1"))
+            .toInt();
+    }
+
+    // A shell loop of `count` sr5n-cli runs, each recording the opening of
+    // the file into the catalogue (export opens it, then writes a page).
+    std::unique_ptr<QProcess> startLoop(int stream, int count)
+    {
+        auto loop = std::make_unique<QProcess>();
+        loop->setProgram(QStringLiteral("/bin/sh"));
+        loop->setArguments(
+            {QStringLiteral("-c"),
+             QStringLiteral("i=0; while [ $i -lt %1 ]; do \"$0\" export \"$1\" -o \"$2\" --catalog "
+                            "\"$3\" || exit 1; i=$((i+1)); done")
+                 .arg(count),
+             Cli, snc(), m_folder.filePath(QStringLiteral("page%1.html").arg(stream)), uri()});
+        loop->setStandardInputFile(QProcess::nullDevice());
+        loop->start();
+        return loop;
+    }
+
+    PgServer &m_server = PgServer::shared();
+    QString m_database;
+    QTemporaryDir m_folder;
+};
+
+TEST_F(TeamCatalog, EightProcessesRecordingAtOnceLoseNothing)
+{
+    // Each process imports the same file 200 times: 200 entries of its own.
+    QStringList arguments{QStringLiteral("objects"), QStringLiteral("import")};
+    for (int i = 0; i < 200; ++i)
+        arguments << snc();
+    arguments << QStringLiteral("--catalog") << uri();
+    std::vector<std::unique_ptr<QProcess>> processes;
+    for (int i = 0; i < 8; ++i) {
+        processes.push_back(std::make_unique<QProcess>());
+        processes.back()->setStandardInputFile(QProcess::nullDevice());
+        processes.back()->start(Cli, arguments);
+    }
+    for (auto &process : processes) {
+        ASSERT_TRUE(process->waitForFinished(280000));
+        EXPECT_EQ(process->exitCode(), 0) << process->readAllStandardError().toStdString();
+    }
+    EXPECT_EQ(entriesOnServer(), 1600);
+    EXPECT_EQ(m_server
+                  .execute(m_database,
+                           QStringLiteral("SELECT count(DISTINCT id) || ' ' || count(DISTINCT "
+                                          "object_id) || ' ' || (SELECT count(*) FROM "
+                                          "configurations) FROM entries"))
+                  .value_or(QString()),
+              QStringLiteral("1600 1 1"));
+}
+
+// The server stops in the middle of the run and starts again: the processes
+// that found it away kept their entries, and the later ones sent them.
+TEST_F(TeamCatalog, AServerStoppedInTheMiddleCostsNothingButADelay)
+{
+    std::vector<std::unique_ptr<QProcess>> loops;
+    for (int stream = 0; stream < 3; ++stream)
+        loops.push_back(startLoop(stream, 60));
+    const auto waitFor = [this](int entries) {
+        QElapsedTimer clock;
+        clock.start();
+        while (entriesOnServer() < entries && clock.elapsed() < 120000)
+            QThread::msleep(50);
+    };
+    waitFor(40);
+    ASSERT_GE(entriesOnServer(), 40);
+    ASSERT_TRUE(m_server.stop()) << m_server.error().toStdString();
+    QThread::sleep(3);
+    ASSERT_TRUE(m_server.start()) << m_server.error().toStdString();
+    QString told;
+    for (auto &loop : loops) {
+        ASSERT_TRUE(loop->waitForFinished(280000));
+        told += QString::fromUtf8(loop->readAllStandardError());
+        EXPECT_EQ(loop->exitCode(), 0) << told.right(1000).toStdString();
+    }
+    const QString server = PostgresUri::parse(uri()).displayText();
+    EXPECT_TRUE(told.contains(QStringLiteral("Сервер каталога %1 недоступен").arg(server)))
+        << told.left(2000).toStdString();
+    EXPECT_TRUE(told.contains(
+        QStringLiteral("В общий каталог %1 отправлены записи, сделанные без связи с сервером: ")
+            .arg(server)))
+        << told.left(2000).toStdString();
+    // Whatever the last runs left waiting goes with the next one.
+    QProcess last;
+    last.start(Cli, {QStringLiteral("export"), snc(), QStringLiteral("-o"),
+                     m_folder.filePath(QStringLiteral("last.html")), QStringLiteral("--catalog"),
+                     uri()});
+    ASSERT_TRUE(last.waitForFinished(60000));
+    EXPECT_EQ(last.exitCode(), 0);
+    EXPECT_EQ(entriesOnServer(), 181);
+    EXPECT_EQ(m_server
+                  .execute(m_database, QStringLiteral("SELECT count(*) FROM (SELECT source FROM "
+                                                      "entries WHERE source IS NOT NULL GROUP BY "
+                                                      "source HAVING count(*) > 1) AS twice"))
+                  .value_or(QString()),
+              QStringLiteral("0"));
+}
+
+struct AwayCase {
+    const char *name;
+    const char *password;
+    bool silentServer; // a port that takes the connection and never answers
+    const char *told;  // %1: the server
+};
+
+void PrintTo(const AwayCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+std::string awayName(const ::testing::TestParamInfo<AwayCase> &c)
+{
+    return c.param.name;
+}
+
+class TeamCatalogAway : public TeamCatalog, public ::testing::WithParamInterface<AwayCase>
+{
+};
+
+// A device read goes on when the catalogue's server refuses the password or
+// never answers: the configuration is read and saved, the entry kept
+// locally, and the reason told in one line within seconds.
+TEST_P(TeamCatalogAway, TheDeviceOperationCompletesAndTheReasonIsTold)
+{
+    const AwayCase &c = GetParam();
+    test::SimProcess sim;
+    ASSERT_TRUE(sim.started());
+    int silentSocket = -1;
+    QString address = m_server.tcpUri(QLatin1String(PgServer::Engineer), m_database);
+    if (c.silentServer) {
+        silentSocket = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof a;
+        ::bind(silentSocket, reinterpret_cast<sockaddr *>(&a), length);
+        ::listen(silentSocket, 8);
+        ::getsockname(silentSocket, reinterpret_cast<sockaddr *>(&a), &length);
+        address = QStringLiteral("postgresql://engineer@127.0.0.1:%1/%2")
+                      .arg(ntohs(a.sin_port))
+                      .arg(m_database);
+    }
+    const QString saved = m_folder.filePath(QStringLiteral("read.snc"));
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PGPASSWORD"), QString::fromLatin1(c.password));
+    environment.insert(QStringLiteral("SR5N_CATALOG"), address);
+    cli.setProcessEnvironment(environment);
+    QElapsedTimer clock;
+    clock.start();
+    cli.start(ShortCli, {QStringLiteral("read"), QStringLiteral("--port"), sim.path(),
+                         QStringLiteral("-o"), saved});
+    ASSERT_TRUE(cli.waitForFinished(120000));
+    const qint64 elapsed = clock.elapsed();
+    if (silentSocket >= 0)
+        ::close(silentSocket);
+    const QString err = QString::fromUtf8(cli.readAllStandardError());
+    EXPECT_EQ(cli.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(QFile::exists(saved));
+    EXPECT_TRUE(
+        err.contains(QString::fromUtf8(c.told).arg(PostgresUri::parse(address).displayText())))
+        << err.toStdString();
+    // The read itself takes a few seconds with the short waits; the server
+    // adds no more than its connect time-out.
+    EXPECT_LT(elapsed, 30000);
+    EXPECT_EQ(entriesOnServer(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TeamCatalog, TeamCatalogAway,
+    ::testing::Values(
+        AwayCase{"WrongPassword", "not-this-one", false,
+                 "Сервер каталога %1 не принял пароль роли «engineer». Записи сохраняются в "
+                 "локальном каталоге и будут отправлены в общий каталог %1 при следующем "
+                 "подключении"},
+        AwayCase{"ServerNeverAnswers", "engineer-pass", true,
+                 "Сервер каталога %1 недоступен: timeout expired. Записи сохраняются в локальном "
+                 "каталоге"}),
+    awayName);
+
+TEST_F(TeamCatalog, ABadCatalogueAddressIsAUsageError)
+{
+    QProcess cli;
+    cli.start(Cli, {QStringLiteral("export"), snc(), QStringLiteral("--catalog"),
+                    QStringLiteral("postgresql://db:99999/catalog")});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    EXPECT_EQ(cli.exitCode(), 2);
+    EXPECT_TRUE(QString::fromUtf8(cli.readAllStandardError())
+                    .startsWith(QStringLiteral(
+                        "sr5n-cli: Неверный адрес каталога: неверный порт «99999»\n")));
+}
+
+} // namespace
+} // namespace sr5n

@@ -1,0 +1,258 @@
+// The team's catalogue on a PostgreSQL server through the real windows: the
+// catalogue chosen in its settings window, the password asked for, its state
+// told in the objects window, an object's description changed by someone
+// else meanwhile.
+#include "app/UserSettings.h"
+#include "catalog/CatalogLocation.h"
+#include "catalog/CatalogStore.h"
+#include "catalog/SharedCatalogStore.h"
+#include "common/PgServer.h"
+#include "common/WindowCommands.h"
+#include "common/WindowParts.h"
+#include "ui/TransferRig.h"
+#include "ui/catalog/TfrmCatalogSettings.h"
+#include "ui/catalog/TfrmEditConflict.h"
+#include "ui/catalog/TfrmObjects.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace sr5n;
+using test::PgServer;
+using test::Rig;
+
+namespace {
+
+// Acts on every modal window of type W (and object name, when given) that
+// comes up while it lives; `act` closes it.
+template <typename W> class OnEachModal
+{
+public:
+    explicit OnEachModal(std::function<void(W &)> act, QString name = {})
+        : m_act(std::move(act)), m_name(std::move(name))
+    {
+        m_timer.setInterval(20);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto *window = qobject_cast<W *>(QApplication::activeModalWidget());
+            if (!window || !window->isVisible() || window == m_last ||
+                (!m_name.isEmpty() && window->objectName() != m_name))
+                return;
+            m_last = window;
+            ++m_shown;
+            m_act(*window);
+            // The same window may come up again for another answer.
+            if (!window->isVisible())
+                m_last = nullptr;
+        });
+        m_timer.start();
+    }
+    int shown() const { return m_shown; }
+
+private:
+    std::function<void(W &)> m_act;
+    QString m_name;
+    QTimer m_timer;
+    W *m_last = nullptr;
+    int m_shown = 0;
+};
+
+// The objects window's line about the catalogue, the window shown and closed.
+QString objectsInfo(Rig &rig)
+{
+    QString info;
+    auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
+    QTimer::singleShot(0, window, [&] {
+        info = test::part<QLabel>(*window, "lblObjectsInfo")->text();
+        window->accept();
+    });
+    test::trigger(rig.window, "pumObjects");
+    return info;
+}
+
+// Chooses the server through the catalogue settings window.
+void chooseServer(Rig &rig, const QString &uri)
+{
+    OnEachModal<TfrmCatalogSettings> settings([&](TfrmCatalogSettings &w) {
+        test::part<QRadioButton>(w, "rbCatalogServer")->click();
+        test::part<QLineEdit>(w, "edtCatalogServer")->setText(uri);
+        test::part<QPushButton>(w, "btnCatalogOk")->click();
+    });
+    test::trigger(rig.window, "pumCatalogSettings");
+    EXPECT_EQ(settings.shown(), 1);
+}
+
+QString entriesOnServer(PgServer &pg, const QString &database)
+{
+    return pg.execute(database, QStringLiteral("SELECT count(*) FROM entries")).value_or(QString());
+}
+
+} // namespace
+
+// The server asks for a password: the window asks the engineer, again when
+// the server refuses it; once in, reads go to the server, the choice is kept
+// in the user's settings and the password nowhere.
+TEST(SharedCatalogWindow, AsksForThePasswordAndRecordsIntoTheServer)
+{
+    PgServer &pg = PgServer::shared();
+    ASSERT_TRUE(pg.running()) << qPrintable(pg.error());
+    const QString database = pg.createDatabase();
+    const QString uri = pg.tcpUri(QString::fromLatin1(PgServer::Engineer), database);
+    Rig rig;
+    ASSERT_TRUE(rig.sim->started());
+
+    QStringList asked;
+    const QStringList answers{QStringLiteral("wrong-pass"),
+                              QString::fromLatin1(PgServer::EngineerPassword)};
+    OnEachModal<QInputDialog> prompt(
+        [&](QInputDialog &dialog) {
+            asked << dialog.labelText();
+            EXPECT_EQ(dialog.textEchoMode(), QLineEdit::Password);
+            dialog.setTextValue(answers.value(asked.size() - 1));
+            dialog.accept();
+        },
+        QStringLiteral("dlgCatalogPassword"));
+    chooseServer(rig, uri);
+    ASSERT_EQ(asked.size(), 2) << qPrintable(asked.join(u'\n'));
+    const QString server = PostgresUri::parse(uri).displayText();
+    EXPECT_EQ(asked.at(0),
+              QStringLiteral("Сервер каталога %1 просит пароль роли «engineer»").arg(server));
+    EXPECT_EQ(asked.at(1),
+              QStringLiteral("Сервер каталога %1 не принял пароль роли «engineer»").arg(server));
+
+    EXPECT_EQ(UserSettings().catalogLocation(), uri);
+    QFile settingsFile(UserSettings::fileName());
+    ASSERT_TRUE(settingsFile.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(settingsFile.readAll().contains(PgServer::EngineerPassword));
+
+    rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
+    test::trigger(rig.window, "actRead");
+    EXPECT_EQ(rig.notifier.errors, QStringList());
+    EXPECT_EQ(entriesOnServer(pg, database).trimmed(), QStringLiteral("1"));
+    EXPECT_EQ(objectsInfo(rig).section(QStringLiteral(". "), -1),
+              QStringLiteral("Общий каталог %1: на связи").arg(server));
+}
+
+// What the objects window says of the catalogue in use.
+TEST(SharedCatalogWindow, TellsWhichCatalogueAndItsState)
+{
+    PgServer &pg = PgServer::shared();
+    ASSERT_TRUE(pg.running()) << qPrintable(pg.error());
+    const QString database = pg.createDatabase();
+    {
+        // The engineer's first connection makes the tables the reader reads.
+        CatalogOpening made =
+            OpenCatalog(pg.socketUri(QString::fromLatin1(PgServer::Engineer), database),
+                        QDir::temp().filePath(QStringLiteral("unused.sqlite")));
+        ASSERT_TRUE(made.store);
+    }
+    struct Case {
+        const char *role;
+        bool stopped;
+        QString expected; // the end of the line, after the server's name
+    };
+    const Case cases[] = {
+        {PgServer::Engineer, false, QStringLiteral(": на связи")},
+        {PgServer::Reader, false, QStringLiteral(": на связи, только чтение")},
+        {PgServer::Engineer, true, QStringLiteral(": нет связи, ждут отправки записей: 1")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.expected.toStdString());
+        Rig rig;
+        ASSERT_TRUE(rig.sim->started());
+        const QString uri = pg.socketUri(QString::fromLatin1(c.role), database);
+        if (c.stopped) {
+            ASSERT_TRUE(pg.stop());
+        }
+        chooseServer(rig, uri);
+        if (c.stopped)
+            test::trigger(rig.window, "actRead");
+        const QString info = objectsInfo(rig);
+        if (c.stopped) {
+            ASSERT_TRUE(pg.start()) << qPrintable(pg.error());
+        }
+        EXPECT_TRUE(info.endsWith(QStringLiteral("Общий каталог %1%2")
+                                      .arg(PostgresUri::parse(uri).displayText(), c.expected)))
+            << qPrintable(info);
+    }
+}
+
+// Another engineer changed the object's description after this one saw it:
+// the conflict window shows both; he keeps his, takes theirs or goes back to
+// his texts unsaved.
+TEST(SharedCatalogWindow, AnEditOverAnotherEngineersChangeAsksWhichToKeep)
+{
+    PgServer &pg = PgServer::shared();
+    ASSERT_TRUE(pg.running()) << qPrintable(pg.error());
+    struct Case {
+        TfrmEditConflict::Choice choice;
+        const char *button;
+        QString stored; // the name in the catalogue afterwards
+        QString shown;  // the name in the objects window afterwards
+    };
+    const Case cases[] = {
+        {TfrmEditConflict::Choice::KeepMine, "btnKeepMine", QStringLiteral("Склад"),
+         QStringLiteral("Склад")},
+        {TfrmEditConflict::Choice::TakeTheirs, "btnTakeTheirs", QStringLiteral("Магазин"),
+         QStringLiteral("Магазин")},
+        {TfrmEditConflict::Choice::Cancel, "btnConflictCancel", QStringLiteral("Магазин"),
+         QStringLiteral("Склад")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.button);
+        const QString database = pg.createDatabase();
+        const QString uri = pg.socketUri(QString::fromLatin1(PgServer::Engineer), database);
+        Rig rig;
+        ASSERT_TRUE(rig.sim->started());
+        chooseServer(rig, uri);
+        rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
+        test::trigger(rig.window, "actRead");
+
+        // The other engineer, through a connection of his own.
+        QTemporaryDir otherFolder;
+        CatalogOpening other =
+            OpenCatalog(uri, otherFolder.filePath(QStringLiteral("other.sqlite")));
+        ASSERT_TRUE(other.store);
+
+        QStringList mineShown, theirsShown;
+        QString nameAfter;
+        OnEachModal<TfrmEditConflict> conflict([&](TfrmEditConflict &w) {
+            auto *table = test::part<QTableWidget>(w, "tblConflict");
+            for (int row = 0; row < table->rowCount(); ++row) {
+                mineShown << table->item(row, 0)->text();
+                theirsShown << table->item(row, 1)->text();
+            }
+            test::part<QPushButton>(w, c.button)->click();
+        });
+        auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
+        QTimer::singleShot(0, window, [&] {
+            ASSERT_EQ(window->objects().size(), 1);
+            const QString id = window->objects().constFirst().id;
+            test::part<QLineEdit>(*window, "edtObjectName")->setText(QStringLiteral("Склад"));
+            ASSERT_TRUE(other.store->describeObject(id, QStringLiteral("Магазин"),
+                                                    QStringLiteral("ул. Ленина, 1"), QString()));
+            test::part<QPushButton>(*window, "btnObjectDescribe")->click();
+            nameAfter = test::part<QLineEdit>(*window, "edtObjectName")->text();
+            window->accept();
+        });
+        test::trigger(rig.window, "pumObjects");
+        ASSERT_EQ(conflict.shown(), 1);
+        EXPECT_EQ(mineShown, QStringList({"Склад", "", ""}));
+        EXPECT_EQ(theirsShown, QStringList({"Магазин", "ул. Ленина, 1", ""}));
+        EXPECT_EQ(nameAfter, c.shown);
+        const QList<CatalogObject> stored = other.store->objects();
+        ASSERT_EQ(stored.size(), 1);
+        EXPECT_EQ(stored.constFirst().name, c.stored);
+        EXPECT_EQ(rig.notifier.errors, QStringList());
+    }
+}
