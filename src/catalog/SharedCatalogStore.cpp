@@ -313,7 +313,7 @@ SharedCatalogStore::recordAll(const QList<NewCatalogEntry> &entries)
 }
 
 QList<CatalogObject> SharedCatalogStore::objects(const QString &search, qsizetype first,
-                                                qsizetype count)
+                                                 qsizetype count)
 {
     if (m_server) {
         QList<CatalogObject> found = m_server->objects(search, first, count);
@@ -380,15 +380,23 @@ QList<CatalogEntry> SharedCatalogStore::templates()
     return local() ? local()->templates() : QList<CatalogEntry>();
 }
 
-bool SharedCatalogStore::describeObject(const QString &id, const QString &name,
-                                        const QString &address, const QString &notes)
+bool SharedCatalogStore::serverEdit(const std::function<bool(CatalogStore &)> &edit)
 {
+    // Changes of objects and entries are the server's alone: while it is
+    // away they wait, and a server lost during one says why.
     if (!m_server)
         return fail(editsWaitMessage(m_uri.displayText()));
-    if (m_server->describeObject(id, name, address, notes))
+    if (edit(*m_server))
         return true;
     lostServer();
     return fail(m_server ? m_server->lastError() : editsWaitMessage(m_uri.displayText()));
+}
+
+bool SharedCatalogStore::describeObject(const QString &id, const QString &name,
+                                        const QString &address, const QString &notes)
+{
+    return serverEdit(
+        [&](CatalogStore &server) { return server.describeObject(id, name, address, notes); });
 }
 
 ObjectEdit SharedCatalogStore::editObject(const CatalogObject &seen, const QString &name,
@@ -408,32 +416,17 @@ ObjectEdit SharedCatalogStore::editObject(const CatalogObject &seen, const QStri
 
 bool SharedCatalogStore::mergeObjects(const QString &into, const QString &from)
 {
-    if (!m_server)
-        return fail(editsWaitMessage(m_uri.displayText()));
-    if (m_server->mergeObjects(into, from))
-        return true;
-    lostServer();
-    return fail(m_server ? m_server->lastError() : editsWaitMessage(m_uri.displayText()));
+    return serverEdit([&](CatalogStore &server) { return server.mergeObjects(into, from); });
 }
 
 bool SharedCatalogStore::moveEntry(const QString &entryId, const QString &objectId)
 {
-    if (!m_server)
-        return fail(editsWaitMessage(m_uri.displayText()));
-    if (m_server->moveEntry(entryId, objectId))
-        return true;
-    lostServer();
-    return fail(m_server ? m_server->lastError() : editsWaitMessage(m_uri.displayText()));
+    return serverEdit([&](CatalogStore &server) { return server.moveEntry(entryId, objectId); });
 }
 
 bool SharedCatalogStore::setTemplate(const QString &entryId, const QString &name)
 {
-    if (!m_server)
-        return fail(editsWaitMessage(m_uri.displayText()));
-    if (m_server->setTemplate(entryId, name))
-        return true;
-    lostServer();
-    return fail(m_server ? m_server->lastError() : editsWaitMessage(m_uri.displayText()));
+    return serverEdit([&](CatalogStore &server) { return server.setTemplate(entryId, name); });
 }
 
 std::optional<QString> SharedCatalogStore::value(const QString &key)
@@ -447,12 +440,7 @@ std::optional<QString> SharedCatalogStore::value(const QString &key)
 
 bool SharedCatalogStore::setValue(const QString &key, const QString &value)
 {
-    if (!m_server)
-        return fail(editsWaitMessage(m_uri.displayText()));
-    if (m_server->setValue(key, value))
-        return true;
-    lostServer();
-    return fail(m_server ? m_server->lastError() : editsWaitMessage(m_uri.displayText()));
+    return serverEdit([&](CatalogStore &server) { return server.setValue(key, value); });
 }
 
 SharedCatalogStore::Upload SharedCatalogStore::upload(const QString &path)

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace sr5n {
@@ -95,6 +96,7 @@ private:
     // Ready for the server, or false when the entries must stay here.
     bool serverTakes();
     bool fail(const QString &error);
+    bool serverEdit(const std::function<bool(CatalogStore &)> &edit);
 
     PostgresUri m_uri;
     QString m_localPath;

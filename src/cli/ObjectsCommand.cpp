@@ -26,7 +26,8 @@ const QCommandLineOption JsonOption(QStringLiteral("json"),
                                     QStringLiteral("Print JSON instead of text."));
 const QCommandLineOption CatalogOption(
     QStringLiteral("catalog"),
-    QStringLiteral("The catalogue file (default: catalog.sqlite in the user's data folder)."),
+    QStringLiteral("The catalogue: a SQLite file or a postgresql:// address (default: "
+                   "$SR5N_CATALOG, else catalog.sqlite in the user's data folder)."),
     QStringLiteral("FILE"));
 
 struct Outcome {
@@ -311,7 +312,8 @@ QString help(const QString &program)
                "  --entry ID      the entry to export (its id or its first characters)\n"
                "  -o FILE.snc     the file to write\n"
                "  --json          print JSON instead of text\n"
-               "  --catalog FILE  another catalogue file than the user's\n"
+               "  --catalog URL   another catalogue than the user's: a SQLite file or a\n"
+               "                  postgresql:// address (default: $SR5N_CATALOG)\n"
                "  -h, --help      this help\n\n")
                .arg(program) +
            CommandLine::exitStatusText();
@@ -370,8 +372,10 @@ Outcome run(const QStringList &arguments)
     if (!wrong.isEmpty())
         return usage(wrong);
 
-    ObjectCatalog catalog(parser.isSet(CatalogOption) ? parser.value(CatalogOption)
-                                                      : DefaultCatalogPath());
+    // As for read and write: --catalog, else SR5N_CATALOG, else the user's own.
+    QString location = parser.isSet(CatalogOption) ? parser.value(CatalogOption)
+                                                   : qEnvironmentVariable("SR5N_CATALOG");
+    ObjectCatalog catalog(location.isEmpty() ? DefaultCatalogPath() : location);
     CatalogStore *store = catalog.store();
     for (const QString &notice : catalog.takeNotices())
         PrintText(stderr, notice + u'\n');

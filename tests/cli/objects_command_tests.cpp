@@ -132,6 +132,13 @@ TEST(CliObjects, ImportsFilesAndExportsTheirBytesBack)
     EXPECT_EQ(RunCli({"objects", "list", "--catalog", catalog, "--search", "нет такого"}).out,
               QString());
 
+    // SR5N_CATALOG names the catalogue when --catalog is not given.
+    qputenv("SR5N_CATALOG", catalog.toUtf8());
+    const test::CliRun byEnvironment = RunCli({"objects", "list", "--search", "0000"});
+    qunsetenv("SR5N_CATALOG");
+    EXPECT_TRUE(byEnvironment.out.contains(QStringLiteral("0000 0000")))
+        << byEnvironment.out.toStdString() << byEnvironment.err.toStdString();
+
     const QString back = folder.filePath(QStringLiteral("back.snc"));
     const test::CliRun exported =
         RunCli({"objects", "export", "0000", "--catalog", catalog, "-o", back});

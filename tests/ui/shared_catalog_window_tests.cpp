@@ -71,12 +71,12 @@ private:
 QString objectsInfo(Rig &rig)
 {
     QString info;
-    auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
-    QTimer::singleShot(0, window, [&] {
-        info = test::part<QLabel>(*window, "lblObjectsInfo")->text();
-        window->accept();
+    OnEachModal<TfrmObjects> window([&](TfrmObjects &objects) {
+        info = test::part<QLabel>(objects, "lblObjectsInfo")->text();
+        objects.accept();
     });
     test::trigger(rig.window, "pumObjects");
+    EXPECT_EQ(window.shown(), 1);
     return info;
 }
 
@@ -141,6 +141,36 @@ TEST(SharedCatalogWindow, AsksForThePasswordAndRecordsIntoTheServer)
     EXPECT_EQ(entriesOnServer(pg, database).trimmed(), QStringLiteral("1"));
     EXPECT_EQ(objectsInfo(rig).section(QStringLiteral(". "), -1),
               QStringLiteral("Общий каталог %1: на связи").arg(server));
+}
+
+// Declining the password works without the server: the read goes on without
+// asking, and its entry waits in the local catalogue.
+TEST(SharedCatalogWindow, DecliningThePasswordKeepsEntriesLocally)
+{
+    PgServer &pg = PgServer::shared();
+    ASSERT_TRUE(pg.running()) << qPrintable(pg.error());
+    const QString database = pg.createDatabase();
+    const QString uri = pg.tcpUri(QString::fromLatin1(PgServer::Engineer), database);
+    Rig rig;
+    ASSERT_TRUE(rig.sim->started());
+
+    OnEachModal<QInputDialog> prompt([](QInputDialog &dialog) { dialog.reject(); },
+                                     QStringLiteral("dlgCatalogPassword"));
+    chooseServer(rig, uri);
+    EXPECT_EQ(prompt.shown(), 1);
+
+    rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
+    test::trigger(rig.window, "actRead");
+    EXPECT_EQ(rig.notifier.errors, QStringList());
+    EXPECT_EQ(prompt.shown(), 1);
+    // Nothing reached the server (whose tables may not even exist yet).
+    const QString onServer = entriesOnServer(pg, database).trimmed();
+    EXPECT_TRUE(onServer.isEmpty() || onServer == u"0") << qPrintable(onServer);
+    const QString server = PostgresUri::parse(uri).displayText();
+    EXPECT_EQ(objectsInfo(rig).section(QStringLiteral(". "), -1),
+              QStringLiteral("Общий каталог %1: нет связи, ждут отправки записей: 1").arg(server));
+    // Opening the objects window offers the connection once more.
+    EXPECT_EQ(prompt.shown(), 2);
 }
 
 // What the objects window says of the catalogue in use.
