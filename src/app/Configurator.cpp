@@ -5,6 +5,7 @@
 #include "catalog/HistoryImport.h"
 #include "catalog/ObjectCatalog.h"
 #include "catalog/SqliteCatalog.h"
+#include "common/FailureWatch.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigurationCopy.h"
 #include "config/ConfigurationFile.h"
@@ -100,22 +101,25 @@ QStringList Configurator::takeCatalogNotices()
     return m_catalogEnabled ? m_objects->takeNotices() : QStringList();
 }
 
-bool Configurator::openCatalogEntry(const CatalogEntry &entry)
+Expected<void> Configurator::openCatalogEntry(const CatalogEntry &entry)
 {
     return openCatalogEntry(entry, blockContext());
 }
 
-bool Configurator::openCatalogEntry(const CatalogEntry &entry, const BlockContext &into)
+Expected<void> Configurator::openCatalogEntry(const CatalogEntry &entry, const BlockContext &into)
 {
+    FailureWatch watch(m_notifier);
     CatalogStore *store = m_objects->store();
     const std::optional<QByteArray> bytes = store ? store->configuration(entry.hash) : std::nullopt;
     QStringList data, commands;
     if (!bytes || !ReadConfigurationBytes(*bytes, data, commands)) {
         m_notifier.reportFailure(
             QStringLiteral("Невозможно прочитать конфигурацию из базы объектов"));
-        return false;
+        return watch.failure();
     }
-    return DecodeAnswers(into, data, commands);
+    if (!DecodeAnswers(into, data, commands))
+        return watch.failure();
+    return {};
 }
 
 Configurator::~Configurator() = default;
@@ -348,49 +352,52 @@ QList<ConfigDifference> Configurator::compareWith(const ConfigSide &other)
     return CompareConfigurations(ConfigSide{*m_config, *m_eventTables}, other);
 }
 
-bool Configurator::saveConfiguration(const QString &path)
+Expected<void> Configurator::saveConfiguration(const QString &path)
 {
+    FailureWatch watch(m_notifier);
     QStringList data, commands;
     if (!BuildWriteRequests(blockContext(), data, commands))
-        return false;
+        return watch.failure();
     if (!WriteConfigurationFile(path, data, commands)) {
         m_notifier.reportFailure(QStringLiteral("Невозможно сохранить файл"));
-        return false;
+        return watch.failure();
     }
     keepInHistory(CatalogOperation::Saved, QString(), *m_config, data, commands,
                   QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
-    return true;
+    return {};
 }
 
-bool Configurator::saveConfiguration(const QString &path, const FileWriter &write)
+Expected<void> Configurator::saveConfiguration(const QString &path, const FileWriter &write)
 {
+    FailureWatch watch(m_notifier);
     QStringList data, commands;
     if (!BuildWriteRequests(blockContext(), data, commands))
-        return false;
+        return watch.failure();
     if (const std::optional<QString> failure =
             write(path, ConfigurationFileBytes(data, commands))) {
         m_notifier.reportFailure(*failure);
-        return false;
+        return watch.failure();
     }
     keepInHistory(CatalogOperation::Saved, QString(), *m_config, data, commands,
                   QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
-    return true;
+    return {};
 }
 
-bool Configurator::openConfiguration(const QString &path)
+Expected<void> Configurator::openConfiguration(const QString &path)
 {
-    if (!openConfiguration(path, blockContext()))
-        return false;
+    if (Expected<void> opened = openConfiguration(path, blockContext()); !opened)
+        return opened;
     // What the window now holds, as the file holds it.
     QStringList data, commands;
     if (ReadConfigurationFile(path, data, commands))
         keepInHistory(CatalogOperation::Opened, QString(), *m_config, data, commands,
                       QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
-    return true;
+    return {};
 }
 
-bool Configurator::openConfiguration(const QString &path, const BlockContext &into)
+Expected<void> Configurator::openConfiguration(const QString &path, const BlockContext &into)
 {
+    FailureWatch watch(m_notifier);
     // A file that holds less than a whole, well-formed configuration is
     // refused as a whole: nothing of it is decoded, shown or written.
     QStringList data, commands;
@@ -400,18 +407,21 @@ bool Configurator::openConfiguration(const QString &path, const BlockContext &in
         if (m_explainsFileFaults && !fault.isEmpty())
             message += QStringLiteral("\n%1: %2").arg(QDir::toNativeSeparators(path), fault);
         m_notifier.reportFailure(message);
-        return false;
+        return watch.failure();
     }
-    return DecodeAnswers(into, data, commands);
+    if (!DecodeAnswers(into, data, commands))
+        return watch.failure();
+    return {};
 }
 
-bool Configurator::exportHtml(const QString &path)
+Expected<void> Configurator::exportHtml(const QString &path)
 {
+    FailureWatch watch(m_notifier);
     if (!WriteHtmlReport(path, htmlReport())) {
         m_notifier.reportFailure(QStringLiteral("Невозможно сохранить файл"));
-        return false;
+        return watch.failure();
     }
-    return true;
+    return {};
 }
 
 QByteArray Configurator::htmlReport() const

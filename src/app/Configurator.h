@@ -2,6 +2,7 @@
 
 #include "app/UserSettings.h"
 #include "catalog/CatalogTypes.h"
+#include "common/Expected.h"
 #include "common/Notifier.h"
 #include "config/BlockContext.h"
 #include "config/ConfigComparison.h"
@@ -124,9 +125,9 @@ public:
     // file kept aside, a newer program's file), for whoever shows it.
     QStringList takeCatalogNotices();
     // The configuration of a catalogue entry put into the window (or into
-    // `into`), nothing recorded; a failure is reported.
-    bool openCatalogEntry(const CatalogEntry &entry);
-    bool openCatalogEntry(const CatalogEntry &entry, const BlockContext &into);
+    // `into`), nothing recorded; a failure is reported and carries its message.
+    Expected<void> openCatalogEntry(const CatalogEntry &entry);
+    Expected<void> openCatalogEntry(const CatalogEntry &entry, const BlockContext &into);
 
     // The whole configuration over an opened operation: every answer first,
     // then decoded into the configuration, or into `into` (a copy the window
@@ -155,23 +156,25 @@ public:
     // "Невозможно записать конфигурацию в базу объектов ...": told once a run.
     static QString CatalogRecordFailure(const QString &path, const QString &reason);
 
-    // The configuration file; each failure is reported with its message.
-    bool saveConfiguration(const QString &path);
+    // The configuration file; each failure is reported, and carries the
+    // message shown.
+    Expected<void> saveConfiguration(const QString &path);
     // The configuration file's bytes handed to `write`, which returns the
     // message of its failure; kept in the catalogue as saved when written.
     using FileWriter =
         std::function<std::optional<QString>(const QString &path, const QByteArray &bytes)>;
-    bool saveConfiguration(const QString &path, const FileWriter &write);
-    bool openConfiguration(const QString &path);
+    Expected<void> saveConfiguration(const QString &path, const FileWriter &write);
+    Expected<void> openConfiguration(const QString &path);
     // Whether a refused configuration file's message names the file and what
     // is wrong with its entries under the usual text (for a script's log).
     void setExplainsFileFaults(bool explains) { m_explainsFileFaults = explains; }
     // A configuration file decoded into `into` (a copy the window never sees).
-    bool openConfiguration(const QString &path, const BlockContext &into);
+    Expected<void> openConfiguration(const QString &path, const BlockContext &into);
     // This configuration compared with another side (a copy read or opened).
     QList<ConfigDifference> compareWith(const ConfigSide &other);
-    // The HTML page of the configuration, written to `path`; a failure is reported.
-    bool exportHtml(const QString &path);
+    // The HTML page of the configuration, written to `path`; a failure is
+    // reported and carries its message.
+    Expected<void> exportHtml(const QString &path);
     QByteArray htmlReport() const;
 
     // The device clock over an opened operation; a time that cannot be decoded is reported.

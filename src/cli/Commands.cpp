@@ -130,19 +130,6 @@ CommandResult Commands::failedWith(const QString &reason, const QString &untold)
     return {ExitFailed, reason.section(u'\n', 0, 0)};
 }
 
-CommandResult Commands::failed(const QString &untold)
-{
-    // Where the window closes silently (seven answers to another command, a
-    // log status that cannot be read), a script still learns why it failed.
-    // A stop by a signal is told once, by the caller.
-    if (m_notifier.errors().size() == m_errorsBefore && !m_aborting)
-        m_notifier.reportFailure(untold);
-    if (m_notifier.errors().size() == m_errorsBefore)
-        return {ExitFailed, untold};
-    // The summary shows the first line of the last error: its gist.
-    return {ExitFailed, m_notifier.errors().constLast().section(u'\n', 0, 0)};
-}
-
 CommandResult Commands::succeeded(const QString &notice)
 {
     // A worker's notice goes into the summary instead.
@@ -163,8 +150,6 @@ CommandResult Commands::run()
 
 CommandResult Commands::runCommand()
 {
-    // Messages of loading the installation data do not fail a command.
-    m_errorsBefore = m_notifier.errors().size();
     switch (m_line.command) {
     case Command::Read:
         return read();
@@ -192,29 +177,29 @@ CommandResult Commands::runCommand()
     return {ExitUsage, QString()};
 }
 
-bool Commands::writeOutput(const QString &path, const QByteArray &bytes)
+Expected<void> Commands::writeOutput(const QString &path, const QByteArray &bytes)
 {
     if (const std::optional<QString> failure = OutputFile::write(path, bytes)) {
         m_notifier.reportFailure(*failure);
-        return false;
+        return Failure{*failure};
     }
-    return true;
+    return {};
 }
 
-bool Commands::emitOutput(const QString &path, const QByteArray &json, const QString &key,
-                          QJsonObject &details)
+Expected<void> Commands::emitOutput(const QString &path, const QByteArray &json, const QString &key,
+                                    QJsonObject &details)
 {
     if (m_line.json && OutputFile::kindOf(path) == OutputFile::Kind::StandardOutput) {
         const QJsonDocument document = QJsonDocument::fromJson(json);
         details.insert(key, document.isArray() ? QJsonValue(document.array())
                                                : QJsonValue(document.object()));
-        return true;
+        return {};
     }
-    if (!writeOutput(path, json))
-        return false;
+    if (Expected<void> written = writeOutput(path, json); !written)
+        return written;
     if (OutputFile::kindOf(path) != OutputFile::Kind::StandardOutput)
         details.insert(QStringLiteral("file"), path);
-    return true;
+    return {};
 }
 
 void Commands::tellCatalogNotices()
@@ -231,8 +216,9 @@ CommandResult Commands::read()
     tellCatalogNotices();
     if (const Expected<void> read = m_runner->readConfiguration(m_line.ports.constFirst()); !read)
         return failedWith(read.reason());
-    if (!m_app->saveConfiguration(m_line.output, &OutputFile::write))
-        return failed();
+    if (const Expected<void> saved = m_app->saveConfiguration(m_line.output, &OutputFile::write);
+        !saved)
+        return failedWith(saved.reason());
     CommandResult result = succeeded(DeviceRunner::readNotice());
     result.details.insert(QStringLiteral("file"), m_line.output);
     return result;
@@ -241,8 +227,8 @@ CommandResult Commands::read()
 CommandResult Commands::write()
 {
     tellCatalogNotices();
-    if (!m_app->openConfiguration(m_line.files.constFirst()))
-        return failed();
+    if (const Expected<void> opened = m_app->openConfiguration(m_line.files.constFirst()); !opened)
+        return failedWith(opened.reason());
     const QString port = m_line.ports.constFirst();
     if (!m_line.verify) {
         if (const Expected<void> written = m_runner->writeConfiguration(port); !written)
@@ -277,26 +263,25 @@ CommandResult Commands::write()
     case Verification::NotWritten:
         break;
     }
-    return failed();
+    return failedWith(QString());
 }
 
-bool Commands::loadSide(const BlockContext *into, const QString &source)
+Expected<void> Commands::loadSide(const BlockContext *into, const QString &source)
 {
     if (!source.startsWith(DevicePrefix))
         return into ? m_app->openConfiguration(source, *into) : m_app->openConfiguration(source);
     const QString port = source.mid(DevicePrefix.size());
-    return into ? m_runner->readConfiguration(port, *into).has_value()
-                : m_runner->readConfiguration(port).has_value();
+    return into ? m_runner->readConfiguration(port, *into) : m_runner->readConfiguration(port);
 }
 
 CommandResult Commands::diff()
 {
     // The first side is this configuration, the second a copy decoded apart.
-    if (!loadSide(nullptr, m_line.files.at(0)))
-        return failed();
+    if (const Expected<void> first = loadSide(nullptr, m_line.files.at(0)); !first)
+        return failedWith(first.reason());
     ConfigurationCopy other(m_app->blockContext());
-    if (!loadSide(&other.context(), m_line.files.at(1)))
-        return failed();
+    if (const Expected<void> second = loadSide(&other.context(), m_line.files.at(1)); !second)
+        return failedWith(second.reason());
     const QList<ConfigDifference> differences =
         m_app->compareWith(ConfigSide{other.model(), other.tables()});
     if (!m_line.json)
@@ -309,9 +294,10 @@ CommandResult Commands::diff()
 
 CommandResult Commands::exportHtml()
 {
-    if (!m_app->openConfiguration(m_line.files.constFirst()) ||
-        !writeOutput(m_line.output, m_app->htmlReport()))
-        return failed();
+    if (const Expected<void> opened = m_app->openConfiguration(m_line.files.constFirst()); !opened)
+        return failedWith(opened.reason());
+    if (const Expected<void> written = writeOutput(m_line.output, m_app->htmlReport()); !written)
+        return failedWith(written.reason());
     return {ExitDone, m_line.output, QJsonObject{{QStringLiteral("file"), m_line.output}}};
 }
 
@@ -345,9 +331,11 @@ CommandResult Commands::logs()
             return failedWith(log.reason(), QStringLiteral("Ошибка чтения журнала событий"));
     }
     CommandResult result{ExitDone, QString(), {}};
-    if (!emitOutput(m_line.output, FormatEventLogs(read, m_line.format).toUtf8(),
-                    QStringLiteral("logs"), result.details))
-        return failed();
+    if (const Expected<void> emitted =
+            emitOutput(m_line.output, FormatEventLogs(read, m_line.format).toUtf8(),
+                       QStringLiteral("logs"), result.details);
+        !emitted)
+        return failedWith(emitted.reason());
     return result;
 }
 
@@ -384,11 +372,14 @@ CommandResult Commands::json()
 {
     const QString source = m_line.files.constFirst();
     if (!m_line.importJson) {
+        if (const Expected<void> opened = m_app->openConfiguration(source); !opened)
+            return failedWith(opened.reason());
         CommandResult result{ExitDone, QString(), {}};
-        if (!m_app->openConfiguration(source) ||
-            !emitOutput(m_line.output, ConfigurationToJson(m_app->config(), m_app->eventTables()),
-                        QStringLiteral("configuration"), result.details))
-            return failed();
+        if (const Expected<void> emitted = emitOutput(
+                m_line.output, ConfigurationToJson(m_app->config(), m_app->eventTables()),
+                QStringLiteral("configuration"), result.details);
+            !emitted)
+            return failedWith(emitted.reason());
         return result;
     }
     // Only a regular file, as the window reads its files: a named pipe would
@@ -396,21 +387,19 @@ CommandResult Commands::json()
     const std::optional<QByteArray> text = ReadRegularFile(source);
     if (!text) {
         const QFileInfo info(source);
-        m_notifier.reportFailure(
-            QStringLiteral("Невозможно прочитать файл \"%1\": %2")
-                .arg(source, !info.exists()   ? QStringLiteral("нет такого файла")
-                             : !info.isFile() ? QStringLiteral("это не обычный файл")
-                             : !info.isReadable() ? QStringLiteral("нет прав на чтение")
-                                                  : QStringLiteral("ошибка чтения")));
-        return failed();
+        return failedWith(
+            QString(), QStringLiteral("Невозможно прочитать файл \"%1\": %2")
+                           .arg(source, !info.exists() ? QStringLiteral("нет такого файла")
+                                        : !info.isFile() ? QStringLiteral("это не обычный файл")
+                                        : !info.isReadable() ? QStringLiteral("нет прав на чтение")
+                                                             : QStringLiteral("ошибка чтения")));
     }
     if (const std::optional<QString> fault =
-            ConfigurationFromJson(*text, m_app->config(), m_app->eventTables())) {
-        m_notifier.reportFailure(*fault);
-        return failed();
-    }
-    if (!m_app->saveConfiguration(m_line.output, &OutputFile::write))
-        return failed();
+            ConfigurationFromJson(*text, m_app->config(), m_app->eventTables()))
+        return failedWith(QString(), *fault);
+    if (const Expected<void> saved = m_app->saveConfiguration(m_line.output, &OutputFile::write);
+        !saved)
+        return failedWith(saved.reason());
     return {ExitDone, m_line.output, QJsonObject{{QStringLiteral("file"), m_line.output}}};
 }
 

@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "cli/TerminalNotifier.h"
 #include "cli/TerminalProgress.h"
+#include "common/Expected.h"
 #include "link/LinkTimings.h"
 
 #include <QJsonObject>
@@ -50,10 +51,9 @@ private:
     CommandResult runCommand();
     // A configurator over the installation data, telling this notifier.
     std::unique_ptr<Configurator> makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog);
-    // Failed, after the errors shown; `untold` is shown when none was.
-    CommandResult failed(const QString &untold = QStringLiteral("Операция не выполнена"));
-    // A device operation failed for `reason` (shown already); `untold` is
-    // shown when it stopped without a message.
+    // An operation failed for `reason` (shown already; the summary takes its
+    // first line, its gist); `untold` is shown when it stopped without a
+    // message, so that a script still learns why it failed.
     CommandResult failedWith(const QString &reason,
                              const QString &untold = QStringLiteral("Операция не выполнена"));
     // Done, with the window's success notice.
@@ -73,12 +73,12 @@ private:
 
     // Decodes the configuration of a .snc file, or of the device for
     // "device:PORT", into `into`, or into this configuration when null.
-    bool loadSide(const BlockContext *into, const QString &source);
-    bool writeOutput(const QString &path, const QByteArray &bytes);
+    Expected<void> loadSide(const BlockContext *into, const QString &source);
+    Expected<void> writeOutput(const QString &path, const QByteArray &bytes);
     // The command's output: into `path`, or, for --json without a file, into
     // the result under `key`.
-    bool emitOutput(const QString &path, const QByteArray &json, const QString &key,
-                    QJsonObject &details);
+    Expected<void> emitOutput(const QString &path, const QByteArray &json, const QString &key,
+                              QJsonObject &details);
     CommandResult ports();
     CommandResult find();
 
@@ -89,7 +89,6 @@ private:
     std::unique_ptr<CommandLineCatalog> m_catalog;
     std::unique_ptr<Configurator> m_app;
     std::unique_ptr<DeviceRunner> m_runner;
-    qsizetype m_errorsBefore = 0;
     std::unique_ptr<QTimer> m_aborting;
     std::function<void()> m_cancel; // stops a search for communicators
 };

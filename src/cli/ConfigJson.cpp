@@ -4,6 +4,7 @@
 #include "common/HexText.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigValues.h"
+#include "config/ValueCheck.h"
 #include "events/EventCodeTables.h"
 
 #include <QJsonArray>
@@ -77,24 +78,7 @@ struct Fault {
 
 Fault badValue(const QString &key, const QJsonValue &value, const QString &allowed)
 {
-    // A huge or binary value is echoed cut to a readable length.
-    QString shown;
-    if (value.isString())
-        shown = QLatin1Char('"') + ReadableEcho(value.toString()) + QLatin1Char('"');
-    else if (value.isUndefined())
-        shown = QStringLiteral("(нет)");
-    else
-        shown = ReadableEcho(
-            QString::fromUtf8(QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact))
-                .mid(1)
-                .chopped(1));
-    return {QStringLiteral("Недопустимое значение %1 ключа \"%2\". Допустимо: %3")
-                .arg(shown, key, allowed)};
-}
-
-QString hexAllowed(int length)
-{
-    return QStringLiteral("%1 шестнадцатеричные цифры (0-9, A-F)").arg(length);
+    return {InvalidValueMessage(key, value.toVariant(), allowed)};
 }
 
 std::optional<QString> checkedCode(const QString &key, const QJsonValue &value, int length,
@@ -102,96 +86,19 @@ std::optional<QString> checkedCode(const QString &key, const QJsonValue &value, 
 {
     const QString text = value.toString();
     if (!value.isString() || text.size() != length || !IsHexText(text)) {
-        fault = badValue(key, value, hexAllowed(length));
+        fault = badValue(key, value, CodeAllowed(length));
         return std::nullopt;
     }
     return text.toUpper();
 }
 
-// Reads one value into the model; false with `fault` set when it is not allowed.
+// Reads one value into the model, checked as every value is; false with
+// `fault` set when it is not allowed.
 bool takeValue(ConfigModel &model, const QString &name, const QJsonValue &value, Fault &fault)
 {
-    const ValueDescription &d = *model.description(name);
-    switch (d.kind) {
-    case ValueKind::Slider: {
-        const int minimum = model.minimum(name);
-        const int maximum = model.maximum(name);
-        const QString suffix = UnitSuffixes().value(d.unit);
-        QString allowed = QStringLiteral("от %1 до %2")
-                              .arg(ValueText(minimum, d.scale, d.unit).trimmed(),
-                                   ValueText(maximum, d.scale, d.unit).trimmed());
-        if (d.scale > 1)
-            allowed += QStringLiteral(", с шагом %1").arg(ValueText(1, d.scale, d.unit).trimmed());
-        std::optional<int> shown;
-        if (value.isDouble() && value.toDouble() == value.toInt())
-            shown = value.toInt();
-        if (value.isString()) {
-            static const QRegularExpression form(
-                QStringLiteral("^\\s*(-?\\d{1,6})\\s*(\\S*)\\s*$"));
-            const QRegularExpressionMatch match = form.match(value.toString());
-            if (match.hasMatch() && (match.captured(2).isEmpty() || match.captured(2) == suffix))
-                shown = match.captured(1).toInt();
-        }
-        if (!shown || *shown % d.scale != 0 || *shown / d.scale < minimum ||
-            *shown / d.scale > maximum) {
-            fault = badValue(name, value, allowed);
-            return false;
-        }
-        model.setSlider(name, *shown / d.scale);
-        return true;
-    }
-    case ValueKind::Flag:
-        if (!value.isBool()) {
-            fault = badValue(name, value, QStringLiteral("true или false"));
-            return false;
-        }
-        model.setFlag(name, value.toBool());
-        return true;
-    case ValueKind::Code: {
-        const std::optional<QString> code = checkedCode(name, value, d.maximum, fault);
-        if (!code)
-            return false;
-        model.setText(name, *code);
-        return true;
-    }
-    case ValueKind::Phone: {
-        static const QRegularExpression dial(QStringLiteral("^[0-9A-Da-d]{0,24}$"));
-        if (!value.isString() || !dial.match(value.toString()).hasMatch()) {
-            fault = badValue(name, value, QStringLiteral("до 24 знаков из 0-9, A, B, C, D"));
-            return false;
-        }
-        model.setText(name, value.toString().toUpper());
-        return true;
-    }
-    case ValueKind::Time: {
-        const QTime time = QTime::fromString(value.toString(), QStringLiteral("HH:mm"));
-        if (!value.isString() || !time.isValid()) {
-            fault = badValue(name, value, QStringLiteral("время ЧЧ:ММ, от 00:00 до 23:59"));
-            return false;
-        }
-        model.setTime(name, time);
-        return true;
-    }
-    case ValueKind::Choice: {
-        const QStringList items = model.choiceItems(name);
-        const qsizetype index = items.indexOf(value.toString());
-        // An empty text is a protocol chooser without a selection.
-        const bool mayBeEmpty = d.minimum < 0;
-        const bool noSelection = mayBeEmpty && value.toString().isEmpty();
-        if (!value.isString() || (index < 0 && !noSelection)) {
-            QStringList quoted;
-            for (const QString &item : items)
-                quoted << QLatin1Char('"') + item + QLatin1Char('"');
-            if (mayBeEmpty)
-                quoted << QStringLiteral("\"\" (не выбран)");
-            fault = badValue(name, value, quoted.join(QStringLiteral(", ")));
-            return false;
-        }
-        model.setChoice(name, static_cast<int>(index));
-        return true;
-    }
-    case ValueKind::Mask:
-        break;
+    if (const Expected<void> taken = setChecked(model, name, value.toVariant()); !taken) {
+        fault = {taken.reason()};
+        return false;
     }
     return true;
 }

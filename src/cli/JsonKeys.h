@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ReadableEcho.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -23,9 +25,5 @@ struct TextPlace {
     int column = 1;
 };
 TextPlace PlaceOfOffset(const QByteArray &text, qsizetype offset);
-
-// A value echoed in a message: control characters escaped as in JSON and at
-// most `limit` characters, the rest summed up as "… (N знаков)".
-QString ReadableEcho(const QString &text, qsizetype limit = 60);
 
 } // namespace sr5n

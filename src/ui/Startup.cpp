@@ -100,7 +100,7 @@ void openConfigurationAtStart(TfrmMain &window, const QString &file)
     if (file.isEmpty())
         return;
     const QString path = QFileInfo(file).absoluteFilePath();
-    QTimer::singleShot(0, &window, [&window, path] { window.openConfiguration(path); });
+    QTimer::singleShot(0, &window, [&window, path] { (void)window.openConfiguration(path); });
 }
 
 } // namespace sr5n

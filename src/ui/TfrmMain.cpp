@@ -113,8 +113,7 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
         raise();
     });
     // A server port that worked is offered in the list from now on.
-    m_runner->setPortKept(
-        [this] { cbxComPort->setNetworkPorts(m_app.settings().networkPorts()); });
+    m_runner->setPortKept([this] { cbxComPort->setNetworkPorts(m_app.settings().networkPorts()); });
     setWindowIcon(Icons::application());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
@@ -125,6 +124,7 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 0);
     layout->setSpacing(0);
+    createCommands();
     createPages();
     createBottomBar();
     createServiceMenu();
@@ -160,8 +160,8 @@ void TfrmMain::FormCreate()
 
     fillPortSelector();
 
-    connect(tshLogs->btnReadLog, &QPushButton::clicked, this, &TfrmMain::btnReadLogClick);
-    connect(this, &TfrmMain::deviceLogsClearRequested, this, &TfrmMain::clearDeviceLogs);
+    triggerBy(tshLogs->btnReadLog, actReadLog);
+    connect(this, &TfrmMain::deviceLogsClearRequested, actClearLogs, &QAction::trigger);
     connect(this, &TfrmMain::pageEntered, this, [this](QWidget *entered) {
         if (entered == tshLogs)
             tshLogs->ClearLogTable();
@@ -225,10 +225,8 @@ void TfrmMain::createPages()
 
     clockPanel = new ClockPanel(parameters->deviceClockArea());
     parameters->deviceClockArea()->layout()->addWidget(clockPanel);
-    connect(clockPanel->sbtCurrentTimeRead, &QToolButton::clicked, this,
-            &TfrmMain::sbtCurrentTimeReadClick);
-    connect(clockPanel->sbtCurrentTimeWrite, &QToolButton::clicked, this,
-            &TfrmMain::sbtCurrentTimeWriteClick);
+    triggerBy(clockPanel->sbtCurrentTimeRead, actClockRead);
+    triggerBy(clockPanel->sbtCurrentTimeWrite, actClockWrite);
 }
 
 void TfrmMain::createBottomBar()
@@ -264,7 +262,7 @@ void TfrmMain::createBottomBar()
         QStringLiteral("Найти коммуникатор: опросить все порты списка запросом времени"));
     sbtFindPort->setAccessibleName(QStringLiteral("Найти коммуникатор"));
     sbtFindPort->setGeometry(kFindPortLeft, 36, 24, 24);
-    connect(sbtFindPort, &QToolButton::clicked, this, &TfrmMain::sbtFindPortClick);
+    triggerBy(sbtFindPort, actFindPort);
 
     auto *separator = new QFrame(pnlControls);
     separator->setObjectName(QStringLiteral("bvlSeparator"));
@@ -307,14 +305,14 @@ void TfrmMain::createBottomBar()
     pumRE = pumHelp->addAction(QStringLiteral("&Руководство по эксплуатации"));
     pumRE->setObjectName(QStringLiteral("pumRE"));
 
-    connect(btnHelp, &QPushButton::clicked, this, &TfrmMain::btnHelpClick);
-    connect(btnAbout, &QPushButton::clicked, this, &TfrmMain::btnAboutClick);
-    connect(btnTestScheme, &QPushButton::clicked, this, &TfrmMain::btnTestSchemeClick);
-    connect(btnExport, &QPushButton::clicked, this, &TfrmMain::btnExportClick);
-    connect(btnRead, &QPushButton::clicked, this, &TfrmMain::btnReadClick);
-    connect(btnWrite, &QPushButton::clicked, this, &TfrmMain::btnWriteClick);
-    connect(btnSave, &QPushButton::clicked, this, &TfrmMain::btnSaveClick);
-    connect(btnOpen, &QPushButton::clicked, this, &TfrmMain::btnOpenClick);
+    triggerBy(btnHelp, actHelp);
+    triggerBy(btnAbout, actAbout);
+    triggerBy(btnTestScheme, actTestScheme);
+    triggerBy(btnExport, actExport);
+    triggerBy(btnRead, actRead);
+    triggerBy(btnWrite, actWrite);
+    triggerBy(btnSave, actSave);
+    triggerBy(btnOpen, actOpen);
     connect(pumInterface, &QAction::triggered, this, &TfrmMain::pumInterfaceClick);
     connect(pumRE, &QAction::triggered, this, &TfrmMain::pumREClick);
 }
@@ -363,11 +361,14 @@ void TfrmMain::createServiceMenu()
     // The shortcuts work anywhere in the window, not only while the menu is open.
     addActions(pumService->actions());
 
-    connect(pumCompareDevice, &QAction::triggered, this, &TfrmMain::compareWithDevice);
+    connect(pumCompareDevice, &QAction::triggered, this,
+            [this] { runDeviceCommand(&TfrmMain::compareWithDevice); });
     connect(pumCompareFile, &QAction::triggered, this, &TfrmMain::compareWithFileClick);
-    connect(pumWriteVerified, &QAction::triggered, this, &TfrmMain::writeVerifiedClick);
+    connect(pumWriteVerified, &QAction::triggered, this,
+            [this] { runDeviceCommand(&TfrmMain::writeVerifiedClick); });
     connect(pumObjects, &QAction::triggered, this, &TfrmMain::objectsClick);
     connect(pumCatalogSettings, &QAction::triggered, this, &TfrmMain::catalogSettingsClick);
+    m_deviceCommands << pumCompareDevice << pumWriteVerified;
     connect(pumVerifyWrites, &QAction::toggled, this,
             [this](bool on) { m_app.settings().setVerifyWrites(on); });
     // Another window of the program may have changed the setting meanwhile.
@@ -632,10 +633,10 @@ void TfrmMain::btnSaveClick()
             QDialog::Accepted ||
         dialog.selectedFiles().isEmpty())
         return;
-    saveConfiguration(dialog.selectedFiles().constFirst());
+    (void)saveConfiguration(dialog.selectedFiles().constFirst());
 }
 
-bool TfrmMain::saveConfiguration(const QString &path)
+Expected<void> TfrmMain::saveConfiguration(const QString &path)
 {
     return m_app.saveConfiguration(path);
 }
@@ -664,10 +665,10 @@ void TfrmMain::btnOpenClick()
     if (path.isEmpty())
         return;
     m_lastOpenedConfiguration = path;
-    openConfiguration(m_lastOpenedConfiguration);
+    (void)openConfiguration(m_lastOpenedConfiguration);
 }
 
-bool TfrmMain::openConfiguration(const QString &path)
+Expected<void> TfrmMain::openConfiguration(const QString &path)
 {
     return m_app.openConfiguration(path);
 }
@@ -676,10 +677,10 @@ void TfrmMain::compareWithFileClick()
 {
     const QString path = chooseConfigurationFile(QStringLiteral("Сравнение с файлом конфигурации"));
     if (!path.isEmpty())
-        compareWithFile(path);
+        (void)compareWithFile(path);
 }
 
-bool TfrmMain::compareWithFile(const QString &path)
+Expected<void> TfrmMain::compareWithFile(const QString &path)
 {
     return compareWithConfigurationFile(
         path,
@@ -687,14 +688,14 @@ bool TfrmMain::compareWithFile(const QString &path)
         QStringLiteral("В файле"));
 }
 
-bool TfrmMain::compareWithConfigurationFile(const QString &path, const QString &heading,
-                                            const QString &otherColumn)
+Expected<void> TfrmMain::compareWithConfigurationFile(const QString &path, const QString &heading,
+                                                      const QString &otherColumn)
 {
     ConfigurationCopy file(m_app.blockContext());
-    if (!m_app.openConfiguration(path, file.context()))
-        return false;
+    if (Expected<void> opened = m_app.openConfiguration(path, file.context()); !opened)
+        return opened;
     compareWindow().compare(ConfigSide{file.model(), file.tables()}, heading, otherColumn);
-    return true;
+    return {};
 }
 
 void TfrmMain::btnExportClick()
@@ -709,16 +710,16 @@ void TfrmMain::btnExportClick()
     if (ExecFileDialog(dialog, m_dialogHost, m_folders, Folder::Export) != QDialog::Accepted ||
         dialog.selectedFiles().isEmpty())
         return;
-    exportHtml(dialog.selectedFiles().constFirst());
+    (void)exportHtml(dialog.selectedFiles().constFirst());
 }
 
-bool TfrmMain::exportHtml(const QString &path, bool openInBrowser)
+Expected<void> TfrmMain::exportHtml(const QString &path, bool openInBrowser)
 {
-    if (!m_app.exportHtml(path))
-        return false;
+    if (Expected<void> exported = m_app.exportHtml(path); !exported)
+        return exported;
     if (openInBrowser)
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    return true;
+    return {};
 }
 
 void TfrmMain::btnTestSchemeClick()
@@ -826,20 +827,79 @@ bool TfrmMain::commandKey(int key, Qt::KeyboardModifiers modifiers)
         pgcPages->selectNextPage(false);
         return true;
     }
-    // The commands of the bottom bar that have the desktop's usual keys; the
-    // focused field is checked first, as leaving it for the button would.
-    QPushButton *button = nullptr;
-    if (ctrl && key == Qt::Key_O)
-        button = btnOpen;
-    else if (ctrl && key == Qt::Key_S)
-        button = btnSave;
-    else if (held == Qt::NoModifier && key == Qt::Key_F1)
-        button = btnHelp;
-    if (!button)
-        return false;
-    LeaveFocusedField();
-    button->click();
-    return true;
+    // The commands that have the desktop's usual keys, each by its action's
+    // shortcut; the focused field is checked first, as leaving it for the
+    // button would.
+    const QKeySequence pressed(QKeyCombination(held, Qt::Key(key)));
+    for (QAction *action : {actOpen, actSave, actHelp}) {
+        if (action->shortcut() != pressed)
+            continue;
+        LeaveFocusedField();
+        action->trigger();
+        return true;
+    }
+    return false;
+}
+
+void TfrmMain::createCommands()
+{
+    actOpen = command("actOpen", QStringLiteral("Открыть"), &TfrmMain::btnOpenClick, false);
+    actOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    actSave = command("actSave", QStringLiteral("Сохранить"), &TfrmMain::btnSaveClick, false);
+    actSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    actRead = command("actRead", QStringLiteral("Прочитать"), &TfrmMain::btnReadClick, true);
+    actWrite = command("actWrite", QStringLiteral("Записать"), &TfrmMain::btnWriteClick, true);
+    actExport = command("actExport", QStringLiteral("Экспорт"), &TfrmMain::btnExportClick, false);
+    actTestScheme = command("actTestScheme", QStringLiteral("Диагностика"),
+                            &TfrmMain::btnTestSchemeClick, true);
+    actHelp = command("actHelp", QStringLiteral("Справка"), &TfrmMain::btnHelpClick, false);
+    actHelp->setShortcut(QKeySequence(Qt::Key_F1));
+    actAbout = command("actAbout", QStringLiteral("О программе"), &TfrmMain::btnAboutClick, false);
+    actFindPort = command("actFindPort", QStringLiteral("Найти коммуникатор"),
+                          &TfrmMain::sbtFindPortClick, true);
+    actClockRead = command("actClockRead", QStringLiteral("Прочитать время"),
+                           &TfrmMain::sbtCurrentTimeReadClick, true);
+    actClockWrite = command("actClockWrite", QStringLiteral("Записать время"),
+                            &TfrmMain::sbtCurrentTimeWriteClick, true);
+    actReadLog =
+        command("actReadLog", QStringLiteral("Прочитать журнал"), &TfrmMain::btnReadLogClick, true);
+    actClearLogs = command("actClearLogs", QStringLiteral("Очистить журналы"),
+                           &TfrmMain::clearDeviceLogs, true);
+}
+
+QAction *TfrmMain::command(const char *name, const QString &text, void (TfrmMain::*run)(),
+                           bool device)
+{
+    auto *action = new QAction(text, this);
+    action->setObjectName(QString::fromLatin1(name));
+    if (device) {
+        m_deviceCommands << action;
+        connect(action, &QAction::triggered, this, [this, run] { runDeviceCommand(run); });
+    } else {
+        connect(action, &QAction::triggered, this, run);
+    }
+    return action;
+}
+
+void TfrmMain::triggerBy(QAbstractButton *button, QAction *action)
+{
+    connect(button, &QAbstractButton::clicked, action, &QAction::trigger);
+    connect(action, &QAction::enabledChanged, button, &QWidget::setEnabled);
+    button->setEnabled(action->isEnabled());
+}
+
+void TfrmMain::runDeviceCommand(void (TfrmMain::*run)())
+{
+    // One device operation at a time: the others wait until it is over.
+    setDeviceCommandsEnabled(false);
+    (this->*run)();
+    setDeviceCommandsEnabled(true);
+}
+
+void TfrmMain::setDeviceCommandsEnabled(bool enabled)
+{
+    for (QAction *action : std::as_const(m_deviceCommands))
+        action->setEnabled(enabled);
 }
 
 } // namespace sr5n

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Expected.h"
 #include "link/PortListTracker.h"
 #include "ui/DialogHost.h"
 #include "ui/FileDialogFolders.h"
@@ -13,6 +14,7 @@
 
 class QMenu;
 class QAction;
+class QAbstractButton;
 class QPushButton;
 class QLabel;
 class QFrame;
@@ -84,16 +86,41 @@ public:
     // Scans the serial ports again and brings the port list up to date,
     // keeping what the field holds.
     void rescanPorts();
-    // Probes every listed port for a communicator and puts the one that
-    // answers into the port field (asking which, when several do).
-    void sbtFindPortClick();
     // The text of the question when several ports answer.
     static QString choosePortQuestion()
     {
         return QStringLiteral("Коммуникатор ответил на нескольких портах. Выберите порт:");
     }
 
-    // The window's commands, each as its button or key runs it.
+    // Opens the catalogue of objects and tells what there is to tell of it.
+    void openCatalog();
+    // Builds now what is otherwise built on first use (the comparison and
+    // objects windows), so that every control can be found by its name.
+    Q_INVOKABLE void createAllParts();
+    // The comparison with a configuration file after its dialog.
+    Expected<void> compareWithFile(const QString &path);
+
+    // The configuration file and the export after their dialogs; a failure
+    // carries the message shown.
+    Expected<void> saveConfiguration(const QString &path);
+    Expected<void> openConfiguration(const QString &path);
+    // A failure (after the message) when the page cannot be written; then nothing is opened.
+    Expected<void> exportHtml(const QString &path, bool openInBrowser = true);
+
+signals:
+    // Alt+F12 pressed anywhere in the window (the key is already consumed).
+    void deviceLogsClearRequested();
+    // The user switched pages; `page` is the page now active.
+    void pageEntered(QWidget *page);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // The window's commands, each run by its action.
+    // Probes every listed port for a communicator and puts the one that
+    // answers into the port field (asking which, when several do).
+    void sbtFindPortClick();
     void btnReadClick();
     void btnWriteClick();
     void btnSaveClick();
@@ -111,31 +138,18 @@ public:
     void objectsClick();
     // The catalogue's settings window: local or the team's server, its state.
     void catalogSettingsClick();
-    // Opens the catalogue of objects and tells what there is to tell of it.
-    void openCatalog();
-    // The comparison with a configuration file after its dialog.
-    bool compareWithFile(const QString &path);
 
-    // Builds now what is otherwise built on first use (the comparison and
-    // objects windows), so that every control can be found by its name.
-    Q_INVOKABLE void createAllParts();
-
-    // The configuration file and the export after their dialogs.
-    bool saveConfiguration(const QString &path);
-    bool openConfiguration(const QString &path);
-    // False (after the message) when the page cannot be written; then nothing is opened.
-    bool exportHtml(const QString &path, bool openInBrowser = true);
-
-signals:
-    // Alt+F12 pressed anywhere in the window (the key is already consumed).
-    void deviceLogsClearRequested();
-    // The user switched pages; `page` is the page now active.
-    void pageEntered(QWidget *page);
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
+    // The commands as actions, named for tests ("actRead"): the bar's and the
+    // pages' buttons, the menus and the keys trigger them.
+    void createCommands();
+    // An action of the window that runs `command`; one that talks to the
+    // device is disabled while a device operation runs.
+    QAction *command(const char *name, const QString &text, void (TfrmMain::*run)(), bool device);
+    // A button that triggers `action` and is enabled as the action is.
+    void triggerBy(QAbstractButton *button, QAction *action);
+    // Runs a device command with the device commands disabled meanwhile.
+    void runDeviceCommand(void (TfrmMain::*run)());
+    void setDeviceCommandsEnabled(bool enabled);
     void FormCreate();
     void createPages();
     void createBottomBar();
@@ -159,8 +173,8 @@ private:
     // Writes, reads back and compares; "Записать" does the same when the user chose so.
     void writeVerified();
     // A configuration file compared with the window, its side named in the comparison window.
-    bool compareWithConfigurationFile(const QString &path, const QString &heading,
-                                      const QString &otherColumn);
+    Expected<void> compareWithConfigurationFile(const QString &path, const QString &heading,
+                                                const QString &otherColumn);
 
     // The comparison and objects windows, each built on first use.
     TfrmCompare &compareWindow();
@@ -173,7 +187,7 @@ private:
     // to its object; said once, with the differences on request.
     void tellChangedSince();
     // A catalogue entry compared with the window; its side named by the entry.
-    bool compareWithEntry(const CatalogEntry &entry);
+    Expected<void> compareWithEntry(const CatalogEntry &entry);
     void saveEntry(const CatalogEntry &entry);
     void openTemplate(const CatalogEntry &entry);
 
@@ -229,6 +243,21 @@ private:
     QAction *pumVerifyWrites = nullptr;
     QAction *pumObjects = nullptr;
     QAction *pumCatalogSettings = nullptr;
+    // The commands (the service menu's are its items above).
+    QAction *actOpen = nullptr;
+    QAction *actSave = nullptr;
+    QAction *actRead = nullptr;
+    QAction *actWrite = nullptr;
+    QAction *actExport = nullptr;
+    QAction *actTestScheme = nullptr;
+    QAction *actHelp = nullptr;
+    QAction *actAbout = nullptr;
+    QAction *actFindPort = nullptr;
+    QAction *actClockRead = nullptr;
+    QAction *actClockWrite = nullptr;
+    QAction *actReadLog = nullptr;
+    QAction *actClearLogs = nullptr;
+    QList<QAction *> m_deviceCommands;
     TfrmCompare *m_compare = nullptr;
     TfrmObjects *m_objectsWindow = nullptr;
 

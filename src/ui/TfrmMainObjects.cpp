@@ -39,8 +39,9 @@ struct EntrySide {
         model.copyValues(app.config(), app.config().names());
         tables.copyFrom(app.eventTables());
         const BlockContext window = app.blockContext();
-        return app.openCatalogEntry(entry,
-                                    BlockContext{model, tables, window.catalog, window.notifier});
+        return app
+            .openCatalogEntry(entry, BlockContext{model, tables, window.catalog, window.notifier})
+            .has_value();
     }
 };
 
@@ -72,7 +73,7 @@ void TfrmMain::createObjectsWindow()
         }
     });
     connect(m_objectsWindow, &TfrmObjects::compareRequested, this,
-            [this](const CatalogEntry &entry) { compareWithEntry(entry); });
+            [this](const CatalogEntry &entry) { (void)compareWithEntry(entry); });
     connect(m_objectsWindow, &TfrmObjects::compareDeviceRequested, this,
             [this](const CatalogEntry &entry) {
                 ConfigurationCopy device(m_app.blockContext());
@@ -176,19 +177,19 @@ void TfrmMain::tellChangedSince()
     if (!changed || !m_app.notifier().askYesNo(Configurator::changedSinceMessage(*changed),
                                                Notifier::QuestionIcon::Warning))
         return;
-    compareWithEntry(changed->written);
+    (void)compareWithEntry(changed->written);
 }
 
-bool TfrmMain::compareWithEntry(const CatalogEntry &entry)
+Expected<void> TfrmMain::compareWithEntry(const CatalogEntry &entry)
 {
     ConfigurationCopy side(m_app.blockContext());
-    if (!m_app.openCatalogEntry(entry, side.context()))
-        return false;
+    if (Expected<void> opened = m_app.openCatalogEntry(entry, side.context()); !opened)
+        return opened;
     compareWindow().compare(
         ConfigSide{side.model(), side.tables()},
         QStringLiteral("Конфигурация в окне и в базе объектов (%1)").arg(describe(entry)),
         QStringLiteral("В базе объектов"));
-    return true;
+    return {};
 }
 
 void TfrmMain::saveEntry(const CatalogEntry &entry)

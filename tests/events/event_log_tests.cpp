@@ -6,6 +6,7 @@
 #include "common/HexText.h"
 #include "common/PortMessages.h"
 #include "common/SimProcess.h"
+#include "common/WindowCommands.h"
 #include "common/WindowParts.h"
 #include "components/TMultiGrid.h"
 #include "events/EventLogs.h"
@@ -513,7 +514,7 @@ TEST(EventLogErasing, TheNextReadingShowsTheErasedLog)
     rig.readTab(LogsPage::LowPriorityTab);
     ASSERT_EQ(rig.grid().RowCount(), 4);
     rig.notifier.answers = {true};
-    rig.window.clearDeviceLogs();
+    test::trigger(rig.window, "actClearLogs");
     EXPECT_EQ(rig.grid().RowCount(), 4); // erasing leaves the table as it is
     rig.page().btnReadLog->click();
     rig.expectEmptyTable();

@@ -6,6 +6,7 @@
 #include "common/FakeNotifier.h"
 #include "common/PortMessages.h"
 #include "common/SimProcess.h"
+#include "common/WindowCommands.h"
 #include "common/WindowParts.h"
 #include "components/TMultiGrid.h"
 #include "config/BlockContext.h"
@@ -332,16 +333,16 @@ struct Rig {
     {
         switch (operation) {
         case Operation::ReadConfig:
-            window.btnReadClick();
+            test::trigger(window, "actRead");
             break;
         case Operation::WriteConfig:
-            window.btnWriteClick();
+            test::trigger(window, "actWrite");
             break;
         case Operation::ReadClock:
-            window.sbtCurrentTimeReadClick();
+            test::trigger(window, "actClockRead");
             break;
         case Operation::WriteClock:
-            window.sbtCurrentTimeWriteClick();
+            test::trigger(window, "actClockWrite");
             break;
         case Operation::ReadLog:
             test::part<LogsPage>(window, "tshLogs")
@@ -350,7 +351,7 @@ struct Rig {
             break;
         case Operation::ClearLogs:
             notifier.answers = {true};
-            window.clearDeviceLogs();
+            test::trigger(window, "actClearLogs");
             break;
         case Operation::Diagnostics:
             runDiagnostics();
@@ -382,7 +383,7 @@ struct Rig {
             }
         });
         poll.start();
-        window.btnTestSchemeClick();
+        test::trigger(window, "actTestScheme");
     }
 
     // The success the operation shows.

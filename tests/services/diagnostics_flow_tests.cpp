@@ -4,6 +4,7 @@
 #include "common/FakeNotifier.h"
 #include "common/PortMessages.h"
 #include "common/SimProcess.h"
+#include "common/WindowCommands.h"
 #include "common/WindowParts.h"
 #include "link/TConnection.h"
 #include "ui/TfrmMain.h"
@@ -86,7 +87,7 @@ TEST(DiagnosticsFlow, ButtonRunsTheModalWindowUntilOK)
     });
     watcher.start(20);
 
-    rig.window.btnTestSchemeClick();
+    test::trigger(rig.window, "actTestScheme");
 
     EXPECT_TRUE(sawTesting); // the link stays open while the window tests
     EXPECT_TRUE(pressedOK);
@@ -109,7 +110,7 @@ TEST(DiagnosticsFlow, SilentDeviceClosesTheWindowWithTheNoAnswerMessage)
 {
     MainWindowRig rig({QStringLiteral("--silent"), QStringLiteral("all")});
     ASSERT_TRUE(rig.sim->started());
-    rig.window.btnTestSchemeClick(); // ends by itself: seven unanswered attempts
+    test::trigger(rig.window, "actTestScheme"); // ends by itself: seven unanswered attempts
 
     EXPECT_EQ(rig.notifier.errors,
               QStringList({"Коммуникатор не отвечает.\nНеобходимо проверить:\n"
@@ -136,7 +137,7 @@ TEST(DiagnosticsFlow, MissingPortShowsNoWindow)
         shown = rig.testScheme.isVisible();
         rig.testScheme.done(QDialog::Rejected);
     });
-    rig.window.btnTestSchemeClick();
+    test::trigger(rig.window, "actTestScheme");
     EXPECT_FALSE(shown);
     EXPECT_EQ(rig.notifier.errors,
               QStringList({test::NoSuchPortMessage("/dev/sr5n-no-such-port")}));

@@ -3,6 +3,7 @@
 #include "common/FakeNotifier.h"
 #include "common/PortMessages.h"
 #include "common/SimProcess.h"
+#include "common/WindowCommands.h"
 #include "common/WindowParts.h"
 #include "link/TConnection.h"
 #include "ui/TfrmMain.h"
@@ -45,7 +46,7 @@ TEST(DeviceClockOperations, ReadPutsTheDeviceTimeIntoThePicker)
 {
     ClockRig rig({QStringLiteral("--clock"), QStringLiteral("12:45:30")});
     ASSERT_TRUE(rig.sim->started());
-    rig.window.sbtCurrentTimeReadClick();
+    test::trigger(rig.window, "actClockRead");
     EXPECT_TRUE(rig.notifier.errors.isEmpty()) << qPrintable(rig.notifier.errors.join('|'));
     const QTime read = rig.picker()->time();
     EXPECT_EQ(read.hour(), 12);
@@ -62,7 +63,7 @@ TEST(DeviceClockOperations, AnswersThatAreNoTimeLeaveThePicker)
         ClockRig rig({QStringLiteral("--answer-data"), QString::fromLatin1(data)});
         ASSERT_TRUE(rig.sim->started());
         rig.picker()->setTime(QTime(1, 2, 3));
-        rig.window.sbtCurrentTimeReadClick();
+        test::trigger(rig.window, "actClockRead");
         EXPECT_EQ(rig.notifier.errors, QStringList({"Ошибка декодирования времени"})) << data;
         EXPECT_EQ(rig.notifier.flashes, 1);
         EXPECT_EQ(rig.picker()->time(), QTime(1, 2, 3));
@@ -75,7 +76,7 @@ TEST(DeviceClockOperations, WriteSetsTheDeviceClockAndSaysSo)
     ClockRig rig({});
     ASSERT_TRUE(rig.sim->started());
     rig.picker()->setTime(QTime(9, 5, 30));
-    rig.window.sbtCurrentTimeWriteClick();
+    test::trigger(rig.window, "actClockWrite");
     EXPECT_TRUE(rig.notifier.errors.isEmpty()) << qPrintable(rig.notifier.errors.join('|'));
     EXPECT_EQ(rig.notifier.informations, QStringList({"Время записано успешно"}));
     EXPECT_EQ(rig.progress.Tag, 0);
@@ -94,7 +95,7 @@ TEST(DeviceClockOperations, MissingPortGivesThePortMessageOnly)
     window.setProgressWindow(&progress);
     test::part<QComboBox>(window, "cbxComPort")
         ->setEditText(QStringLiteral("/dev/sr5n-no-such-port"));
-    window.sbtCurrentTimeWriteClick();
+    test::trigger(window, "actClockWrite");
     EXPECT_EQ(notifier.errors, QStringList({test::NoSuchPortMessage("/dev/sr5n-no-such-port")}));
     EXPECT_TRUE(notifier.informations.isEmpty());
     EXPECT_TRUE(window.isEnabled());

@@ -9,6 +9,7 @@
 #include "common/PortEntries.h"
 #include "common/PortMessages.h"
 #include "common/SimProcess.h"
+#include "common/WindowCommands.h"
 #include "common/WindowParts.h"
 #include "link/PortScanner.h"
 #include "ui/PortSelector.h"
@@ -17,6 +18,8 @@
 #include "ui/config/TfrmCompare.h"
 #include "ui/services/TfrmTestScheme.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -138,38 +141,42 @@ TEST_P(EveryDeviceOperation, KeepsThePortThatWorkedAndNotOneThatFailed)
 void writeVerifiedByChoice(Rig &rig)
 {
     rig.app.settings().setVerifyWrites(true);
-    rig.window->btnWriteClick();
+    test::trigger(*rig.window, "actWrite");
     rig.app.settings().setVerifyWrites(false);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     MainWindow, EveryDeviceOperation,
     testing::Values(
-        Operation{"Read", [](Rig &rig) { rig.window->btnReadClick(); }},
-        Operation{"Write", [](Rig &rig) { rig.window->btnWriteClick(); }},
+        Operation{"Read", [](Rig &rig) { test::trigger(*rig.window, "actRead"); }},
+        Operation{"Write", [](Rig &rig) { test::trigger(*rig.window, "actWrite"); }},
         Operation{"WriteVerifiedByChoice", writeVerifiedByChoice},
-        Operation{"WriteVerified", [](Rig &rig) { rig.window->writeVerifiedClick(); }},
-        Operation{"CompareWithDevice", [](Rig &rig) { rig.window->compareWithDevice(); }},
-        Operation{"ReadClock", [](Rig &rig) { rig.window->sbtCurrentTimeReadClick(); }},
-        Operation{"WriteClock", [](Rig &rig) { rig.window->sbtCurrentTimeWriteClick(); }},
-        Operation{"ReadLog", [](Rig &rig) { rig.window->btnReadLogClick(); }},
-        Operation{"ClearLogs", [](Rig &rig) { rig.window->clearDeviceLogs(); }},
-        Operation{"Diagnostics", [](Rig &rig) { rig.window->btnTestSchemeClick(); }},
-        Operation{"FindCommunicator", [](Rig &rig) { rig.window->sbtFindPortClick(); }}),
+        Operation{"WriteVerified",
+                  [](Rig &rig) { test::trigger(*rig.window, "pumWriteVerified"); }},
+        Operation{"CompareWithDevice",
+                  [](Rig &rig) { test::trigger(*rig.window, "pumCompareDevice"); }},
+        Operation{"ReadClock", [](Rig &rig) { test::trigger(*rig.window, "actClockRead"); }},
+        Operation{"WriteClock", [](Rig &rig) { test::trigger(*rig.window, "actClockWrite"); }},
+        Operation{"ReadLog", [](Rig &rig) { test::trigger(*rig.window, "actReadLog"); }},
+        Operation{"ClearLogs", [](Rig &rig) { test::trigger(*rig.window, "actClearLogs"); }},
+        Operation{"Diagnostics", [](Rig &rig) { test::trigger(*rig.window, "actTestScheme"); }},
+        Operation{"FindCommunicator", [](Rig &rig) { test::trigger(*rig.window, "actFindPort"); }}),
     [](const testing::TestParamInfo<Operation> &param) { return std::string(param.param.name); });
 
 // The real error box of a port that is missing comes after the progress
 // window has gone, with the main window usable beneath it.
 TEST(DeviceOperationFailure, TheErrorBoxComesOnceTheProgressWindowHasClosed)
 {
+    // Each pressed as the user presses it: its button.
     const struct {
         const char *name;
-        std::function<void(Rig &)> run;
+        const char *button;
+        const char *action;
     } operations[] = {
-        {"read", [](Rig &rig) { rig.window->btnReadClick(); }},
-        {"write", [](Rig &rig) { rig.window->btnWriteClick(); }},
-        {"clock", [](Rig &rig) { rig.window->sbtCurrentTimeReadClick(); }},
-        {"log", [](Rig &rig) { rig.window->btnReadLogClick(); }},
+        {"read", "btnRead", "actRead"},
+        {"write", "btnWrite", "actWrite"},
+        {"clock", "sbtCurrentTimeRead", "actClockRead"},
+        {"log", "btnReadLog", "actReadLog"},
     };
     const QString missing = QStringLiteral("/dev/sr5n-no-such-port");
     for (const auto &operation : operations) {
@@ -181,6 +188,8 @@ TEST(DeviceOperationFailure, TheErrorBoxComesOnceTheProgressWindowHasClosed)
         bool shown = false;
         bool progressVisible = true;
         bool windowEnabled = false;
+        bool commandEnabled = true;
+        bool buttonEnabled = true;
         QString text;
         QTimer poll;
         poll.setInterval(10);
@@ -191,15 +200,24 @@ TEST(DeviceOperationFailure, TheErrorBoxComesOnceTheProgressWindowHasClosed)
             shown = true;
             progressVisible = rig.progress->isVisible();
             windowEnabled = rig.window->isEnabled();
+            // The operation is not over until the box is answered.
+            commandEnabled = test::part<QAction>(*rig.window, operation.action)->isEnabled();
+            buttonEnabled = test::part<QAbstractButton>(*rig.window, operation.button)->isEnabled();
             text = box->text();
             EXPECT_EQ(box->windowTitle(), AppTitle());
             box->accept();
         });
         poll.start();
-        operation.run(rig);
+        QAbstractButton *button = test::part<QAbstractButton>(*rig.window, operation.button);
+        ASSERT_TRUE(button->isEnabled());
+        button->click();
         EXPECT_TRUE(shown);
         EXPECT_FALSE(progressVisible) << "the progress window is still drawn under the box";
         EXPECT_TRUE(windowEnabled);
+        EXPECT_FALSE(commandEnabled) << "a device command while another runs";
+        EXPECT_FALSE(buttonEnabled);
+        EXPECT_TRUE(button->isEnabled()) << "enabled again once the operation is over";
+        EXPECT_TRUE(test::part<QAction>(*rig.window, "actWrite")->isEnabled());
         EXPECT_EQ(text, test::NoSuchPortMessage(missing) + QLatin1Char('.'));
     }
 }

@@ -5,6 +5,7 @@
 #include "app/UserSettings.h"
 #include "common/FakeNotifier.h"
 #include "common/QtPrinters.h"
+#include "common/WindowCommands.h"
 #include "ui/FileDialogFolders.h"
 #include "ui/TfrmMain.h"
 
@@ -36,7 +37,7 @@ void whenFileDialog(std::function<void(QFileDialog *)> inside)
 // Runs a command of the window whose file dialog the user answers: notes
 // the folder the dialog starts in, goes to `folder`, then chooses `file`
 // there, or cancels when `file` is empty. Returns the start folder.
-QString answer(TfrmMain &window, void (TfrmMain::*command)(), const QString &folder,
+QString answer(TfrmMain &window, const char *command, const QString &folder,
                const QString &file = {})
 {
     QString started;
@@ -50,7 +51,7 @@ QString answer(TfrmMain &window, void (TfrmMain::*command)(), const QString &fol
         dialog->selectFile(QDir(folder).filePath(file));
         static_cast<QDialog *>(dialog)->accept();
     });
-    (window.*command)();
+    test::trigger(window, command);
     return started;
 }
 
@@ -82,9 +83,9 @@ TEST(FileDialogFolders, TheWindowsDialogsKeepTheirFoldersInThisRun)
     test::FakeNotifier notifier;
     app.setNotifier(notifier);
 
-    const auto save = &TfrmMain::btnSaveClick;
-    const auto open = &TfrmMain::btnOpenClick;
-    const auto exportPage = &TfrmMain::btnExportClick;
+    const char *const save = "actSave";
+    const char *const open = "actOpen";
+    const char *const exportPage = "actExport";
     // Saved in A: the save dialog starts there next time, and so does the
     // export dialog, not used yet.
     answer(window, save, folderA, QStringLiteral("first.snc"));
@@ -103,7 +104,7 @@ TEST(FileDialogFolders, TheWindowsDialogsKeepTheirFoldersInThisRun)
         offered = dialog->selectedFiles().value(0);
         dialog->reject();
     });
-    window.btnOpenClick();
+    test::trigger(window, "actOpen");
     EXPECT_EQ(offered, QDir(folderA).filePath(QStringLiteral("first.snc")));
     EXPECT_EQ(notifier.errors, QStringList());
 }
@@ -113,9 +114,9 @@ TEST(FileDialogFolders, TheFoldersAreKeptForTheNextRun)
     QTemporaryDir a, b;
     const QString folderA = QDir(a.path()).absolutePath();
     const QString folderB = QDir(b.path()).absolutePath();
-    const auto save = &TfrmMain::btnSaveClick;
-    const auto open = &TfrmMain::btnOpenClick;
-    const auto exportPage = &TfrmMain::btnExportClick;
+    const char *const save = "actSave";
+    const char *const open = "actOpen";
+    const char *const exportPage = "actExport";
     // Each run is a new application object and window.
     const auto run = [](const std::function<void(TfrmMain &)> &use) {
         Configurator app{QCoreApplication::applicationDirPath()};

@@ -205,7 +205,10 @@ TEST(MainWindow, ExportReportsAnUnwritableFileAndOpensNothing)
     TfrmMain window{app};
     test::FakeNotifier notifier;
     app.setNotifier(notifier);
-    EXPECT_FALSE(window.exportHtml(QStringLiteral("/nonexistent-folder/report.html"), false));
+    const Expected<void> exported =
+        window.exportHtml(QStringLiteral("/nonexistent-folder/report.html"), false);
+    EXPECT_FALSE(exported);
+    EXPECT_EQ(exported.reason(), QStringLiteral("Невозможно сохранить файл"));
     EXPECT_EQ(notifier.errors, QStringList({"Невозможно сохранить файл"}));
     EXPECT_EQ(notifier.flashes, 1);
 }

@@ -3,6 +3,7 @@
 #include "catalog/CatalogStore.h"
 #include "catalog/ObjectCatalog.h"
 #include "catalog/SqliteCatalog.h"
+#include "common/WindowCommands.h"
 #include "common/WindowParts.h"
 #include "ui/TransferRig.h"
 #include "ui/catalog/ObjectListModel.h"
@@ -88,9 +89,9 @@ TEST(ObjectsWindow, RecordsReadWriteVerifiedWriteSaveAndOpen)
     Rig rig;
     ASSERT_TRUE(rig.sim->started());
     rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
-    rig.window.btnWriteClick();
-    rig.window.writeVerifiedClick();
-    rig.window.btnReadClick();
+    test::trigger(rig.window, "actWrite");
+    test::trigger(rig.window, "pumWriteVerified");
+    test::trigger(rig.window, "actRead");
     const QString file = rig.userFolder.filePath(QStringLiteral("склад.snc"));
     ASSERT_TRUE(rig.window.saveConfiguration(file));
     ASSERT_TRUE(rig.window.openConfiguration(file));
@@ -108,7 +109,7 @@ TEST(ObjectsWindow, RecordsReadWriteVerifiedWriteSaveAndOpen)
             ports << entry.port;
         window->accept();
     });
-    rig.window.objectsClick();
+    test::trigger(rig.window, "pumObjects");
     ASSERT_TRUE(shown);
     EXPECT_EQ(listed, QStringList({"Открытие файла", "Сохранение в файл", "Чтение",
                                    "Запись с проверкой", "Запись"}));
@@ -161,7 +162,7 @@ TEST(ObjectsWindow, CtrlFSearchesAsTheUserTypes)
         EXPECT_EQ(window->objects().value(0).name, "Школа № 5");
         window->accept();
     });
-    rig.window.objectsClick();
+    test::trigger(rig.window, "pumObjects");
     EXPECT_TRUE(focused);
     QList<int> expected;
     for (const Step &step : steps)
@@ -177,14 +178,14 @@ TEST(ObjectsWindow, AReadTellsThatTheDeviceWasChangedSinceTheLastWrite)
     ASSERT_TRUE(rig.sim->started());
     rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
     rig.config().setSlider(QStringLiteral("trbSesansLength"), 9);
-    rig.window.btnWriteClick();
+    test::trigger(rig.window, "actWrite");
     // Someone else, with a catalogue of his own, writes another session length.
     {
         Rig other;
         other.setPort(rig.sim->path());
         other.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
         other.config().setSlider(QStringLiteral("trbSesansLength"), 4);
-        other.window.btnWriteClick();
+        test::trigger(other.window, "actWrite");
         ASSERT_EQ(other.notifier.errors, QStringList());
     }
     rig.notifier.answers = {true};
@@ -195,7 +196,7 @@ TEST(ObjectsWindow, AReadTellsThatTheDeviceWasChangedSinceTheLastWrite)
         EXPECT_EQ(window.differences()[0].caption, "Ограничение длительности сеанса связи");
         window.accept();
     });
-    rig.window.btnReadClick();
+    test::trigger(rig.window, "actRead");
     ASSERT_EQ(rig.notifier.questions.size(), 1);
     EXPECT_TRUE(rig.notifier.questions[0].text.startsWith(
         QStringLiteral("Коммуникатор хранит не ту конфигурацию, которую программа записала")));
@@ -204,11 +205,11 @@ TEST(ObjectsWindow, AReadTellsThatTheDeviceWasChangedSinceTheLastWrite)
     // Read again: the device holds what was read, and what was last written
     // is still not there; the program says so again, once per read.
     rig.notifier.answers = {false};
-    rig.window.btnReadClick();
+    test::trigger(rig.window, "actRead");
     EXPECT_EQ(rig.notifier.questions.size(), 2);
     // After writing again, nothing to tell.
-    rig.window.btnWriteClick();
-    rig.window.btnReadClick();
+    test::trigger(rig.window, "actWrite");
+    test::trigger(rig.window, "actRead");
     EXPECT_EQ(rig.notifier.questions.size(), 2);
 }
 
@@ -231,7 +232,7 @@ TEST(ObjectsWindow, NewObjectFromATemplateLeavesTheNumbersBlank)
     });
     QTimer::singleShot(0, window,
                        [&] { test::part<QPushButton>(*window, "btnFromTemplate")->click(); });
-    rig.window.objectsClick();
+    test::trigger(rig.window, "pumObjects");
     EXPECT_TRUE(choose.shown());
     EXPECT_EQ(rig.config().slider(QStringLiteral("trbSesansLength")), 7);
     EXPECT_EQ(rig.config().text(QStringLiteral("edt1P1NObjectCode")), QString());
@@ -255,7 +256,7 @@ TEST(ObjectsWindow, TheEarlierHistoryIsTakenInWholeAtTheFirstRead)
                                "copy of a read.snc"};
     for (const QString &name : names)
         ASSERT_TRUE(WriteConfigurationFile(history.filePath(name), data, commands));
-    rig.window.btnReadClick();
+    test::trigger(rig.window, "actRead");
     ASSERT_EQ(rig.notifier.errors, QStringList());
     const QList<CatalogObject> objects = rig.app.objects().store()->objects();
     qsizetype entries = 0;
@@ -298,7 +299,7 @@ TEST(ObjectsWindow, ComparesTwoEntriesAndAnEntryWithTheDevice)
     Rig rig;
     ASSERT_TRUE(rig.sim->started());
     rig.config().setSlider(QStringLiteral("trbSesansLength"), 9);
-    rig.window.btnWriteClick();
+    test::trigger(rig.window, "actWrite");
     rig.config().setSlider(QStringLiteral("trbSesansLength"), 4);
     ASSERT_TRUE(rig.window.saveConfiguration(rig.userFolder.filePath(QStringLiteral("b.snc"))));
     ASSERT_EQ(rig.notifier.errors, QStringList());
@@ -329,7 +330,7 @@ TEST(ObjectsWindow, ComparesTwoEntriesAndAnEntryWithTheDevice)
         test::part<QPushButton>(*window, "btnEntryCompareDevice")->click();
         window->accept();
     });
-    rig.window.objectsClick();
+    test::trigger(rig.window, "pumObjects");
     delete pending;
     const QString session = QStringLiteral("Ограничение длительности сеанса связи");
     ASSERT_EQ(seen.size(), 3);
@@ -430,7 +431,7 @@ TEST(ObjectsWindow, MergesObjectsAndMovesAnEntryThroughTheObjectChooser)
             }
             window->accept();
         });
-        rig.window.objectsClick();
+        test::trigger(rig.window, "pumObjects");
         EXPECT_TRUE(choose.shown());
         EXPECT_EQ(offered, QStringList({"0777 0000  Школа", "0555 0000  Склад"}));
         EXPECT_EQ(listed, c.listed);
@@ -482,7 +483,7 @@ TEST(ObjectsWindow, ALongListComesAPageAtATimeAndKeepsTheChosenObject)
         chosen = window->objects().value(row).name;
         window->accept();
     });
-    rig.window.objectsClick();
+    test::trigger(rig.window, "pumObjects");
     EXPECT_EQ(firstPage, ObjectListModel::kPage);
     EXPECT_TRUE(info.startsWith(QStringLiteral("Объектов: %1.").arg(total))) << qPrintable(info);
     EXPECT_EQ(scrolled, total);

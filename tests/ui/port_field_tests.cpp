@@ -7,6 +7,7 @@
 #include "common/FakeNotifier.h"
 #include "common/PortEntries.h"
 #include "common/SimProcess.h"
+#include "common/WindowCommands.h"
 #include "common/WindowParts.h"
 #include "link/PortScanner.h"
 #include "link/TConnection.h"
@@ -228,7 +229,7 @@ TEST(PortField, NoScanDuringADeviceOperation)
     // scanned until the operation is over.
     std::unique_ptr<test::SimProcess> another;
     QTimer::singleShot(300, [&] { another = std::make_unique<test::SimProcess>(); });
-    rig.window->sbtCurrentTimeReadClick(); // the answer comes after 2.6 s
+    test::trigger(*rig.window, "actClockRead"); // the answer comes after 2.6 s
     ASSERT_TRUE(another && another->started());
     EXPECT_EQ(rig.scanner.scans, before);
     EXPECT_TRUE(rig.notifier.errors.isEmpty())
@@ -263,12 +264,12 @@ TEST(PortField, ThePortOfTheLastSuccessfulOperationIsRemembered)
     ASSERT_TRUE(sim.started());
     Rig rig({});
     rig.field()->setEditText(QStringLiteral("/dev/sr5n-no-such-port"));
-    rig.window->sbtCurrentTimeReadClick();
+    test::trigger(*rig.window, "actClockRead");
     ASSERT_EQ(rig.notifier.errors.size(), 1);
     EXPECT_EQ(UserSettings().lastPort(), QStringLiteral("ttyS1")) << "a failure is not kept";
 
     rig.field()->setEditText(sim.path());
-    rig.window->sbtCurrentTimeReadClick();
+    test::trigger(*rig.window, "actClockRead");
     EXPECT_EQ(rig.notifier.errors.size(), 1);
     EXPECT_EQ(UserSettings().lastPort(), sim.path());
 }

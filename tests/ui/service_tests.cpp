@@ -3,6 +3,7 @@
 // driven through the real windows.
 #include "catalog/CatalogStore.h"
 #include "catalog/ObjectCatalog.h"
+#include "common/WindowCommands.h"
 #include "common/WindowParts.h"
 #include "config/ConfigComparison.h"
 #include "config/ConfigurationFile.h"
@@ -220,7 +221,7 @@ TEST(CompareWithDevice, FailedReadShowsNoComparison)
     editOnEveryPage(rig);
     const QStringList before = writeListOf(rig);
     WhenShown<TfrmCompare> script(rig.window, "frmCompare", [](TfrmCompare &) {});
-    rig.window.compareWithDevice();
+    test::trigger(rig.window, "pumCompareDevice");
     EXPECT_FALSE(script.shown());
     ASSERT_EQ(rig.notifier.errors.size(), 1);
     EXPECT_TRUE(rig.notifier.errors[0].startsWith(QStringLiteral("Коммуникатор не отвечает")));
@@ -311,7 +312,7 @@ TEST(WriteWithVerification, FailsAndShowsWhatTheDeviceHoldsWhenAWriteIsDropped)
         EXPECT_EQ(rowsOf(dialog),
                   QList<QStringList>({{"Первый номер телефона — Номер объекта", "12AB", "0000"}}));
     });
-    rig.window.writeVerifiedClick();
+    test::trigger(rig.window, "pumWriteVerified");
     ASSERT_TRUE(script.shown());
     EXPECT_EQ(rig.notifier.errors,
               QStringList({"Проверка записи не пройдена: коммуникатор хранит не ту конфигурацию, "
@@ -341,7 +342,7 @@ TEST(WriteWithVerification, ReadBackThatFailsLeavesTheWriteUnchecked)
     Rig rig({QStringLiteral("--silent"), QStringLiteral("900-")});
     ASSERT_TRUE(rig.sim->started());
     WhenShown<TfrmCompare> script(rig.window, "frmCompare", [](TfrmCompare &) {});
-    rig.window.writeVerifiedClick();
+    test::trigger(rig.window, "pumWriteVerified");
     EXPECT_FALSE(script.shown());
     ASSERT_EQ(rig.notifier.errors.size(), 1);
     EXPECT_TRUE(rig.notifier.errors[0].startsWith(QStringLiteral("Коммуникатор не отвечает")));
@@ -394,13 +395,13 @@ TEST(Objects, KeepsReadsAndWritesThatOpenBackAsTheyWere)
     Rig rig;
     ASSERT_TRUE(rig.sim->started());
     editOnEveryPage(rig);
-    rig.window.btnWriteClick();
+    test::trigger(rig.window, "actWrite");
     ASSERT_EQ(rig.notifier.errors, QStringList());
     const QStringList written = writeListOf(rig);
 
     Rig reader;
     reader.setPort(rig.sim->path());
-    reader.window.btnReadClick();
+    test::trigger(reader.window, "actRead");
     ASSERT_EQ(reader.notifier.errors, QStringList());
     const QStringList read = writeListOf(reader);
     EXPECT_EQ(read, written);
@@ -458,7 +459,7 @@ TEST(Objects, KeepsReadsAndWritesThatOpenBackAsTheyWere)
         test::part<QPushButton>(dialog, "btnEntryCompare")->click();
         EXPECT_TRUE(dialog.isVisible()); // compared: the objects window stays
     });
-    fresh.window.objectsClick();
+    test::trigger(fresh.window, "pumObjects");
     EXPECT_TRUE(compare.shown());
     EXPECT_TRUE(compared);
 }
@@ -473,8 +474,8 @@ TEST(Objects, UnwritableCatalogueWarnsOnceAndTheReadStillSucceeds)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     rig.app.setCatalog(rig.userFolder.filePath(QStringLiteral("blocker/catalog.sqlite")),
                        QString());
-    rig.window.btnReadClick();
-    rig.window.btnReadClick();
+    test::trigger(rig.window, "actRead");
+    test::trigger(rig.window, "actRead");
     const QString warning =
         QStringLiteral("Невозможно записать конфигурацию в базу объектов \"%1\": папка "
                        "недоступна для записи. Операции с коммуникатором выполняются как обычно")

@@ -7,6 +7,7 @@
 #include "catalog/CatalogStore.h"
 #include "catalog/SharedCatalogStore.h"
 #include "common/PgServer.h"
+#include "common/WindowCommands.h"
 #include "common/WindowParts.h"
 #include "ui/TransferRig.h"
 #include "ui/catalog/TfrmCatalogSettings.h"
@@ -74,7 +75,7 @@ QString objectsInfo(Rig &rig)
         info = test::part<QLabel>(objects, "lblObjectsInfo")->text();
         objects.accept();
     });
-    rig.window.objectsClick();
+    test::trigger(rig.window, "pumObjects");
     EXPECT_EQ(window.shown(), 1);
     return info;
 }
@@ -87,7 +88,7 @@ void chooseServer(Rig &rig, const QString &uri)
         test::part<QLineEdit>(w, "edtCatalogServer")->setText(uri);
         test::part<QPushButton>(w, "btnCatalogOk")->click();
     });
-    rig.window.catalogSettingsClick();
+    test::trigger(rig.window, "pumCatalogSettings");
     EXPECT_EQ(settings.shown(), 1);
 }
 
@@ -135,7 +136,7 @@ TEST(SharedCatalogWindow, AsksForThePasswordAndRecordsIntoTheServer)
     EXPECT_FALSE(settingsFile.readAll().contains(PgServer::EngineerPassword));
 
     rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
-    rig.window.btnReadClick();
+    test::trigger(rig.window, "actRead");
     EXPECT_EQ(rig.notifier.errors, QStringList());
     EXPECT_EQ(entriesOnServer(pg, database).trimmed(), QStringLiteral("1"));
     EXPECT_EQ(objectsInfo(rig).section(QStringLiteral(". "), -1),
@@ -159,7 +160,7 @@ TEST(SharedCatalogWindow, DecliningThePasswordKeepsEntriesLocally)
     EXPECT_EQ(prompt.shown(), 1);
 
     rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
-    rig.window.btnReadClick();
+    test::trigger(rig.window, "actRead");
     EXPECT_EQ(rig.notifier.errors, QStringList());
     EXPECT_EQ(prompt.shown(), 1);
     // Nothing reached the server (whose tables may not even exist yet).
@@ -205,7 +206,7 @@ TEST(SharedCatalogWindow, TellsWhichCatalogueAndItsState)
         }
         chooseServer(rig, uri);
         if (c.stopped)
-            rig.window.btnReadClick();
+            test::trigger(rig.window, "actRead");
         const QString info = objectsInfo(rig);
         if (c.stopped) {
             ASSERT_TRUE(pg.start()) << qPrintable(pg.error());
@@ -245,7 +246,7 @@ TEST(SharedCatalogWindow, AnEditOverAnotherEngineersChangeAsksWhichToKeep)
         ASSERT_TRUE(rig.sim->started());
         chooseServer(rig, uri);
         rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
-        rig.window.btnReadClick();
+        test::trigger(rig.window, "actRead");
 
         // The other engineer, through a connection of his own.
         QTemporaryDir otherFolder;
@@ -274,7 +275,7 @@ TEST(SharedCatalogWindow, AnEditOverAnotherEngineersChangeAsksWhichToKeep)
             nameAfter = test::part<QLineEdit>(*window, "edtObjectName")->text();
             window->accept();
         });
-        rig.window.objectsClick();
+        test::trigger(rig.window, "pumObjects");
         ASSERT_EQ(conflict.shown(), 1);
         EXPECT_EQ(mineShown, QStringList({"Склад", "", ""}));
         EXPECT_EQ(theirsShown, QStringList({"Магазин", "ул. Ленина, 1", ""}));

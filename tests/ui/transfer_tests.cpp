@@ -7,6 +7,7 @@
 #include "common/SimProcess.h"
 #include "common/TextRecord.h"
 #include "common/TextRecords.h"
+#include "common/WindowCommands.h"
 #include "common/WindowParts.h"
 #include "config/BlockContext.h"
 #include "config/ConfigModel.h"
@@ -199,7 +200,7 @@ TEST(ConfigurationTransfer, WriteThenReadBringsTheSameConfigurationBack)
     Rig writer;
     ASSERT_TRUE(writer.sim->started());
     editConfiguration(writer.config(), writer.app.eventTables());
-    writer.window.btnWriteClick();
+    test::trigger(writer.window, "actWrite");
     EXPECT_EQ(writer.notifier.errors, QStringList());
     EXPECT_EQ(writer.notifier.informations, QStringList({"Конфигурация записана успешно"}));
     EXPECT_FALSE(writer.app.connection().Opened());
@@ -218,7 +219,7 @@ TEST(ConfigurationTransfer, WriteThenReadBringsTheSameConfigurationBack)
     reader.setProgressWindow(&readerProgress);
     readerApp.setProtocolCatalog(&readerCatalog);
     test::part<QComboBox>(reader, "cbxComPort")->setEditText(writer.sim->path());
-    reader.btnReadClick();
+    test::trigger(reader, "actRead");
     EXPECT_EQ(readerNotifier.errors, QStringList());
     EXPECT_EQ(readerNotifier.informations, QStringList({"Конфигурация прочитана успешно"}));
     EXPECT_EQ(readerProgress.prbProgress->value(), 858);
@@ -241,12 +242,12 @@ TEST(ConfigurationTransfer, EveryValueWrittenIsReadBackIntoAFreshWindow)
     Rig writer;
     ASSERT_TRUE(writer.sim->started());
     editEveryValue(writer.config(), writer.app.eventTables());
-    writer.window.btnWriteClick();
+    test::trigger(writer.window, "actWrite");
     ASSERT_EQ(writer.notifier.errors, QStringList());
 
     Rig reader;
     test::part<QComboBox>(reader.window, "cbxComPort")->setEditText(writer.sim->path());
-    reader.window.btnReadClick();
+    test::trigger(reader.window, "actRead");
     ASSERT_EQ(reader.notifier.errors, QStringList());
     EXPECT_EQ(reader.notifier.informations, QStringList({"Конфигурация прочитана успешно"}));
     expectSameConfiguration(writer.app, reader.app);
@@ -257,7 +258,7 @@ TEST(ConfigurationTransfer, CancelDuringAWriteStopsSendingSilently)
     Rig rig({QStringLiteral("--delay"), QStringLiteral("5")});
     ASSERT_TRUE(rig.sim->started());
     QTimer::singleShot(150, &rig.progress, [&] { rig.progress.btnCancelClick(); });
-    rig.window.btnWriteClick();
+    test::trigger(rig.window, "actWrite");
     EXPECT_TRUE(rig.notifier.errors.isEmpty());
     EXPECT_TRUE(rig.notifier.informations.isEmpty());
     EXPECT_FALSE(rig.app.connection().Opened());
@@ -286,7 +287,7 @@ TEST(ConfigurationTransfer, FailedReadsLeaveTheConfigurationAsItWas)
         ASSERT_TRUE(rig.sim->started());
         rig.config().setText(QStringLiteral("edt2P2N"), QStringLiteral("777"));
         const QString before = rig.config().text(QStringLiteral("edt2P2N"));
-        rig.window.btnReadClick();
+        test::trigger(rig.window, "actRead");
         ASSERT_EQ(rig.notifier.errors.size(), 1)
             << c.name << ", told: " << testing::PrintToString(rig.notifier.informations);
         EXPECT_TRUE(rig.notifier.errors[0].startsWith(c.error))
@@ -304,7 +305,7 @@ TEST(ConfigurationTransfer, CancelStopsSilentlyAndChangesNothing)
     ASSERT_TRUE(rig.sim->started());
     rig.config().setSlider(QStringLiteral("trbPauseLength"), 9);
     QTimer::singleShot(150, &rig.progress, [&] { rig.progress.btnCancelClick(); });
-    rig.window.btnReadClick();
+    test::trigger(rig.window, "actRead");
     EXPECT_TRUE(rig.notifier.errors.isEmpty());
     EXPECT_TRUE(rig.notifier.informations.isEmpty());
     EXPECT_EQ(rig.config().slider(QStringLiteral("trbPauseLength")), 9);
@@ -320,7 +321,7 @@ TEST(ConfigurationTransfer, MissingPortIsReportedAndNothingIsSent)
     Rig rig;
     test::part<QComboBox>(rig.window, "cbxComPort")
         ->setEditText(QStringLiteral("/dev/sr5n-missing"));
-    rig.window.btnWriteClick();
+    test::trigger(rig.window, "actWrite");
     EXPECT_EQ(rig.notifier.errors, QStringList({test::NoSuchPortMessage("/dev/sr5n-missing")}));
     EXPECT_EQ(rig.progress.Tag, 0);
     EXPECT_TRUE(rig.window.isEnabled());
@@ -412,9 +413,9 @@ TEST(ConfigurationFileCommands, FileWithoutTheWholeListIsRefusedAndNeverWritten)
         EXPECT_EQ(second.app.eventTables().zoneCode(7, 1, 3), QStringLiteral("ABCD"));
 
         // The device then holds the window's configuration, not the file's.
-        second.window.btnWriteClick();
+        test::trigger(second.window, "actWrite");
         second.config().setSlider(QStringLiteral("trbPauseLength"), 11);
-        second.window.btnReadClick();
+        test::trigger(second.window, "actRead");
         EXPECT_EQ(second.config().slider(QStringLiteral("trbPauseLength")), pause);
         EXPECT_EQ(second.app.eventTables().zoneCode(7, 1, 3), QStringLiteral("ABCD"));
     }
@@ -432,15 +433,22 @@ TEST(ConfigurationFileCommands, UnreadableFilesChangeNothing)
     file.write("Z");
     file.close();
     rig.config().setSlider(QStringLiteral("trbPauseLength"), 9);
-    EXPECT_FALSE(rig.window.openConfiguration(path));
-    EXPECT_FALSE(rig.window.openConfiguration(dir.filePath(QStringLiteral("missing.snc"))));
+    // Each failure carries the message the user was shown.
+    for (const QString &unreadable : {path, dir.filePath(QStringLiteral("missing.snc"))}) {
+        const Expected<void> opened = rig.window.openConfiguration(unreadable);
+        EXPECT_FALSE(opened) << unreadable.toStdString();
+        EXPECT_EQ(opened.reason(),
+                  QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден"));
+    }
     EXPECT_EQ(
         rig.notifier.errors,
         QStringList(2, QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден")));
     EXPECT_EQ(rig.notifier.flashes, 2);
     EXPECT_EQ(rig.config().slider(QStringLiteral("trbPauseLength")), 9);
-    EXPECT_FALSE(
-        rig.window.saveConfiguration(dir.filePath(QStringLiteral("no/such/folder/c.snc"))));
+    const Expected<void> saved =
+        rig.window.saveConfiguration(dir.filePath(QStringLiteral("no/such/folder/c.snc")));
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(saved.reason(), QStringLiteral("Невозможно сохранить файл"));
     EXPECT_EQ(rig.notifier.errors.last(), QStringLiteral("Невозможно сохранить файл"));
 }
 
@@ -456,7 +464,10 @@ TEST(ConfigurationFileCommands, UnregisteredProtocolIsDeclinedAndNothingChanges)
     Rig target; // its library lacks the second protocol and the user declines
     target.catalog.names.removeLast();
     target.catalog.records.removeLast();
-    EXPECT_FALSE(target.window.openConfiguration(path));
+    const Expected<void> opened = target.window.openConfiguration(path);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(opened.reason(),
+              QStringLiteral("Невозможно добавить протокол. Операция будет прервана"));
     EXPECT_EQ(target.notifier.errors,
               QStringList({"Невозможно добавить протокол. Операция будет прервана"}));
     EXPECT_EQ(target.config().slider(QStringLiteral("trbPauseLength")), 3);
@@ -476,7 +487,7 @@ TEST(ConfigurationTransfer, LateAnswersNeverLeaveStaleCodes)
     Rig reader({QStringLiteral("--state"), state, QStringLiteral("--late"),
                 QStringLiteral("3,40,300,301,850")});
     ASSERT_TRUE(reader.sim->started());
-    reader.window.btnReadClick();
+    test::trigger(reader.window, "actRead");
     EXPECT_EQ(reader.notifier.errors, QStringList());
     EXPECT_EQ(reader.notifier.informations, QStringList({"Конфигурация прочитана успешно"}));
     expectSameConfiguration(device.app, reader.app);
@@ -501,7 +512,7 @@ TEST(ConfigurationTransfer, ReadThatFailsToDecodeChangesNothing)
         ASSERT_TRUE(rig.sim->started());
         editEveryValue(rig.config(), rig.app.eventTables());
         const QStringList before = writeListOf(rig);
-        rig.window.btnReadClick();
+        test::trigger(rig.window, "actRead");
         EXPECT_EQ(rig.notifier.errors,
                   QStringList{c.message + QStringLiteral(". Операция будет прервана")});
         EXPECT_TRUE(rig.notifier.informations.isEmpty());

@@ -124,7 +124,7 @@ int main(int argc, char *argv[])
              QStringLiteral("page%1-%2").arg(i + 1).arg(pages->page(i)->objectName()));
     }
 
-    main.exportHtml(folder.filePath(QStringLiteral("report.html")), false);
+    (void)main.exportHtml(folder.filePath(QStringLiteral("report.html")), false);
 
     sr5n::TfrmProgress &progress = windows.progress();
     progress.Mode = sr5n::TfrmProgress::ModeRead;

@@ -4,6 +4,7 @@
 #include "components/FieldGuard.h"
 #include "config/ConfigModel.h"
 #include "config/ControlNames.h"
+#include "config/ValueCheck.h"
 #include "ui/config/RadioGroup.h"
 
 #include <QCheckBox>
@@ -72,17 +73,19 @@ void ConfigBinding::bindWidget(QWidget *widget)
             if (auto *field = qobject_cast<QLineEdit *>(widget)) {
                 const bool phone = d->kind == ValueKind::Phone;
                 const QString allowed = phone ? PhoneCharacters() : CodeCharacters();
+                const int padLength = phone ? 0 : d->minimum;
                 field->setMaxLength(d->maximum);
+                // The model takes what the field holds while it is a value the
+                // field may hold once left (a code padded with zeros).
                 connect(field, &QLineEdit::textChanged, this,
-                        [this, name, allowed](const QString &text) {
-                            if (!FirstInvalidCharacter(text, allowed))
+                        [this, name, padLength](const QString &text) {
+                            if (check(m_model, name, PadWithZeros(text, padLength)))
                                 m_model.setText(name, text);
                         });
                 std::function<void()> afterLeave;
                 if (phone)
                     afterLeave = [this, name] { m_model.uncheckEmptyNumber(name); };
-                new FieldGuard(field, allowed, phone ? 0 : d->minimum, m_notifier,
-                               std::move(afterLeave));
+                new FieldGuard(field, allowed, padLength, m_notifier, std::move(afterLeave));
             }
             break;
         case ValueKind::Time:
