@@ -117,7 +117,7 @@ void TfrmMain::openCatalog()
     if (!m_app.catalogEnabled())
         return;
     ObjectCatalog &catalog = m_app.objects();
-    catalog.store();
+    catalog.reconnect();
     // The server asks for a password: asked here, used for this run only.
     const QString firstQuestion = catalog.passwordQuestion();
     bool answered = false;
