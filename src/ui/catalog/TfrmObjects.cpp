@@ -5,6 +5,7 @@
 #include "catalog/ObjectCatalog.h"
 #include "ui/catalog/ObjectListModel.h"
 #include "ui/catalog/TfrmEditConflict.h"
+#include "ui/catalog/TfrmObjectChooser.h"
 
 #include <QApplication>
 #include <QDir>
@@ -433,26 +434,11 @@ void TfrmObjects::markTemplate()
 
 QString TfrmObjects::chooseObject(const QString &title, const QString &exceptId)
 {
-    CatalogStore *catalog = store();
-    if (!catalog)
+    if (!store())
         return {};
-    QStringList items;
-    QStringList ids;
-    for (const CatalogObject &object : catalog->objects()) {
-        if (object.id == exceptId)
-            continue;
-        items << QStringLiteral("%1  %2  %3")
-                     .arg(object.codes, object.name, object.address)
-                     .trimmed();
-        ids << object.id;
-    }
-    if (items.isEmpty())
-        return {};
-    bool accepted = false;
-    const QString item =
-        QInputDialog::getItem(this, title, QStringLiteral("Объект:"), items, 0, false, &accepted);
-    const qsizetype index = items.indexOf(item);
-    return accepted && index >= 0 ? ids.at(index) : QString();
+    TfrmObjectChooser chooser(
+        title, [this] { return store(); }, exceptId, this);
+    return chooser.exec() == QDialog::Accepted ? chooser.chosenId() : QString();
 }
 
 void TfrmObjects::moveEntry()

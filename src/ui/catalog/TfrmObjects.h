@@ -65,7 +65,7 @@ private:
     void moveEntry();
     void mergeObject();
     void newFromTemplate();
-    // Chooses another object of the catalogue in a list; empty when declined.
+    // Asks for another object of the catalogue, searched; empty when declined.
     QString chooseObject(const QString &title, const QString &exceptId);
     void showFailure();
 
