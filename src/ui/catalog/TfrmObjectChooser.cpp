@@ -2,6 +2,7 @@
 
 #include "catalog/CatalogStore.h"
 #include "ui/catalog/ObjectListModel.h"
+#include "ui/catalog/ObjectListWidgets.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
@@ -29,12 +30,8 @@ TfrmObjectChooser::TfrmObjectChooser(const QString &title, Store store, const QS
 
     auto *lblSearch = new QLabel(QStringLiteral("&Поиск:"), this);
     lblSearch->setObjectName(QStringLiteral("lblChooserSearch"));
-    edtChooserSearch = new QLineEdit(this);
+    edtChooserSearch = MakeObjectSearchField(this);
     edtChooserSearch->setObjectName(QStringLiteral("edtChooserSearch"));
-    edtChooserSearch->setPlaceholderText(
-        QStringLiteral("Номер объекта, название, адрес, заметки или номер телефона"));
-    edtChooserSearch->setClearButtonEnabled(true);
-    edtChooserSearch->setAccessibleName(QStringLiteral("Поиск объектов"));
     lblSearch->setBuddy(edtChooserSearch);
     // The arrows move through the list while the user types.
     edtChooserSearch->installEventFilter(this);
@@ -49,18 +46,8 @@ TfrmObjectChooser::TfrmObjectChooser(const QString &title, Store store, const QS
     m_offered->setFilterRegularExpression(
         QRegularExpression(QStringLiteral("^(?!%1$)").arg(QRegularExpression::escape(exceptId))));
 
-    tvChooser = new QTableView(this);
+    tvChooser = MakeObjectTable(m_offered, this);
     tvChooser->setObjectName(QStringLiteral("tvChooser"));
-    tvChooser->setAccessibleName(QStringLiteral("Объекты"));
-    tvChooser->setModel(m_offered);
-    tvChooser->setSelectionBehavior(QAbstractItemView::SelectRows);
-    tvChooser->setSelectionMode(QAbstractItemView::SingleSelection);
-    tvChooser->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tvChooser->setAlternatingRowColors(true);
-    tvChooser->setTabKeyNavigation(false);
-    tvChooser->verticalHeader()->hide();
-    tvChooser->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    tvChooser->horizontalHeader()->setStretchLastSection(true);
     tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Codes, 110);
     tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Name, 190);
     tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Address, 190);

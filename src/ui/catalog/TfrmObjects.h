@@ -73,7 +73,7 @@ private:
     ObjectListModel *m_model = nullptr;
     QString m_objectId;
     CatalogObject m_seen; // the chosen object as shown, for edits against it
-    QString m_listed; // the search text listed last
+    QString m_listed;     // the search text listed last
     QList<CatalogEntry> m_timeline;
 
     QLabel *lblObjectsInfo = nullptr;
