@@ -1,10 +1,15 @@
 #pragma once
 
-// Measures taken on pictures of the windows, and the application's look set
-// for a test, as the tests of contrast and of the dark palette take them.
+// Measures taken on pictures of the windows, the log page they are taken of,
+// and the application's look set for a test, as the tests of contrast and of
+// the dark palette take them.
 
+#include "common/WindowParts.h"
 #include "components/ReadableColors.h"
 #include "events/EventLogDecoder.h"
+#include "ui/PageControl.h"
+#include "ui/TfrmMain.h"
+#include "ui/events/LogsPage.h"
 
 #include <QApplication>
 #include <QColor>
@@ -15,6 +20,9 @@
 #include <QRect>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTest>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
@@ -81,6 +89,17 @@ inline DecodedEventLog ThreeRecords(const QStringList &names,
         log.rows.append(row);
     }
     return log;
+}
+
+// Shows `window` with its log page in front, listing `log`.
+inline LogsPage *ShowLog(TfrmMain &window, const DecodedEventLog &log)
+{
+    window.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto *logs = part<LogsPage>(window, "tshLogs");
+    part<PageControl>(window, "pgcPages")->setCurrentPage(logs);
+    logs->showLog(log);
+    return logs;
 }
 
 // While it lives, the application has the Fusion style (wrapped by `wrap`

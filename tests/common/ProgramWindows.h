@@ -29,6 +29,11 @@ namespace sr5n::test {
 inline const QString kRecordA = QStringLiteral("0102010FCF0000000000000000000000060526");
 inline const QString kRecordB = QStringLiteral("02000004FF1F00000000000000000000060528");
 
+// The captions of the windows that register a protocol, and of the message boxes.
+inline const QString kAddProtocolCaption = QStringLiteral("Добавление протокола в программу");
+inline const QString kSaveProtocolCaption = QStringLiteral("Сохранение протокола");
+inline const QString kAppTitle = QStringLiteral("СР-5/Н Конфигуратор");
+
 // A device whose two pairs hold protocols A and B (sr5n-sim --state).
 inline QJsonObject DeviceWithUnknownProtocols()
 {

@@ -160,12 +160,9 @@ TEST_P(ControlsOnPalettes, UntickedBoxesOfTheLogStandOutFromEveryRowColour)
 {
     Configurator app{QCoreApplication::applicationDirPath()};
     TfrmMain window{app};
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    auto *logs = test::part<LogsPage>(window, "tshLogs");
-    test::part<PageControl>(window, "pgcPages")->setCurrentPage(logs);
-    logs->showLog(test::ThreeRecords(app.logExternalEvents(),
-                                     {{{true, false}, {false, true}, {false, false}}}));
+    LogsPage *logs =
+        test::ShowLog(window, test::ThreeRecords(app.logExternalEvents(),
+                                                 {{{true, false}, {false, true}, {false, false}}}));
     TMultiGrid *grid = logs->mgdLog;
     const QImage image = grid->viewport()->grab().toImage();
     test::KeepPicture(window.grab().toImage(), picture("log"));

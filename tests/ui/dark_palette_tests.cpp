@@ -87,12 +87,9 @@ TEST_F(DarkPaletteTest, LogRowsReadOnTheirFixedColours)
 {
     Configurator app{QCoreApplication::applicationDirPath()};
     TfrmMain window{app};
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    auto *logs = test::part<LogsPage>(window, "tshLogs");
-    test::part<PageControl>(window, "pgcPages")->setCurrentPage(logs);
-    logs->showLog(test::ThreeRecords(app.logExternalEvents(),
-                                     {{{true, true}, {false, true}, {false, false}}}));
+    LogsPage *logs =
+        test::ShowLog(window, test::ThreeRecords(app.logExternalEvents(),
+                                                 {{{true, true}, {false, true}, {false, false}}}));
     // The palette's own text would not read on these colours.
     const QColor paletteText = QApplication::palette().color(QPalette::Text);
     for (const QColor &fixed : {kSent, kNotSent, kPartlySent})

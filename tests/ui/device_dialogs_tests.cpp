@@ -45,17 +45,16 @@
 
 using namespace sr5n;
 using Step = test::KeyboardUser::Step;
+using test::kAddProtocolCaption;
+using test::kAppTitle;
 using test::kRecordA;
 using test::kRecordB;
+using test::kSaveProtocolCaption;
 
 namespace {
 
 const QString kNameA = QStringLiteral("Объект А");
 const QString kNameB = QStringLiteral("Пульт Б");
-
-const QString kReadCaption = QStringLiteral("Добавление протокола в программу");
-const QString kSaveCaption = QStringLiteral("Сохранение протокола");
-const QString kAppTitle = QStringLiteral("СР-5/Н Конфигуратор");
 
 QString pairMessage(int pair)
 {
@@ -96,13 +95,13 @@ struct RealWindows : test::ProgramWindows {
         const auto state = duringOperation ? duringDeviceOperation()
                                            : std::function<void(QWidget *)>([](QWidget *) {});
         return {
-            {kReadCaption, name, 0,
+            {kAddProtocolCaption, name, 0,
              [this, state, pair](QWidget *modal) {
                  state(modal);
                  EXPECT_EQ(modal, &windows->saveNewProtocol());
                  EXPECT_EQ(windows->saveNewProtocol().lblMsg->text(), pairMessage(pair));
              }},
-            {kSaveCaption, path(file), 0,
+            {kSaveProtocolCaption, path(file), 0,
              [state](QWidget *modal) {
                  state(modal);
                  EXPECT_NE(qobject_cast<QFileDialog *>(modal), nullptr);
@@ -149,8 +148,9 @@ TEST(DeviceDialogs, ReadRegistersUnknownProtocolsThroughTheRealDialogs)
     // The user first types a name the library has (in other letters): the
     // replace question opens over the name dialog, and No keeps that open.
     QList<Step> steps{
-        {kReadCaption, QStringLiteral("3+1, 1800 ГЦ, 10 ИМП/С"), 0, rig.duringDeviceOperation()},
-        {kReadCaption,
+        {kAddProtocolCaption, QStringLiteral("3+1, 1800 ГЦ, 10 ИМП/С"), 0,
+         rig.duringDeviceOperation()},
+        {kAddProtocolCaption,
          {},
          Qt::Key_Escape,
          [&rig](QWidget *modal) {
@@ -188,7 +188,7 @@ TEST(DeviceDialogs, DeclinedRegistrationIsReportedInAnErrorBoxOverTheProgressWin
     const QString pairBefore = rig.pairChooser(1);
 
     test::KeyboardUser user({
-        {kReadCaption, {}, Qt::Key_Escape, rig.duringDeviceOperation()},
+        {kAddProtocolCaption, {}, Qt::Key_Escape, rig.duringDeviceOperation()},
         {kAppTitle,
          {},
          0,

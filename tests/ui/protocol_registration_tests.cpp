@@ -47,18 +47,18 @@
 
 using namespace sr5n;
 using Step = test::KeyboardUser::Step;
+using test::kAddProtocolCaption;
+using test::kAppTitle;
 using test::kRecordA;
 using test::kRecordB;
+using test::kSaveProtocolCaption;
 
 namespace {
 
-const QString kAddCaption = QStringLiteral("Добавление протокола в программу");
 const QString kSaveInProgram = QStringLiteral("Сохранение протокола в программе");
-const QString kProtocolFile = QStringLiteral("Сохранение протокола");
 const QString kOpenProtocolFile = QStringLiteral("Добавление протокола");
 const QString kOpenConfiguration = QStringLiteral("Открытие файла конфигурации");
 const QString kSaveConfiguration = QStringLiteral("Сохранение файла конфигурации");
-const QString kAppTitle = QStringLiteral("СР-5/Н Конфигуратор");
 const QString kAbort = QStringLiteral(". Операция будет прервана.");
 
 QString replaceQuestion(const QString &name)
@@ -181,10 +181,16 @@ TEST(ProtocolRegistration, EnterOnEveryDialogRegistersBothProtocols)
             steps.append({kOpenConfiguration,
                           program.configurationWithUnknownProtocols(QStringLiteral("other.snc"))});
         steps += {
-            {kAddCaption, {}, 0, nameDialogProposing(program, QStringLiteral("Новый протокол"))},
-            {kProtocolFile, program.path(QStringLiteral("1.snp"))},
-            {kAddCaption, {}, 0, nameDialogProposing(program, QStringLiteral("Новый протокол 2"))},
-            {kProtocolFile, program.path(QStringLiteral("2.snp"))},
+            {kAddProtocolCaption,
+             {},
+             0,
+             nameDialogProposing(program, QStringLiteral("Новый протокол"))},
+            {kSaveProtocolCaption, program.path(QStringLiteral("1.snp"))},
+            {kAddProtocolCaption,
+             {},
+             0,
+             nameDialogProposing(program, QStringLiteral("Новый протокол 2"))},
+            {kSaveProtocolCaption, program.path(QStringLiteral("2.snp"))},
         };
         if (c.fromDevice)
             steps.append(
@@ -244,7 +250,7 @@ TEST(ProtocolRegistration, EnterOnTheReplaceQuestionKeepsTheProtocol)
         const QStringList pairsBefore = program.pairRecords();
 
         QList<Step> steps;
-        QString caption = kAddCaption;
+        QString caption = kAddProtocolCaption;
         switch (c.way) {
         case Way::Reading:
             break;
@@ -325,8 +331,8 @@ TEST(ProtocolRegistration, ReplacedProtocolIsKeptAndTheUserToldWhere)
                                       QStringLiteral(".snp"));
     test::KeyboardUser user({
         {kOpenProtocolFile, file},
-        {kAddCaption, {}, 0, nameDialogProposing(program, known)},
-        {kAddCaption, {}, Qt::Key_Y, replaceQuestionFor(program, known)},
+        {kAddProtocolCaption, {}, 0, nameDialogProposing(program, known)},
+        {kAddProtocolCaption, {}, Qt::Key_Y, replaceQuestionFor(program, known)},
         {kAppTitle,
          {},
          0,
@@ -433,7 +439,7 @@ TEST(ProtocolRegistration, LibraryThatIsAPipeIsReportedWhenAProtocolIsSaved)
     {
         test::KeyboardUser user({
             {kSaveInProgram, {}, 0, nameDialogProposing(program, QStringLiteral("Новый протокол"))},
-            {kProtocolFile, file},
+            {kSaveProtocolCaption, file},
             {kAppTitle,
              {},
              0,
