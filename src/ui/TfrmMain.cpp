@@ -105,6 +105,7 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
         std::async(std::launch::async, [&scanner = m_app.portScanner()] { return scanner.scan(); });
     m_app.setNotifier(m_messageBoxes);
     m_app.setProtocolDialogs(m_protocolDialogs.get());
+    m_app.checkCatalogApart();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppTitle());
     // A transfer that worked brings the window to the front for its notice.
