@@ -99,9 +99,8 @@ struct RealWindows {
 
     QString pairChooser(int pair)
     {
-        return main()
-            .findChild<QComboBox *>(QStringLiteral("cbx%1PProtocol").arg(pair))
-            ->currentText();
+        const QByteArray name = QStringLiteral("cbx%1PProtocol").arg(pair).toLatin1();
+        return test::part<QComboBox>(main(), name.constData())->currentText();
     }
 
     // The windows of a read: the main window disabled under the progress window.
