@@ -79,8 +79,15 @@ void Configurator::setCatalog(const QString &path, const QString &historyFolder,
     }
     m_objects = std::make_unique<ObjectCatalog>(
         path, historyFolder, localPath.isEmpty() ? m_localCatalogPath : localPath);
+    m_objects->setCheckApart(m_catalogCheckApart);
     m_catalogEnabled = true;
     m_historyWarned = false;
+}
+
+void Configurator::checkCatalogApart()
+{
+    m_catalogCheckApart = true;
+    m_objects->setCheckApart(true);
 }
 
 void Configurator::useCatalogLocation(const QString &location)

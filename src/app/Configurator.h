@@ -96,6 +96,9 @@ public:
     // (empty: the local catalogue last set, else the user's own).
     void setCatalog(const QString &path, const QString &historyFolder,
                     const QString &localPath = QString());
+    // The catalogue's integrity checked apart from its opening, now and in
+    // catalogues set later (a window must not wait for it).
+    void checkCatalogApart();
     // The catalogue the user chose: a server's address, or empty for the
     // local catalogue last set.
     void useCatalogLocation(const QString &location);
@@ -232,6 +235,7 @@ private:
     QString m_localCatalogPath;
     QString m_localHistoryFolder;
     bool m_catalogEnabled = true;
+    bool m_catalogCheckApart = false;
     bool m_explainsFileFaults = false;
     bool m_historyWarned = false;
     std::optional<CatalogEntry> m_lastEntry;

@@ -10,10 +10,10 @@ bool IsSharedCatalog(const QString &location)
     return PostgresUri::looksLikeOne(location.trimmed());
 }
 
-CatalogOpening OpenCatalog(const QString &location, const QString &localPath)
+CatalogOpening OpenCatalog(const QString &location, const QString &localPath, CatalogCheck check)
 {
     if (!IsSharedCatalog(location))
-        return OpenSqliteCatalog(location);
+        return OpenSqliteCatalog(location, check);
     CatalogOpening opening;
     PostgresUri uri = PostgresUri::parse(location);
     if (!uri.isValid()) {

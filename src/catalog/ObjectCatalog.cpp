@@ -7,6 +7,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
+
+#include <atomic>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -18,6 +21,19 @@ namespace {
 const QString kHistoryImported = QStringLiteral("history-imported");
 
 } // namespace
+
+// The integrity check running apart and what it found.
+struct ObjectCatalog::Check {
+    std::unique_ptr<QThread> thread;
+    CatalogIntegrity result;
+    std::atomic<bool> ended = false;
+
+    ~Check()
+    {
+        if (thread)
+            thread->wait();
+    }
+};
 
 ObjectCatalog::ObjectCatalog(QString path, QString historyFolder, QString localPath)
     : m_path(std::move(path)), m_historyFolder(std::move(historyFolder)),
@@ -63,7 +79,8 @@ CatalogStore *ObjectCatalog::store()
     if (m_tried)
         return m_store.get();
     m_tried = true;
-    CatalogOpening opening = OpenCatalog(m_path, m_localPath);
+    CatalogOpening opening =
+        OpenCatalog(m_path, m_localPath, m_checkApart ? CatalogCheck::Apart : CatalogCheck::Now);
     m_store = std::move(opening.store);
     m_notices << opening.notices;
     m_failure = opening.reason.isEmpty() ? opening.failure : opening.reason;
@@ -79,6 +96,43 @@ CatalogStore *ObjectCatalog::store()
     if (imported.failures.isEmpty())
         m_store->setValue(kHistoryImported, QString::number(imported.recorded));
     return m_store.get();
+}
+
+bool ObjectCatalog::startCheck(QObject *context, std::function<void()> done)
+{
+    // A server checks its own database; only a local file is checked here.
+    if (!m_checkApart || m_checkStarted || IsSharedCatalog(m_path) || !store() ||
+        m_store->isReadOnly())
+        return false;
+    m_checkStarted = true;
+    m_check = std::make_unique<Check>();
+    Check *check = m_check.get();
+    check->thread.reset(QThread::create([check, path = m_path, hold = m_beforeCheck] {
+        if (hold)
+            hold();
+        check->result = CheckSqliteCatalog(path);
+        check->ended = true;
+    }));
+    QObject::connect(check->thread.get(), &QThread::finished, context, std::move(done));
+    check->thread->start();
+    return true;
+}
+
+bool ObjectCatalog::finishCheck()
+{
+    if (!m_check || !m_check->ended)
+        return false;
+    const CatalogIntegrity result = m_check->result;
+    m_check.reset();
+    if (!result.damaged)
+        return false;
+    // The connection closed before the file is moved aside.
+    m_store.reset();
+    CatalogOpening opening = OpenSqliteCatalog(m_path, CatalogCheck::FoundDamaged);
+    m_store = std::move(opening.store);
+    m_notices << opening.notices;
+    m_failure = opening.reason;
+    return true;
 }
 
 QString ObjectCatalog::failure() const

@@ -6,8 +6,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
+
+class QObject;
+class QThread;
 
 namespace sr5n {
 
@@ -61,6 +65,21 @@ public:
                                            const QByteArray &snc, const QString &note,
                                            const QString &objectId = QString());
 
+    // Opened without the integrity check, which then runs apart (startCheck):
+    // a large file takes seconds to check.
+    void setCheckApart(bool apart) { m_checkApart = apart; }
+    // Checks the opened file on a thread of its own, once; `done` is called in
+    // `context`'s thread when the check ends. False when there is nothing to check.
+    bool startCheck(QObject *context, std::function<void()> done);
+    // Whether a check runs or waits for finishCheck().
+    bool checkPending() const { return m_check != nullptr; }
+    // After the check ended: a damaged file is closed, kept aside and a new
+    // catalogue made of what reads of it (the notice waits in takeNotices()).
+    // Call it where no store pointer is held. True when the store was replaced.
+    bool finishCheck();
+    // Runs on the checking thread before the check (a test holds it there).
+    void setBeforeCheck(std::function<void()> hold) { m_beforeCheck = std::move(hold); }
+
     // The name of the system user who records.
     static QString systemUser();
 
@@ -76,6 +95,11 @@ private:
     QString m_failure;
     QStringList m_notices;
     QDateTime m_lastTime;
+    bool m_checkApart = false;
+    bool m_checkStarted = false;
+    struct Check;
+    std::unique_ptr<Check> m_check;
+    std::function<void()> m_beforeCheck;
 };
 
 } // namespace sr5n

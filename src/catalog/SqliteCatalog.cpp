@@ -33,7 +33,8 @@ struct Connection {
 
 // Opens `path` and runs the dialect's connection statements; a file that
 // SQLite finds damaged, or that fails its integrity check, is `damaged`.
-Connection connect(const QString &path, const SqliteDialect &dialect, bool readOnly)
+Connection connect(const QString &path, const SqliteDialect &dialect, bool readOnly,
+                   bool check = true)
 {
     Connection connection{newConnectionName(), {}, false};
     QSqlDatabase db = QSqlDatabase::addDatabase(dialect.driver(), connection.name);
@@ -55,7 +56,7 @@ Connection connect(const QString &path, const SqliteDialect &dialect, bool readO
             return connection;
         }
     }
-    const QString integrity = dialect.integrityProblem(db);
+    const QString integrity = check ? dialect.integrityProblem(db) : QString();
     if (!integrity.isEmpty()) {
         connection.problem = integrity;
         connection.damaged = true;
@@ -65,6 +66,8 @@ Connection connect(const QString &path, const SqliteDialect &dialect, bool readO
 
 void disconnect(const QString &name)
 {
+    if (name.isEmpty())
+        return;
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         db.close();
@@ -124,7 +127,15 @@ QString CatalogOpenFailure(const QString &path, const QString &reason)
         .arg(QDir::toNativeSeparators(path), reason);
 }
 
-CatalogOpening OpenSqliteCatalog(const QString &path)
+CatalogIntegrity CheckSqliteCatalog(const QString &path)
+{
+    const SqliteDialect dialect;
+    const Connection connection = connect(path, dialect, true);
+    disconnect(connection.name);
+    return CatalogIntegrity{connection.damaged, connection.problem};
+}
+
+CatalogOpening OpenSqliteCatalog(const QString &path, CatalogCheck check)
 {
     CatalogOpening opening;
     const SqliteDialect dialect;
@@ -140,7 +151,9 @@ CatalogOpening OpenSqliteCatalog(const QString &path)
         return opening;
     }
 
-    Connection connection = connect(path, dialect, false);
+    Connection connection = check == CatalogCheck::FoundDamaged
+                                ? Connection{{}, QStringLiteral("damaged"), true}
+                                : connect(path, dialect, false, check == CatalogCheck::Now);
     QString salvageFrom;
     if (connection.damaged) {
         disconnect(connection.name);
@@ -165,7 +178,7 @@ CatalogOpening OpenSqliteCatalog(const QString &path)
     if (version && *version > CatalogSchema::latestVersion()) {
         db = QSqlDatabase();
         disconnect(connection.name);
-        connection = connect(path, dialect, true);
+        connection = connect(path, dialect, true, check == CatalogCheck::Now);
         if (!connection.problem.isEmpty()) {
             disconnect(connection.name);
             opening.reason = connection.problem;

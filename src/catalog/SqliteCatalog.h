@@ -23,7 +23,19 @@ struct CatalogOpening {
 // missing, and brings its schema up to date. A file that fails its integrity
 // check is kept beside under a new name and a new catalogue is made of what
 // can be read of it; a file of a newer schema is opened read-only.
-CatalogOpening OpenSqliteCatalog(const QString &path);
+// `check`: the integrity check now; skipped (the caller runs
+// CheckSqliteCatalog apart); or found failed apart (the file is kept aside and
+// a new catalogue made of it at once).
+enum class CatalogCheck { Now, Apart, FoundDamaged };
+CatalogOpening OpenSqliteCatalog(const QString &path, CatalogCheck check = CatalogCheck::Now);
+
+// The integrity check on a connection of its own, so that it may run on any
+// thread: `damaged` when the file fails it.
+struct CatalogIntegrity {
+    bool damaged = false;
+    QString problem;
+};
+CatalogIntegrity CheckSqliteCatalog(const QString &path);
 
 // "catalog.sqlite" in the user's data folder of the program.
 QString DefaultCatalogPath();

@@ -107,6 +107,7 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
 {
     m_app.setNotifier(m_messageBoxes);
     m_app.setProtocolDialogs(m_protocolDialogs.get());
+    m_app.checkCatalogApart();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(AppTitle());
     // A transfer that worked brings the window to the front for its notice.

@@ -201,6 +201,9 @@ private:
     void createObjectsWindow();
     // The title names the object of the last entry recorded.
     void nameObject(const CatalogEntry &entry);
+    // The catalogue's integrity check ended: a damaged file is replaced once
+    // no device operation runs, and the user told.
+    void settleCatalogCheck();
     // After a read: the device holds something else than was last written
     // to its object; said once, with the differences on request.
     void tellChangedSince();

@@ -10,6 +10,7 @@
 #include "config/ConfigurationCopy.h"
 #include "events/EventCodeTables.h"
 #include "link/DeviceOperation.h"
+#include "link/TConnection.h"
 #include "ui/FileDialogFolders.h"
 #include "ui/TfrmProgress.h"
 #include "ui/catalog/ObjectListModel.h"
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QSaveFile>
+#include <QTimer>
 
 namespace sr5n {
 
@@ -118,6 +120,8 @@ void TfrmMain::openCatalog()
         return;
     ObjectCatalog &catalog = m_app.objects();
     catalog.store();
+    // Checked on a thread of its own: a large catalogue takes seconds.
+    catalog.startCheck(this, [this] { settleCatalogCheck(); });
     // The server asks for a password: asked here, used for this run only.
     const QString firstQuestion = catalog.passwordQuestion();
     bool answered = false;
@@ -155,6 +159,21 @@ void TfrmMain::catalogSettingsClick()
     m_app.settings().setCatalogLocation(settings.location());
     m_app.useCatalogLocation(settings.location());
     openCatalog();
+}
+
+void TfrmMain::settleCatalogCheck()
+{
+    // The catalogue's connection is closed only between device operations.
+    if (m_app.connection().Opened()) {
+        QTimer::singleShot(200, this, [this] { settleCatalogCheck(); });
+        return;
+    }
+    if (!m_app.objects().finishCheck())
+        return;
+    for (const QString &notice : m_app.takeCatalogNotices())
+        m_app.notifier().showInformation(notice);
+    if (m_objectsWindow && m_objectsWindow->isVisible())
+        m_objectsWindow->refresh();
 }
 
 void TfrmMain::nameObject(const CatalogEntry &entry)

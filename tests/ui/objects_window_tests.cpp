@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTableView>
 #include <QTest>
 
@@ -288,6 +289,54 @@ TEST(ObjectsWindow, ADamagedCatalogueIsToldOnceWhereItWasKept)
     EXPECT_EQ(rig.notifier.informations[0],
               CatalogDamagedMessage(path, rig.userFolder.filePath(kept[0])));
     // The new catalogue takes entries.
+    ASSERT_TRUE(rig.window.saveConfiguration(rig.userFolder.filePath(QStringLiteral("a.snc"))));
+    EXPECT_TRUE(rig.app.lastEntry());
+}
+
+// A catalogue that opens but fails its integrity check: the check runs apart,
+// the window's events go on while it is held, and when it ends the damaged
+// file is kept aside and the user told once where.
+TEST(ObjectsWindow, TheIntegrityCheckRunsApartAndStillFindsDamage)
+{
+    Rig rig;
+    const QString path = rig.app.objects().path();
+    {
+        CatalogOpening opening = OpenSqliteCatalog(path);
+        ASSERT_TRUE(opening.store);
+        for (int i = 0; i < 40; ++i) {
+            NewCatalogEntry entry;
+            entry.time = QDateTime::currentDateTimeUtc();
+            entry.configuration = QByteArray(4000, char('a' + i % 26)) + QByteArray::number(i);
+            entry.codes = QString::number(1000 + i) + QStringLiteral(" 0000");
+            ASSERT_TRUE(opening.store->record(entry));
+        }
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    bytes.replace(bytes.size() / 2, 8192, QByteArray(8192, '\x5a'));
+    file.seek(0);
+    file.write(bytes);
+    file.close();
+
+    QSemaphore release;
+    rig.app.objects().setBeforeCheck([&release] { release.acquire(); });
+    rig.window.openCatalog();
+    bool posted = false;
+    QTimer::singleShot(0, &rig.window, [&posted] { posted = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&posted] { return posted; }));
+    EXPECT_TRUE(rig.app.objects().checkPending());
+    EXPECT_EQ(rig.notifier.informations, QStringList());
+
+    release.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.notifier.informations.isEmpty(); }, 30000));
+    const QStringList kept =
+        QDir(rig.userFolder.path()).entryList({QStringLiteral("catalog-damaged-*.sqlite")});
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(rig.notifier.informations,
+              QStringList{CatalogDamagedMessage(path, rig.userFolder.filePath(kept[0]))});
+    rig.window.openCatalog();
+    EXPECT_EQ(rig.notifier.informations.size(), 1);
     ASSERT_TRUE(rig.window.saveConfiguration(rig.userFolder.filePath(QStringLiteral("a.snc"))));
     EXPECT_TRUE(rig.app.lastEntry());
 }
