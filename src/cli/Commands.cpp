@@ -125,9 +125,9 @@ CommandResult Commands::failedWith(const QString &reason, const QString &untold)
     if (reason.isEmpty()) {
         if (!m_aborting)
             m_notifier.reportFailure(untold);
-        return {ExitFailed, untold.section(u'\n', 0, 0)};
+        return {ExitFailed, untold};
     }
-    return {ExitFailed, reason.section(u'\n', 0, 0)};
+    return {ExitFailed, reason};
 }
 
 CommandResult Commands::succeeded(const QString &notice)

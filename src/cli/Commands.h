@@ -20,8 +20,9 @@ class CommandLineCatalog;
 class Configurator;
 class DeviceRunner;
 
-// What a command ended with: the exit status and a one-line message for the
-// summary of a run over several ports.
+// What a command ended with: the exit status and its message (a failure's
+// whole reason, of one or more lines) for --json and the summary of a run
+// over several ports.
 struct CommandResult {
     int status = ExitDone;
     QString message;

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTimer>
@@ -72,7 +73,12 @@ void takeLines(Worker &worker)
             const QString rest = line.mid(ResultTag.size());
             const qsizetype blank = rest.indexOf(u' ');
             worker.outcome.status = rest.left(blank).toInt();
-            worker.outcome.message = blank < 0 ? QString() : rest.mid(blank + 1);
+            worker.outcome.message = blank < 0
+                                         ? QString()
+                                         : QJsonDocument::fromJson(rest.mid(blank + 1).toUtf8())
+                                               .array()
+                                               .at(0)
+                                               .toString();
             worker.resulted = true;
         } else if (line.startsWith(JsonTag)) {
             worker.outcome.details =
@@ -128,9 +134,10 @@ private:
 
 QString WorkerResultLine(int status, const QString &message)
 {
-    // One line: a notice of two lines becomes two sentences.
+    // One line: the message, line breaks and all, as a JSON string.
     return ResultTag + QString::number(status) + u' ' +
-           QString(message).replace(u'\n', QStringLiteral(". ")) + u'\n';
+           QString::fromUtf8(QJsonDocument(QJsonArray{message}).toJson(QJsonDocument::Compact)) +
+           u'\n';
 }
 
 ParallelPorts::ParallelPorts(const CommandLine &line, QString program)
@@ -250,13 +257,21 @@ QString ParallelPorts::summaryTable(const QList<PortOutcome> &outcomes)
     for (const QStringList &row : rows)
         for (int c = 0; c < 3; ++c)
             widths[c] = qMax(widths[c], row.at(c).size());
+    // A reason of several lines goes on below its first, under the message column.
+    const QString indent(widths[0] + widths[1] + widths[2] + 6, u' ');
     QString text;
-    for (const QStringList &row : rows)
+    for (const QStringList &row : rows) {
+        const QStringList lines = row.at(3).trimmed().split(u'\n');
         text += (row.at(0).leftJustified(widths[0]) + QStringLiteral("  ") +
                  row.at(1).leftJustified(widths[1]) + QStringLiteral("  ") +
-                 row.at(2).rightJustified(widths[2]) + QStringLiteral("  ") + row.at(3))
+                 row.at(2).rightJustified(widths[2]) + QStringLiteral("  ") + lines.constFirst())
                     .trimmed() +
                 u'\n';
+        // Each keeps its own indentation (the items of a check list).
+        for (const QString &line : lines.mid(1))
+            if (!line.trimmed().isEmpty())
+                text += indent + line + u'\n';
+    }
     return text;
 }
 

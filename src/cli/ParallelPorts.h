@@ -34,7 +34,8 @@ public:
     // Whether the run was stopped by SIGINT or SIGTERM.
     bool interrupted() const { return m_interrupted; }
 
-    // The summary: port, result, time and message, one row a port.
+    // The summary: port, result, time and message, one row a port; a message
+    // of several lines goes on below, indented under its column.
     static QString summaryTable(const QList<PortOutcome> &outcomes);
     // The worst status: a failure over "no", "no" over done.
     static int exitStatus(const QList<PortOutcome> &outcomes);

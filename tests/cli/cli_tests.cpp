@@ -225,9 +225,10 @@ TEST_F(Cli, VerifiedWriteTellsWhetherTheDeviceHoldsWhatWasWritten)
                                       QStringLiteral("--port"), faithful2.path(),
                                       QStringLiteral("--port"), dropping2.path()});
     EXPECT_EQ(both.status, 3);
-    EXPECT_TRUE(both.out.contains(QStringLiteral(
-        "Конфигурация записана успешно. Запись проверена: коммуникатор хранит записанную "
-        "конфигурацию\n")))
+    // The notice whole, its second line under its first.
+    EXPECT_TRUE(both.out.contains(
+        QRegularExpression(QStringLiteral("Конфигурация записана успешно\n +Запись проверена: "
+                                          "коммуникатор хранит записанную конфигурацию\n"))))
         << both.out.toStdString();
     EXPECT_TRUE(both.out.contains(QStringLiteral("Проверка записи не пройдена")));
 }
@@ -294,6 +295,50 @@ TEST_F(Cli, DamagedFileIsRefusedByEveryCommandThatOpensOne)
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("r.html"))));
     // Nothing reached the device.
     EXPECT_EQ(sim.finish(), QStringList());
+}
+
+// With several ports, each port's reason is shown whole: a damaged file's
+// second line (the file and where it ends) under the first in the summary,
+// and the whole text as the port's message in JSON.
+TEST_F(Cli, SeveralPortsShowEachReasonWhole)
+{
+    const QByteArray whole = contents(customConfiguration());
+    const QString damaged = path(QStringLiteral("damaged.snc"));
+    writeFile(damaged, whole.left(whole.size() / 2));
+    const QStringList ports{QStringLiteral("/nonexistent/ttyA"),
+                            QStringLiteral("/nonexistent/ttyB")};
+    QStringList arguments{QStringLiteral("write"), damaged};
+    for (const QString &port : ports)
+        arguments << QStringLiteral("--port") << port;
+    const QString headline = DamagedFile.chopped(1);
+    const QString where = damaged + QStringLiteral(": файл обрывается на записи ");
+
+    const test::CliRun text = RunCli(arguments);
+    EXPECT_EQ(text.status, 3) << text.err.toStdString();
+    const QStringList rows = text.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 5) << text.out.toStdString();
+    for (int i = 0; i < 2; ++i) {
+        const QString row = rows.at(1 + 2 * i);
+        const QString next = rows.at(2 + 2 * i);
+        EXPECT_TRUE(row.startsWith(ports.at(i)) && row.endsWith(headline)) << row.toStdString();
+        const qsizetype column = row.indexOf(headline);
+        EXPECT_EQ(next.left(column), QString(column, u' ')) << next.toStdString();
+        EXPECT_TRUE(next.mid(column).startsWith(where)) << next.toStdString();
+        EXPECT_TRUE(next.endsWith(QStringLiteral(" из 858"))) << next.toStdString();
+    }
+
+    const test::CliRun json = RunCli(arguments + QStringList{QStringLiteral("--json")});
+    EXPECT_EQ(json.status, 3) << json.err.toStdString();
+    const QJsonArray outcomes = QJsonDocument::fromJson(json.out.toUtf8())
+                                    .object()
+                                    .value(QStringLiteral("ports"))
+                                    .toArray();
+    ASSERT_EQ(outcomes.size(), 2) << json.out.toStdString();
+    for (const QJsonValue &outcome : outcomes) {
+        const QString message = outcome.toObject().value(QStringLiteral("message")).toString();
+        EXPECT_TRUE(message.startsWith(headline + u'\n' + where)) << message.toStdString();
+        EXPECT_TRUE(message.endsWith(QStringLiteral(" из 858"))) << message.toStdString();
+    }
 }
 
 // A configuration file's entries, to be damaged and written again.
@@ -607,8 +652,10 @@ TEST_F(Cli, JsonResultsForScripts)
     EXPECT_EQ(failedRead.status, 3);
     EXPECT_EQ(object(failedRead).value(QStringLiteral("outcome")).toString(),
               QStringLiteral("failed"));
+    // The whole reason, both its lines.
     EXPECT_EQ(object(failedRead).value(QStringLiteral("message")).toString(),
-              QStringLiteral("Порт /nonexistent/ttyX недоступен"));
+              QStringLiteral("Порт /nonexistent/ttyX недоступен\nТакого порта нет: устройство не "
+                             "подключено или имя указано неверно"));
 }
 
 // ports lists what the window's list offers; find asks each of them as
@@ -962,25 +1009,38 @@ TEST_F(Cli, FourDevicesInParallelOneSilent)
     // Standard error is no terminal here: no progress lines drawn on it.
     EXPECT_FALSE(run.err.contains(u'\x1b'));
     const QStringList rows = run.out.split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(rows.size(), 5) << run.out.toStdString();
+    ASSERT_FALSE(rows.isEmpty());
     EXPECT_TRUE(rows.at(0).startsWith(QStringLiteral("PORT")));
+    // One row a port; the silent port's whole reason, its check list below
+    // the row, where the message column begins.
+    const QStringList checkList{
+        QStringLiteral("Необходимо проверить:"),
+        QStringLiteral("  - Соответствие версий ПО коммуникатора и конфигуратора;"),
+        QStringLiteral("  - Правильность подключения коммуникатора к компьютеру;"),
+        QStringLiteral("  - Целостность кабеля передачи данных")};
+    qsizetype at = 1;
     for (int i = 0; i < 4; ++i) {
         const QString port = sims.at(i)->path();
         const QString file =
             path(QStringLiteral("cfg-%1.snc").arg(port.mid(5).replace(u'/', u'_')));
-        EXPECT_TRUE(rows.at(i + 1).startsWith(port)) << rows.at(i + 1).toStdString();
+        const QString row = rows.value(at++);
+        EXPECT_TRUE(row.startsWith(port)) << row.toStdString();
         if (i == 2) {
-            EXPECT_TRUE(rows.at(i + 1).contains(QStringLiteral("FAILED")));
-            EXPECT_TRUE(rows.at(i + 1).endsWith(QStringLiteral("Коммуникатор не отвечает.")))
-                << rows.at(i + 1).toStdString();
+            EXPECT_TRUE(row.contains(QStringLiteral("FAILED")));
+            EXPECT_TRUE(row.endsWith(QStringLiteral("Коммуникатор не отвечает.")))
+                << row.toStdString();
+            const QString indent(row.indexOf(QStringLiteral("Коммуникатор")), u' ');
+            for (const QString &line : checkList)
+                EXPECT_EQ(rows.value(at++), indent + line) << run.out.toStdString();
             EXPECT_TRUE(run.err.contains(port + QStringLiteral(": ") + NoAnswer));
             EXPECT_FALSE(QFile::exists(file));
         } else {
-            EXPECT_TRUE(rows.at(i + 1).contains(QStringLiteral("OK")));
-            EXPECT_TRUE(rows.at(i + 1).endsWith(QStringLiteral("Конфигурация прочитана успешно")));
+            EXPECT_TRUE(row.contains(QStringLiteral("OK")));
+            EXPECT_TRUE(row.endsWith(QStringLiteral("Конфигурация прочитана успешно")));
             EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
         }
     }
+    EXPECT_EQ(rows.size(), at) << run.out.toStdString();
 }
 
 TEST_F(Cli, SeveralDevicesForEveryCommandThatTakesThem)
@@ -1003,9 +1063,13 @@ TEST_F(Cli, SeveralDevicesForEveryCommandThatTakesThem)
 
     const test::CliRun diag = RunCli(QStringList{QStringLiteral("diag")} + ports);
     EXPECT_EQ(diag.status, 1) << diag.out.toStdString();
+    // Each verdict whole: its second line under the first.
+    EXPECT_TRUE(diag.out.contains(QRegularExpression(
+        QStringLiteral("Диагностика завершена\n +Обнаружены неисправности: Батарея 3В\n"))))
+        << diag.out.toStdString();
     EXPECT_TRUE(diag.out.contains(
-        QStringLiteral("Диагностика завершена. Обнаружены неисправности: Батарея 3В")));
-    EXPECT_TRUE(diag.out.contains(QStringLiteral("Диагностика завершена. Схема исправна")));
+        QRegularExpression(QStringLiteral("Диагностика завершена\n +Схема исправна\n"))))
+        << diag.out.toStdString();
 }
 
 TEST_F(Cli, WrongCommandLinesExitWithUsage)

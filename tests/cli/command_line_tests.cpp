@@ -195,6 +195,27 @@ TEST(ParallelSummary, OneRowAPortAndTheWorstStatus)
               ExitNegative);
 }
 
+// A reason of several lines is shown whole: its first line in the row, the
+// others below it, each where the message column begins.
+TEST(ParallelSummary, AReasonOfSeveralLinesGoesOnUnderItsColumn)
+{
+    const QList<PortOutcome> outcomes = {
+        {QStringLiteral("ttyUSB0"), ExitFailed, 1200,
+         QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден\n"
+                        "/tmp/a.snc: файл обрывается на записи 12 из 858.\n")},
+        {QStringLiteral("/dev/pts/4"), ExitDone, 9240,
+         QStringLiteral("Конфигурация записана успешно\nЗапись проверена")},
+    };
+    EXPECT_EQ(ParallelPorts::summaryTable(outcomes),
+              QStringLiteral("PORT        RESULT   TIME  MESSAGE\n"
+                             "ttyUSB0     FAILED  1.2 s  Невозможно прочитать файл. Возможно, "
+                             "файл поврежден\n"
+                             "                           /tmp/a.snc: файл обрывается на записи 12 "
+                             "из 858.\n"
+                             "/dev/pts/4  OK      9.2 s  Конфигурация записана успешно\n"
+                             "                           Запись проверена\n"));
+}
+
 TEST(TerminalProgress, LineShowsTheCaptionBarAndPercent)
 {
     const QString caption = OperationProgress::caption(OperationProgress::Kind::Reading);

@@ -4,9 +4,13 @@
 #include "config/BlockContext.h"
 #include "config/ConfigModel.h"
 #include "config/FakeProtocolCatalog.h"
+#include "config/RequestLists.h"
 #include "events/EventCodeTables.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <gtest/gtest.h>
 
 namespace sr5n::test {
 
@@ -32,6 +36,30 @@ struct BlockFixture {
     FakeNotifier notifier;
     BlockContext context{model, tables, catalog, notifier};
 };
+
+// A request list: the data of each entry and its command.
+struct Requests {
+    QStringList data;
+    QStringList commands;
+};
+
+// The write request list of the fixture's configuration.
+inline Requests WriteList(const BlockFixture &f)
+{
+    Requests r;
+    EXPECT_TRUE(BuildWriteRequests(f.context, r.data, r.commands));
+    return r;
+}
+
+// The commands of a write list as the communicator's answers carry them:
+// each one's read command (00 answered by 01).
+inline QStringList AnswerCommands(const QStringList &writeCommands)
+{
+    QStringList commands;
+    for (const QString &command : writeCommands)
+        commands << CommandText(command.toInt(nullptr, 16) + 1);
+    return commands;
+}
 
 // Hexadecimal text written with blanks between the bytes, for readable tests.
 inline QString Hex(const char *spaced)

@@ -27,18 +27,6 @@ QString countingCodes(int first)
     return text;
 }
 
-struct Requests {
-    QStringList data;
-    QStringList commands;
-};
-
-Requests writeList(const BlockFixture &f)
-{
-    Requests r;
-    EXPECT_TRUE(BuildWriteRequests(f.context, r.data, r.commands));
-    return r;
-}
-
 } // namespace
 
 TEST(RequestLists, ReadListHasTheBlocksThenTheEventCodeChunksOfBothPairs)
@@ -75,7 +63,7 @@ TEST(RequestLists, WriteListCarriesTheEncodedBlocksAndEveryCode)
     f.tables.setZoneCodes(60, 2, zones);
     f.tables.setZoneCode(1, 1, 9, QStringLiteral("ABCD"));
 
-    const Requests r = writeList(f);
+    const Requests r = WriteList(f);
     ASSERT_EQ(r.data.size(), 858);
     ASSERT_EQ(r.commands.size(), 858);
     EXPECT_EQ(r.commands.mid(0, 16), (QStringList{"1E", "20", "08", "29", "02", "18", "04", "1A",
@@ -121,7 +109,7 @@ TEST(RequestLists, EventPagesStaySixtyWhateverTheExternalTableHolds)
     BlockFixture f;
     f.tables.setZoneCode(59, 2, 60, QStringLiteral("1234"));
     f.tables.setRowCount(Table::External, 59);
-    const Requests r = writeList(f);
+    const Requests r = WriteList(f);
     ASSERT_EQ(r.data.size(), 858);
     EXPECT_EQ(r.data.last(), QStringLiteral("7CC0") + QString(40, QLatin1Char('0')));
     EXPECT_EQ(r.data.at(857 - 7),
@@ -266,13 +254,13 @@ TEST(DecodeAnswers, FailureIsReportedOnceWithTheBlocksMessageAndChangesNothing)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         BlockFixture f;
-        const Requests before = writeList(f);
+        const Requests before = WriteList(f);
         EXPECT_FALSE(DecodeAnswers(f.context, c.data, c.commands));
         EXPECT_EQ(f.notifier.errors, QStringList{c.message + Abort});
         EXPECT_EQ(f.notifier.flashes, 1);
         EXPECT_TRUE(f.model.flag(QStringLiteral("chb1PAutoReset")));
         EXPECT_EQ(f.model.text(QStringLiteral("edt1PGroupCode")), QStringLiteral("00"));
-        EXPECT_EQ(writeList(f).data, before.data);
+        EXPECT_EQ(WriteList(f).data, before.data);
     }
 }
 
@@ -280,7 +268,7 @@ TEST(DecodeAnswers, DeclinedProtocolChangesNothing)
 {
     BlockFixture source;
     source.model.setSlider(QStringLiteral("trbPassiveDays"), 3);
-    const Requests r = writeList(source);
+    const Requests r = WriteList(source);
 
     BlockFixture f;
     f.catalog.records[0] = QStringLiteral("FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF");
@@ -307,7 +295,7 @@ TEST(DecodeAnswers, EachPairEndsWithTheRecordItReceived)
     source.model.setChoice(QStringLiteral("cbx1PProtocol"), 2);
     source.model.setChoice(QStringLiteral("cbx2PProtocol"), 3);
     source.model.setSlider(QStringLiteral("trbPassiveDays"), 3);
-    const Requests r = writeList(source);
+    const Requests r = WriteList(source);
 
     const struct {
         const char *name;
@@ -408,15 +396,6 @@ int passivity(const ConfigModel &model)
            model.slider(QStringLiteral("trbPassiveHours")) * 60;
 }
 
-// The same list as answers of the communicator: read commands.
-QStringList asAnswerCommands(const QStringList &writeCommands)
-{
-    QStringList commands;
-    for (const QString &command : writeCommands)
-        commands << CommandText(command.toInt(nullptr, 16) + 1);
-    return commands;
-}
-
 } // namespace
 
 TEST(DecodeAnswers, WriteListOfAGeneratedConfigurationDecodesBackToIt)
@@ -426,12 +405,12 @@ TEST(DecodeAnswers, WriteListOfAGeneratedConfigurationDecodesBackToIt)
         SCOPED_TRACE(round);
         BlockFixture source;
         randomize(source, random);
-        const Requests r = writeList(source); // switches empty numbers off first
+        const Requests r = WriteList(source); // switches empty numbers off first
 
         BlockFixture target;
         const bool asAnswers = round % 2 == 1;
         ASSERT_TRUE(DecodeAnswers(target.context, r.data,
-                                  asAnswers ? asAnswerCommands(r.commands) : r.commands));
+                                  asAnswers ? AnswerCommands(r.commands) : r.commands));
         EXPECT_TRUE(target.notifier.errors.isEmpty());
 
         for (const QString &name : blockValueNames(source.model)) {
@@ -453,7 +432,7 @@ TEST(DecodeAnswers, WriteListOfAGeneratedConfigurationDecodesBackToIt)
             EXPECT_EQ(target.tables.markedRows(kind), source.tables.markedRows(kind));
 
         // What is lost is not sent either: the decoded configuration writes the same list.
-        const Requests again = writeList(target);
+        const Requests again = WriteList(target);
         EXPECT_EQ(again.commands, r.commands);
         EXPECT_EQ(again.data, r.data);
     }
@@ -469,7 +448,7 @@ TEST(DecodeAnswers, FailureAtAnyEntryLeavesTheWholeWriteListUnchanged)
     QRandomGenerator random(18);
     BlockFixture source;
     randomize(source, random);
-    const Requests r = writeList(source);
+    const Requests r = WriteList(source);
     const QString events = QStringLiteral("Ошибка декодирования кодов событий");
     const struct {
         int entry;
@@ -500,14 +479,14 @@ TEST(DecodeAnswers, FailureAtAnyEntryLeavesTheWholeWriteListUnchanged)
             for (int row : {3, 9})
                 target.tables.setMark(row, Mark::HighPriority, true);
             target.tables.setZoneCode(40, 2, 69, QStringLiteral("ABCD"));
-            const Requests before = writeList(target);
+            const Requests before = WriteList(target);
 
             QStringList data = r.data;
             data[c.entry] = c.data;
             EXPECT_FALSE(DecodeAnswers(target.context, data,
-                                       asAnswers ? asAnswerCommands(r.commands) : r.commands));
+                                       asAnswers ? AnswerCommands(r.commands) : r.commands));
             EXPECT_EQ(target.notifier.errors, QStringList{c.message + Abort});
-            const Requests after = writeList(target);
+            const Requests after = WriteList(target);
             EXPECT_EQ(after.commands, before.commands);
             EXPECT_EQ(after.data, before.data);
             EXPECT_EQ(target.tables.markedRows(Mark::HighPriority), QList<int>({3, 9}));

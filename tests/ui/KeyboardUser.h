@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 
 class QWidget;
@@ -43,5 +45,12 @@ private:
     QPointer<QWidget> m_seen;     // the modal window seen at the last poll
     QPointer<QWidget> m_answered; // answered, not yet closed
 };
+
+// Every window the user expected came, and none went wrong.
+inline void ExpectAllAnswered(const KeyboardUser &user)
+{
+    EXPECT_EQ(user.problems, QStringList());
+    EXPECT_TRUE(user.finished()) << "answered only: " << user.answered.join(" | ").toStdString();
+}
 
 } // namespace sr5n::test

@@ -4,6 +4,7 @@
 // coloured rows, the check boxes and radio buttons of the pages; disabled
 // texts keep 3:1 too. Measured on pictures of the windows.
 #include "app/Configurator.h"
+#include "common/Pictures.h"
 #include "common/WindowParts.h"
 #include "components/ContrastStyle.h"
 #include "components/ReadableColors.h"
@@ -19,8 +20,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
-#include <QHash>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,33 +34,11 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 using namespace sr5n;
 
 namespace {
-
-void keep(const QImage &image, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("SR5N_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
-        image.save(QDir(folder).filePath(name));
-}
-
-QColor mostCommon(const QImage &image, const QRect &area)
-{
-    QHash<QRgb, int> counts;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            ++counts[image.pixel(x, y)];
-    QRgb most = 0;
-    int count = -1;
-    for (auto it = counts.constBegin(); it != counts.constEnd(); ++it)
-        if (it.value() > count) {
-            most = it.key();
-            count = it.value();
-        }
-    return QColor::fromRgb(most);
-}
 
 bool differs(const QImage &image, int x, int y, const QColor &background)
 {
@@ -114,40 +91,6 @@ double edgeContrast(const QImage &image, const QRect &box, const QColor &backgro
     return weakest;
 }
 
-// The pixel of `area` that stands out most from `background` (the core of a
-// letter, of a round outline; edges are blended).
-double strongest(const QImage &image, const QRect &area, const QColor &background)
-{
-    double best = 1.0;
-    const QRect inside = area.intersected(image.rect());
-    for (int y = inside.top(); y <= inside.bottom(); ++y)
-        for (int x = inside.left(); x <= inside.right(); ++x)
-            best = std::max(best, ContrastRatio(image.pixelColor(x, y), background));
-    return best;
-}
-
-// The contrast of the text of `area` to its background.
-double textContrast(const QImage &image, const QRect &area)
-{
-    return strongest(image, area, mostCommon(image, area));
-}
-
-DecodedEventLog threeRecords(const QStringList &names)
-{
-    DecodedEventLog log;
-    const bool sent[][2] = {{true, false}, {false, true}, {false, false}};
-    for (int i = 0; i < 3; ++i) {
-        EventLogRow row;
-        row.name = names.value(i);
-        row.zone = QString::number(i + 1);
-        row.sentToPair1 = sent[i][0];
-        row.sentToPair2 = sent[i][1];
-        row.number = 3 - i;
-        log.rows.append(row);
-    }
-    return log;
-}
-
 struct PaletteCase {
     const char *name;
     std::function<QPalette(const QStyle &)> palette;
@@ -163,27 +106,17 @@ class ControlsOnPalettes : public ::testing::TestWithParam<PaletteCase>
 protected:
     void SetUp() override
     {
-        m_style = QApplication::style()->name();
-        m_palette = QApplication::palette();
-        QApplication::setStyle(new ContrastStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
-        // As a desktop theme's palette reaches the application: through the style.
-        QPalette palette = GetParam().palette(*QApplication::style());
-        QApplication::style()->polish(palette);
-        QApplication::setPalette(palette);
+        m_look = std::make_unique<test::ApplicationLook>(
+            GetParam().palette, [](QStyle *fusion) { return new ContrastStyle(fusion); });
     }
-    void TearDown() override
-    {
-        QApplication::setPalette(m_palette);
-        QApplication::setStyle(QStyleFactory::create(m_style));
-    }
+    void TearDown() override { m_look.reset(); }
     QString picture(const char *what) const
     {
         return QStringLiteral("%1-%2.png").arg(QLatin1String(GetParam().name), QLatin1String(what));
     }
 
 private:
-    QString m_style;
-    QPalette m_palette;
+    std::unique_ptr<test::ApplicationLook> m_look;
 };
 
 } // namespace
@@ -201,13 +134,13 @@ TEST_P(ControlsOnPalettes, UntickedBoxesOfTheComparisonStandOutFromTheirRows)
     QTimer::singleShot(0, &compare, [&] {
         auto *tree = test::part<QTreeWidget>(compare, "tvDifferences");
         const QImage image = tree->viewport()->grab().toImage();
-        keep(compare.grab().toImage(), picture("compare"));
+        test::KeepPicture(compare.grab().toImage(), picture("compare"));
         // Rows of both row colours (the list alternates them), unticked.
         for (int p = 0; p < tree->topLevelItemCount(); ++p) {
             QTreeWidgetItem *page = tree->topLevelItem(p);
             for (int c = 0; c < page->childCount(); ++c) {
                 const QRect row = tree->visualItemRect(page->child(c));
-                const QColor background = mostCommon(image, row);
+                const QColor background = test::MostCommonColour(image, row);
                 const QRect box = firstShape(image, row, background);
                 ASSERT_FALSE(box.isEmpty()) << p << "," << c;
                 EXPECT_GE(edgeContrast(image, box, background), ControlContrast)
@@ -227,14 +160,12 @@ TEST_P(ControlsOnPalettes, UntickedBoxesOfTheLogStandOutFromEveryRowColour)
 {
     Configurator app{QCoreApplication::applicationDirPath()};
     TfrmMain window{app};
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    auto *logs = test::part<LogsPage>(window, "tshLogs");
-    test::part<PageControl>(window, "pgcPages")->setCurrentPage(logs);
-    logs->showLog(threeRecords(app.logExternalEvents()));
+    LogsPage *logs =
+        test::ShowLog(window, test::ThreeRecords(app.logExternalEvents(),
+                                                 {{{true, false}, {false, true}, {false, false}}}));
     TMultiGrid *grid = logs->mgdLog;
     const QImage image = grid->viewport()->grab().toImage();
-    keep(window.grab().toImage(), picture("log"));
+    test::KeepPicture(window.grab().toImage(), picture("log"));
     // Row 1 is sent to pair 1 only, row 2 to pair 2 only, row 3 to none:
     // an unticked box on each of the three row colours.
     const struct {
@@ -244,7 +175,7 @@ TEST_P(ControlsOnPalettes, UntickedBoxesOfTheLogStandOutFromEveryRowColour)
     for (const auto &u : unticked) {
         const QRect cell = grid->CellRect(u.col, u.row).adjusted(1, 1, -2, -2);
         ASSERT_FALSE(grid->Cells(u.col, u.row)->Checked());
-        const QColor background = mostCommon(image, cell);
+        const QColor background = test::MostCommonColour(image, cell);
         const QRect box = firstShape(image, cell, background);
         ASSERT_FALSE(box.isEmpty()) << u.col << "," << u.row;
         EXPECT_GE(edgeContrast(image, box, background), ControlContrast) << u.col << "," << u.row;
@@ -263,7 +194,8 @@ TEST_P(ControlsOnPalettes, BoxesAndRoundButtonsOfThePagesStandOutAndDisabledText
     for (int i = 0; i < pages->count(); ++i) {
         pages->setCurrentIndex(i);
         QApplication::processEvents();
-        keep(window.grab().toImage(), picture(qPrintable(QStringLiteral("page%1").arg(i + 1))));
+        test::KeepPicture(window.grab().toImage(),
+                          picture(qPrintable(QStringLiteral("page%1").arg(i + 1))));
         const auto buttons = pages->page(i)->findChildren<QAbstractButton *>();
         for (QAbstractButton *button : buttons) {
             const bool check = qobject_cast<QCheckBox *>(button) != nullptr;
@@ -280,8 +212,8 @@ TEST_P(ControlsOnPalettes, BoxesAndRoundButtonsOfThePagesStandOutAndDisabledText
             // The strongest edge pixel of a round button, the weakest of a box.
             const QRect box = firstShape(image, indicator, background);
             ASSERT_FALSE(box.isEmpty()) << button->objectName().toStdString();
-            const double contrast =
-                check ? edgeContrast(image, box, background) : strongest(image, box, background);
+            const double contrast = check ? edgeContrast(image, box, background)
+                                          : test::StrongestContrast(image, box, background);
             EXPECT_GE(contrast, ControlContrast) << button->objectName().toStdString();
             ++boxes;
         }
@@ -296,7 +228,7 @@ TEST_P(ControlsOnPalettes, BoxesAndRoundButtonsOfThePagesStandOutAndDisabledText
                 continue;
             const QImage image = text->grab().toImage();
             const QRect inside = field ? image.rect().adjusted(3, 3, -3, -3) : image.rect();
-            EXPECT_GE(textContrast(image, inside), ControlContrast)
+            EXPECT_GE(test::TextContrast(image, inside), ControlContrast)
                 << text->objectName().toStdString() << " " << shown.toStdString();
             ++disabledTexts;
         }

@@ -4,6 +4,7 @@
 // common accessibility threshold), measured on pictures of the windows.
 #include "DialogsInUse.h"
 #include "app/Configurator.h"
+#include "common/Pictures.h"
 #include "common/WindowParts.h"
 #include "components/ReadableColors.h"
 #include "components/TMultiGrid.h"
@@ -19,12 +20,9 @@
 #include "ui/protocols/TfrmSaveNewProtocol.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QHash>
 #include <QImage>
 #include <QLabel>
 #include <QStyle>
-#include <QStyleFactory>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -39,69 +37,15 @@ const QColor kSent(210, 255, 210);
 const QColor kNotSent(255, 150, 150);
 const QColor kPartlySent(255, 255, 150);
 
-// Saves a picture when SR5N_SCREENSHOT_DIR names a folder, to look at.
-void keep(const QImage &image, const char *name)
-{
-    const QString folder = qEnvironmentVariable("SR5N_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
-        image.save(QDir(folder).filePath(QLatin1String(name)));
-}
-
-// The colour most pixels of `area` have: the background.
-QColor background(const QImage &image, const QRect &area)
-{
-    QHash<QRgb, int> counts;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            ++counts[image.pixel(x, y)];
-    QRgb most = 0;
-    int count = -1;
-    for (auto it = counts.constBegin(); it != counts.constEnd(); ++it)
-        if (it.value() > count) {
-            most = it.key();
-            count = it.value();
-        }
-    return QColor::fromRgb(most);
-}
-
-// The contrast of the text of `area` to its background: of the pixel that
-// stands out most (the core of the letters; edges are blended).
-double textContrast(const QImage &image, const QRect &area)
-{
-    const QColor back = background(image, area);
-    double best = 1.0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            best = std::max(best, ContrastRatio(image.pixelColor(x, y), back));
-    return best;
-}
-
-// Three records: transmitted to both pairs, to pair 2 only, to none.
-DecodedEventLog threeRecords(const QStringList &names)
-{
-    DecodedEventLog log;
-    const bool sent[][2] = {{true, true}, {false, true}, {false, false}};
-    for (int i = 0; i < 3; ++i) {
-        EventLogRow row;
-        row.name = names.value(i);
-        row.zone = QString::number(i + 1);
-        row.sentToPair1 = sent[i][0];
-        row.sentToPair2 = sent[i][1];
-        row.number = 3 - i;
-        log.rows.append(row);
-    }
-    return log;
-}
-
 // Every shown label with a text in `window` reads on its background.
 void expectReadableLabels(QWidget &window, const char *picture)
 {
-    keep(window.grab().toImage(), picture);
+    test::KeepPicture(window.grab().toImage(), QString::fromUtf8(picture));
     for (QLabel *label : window.findChildren<QLabel *>()) {
         if (!label->isVisible() || label->text().trimmed().isEmpty())
             continue;
         const QImage image = label->grab().toImage();
-        EXPECT_GE(textContrast(image, image.rect()), ReadableContrast)
+        EXPECT_GE(test::TextContrast(image, image.rect()), ReadableContrast)
             << picture << ": " << label->text().toStdString();
     }
 }
@@ -117,20 +61,13 @@ class DarkPaletteTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_style = QApplication::style()->name();
-        m_palette = QApplication::palette();
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-        QApplication::setPalette(DarkPalette());
+        m_look =
+            std::make_unique<test::ApplicationLook>([](const QStyle &) { return DarkPalette(); });
     }
-    void TearDown() override
-    {
-        QApplication::setPalette(m_palette);
-        QApplication::setStyle(QStyleFactory::create(m_style));
-    }
+    void TearDown() override { m_look.reset(); }
 
 private:
-    QString m_style;
-    QPalette m_palette;
+    std::unique_ptr<test::ApplicationLook> m_look;
 };
 
 } // namespace
@@ -150,11 +87,9 @@ TEST_F(DarkPaletteTest, LogRowsReadOnTheirFixedColours)
 {
     Configurator app{QCoreApplication::applicationDirPath()};
     TfrmMain window{app};
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    auto *logs = test::part<LogsPage>(window, "tshLogs");
-    test::part<PageControl>(window, "pgcPages")->setCurrentPage(logs);
-    logs->showLog(threeRecords(app.logExternalEvents()));
+    LogsPage *logs =
+        test::ShowLog(window, test::ThreeRecords(app.logExternalEvents(),
+                                                 {{{true, true}, {false, true}, {false, false}}}));
     // The palette's own text would not read on these colours.
     const QColor paletteText = QApplication::palette().color(QPalette::Text);
     for (const QColor &fixed : {kSent, kNotSent, kPartlySent})
@@ -162,19 +97,20 @@ TEST_F(DarkPaletteTest, LogRowsReadOnTheirFixedColours)
 
     TMultiGrid *grid = logs->mgdLog;
     const QImage image = grid->viewport()->grab().toImage();
-    keep(window.grab().toImage(), "dark-logs-page.png");
+    test::KeepPicture(window.grab().toImage(), "dark-logs-page.png");
     const QColor rowColours[] = {kSent, kPartlySent, kNotSent};
     for (int row = 1; row <= 3; ++row) {
         for (int col = 0; col < 3; ++col) {
             const QRect cell = grid->CellRect(col, row);
             ASSERT_FALSE(cell.isEmpty());
-            EXPECT_EQ(background(image, cell), rowColours[row - 1]) << row << "," << col;
-            EXPECT_GE(textContrast(image, cell), ReadableContrast) << row << "," << col;
+            EXPECT_EQ(test::MostCommonColour(image, cell), rowColours[row - 1])
+                << row << "," << col;
+            EXPECT_GE(test::TextContrast(image, cell), ReadableContrast) << row << "," << col;
         }
     }
     // The headers and the legend read too.
     for (int col = 0; col < 5; ++col)
-        EXPECT_GE(textContrast(image, grid->CellRect(col, 0)), ReadableContrast) << col;
+        EXPECT_GE(test::TextContrast(image, grid->CellRect(col, 0)), ReadableContrast) << col;
     expectReadableLabels(*logs, "dark-logs.png");
 }
 

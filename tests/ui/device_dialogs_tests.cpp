@@ -6,6 +6,7 @@
 #include "KeyboardUser.h"
 #include "app/Configurator.h"
 #include "common/FakeNotifier.h"
+#include "common/ProgramWindows.h"
 #include "common/SimProcess.h"
 #include "common/WindowParts.h"
 #include "config/BlockContext.h"
@@ -44,18 +45,16 @@
 
 using namespace sr5n;
 using Step = test::KeyboardUser::Step;
+using test::kAddProtocolCaption;
+using test::kAppTitle;
+using test::kRecordA;
+using test::kRecordB;
+using test::kSaveProtocolCaption;
 
 namespace {
 
-// Two protocols the starter library does not hold.
-const QString kRecordA = QStringLiteral("0102010FCF0000000000000000000000060526");
-const QString kRecordB = QStringLiteral("02000004FF1F00000000000000000000060528");
 const QString kNameA = QStringLiteral("Объект А");
 const QString kNameB = QStringLiteral("Пульт Б");
-
-const QString kReadCaption = QStringLiteral("Добавление протокола в программу");
-const QString kSaveCaption = QStringLiteral("Сохранение протокола");
-const QString kAppTitle = QStringLiteral("СР-5/Н Конфигуратор");
 
 QString pairMessage(int pair)
 {
@@ -64,38 +63,14 @@ QString pairMessage(int pair)
         .arg(pair);
 }
 
-bool writeJson(const QString &path, const QJsonObject &object)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(object).toJson()) > 0;
-}
-
-// The program's windows from start-up, on short link timings, over a copy of
-// the installation data (the protocol library is written there), and sr5n-sim.
-struct RealWindows {
-    QTemporaryDir folder;
-    std::unique_ptr<Configurator> app;
-    std::unique_ptr<Windows> windows;
-    std::unique_ptr<test::SimProcess> sim;
-
-    explicit RealWindows(const QStringList &simArguments = {})
+// The program's windows from start-up and sr5n-sim, as a device operation drives them.
+struct RealWindows : test::ProgramWindows {
+    explicit RealWindows(const QStringList &simArguments = {}, const QJsonObject &deviceState = {})
+        : ProgramWindows(simArguments, deviceState)
     {
-        const QDir installation(QStringLiteral(SR5N_BIN_DIR));
-        for (const QString &file : installation.entryList({QStringLiteral("*.bin")}, QDir::Files))
-            QFile::copy(installation.filePath(file), path(file));
-        app = std::make_unique<Configurator>(folder.path(), test::ShortLinkTimings());
-        windows = std::make_unique<Windows>(*app);
-        main().show();
-        main().activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&main()));
-        sim = std::make_unique<test::SimProcess>(simArguments);
-        test::part<QComboBox>(main(), "cbxComPort")->setEditText(sim->path());
     }
 
-    TfrmMain &main() { return windows->main(); }
     QPushButton *button(const char *name) { return test::part<QPushButton>(main(), name); }
-    TfrmProgress &progress() { return windows->progress(); }
-    QString path(const QString &name) const { return folder.filePath(name); }
 
     QString pairChooser(int pair)
     {
@@ -119,13 +94,13 @@ struct RealWindows {
         const auto state = duringOperation ? duringDeviceOperation()
                                            : std::function<void(QWidget *)>([](QWidget *) {});
         return {
-            {kReadCaption, name, 0,
+            {kAddProtocolCaption, name, 0,
              [this, state, pair](QWidget *modal) {
                  state(modal);
                  EXPECT_EQ(modal, &windows->saveNewProtocol());
                  EXPECT_EQ(windows->saveNewProtocol().lblMsg->text(), pairMessage(pair));
              }},
-            {kSaveCaption, path(file), 0,
+            {kSaveProtocolCaption, path(file), 0,
              [state](QWidget *modal) {
                  state(modal);
                  EXPECT_NE(qobject_cast<QFileDialog *>(modal), nullptr);
@@ -162,36 +137,19 @@ struct RealWindows {
     }
 };
 
-// A device holding the two unknown protocols for its pairs.
-QStringList deviceWithUnknownProtocols(const QString &statePath, const QString &dumpPath = {})
-{
-    const QJsonObject blocks{{QStringLiteral("1E"), kRecordA}, {QStringLiteral("20"), kRecordB}};
-    EXPECT_TRUE(writeJson(statePath, QJsonObject{{QStringLiteral("blocks"), blocks}}));
-    QStringList arguments{QStringLiteral("--state"), statePath};
-    if (!dumpPath.isEmpty())
-        arguments << QStringLiteral("--dump") << dumpPath;
-    return arguments;
-}
-
-void expectAllAnswered(const test::KeyboardUser &user)
-{
-    EXPECT_EQ(user.problems, QStringList());
-    EXPECT_TRUE(user.finished()) << "answered only: " << user.answered.join(" | ").toStdString();
-}
-
 } // namespace
 
 TEST(DeviceDialogs, ReadRegistersUnknownProtocolsThroughTheRealDialogs)
 {
-    QTemporaryDir state;
-    RealWindows rig(deviceWithUnknownProtocols(state.filePath(QStringLiteral("device.json"))));
+    RealWindows rig({}, test::DeviceWithUnknownProtocols());
     ASSERT_TRUE(rig.sim->started());
 
     // The user first types a name the library has (in other letters): the
     // replace question opens over the name dialog, and No keeps that open.
     QList<Step> steps{
-        {kReadCaption, QStringLiteral("3+1, 1800 ГЦ, 10 ИМП/С"), 0, rig.duringDeviceOperation()},
-        {kReadCaption,
+        {kAddProtocolCaption, QStringLiteral("3+1, 1800 ГЦ, 10 ИМП/С"), 0,
+         rig.duringDeviceOperation()},
+        {kAddProtocolCaption,
          {},
          Qt::Key_Escape,
          [&rig](QWidget *modal) {
@@ -217,20 +175,19 @@ TEST(DeviceDialogs, ReadRegistersUnknownProtocolsThroughTheRealDialogs)
     test::KeyboardUser user(steps);
     QTest::mouseClick(rig.button("btnRead"), Qt::LeftButton);
 
-    expectAllAnswered(user);
+    test::ExpectAllAnswered(user);
     rig.expectRegistered();
     rig.expectIdle();
 }
 
 TEST(DeviceDialogs, DeclinedRegistrationIsReportedInAnErrorBoxOverTheProgressWindow)
 {
-    QTemporaryDir state;
-    RealWindows rig(deviceWithUnknownProtocols(state.filePath(QStringLiteral("device.json"))));
+    RealWindows rig({}, test::DeviceWithUnknownProtocols());
     ASSERT_TRUE(rig.sim->started());
     const QString pairBefore = rig.pairChooser(1);
 
     test::KeyboardUser user({
-        {kReadCaption, {}, Qt::Key_Escape, rig.duringDeviceOperation()},
+        {kAddProtocolCaption, {}, Qt::Key_Escape, rig.duringDeviceOperation()},
         {kAppTitle,
          {},
          0,
@@ -245,7 +202,7 @@ TEST(DeviceDialogs, DeclinedRegistrationIsReportedInAnErrorBoxOverTheProgressWin
     });
     QTest::mouseClick(rig.button("btnRead"), Qt::LeftButton);
 
-    expectAllAnswered(user);
+    test::ExpectAllAnswered(user);
     EXPECT_EQ(rig.pairChooser(1), pairBefore);
     EXPECT_EQ(rig.app->protocols().ProtocolNames().size(), 5);
     rig.expectIdle();
@@ -283,7 +240,7 @@ TEST(DeviceDialogs, OpenedFileRegistersItsProtocolsAndWriteSendsThem)
                                 rig.registration(1, kNameA, QStringLiteral("a.snp"), false) +
                                 rig.registration(2, kNameB, QStringLiteral("b.snp"), false));
         QTest::mouseClick(rig.button("btnOpen"), Qt::LeftButton);
-        expectAllAnswered(user);
+        test::ExpectAllAnswered(user);
     }
     rig.expectRegistered();
     EXPECT_EQ(rig.app->config().slider(QStringLiteral("trbPassiveDays")), 4);
@@ -295,7 +252,7 @@ TEST(DeviceDialogs, OpenedFileRegistersItsProtocolsAndWriteSendsThem)
                                                 QStringLiteral("Конфигурация записана успешно"));
                                   }}});
         QTest::mouseClick(rig.button("btnWrite"), Qt::LeftButton);
-        expectAllAnswered(user);
+        test::ExpectAllAnswered(user);
     }
     rig.expectIdle();
 
@@ -331,7 +288,7 @@ TEST(DeviceDialogs, ErasingTheLogsAsksThenTellsOverTheProgressWindow)
          }},
     });
     QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_F12, Qt::AltModifier);
-    expectAllAnswered(user);
+    test::ExpectAllAnswered(user);
     rig.expectIdle();
     const QStringList requests = rig.sim->finish();
     ASSERT_EQ(requests.size(), 1);
@@ -405,7 +362,7 @@ TEST(BarDialogs, SaveExportAndAboutOpenEnabledWithTheKeyboard)
     QTest::mouseClick(rig.button("btnSave"), Qt::LeftButton);
     QTest::mouseClick(rig.button("btnExport"), Qt::LeftButton);
     QTest::mouseClick(rig.button("btnAbout"), Qt::LeftButton);
-    expectAllAnswered(user);
+    test::ExpectAllAnswered(user);
     QStringList data, commands;
     EXPECT_TRUE(ReadConfigurationFile(saved, data, commands));
     EXPECT_EQ(commands.size(), 858);

@@ -7,6 +7,7 @@
 #include "common/WindowParts.h"
 #include "ui/TransferRig.h"
 #include "ui/catalog/ObjectListModel.h"
+#include "ui/catalog/TfrmObjectChooser.h"
 #include "ui/catalog/TfrmObjects.h"
 #include "ui/config/TfrmCompare.h"
 
@@ -409,22 +410,39 @@ QStringList makeThreeObjects(Rig &rig)
     return ids;
 }
 
-// Answers the next object chooser by keys: `downs` times Down, then `last`.
+// Answers the next object chooser by keys: `typed` into its search field,
+// then `keys`.
 struct KeyAnswer {
-    int downs;
-    Qt::Key last;
+    QString typed;
+    QList<Qt::Key> keys;
 };
+
+// What a chooser offers: the numbers and name of each row.
+QStringList offeredIn(TfrmObjectChooser &chooser)
+{
+    QStringList offered;
+    const QAbstractItemModel *rows = test::part<QTableView>(chooser, "tvChooser")->model();
+    for (int row = 0; row < rows->rowCount(); ++row)
+        offered << rows->index(row, ObjectListModel::Codes).data().toString() +
+                       QStringLiteral("  ") +
+                       rows->index(row, ObjectListModel::Name).data().toString();
+    return offered;
+}
 
 } // namespace
 
-// «Объединить с...» and «Перенести...» ask for the other object in a list
-// answered by keys; Escape changes nothing.
+// «Объединить с...» and «Перенести...» ask for the other object in a chooser
+// answered by keys: the search narrows the list, Enter picks the chosen row
+// (none when nothing is listed), Escape changes nothing.
 TEST(ObjectsWindow, MergesObjectsAndMovesAnEntryThroughTheObjectChooser)
 {
+    const QStringList everyOther{"0777 0000  Школа", "0555 0000  Склад"};
     const struct {
         const char *name;
         const char *button;
         KeyAnswer answer;
+        // What the chooser lists once the text is typed.
+        QStringList offered;
         // The objects listed after, by name, and the entries of each.
         QStringList listed;
         QList<int> entries;
@@ -433,23 +451,47 @@ TEST(ObjectsWindow, MergesObjectsAndMovesAnEntryThroughTheObjectChooser)
         // «Склад» joins «Аптека», which its entry makes the later of the two.
         {"merge with the second offered",
          "btnObjectMerge",
-         {1, Qt::Key_Return},
+         {"", {Qt::Key_Down, Qt::Key_Return}},
+         everyOther,
+         {"Школа", "Аптека"},
+         {1, 2}},
+        {"merge with the one found by its name",
+         "btnObjectMerge",
+         {"скл", {Qt::Key_Return}},
+         {"0555 0000  Склад"},
          {"Школа", "Аптека"},
          {1, 2}},
         {"merge declined",
          "btnObjectMerge",
-         {1, Qt::Key_Escape},
+         {"", {Qt::Key_Down, Qt::Key_Escape}},
+         everyOther,
          {"Школа", "Склад", "Аптека"},
          {1, 1, 1}},
         // «Аптека» keeps no entry and goes to the end of the list.
         {"move to the first offered",
          "btnEntryMove",
-         {0, Qt::Key_Return},
+         {"", {Qt::Key_Return}},
+         everyOther,
          {"Школа", "Склад", "Аптека"},
          {2, 1, 0}},
-        {"move declined",
+        {"move to the one found by its numbers",
          "btnEntryMove",
-         {0, Qt::Key_Escape},
+         {"0777", {Qt::Key_Return}},
+         {"0777 0000  Школа"},
+         {"Школа", "Склад", "Аптека"},
+         {2, 1, 0}},
+        {"move declined after a search",
+         "btnEntryMove",
+         {"0555", {Qt::Key_Escape}},
+         {"0555 0000  Склад"},
+         {"Школа", "Склад", "Аптека"},
+         {1, 1, 1}},
+        // The search finds only the object asked about, which is never
+        // offered: Enter picks nothing and the chooser stays until Escape.
+        {"only the object itself found",
+         "btnEntryMove",
+         {"аптека", {Qt::Key_Return, Qt::Key_Escape}},
+         {},
          {"Школа", "Склад", "Аптека"},
          {1, 1, 1}},
     };
@@ -458,13 +500,16 @@ TEST(ObjectsWindow, MergesObjectsAndMovesAnEntryThroughTheObjectChooser)
         Rig rig;
         makeThreeObjects(rig);
         QStringList offered;
-        OnModal<QInputDialog> choose([&](QInputDialog &dialog) {
-            offered = dialog.comboBoxItems();
-            QWidget *focus = dialog.focusWidget();
+        QString title;
+        OnModal<TfrmObjectChooser> choose([&](TfrmObjectChooser &chooser) {
+            title = chooser.windowTitle();
+            QWidget *focus = chooser.focusWidget();
             ASSERT_TRUE(focus);
-            for (int i = 0; i < c.answer.downs; ++i)
-                QTest::keyClick(focus, Qt::Key_Down);
-            QTest::keyClick(focus, c.answer.last);
+            EXPECT_EQ(focus->objectName(), "edtChooserSearch");
+            type(focus, c.answer.typed);
+            offered = offeredIn(chooser);
+            for (const Qt::Key key : c.answer.keys)
+                QTest::keyClick(focus, key);
         });
         QStringList listed;
         QList<int> entries;
@@ -482,24 +527,25 @@ TEST(ObjectsWindow, MergesObjectsAndMovesAnEntryThroughTheObjectChooser)
         });
         test::trigger(rig.window, "pumObjects");
         EXPECT_TRUE(choose.shown());
-        EXPECT_EQ(offered, QStringList({"0777 0000  Школа", "0555 0000  Склад"}));
+        EXPECT_EQ(title, QString::fromUtf8(c.button) == "btnObjectMerge"
+                             ? QStringLiteral("Объединение объектов")
+                             : QStringLiteral("Перенос записи"));
+        EXPECT_EQ(offered, c.offered);
         EXPECT_EQ(listed, c.listed);
         EXPECT_EQ(entries, c.entries);
         EXPECT_EQ(rig.notifier.errors, QStringList());
     }
 }
 
-// A catalogue of hundreds of objects is listed a page at a time: scrolling
-// to the end brings the rest, and an object described far down stays chosen.
-TEST(ObjectsWindow, ALongListComesAPageAtATimeAndKeepsTheChosenObject)
+// Records `total` objects numbered "0000 0000" on, one entry each, the
+// later the number the later the entry.
+bool recordNumberedObjects(Rig &rig, qsizetype total)
 {
-    Rig rig;
     CatalogStore *store = rig.app.objects().store();
-    ASSERT_TRUE(store);
     QStringList data, commands;
-    ASSERT_TRUE(BuildWriteRequests(rig.app.blockContext(), data, commands));
+    if (!store || !BuildWriteRequests(rig.app.blockContext(), data, commands))
+        return false;
     const QByteArray bytes = ConfigurationFileBytes(data, commands);
-    const qsizetype total = ObjectListModel::kPage * 2 + 50;
     QList<NewCatalogEntry> batch;
     const QDateTime start = QDateTime::currentDateTimeUtc().addDays(-1);
     for (qsizetype i = 0; i < total; ++i) {
@@ -509,7 +555,16 @@ TEST(ObjectsWindow, ALongListComesAPageAtATimeAndKeepsTheChosenObject)
         entry.codes = QStringLiteral("%1 0000").arg(i, 4, 10, QLatin1Char('0'));
         batch << entry;
     }
-    ASSERT_TRUE(store->recordAll(batch));
+    return store->recordAll(batch).has_value();
+}
+
+// A catalogue of hundreds of objects is listed a page at a time: scrolling
+// to the end brings the rest, and an object described far down stays chosen.
+TEST(ObjectsWindow, ALongListComesAPageAtATimeAndKeepsTheChosenObject)
+{
+    Rig rig;
+    const qsizetype total = ObjectListModel::kPage * 2 + 50;
+    ASSERT_TRUE(recordNumberedObjects(rig, total));
 
     qsizetype firstPage = 0, scrolled = 0;
     QString info, chosen;
@@ -537,4 +592,47 @@ TEST(ObjectsWindow, ALongListComesAPageAtATimeAndKeepsTheChosenObject)
     EXPECT_TRUE(info.startsWith(QStringLiteral("Объектов: %1.").arg(total))) << qPrintable(info);
     EXPECT_EQ(scrolled, total);
     EXPECT_EQ(chosen, "Дальний");
+}
+
+// The chooser of a long catalogue lists a page at once, without the object
+// asked about, and its search reaches an object far past that page.
+TEST(ObjectsWindow, TheObjectChooserSearchesALongCatalogue)
+{
+    Rig rig;
+    const qsizetype total = ObjectListModel::kPage * 2 + 50;
+    ASSERT_TRUE(recordNumberedObjects(rig, total));
+    const QString last = QStringLiteral("%1 0000").arg(total - 1, 4, 10, QLatin1Char('0'));
+
+    QStringList firstOffered, found;
+    OnModal<TfrmObjectChooser> choose([&](TfrmObjectChooser &chooser) {
+        firstOffered = offeredIn(chooser);
+        QWidget *focus = chooser.focusWidget();
+        ASSERT_TRUE(focus);
+        type(focus, QStringLiteral("0003"));
+        found = offeredIn(chooser);
+        QTest::keyClick(focus, Qt::Key_Return);
+    });
+    CatalogStore *store = rig.app.objects().store();
+    const QString target = store->objects(QStringLiteral("0003 0000")).value(0).id;
+    ASSERT_FALSE(target.isEmpty());
+    auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
+    QTimer::singleShot(0, window, [&] {
+        // The latest object, first in the list, gives its entry away.
+        window->selectObject(0);
+        ASSERT_EQ(window->objects().value(0).codes, last);
+        test::part<QPushButton>(*window, "btnEntryMove")->click();
+        window->accept();
+    });
+    test::trigger(rig.window, "pumObjects");
+    QStringList moved;
+    for (const CatalogEntry &entry : store->timeline(target))
+        moved << entry.codes;
+    EXPECT_TRUE(choose.shown());
+    ASSERT_EQ(firstOffered.size(), ObjectListModel::kPage - 1);
+    EXPECT_FALSE(firstOffered.contains(last + QStringLiteral("  ")));
+    EXPECT_EQ(firstOffered.constFirst(),
+              QStringLiteral("%1 0000  ").arg(total - 2, 4, 10, QLatin1Char('0')));
+    EXPECT_EQ(found, QStringList({"0003 0000  "}));
+    EXPECT_EQ(moved, QStringList({"0003 0000", last}));
+    EXPECT_EQ(rig.notifier.errors, QStringList());
 }

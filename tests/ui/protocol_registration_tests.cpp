@@ -7,6 +7,7 @@
 #include "app/Configurator.h"
 #include "common/FakeNotifier.h"
 #include "common/FifoTrap.h"
+#include "common/ProgramWindows.h"
 #include "common/SimProcess.h"
 #include "common/WindowParts.h"
 #include "config/BlockContext.h"
@@ -46,20 +47,18 @@
 
 using namespace sr5n;
 using Step = test::KeyboardUser::Step;
+using test::kAddProtocolCaption;
+using test::kAppTitle;
+using test::kRecordA;
+using test::kRecordB;
+using test::kSaveProtocolCaption;
 
 namespace {
 
-// Two protocols the installed library does not hold.
-const QString kRecordA = QStringLiteral("0102010FCF0000000000000000000000060526");
-const QString kRecordB = QStringLiteral("02000004FF1F00000000000000000000060528");
-
-const QString kAddCaption = QStringLiteral("Добавление протокола в программу");
 const QString kSaveInProgram = QStringLiteral("Сохранение протокола в программе");
-const QString kProtocolFile = QStringLiteral("Сохранение протокола");
 const QString kOpenProtocolFile = QStringLiteral("Добавление протокола");
 const QString kOpenConfiguration = QStringLiteral("Открытие файла конфигурации");
 const QString kSaveConfiguration = QStringLiteral("Сохранение файла конфигурации");
-const QString kAppTitle = QStringLiteral("СР-5/Н Конфигуратор");
 const QString kAbort = QStringLiteral(". Операция будет прервана.");
 
 QString replaceQuestion(const QString &name)
@@ -74,45 +73,15 @@ QByteArray bytesOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The program's windows from start-up over a copy of the installation data
-// (the protocol library is written there), on short link timings, with
-// sr5n-sim holding `deviceState` (sr5n-sim --state).
-struct Program {
-    QTemporaryDir folder;
-    std::unique_ptr<Configurator> app;
-    std::unique_ptr<Windows> windows;
-    std::unique_ptr<test::SimProcess> sim;
-
+// The program's windows from start-up, with sr5n-sim holding `deviceState`.
+struct Program : test::ProgramWindows {
     // `beforeStart` runs on the data folder before the windows are made.
     explicit Program(const QJsonObject &deviceState = {}, const QStringList &simArguments = {},
                      const std::function<void(const QString &)> &beforeStart = {})
+        : ProgramWindows(simArguments, deviceState, beforeStart)
     {
-        const QDir installation(QStringLiteral(SR5N_BIN_DIR));
-        for (const QString &file : installation.entryList({QStringLiteral("*.bin")}, QDir::Files))
-            QFile::copy(installation.filePath(file), path(file));
-        if (beforeStart)
-            beforeStart(folder.path());
-        app = std::make_unique<Configurator>(folder.path(), test::ShortLinkTimings());
-        windows = std::make_unique<Windows>(*app);
-        main().show();
-        main().activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&main()));
-        QStringList arguments = simArguments;
-        if (!deviceState.isEmpty()) {
-            QFile state(path(QStringLiteral("device.json")));
-            EXPECT_TRUE(state.open(QIODevice::WriteOnly) &&
-                        state.write(QJsonDocument(deviceState).toJson()) > 0);
-            state.close();
-            arguments << QStringLiteral("--state") << state.fileName();
-        }
-        sim = std::make_unique<test::SimProcess>(arguments);
-        EXPECT_TRUE(sim->started());
-        test::part<QComboBox>(main(), "cbxComPort")->setEditText(sim->path());
     }
 
-    TfrmMain &main() { return windows->main(); }
-    TfrmProgress &progress() { return windows->progress(); }
-    QString path(const QString &name) const { return folder.filePath(name); }
     QString libraryPath() const { return path(QStringLiteral("prtcls.bin")); }
     void click(const char *button)
     {
@@ -162,19 +131,6 @@ struct Program {
     }
 };
 
-// A device whose two pairs hold protocols A and B.
-QJsonObject deviceWithUnknownProtocols()
-{
-    return QJsonObject{{QStringLiteral("blocks"), QJsonObject{{QStringLiteral("1E"), kRecordA},
-                                                              {QStringLiteral("20"), kRecordB}}}};
-}
-
-void expectAllAnswered(const test::KeyboardUser &user)
-{
-    EXPECT_EQ(user.problems, QStringList());
-    EXPECT_TRUE(user.finished()) << "answered only: " << user.answered.join(" | ").toStdString();
-}
-
 // The name dialog as it opens: `proposed` in its field, which has the keyboard.
 std::function<void(QWidget *)> nameDialogProposing(Program &program, const QString &proposed)
 {
@@ -219,16 +175,22 @@ TEST(ProtocolRegistration, EnterOnEveryDialogRegistersBothProtocols)
     } cases[] = {{"reading the device", true}, {"opening a file", false}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        Program program(deviceWithUnknownProtocols());
+        Program program(test::DeviceWithUnknownProtocols());
         QList<Step> steps;
         if (!c.fromDevice)
             steps.append({kOpenConfiguration,
                           program.configurationWithUnknownProtocols(QStringLiteral("other.snc"))});
         steps += {
-            {kAddCaption, {}, 0, nameDialogProposing(program, QStringLiteral("Новый протокол"))},
-            {kProtocolFile, program.path(QStringLiteral("1.snp"))},
-            {kAddCaption, {}, 0, nameDialogProposing(program, QStringLiteral("Новый протокол 2"))},
-            {kProtocolFile, program.path(QStringLiteral("2.snp"))},
+            {kAddProtocolCaption,
+             {},
+             0,
+             nameDialogProposing(program, QStringLiteral("Новый протокол"))},
+            {kSaveProtocolCaption, program.path(QStringLiteral("1.snp"))},
+            {kAddProtocolCaption,
+             {},
+             0,
+             nameDialogProposing(program, QStringLiteral("Новый протокол 2"))},
+            {kSaveProtocolCaption, program.path(QStringLiteral("2.snp"))},
         };
         if (c.fromDevice)
             steps.append(
@@ -236,7 +198,7 @@ TEST(ProtocolRegistration, EnterOnEveryDialogRegistersBothProtocols)
         {
             test::KeyboardUser user(steps);
             program.click(c.fromDevice ? "btnRead" : "btnOpen");
-            expectAllAnswered(user);
+            test::ExpectAllAnswered(user);
         }
         program.expectIdle();
 
@@ -256,7 +218,7 @@ TEST(ProtocolRegistration, EnterOnEveryDialogRegistersBothProtocols)
         {
             test::KeyboardUser user({{kSaveConfiguration, saved}});
             program.click("btnSave");
-            expectAllAnswered(user);
+            test::ExpectAllAnswered(user);
         }
         QStringList data, commands;
         ASSERT_TRUE(ReadConfigurationFile(saved, data, commands));
@@ -281,14 +243,14 @@ TEST(ProtocolRegistration, EnterOnTheReplaceQuestionKeepsTheProtocol)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        Program program(deviceWithUnknownProtocols());
+        Program program(test::DeviceWithUnknownProtocols());
         const QString known = program.app->protocols().ProtocolNames().value(1);
         ASSERT_FALSE(known.isEmpty());
         const QByteArray libraryBefore = bytesOf(program.libraryPath());
         const QStringList pairsBefore = program.pairRecords();
 
         QList<Step> steps;
-        QString caption = kAddCaption;
+        QString caption = kAddProtocolCaption;
         switch (c.way) {
         case Way::Reading:
             break;
@@ -343,7 +305,7 @@ TEST(ProtocolRegistration, EnterOnTheReplaceQuestionKeepsTheProtocol)
                 program.click("btnProtocol_Add");
                 break;
             }
-            expectAllAnswered(user);
+            test::ExpectAllAnswered(user);
         }
         program.expectIdle();
         EXPECT_EQ(bytesOf(program.libraryPath()), libraryBefore);
@@ -369,8 +331,8 @@ TEST(ProtocolRegistration, ReplacedProtocolIsKeptAndTheUserToldWhere)
                                       QStringLiteral(".snp"));
     test::KeyboardUser user({
         {kOpenProtocolFile, file},
-        {kAddCaption, {}, 0, nameDialogProposing(program, known)},
-        {kAddCaption, {}, Qt::Key_Y, replaceQuestionFor(program, known)},
+        {kAddProtocolCaption, {}, 0, nameDialogProposing(program, known)},
+        {kAddProtocolCaption, {}, Qt::Key_Y, replaceQuestionFor(program, known)},
         {kAppTitle,
          {},
          0,
@@ -379,7 +341,7 @@ TEST(ProtocolRegistration, ReplacedProtocolIsKeptAndTheUserToldWhere)
                        .arg(known, QDir::toNativeSeparators(copy)))},
     });
     program.click("btnProtocol_Add");
-    expectAllAnswered(user);
+    test::ExpectAllAnswered(user);
 
     const auto library = test::ReadProtocolList(program.libraryPath());
     ASSERT_TRUE(library && library->size() > 1);
@@ -435,7 +397,7 @@ TEST(ProtocolRegistration, FileWithoutEveryEntryIsRefusedAndNothingOfItIsSent)
              boxSaying(QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден."))},
         });
         program.click("btnOpen");
-        expectAllAnswered(user);
+        test::ExpectAllAnswered(user);
         EXPECT_EQ(program.writeList(), before);
     }
 
@@ -443,7 +405,7 @@ TEST(ProtocolRegistration, FileWithoutEveryEntryIsRefusedAndNothingOfItIsSent)
         test::KeyboardUser user(
             {{kAppTitle, {}, 0, boxSaying(QStringLiteral("Конфигурация записана успешно"))}});
         program.click("btnWrite");
-        expectAllAnswered(user);
+        test::ExpectAllAnswered(user);
     }
     const QStringList sent = program.sim->finish();
     const qsizetype entries = before.size() / 2;
@@ -469,7 +431,7 @@ TEST(ProtocolRegistration, LibraryThatIsAPipeIsReportedWhenAProtocolIsSaved)
         trap = std::make_unique<test::FifoTrap>(library);
     });
     ASSERT_TRUE(trap->created());
-    expectAllAnswered(*startUp);
+    test::ExpectAllAnswered(*startUp);
     startUp.reset();
 
     program.showProtocolPage();
@@ -477,14 +439,14 @@ TEST(ProtocolRegistration, LibraryThatIsAPipeIsReportedWhenAProtocolIsSaved)
     {
         test::KeyboardUser user({
             {kSaveInProgram, {}, 0, nameDialogProposing(program, QStringLiteral("Новый протокол"))},
-            {kProtocolFile, file},
+            {kSaveProtocolCaption, file},
             {kAppTitle,
              {},
              0,
              boxSaying(QStringLiteral("Невозможно сохранить список протоколов."))},
         });
         program.click("btnProtocol_Save");
-        expectAllAnswered(user);
+        test::ExpectAllAnswered(user);
     }
     EXPECT_FALSE(trap->readerWaited());
     EXPECT_FALSE(QFileInfo(program.libraryPath()).isFile());

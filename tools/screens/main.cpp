@@ -26,6 +26,7 @@
 #include "ui/TfrmProgress.h"
 #include "ui/catalog/TfrmCatalogSettings.h"
 #include "ui/catalog/TfrmEditConflict.h"
+#include "ui/catalog/TfrmObjectChooser.h"
 #include "ui/catalog/TfrmObjects.h"
 #include "ui/config/TfrmCompare.h"
 #include "ui/events/LogsPage.h"
@@ -253,6 +254,14 @@ int main(int argc, char *argv[])
         objects->selectObject(0);
         objects->selectEntry(1);
         save(*objects, folder, QStringLiteral("objects"));
+        {
+            // Another object asked for, the one chosen in the window left out.
+            sr5n::TfrmObjectChooser chooser(
+                QStringLiteral("Объединение объектов"), [&app] { return app.objects().store(); },
+                objects->objects().value(0).id, objects);
+            chooser.show();
+            save(chooser, folder, QStringLiteral("object-chooser"));
+        }
         if (!catalogFile.isEmpty()) {
             auto *search = objects->findChild<QLineEdit *>(QStringLiteral("edtObjectsSearch"));
             search->setText(QStringLiteral("садовая"));

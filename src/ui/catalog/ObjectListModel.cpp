@@ -71,6 +71,8 @@ QVariant ObjectListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_objects.size())
         return {};
     const CatalogObject &object = m_objects.at(index.row());
+    if (role == IdRole)
+        return object.id;
     if (role == Qt::ToolTipRole && index.column() == Name && !object.notes.isEmpty())
         return object.notes;
     if (role != Qt::DisplayRole)

@@ -19,6 +19,8 @@ class ObjectListModel final : public QAbstractTableModel
 
 public:
     enum Column { Codes, Name, Address, LastOperation, LastTime, ColumnCount };
+    // The role under which every cell of a row gives its object's id.
+    static constexpr int IdRole = Qt::UserRole;
     // Objects a page asks for.
     static constexpr qsizetype kPage = 200;
     // `count` objects of the list from `first` on.

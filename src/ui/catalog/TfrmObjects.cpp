@@ -4,7 +4,9 @@
 #include "catalog/CatalogStore.h"
 #include "catalog/ObjectCatalog.h"
 #include "ui/catalog/ObjectListModel.h"
+#include "ui/catalog/ObjectListWidgets.h"
 #include "ui/catalog/TfrmEditConflict.h"
+#include "ui/catalog/TfrmObjectChooser.h"
 
 #include <QApplication>
 #include <QDir>
@@ -49,12 +51,8 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
 
     auto *lblSearch = new QLabel(QStringLiteral("&Поиск:"), this);
     lblSearch->setObjectName(QStringLiteral("lblObjectsSearch"));
-    edtObjectsSearch = new QLineEdit(this);
+    edtObjectsSearch = MakeObjectSearchField(this);
     edtObjectsSearch->setObjectName(QStringLiteral("edtObjectsSearch"));
-    edtObjectsSearch->setPlaceholderText(
-        QStringLiteral("Номер объекта, название, адрес, заметки или номер телефона"));
-    edtObjectsSearch->setClearButtonEnabled(true);
-    edtObjectsSearch->setAccessibleName(QStringLiteral("Поиск объектов"));
     lblSearch->setBuddy(edtObjectsSearch);
     connect(edtObjectsSearch, &QLineEdit::textChanged, this, [this] { search(); });
     auto *find = new QShortcut(QKeySequence::Find, this);
@@ -69,18 +67,8 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
     lblObjectsInfo->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     m_model = new ObjectListModel(this);
-    tvObjects = new QTableView(this);
+    tvObjects = MakeObjectTable(m_model, this);
     tvObjects->setObjectName(QStringLiteral("tvObjects"));
-    tvObjects->setAccessibleName(QStringLiteral("Объекты"));
-    tvObjects->setModel(m_model);
-    tvObjects->setSelectionBehavior(QAbstractItemView::SelectRows);
-    tvObjects->setSelectionMode(QAbstractItemView::SingleSelection);
-    tvObjects->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tvObjects->setAlternatingRowColors(true);
-    tvObjects->setTabKeyNavigation(false);
-    tvObjects->verticalHeader()->hide();
-    tvObjects->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    tvObjects->horizontalHeader()->setStretchLastSection(true);
     tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Codes, 120);
     tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Name, 220);
     tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Address, 240);
@@ -433,26 +421,11 @@ void TfrmObjects::markTemplate()
 
 QString TfrmObjects::chooseObject(const QString &title, const QString &exceptId)
 {
-    CatalogStore *catalog = store();
-    if (!catalog)
+    if (!store())
         return {};
-    QStringList items;
-    QStringList ids;
-    for (const CatalogObject &object : catalog->objects()) {
-        if (object.id == exceptId)
-            continue;
-        items << QStringLiteral("%1  %2  %3")
-                     .arg(object.codes, object.name, object.address)
-                     .trimmed();
-        ids << object.id;
-    }
-    if (items.isEmpty())
-        return {};
-    bool accepted = false;
-    const QString item =
-        QInputDialog::getItem(this, title, QStringLiteral("Объект:"), items, 0, false, &accepted);
-    const qsizetype index = items.indexOf(item);
-    return accepted && index >= 0 ? ids.at(index) : QString();
+    TfrmObjectChooser chooser(
+        title, [this] { return store(); }, exceptId, this);
+    return chooser.exec() == QDialog::Accepted ? chooser.chosenId() : QString();
 }
 
 void TfrmObjects::moveEntry()

@@ -65,7 +65,7 @@ private:
     void moveEntry();
     void mergeObject();
     void newFromTemplate();
-    // Chooses another object of the catalogue in a list; empty when declined.
+    // Asks for another object of the catalogue, searched; empty when declined.
     QString chooseObject(const QString &title, const QString &exceptId);
     void showFailure();
 
@@ -73,7 +73,7 @@ private:
     ObjectListModel *m_model = nullptr;
     QString m_objectId;
     CatalogObject m_seen; // the chosen object as shown, for edits against it
-    QString m_listed; // the search text listed last
+    QString m_listed;     // the search text listed last
     QList<CatalogEntry> m_timeline;
 
     QLabel *lblObjectsInfo = nullptr;

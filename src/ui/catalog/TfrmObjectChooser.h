@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSortFilterProxyModel;
+class QTableView;
+
+namespace sr5n {
+
+class CatalogStore;
+class ObjectListModel;
+
+// Picks another object of the catalogue: a search field over a list that
+// shows a page of objects at a time, so that it serves a catalogue of
+// thousands. The object the question is about is never offered. Enter picks
+// the chosen row, Escape declines.
+class TfrmObjectChooser final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // The catalogue as it is when a page is asked for (it may go away).
+    using Store = std::function<CatalogStore *()>;
+
+    TfrmObjectChooser(const QString &title, Store store, const QString &exceptId,
+                      QWidget *parent = nullptr);
+
+    // The object picked; empty when declined.
+    QString chosenId() const { return m_chosen; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void search();
+    void updateChoice();
+    void pick();
+
+    Store m_store;
+    QString m_chosen;
+    ObjectListModel *m_model = nullptr;
+    QSortFilterProxyModel *m_offered = nullptr;
+
+    QLineEdit *edtChooserSearch = nullptr;
+    QTableView *tvChooser = nullptr;
+    QLabel *lblChooserInfo = nullptr;
+    QPushButton *btnChooserOk = nullptr;
+};
+
+} // namespace sr5n
