@@ -1,5 +1,5 @@
 // sr5n-startup-probe: the configurator's start-up as its main runs it (the
-// application object, the domain, the seven windows, the main window shown),
+// application object, the domain, the windows, the main window shown),
 // printing the time of each step and of the main window's first paint, then
 // ending. Started by sr5n-startup-benchmark.
 
@@ -16,6 +16,7 @@ int main(int argc, char **argv)
     sr5n::ConfiguratorApplication app(argc, argv);
     const qint64 application = clock.nsecsElapsed();
     sr5n::Configurator configurator(QCoreApplication::applicationDirPath());
+    configurator.useCatalogLocation(configurator.settings().catalogLocation());
     const qint64 domain = clock.nsecsElapsed();
     sr5n::Windows windows(configurator);
     app.setNotifier(&configurator.notifier());
@@ -23,7 +24,7 @@ int main(int argc, char **argv)
     paint.mark("application", application);
     paint.mark("domain", domain);
     paint.mark("windows");
-    windows.main().show();
+    sr5n::showMainWindow(windows);
     paint.mark("shown");
     const int status = app.exec();
     app.setNotifier(nullptr);

@@ -11,6 +11,8 @@
 #include <QStylePainter>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace sr5n {
 
 // The rows of tabs above the pages: lays the tabs out in as many rows as they
@@ -321,8 +323,79 @@ PageControl::PageControl(QWidget *parent)
 int PageControl::addPage(QWidget *page, const QString &caption)
 {
     const int index = m_stack->addWidget(page);
+    m_makers.resize(std::size_t(count()));
     m_tabs->addTab(caption);
     return index;
+}
+
+int PageControl::addPage(std::function<QWidget *(QWidget *)> make, const QString &caption)
+{
+    // An empty stand-in holds the place until the page is built.
+    auto *standIn = new QWidget(m_stack);
+    const int index = m_stack->addWidget(standIn);
+    m_makers.resize(std::size_t(count()));
+    m_makers[std::size_t(index)] = std::move(make);
+    m_tabs->addTab(caption);
+    if (index == currentIndex())
+        page(index);
+    return index;
+}
+
+bool PageControl::isBuilt(int index) const
+{
+    return index >= 0 && index < count() && !m_makers[std::size_t(index)];
+}
+
+QWidget *PageControl::page(int index) const
+{
+    if (index < 0 || index >= count())
+        return nullptr;
+    auto &make = m_makers[std::size_t(index)];
+    if (make) {
+        const auto build = std::exchange(make, nullptr);
+        QWidget *standIn = m_stack->widget(index);
+        QWidget *built = build(m_stack);
+        // The stand-in is never the current page: a page is built before it is shown.
+        m_stack->insertWidget(index, built);
+        m_stack->removeWidget(standIn);
+        delete standIn;
+        joinFocusChain(index);
+    }
+    return m_stack->widget(index);
+}
+
+void PageControl::buildAllPages()
+{
+    for (int i = 0; i < count(); ++i)
+        page(i);
+}
+
+void PageControl::joinFocusChain(int index) const
+{
+    QWidget *built = m_stack->widget(index);
+    // The page's controls, in the order of its own chain.
+    QList<QWidget *> controls;
+    for (QWidget *w = built->nextInFocusChain(); w != built && built->isAncestorOf(w);
+         w = w->nextInFocusChain()) {
+        if (w->focusPolicy() != Qt::NoFocus)
+            controls.append(w);
+    }
+    // The last control of the nearest page before it, else the tab strip.
+    QWidget *after = m_tabs;
+    for (int i = index - 1; i >= 0 && after == m_tabs; --i) {
+        if (!isBuilt(i))
+            continue;
+        QWidget *before = m_stack->widget(i);
+        for (QWidget *w = before->nextInFocusChain(); w != before && before->isAncestorOf(w);
+             w = w->nextInFocusChain()) {
+            if (w->focusPolicy() != Qt::NoFocus)
+                after = w;
+        }
+    }
+    for (QWidget *control : std::as_const(controls)) {
+        QWidget::setTabOrder(after, control);
+        after = control;
+    }
 }
 
 QString PageControl::tabText(int index) const
@@ -357,7 +430,7 @@ void PageControl::setCurrentIndex(int index)
 {
     if (index < 0 || index >= count() || index == currentIndex())
         return;
-    m_stack->setCurrentIndex(index);
+    m_stack->setCurrentWidget(page(index));
     m_tabs->update();
     if (QAccessible::isActive()) {
         QAccessibleEvent selection(m_tabs, QAccessible::Selection);

@@ -3,12 +3,16 @@
 #include <QStackedWidget>
 #include <QWidget>
 
+#include <functional>
+#include <vector>
+
 namespace sr5n {
 
 class TabRows;
 
 // A page control whose tabs wrap onto several rows when they do not fit in
-// one, and highlight under the mouse.
+// one, and highlight under the mouse. A page may be given as the function
+// that builds it: it is then built when first shown or asked for.
 class PageControl final : public QWidget
 {
     Q_OBJECT
@@ -17,8 +21,13 @@ public:
     explicit PageControl(QWidget *parent = nullptr);
 
     int addPage(QWidget *page, const QString &caption);
+    // `make` builds the page with the given parent; the current page is built at once.
+    int addPage(std::function<QWidget *(QWidget *parent)> make, const QString &caption);
     int count() const { return m_stack->count(); }
-    QWidget *page(int index) const { return m_stack->widget(index); }
+    // The page, built now if it was not yet.
+    QWidget *page(int index) const;
+    bool isBuilt(int index) const;
+    void buildAllPages();
     QString tabText(int index) const;
     int currentIndex() const { return m_stack->currentIndex(); }
     QWidget *currentPage() const { return m_stack->currentWidget(); }
@@ -38,8 +47,14 @@ signals:
     void currentChanged(int index);
 
 private:
+    // Puts the page built late where it would have been in the focus chain
+    // had it been built with the others: after the tab strip and the pages before it.
+    void joinFocusChain(int index) const;
+
     TabRows *m_tabs;
     QStackedWidget *m_stack;
+    // The builders of the pages not built yet, by index (empty once built).
+    mutable std::vector<std::function<QWidget *(QWidget *)>> m_makers;
 };
 
 } // namespace sr5n

@@ -71,28 +71,64 @@ bool ConfiguratorApplication::notify(QObject *receiver, QEvent *event)
     return false;
 }
 
-Windows::Windows(Configurator &app)
+Windows::Windows(Configurator &app) : m_app(app)
 {
-    // Created once, in this order, and kept until exit.
     m_main = std::make_unique<TfrmMain>(app);
-    m_testScheme = new TfrmTestScheme(app.connection(), app.notifier(), m_main.get());
-    m_prefixMask = new TfrmPrefixMask(m_main.get());
-    m_saveNewProtocol = new TfrmSaveNewProtocol(app.notifier(), m_main.get());
-    m_extEvZones = new TfrmExtEvZones(app.notifier(), m_main.get());
-    m_main->setZonesDialog(m_extEvZones);
     m_progress = std::make_unique<TfrmProgress>(m_main.get());
-    m_about = new TfrmAbout(app.notifier(), m_main.get());
     m_main->setProgressWindow(m_progress.get());
-    m_main->setAboutWindow(m_about);
-    m_main->setTestSchemeWindow(m_testScheme);
-    m_main->setPrefixMaskWindow(m_prefixMask);
-    m_main->setSaveNewProtocolWindow(m_saveNewProtocol);
+    m_main->setTestSchemeWindow([this] { return &testScheme(); });
+    m_main->setPrefixMaskWindow([this] { return &prefixMask(); });
+    m_main->setSaveNewProtocolWindow([this] { return &saveNewProtocol(); });
+    m_main->setZonesDialog([this] { return &extEvZones(); });
+    m_main->setAboutWindow([this] { return &about(); });
+}
+
+TfrmTestScheme &Windows::testScheme()
+{
+    if (!m_testScheme)
+        m_testScheme = new TfrmTestScheme(m_app.connection(), m_app.notifier(), m_main.get());
+    return *m_testScheme;
+}
+
+TfrmPrefixMask &Windows::prefixMask()
+{
+    if (!m_prefixMask)
+        m_prefixMask = new TfrmPrefixMask(m_main.get());
+    return *m_prefixMask;
+}
+
+TfrmSaveNewProtocol &Windows::saveNewProtocol()
+{
+    if (!m_saveNewProtocol)
+        m_saveNewProtocol = new TfrmSaveNewProtocol(m_app.notifier(), m_main.get());
+    return *m_saveNewProtocol;
+}
+
+TfrmExtEvZones &Windows::extEvZones()
+{
+    if (!m_extEvZones)
+        m_extEvZones = new TfrmExtEvZones(m_app.notifier(), m_main.get());
+    return *m_extEvZones;
+}
+
+TfrmAbout &Windows::about()
+{
+    if (!m_about)
+        m_about = new TfrmAbout(m_app.notifier(), m_main.get());
+    return *m_about;
 }
 
 Windows::~Windows()
 {
     // The progress window refers to the main window: it goes first.
     m_progress.reset();
+}
+
+void showMainWindow(Windows &windows)
+{
+    TfrmMain &main = windows.main();
+    QObject::connect(&main, &TfrmMain::firstPainted, &main, [&main] { main.openCatalog(); });
+    main.show();
 }
 
 void openConfigurationAtStart(TfrmMain &window, const QString &file)

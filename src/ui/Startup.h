@@ -36,9 +36,10 @@ private:
     QTranslator m_qtTranslator;
 };
 
-// The windows of the program, created once at start-up in their fixed order
-// and kept until exit. The dialogs are children of the main window and go
-// with it; the progress window, a window of its own, is owned here.
+// The windows of the program, each created once and kept until exit: the
+// main and progress windows at start-up, the dialogs when first used. The
+// dialogs are children of the main window and go with it; the progress
+// window, a window of its own, is owned here.
 class Windows final
 {
 public:
@@ -47,14 +48,16 @@ public:
     ~Windows();
 
     TfrmMain &main() { return *m_main; }
-    TfrmTestScheme &testScheme() { return *m_testScheme; }
-    TfrmPrefixMask &prefixMask() { return *m_prefixMask; }
-    TfrmSaveNewProtocol &saveNewProtocol() { return *m_saveNewProtocol; }
-    TfrmExtEvZones &extEvZones() { return *m_extEvZones; }
     TfrmProgress &progress() { return *m_progress; }
-    TfrmAbout &about() { return *m_about; }
+    // Each dialog is made here when first asked for, by the main window or from outside.
+    TfrmTestScheme &testScheme();
+    TfrmPrefixMask &prefixMask();
+    TfrmSaveNewProtocol &saveNewProtocol();
+    TfrmExtEvZones &extEvZones();
+    TfrmAbout &about();
 
 private:
+    Configurator &m_app;
     std::unique_ptr<TfrmMain> m_main;
     std::unique_ptr<TfrmProgress> m_progress;
     TfrmTestScheme *m_testScheme = nullptr;
@@ -63,6 +66,11 @@ private:
     TfrmExtEvZones *m_extEvZones = nullptr;
     TfrmAbout *m_about = nullptr;
 };
+
+// Shows the main window; the catalogue of objects the user chose is opened
+// once the window has painted (the earlier history taken in), and what the
+// user must be told of it is told then.
+void showMainWindow(Windows &windows);
 
 // Opens the configuration file named on the command line once the message
 // loop runs, as "Открыть" opens the file chosen in its dialog, with the same

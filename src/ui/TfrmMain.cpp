@@ -28,8 +28,10 @@
 #include "ui/events/ExternalCodesPage.h"
 #include "ui/events/InternalCodesPage.h"
 #include "ui/events/LogsPage.h"
+#include "ui/events/TfrmExtEvZones.h"
 #include "ui/protocols/ProtocolLibraryDialogs.h"
 #include "ui/protocols/ProtocolPage.h"
+#include "ui/protocols/TfrmPrefixMask.h"
 #include "ui/services/ClockPanel.h"
 #include "ui/services/TfrmTestScheme.h"
 
@@ -83,6 +85,9 @@ constexpr int kPortScanMs = 2000;
 // A change of the ports seen during a device operation is looked at this
 // often until the window is idle again.
 constexpr int kPendingPortsMs = 500;
+// The places of the pages that the window's commands reach into.
+constexpr int kParametersPage = 3;
+constexpr int kLogsPage = 6;
 
 BarButton *barButton(const QString &name, const QString &caption, const QString &hint,
                      const QIcon &icon, QWidget *parent)
@@ -100,9 +105,6 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
       m_protocolDialogs(std::make_unique<ProtocolLibraryDialogs>(m_dialogHost, m_folders)),
       m_documents(new DocumentOpener(this)), m_runner(std::make_unique<DeviceRunner>(app))
 {
-    // The ports are listed while the pages are built (filled in at step 8).
-    m_firstScan =
-        std::async(std::launch::async, [&scanner = m_app.portScanner()] { return scanner.scan(); });
     m_app.setNotifier(m_messageBoxes);
     m_app.setProtocolDialogs(m_protocolDialogs.get());
     m_app.checkCatalogApart();
@@ -143,6 +145,8 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
     }
 
     FormCreate();
+    // The ports are listed and watched once the window is on the screen.
+    connect(this, &TfrmMain::firstPainted, this, &TfrmMain::finishStartUp);
 }
 
 TfrmMain::~TfrmMain()
@@ -159,9 +163,6 @@ void TfrmMain::FormCreate()
     // beside the executable; each failure is reported and creation goes on.
     m_app.load();
 
-    fillPortSelector();
-
-    triggerBy(tshLogs->btnReadLog, actReadLog);
     connect(this, &TfrmMain::deviceLogsClearRequested, actClearLogs, &QAction::trigger);
     connect(this, &TfrmMain::pageEntered, this, [this](QWidget *entered) {
         if (entered == tshLogs)
@@ -169,14 +170,48 @@ void TfrmMain::FormCreate()
     });
 }
 
+void TfrmMain::setAboutWindow(TfrmAbout *about)
+{
+    m_about.set(about);
+}
+
+void TfrmMain::setAboutWindow(std::function<TfrmAbout *()> make)
+{
+    m_about.setMaker(std::move(make));
+}
+
+void TfrmMain::setTestSchemeWindow(TfrmTestScheme *testScheme)
+{
+    m_testScheme.set(testScheme);
+}
+
+void TfrmMain::setTestSchemeWindow(std::function<TfrmTestScheme *()> make)
+{
+    m_testScheme.setMaker(std::move(make));
+}
+
 void TfrmMain::setPrefixMaskWindow(TfrmPrefixMask *prefixMask)
 {
-    tshProtocol->setPrefixMaskWindow(prefixMask);
+    m_prefixMask.set(prefixMask);
+    if (tshProtocol)
+        tshProtocol->setPrefixMaskWindow(prefixMask);
+}
+
+void TfrmMain::setPrefixMaskWindow(std::function<TfrmPrefixMask *()> make)
+{
+    m_prefixMask.setMaker(std::move(make));
+    if (tshProtocol)
+        tshProtocol->setPrefixMaskWindow(m_prefixMask.get());
 }
 
 void TfrmMain::setSaveNewProtocolWindow(TfrmSaveNewProtocol *saveNewProtocol)
 {
     m_protocolDialogs->setNameDialog(saveNewProtocol);
+}
+
+void TfrmMain::setSaveNewProtocolWindow(std::function<TfrmSaveNewProtocol *()> make)
+{
+    m_protocolDialogs->setNameDialog(std::move(make));
 }
 
 void TfrmMain::setProgressWindow(TfrmProgress *progress)
@@ -196,38 +231,95 @@ void TfrmMain::setProgressWindow(TfrmProgress *progress)
 
 void TfrmMain::setZonesDialog(TfrmExtEvZones *zones)
 {
-    TabSheet2->setZonesDialog(zones);
+    m_zones.set(zones);
+    if (TabSheet2)
+        TabSheet2->setZonesDialog(zones);
+}
+
+void TfrmMain::setZonesDialog(std::function<TfrmExtEvZones *()> make)
+{
+    m_zones.setMaker(std::move(make));
+    if (TabSheet2)
+        TabSheet2->setZonesDialog(m_zones.get());
 }
 
 void TfrmMain::createPages()
 {
     pgcPages = new PageControl(this);
     pgcPages->setObjectName(QStringLiteral("pgcPages"));
+    // Each page is built when first shown: the first one now, the others
+    // when the user turns to them (or the window needs their controls). The
+    // pages show what the models hold when they are built.
     Notifier &notifier = m_app.notifier();
-    tsh1Pair = new PairPage(m_app.config(), 1, notifier, pgcPages);
-    tsh2Pair = new PairPage(m_app.config(), 2, notifier, pgcPages);
-    TabSheet1 = new VoicePage(m_app.config(), notifier, pgcPages);
-    auto *parameters = new ParametersPage(m_app.config(), notifier, pgcPages);
-    tshParams = parameters;
-    tshEventsCodes = new InternalCodesPage(m_app.eventTables(), notifier, pgcPages);
-    TabSheet2 = new ExternalCodesPage(m_app.eventTables(), pgcPages);
-    tshLogs = new LogsPage(pgcPages);
-    tshProtocol = new ProtocolPage(m_app.config(), m_app.protocolEditor(), m_app.protocols(),
-                                   notifier, pgcPages);
-    pgcPages->addPage(tsh1Pair, PairPage::caption(1));
-    pgcPages->addPage(tsh2Pair, PairPage::caption(2));
-    pgcPages->addPage(TabSheet1, VoicePage::caption());
-    pgcPages->addPage(tshParams, ParametersPage::caption());
-    pgcPages->addPage(tshEventsCodes, InternalCodesPage::caption());
-    pgcPages->addPage(TabSheet2, ExternalCodesPage::caption());
-    pgcPages->addPage(tshLogs, QStringLiteral("Журналы событий"));
-    pgcPages->addPage(tshProtocol, ProtocolPage::caption());
+    ConfigModel &config = m_app.config();
+    pgcPages->addPage(
+        [this, &config, &notifier](QWidget *parent) {
+            return tsh1Pair = new PairPage(config, 1, notifier, parent);
+        },
+        PairPage::caption(1));
+    pgcPages->addPage(
+        [this, &config, &notifier](QWidget *parent) {
+            return tsh2Pair = new PairPage(config, 2, notifier, parent);
+        },
+        PairPage::caption(2));
+    pgcPages->addPage(
+        [this, &config, &notifier](QWidget *parent) {
+            return TabSheet1 = new VoicePage(config, notifier, parent);
+        },
+        VoicePage::caption());
+    pgcPages->addPage(
+        [this, &config, &notifier](QWidget *parent) {
+            auto *parameters = new ParametersPage(config, notifier, parent);
+            tshParams = parameters;
+            clockPanel = new ClockPanel(parameters->deviceClockArea());
+            parameters->deviceClockArea()->layout()->addWidget(clockPanel);
+            triggerBy(clockPanel->sbtCurrentTimeRead, actClockRead);
+            triggerBy(clockPanel->sbtCurrentTimeWrite, actClockWrite);
+            return parameters;
+        },
+        ParametersPage::caption());
+    pgcPages->addPage(
+        [this, &notifier](QWidget *parent) {
+            return tshEventsCodes = new InternalCodesPage(m_app.eventTables(), notifier, parent);
+        },
+        InternalCodesPage::caption());
+    pgcPages->addPage(
+        [this](QWidget *parent) {
+            TabSheet2 = new ExternalCodesPage(m_app.eventTables(), parent);
+            if (TfrmExtEvZones *zones = m_zones.get())
+                TabSheet2->setZonesDialog(zones);
+            return TabSheet2;
+        },
+        ExternalCodesPage::caption());
+    pgcPages->addPage(
+        [this](QWidget *parent) {
+            tshLogs = new LogsPage(parent);
+            triggerBy(tshLogs->btnReadLog, actReadLog);
+            return tshLogs;
+        },
+        QStringLiteral("Журналы событий"));
+    pgcPages->addPage(
+        [this, &config, &notifier](QWidget *parent) {
+            tshProtocol = new ProtocolPage(config, m_app.protocolEditor(), m_app.protocols(),
+                                           notifier, parent);
+            if (TfrmPrefixMask *prefixMask = m_prefixMask.get())
+                tshProtocol->setPrefixMaskWindow(prefixMask);
+            return tshProtocol;
+        },
+        ProtocolPage::caption());
     connect(pgcPages, &PageControl::currentChanged, this, &TfrmMain::pgcPagesChange);
+}
 
-    clockPanel = new ClockPanel(parameters->deviceClockArea());
-    parameters->deviceClockArea()->layout()->addWidget(clockPanel);
-    triggerBy(clockPanel->sbtCurrentTimeRead, actClockRead);
-    triggerBy(clockPanel->sbtCurrentTimeWrite, actClockWrite);
+ClockPanel &TfrmMain::clock()
+{
+    pgcPages->page(kParametersPage);
+    return *clockPanel;
+}
+
+LogsPage &TfrmMain::logsPage()
+{
+    pgcPages->page(kLogsPage);
+    return *tshLogs;
 }
 
 void TfrmMain::createBottomBar()
@@ -396,6 +488,7 @@ TfrmCompare &TfrmMain::compareWindow()
 
 void TfrmMain::createAllParts()
 {
+    pgcPages->buildAllPages();
     compareWindow();
     objectsWindow();
 }
@@ -424,17 +517,33 @@ void TfrmMain::nameForScreenReaders()
     }
 }
 
-void TfrmMain::fillPortSelector()
+void TfrmMain::paintEvent(QPaintEvent *event)
 {
+    QWidget::paintEvent(event);
+    if (m_painted)
+        return;
+    m_painted = true;
+    // Once this picture has gone to the display.
+    QTimer::singleShot(0, this, &TfrmMain::firstPainted);
+}
+
+void TfrmMain::finishStartUp()
+{
+    if (m_portWatch)
+        return;
+    // A port typed or chosen before stays in the field.
+    const QString held = cbxComPort->currentText();
     cbxComPort->setNetworkPorts(m_app.settings().networkPorts());
-    const QList<PortEntry> ports = m_firstScan.get();
-    cbxComPort->setChoices(m_ports.update(ports, QString()).choices);
+    const QList<PortEntry> ports = m_app.portScanner().scan();
+    cbxComPort->setChoices(m_ports.update(ports, held).choices);
     if (cbxComPort->count() > 0)
         cbxComPort->setCurrentIndex(0);
     // The port of the last run, also when it is not plugged in now.
     const QString last = m_app.settings().lastPort();
     if (!last.isEmpty())
         cbxComPort->choose(last);
+    if (!held.isEmpty())
+        cbxComPort->choose(held);
 
     m_portWatch = new PortWatcher(SimulatorRegistry::defaultFolder(), UdevMonitor::open(), this);
     m_portWatch->watchSimulators(ports);
@@ -491,6 +600,7 @@ bool TfrmMain::idle() const
 
 void TfrmMain::rescanPorts()
 {
+    finishStartUp();
     if (m_portsPending)
         m_portsPending->stop();
     showPorts(m_app.portScanner().scan());
@@ -540,13 +650,13 @@ void TfrmMain::sbtCurrentTimeReadClick()
 {
     pgcPages->setFocus();
     if (const Expected<QTime> time = m_runner->readClock(portName()))
-        clockPanel->dtpCurrentTime->setTime(*time);
+        clock().dtpCurrentTime->setTime(*time);
 }
 
 void TfrmMain::sbtCurrentTimeWriteClick()
 {
     pgcPages->setFocus();
-    (void)m_runner->writeClock(portName(), clockPanel->dtpCurrentTime->time());
+    (void)m_runner->writeClock(portName(), clock().dtpCurrentTime->time());
 }
 
 void TfrmMain::btnReadClick()
@@ -604,7 +714,8 @@ void TfrmMain::objectsClick()
 
 void TfrmMain::btnReadLogClick()
 {
-    (void)m_runner->readLog(portName(), tshLogs->activeArea(), *tshLogs);
+    LogsPage &logs = logsPage();
+    (void)m_runner->readLog(portName(), logs.activeArea(), logs);
 }
 
 void TfrmMain::clearDeviceLogs()
@@ -725,11 +836,12 @@ Expected<void> TfrmMain::exportHtml(const QString &path, bool openInBrowser)
 
 void TfrmMain::btnTestSchemeClick()
 {
-    if (!m_testScheme)
+    TfrmTestScheme *testScheme = m_testScheme.get();
+    if (!testScheme)
         return;
     // Diagnostics shows its own window instead of the progress window.
     (void)m_runner->diagnostics(portName(),
-                                [this] { return m_testScheme->exec() == QDialog::Accepted; });
+                                [testScheme] { return testScheme->exec() == QDialog::Accepted; });
 }
 
 void TfrmMain::pgcPagesChange(int index)
@@ -778,8 +890,8 @@ void TfrmMain::pumREClick()
 
 void TfrmMain::btnAboutClick()
 {
-    if (m_about)
-        m_about->exec();
+    if (TfrmAbout *about = m_about.get())
+        about->exec();
 }
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
@@ -891,6 +1003,8 @@ void TfrmMain::triggerBy(QAbstractButton *button, QAction *action)
 
 void TfrmMain::runDeviceCommand(void (TfrmMain::*run)())
 {
+    // A command given before the window painted finds the port list there.
+    finishStartUp();
     // One device operation at a time: the others wait until it is over.
     setDeviceCommandsEnabled(false);
     (this->*run)();

@@ -5,11 +5,12 @@
 #include "ui/DialogHost.h"
 #include "ui/FileDialogFolders.h"
 #include "ui/MessageBoxNotifier.h"
+#include "ui/OnFirstUse.h"
 
 #include <QStringList>
 #include <QWidget>
 
-#include <future>
+#include <functional>
 #include <memory>
 
 class QMenu;
@@ -59,14 +60,22 @@ public:
     explicit TfrmMain(Configurator &app, QWidget *parent = nullptr);
     ~TfrmMain() override;
 
-    // The dialogs created after the main window (start-up order).
+    // The dialogs of the window, each given ready or as the function that
+    // makes it on first use.
     void setProgressWindow(TfrmProgress *progress);
-    void setAboutWindow(TfrmAbout *about) { m_about = about; }
-    void setTestSchemeWindow(TfrmTestScheme *testScheme) { m_testScheme = testScheme; }
+    void setAboutWindow(TfrmAbout *about);
+    void setAboutWindow(std::function<TfrmAbout *()> make);
+    void setTestSchemeWindow(TfrmTestScheme *testScheme);
+    void setTestSchemeWindow(std::function<TfrmTestScheme *()> make);
+    // The prefix dialog of the protocol page, made when the page is built.
     void setPrefixMaskWindow(TfrmPrefixMask *prefixMask);
+    void setPrefixMaskWindow(std::function<TfrmPrefixMask *()> make);
     void setSaveNewProtocolWindow(TfrmSaveNewProtocol *saveNewProtocol);
-    // The zones dialog becomes the dialog of every external code cell.
+    void setSaveNewProtocolWindow(std::function<TfrmSaveNewProtocol *()> make);
+    // The zones dialog becomes the dialog of every external code cell; made
+    // when the page of the external codes is built.
     void setZonesDialog(TfrmExtEvZones *zones);
+    void setZonesDialog(std::function<TfrmExtEvZones *()> make);
 
     // The window's message boxes, which the application object's notifier
     // shows unless a test puts its own notifier there.
@@ -94,9 +103,13 @@ public:
 
     // Opens the catalogue of objects and tells what there is to tell of it.
     void openCatalog();
-    // Builds now what is otherwise built on first use (the comparison and
-    // objects windows), so that every control can be found by its name.
+    // Builds now what is otherwise built on first use (the pages not shown
+    // yet, the comparison and objects windows), so that every control can be
+    // found by its name.
     Q_INVOKABLE void createAllParts();
+    // What start-up leaves until the window has painted: the first list of
+    // ports and the watching of the ports. Done once; at once when called.
+    void finishStartUp();
     // The comparison with a configuration file after its dialog.
     Expected<void> compareWithFile(const QString &path);
 
@@ -108,6 +121,8 @@ public:
     Expected<void> exportHtml(const QString &path, bool openInBrowser = true);
 
 signals:
+    // The window has painted for the first time and the display has its picture.
+    void firstPainted();
     // Alt+F12 pressed anywhere in the window (the key is already consumed).
     void deviceLogsClearRequested();
     // The user switched pages; `page` is the page now active.
@@ -115,6 +130,7 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     // The window's commands, each run by its action.
@@ -152,9 +168,11 @@ private:
     void setDeviceCommandsEnabled(bool enabled);
     void FormCreate();
     void createPages();
+    // The parts of pages that the commands reach, their page built first if need be.
+    ClockPanel &clock();
+    LogsPage &logsPage();
     void createBottomBar();
     void nameForScreenReaders();
-    void fillPortSelector();
     // Puts a scan's ports into the list, keeping what the field holds.
     void showPorts(const QList<PortEntry> &ports);
     // The ports may have changed: scanned again now when idle, else once idle.
@@ -265,12 +283,13 @@ private:
     TfrmObjects *m_objectsWindow = nullptr;
 
     TfrmProgress *m_progress = nullptr;
-    TfrmAbout *m_about = nullptr;
-    TfrmTestScheme *m_testScheme = nullptr;
+    OnFirstUse<TfrmAbout> m_about;
+    OnFirstUse<TfrmTestScheme> m_testScheme;
+    OnFirstUse<TfrmPrefixMask> m_prefixMask;
+    OnFirstUse<TfrmExtEvZones> m_zones;
+    bool m_painted = false;
     QString m_lastOpenedConfiguration;
     PortListTracker m_ports;
-    // The first scan runs beside the building of the pages.
-    std::future<QList<PortEntry>> m_firstScan;
     PortWatcher *m_portWatch = nullptr;
     QTimer *m_portScan = nullptr;           // only without device events
     QTimer *m_portsPending = nullptr;       // a change seen while busy, looked at again

@@ -5,7 +5,6 @@
 #include "ui/TfrmMain.h"
 
 #include <QFileInfo>
-#include <QTimer>
 
 #include <cstdio>
 #include <exception>
@@ -58,11 +57,8 @@ int main(int argc, char *argv[])
         configurator.useCatalogLocation(configurator.settings().catalogLocation());
         sr5n::Windows windows(configurator);
         app.setNotifier(&configurator.notifier());
-        windows.main().show();
+        sr5n::showMainWindow(windows);
         sr5n::openConfigurationAtStart(windows.main(), options.file);
-        // The catalogue of objects opened (the earlier history taken in) once
-        // the window is up; what the user must be told of it is told then.
-        QTimer::singleShot(0, &windows.main(), [&windows] { windows.main().openCatalog(); });
         const int status = app.exec();
         app.setNotifier(nullptr);
         Q_UNUSED(status);

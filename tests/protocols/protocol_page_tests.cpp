@@ -422,7 +422,7 @@ TEST(MainWindowProtocols, StartUpHandsTheDialogsToTheLibraryAndTheMasks)
         EXPECT_EQ(modal, &windows.prefixMask());
         windows.prefixMask().btnCancel->click();
     });
-    windows.main().findChild<QToolButton *>(QStringLiteral("sbtPMZone1"))->click();
+    test::part<QToolButton>(windows.main(), "sbtPMZone1")->click();
 }
 
 } // namespace

@@ -74,9 +74,8 @@ struct RealWindows : test::ProgramWindows {
 
     QString pairChooser(int pair)
     {
-        return main()
-            .findChild<QComboBox *>(QStringLiteral("cbx%1PProtocol").arg(pair))
-            ->currentText();
+        const QByteArray name = QStringLiteral("cbx%1PProtocol").arg(pair).toLatin1();
+        return test::part<QComboBox>(main(), name.constData())->currentText();
     }
 
     // The windows of a read: the main window disabled under the progress window.

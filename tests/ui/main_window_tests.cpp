@@ -2,7 +2,9 @@
 #include "common/EventCounter.h"
 #include "common/FakeNotifier.h"
 #include "common/WindowParts.h"
+#include "config/ConfigModel.h"
 #include "config/ConfigValues.h"
+#include "config/ControlNames.h"
 #include "events/EventCodeTables.h"
 #include "link/TConnection.h"
 #include "protocols/ProtocolEditor.h"
@@ -11,9 +13,15 @@
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmProgress.h"
+#include "ui/config/PairPage.h"
 #include "ui/events/LogsPage.h"
+#include "ui/events/TfrmExtEvZones.h"
+#include "ui/protocols/TfrmPrefixMask.h"
+#include "ui/protocols/TfrmSaveNewProtocol.h"
+#include "ui/services/TfrmTestScheme.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -23,9 +31,11 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iterator>
 
 using namespace sr5n;
@@ -228,6 +238,8 @@ TEST(StartUp, CreatesTheWindowsOnceAndTiesThemTogether)
     EXPECT_EQ(app.logExternalEvents().size(), 60);
     EXPECT_FALSE(app.logInternalEvents().isEmpty());
     EXPECT_EQ(app.eventTables().rowCount(EventCodeTables::Table::External), 60);
+    // The ports are listed once the window has painted.
+    main.finishStartUp();
     EXPECT_EQ(test::part<QComboBox>(main, "cbxComPort")->currentIndex(),
               test::part<QComboBox>(main, "cbxComPort")->count() > 0 ? 0 : -1);
     // The progress window's Cancel reaches the link.
@@ -235,4 +247,139 @@ TEST(StartUp, CreatesTheWindowsOnceAndTiesThemTogether)
     windows.progress().btnCancelClick();
     EXPECT_TRUE(app.connection().Aborted());
     EXPECT_TRUE(main.isEnabled());
+}
+
+namespace {
+
+// The child of `window` of exactly the class T (the dialogs' classes do not
+// all name themselves to Qt's casts); null when there is none.
+template <typename T> QObject *only(const QWidget &window)
+{
+    for (QObject *child : window.findChildren<QObject *>())
+        if (dynamic_cast<T *>(child))
+            return child;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(StartUp, BuildsTheFirstPageOnlyAndEachOtherWhenFirstShownWithTheModelsValues)
+{
+    Configurator app{QCoreApplication::applicationDirPath()};
+    Windows windows{app};
+    // Not through test::part, which builds every part.
+    auto *pages = windows.main().findChild<PageControl *>(QStringLiteral("pgcPages"));
+    ASSERT_NE(pages, nullptr);
+    ASSERT_EQ(pages->count(), 8);
+    EXPECT_TRUE(pages->isBuilt(0));
+    for (int i = 1; i < pages->count(); ++i)
+        EXPECT_FALSE(pages->isBuilt(i)) << i;
+    EXPECT_EQ(windows.main().findChild<QWidget *>(QStringLiteral("tsh2Pair")), nullptr);
+
+    // A value changed while its page was not built yet shows when it is.
+    const QString name = NumberControlName(u"chb", 2, 1, u"N");
+    const bool changed = !app.config().flag(name);
+    app.config().setFlag(name, changed);
+    pages->setCurrentIndex(1);
+    EXPECT_TRUE(pages->isBuilt(1));
+    EXPECT_EQ(pages->currentPage()->objectName(), QStringLiteral("tsh2Pair"));
+    auto *box = pages->currentPage()->findChild<QCheckBox *>(name);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->isChecked(), changed);
+    // And the page, built late, edits the model as before.
+    box->click();
+    EXPECT_EQ(app.config().flag(name), !changed);
+    EXPECT_FALSE(pages->isBuilt(2));
+}
+
+TEST(StartUp, MakesEachDialogOnFirstUseOnceAsAChildOfTheMainWindow)
+{
+    Configurator app{QCoreApplication::applicationDirPath()};
+    Windows windows{app};
+    TfrmMain &main = windows.main();
+    struct Dialog {
+        const char *what;
+        std::function<QObject *()> find;
+        std::function<QObject *()> use;
+    };
+    const Dialog dialogs[] = {
+        {"about", [&] { return only<TfrmAbout>(main); }, [&] { return &windows.about(); }},
+        {"diagnostics", [&] { return only<TfrmTestScheme>(main); },
+         [&] { return &windows.testScheme(); }},
+        {"prefix", [&] { return only<TfrmPrefixMask>(main); },
+         [&] { return &windows.prefixMask(); }},
+        {"protocol name", [&] { return only<TfrmSaveNewProtocol>(main); },
+         [&] { return &windows.saveNewProtocol(); }},
+        {"zones", [&] { return only<TfrmExtEvZones>(main); },
+         [&] { return &windows.extEvZones(); }},
+    };
+    for (const Dialog &d : dialogs)
+        EXPECT_EQ(d.find(), nullptr) << d.what << " made at start-up";
+    for (const Dialog &d : dialogs) {
+        QObject *made = d.use();
+        EXPECT_EQ(d.find(), made) << d.what;
+        EXPECT_EQ(d.use(), made) << d.what << " made twice";
+    }
+}
+
+TEST(StartUp, ThePagesThatNeedADialogGetItWhenBuilt)
+{
+    Configurator app{QCoreApplication::applicationDirPath()};
+    Windows windows{app};
+    auto *pages = windows.main().findChild<PageControl *>(QStringLiteral("pgcPages"));
+    ASSERT_NE(pages, nullptr);
+    pages->buildAllPages();
+    // The external codes' cells open the zones dialog; the protocol page the prefix dialog.
+    EXPECT_NE(only<TfrmExtEvZones>(windows.main()), nullptr);
+    EXPECT_NE(only<TfrmPrefixMask>(windows.main()), nullptr);
+    EXPECT_EQ(only<TfrmExtEvZones>(windows.main()), &windows.extEvZones());
+    EXPECT_EQ(only<TfrmPrefixMask>(windows.main()), &windows.prefixMask());
+}
+
+TEST(MainWindow, TabWalksAPageBuiltLateAsItWalksThePageOnItsOwnThenTheBar)
+{
+    // The same page alone in a window of its own: the order of its fields.
+    Configurator alone{QCoreApplication::applicationDirPath()};
+    Configurator app{QCoreApplication::applicationDirPath()};
+    // Both numbers in use, so that their fields take the focus.
+    for (ConfigModel *model : {&alone.config(), &app.config()})
+        for (int number = 1; number <= 2; ++number)
+            model->setFlag(NumberControlName(u"chb", 2, number, u"N"), true);
+    QWidget host;
+    auto *page = new PairPage(alone.config(), 2, alone.notifier(), &host);
+    (new QVBoxLayout(&host))->addWidget(page);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+    const auto walk = [](QWidget *start, QWidget *stop, QWidget *root) {
+        // The fields Tab reaches, in turn, until it leaves `root` or comes round.
+        QStringList names;
+        QList<QWidget *> seen;
+        start->setFocus(Qt::TabFocusReason);
+        for (int i = 0; i < 200; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget *focused = QApplication::focusWidget();
+            if (!focused || focused == stop || seen.contains(focused) ||
+                !root->isAncestorOf(focused))
+                break;
+            seen << focused;
+            names << focused->objectName();
+        }
+        return names;
+    };
+    const QStringList expected = walk(page, page, page);
+    host.close();
+    ASSERT_GT(expected.size(), 3);
+
+    TfrmMain window{app};
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto *pages = window.findChild<PageControl *>(QStringLiteral("pgcPages"));
+    pages->setCurrentIndex(1);
+    auto *port = window.findChild<QWidget *>(QStringLiteral("cbxComPort"));
+    EXPECT_EQ(walk(pages->tabStrip(), port, pages->currentPage()), expected);
+    // After the page's last field: the bar, from its port field.
+    const QWidget *after = QApplication::focusWidget();
+    ASSERT_NE(after, nullptr);
+    EXPECT_TRUE(after == port || after->parentWidget() == port)
+        << after->objectName().toStdString();
 }

@@ -78,11 +78,13 @@ TEST(NetworkPortField, ATypedServerPortReadsIsRememberedAndOffered)
 
     // The next start offers both and puts the last one into the field.
     test::Rig restarted;
+    restarted.window.finishStartUp(); // as once the window has painted
     auto *again = test::part<PortSelector>(restarted.window, "cbxComPort");
     EXPECT_GE(again->findText(bridge.rawName()), 0);
     EXPECT_GE(again->findText(bridge.rfc2217Name()), 0);
     test::Rig fresh; // a rig puts its own simulator into the field: a new window shows the last
     TfrmMain plain{fresh.app};
+    plain.finishStartUp();
     EXPECT_EQ(test::part<PortSelector>(plain, "cbxComPort")->currentText(), bridge.rawName());
 }
 

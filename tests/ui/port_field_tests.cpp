@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -84,6 +85,8 @@ struct Rig {
         progress = std::make_unique<TfrmProgress>(window.get());
         window->setProgressWindow(progress.get());
         app.setNotifier(notifier);
+        // As once the window has painted: the ports listed and watched.
+        window->finishStartUp();
     }
 
     PortSelector *field() const { return test::part<PortSelector>(*window, "cbxComPort"); }
@@ -120,6 +123,35 @@ TEST(PortField, EachLineSaysWhatThePortIsAndTheFieldHoldsItsName)
     field->setEditText(QStringLiteral("/dev/pts/7"));
     EXPECT_EQ(rig.window->portName(), QStringLiteral("/dev/pts/7"));
     EXPECT_EQ(field->toolTip(), QStringLiteral("/dev/pts/7"));
+}
+
+TEST(PortField, ThePortsAreListedOnceTheWindowHasPaintedKeepingWhatWasTypedBefore)
+{
+    struct Case {
+        QString typed;    // into the field before the window painted
+        QString expected; // in the field afterwards
+    };
+    const Case cases[] = {{QString(), QStringLiteral("ttyUSB0")},
+                          {QStringLiteral("/dev/pts/9"), QStringLiteral("/dev/pts/9")}};
+    for (const Case &c : cases) {
+        FakeScanner scanner;
+        scanner.ports = {ftdi()};
+        Configurator app{QCoreApplication::applicationDirPath(), test::ShortLinkTimings()};
+        app.setPortScanner(&scanner);
+        TfrmMain window{app};
+        auto *field = test::part<PortSelector>(window, "cbxComPort");
+        EXPECT_EQ(scanner.scans, 0) << "nothing scanned on the way to the first paint";
+        if (!c.typed.isEmpty())
+            field->setEditText(c.typed);
+        QSignalSpy painted(&window, &TfrmMain::firstPainted);
+        window.show();
+        ASSERT_TRUE(painted.wait(5000));
+        EXPECT_EQ(scanner.scans, 1);
+        EXPECT_EQ(field->findText(QStringLiteral("ttyUSB0")), 0);
+        EXPECT_EQ(field->currentText(), c.expected);
+        window.finishStartUp(); // done already: no second scan
+        EXPECT_EQ(scanner.scans, 1);
+    }
 }
 
 TEST(PortField, TheFieldIsWiderAndTheBarKeepsItsOrder)

@@ -115,6 +115,8 @@ int main(int argc, char *argv[])
         app.eventTables().setMark(row, sr5n::EventCodeTables::Mark::HighPriority, true);
     sr5n::TfrmMain &main = windows.main();
     main.show();
+    // As the window is a moment after its first paint: the ports listed.
+    main.finishStartUp();
     auto *pages = main.findChild<sr5n::PageControl *>(QStringLiteral("pgcPages"));
     for (int i = 0; i < pages->count(); ++i) {
         pages->setCurrentIndex(i);

@@ -14,7 +14,12 @@ using Folder = FileDialogFolders::Dialog;
 
 void ProtocolLibraryDialogs::setNameDialog(TfrmSaveNewProtocol *dialog)
 {
-    m_nameDialog = dialog;
+    m_nameDialog.set(dialog);
+}
+
+void ProtocolLibraryDialogs::setNameDialog(std::function<TfrmSaveNewProtocol *()> make)
+{
+    m_nameDialog.setMaker(std::move(make));
 }
 
 std::optional<QString> ProtocolLibraryDialogs::askProtocolName(const QString &caption,
@@ -23,12 +28,13 @@ std::optional<QString> ProtocolLibraryDialogs::askProtocolName(const QString &ca
                                                                const QString &name,
                                                                const QStringList &taken)
 {
-    if (!m_nameDialog)
+    TfrmSaveNewProtocol *dialog = m_nameDialog.get();
+    if (!dialog)
         return std::nullopt;
-    m_nameDialog->prepare(caption, message, names, name, taken);
-    if (m_host.exec(*m_nameDialog) != QDialog::Accepted)
+    dialog->prepare(caption, message, names, name, taken);
+    if (m_host.exec(*dialog) != QDialog::Accepted)
         return std::nullopt;
-    return m_nameDialog->name();
+    return dialog->name();
 }
 
 std::optional<QString> ProtocolLibraryDialogs::askSaveFile(const QString &fileName)

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "protocols/ProtocolDialogs.h"
+#include "ui/OnFirstUse.h"
 
 #include <QPointer>
+
+#include <functional>
 
 namespace sr5n {
 
@@ -25,6 +28,8 @@ public:
     }
 
     void setNameDialog(TfrmSaveNewProtocol *dialog);
+    // The name dialog made when first asked for.
+    void setNameDialog(std::function<TfrmSaveNewProtocol *()> make);
 
     std::optional<QString> askProtocolName(const QString &caption, const QString &message,
                                            const QStringList &names, const QString &name,
@@ -35,7 +40,7 @@ public:
 private:
     const DialogHost &m_host;
     FileDialogFolders &m_folders;
-    QPointer<TfrmSaveNewProtocol> m_nameDialog;
+    OnFirstUse<TfrmSaveNewProtocol> m_nameDialog;
     QString m_lastOpened;
 };
 

@@ -7,6 +7,7 @@ Usage: event_codes_walk.py CONFIGURATOR CLI"""
 import json
 import os
 import sys
+import time
 
 from atspi_session import Session, fail, find_application
 
@@ -61,6 +62,20 @@ def table_named(pyatspi, window, name):
             return node
     fail("no table named %r; tables: %r" % (name, [
         n.name for n in walk(window) if n.getRole() == pyatspi.ROLE_TABLE]))
+
+
+def show_page(pyatspi, window, caption):
+    """Presses the page's tab, as a screen reader user does, until it is selected."""
+    tab = next((n for n in walk(window)
+                if n.getRole() == pyatspi.ROLE_PAGE_TAB and n.name == caption), None)
+    if tab is None:
+        fail("no page tab named %r" % caption)
+    tab.queryAction().doAction(0)
+    for _ in range(100):
+        if tab.getState().contains(pyatspi.STATE_SELECTED):
+            return
+        time.sleep(0.05)
+    fail("the page tab %r is not selected after it was pressed" % caption)
 
 
 def cell_text(cell):
@@ -118,8 +133,10 @@ def main():
             if name not in named or (role is not None and named[name].getRole() != role):
                 fail("nothing named %r with role %s" % (name, role))
 
+        show_page(pyatspi, window, "Внутренние коды")
         separate = table_named(pyatspi, window, SEPARATE)
         common = table_named(pyatspi, window, COMMON)
+        show_page(pyatspi, window, "Внешние коды")
         external = table_named(pyatspi, window, EXTERNAL)
         for table, rows, columns in ((separate, 8, 4), (common, 1, 3), (external, 60, 6)):
             t = table.queryTable()
