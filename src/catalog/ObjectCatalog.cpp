@@ -54,6 +54,13 @@ QString ObjectCatalog::statusText()
     return text;
 }
 
+void ObjectCatalog::reconnect()
+{
+    auto *shared = dynamic_cast<SharedCatalogStore *>(store());
+    if (shared && !shared->connected())
+        shared->connect();
+}
+
 QString ObjectCatalog::passwordQuestion()
 {
     auto *shared = dynamic_cast<SharedCatalogStore *>(store());

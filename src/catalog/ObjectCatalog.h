@@ -50,6 +50,9 @@ public:
     // Which catalogue is in use and its state: the local file (read-only or
     // not), the server on line or not, entries waiting to be sent.
     QString statusText();
+    // Opens the store unless it was; the team's server, when it was away, is
+    // tried again (what waits for it is then sent).
+    void reconnect();
     // The server asks for a password (or refused the one given): the
     // question to put to the user; empty when none is needed.
     QString passwordQuestion();

@@ -11,16 +11,13 @@ class PostgresDialect final : public SqlDialect
 {
 public:
     QString driver() const override;
-    QString idType() const override;
     QString blobType() const override;
-    QString timeType() const override;
     QString integerType() const override;
     QStringList connectionStatements() const override;
     QStringList beginWriteStatements() const override;
-    QString insertIgnoring(const QString &table, const QStringList &columns,
-                           const QString &key) const override;
-    std::optional<int> schemaVersion(QSqlDatabase &db) const override;
-    QString integrityProblem(QSqlDatabase &db) const override;
+
+protected:
+    QString hasMetaTable() const override;
 };
 
 } // namespace sr5n

@@ -44,6 +44,17 @@ QStringList unsentEntries(const QString &path)
     return ids;
 }
 
+// Whether a read found something: an empty answer may be a lost connection.
+template <typename T> bool answered(const std::optional<T> &found)
+{
+    return found.has_value();
+}
+
+template <typename T> bool answered(const QList<T> &found)
+{
+    return !found.isEmpty();
+}
+
 NewCatalogEntry resent(const CatalogEntry &entry, const QByteArray &configuration,
                        const QString &source, const QString &objectId)
 {
@@ -106,14 +117,25 @@ bool SharedCatalogStore::connect(const QString &password)
 {
     if (!password.isEmpty())
         m_password = password;
-    if (m_server)
+    if (m_server || open())
         return true;
+    goOffline(m_connectProblem);
+    return false;
+}
+
+bool SharedCatalogStore::open()
+{
     PostgresOpening opened = OpenPostgresCatalog(m_uri, m_password);
     m_connectFailure = opened.connectFailure;
-    m_notices << opened.opening.notices;
+    // What the server says of itself or of the role is told once a run,
+    // however often the connection is made again.
+    for (const QString &notice : opened.opening.notices) {
+        if (!m_toldOnOpening.contains(notice))
+            m_notices << notice;
+        m_toldOnOpening.insert(notice);
+    }
     if (!opened.opening.store) {
         m_connectProblem = opened.opening.failure;
-        goOffline(m_connectProblem);
         return false;
     }
     m_server = std::move(opened.opening.store);
@@ -137,7 +159,7 @@ void SharedCatalogStore::goOffline(const QString &reason)
     m_toldOffline = true;
 }
 
-bool SharedCatalogStore::lostServer()
+bool SharedCatalogStore::lostServer(bool reconnect)
 {
     if (!m_server)
         return true;
@@ -149,8 +171,13 @@ bool SharedCatalogStore::lostServer()
     }
     if (alive)
         return false;
-    goOffline(PostgresConnector::message(PostgresConnector::Failure::Unreachable, m_uri,
-                                         m_server->lastError()));
+    const QString reason = PostgresConnector::message(PostgresConnector::Failure::Unreachable,
+                                                      m_uri, m_server->lastError());
+    m_server.reset();
+    m_serverConnection.clear();
+    // A server restarted since the last call takes a new connection at once.
+    if (!reconnect || !open())
+        goOffline(reason);
     return true;
 }
 
@@ -187,7 +214,7 @@ int SharedCatalogStore::sendUnsent()
         // marked here: a failure in between sends it again, and the server
         // keeps it once.
         if (!m_server->record(resent(*entry, *bytes, entry->source, {}))) {
-            if (lostServer())
+            if (lostServer(false))
                 break;
             continue;
         }
@@ -247,6 +274,53 @@ bool SharedCatalogStore::serverTakes()
     return m_server != nullptr;
 }
 
+template <typename Call>
+auto SharedCatalogStore::fromServerOrLocal(Call call)
+    -> decltype(call(std::declval<CatalogStore &>()))
+{
+    using Result = decltype(call(std::declval<CatalogStore &>()));
+    if (m_server) {
+        Result found = call(*m_server);
+        // Nothing found: asked again where the server's connection was lost.
+        if (answered(found) || !lostServer())
+            return found;
+        if (m_server)
+            return call(*m_server);
+    }
+    CatalogStore *here = local();
+    return here ? call(*here) : Result();
+}
+
+template <typename OnServer, typename Kept>
+auto SharedCatalogStore::recordWith(OnServer onServer, Kept kept)
+    -> decltype(onServer(std::declval<CatalogStore &>()))
+{
+    if (serverTakes()) {
+        if (m_server->isReadOnly()) {
+            fail(m_server->lastError());
+            return std::nullopt;
+        }
+        auto recorded = onServer(*m_server);
+        if (!recorded && lostServer() && m_server)
+            recorded = onServer(*m_server);
+        if (recorded)
+            return recorded;
+        if (m_server) {
+            fail(m_server->lastError());
+            return std::nullopt;
+        }
+    }
+    CatalogStore *here = local();
+    if (!here) {
+        fail(m_localFailure);
+        return std::nullopt;
+    }
+    auto recorded = kept(*here);
+    if (!recorded)
+        fail(here->lastError());
+    return recorded;
+}
+
 // An entry kept here while the server is away: its source marks it as not
 // yet sent; one it had stays inside, so that what is recorded once by its
 // source still is. Its object is found here by its numbers.
@@ -260,124 +334,57 @@ static NewCatalogEntry keptLocally(NewCatalogEntry entry)
 
 std::optional<CatalogEntry> SharedCatalogStore::record(const NewCatalogEntry &entry)
 {
-    if (serverTakes()) {
-        if (m_server->isReadOnly()) {
-            fail(m_server->lastError());
-            return std::nullopt;
-        }
-        if (auto recorded = m_server->record(entry))
-            return recorded;
-        if (!lostServer()) {
-            fail(m_server->lastError());
-            return std::nullopt;
-        }
-    }
-    CatalogStore *here = local();
-    if (!here) {
-        fail(m_localFailure);
-        return std::nullopt;
-    }
-    auto recorded = here->record(keptLocally(entry));
-    if (!recorded)
-        fail(here->lastError());
-    return recorded;
+    return recordWith([&](CatalogStore &server) { return server.record(entry); },
+                      [&](CatalogStore &here) { return here.record(keptLocally(entry)); });
 }
 
 std::optional<QList<CatalogEntry>>
 SharedCatalogStore::recordAll(const QList<NewCatalogEntry> &entries)
 {
-    if (serverTakes()) {
-        if (m_server->isReadOnly()) {
-            fail(m_server->lastError());
-            return std::nullopt;
-        }
-        if (auto recorded = m_server->recordAll(entries))
-            return recorded;
-        if (!lostServer()) {
-            fail(m_server->lastError());
-            return std::nullopt;
-        }
-    }
-    CatalogStore *here = local();
-    if (!here) {
-        fail(m_localFailure);
-        return std::nullopt;
-    }
-    QList<NewCatalogEntry> kept;
-    for (const NewCatalogEntry &entry : entries)
-        kept.append(keptLocally(entry));
-    auto recorded = here->recordAll(kept);
-    if (!recorded)
-        fail(here->lastError());
-    return recorded;
+    return recordWith([&](CatalogStore &server) { return server.recordAll(entries); },
+                      [&](CatalogStore &here) {
+                          QList<NewCatalogEntry> kept;
+                          for (const NewCatalogEntry &entry : entries)
+                              kept.append(keptLocally(entry));
+                          return here.recordAll(kept);
+                      });
 }
 
 QList<CatalogObject> SharedCatalogStore::objects(const QString &search, qsizetype first,
                                                  qsizetype count)
 {
-    if (m_server) {
-        QList<CatalogObject> found = m_server->objects(search, first, count);
-        if (!found.isEmpty() || !lostServer())
-            return found;
-    }
-    return local() ? local()->objects(search, first, count) : QList<CatalogObject>();
+    return fromServerOrLocal(
+        [&](CatalogStore &store) { return store.objects(search, first, count); });
 }
 
 std::optional<qsizetype> SharedCatalogStore::objectCount(const QString &search)
 {
-    if (m_server) {
-        if (const std::optional<qsizetype> found = m_server->objectCount(search);
-            found || !lostServer())
-            return found;
-    }
-    return local() ? local()->objectCount(search) : std::nullopt;
+    return fromServerOrLocal([&](CatalogStore &store) { return store.objectCount(search); });
 }
 
 std::optional<CatalogObject> SharedCatalogStore::object(const QString &id)
 {
-    if (m_server) {
-        if (auto found = m_server->object(id); found || !lostServer())
-            return found;
-    }
-    return local() ? local()->object(id) : std::nullopt;
+    return fromServerOrLocal([&](CatalogStore &store) { return store.object(id); });
 }
 
 QList<CatalogEntry> SharedCatalogStore::timeline(const QString &objectId)
 {
-    if (m_server) {
-        QList<CatalogEntry> found = m_server->timeline(objectId);
-        if (!found.isEmpty() || !lostServer())
-            return found;
-    }
-    return local() ? local()->timeline(objectId) : QList<CatalogEntry>();
+    return fromServerOrLocal([&](CatalogStore &store) { return store.timeline(objectId); });
 }
 
 std::optional<CatalogEntry> SharedCatalogStore::entry(const QString &id)
 {
-    if (m_server) {
-        if (auto found = m_server->entry(id); found || !lostServer())
-            return found;
-    }
-    return local() ? local()->entry(id) : std::nullopt;
+    return fromServerOrLocal([&](CatalogStore &store) { return store.entry(id); });
 }
 
 std::optional<QByteArray> SharedCatalogStore::configuration(const QString &hash)
 {
-    if (m_server) {
-        if (auto found = m_server->configuration(hash); found || !lostServer())
-            return found;
-    }
-    return local() ? local()->configuration(hash) : std::nullopt;
+    return fromServerOrLocal([&](CatalogStore &store) { return store.configuration(hash); });
 }
 
 QList<CatalogEntry> SharedCatalogStore::templates()
 {
-    if (m_server) {
-        QList<CatalogEntry> found = m_server->templates();
-        if (!found.isEmpty() || !lostServer())
-            return found;
-    }
-    return local() ? local()->templates() : QList<CatalogEntry>();
+    return fromServerOrLocal([&](CatalogStore &store) { return store.templates(); });
 }
 
 bool SharedCatalogStore::serverEdit(const std::function<bool(CatalogStore &)> &edit)
@@ -386,9 +393,8 @@ bool SharedCatalogStore::serverEdit(const std::function<bool(CatalogStore &)> &e
     // away they wait, and a server lost during one says why.
     if (!m_server)
         return fail(editsWaitMessage(m_uri.displayText()));
-    if (edit(*m_server))
+    if (edit(*m_server) || (lostServer() && m_server && edit(*m_server)))
         return true;
-    lostServer();
     return fail(m_server ? m_server->lastError() : editsWaitMessage(m_uri.displayText()));
 }
 
@@ -404,7 +410,9 @@ ObjectEdit SharedCatalogStore::editObject(const CatalogObject &seen, const QStri
 {
     if (m_server) {
         ObjectEdit edit = m_server->editObject(seen, name, address, notes);
-        if (edit.outcome != ObjectEdit::Outcome::Failed || !lostServer()) {
+        if (edit.outcome == ObjectEdit::Outcome::Failed && lostServer() && m_server)
+            edit = m_server->editObject(seen, name, address, notes);
+        if (m_server) {
             if (edit.outcome == ObjectEdit::Outcome::Failed)
                 fail(m_server->lastError());
             return edit;
@@ -431,11 +439,7 @@ bool SharedCatalogStore::setTemplate(const QString &entryId, const QString &name
 
 std::optional<QString> SharedCatalogStore::value(const QString &key)
 {
-    if (m_server) {
-        if (auto found = m_server->value(key); found || !lostServer())
-            return found;
-    }
-    return local() ? local()->value(key) : std::nullopt;
+    return fromServerOrLocal([&](CatalogStore &store) { return store.value(key); });
 }
 
 bool SharedCatalogStore::setValue(const QString &key, const QString &value)

@@ -5,10 +5,12 @@
 #include "catalog/PostgresUri.h"
 
 #include <QDateTime>
+#include <QSet>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace sr5n {
 
@@ -87,9 +89,21 @@ private:
     // The store reads go to: the server's, else the local one.
     CatalogStore *reader();
     CatalogStore *local();
-    // After a failed call to the server: true (and offline from now) when
-    // the connection is gone rather than the call refused.
-    bool lostServer();
+    // Opens the server's catalogue and sends what waits; false (and why in
+    // m_connectProblem) when it cannot.
+    bool open();
+    // After a failed call to the server: true when the connection is gone
+    // rather than the call refused. A new connection is then tried at once
+    // (unless `reconnect` is false); when it fails, the store is offline.
+    bool lostServer(bool reconnect = true);
+    // A read from the server, else from the local catalogue; asked again on
+    // a new connection when the server's was lost.
+    template <typename Call>
+    auto fromServerOrLocal(Call call) -> decltype(call(std::declval<CatalogStore &>()));
+    // Entries recorded on the server, else kept locally as `kept` records them.
+    template <typename OnServer, typename Kept>
+    auto recordWith(OnServer onServer, Kept kept)
+        -> decltype(onServer(std::declval<CatalogStore &>()));
     void goOffline(const QString &reason);
     int sendUnsent();
     bool serverHasSource(const QString &source);
@@ -109,6 +123,7 @@ private:
     PostgresConnector::Failure m_connectFailure = PostgresConnector::Failure::None;
     QString m_connectProblem;
     bool m_toldOffline = false;
+    QSet<QString> m_toldOnOpening;
     QStringList m_notices;
     QString m_lastError;
 };

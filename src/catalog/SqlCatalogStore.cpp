@@ -56,6 +56,7 @@ SqlCatalogStore::SqlCatalogStore(const QString &connectionName, std::unique_ptr<
 
 SqlCatalogStore::~SqlCatalogStore()
 {
+    m_prepared.clear();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connectionName);
@@ -88,11 +89,50 @@ bool SqlCatalogStore::refuseReadOnly()
         "база открыта только для чтения: она создана более новой версией программы"));
 }
 
-bool SqlCatalogStore::exec(QSqlQuery &query)
+QSqlQuery *SqlCatalogStore::run(const QString &sql, const QVariantList &values)
 {
+    auto kept = m_prepared.find(sql);
+    if (kept == m_prepared.end()) {
+        auto query = std::make_unique<QSqlQuery>(m_db);
+        query->setForwardOnly(true);
+        if (!query->prepare(sql)) {
+            fail(m_dialect->problemText(query->lastError()));
+            return nullptr;
+        }
+        kept = m_prepared.emplace(sql, std::move(query)).first;
+    }
+    QSqlQuery &query = *kept->second;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        query.bindValue(int(i), values.at(i));
     if (query.exec())
-        return true;
-    return fail(m_dialect->problemText(query.lastError()));
+        return &query;
+    fail(m_dialect->problemText(query.lastError()));
+    query.finish();
+    return nullptr;
+}
+
+bool SqlCatalogStore::execute(const QString &sql, const QVariantList &values, int *affected)
+{
+    QSqlQuery *query = run(sql, values);
+    if (!query)
+        return false;
+    if (affected)
+        *affected = query->numRowsAffected();
+    query->finish();
+    return true;
+}
+
+bool SqlCatalogStore::select(const QString &sql, const QVariantList &values,
+                             const std::function<void(const QSqlQuery &)> &row)
+{
+    QSqlQuery *query = run(sql, values);
+    if (!query)
+        return false;
+    while (query->next())
+        row(*query);
+    // Done with: a statement left open would hold an old view of the database.
+    query->finish();
+    return true;
 }
 
 bool SqlCatalogStore::begin()
@@ -122,96 +162,81 @@ void SqlCatalogStore::rollback()
 
 std::optional<QString> SqlCatalogStore::followMerges(QString id)
 {
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("SELECT merged_into FROM objects WHERE id = ?"));
     // A chain of merges is short; the bound stops a loop a damaged file could hold.
     for (int step = 0; step < 64; ++step) {
-        query.addBindValue(id);
-        if (!exec(query))
+        std::optional<QVariant> into;
+        if (!select(QStringLiteral("SELECT merged_into FROM objects WHERE id = ?"), {id},
+                    [&](const QSqlQuery &row) { into = row.value(0); }) ||
+            !into)
             return std::nullopt;
-        if (!query.next())
-            return std::nullopt;
-        const QVariant into = query.value(0);
-        if (into.isNull())
+        if (into->isNull())
             return id;
-        id = into.toString();
+        id = into->toString();
     }
     return id;
 }
 
 std::optional<QString> SqlCatalogStore::objectWithCodes(const QString &codes)
 {
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("SELECT id FROM objects WHERE codes = ? ORDER BY created, id"));
-    query.addBindValue(text(codes));
-    if (!exec(query))
+    std::optional<QVariantList> found;
+    if (!select(QStringLiteral("SELECT id, merged_into FROM objects WHERE codes = ? "
+                               "ORDER BY created, id LIMIT 1"),
+                {text(codes)}, [&](const QSqlQuery &row) {
+                    found = QVariantList{row.value(0), row.value(1)};
+                }))
         return std::nullopt;
-    if (!query.next())
+    if (!found)
         return QString();
-    return followMerges(query.value(0).toString());
+    if (found->at(1).isNull())
+        return found->at(0).toString();
+    return followMerges(found->at(1).toString());
 }
 
 bool SqlCatalogStore::refreshObject(const QString &objectId)
 {
-    QSqlQuery latest(m_db);
-    latest.prepare(QStringLiteral("SELECT id, time, operation, codes, phones FROM entries "
-                                  "WHERE object_id = ? ORDER BY time DESC, id DESC LIMIT 1"));
-    latest.addBindValue(objectId);
-    if (!exec(latest))
+    // The object's texts and its latest entry, in one statement.
+    std::optional<QVariantList> now;
+    if (!select(QStringLiteral("SELECT o.codes, o.name, o.address, o.notes, o.phones, e.id, "
+                               "e.time, e.operation, e.codes, e.phones FROM objects o LEFT JOIN "
+                               "entries e ON e.id = (SELECT id FROM entries WHERE object_id = o.id "
+                               "ORDER BY time DESC, id DESC LIMIT 1) WHERE o.id = ?"),
+                {objectId}, [&](const QSqlQuery &row) {
+                    now = QVariantList();
+                    for (int i = 0; i < 10; ++i)
+                        now->append(row.value(i));
+                }))
         return false;
-    QSqlQuery object(m_db);
-    object.prepare(
-        QStringLiteral("SELECT codes, name, address, notes, phones FROM objects WHERE id = ?"));
-    object.addBindValue(objectId);
-    if (!exec(object) || !object.next())
+    if (!now)
         return fail(QStringLiteral("объекта %1 нет в базе").arg(objectId));
-    QString codes = object.value(0).toString();
-    QString phones = object.value(4).toString();
-    QVariant time, operation, entryId;
-    if (latest.next()) {
-        entryId = latest.value(0);
-        time = latest.value(1);
-        operation = latest.value(2);
-        codes = latest.value(3).toString();
-        phones = latest.value(4).toString();
-    }
-    QSqlQuery update(m_db);
-    update.prepare(QStringLiteral("UPDATE objects SET codes = ?, phones = ?, last_time = ?, "
-                                  "last_operation = ?, last_entry = ?, search = ? WHERE id = ?"));
-    update.addBindValue(text(codes));
-    update.addBindValue(text(phones));
-    update.addBindValue(time);
-    update.addBindValue(operation);
-    update.addBindValue(entryId);
-    update.addBindValue(CatalogSearchText(codes, object.value(1).toString(),
-                                          object.value(2).toString(), object.value(3).toString(),
-                                          phones));
-    update.addBindValue(objectId);
-    return exec(update);
+    const QVariantList &o = *now;
+    const bool hasEntry = !o.at(5).isNull();
+    const QString codes = (hasEntry ? o.at(8) : o.at(0)).toString();
+    const QString phones = (hasEntry ? o.at(9) : o.at(4)).toString();
+    return execute(QStringLiteral("UPDATE objects SET codes = ?, phones = ?, last_time = ?, "
+                                  "last_operation = ?, last_entry = ?, search = ? WHERE id = ?"),
+                   {text(codes), text(phones), o.at(6), o.at(7), o.at(5),
+                    CatalogSearchText(codes, o.at(1).toString(), o.at(2).toString(),
+                                      o.at(3).toString(), phones),
+                    objectId});
 }
 
 std::optional<CatalogEntry> SqlCatalogStore::add(const NewCatalogEntry &entry)
 {
     const auto failed = []() -> std::optional<CatalogEntry> { return std::nullopt; };
     if (!entry.source.isEmpty()) {
-        QSqlQuery known(m_db);
-        known.prepare(QStringLiteral("SELECT id FROM entries WHERE source = ?"));
-        known.addBindValue(entry.source);
-        if (!exec(known))
+        QString known;
+        if (!select(QStringLiteral("SELECT id FROM entries WHERE source = ?"), {entry.source},
+                    [&](const QSqlQuery &row) { known = row.value(0).toString(); }))
             return failed();
-        if (known.next())
-            return this->entry(known.value(0).toString());
+        if (!known.isEmpty())
+            return this->entry(known);
     }
     const QString hash = ContentHash(entry.configuration);
-    QSqlQuery store(m_db);
-    store.prepare(m_dialect->insertIgnoring(
-        QStringLiteral("configurations"),
-        {QStringLiteral("hash"), QStringLiteral("bytes"), QStringLiteral("size")},
-        QStringLiteral("hash")));
-    store.addBindValue(hash);
-    store.addBindValue(entry.configuration);
-    store.addBindValue(entry.configuration.size());
-    if (!exec(store))
+    if (!execute(m_dialect->insertIgnoring(
+                     QStringLiteral("configurations"),
+                     {QStringLiteral("hash"), QStringLiteral("bytes"), QStringLiteral("size")},
+                     QStringLiteral("hash")),
+                 {hash, entry.configuration, entry.configuration.size()}))
         return failed();
 
     QString objectId = entry.objectId;
@@ -226,15 +251,10 @@ std::optional<CatalogEntry> SqlCatalogStore::add(const NewCatalogEntry &entry)
     }
     if (objectId.isEmpty()) {
         objectId = NewCatalogId();
-        QSqlQuery create(m_db);
-        create.prepare(QStringLiteral("INSERT INTO objects (id, codes, phones, created, search) "
-                                      "VALUES (?, ?, ?, ?, ?)"));
-        create.addBindValue(objectId);
-        create.addBindValue(text(entry.codes));
-        create.addBindValue(text(entry.phones));
-        create.addBindValue(timeText(entry.time));
-        create.addBindValue(CatalogSearchText(entry.codes, {}, {}, {}, entry.phones));
-        if (!exec(create))
+        if (!execute(QStringLiteral("INSERT INTO objects (id, codes, phones, created, search) "
+                                    "VALUES (?, ?, ?, ?, ?)"),
+                     {objectId, text(entry.codes), text(entry.phones), timeText(entry.time),
+                      CatalogSearchText(entry.codes, {}, {}, {}, entry.phones)}))
             return failed();
     }
 
@@ -251,25 +271,15 @@ std::optional<CatalogEntry> SqlCatalogStore::add(const NewCatalogEntry &entry)
     added.codes = entry.codes;
     added.phones = entry.phones;
     added.source = entry.source;
-    QSqlQuery insert(m_db);
-    insert.prepare(QStringLiteral("INSERT INTO entries (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                                  "?, ?, ?, ?)")
-                       .arg(kEntryColumns));
-    insert.addBindValue(added.id);
-    insert.addBindValue(added.objectId);
-    insert.addBindValue(timeText(added.time));
-    insert.addBindValue(OperationWord(added.operation));
-    insert.addBindValue(text(added.port));
-    insert.addBindValue(text(added.user));
-    insert.addBindValue(text(added.version));
-    insert.addBindValue(text(added.note));
-    insert.addBindValue(added.hash);
-    insert.addBindValue(text(added.codes));
-    insert.addBindValue(text(added.phones));
-    insert.addBindValue(QVariant(QMetaType::fromType<QString>()));
-    insert.addBindValue(added.source.isEmpty() ? QVariant(QMetaType::fromType<QString>())
-                                               : QVariant(added.source));
-    if (!exec(insert) || !refreshObject(objectId))
+    const QVariant none(QMetaType::fromType<QString>());
+    if (!execute(QStringLiteral("INSERT INTO entries (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                                "?, ?, ?)")
+                     .arg(kEntryColumns),
+                 {added.id, added.objectId, timeText(added.time), OperationWord(added.operation),
+                  text(added.port), text(added.user), text(added.version), text(added.note),
+                  added.hash, text(added.codes), text(added.phones), none,
+                  added.source.isEmpty() ? none : QVariant(added.source)}) ||
+        !refreshObject(objectId))
         return failed();
     return added;
 }
@@ -343,103 +353,84 @@ CatalogObject SqlCatalogStore::objectFrom(const QSqlQuery &query) const
     return object;
 }
 
-bool SqlCatalogStore::selectObjects(QSqlQuery &query, const QString &what, const QString &search,
-                                    const QString &rest)
+QString SqlCatalogStore::objectsWhere(const QString &what, const QString &search,
+                                      QVariantList &values)
 {
     const QStringList words = search.toLower().split(u' ', Qt::SkipEmptyParts);
     QString sql = QStringLiteral("SELECT %1 FROM objects WHERE merged_into IS NULL").arg(what);
-    for (qsizetype i = 0; i < words.size(); ++i)
+    for (const QString &word : words) {
         sql += QStringLiteral(" AND search LIKE ? ESCAPE '\\'");
-    query.setForwardOnly(true);
-    query.prepare(sql + rest);
-    for (const QString &word : words)
-        query.addBindValue(likePattern(word));
-    return exec(query);
+        values << likePattern(word);
+    }
+    return sql;
 }
 
 QList<CatalogObject> SqlCatalogStore::objects(const QString &search, qsizetype first,
                                               qsizetype count)
 {
-    QString order = QStringLiteral(" ORDER BY last_time DESC, id");
-    if (count >= 0 || first > 0)
-        order += QStringLiteral(" LIMIT %1 OFFSET %2")
-                     .arg(count >= 0 ? count : std::numeric_limits<qint64>::max())
-                     .arg(qMax<qsizetype>(first, 0));
-    QSqlQuery query(m_db);
+    QVariantList values;
+    QString sql = objectsWhere(kObjectColumns, search, values) +
+                  QStringLiteral(" ORDER BY last_time DESC, id");
+    if (count >= 0 || first > 0) {
+        sql += QStringLiteral(" LIMIT ? OFFSET ?");
+        values << qint64(count >= 0 ? count : std::numeric_limits<qint64>::max())
+               << qint64(qMax<qsizetype>(first, 0));
+    }
     QList<CatalogObject> found;
-    if (!selectObjects(query, kObjectColumns, search, order))
-        return found;
-    while (query.next())
-        found.append(objectFrom(query));
+    select(sql, values, [&](const QSqlQuery &row) { found.append(objectFrom(row)); });
     return found;
 }
 
 std::optional<qsizetype> SqlCatalogStore::objectCount(const QString &search)
 {
-    QSqlQuery query(m_db);
-    if (!selectObjects(query, QStringLiteral("count(*)"), search, QString()) || !query.next())
+    QVariantList values;
+    const QString sql = objectsWhere(QStringLiteral("count(*)"), search, values);
+    std::optional<qsizetype> count;
+    if (!select(sql, values, [&](const QSqlQuery &row) { count = row.value(0).toLongLong(); }))
         return std::nullopt;
-    return query.value(0).toLongLong();
+    return count;
 }
 
 std::optional<CatalogObject> SqlCatalogStore::object(const QString &id)
 {
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("SELECT %1 FROM objects WHERE id = ?").arg(kObjectColumns));
-    query.addBindValue(id);
-    if (!exec(query) || !query.next())
-        return std::nullopt;
-    return objectFrom(query);
+    std::optional<CatalogObject> found;
+    select(QStringLiteral("SELECT %1 FROM objects WHERE id = ?").arg(kObjectColumns), {id},
+           [&](const QSqlQuery &row) { found = objectFrom(row); });
+    return found;
+}
+
+QList<CatalogEntry> SqlCatalogStore::entriesWhere(const QString &condition,
+                                                  const QVariantList &values)
+{
+    QList<CatalogEntry> entries;
+    select(QStringLiteral("SELECT %1 FROM entries WHERE %2").arg(kEntryColumns, condition), values,
+           [&](const QSqlQuery &row) { entries.append(entryFrom(row)); });
+    return entries;
 }
 
 QList<CatalogEntry> SqlCatalogStore::timeline(const QString &objectId)
 {
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT %1 FROM entries WHERE object_id = ? ORDER BY time, id")
-                      .arg(kEntryColumns));
-    query.addBindValue(objectId);
-    QList<CatalogEntry> entries;
-    if (!exec(query))
-        return entries;
-    while (query.next())
-        entries.append(entryFrom(query));
-    return entries;
+    return entriesWhere(QStringLiteral("object_id = ? ORDER BY time, id"), {objectId});
 }
 
 std::optional<CatalogEntry> SqlCatalogStore::entry(const QString &id)
 {
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("SELECT %1 FROM entries WHERE id = ?").arg(kEntryColumns));
-    query.addBindValue(id);
-    if (!exec(query) || !query.next())
-        return std::nullopt;
-    return entryFrom(query);
+    const QList<CatalogEntry> found = entriesWhere(QStringLiteral("id = ?"), {id});
+    return found.isEmpty() ? std::nullopt : std::optional<CatalogEntry>(found.constFirst());
 }
 
 std::optional<QByteArray> SqlCatalogStore::configuration(const QString &hash)
 {
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("SELECT bytes FROM configurations WHERE hash = ?"));
-    query.addBindValue(hash);
-    if (!exec(query) || !query.next())
-        return std::nullopt;
-    return query.value(0).toByteArray();
+    std::optional<QByteArray> bytes;
+    select(QStringLiteral("SELECT bytes FROM configurations WHERE hash = ?"), {hash},
+           [&](const QSqlQuery &row) { bytes = row.value(0).toByteArray(); });
+    return bytes;
 }
 
 QList<CatalogEntry> SqlCatalogStore::templates()
 {
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT %1 FROM entries WHERE template_name IS NOT NULL "
-                                 "ORDER BY template_name, time")
-                      .arg(kEntryColumns));
-    QList<CatalogEntry> entries;
-    if (!exec(query))
-        return entries;
-    while (query.next())
-        entries.append(entryFrom(query));
-    return entries;
+    return entriesWhere(QStringLiteral("template_name IS NOT NULL ORDER BY template_name, time"),
+                        {});
 }
 
 bool SqlCatalogStore::describeObject(const QString &id, const QString &name, const QString &address,
@@ -456,18 +447,14 @@ bool SqlCatalogStore::describeObject(const QString &id, const QString &name, con
 bool SqlCatalogStore::writeDescription(const QString &id, const QString &name,
                                        const QString &address, const QString &notes)
 {
-    QSqlQuery update(m_db);
-    update.prepare(QStringLiteral("UPDATE objects SET name = ?, address = ?, notes = ?, "
-                                  "edited_by = ?, edited_at = ? WHERE id = ?"));
-    update.addBindValue(text(name));
-    update.addBindValue(text(address));
-    update.addBindValue(text(notes));
-    update.addBindValue(text(ObjectCatalog::systemUser()));
-    update.addBindValue(timeText(QDateTime::currentDateTimeUtc()));
-    update.addBindValue(id);
-    if (!exec(update))
+    int changed = 0;
+    if (!execute(QStringLiteral("UPDATE objects SET name = ?, address = ?, notes = ?, "
+                                "edited_by = ?, edited_at = ? WHERE id = ?"),
+                 {text(name), text(address), text(notes), text(ObjectCatalog::systemUser()),
+                  timeText(QDateTime::currentDateTimeUtc()), id},
+                 &changed))
         return false;
-    if (update.numRowsAffected() != 1)
+    if (changed != 1)
         return fail(QStringLiteral("объекта %1 нет в базе").arg(id));
     return refreshObject(id);
 }
@@ -484,15 +471,11 @@ bool SqlCatalogStore::mergeObjects(const QString &into, const QString &from)
         rollback();
         return false;
     }
-    QSqlQuery move(m_db);
-    move.prepare(QStringLiteral("UPDATE entries SET object_id = ? WHERE object_id = ?"));
-    move.addBindValue(*target);
-    move.addBindValue(from);
-    QSqlQuery mark(m_db);
-    mark.prepare(QStringLiteral("UPDATE objects SET merged_into = ? WHERE id = ?"));
-    mark.addBindValue(*target);
-    mark.addBindValue(from);
-    if (exec(move) && exec(mark) && refreshObject(*target) && refreshObject(from) && commit())
+    if (execute(QStringLiteral("UPDATE entries SET object_id = ? WHERE object_id = ?"),
+                {*target, from}) &&
+        execute(QStringLiteral("UPDATE objects SET merged_into = ? WHERE id = ?"),
+                {*target, from}) &&
+        refreshObject(*target) && refreshObject(from) && commit())
         return true;
     rollback();
     return false;
@@ -509,11 +492,9 @@ bool SqlCatalogStore::moveEntry(const QString &entryId, const QString &objectId)
         rollback();
         return false;
     }
-    QSqlQuery move(m_db);
-    move.prepare(QStringLiteral("UPDATE entries SET object_id = ? WHERE id = ?"));
-    move.addBindValue(*target);
-    move.addBindValue(entryId);
-    if (exec(move) && refreshObject(*target) && refreshObject(moved->objectId) && commit())
+    if (execute(QStringLiteral("UPDATE entries SET object_id = ? WHERE id = ?"),
+                {*target, entryId}) &&
+        refreshObject(*target) && refreshObject(moved->objectId) && commit())
         return true;
     rollback();
     return false;
@@ -523,14 +504,16 @@ bool SqlCatalogStore::setTemplate(const QString &entryId, const QString &name)
 {
     if (!begin())
         return false;
-    QSqlQuery update(m_db);
-    update.prepare(QStringLiteral("UPDATE entries SET template_name = ? WHERE id = ?"));
-    update.addBindValue(name.trimmed().isEmpty() ? QVariant(QMetaType::fromType<QString>())
-                                                 : QVariant(name.trimmed()));
-    update.addBindValue(entryId);
-    if (exec(update) && update.numRowsAffected() == 1 && commit())
+    int changed = -1;
+    const bool updated =
+        execute(QStringLiteral("UPDATE entries SET template_name = ? WHERE id = ?"),
+                {name.trimmed().isEmpty() ? QVariant(QMetaType::fromType<QString>())
+                                          : QVariant(name.trimmed()),
+                 entryId},
+                &changed);
+    if (updated && changed == 1 && commit())
         return true;
-    if (update.numRowsAffected() == 0)
+    if (updated && changed == 0)
         fail(QStringLiteral("записи %1 нет в базе").arg(entryId));
     rollback();
     return false;
@@ -538,29 +521,22 @@ bool SqlCatalogStore::setTemplate(const QString &entryId, const QString &name)
 
 std::optional<QString> SqlCatalogStore::value(const QString &key)
 {
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("SELECT value FROM catalog_meta WHERE key = ?"));
-    query.addBindValue(key);
-    if (!exec(query) || !query.next())
-        return std::nullopt;
-    return query.value(0).toString();
+    std::optional<QString> found;
+    select(QStringLiteral("SELECT value FROM catalog_meta WHERE key = ?"), {key},
+           [&](const QSqlQuery &row) { found = row.value(0).toString(); });
+    return found;
 }
 
 bool SqlCatalogStore::setValue(const QString &key, const QString &value)
 {
     if (!begin())
         return false;
-    QSqlQuery insert(m_db);
-    insert.prepare(m_dialect->insertIgnoring(QStringLiteral("catalog_meta"),
-                                             {QStringLiteral("key"), QStringLiteral("value")},
-                                             QStringLiteral("key")));
-    insert.addBindValue(key);
-    insert.addBindValue(value);
-    QSqlQuery update(m_db);
-    update.prepare(QStringLiteral("UPDATE catalog_meta SET value = ? WHERE key = ?"));
-    update.addBindValue(value);
-    update.addBindValue(key);
-    if (exec(insert) && exec(update) && commit())
+    if (execute(m_dialect->insertIgnoring(QStringLiteral("catalog_meta"),
+                                          {QStringLiteral("key"), QStringLiteral("value")},
+                                          QStringLiteral("key")),
+                {key, value}) &&
+        execute(QStringLiteral("UPDATE catalog_meta SET value = ? WHERE key = ?"), {value, key}) &&
+        commit())
         return true;
     rollback();
     return false;

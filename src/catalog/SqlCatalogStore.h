@@ -5,6 +5,10 @@
 
 #include <QSqlDatabase>
 
+#include <QVariant>
+
+#include <functional>
+#include <map>
 #include <memory>
 
 class QSqlQuery;
@@ -62,7 +66,15 @@ private:
     bool begin();
     bool commit();
     void rollback();
-    bool exec(QSqlQuery &query);
+    // Runs a statement with its values bound in order. Each statement is
+    // prepared once on the connection and kept, so that a server parses it
+    // once. The query to read from, or null (and why in lastError()).
+    QSqlQuery *run(const QString &sql, const QVariantList &values);
+    // A statement that returns no rows; how many rows it changed in `affected`.
+    bool execute(const QString &sql, const QVariantList &values, int *affected = nullptr);
+    // A statement whose rows go to `row` one by one.
+    bool select(const QString &sql, const QVariantList &values,
+                const std::function<void(const QSqlQuery &)> &row);
     bool fail(const QString &error);
     bool refuseReadOnly();
     // record() inside a transaction already open.
@@ -77,9 +89,11 @@ private:
     // Makes `entryId` the object's latest entry when it is newer than the
     // latest, with its numbers and phone numbers.
     bool refreshObject(const QString &objectId);
-    // The objects a search finds, as `what` of them: "FROM objects WHERE ...".
-    bool selectObjects(QSqlQuery &query, const QString &what, const QString &search,
-                       const QString &rest);
+    // "SELECT `what` FROM objects WHERE ..." of the objects a search finds,
+    // its values added to `values`.
+    static QString objectsWhere(const QString &what, const QString &search, QVariantList &values);
+    // The entries of "... WHERE `condition`" (with an ORDER BY, if any).
+    QList<CatalogEntry> entriesWhere(const QString &condition, const QVariantList &values);
     CatalogEntry entryFrom(const QSqlQuery &query) const;
     CatalogObject objectFrom(const QSqlQuery &query) const;
 
@@ -89,6 +103,8 @@ private:
     QString m_location;
     bool m_readOnly = false;
     QString m_lastError;
+    // The statements prepared on the connection, by their text.
+    std::map<QString, std::unique_ptr<QSqlQuery>> m_prepared;
 };
 
 } // namespace sr5n

@@ -18,19 +18,9 @@ QString SqliteDialect::driver() const
     return QStringLiteral("QSQLITE");
 }
 
-QString SqliteDialect::idType() const
-{
-    return QStringLiteral("TEXT");
-}
-
 QString SqliteDialect::blobType() const
 {
     return QStringLiteral("BLOB");
-}
-
-QString SqliteDialect::timeType() const
-{
-    return QStringLiteral("TEXT");
 }
 
 QString SqliteDialect::integerType() const
@@ -51,28 +41,10 @@ QStringList SqliteDialect::beginWriteStatements() const
     return {QStringLiteral("BEGIN IMMEDIATE")};
 }
 
-QString SqliteDialect::insertIgnoring(const QString &table, const QStringList &columns,
-                                      const QString &key) const
+QString SqliteDialect::hasMetaTable() const
 {
-    QStringList marks;
-    for (qsizetype i = 0; i < columns.size(); ++i)
-        marks << QStringLiteral("?");
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT (%4) DO NOTHING")
-        .arg(table, columns.join(u", "), marks.join(u", "), key);
-}
-
-std::optional<int> SqliteDialect::schemaVersion(QSqlDatabase &db) const
-{
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral(
-            "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'catalog_meta'")) ||
-        !query.next())
-        return std::nullopt;
-    if (query.value(0).toInt() == 0)
-        return 0;
-    if (!query.exec(QStringLiteral("SELECT value FROM catalog_meta WHERE key = 'schema-version'")))
-        return std::nullopt;
-    return query.next() ? query.value(0).toInt() : 0;
+    return QStringLiteral(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'catalog_meta'");
 }
 
 QString SqliteDialect::integrityProblem(QSqlDatabase &db) const

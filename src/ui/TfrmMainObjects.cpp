@@ -119,7 +119,7 @@ void TfrmMain::openCatalog()
     if (!m_app.catalogEnabled())
         return;
     ObjectCatalog &catalog = m_app.objects();
-    catalog.store();
+    catalog.reconnect();
     // Checked on a thread of its own: a large catalogue takes seconds.
     catalog.startCheck(this, [this] { settleCatalogCheck(); });
     // The server asks for a password: asked here, used for this run only.

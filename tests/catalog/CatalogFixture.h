@@ -1,10 +1,12 @@
 #pragma once
 
+#include "catalog/CatalogTypes.h"
 #include "config/BlockFixture.h"
 #include "config/ConfigurationFile.h"
 #include "config/RequestLists.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 namespace sr5n::test {
@@ -29,5 +31,29 @@ struct SampleConfiguration {
         return ConfigurationFileBytes(data, commands);
     }
 };
+
+// A sample with these numbers of pair 1's object (and first phone number).
+inline SampleConfiguration SampleOf(const char *object1, const char *phone = "84951234567")
+{
+    SampleConfiguration sample;
+    sample.object1 = QString::fromLatin1(object1);
+    sample.phone = QString::fromLatin1(phone);
+    return sample;
+}
+
+// A read of `sample` now, by engineer "ivanov" on /dev/pts/0.
+inline NewCatalogEntry ReadEntry(const SampleConfiguration &sample, const QString &note = {})
+{
+    NewCatalogEntry entry;
+    entry.time = QDateTime::currentDateTimeUtc();
+    entry.operation = CatalogOperation::Read;
+    entry.port = QStringLiteral("/dev/pts/0");
+    entry.user = QStringLiteral("ivanov");
+    entry.configuration = sample.bytes();
+    entry.codes = sample.object1 + u' ' + sample.object2;
+    entry.phones = sample.phone;
+    entry.note = note;
+    return entry;
+}
 
 } // namespace sr5n::test

@@ -18,7 +18,9 @@ namespace sr5n {
 namespace {
 
 using test::PgServer;
+using test::ReadEntry;
 using test::SampleConfiguration;
+using test::SampleOf;
 
 enum class Backend { Sqlite, Postgres };
 
@@ -30,28 +32,6 @@ std::string backendName(const ::testing::TestParamInfo<Backend> &info)
 void PrintTo(Backend backend, std::ostream *os)
 {
     *os << (backend == Backend::Sqlite ? "SQLite" : "PostgreSQL");
-}
-
-NewCatalogEntry newEntry(const SampleConfiguration &sample, const QString &note = {})
-{
-    NewCatalogEntry entry;
-    entry.time = QDateTime::currentDateTimeUtc();
-    entry.operation = CatalogOperation::Read;
-    entry.port = QStringLiteral("/dev/pts/0");
-    entry.user = QStringLiteral("ivanov");
-    entry.configuration = sample.bytes();
-    entry.codes = sample.object1 + u' ' + sample.object2;
-    entry.phones = sample.phone;
-    entry.note = note;
-    return entry;
-}
-
-SampleConfiguration sample(const char *object1, const char *phone = "84951234567")
-{
-    SampleConfiguration s;
-    s.object1 = QString::fromLatin1(object1);
-    s.phone = QString::fromLatin1(phone);
-    return s;
 }
 
 // A catalogue of the back end under test, opened as often as a test needs:
@@ -114,11 +94,11 @@ protected:
 TEST_P(CatalogBackend, EntriesJoinTheObjectOfTheirNumbersAndKeepTheirBytes)
 {
     CatalogStore &store = open();
-    const SampleConfiguration first = sample("1234");
-    const SampleConfiguration other = sample("0412");
-    const auto a = store.record(newEntry(first, QStringLiteral("первое")));
-    const auto b = store.record(newEntry(first));
-    const auto c = store.record(newEntry(other));
+    const SampleConfiguration first = SampleOf("1234");
+    const SampleConfiguration other = SampleOf("0412");
+    const auto a = store.record(ReadEntry(first, QStringLiteral("первое")));
+    const auto b = store.record(ReadEntry(first));
+    const auto c = store.record(ReadEntry(other));
     ASSERT_TRUE(a && b && c) << store.lastError().toStdString();
     EXPECT_FALSE(QUuid::fromString(a->id).isNull());
     EXPECT_NE(a->id, b->id);
@@ -146,7 +126,7 @@ TEST_P(CatalogBackend, AnEntryWithAKnownSourceIsRecordedOnce)
 {
     CatalogStore &one = open();
     CatalogStore &two = open();
-    NewCatalogEntry entry = newEntry(sample("1234"));
+    NewCatalogEntry entry = ReadEntry(SampleOf("1234"));
     entry.source = QStringLiteral("offline:6f1c");
     const auto first = one.record(entry);
     const auto second = two.record(entry);
@@ -158,14 +138,14 @@ TEST_P(CatalogBackend, AnEntryWithAKnownSourceIsRecordedOnce)
 TEST_P(CatalogBackend, SearchFindsAnObjectByEachOfItsFields)
 {
     CatalogStore &store = open();
-    const auto entry = store.record(newEntry(sample("0412", "84957654321")));
+    const auto entry = store.record(ReadEntry(SampleOf("0412", "84957654321")));
     ASSERT_TRUE(entry);
     ASSERT_TRUE(store.describeObject(entry->objectId, QStringLiteral("Аптека «Здоровье»"),
                                      QStringLiteral("Тверская, 12"),
                                      QStringLiteral("ключ у сторожа; 50%_скидка")));
-    SampleConfiguration other = sample("9999", "111");
+    SampleConfiguration other = SampleOf("9999", "111");
     other.object2 = QStringLiteral("9998");
-    ASSERT_TRUE(store.record(newEntry(other)));
+    ASSERT_TRUE(store.record(ReadEntry(other)));
 
     const struct {
         const char *query;
@@ -187,17 +167,17 @@ TEST_P(CatalogBackend, SearchFindsAnObjectByEachOfItsFields)
 TEST_P(CatalogBackend, MergedObjectsTakeLaterEntriesAndMovedEntriesFollow)
 {
     CatalogStore &store = open();
-    const auto first = store.record(newEntry(sample("1234")));
-    const auto second = store.record(newEntry(sample("0555")));
+    const auto first = store.record(ReadEntry(SampleOf("1234")));
+    const auto second = store.record(ReadEntry(SampleOf("0555")));
     ASSERT_TRUE(first && second);
     ASSERT_TRUE(store.mergeObjects(first->objectId, second->objectId))
         << store.lastError().toStdString();
     EXPECT_EQ(store.timeline(first->objectId).size(), 2);
-    const auto later = store.record(newEntry(sample("0555")));
+    const auto later = store.record(ReadEntry(SampleOf("0555")));
     ASSERT_TRUE(later);
     EXPECT_EQ(later->objectId, first->objectId);
 
-    const auto third = store.record(newEntry(sample("0777")));
+    const auto third = store.record(ReadEntry(SampleOf("0777")));
     ASSERT_TRUE(third);
     ASSERT_TRUE(store.moveEntry(later->id, third->objectId));
     EXPECT_EQ(store.timeline(third->objectId).size(), 2);
@@ -216,7 +196,7 @@ TEST_P(CatalogBackend, TheSecondOfTwoEditsOfOneObjectIsToldAndWritesNothing)
 {
     CatalogStore &petrov = open();
     CatalogStore &sidorov = open();
-    const auto entry = petrov.record(newEntry(sample("1234")));
+    const auto entry = petrov.record(ReadEntry(SampleOf("1234")));
     ASSERT_TRUE(entry);
     const CatalogObject seenByPetrov = *petrov.object(entry->objectId);
     const CatalogObject seenBySidorov = *sidorov.object(entry->objectId);
@@ -247,7 +227,7 @@ TEST_P(CatalogBackend, ACatalogueOfANewerProgramIsReadOnlyAndSaysSo)
 {
     {
         CatalogStore &store = open();
-        ASSERT_TRUE(store.record(newEntry(sample("1234"))));
+        ASSERT_TRUE(store.record(ReadEntry(SampleOf("1234"))));
     }
     m_openings.clear();
     setMeta(QStringLiteral("schema-version"), QString::number(CatalogSchema::latestVersion() + 1));
@@ -263,7 +243,7 @@ TEST_P(CatalogBackend, ACatalogueOfANewerProgramIsReadOnlyAndSaysSo)
                           .displayText()));
     }
     EXPECT_EQ(opening.store->objects().size(), 1);
-    EXPECT_FALSE(opening.store->record(newEntry(sample("0412"))));
+    EXPECT_FALSE(opening.store->record(ReadEntry(SampleOf("0412"))));
 }
 
 TEST_P(CatalogBackend, ManyWritersAtOnceLoseNothing)
@@ -275,7 +255,7 @@ TEST_P(CatalogBackend, ManyWritersAtOnceLoseNothing)
     QSet<QString> ids;
     for (int round = 0; round < 25; ++round) {
         for (CatalogStore *writer : writers) {
-            const auto entry = writer->record(newEntry(sample(round % 2 ? "1234" : "0412")));
+            const auto entry = writer->record(ReadEntry(SampleOf(round % 2 ? "1234" : "0412")));
             ASSERT_TRUE(entry) << writer->lastError().toStdString();
             ids.insert(entry->id);
         }

@@ -37,19 +37,6 @@ QVariant scalar(const QString &path, const QString &sql)
     return value;
 }
 
-NewCatalogEntry newEntry(const SampleConfiguration &sample, const QString &name = {})
-{
-    NewCatalogEntry entry;
-    entry.time = QDateTime::currentDateTimeUtc();
-    entry.operation = CatalogOperation::Read;
-    entry.port = QStringLiteral("/dev/pts/0");
-    entry.configuration = sample.bytes();
-    entry.codes = sample.object1 + u' ' + sample.object2;
-    entry.phones = sample.phone;
-    entry.note = name;
-    return entry;
-}
-
 class CatalogStoreTest : public ::testing::Test
 {
 protected:
@@ -118,7 +105,7 @@ TEST_F(CatalogStoreTest, ACatalogueOfThePreviousSchemaKeepsItsObjectsAndBecomesS
     EXPECT_EQ(store.configuration(QStringLiteral("h1")), QByteArray(1, '\0'));
     // And the new schema's parts work on it.
     EXPECT_TRUE(store.setTemplate(QStringLiteral("e1"), QStringLiteral("Склад")));
-    EXPECT_TRUE(store.record(newEntry(SampleConfiguration{})));
+    EXPECT_TRUE(store.record(test::ReadEntry(SampleConfiguration{})));
     EXPECT_EQ(store.timeline(QStringLiteral("o1")).size(), 2);
 }
 
@@ -129,9 +116,9 @@ TEST_F(CatalogStoreTest, EntriesJoinTheObjectOfTheirNumbersAndIdenticalConfigura
     SampleConfiguration other;
     other.object1 = QStringLiteral("0412");
 
-    const std::optional<CatalogEntry> a = store.record(newEntry(first));
-    const std::optional<CatalogEntry> b = store.record(newEntry(first));
-    const std::optional<CatalogEntry> c = store.record(newEntry(other));
+    const std::optional<CatalogEntry> a = store.record(test::ReadEntry(first));
+    const std::optional<CatalogEntry> b = store.record(test::ReadEntry(first));
+    const std::optional<CatalogEntry> c = store.record(test::ReadEntry(other));
     ASSERT_TRUE(a && b && c);
     EXPECT_NE(a->id, b->id);
     EXPECT_EQ(QUuid::fromString(a->id).isNull(), false);
@@ -156,7 +143,7 @@ TEST_F(CatalogStoreTest, EntriesJoinTheObjectOfTheirNumbersAndIdenticalConfigura
 TEST_F(CatalogStoreTest, AnEntryWithAKnownSourceIsRecordedOnce)
 {
     CatalogStore &store = open();
-    NewCatalogEntry entry = newEntry(SampleConfiguration{});
+    NewCatalogEntry entry = test::ReadEntry(SampleConfiguration{});
     entry.source = QStringLiteral("history:a.snc");
     const std::optional<CatalogEntry> first = store.record(entry);
     const std::optional<CatalogEntry> second = store.record(entry);
@@ -181,7 +168,7 @@ TEST_P(CatalogSearch, FindsAnObjectByEachOfItsFields)
     sample.object1 = QStringLiteral("0412");
     sample.object2 = QStringLiteral("0413");
     sample.phone = QStringLiteral("84957654321");
-    const std::optional<CatalogEntry> entry = store.record(newEntry(sample));
+    const std::optional<CatalogEntry> entry = store.record(test::ReadEntry(sample));
     ASSERT_TRUE(entry);
     ASSERT_TRUE(store.describeObject(entry->objectId, QStringLiteral("Аптека «Здоровье»"),
                                      QStringLiteral("Тверская, 12"),
@@ -191,7 +178,7 @@ TEST_P(CatalogSearch, FindsAnObjectByEachOfItsFields)
     other.object1 = QStringLiteral("9999");
     other.object2 = QStringLiteral("9998");
     other.phone = QStringLiteral("111");
-    ASSERT_TRUE(store.record(newEntry(other)));
+    ASSERT_TRUE(store.record(test::ReadEntry(other)));
 
     const QList<CatalogObject> found = store.objects(QString::fromUtf8(GetParam().query));
     const bool hit = std::any_of(found.cbegin(), found.cend(),
@@ -227,7 +214,7 @@ TEST_F(CatalogStoreTest, PagesOfObjectsMakeTheWholeListInItsOrder)
     for (int i = 0; i < 23; ++i) {
         SampleConfiguration sample;
         sample.object1 = QStringLiteral("%1").arg(i % 2 ? 1000 + i : 2000 + i);
-        NewCatalogEntry entry = newEntry(sample);
+        NewCatalogEntry entry = test::ReadEntry(sample);
         // Some in the same millisecond: the order is still one.
         entry.time = start.addSecs(i / 3);
         entries << entry;
@@ -259,15 +246,15 @@ TEST_F(CatalogStoreTest, MergingObjectsMovesTheirTimelineAndLaterEntriesFollow)
     CatalogStore &store = open();
     SampleConfiguration a, b;
     b.object1 = QStringLiteral("0555");
-    const std::optional<CatalogEntry> first = store.record(newEntry(a));
-    const std::optional<CatalogEntry> second = store.record(newEntry(b));
+    const std::optional<CatalogEntry> first = store.record(test::ReadEntry(a));
+    const std::optional<CatalogEntry> second = store.record(test::ReadEntry(b));
     ASSERT_TRUE(first && second);
     ASSERT_TRUE(store.mergeObjects(first->objectId, second->objectId));
     EXPECT_EQ(store.timeline(first->objectId).size(), 2);
     EXPECT_TRUE(store.timeline(second->objectId).isEmpty());
     EXPECT_EQ(store.objects().size(), 1);
     // The merged object's numbers now join the object it went into.
-    const std::optional<CatalogEntry> later = store.record(newEntry(b));
+    const std::optional<CatalogEntry> later = store.record(test::ReadEntry(b));
     ASSERT_TRUE(later);
     EXPECT_EQ(later->objectId, first->objectId);
     EXPECT_FALSE(store.mergeObjects(first->objectId, first->objectId));
@@ -275,7 +262,7 @@ TEST_F(CatalogStoreTest, MergingObjectsMovesTheirTimelineAndLaterEntriesFollow)
     // An entry moved to another object: each object's latest entry follows.
     SampleConfiguration c;
     c.object1 = QStringLiteral("0777");
-    const std::optional<CatalogEntry> third = store.record(newEntry(c));
+    const std::optional<CatalogEntry> third = store.record(test::ReadEntry(c));
     ASSERT_TRUE(third);
     ASSERT_TRUE(store.moveEntry(later->id, third->objectId));
     EXPECT_EQ(store.timeline(third->objectId).size(), 2);
@@ -286,7 +273,7 @@ TEST_F(CatalogStoreTest, MergingObjectsMovesTheirTimelineAndLaterEntriesFollow)
 TEST_F(CatalogStoreTest, AnEntryMarkedAsATemplateIsListedByName)
 {
     CatalogStore &store = open();
-    const std::optional<CatalogEntry> entry = store.record(newEntry(SampleConfiguration{}));
+    const std::optional<CatalogEntry> entry = store.record(test::ReadEntry(SampleConfiguration{}));
     ASSERT_TRUE(entry) << qPrintable(store.lastError());
     ASSERT_TRUE(store.setTemplate(entry->id, QStringLiteral("  Магазин, два пульта ")));
     QList<CatalogEntry> templates = store.templates();
@@ -299,7 +286,7 @@ TEST_F(CatalogStoreTest, AnEntryMarkedAsATemplateIsListedByName)
 
 TEST_F(CatalogStoreTest, ACatalogueOfANewerProgramIsOpenedReadOnly)
 {
-    ASSERT_TRUE(open().record(newEntry(SampleConfiguration{})));
+    ASSERT_TRUE(open().record(test::ReadEntry(SampleConfiguration{})));
     close();
     {
         QSqlDatabase db =
@@ -315,7 +302,7 @@ TEST_F(CatalogStoreTest, ACatalogueOfANewerProgramIsOpenedReadOnly)
     EXPECT_TRUE(store.isReadOnly());
     EXPECT_EQ(m_opening.notices, QStringList{CatalogNewerMessage(path())});
     EXPECT_EQ(store.objects().size(), 1);
-    EXPECT_FALSE(store.record(newEntry(SampleConfiguration{})));
+    EXPECT_FALSE(store.record(test::ReadEntry(SampleConfiguration{})));
     close();
     EXPECT_EQ(scalar(path(), "SELECT count(*) FROM entries").toInt(), 1);
     EXPECT_EQ(scalar(path(), "SELECT value FROM catalog_meta WHERE key = 'schema-version'"), "999");
@@ -337,7 +324,7 @@ TEST_F(CatalogStoreTest, ADamagedFileIsKeptAsideAndANewCatalogueMadeOfWhatReads)
             for (int i = 0; i < 40; ++i) {
                 SampleConfiguration sample;
                 sample.object1 = QString::number(1000 + i);
-                ASSERT_TRUE(store.record(newEntry(sample)));
+                ASSERT_TRUE(store.record(test::ReadEntry(sample)));
             }
             close();
             QFile read(file);
@@ -376,7 +363,7 @@ TEST_F(CatalogStoreTest, ADamagedFileIsKeptAsideAndANewCatalogueMadeOfWhatReads)
                 EXPECT_EQ(ContentHash(*bytes), entry.hash);
             }
         }
-        EXPECT_TRUE(store.record(newEntry(SampleConfiguration{})));
+        EXPECT_TRUE(store.record(test::ReadEntry(SampleConfiguration{})));
         close();
         // Once: the new file is sound.
         open();

@@ -20,18 +20,7 @@ using test::SampleConfiguration;
 
 NewCatalogEntry newEntry(const char *object1, const QString &note = {})
 {
-    SampleConfiguration sample;
-    sample.object1 = QString::fromLatin1(object1);
-    NewCatalogEntry entry;
-    entry.time = QDateTime::currentDateTimeUtc();
-    entry.operation = CatalogOperation::Read;
-    entry.port = QStringLiteral("ttyUSB0");
-    entry.user = QStringLiteral("ivanov");
-    entry.configuration = sample.bytes();
-    entry.codes = sample.object1 + u' ' + sample.object2;
-    entry.phones = sample.phone;
-    entry.note = note;
-    return entry;
+    return test::ReadEntry(test::SampleOf(object1), note);
 }
 
 class SharedCatalog : public ::testing::Test

@@ -1,12 +1,13 @@
 // The team's catalogue on a PostgreSQL server through the real windows: the
 // catalogue chosen in its settings window, the password asked for, its state
 // told in the objects window, an object's description changed by someone
-// else meanwhile.
+// else meanwhile, and two engineers' windows with a script on one server.
 #include "app/UserSettings.h"
 #include "catalog/CatalogLocation.h"
 #include "catalog/CatalogStore.h"
 #include "catalog/SharedCatalogStore.h"
 #include "common/PgServer.h"
+#include "common/SimProcess.h"
 #include "common/WindowCommands.h"
 #include "common/WindowParts.h"
 #include "ui/TransferRig.h"
@@ -18,14 +19,18 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using namespace sr5n;
@@ -285,4 +290,145 @@ TEST(SharedCatalogWindow, AnEditOverAnotherEngineersChangeAsksWhichToKeep)
         EXPECT_EQ(stored.constFirst().name, c.stored);
         EXPECT_EQ(rig.notifier.errors, QStringList());
     }
+}
+
+namespace {
+
+// What a main window's objects window lists: each object, by its first
+// number, with the ports of its entries (newest first) and its notes; and the
+// line about the catalogue. `act` then acts on the window before it closes.
+struct Listed {
+    QMap<QString, QStringList> ports;
+    QMap<QString, QString> notes;
+    QString info;
+};
+
+Listed listedIn(Rig &rig, const std::function<void(TfrmObjects &)> &act = {})
+{
+    Listed listed;
+    OnEachModal<TfrmObjects> window([&](TfrmObjects &objects) {
+        for (int row = 0; row < objects.objects().size(); ++row) {
+            const CatalogObject object = objects.objects().at(row);
+            objects.selectObject(row);
+            QStringList ports;
+            for (const CatalogEntry &entry : objects.timeline())
+                ports << entry.port;
+            const QString number = object.codes.section(u' ', 0, 0);
+            listed.ports.insert(number, ports);
+            listed.notes.insert(number, object.notes);
+        }
+        listed.info = test::part<QLabel>(objects, "lblObjectsInfo")->text();
+        if (act)
+            act(objects);
+        objects.accept();
+    });
+    test::trigger(rig.window, "pumObjects");
+    EXPECT_EQ(window.shown(), 1);
+    return listed;
+}
+
+} // namespace
+
+// A team on one server: two engineers' windows and a script that reads a
+// third device with sr5n-cli. Each window lists what the others recorded as
+// soon as its objects window opens, and a note written in one shows in the
+// other. The server stopped while one engineer reads a device costs nothing
+// but a delay: the entry waits locally, is sent once when the server is back,
+// and the other engineer sees it.
+TEST(SharedCatalogWindow, TwoWindowsAndAScriptOnOneServerSeeEachOthersEntries)
+{
+    PgServer &pg = PgServer::shared();
+    ASSERT_TRUE(pg.running()) << qPrintable(pg.error());
+    const QString database = pg.createDatabase();
+    const QString uri = pg.socketUri(QString::fromLatin1(PgServer::Engineer), database);
+    const QString server = PostgresUri::parse(uri).displayText();
+    Rig a, b;
+    ASSERT_TRUE(a.sim->started());
+    ASSERT_TRUE(b.sim->started());
+    chooseServer(a, uri);
+    chooseServer(b, uri);
+
+    // The script reads its device three times while the engineers write theirs.
+    test::SimProcess scriptDevice;
+    ASSERT_TRUE(scriptDevice.started());
+    QTemporaryDir scriptFolder;
+    QProcess script;
+    script.setStandardInputFile(QProcess::nullDevice());
+    script.start(QStringLiteral("/bin/sh"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("for i in 1 2 3; do \"$0\" read --port \"$1\" -o \"$2\" --catalog "
+                                 "\"$3\" --quiet || exit 1; done"),
+                  QStringLiteral(SR5N_BIN_DIR "/sr5n-cli-short"), scriptDevice.path(),
+                  scriptFolder.filePath(QStringLiteral("device.snc")), uri});
+    a.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
+    test::trigger(a.window, "actWrite");
+    b.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0413"));
+    test::trigger(b.window, "actWrite");
+    ASSERT_TRUE(script.waitForFinished(120000));
+    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    ASSERT_EQ(a.notifier.errors, QStringList());
+    ASSERT_EQ(b.notifier.errors, QStringList());
+
+    const QString scriptNumber =
+        pg.execute(database, QStringLiteral("SELECT DISTINCT split_part(codes, ' ', 1) FROM "
+                                            "entries WHERE port = '%1'")
+                                 .arg(scriptDevice.path()))
+            .value_or(QString())
+            .trimmed();
+    ASSERT_FALSE(scriptNumber.isEmpty());
+    // Each run of the script recorded its read and the file it saved.
+    const QStringList scriptPorts =
+        pg.execute(database, QStringLiteral("SELECT string_agg(port, ',' ORDER BY time DESC, id DESC) FROM "
+                                            "entries WHERE codes LIKE '%1 %'")
+                                 .arg(scriptNumber))
+            .value_or(QString())
+            .split(u',');
+    ASSERT_EQ(scriptPorts.count(scriptDevice.path()), 3) << qPrintable(scriptPorts.join(u','));
+    const QMap<QString, QStringList> everything{{QStringLiteral("0412"), {a.sim->path()}},
+                                                {QStringLiteral("0413"), {b.sim->path()}},
+                                                {scriptNumber, scriptPorts}};
+    const QString note = QStringLiteral("Ключи у охранника, вход со двора");
+    const Listed inA = listedIn(a, [&](TfrmObjects &window) {
+        const QList<CatalogObject> &objects = window.objects();
+        const auto row = std::find_if(objects.cbegin(), objects.cend(), [](const auto &object) {
+            return object.codes.startsWith(u"0412");
+        });
+        ASSERT_NE(row, objects.cend());
+        window.selectObject(int(row - objects.cbegin()));
+        test::part<QPlainTextEdit>(window, "memObjectNotes")->setPlainText(note);
+        test::part<QPushButton>(window, "btnObjectDescribe")->click();
+    });
+    EXPECT_EQ(inA.ports, everything);
+    const Listed inB = listedIn(b);
+    EXPECT_EQ(inB.ports, everything);
+    EXPECT_EQ(inB.notes.value(QStringLiteral("0412")), note);
+    EXPECT_EQ(a.notifier.errors, QStringList());
+
+    // The server goes away while engineer A reads his device.
+    ASSERT_TRUE(pg.stop());
+    test::trigger(a.window, "actRead");
+    EXPECT_EQ(a.notifier.errors, QStringList());
+    EXPECT_TRUE(listedIn(a).info.endsWith(
+        QStringLiteral("Общий каталог %1: нет связи, ждут отправки записей: 1").arg(server)));
+    ASSERT_TRUE(pg.start()) << qPrintable(pg.error());
+
+    // Back: A's objects window sends it, once, and B sees it.
+    a.notifier.informations.clear();
+    EXPECT_TRUE(
+        listedIn(a).info.endsWith(QStringLiteral("Общий каталог %1: на связи").arg(server)));
+    EXPECT_EQ(a.notifier.informations, QStringList{SharedCatalogStore::sentMessage(server, 1)});
+    const Listed afterA = listedIn(a);
+    EXPECT_EQ(afterA.ports.value(QStringLiteral("0412")),
+              QStringList({a.sim->path(), a.sim->path()}));
+    EXPECT_EQ(
+        pg.execute(database, QStringLiteral("SELECT count(*), count(*) FILTER (WHERE source LIKE "
+                                            "'offline:%') FROM entries"))
+            .value_or(QString())
+            .trimmed(),
+        QStringLiteral("%1|1").arg(scriptPorts.size() + 3));
+    const Listed afterB = listedIn(b);
+    EXPECT_EQ(afterB.ports.value(QStringLiteral("0412")),
+              QStringList({a.sim->path(), a.sim->path()}));
+    EXPECT_TRUE(afterB.info.endsWith(QStringLiteral("Общий каталог %1: на связи").arg(server)));
+    EXPECT_EQ(b.notifier.errors, QStringList());
 }
