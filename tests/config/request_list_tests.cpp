@@ -1,5 +1,6 @@
 #include "config/BlockFixture.h"
 #include "config/EventCodeBlocks.h"
+#include "config/HeldValue.h"
 #include "config/RandomConfiguration.h"
 #include "config/RequestLists.h"
 
@@ -371,25 +372,6 @@ bool carried(const ConfigModel &model, const QString &name)
     return true;
 }
 
-QString valueOf(const ConfigModel &model, const QString &name)
-{
-    switch (model.description(name)->kind) {
-    case ValueKind::Slider:
-    case ValueKind::Mask:
-        return QString::number(model.slider(name));
-    case ValueKind::Flag:
-        return model.flag(name) ? QStringLiteral("on") : QStringLiteral("off");
-    case ValueKind::Code:
-    case ValueKind::Phone:
-        return model.text(name);
-    case ValueKind::Time:
-        return model.time(name).toString(QStringLiteral("HH:mm"));
-    case ValueKind::Choice:
-        return QString::number(model.choice(name));
-    }
-    return {};
-}
-
 int passivity(const ConfigModel &model)
 {
     return model.slider(QStringLiteral("trbPassiveDays")) * 1440 +
@@ -415,7 +397,7 @@ TEST(DecodeAnswers, WriteListOfAGeneratedConfigurationDecodesBackToIt)
 
         for (const QString &name : blockValueNames(source.model)) {
             if (carried(source.model, name)) {
-                EXPECT_EQ(valueOf(target.model, name), valueOf(source.model, name))
+                EXPECT_EQ(test::HeldText(target.model, name), test::HeldText(source.model, name))
                     << name.toStdString();
             }
         }

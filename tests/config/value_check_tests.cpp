@@ -1,4 +1,5 @@
 #include "config/ConfigModel.h"
+#include "config/HeldValue.h"
 #include "config/ValueCheck.h"
 
 #include "common/QtPrinters.h"
@@ -23,26 +24,6 @@ void PrintTo(const Given &given, std::ostream *out)
     *out << given.name << " = " << given.value.toString().toStdString();
 }
 
-// The model's value of `name` as text, whatever its kind.
-QString heldText(const ConfigModel &model, const QString &name)
-{
-    switch (model.description(name)->kind) {
-    case ValueKind::Slider:
-    case ValueKind::Mask:
-        return QString::number(model.slider(name));
-    case ValueKind::Flag:
-        return model.flag(name) ? QStringLiteral("true") : QStringLiteral("false");
-    case ValueKind::Code:
-    case ValueKind::Phone:
-        return model.text(name);
-    case ValueKind::Time:
-        return model.time(name).toString(QStringLiteral("HH:mm"));
-    case ValueKind::Choice:
-        return QString::number(model.choice(name));
-    }
-    return {};
-}
-
 class ValueCheck : public ::testing::TestWithParam<Given>
 {
 };
@@ -56,19 +37,19 @@ TEST_P(ValueCheck, TakesAllowedValuesAndNamesWhatIsAllowedOtherwise)
     model.setSlider(QStringLiteral("trbPassiveDays"), 0);
     const Given &given = GetParam();
     const QString name = QString::fromUtf8(given.name);
-    const QString before = heldText(model, name);
+    const QString before = test::HeldText(model, name);
 
     const Expected<void> taken = setChecked(model, name, given.value);
     const Expected<CheckedValue> checked = check(model, name, given.value);
     ASSERT_EQ(taken.has_value(), checked.has_value());
     if (given.held) {
         ASSERT_TRUE(taken) << taken.reason().toStdString();
-        EXPECT_EQ(heldText(model, name), QString::fromUtf8(given.held));
+        EXPECT_EQ(test::HeldText(model, name), QString::fromUtf8(given.held));
     } else {
         ASSERT_FALSE(taken);
         EXPECT_EQ(taken.reason(), QString::fromUtf8(given.message));
         EXPECT_EQ(checked.reason(), taken.reason());
-        EXPECT_EQ(heldText(model, name), before) << "a refused value changes nothing";
+        EXPECT_EQ(test::HeldText(model, name), before) << "a refused value changes nothing";
     }
 }
 
