@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <atomic>
+
 #include <limits>
 
 namespace sr5n {
@@ -77,6 +79,20 @@ QDateTime SqlCatalogStore::timeFrom(const QVariant &value)
     return time.toUTC();
 }
 
+namespace {
+std::atomic<qint64> statementCounter{0};
+} // namespace
+
+qint64 SqlCatalogStore::statementsRun()
+{
+    return statementCounter.load();
+}
+
+void SqlCatalogStore::countStatements(qint64 count)
+{
+    statementCounter += count;
+}
+
 bool SqlCatalogStore::fail(const QString &error)
 {
     m_lastError = error;
@@ -104,6 +120,7 @@ QSqlQuery *SqlCatalogStore::run(const QString &sql, const QVariantList &values)
     QSqlQuery &query = *kept->second;
     for (qsizetype i = 0; i < values.size(); ++i)
         query.bindValue(int(i), values.at(i));
+    countStatements(1);
     if (query.exec())
         return &query;
     fail(m_dialect->problemText(query.lastError()));
@@ -140,13 +157,16 @@ bool SqlCatalogStore::begin()
     if (m_readOnly)
         return refuseReadOnly();
     QString error;
-    return ExecuteAll(m_db, m_dialect->beginWriteStatements(), error) || fail(error);
+    const QStringList statements = m_dialect->beginWriteStatements();
+    countStatements(statements.size());
+    return ExecuteAll(m_db, statements, error) || fail(error);
 }
 
 bool SqlCatalogStore::commit()
 {
     // Where a full disk shows in write-ahead logging: the entry is then left out whole.
     QSqlQuery query(m_db);
+    countStatements(1);
     if (query.exec(QStringLiteral("COMMIT")))
         return true;
     fail(m_dialect->problemText(query.lastError()));
@@ -157,6 +177,7 @@ bool SqlCatalogStore::commit()
 void SqlCatalogStore::rollback()
 {
     QString ignored;
+    countStatements(1);
     ExecuteAll(m_db, {QStringLiteral("ROLLBACK")}, ignored);
 }
 
@@ -365,8 +386,8 @@ QString SqlCatalogStore::objectsWhere(const QString &what, const QString &search
     return sql;
 }
 
-QList<CatalogObject> SqlCatalogStore::objects(const QString &search, qsizetype first,
-                                              qsizetype count)
+Expected<QList<CatalogObject>> SqlCatalogStore::objects(const QString &search, qsizetype first,
+                                                        qsizetype count)
 {
     QVariantList values;
     QString sql = objectsWhere(kObjectColumns, search, values) +
@@ -377,17 +398,18 @@ QList<CatalogObject> SqlCatalogStore::objects(const QString &search, qsizetype f
                << qint64(qMax<qsizetype>(first, 0));
     }
     QList<CatalogObject> found;
-    select(sql, values, [&](const QSqlQuery &row) { found.append(objectFrom(row)); });
+    if (!select(sql, values, [&](const QSqlQuery &row) { found.append(objectFrom(row)); }))
+        return Failure{m_lastError};
     return found;
 }
 
-std::optional<qsizetype> SqlCatalogStore::objectCount(const QString &search)
+Expected<qsizetype> SqlCatalogStore::objectCount(const QString &search)
 {
     QVariantList values;
     const QString sql = objectsWhere(QStringLiteral("count(*)"), search, values);
-    std::optional<qsizetype> count;
+    qsizetype count = 0;
     if (!select(sql, values, [&](const QSqlQuery &row) { count = row.value(0).toLongLong(); }))
-        return std::nullopt;
+        return Failure{m_lastError};
     return count;
 }
 
@@ -399,24 +421,41 @@ std::optional<CatalogObject> SqlCatalogStore::object(const QString &id)
     return found;
 }
 
-QList<CatalogEntry> SqlCatalogStore::entriesWhere(const QString &condition,
-                                                  const QVariantList &values)
+Expected<QList<CatalogEntry>> SqlCatalogStore::entriesWhere(const QString &condition,
+                                                            const QVariantList &values)
 {
     QList<CatalogEntry> entries;
-    select(QStringLiteral("SELECT %1 FROM entries WHERE %2").arg(kEntryColumns, condition), values,
-           [&](const QSqlQuery &row) { entries.append(entryFrom(row)); });
+    if (!select(QStringLiteral("SELECT %1 FROM entries WHERE %2").arg(kEntryColumns, condition),
+                values, [&](const QSqlQuery &row) { entries.append(entryFrom(row)); }))
+        return Failure{m_lastError};
     return entries;
 }
 
-QList<CatalogEntry> SqlCatalogStore::timeline(const QString &objectId)
+Expected<QList<CatalogEntry>> SqlCatalogStore::timeline(const QString &objectId)
 {
     return entriesWhere(QStringLiteral("object_id = ? ORDER BY time, id"), {objectId});
 }
 
+Expected<std::optional<CatalogEntry>> SqlCatalogStore::lastWrite(const QString &objectId)
+{
+    const Expected<QList<CatalogEntry>> found = entriesWhere(
+        QStringLiteral("object_id = ? AND operation IN (?, ?, ?, ?) ORDER BY time DESC, id DESC "
+                       "LIMIT 1"),
+        {objectId, OperationWord(CatalogOperation::Written),
+         OperationWord(CatalogOperation::VerifiedWrite),
+         OperationWord(CatalogOperation::WriteUnverified),
+         OperationWord(CatalogOperation::VerificationFailed)});
+    if (!found)
+        return Failure{found.reason()};
+    return found->isEmpty() ? std::optional<CatalogEntry>()
+                            : std::optional<CatalogEntry>(found->constFirst());
+}
+
 std::optional<CatalogEntry> SqlCatalogStore::entry(const QString &id)
 {
-    const QList<CatalogEntry> found = entriesWhere(QStringLiteral("id = ?"), {id});
-    return found.isEmpty() ? std::nullopt : std::optional<CatalogEntry>(found.constFirst());
+    const Expected<QList<CatalogEntry>> found = entriesWhere(QStringLiteral("id = ?"), {id});
+    return !found || found->isEmpty() ? std::nullopt
+                                      : std::optional<CatalogEntry>(found->constFirst());
 }
 
 std::optional<QByteArray> SqlCatalogStore::configuration(const QString &hash)
@@ -427,7 +466,7 @@ std::optional<QByteArray> SqlCatalogStore::configuration(const QString &hash)
     return bytes;
 }
 
-QList<CatalogEntry> SqlCatalogStore::templates()
+Expected<QList<CatalogEntry>> SqlCatalogStore::templates()
 {
     return entriesWhere(QStringLiteral("template_name IS NOT NULL ORDER BY template_name, time"),
                         {});

@@ -2,10 +2,12 @@
 
 #include "app/Configurator.h"
 #include "app/DeviceRunner.h"
+#include "catalog/CatalogService.h"
 #include "catalog/ObjectCatalog.h"
 #include "cli/CommandLineCatalog.h"
 #include "cli/CommandResultJson.h"
 #include "cli/ConfigJson.h"
+#include "cli/InterruptSignals.h"
 #include "cli/LogFormats.h"
 #include "cli/OutputFile.h"
 #include "cli/PortCommands.h"
@@ -86,6 +88,9 @@ void Commands::interrupt()
     // An exchange that starts later lowers the flag again: it is raised anew
     // until the command ends.
     m_app->connection().abort();
+    // A command waiting for the catalogue ends at once; what it was sending
+    // waits in the local catalogue for the next command or window.
+    m_app->objects().interruptWait();
     if (!m_aborting) {
         m_aborting = std::make_unique<QTimer>();
         QObject::connect(m_aborting.get(), &QTimer::timeout, m_aborting.get(), [this] {
@@ -141,11 +146,25 @@ CommandResult Commands::succeeded(const QString &notice)
 CommandResult Commands::run()
 {
     const CommandResult result = runCommand();
+    settleCatalog();
     // What the catalogue tells once (a server away, entries sent) goes to
     // the error stream, whatever the command's outcome.
     for (const QString &notice : m_app->takeCatalogNotices())
         PrintText(stderr, notice + u'\n');
     return result;
+}
+
+void Commands::settleCatalog()
+{
+    CatalogService &catalog = m_app->objects();
+    // The entries of the command are kept in the local catalogue first (a
+    // local file: moments); a server then has a short while to take them,
+    // and what it has not taken is sent by the next command or window.
+    const bool stopped = InterruptSignals::received();
+    catalog.wait(CatalogService::Until::Kept, stopped ? kKeepAfterSignalMs : kKeepLimitMs);
+    if (!InterruptSignals::received())
+        catalog.wait(CatalogService::Until::Idle, kSendGraceMs);
+    m_catalogLeftRunning = !catalog.stop(InterruptSignals::received() ? 0 : kStopLimitMs);
 }
 
 CommandResult Commands::runCommand()
@@ -206,7 +225,11 @@ void Commands::tellCatalogNotices()
 {
     if (!m_app->catalogEnabled())
         return;
-    m_app->objects().store();
+    // Opened now, so that what its opening tells comes before the command's
+    // own messages (a server is first tried by the command's entry).
+    (void)m_app->objects().await<bool>([](ObjectCatalog &catalog) -> Expected<bool> {
+        return catalog.store() != nullptr;
+    });
     for (const QString &notice : m_app->takeCatalogNotices())
         m_notifier.showInformation(notice);
 }

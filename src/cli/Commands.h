@@ -44,11 +44,22 @@ public:
     Commands &operator=(const Commands &) = delete;
 
     CommandResult run();
+    // The catalogue's thread was still held (by a hung server) when the
+    // command ended: the process must end without waiting for it.
+    bool catalogLeftRunning() const { return m_catalogLeftRunning; }
     // SIGINT or SIGTERM: the exchange running now ends, and so does every
     // later one of this command.
     void interrupt();
 
 private:
+    // How long the end of a command waits for its catalogue entries: kept
+    // locally, sent to a server, the catalogue's thread ended.
+    static constexpr int kKeepLimitMs = 10000;
+    static constexpr int kKeepAfterSignalMs = 1000;
+    static constexpr int kSendGraceMs = 2000;
+    static constexpr int kStopLimitMs = 500;
+    void settleCatalog();
+
     CommandResult runCommand();
     // A configurator over the installation data, telling this notifier.
     std::unique_ptr<Configurator> makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog);
@@ -92,6 +103,7 @@ private:
     std::unique_ptr<DeviceRunner> m_runner;
     std::unique_ptr<QTimer> m_aborting;
     std::function<void()> m_cancel; // stops a search for communicators
+    bool m_catalogLeftRunning = false;
 };
 
 } // namespace sr5n

@@ -1,20 +1,25 @@
 #include "cli/ObjectsCommand.h"
 
+#include "catalog/CatalogService.h"
 #include "catalog/CatalogStore.h"
 #include "catalog/ObjectCatalog.h"
 #include "catalog/SqliteCatalog.h"
 #include "cli/CommandLine.h"
+#include "cli/InterruptSignals.h"
 #include "cli/OutputFile.h"
 #include "cli/TerminalNotifier.h"
 #include "config/ConfigurationFile.h"
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <cstdio>
 
 #include <unistd.h>
 
@@ -34,6 +39,7 @@ struct Outcome {
     int status = ExitDone;
     QString out;   // standard output
     QString error; // standard error, one message
+    bool json = false; // a failure is also printed as a JSON object
 };
 
 Outcome usage(const QString &message)
@@ -44,6 +50,11 @@ Outcome usage(const QString &message)
 Outcome failure(const QString &message)
 {
     return {ExitFailed, {}, message};
+}
+
+QString CatalogReadFailure(const QString &reason)
+{
+    return QStringLiteral("Невозможно прочитать базу объектов: %1").arg(reason);
 }
 
 QString timeText(const QDateTime &time)
@@ -110,7 +121,12 @@ std::optional<CatalogObject> findObject(CatalogStore &store, const QString &name
         return exact;
     QList<CatalogObject> found;
     const QString wanted = name.simplified().toUpper();
-    for (const CatalogObject &object : store.objects()) {
+    const Expected<QList<CatalogObject>> objects = store.objects();
+    if (!objects) {
+        error = CatalogReadFailure(objects.reason());
+        return std::nullopt;
+    }
+    for (const CatalogObject &object : *objects) {
         const QStringList codes = object.codes.toUpper().split(u' ', Qt::SkipEmptyParts);
         if ((name.size() >= 4 && object.id.startsWith(name, Qt::CaseInsensitive)) ||
             object.codes.toUpper() == wanted || codes.contains(wanted))
@@ -132,7 +148,11 @@ std::optional<CatalogObject> findObject(CatalogStore &store, const QString &name
 
 Outcome list(CatalogStore &store, const QCommandLineParser &parser, bool asJson)
 {
-    const QList<CatalogObject> objects = store.objects(parser.value(QStringLiteral("search")));
+    const Expected<QList<CatalogObject>> found =
+        store.objects(parser.value(QStringLiteral("search")));
+    if (!found)
+        return failure(CatalogReadFailure(found.reason()));
+    const QList<CatalogObject> &objects = *found;
     Outcome outcome;
     if (asJson) {
         QJsonArray array;
@@ -152,7 +172,10 @@ Outcome show(CatalogStore &store, const QString &name, bool asJson)
     const std::optional<CatalogObject> object = findObject(store, name, error);
     if (!object)
         return failure(error);
-    QList<CatalogEntry> timeline = store.timeline(object->id);
+    Expected<QList<CatalogEntry>> recorded = store.timeline(object->id);
+    if (!recorded)
+        return failure(CatalogReadFailure(recorded.reason()));
+    QList<CatalogEntry> timeline = std::move(*recorded);
     std::reverse(timeline.begin(), timeline.end()); // newest first
     Outcome outcome;
     if (asJson) {
@@ -195,7 +218,10 @@ Outcome exportEntry(CatalogStore &store, const QString &name, const QCommandLine
     const std::optional<CatalogObject> object = findObject(store, name, error);
     if (!object)
         return failure(error);
-    const QList<CatalogEntry> timeline = store.timeline(object->id);
+    const Expected<QList<CatalogEntry>> entries = store.timeline(object->id);
+    if (!entries)
+        return failure(CatalogReadFailure(entries.reason()));
+    const QList<CatalogEntry> &timeline = *entries;
     if (timeline.isEmpty())
         return failure(QStringLiteral("У объекта \"%1\" нет записей").arg(name));
     CatalogEntry chosen = timeline.constLast();
@@ -263,6 +289,8 @@ Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJso
         if (problem.isEmpty()) {
             entry = catalog.recordFile(CatalogOperation::Imported, QString(), bytes,
                                        QDir::toNativeSeparators(info.absoluteFilePath()));
+            if (entry)
+                entry = catalog.sendOn(*entry);
             if (!entry)
                 problem = QStringLiteral("Невозможно записать конфигурацию в базу объектов: %1")
                               .arg(catalog.failure());
@@ -375,19 +403,53 @@ Outcome run(const QStringList &arguments)
     // As for read and write: --catalog, else SR5N_CATALOG, else the user's own.
     QString location = parser.isSet(CatalogOption) ? parser.value(CatalogOption)
                                                    : qEnvironmentVariable("SR5N_CATALOG");
-    ObjectCatalog catalog(location.isEmpty() ? DefaultCatalogPath() : location);
-    CatalogStore *store = catalog.store();
-    for (const QString &notice : catalog.takeNotices())
+    // The work runs on the catalogue's own thread; this one waits for it, or
+    // for SIGINT/SIGTERM, which end the command at once.
+    CatalogService service(CatalogPlace{location.isEmpty() ? DefaultCatalogPath() : location,
+                                        QString(), DefaultCatalogPath(), false});
+    std::optional<Expected<Outcome>> answer;
+    QEventLoop loop;
+    service.ask<Outcome>(
+        &loop,
+        [&parser, action, positional, asJson](ObjectCatalog &catalog) -> Expected<Outcome> {
+            CatalogStore *store = catalog.store();
+            if (!store)
+                return failure(CatalogOpenFailure(catalog.path(), catalog.failure()));
+            // The team's catalogue is read from its server: what this machine
+            // keeps for it is not the catalogue.
+            if (CatalogLink *link = catalog.link(); link && action != u"import" &&
+                                                   !link->connected() && !link->connect())
+                return failure(link->statusText());
+            if (action == u"list")
+                return list(*store, parser, asJson);
+            if (action == u"show")
+                return show(*store, positional.at(0), asJson);
+            if (action == u"export")
+                return exportEntry(*store, positional.at(0), parser, asJson);
+            return importFiles(catalog, positional, asJson);
+        },
+        [&answer, &loop](Expected<Outcome> outcome) {
+            answer.emplace(std::move(outcome));
+            loop.quit();
+        });
+    {
+        InterruptSignals signalled([&loop](int) { loop.quit(); });
+        if (!answer)
+            loop.exec();
+    }
+    for (const QString &notice : service.takeNotices())
         PrintText(stderr, notice + u'\n');
-    if (!store)
-        return failure(CatalogOpenFailure(catalog.path(), catalog.failure()));
-    if (action == u"list")
-        return list(*store, parser, asJson);
-    if (action == u"show")
-        return show(*store, positional.at(0), asJson);
-    if (action == u"export")
-        return exportEntry(*store, positional.at(0), parser, asJson);
-    return importFiles(catalog, positional, asJson);
+    if (!answer) {
+        // What the catalogue was doing is left to the process's end.
+        if (!service.stop(0)) {
+            std::fflush(nullptr);
+            ::_exit(ExitInterrupted);
+        }
+        return {ExitInterrupted, {}, QStringLiteral("Прервано")};
+    }
+    Outcome outcome = answer->has_value() ? std::move(answer->value()) : failure(answer->reason());
+    outcome.json = asJson;
+    return outcome;
 }
 
 } // namespace
@@ -403,6 +465,9 @@ int RunObjectsCommand(const QStringList &arguments)
     const Outcome outcome = run(arguments);
     if (!outcome.out.isEmpty())
         PrintText(stdout, outcome.out);
+    // A script reading JSON gets the failure as JSON too.
+    else if (outcome.json && outcome.status == ExitFailed)
+        PrintText(stdout, json(QJsonObject{{QStringLiteral("error"), outcome.error}}));
     if (outcome.status == ExitUsage)
         PrintText(stderr, QStringLiteral("%1: %2\nTry '%1 objects --help' for more information.\n")
                               .arg(program, outcome.error));

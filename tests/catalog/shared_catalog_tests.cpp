@@ -10,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include "common/ExpectedValue.h"
+
 #include <gtest/gtest.h>
 
 namespace sr5n {
@@ -99,9 +101,9 @@ TEST_F(SharedCatalog, ARoleThatMayOnlyReadSeesEverythingAndIsToldOnceItRecordsNo
                                          "операции, сделанные под этой ролью, в него не "
                                          "записываются")
                               .arg(readerServer)});
-    const QList<CatalogObject> objects = reader->objects();
+    const QList<CatalogObject> objects = valueOf(reader->objects());
     ASSERT_EQ(objects.size(), 1);
-    EXPECT_EQ(reader->timeline(objects[0].id).size(), 2);
+    EXPECT_EQ(valueOf(reader->timeline(objects[0].id)).size(), 2);
 
     // Its operations go nowhere, and it is not told again.
     for (int i = 0; i < 3; ++i)
@@ -140,8 +142,8 @@ TEST_F(SharedCatalog, WhileTheServerIsAwayEntriesWaitLocallyAndAreSentOnce)
         store->statusText(),
         QStringLiteral("Общий каталог %1: нет связи, ждут отправки записей: 3").arg(server()));
     // Reading goes on from the local catalogue; edits wait for the server.
-    ASSERT_EQ(store->objects().size(), 1);
-    EXPECT_FALSE(store->describeObject(store->objects()[0].id, QStringLiteral("x"), {}, {}));
+    ASSERT_EQ(valueOf(store->objects()).size(), 1);
+    EXPECT_FALSE(store->describeObject(valueOf(store->objects())[0].id, QStringLiteral("x"), {}, {}));
     EXPECT_EQ(store->lastError(),
               QStringLiteral("Нет связи с общим каталогом %1: объекты можно изменять только при "
                              "связи с сервером")
@@ -181,7 +183,7 @@ TEST_F(SharedCatalog, AnEntryTheServerTookBeforeFailingIsNotSentTwice)
     {
         CatalogOpening local = OpenSqliteCatalog(localPath());
         ASSERT_TRUE(local.store);
-        const CatalogEntry a = local.store->timeline(local.store->objects()[0].id)[0];
+        const CatalogEntry a = valueOf(local.store->timeline(valueOf(local.store->objects())[0].id))[0];
         ASSERT_EQ(a.note, QStringLiteral("a"));
         PostgresOpening direct = OpenPostgresCatalog(PostgresUri::parse(uri()));
         ASSERT_TRUE(direct.opening.store);
@@ -289,21 +291,21 @@ TEST_F(SharedCatalog, ALocalCatalogueIsUploadedOnceWithObjectsMatchedByNumbers)
     EXPECT_EQ(second.described, 0);
 
     EXPECT_EQ(onServer(QStringLiteral("SELECT count(*) FROM entries")), QStringLiteral("4"));
-    const QList<CatalogObject> objects = store->objects();
+    const QList<CatalogObject> objects = valueOf(store->objects());
     ASSERT_EQ(objects.size(), 2);
     for (const CatalogObject &object : objects) {
         if (object.codes.startsWith(QLatin1String("0412"))) {
             EXPECT_EQ(object.id, known->objectId);
             EXPECT_EQ(object.name, QStringLiteral("Аптека №3")); // the server's stays
-            EXPECT_EQ(store->timeline(object.id).size(), 2);
+            EXPECT_EQ(valueOf(store->timeline(object.id)).size(), 2);
         } else {
             EXPECT_EQ(object.name, QStringLiteral("Склад"));
             EXPECT_EQ(object.address, QStringLiteral("Складская, 1"));
-            EXPECT_EQ(store->timeline(object.id).size(), 2);
+            EXPECT_EQ(valueOf(store->timeline(object.id)).size(), 2);
         }
     }
-    ASSERT_EQ(store->templates().size(), 1);
-    EXPECT_EQ(store->templates()[0].templateName, QStringLiteral("Аптека, типовая"));
+    ASSERT_EQ(valueOf(store->templates()).size(), 1);
+    EXPECT_EQ(valueOf(store->templates())[0].templateName, QStringLiteral("Аптека, типовая"));
 }
 
 } // namespace
