@@ -62,9 +62,9 @@ CatalogLink *ObjectCatalog::link()
 
 void ObjectCatalog::reconnect()
 {
-    CatalogLink *shared = link();
-    if (shared && !shared->connected())
-        shared->connect();
+    // Tried again when away; what waits for it is sent.
+    if (CatalogLink *shared = link())
+        shared->sendWaiting();
 }
 
 QString ObjectCatalog::passwordQuestion()
@@ -76,7 +76,10 @@ QString ObjectCatalog::passwordQuestion()
 bool ObjectCatalog::tryPassword(const QString &password)
 {
     CatalogLink *shared = link();
-    return shared && shared->connect(password);
+    if (!shared || !shared->connect(password))
+        return false;
+    shared->sendWaiting();
+    return true;
 }
 
 ObjectCatalog::~ObjectCatalog() = default;

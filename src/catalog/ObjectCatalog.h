@@ -59,7 +59,8 @@ public:
     // The server asks for a password (or refused the one given): the
     // question to put to the user; empty when none is needed.
     QString passwordQuestion();
-    // Tries the server with a password, for this run only; true when in.
+    // Tries the server with a password, for this run only; true when in
+    // (what waits for it is then sent).
     bool tryPassword(const QString &password);
 
     // Records a configuration of the window (or of a copy) as .snc bytes.

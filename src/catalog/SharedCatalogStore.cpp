@@ -229,7 +229,7 @@ int SharedCatalogStore::sendUnsent()
         if (!entry || !bytes)
             continue;
         // Another process sharing this outbox may have sent it first.
-        const bool fresh = m_recordedOnline.contains(entry->source);
+        const bool fresh = m_lastKept.contains(entry->source);
         const bool known = !fresh && serverHasSource(entry->source);
         // Recorded on the server (or found there by its source) before it is
         // marked here: a failure in between sends it again, and the server
@@ -243,7 +243,6 @@ int SharedCatalogStore::sendUnsent()
         }
         here->setValue(sentKey(entry->source),
                        SqlCatalogStore::timeText(QDateTime::currentDateTimeUtc()));
-        m_recordedOnline.remove(entry->source);
         m_lastSent.append(*there);
         if (!fresh && !known)
             ++told;
@@ -326,9 +325,6 @@ NewCatalogEntry SharedCatalogStore::keptLocally(NewCatalogEntry entry)
 {
     entry.source = OfflinePrefix + (entry.source.isEmpty() ? NewCatalogId() : entry.source);
     entry.objectId.clear();
-    // Recorded while the server answers: sent at once, no news when it goes.
-    if (m_server)
-        m_recordedOnline.insert(entry.source);
     return entry;
 }
 
@@ -340,12 +336,24 @@ SharedCatalogStore::recordAll(const QList<NewCatalogEntry> &entries)
         fail(m_localFailure);
         return std::nullopt;
     }
+    // A role that may only read was told so once: its entries go nowhere.
+    if (m_server && m_server->isReadOnly()) {
+        fail(QString());
+        return std::nullopt;
+    }
     QList<NewCatalogEntry> kept;
     for (const NewCatalogEntry &entry : entries)
         kept.append(keptLocally(entry));
     std::optional<QList<CatalogEntry>> recorded = here->recordAll(kept);
-    if (!recorded)
+    if (!recorded) {
         fail(here->lastError());
+        return recorded;
+    }
+    // Sent on by the next sendWaiting(), as part of the same operation: no
+    // news when they go.
+    m_lastKept.clear();
+    for (const NewCatalogEntry &entry : std::as_const(kept))
+        m_lastKept.insert(entry.source);
     return recorded;
 }
 

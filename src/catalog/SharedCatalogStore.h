@@ -31,7 +31,7 @@ namespace sr5n {
 class SharedCatalogStore final : public CatalogStore, public CatalogLink
 {
 public:
-    // The source prefix of entries recorded while the server was away.
+    // The source prefix of entries kept here until the server has them.
     static const QString OfflinePrefix;
 
     SharedCatalogStore(PostgresUri uri, QString localPath, QString password = {});
@@ -126,9 +126,9 @@ private:
     QString m_serverConnection;
     std::unique_ptr<CatalogStore> m_local;
     bool m_serverTried = false;
-    // Sources of the entries recorded while the server answered: sent at once,
-    // they are no news when they go.
-    QSet<QString> m_recordedOnline;
+    // Sources of the entries the last record kept: sent as part of that
+    // operation, they are no news when they go.
+    QSet<QString> m_lastKept;
     QList<CatalogEntry> m_lastSent;
     bool m_localTried = false;
     QString m_localFailure;

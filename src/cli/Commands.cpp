@@ -2,7 +2,9 @@
 
 #include "app/Configurator.h"
 #include "app/DeviceRunner.h"
+#include "catalog/CatalogLocation.h"
 #include "catalog/CatalogService.h"
+#include "catalog/PostgresUri.h"
 #include "catalog/ObjectCatalog.h"
 #include "cli/CommandLineCatalog.h"
 #include "cli/CommandResultJson.h"
@@ -162,9 +164,18 @@ void Commands::settleCatalog()
     // and what it has not taken is sent by the next command or window.
     const bool stopped = InterruptSignals::received();
     catalog.wait(CatalogService::Until::Kept, stopped ? kKeepAfterSignalMs : kKeepLimitMs);
-    if (!InterruptSignals::received())
-        catalog.wait(CatalogService::Until::Idle, kSendGraceMs);
+    const bool sent = !InterruptSignals::received() &&
+                      catalog.wait(CatalogService::Until::Idle, kSendGraceMs);
     m_catalogLeftRunning = !catalog.stop(InterruptSignals::received() ? 0 : kStopLimitMs);
+    if (!sent && !InterruptSignals::received() && IsSharedCatalog(catalog.place().path))
+        PrintText(stderr, catalogLateMessage(catalog.place().path) + u'\n');
+}
+
+QString Commands::catalogLateMessage(const QString &location)
+{
+    return QStringLiteral("Общий каталог %1 не ответил вовремя: записи сохранены в локальном "
+                          "каталоге и будут отправлены следующей командой или окном программы")
+        .arg(PostgresUri::parse(location).displayText());
 }
 
 CommandResult Commands::runCommand()

@@ -47,6 +47,8 @@ public:
     // The catalogue's thread was still held (by a hung server) when the
     // command ended: the process must end without waiting for it.
     bool catalogLeftRunning() const { return m_catalogLeftRunning; }
+    // "Общий каталог ... не ответил вовремя: записи сохранены в локальном каталоге ..."
+    static QString catalogLateMessage(const QString &location);
     // SIGINT or SIGTERM: the exchange running now ends, and so does every
     // later one of this command.
     void interrupt();
@@ -56,7 +58,8 @@ private:
     // locally, sent to a server, the catalogue's thread ended.
     static constexpr int kKeepLimitMs = 10000;
     static constexpr int kKeepAfterSignalMs = 1000;
-    static constexpr int kSendGraceMs = 2000;
+    // A server's connect limit and a moment more.
+    static constexpr int kSendGraceMs = 6000;
     static constexpr int kStopLimitMs = 500;
     void settleCatalog();
 

@@ -417,9 +417,12 @@ Outcome run(const QStringList &arguments)
                 return failure(CatalogOpenFailure(catalog.path(), catalog.failure()));
             // The team's catalogue is read from its server: what this machine
             // keeps for it is not the catalogue.
-            if (CatalogLink *link = catalog.link(); link && action != u"import" &&
-                                                   !link->connected() && !link->connect())
-                return failure(link->statusText());
+            // What this machine keeps for it goes first.
+            if (CatalogLink *link = catalog.link()) {
+                link->sendWaiting();
+                if (action != u"import" && !link->connected())
+                    return failure(link->statusText());
+            }
             if (action == u"list")
                 return list(*store, parser, asJson);
             if (action == u"show")

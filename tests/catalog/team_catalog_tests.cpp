@@ -4,15 +4,19 @@
 
 #include "catalog/PostgresUri.h"
 #include "common/PgServer.h"
+#include "common/PgTableLock.h"
 #include "common/SimProcess.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <arpa/inet.h>
+#include <signal.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -243,6 +247,111 @@ INSTANTIATE_TEST_SUITE_P(
                  "Сервер каталога %1 недоступен: timeout expired. Записи сохраняются в локальном "
                  "каталоге"}),
     awayName);
+
+// Another engineer's transaction holds every table of the catalogue. A read
+// ends with its result and exit 0 (the entry kept locally and the delay
+// told); a SIGTERM while it waits for the server ends it at once (exit 130).
+// Neither entry is lost: the next command, once the lock is gone, sends
+// both, each once. Qt's own warnings about the connection never reach the
+// terminal.
+TEST_F(TeamCatalog, ALockedServerCostsACommandNothingAndItsEntriesGoOnceLater)
+{
+    // The catalogue made on the server first.
+    QProcess first;
+    first.start(Cli, {QStringLiteral("objects"), QStringLiteral("list"), QStringLiteral("--catalog"),
+                      uri()});
+    ASSERT_TRUE(first.waitForFinished(60000));
+    ASSERT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+
+    test::SimProcess sim;
+    ASSERT_TRUE(sim.started());
+    test::PgTableLock lock(m_server, m_database);
+    ASSERT_TRUE(lock.held());
+    const auto read = [&](const QString &saved) {
+        auto cli = std::make_unique<QProcess>();
+        cli->start(ShortCli, {QStringLiteral("read"), QStringLiteral("--port"), sim.path(),
+                              QStringLiteral("-o"), saved, QStringLiteral("--catalog"), uri()});
+        return cli;
+    };
+    const QString server = PostgresUri::parse(uri()).displayText();
+    {
+        const QString saved = m_folder.filePath(QStringLiteral("locked.snc"));
+        auto cli = read(saved);
+        ASSERT_TRUE(cli->waitForFinished(120000));
+        const QString err = QString::fromUtf8(cli->readAllStandardError());
+        EXPECT_EQ(cli->exitCode(), 0) << err.toStdString();
+        EXPECT_TRUE(QFile::exists(saved));
+        EXPECT_TRUE(err.contains(QStringLiteral("Общий каталог %1 не ответил вовремя: записи "
+                                                "сохранены в локальном каталоге")
+                                     .arg(server)))
+            << err.toStdString();
+        EXPECT_FALSE(err.contains(QStringLiteral("QSqlQuery"))) << err.toStdString();
+        EXPECT_FALSE(err.contains(QStringLiteral("Unable to free statement"))) << err.toStdString();
+    }
+    {
+        // Stopped while its entries wait for the locked server.
+        const QString saved = m_folder.filePath(QStringLiteral("stopped.snc"));
+        auto cli = read(saved);
+        QElapsedTimer waiting;
+        waiting.start();
+        while (!QFile::exists(saved) && waiting.elapsed() < 120000 &&
+               cli->state() == QProcess::Running)
+            QThread::msleep(20);
+        ASSERT_TRUE(QFile::exists(saved));
+        ASSERT_EQ(cli->state(), QProcess::Running);
+        ::kill(static_cast<pid_t>(cli->processId()), SIGTERM);
+        ASSERT_TRUE(cli->waitForFinished(60000));
+        EXPECT_EQ(cli->exitCode(), 130) << cli->readAllStandardError().toStdString();
+    }
+    lock.release();
+    EXPECT_EQ(entriesOnServer(), 0);
+    QProcess next;
+    next.start(Cli, {QStringLiteral("objects"), QStringLiteral("list"), QStringLiteral("--catalog"),
+                     uri()});
+    ASSERT_TRUE(next.waitForFinished(60000));
+    EXPECT_EQ(next.exitCode(), 0) << next.readAllStandardError().toStdString();
+    // Each read recorded its configuration and the file it saved.
+    EXPECT_EQ(m_server
+                  .execute(m_database, QStringLiteral("SELECT count(*) || ' ' || count(DISTINCT "
+                                                      "source) FROM entries"))
+                  .value_or(QString()),
+              QStringLiteral("4 4"));
+}
+
+// A statement the server refuses is a failure: exit 3 with the reason on
+// standard error, and with --json an error object, never an empty list.
+TEST_F(TeamCatalog, AReadTheServerRefusesIsAFailureWithItsReason)
+{
+    QProcess first;
+    first.start(Cli, {QStringLiteral("objects"), QStringLiteral("list"), QStringLiteral("--catalog"),
+                      uri()});
+    ASSERT_TRUE(first.waitForFinished(60000));
+    ASSERT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+    ASSERT_TRUE(m_server.execute(m_database, QStringLiteral("ALTER TABLE objects RENAME TO "
+                                                            "objects_away")));
+    for (const bool asJson : {false, true}) {
+        SCOPED_TRACE(asJson ? "json" : "text");
+        QStringList arguments{QStringLiteral("objects"), QStringLiteral("list"),
+                              QStringLiteral("--catalog"), uri()};
+        if (asJson)
+            arguments << QStringLiteral("--json");
+        QProcess cli;
+        cli.start(Cli, arguments);
+        ASSERT_TRUE(cli.waitForFinished(60000));
+        const QString err = QString::fromUtf8(cli.readAllStandardError());
+        const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+        EXPECT_EQ(cli.exitCode(), 3) << err.toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("objects"))) << err.toStdString();
+        if (asJson) {
+            const QJsonObject error = QJsonDocument::fromJson(out.toUtf8()).object();
+            EXPECT_TRUE(error.value(QStringLiteral("error")).toString().contains(
+                QStringLiteral("objects")))
+                << out.toStdString();
+        } else {
+            EXPECT_EQ(out, QString());
+        }
+    }
+}
 
 TEST_F(TeamCatalog, ABadCatalogueAddressIsAUsageError)
 {

@@ -37,6 +37,8 @@ public:
     void clear() { list({}, 0, 0, {}); }
     // What is listed so far.
     const QList<CatalogObject> &objects() const { return m_objects; }
+    // A page asked for and not come yet.
+    bool fetching() const { return m_fetching; }
     // How many the list holds in all.
     qsizetype total() const { return m_total; }
     // The row of an object, -1 when it is not listed.

@@ -96,6 +96,11 @@ TfrmObjectChooser::TfrmObjectChooser(const QString &title, CatalogService &servi
     edtChooserSearch->setFocus();
 }
 
+bool TfrmObjectChooser::busy() const
+{
+    return m_search->busy() || m_model->fetching();
+}
+
 void TfrmObjectChooser::listed()
 {
     if (m_offered->rowCount() == 0 && m_model->canFetchMore(QModelIndex())) {

@@ -30,6 +30,8 @@ public:
 
     // The object picked; empty when declined.
     QString chosenId() const { return m_chosen; }
+    // A search or a page asked of the catalogue and not come yet.
+    bool busy() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -239,7 +239,7 @@ const QList<CatalogObject> &TfrmObjects::objects() const
 
 bool TfrmObjects::busy() const
 {
-    return m_search->busy() || m_timelineWaiting || m_requests > 0;
+    return m_search->busy() || m_model->fetching() || m_timelineWaiting || m_requests > 0;
 }
 
 void TfrmObjects::showObjects()
