@@ -69,6 +69,23 @@ public:
     static QDateTime timeFrom(const QVariant &value);
 
 private:
+    // One write transaction: begun when made, rolled back unless committed
+    // (every change of the store goes through one).
+    class Transaction
+    {
+    public:
+        explicit Transaction(SqlCatalogStore &store);
+        ~Transaction();
+        Transaction(const Transaction &) = delete;
+        Transaction &operator=(const Transaction &) = delete;
+        bool open() const { return m_open; }
+        bool commit();
+
+    private:
+        SqlCatalogStore &m_store;
+        bool m_open;
+    };
+
     bool begin();
     bool commit();
     void rollback();

@@ -6,25 +6,22 @@ ObjectEdit SqlCatalogStore::editObject(const CatalogObject &seen, const QString 
                                        const QString &address, const QString &notes)
 {
     ObjectEdit edit;
-    if (!begin())
+    Transaction transaction(*this);
+    if (!transaction.open())
         return edit;
     // Under the write lock: nobody changes the object between the check and the write.
     const std::optional<CatalogObject> now = object(seen.id);
     if (!now) {
         fail(QStringLiteral("объекта %1 нет в базе").arg(seen.id));
-        rollback();
         return edit;
     }
     edit.current = *now;
     if (now->name != seen.name || now->address != seen.address || now->notes != seen.notes) {
-        rollback();
         edit.outcome = ObjectEdit::Outcome::ChangedMeanwhile;
         return edit;
     }
-    if (!writeDescription(seen.id, name, address, notes) || !commit()) {
-        rollback();
+    if (!writeDescription(seen.id, name, address, notes) || !transaction.commit())
         return edit;
-    }
     edit.outcome = ObjectEdit::Outcome::Saved;
     if (const std::optional<CatalogObject> saved = object(seen.id))
         edit.current = *saved;
