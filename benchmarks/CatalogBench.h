@@ -247,7 +247,8 @@ inline WindowFigures measureWindow(Configurator &app, const Variant &variant, in
         entry.operation = CatalogOperation::Read;
         entry.port = QStringLiteral("/dev/ttyUSB0");
         entry.configuration = variant.bytes(firstNew + i, 0);
-        entry.codes = QStringLiteral("%1 0000").arg((firstNew + i) % 10000, 4, 10, QLatin1Char('0'));
+        entry.codes =
+            QStringLiteral("%1 0000").arg((firstNew + i) % 10000, 4, 10, QLatin1Char('0'));
         const qint64 before = SqlCatalogStore::statementsRun();
         QElapsedTimer timer;
         timer.start();

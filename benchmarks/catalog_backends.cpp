@@ -32,8 +32,8 @@ bool measure(Configurator &app, int objects, Figures &figures)
         measureWindow(app, variant, objects,
                       {QStringLiteral("1"), QStringLiteral("12"), QStringLiteral("123"),
                        QStringLiteral("1234"), QStringLiteral("84950001")});
-    figures = {median(f.opening),   slowest(f.openingBusy),   median(f.burst),
-               slowest(f.burstBusy), median(f.recording), slowest(f.recordingBusy),
+    figures = {median(f.opening),    slowest(f.openingBusy), median(f.burst),
+               slowest(f.burstBusy), median(f.recording),    slowest(f.recordingBusy),
                median(f.statements)};
     return true;
 }

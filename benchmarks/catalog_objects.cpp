@@ -69,7 +69,8 @@ int main(int argc, char *argv[])
     std::printf("search burst (a key every 60 ms, then the pause): median %.1f ms until listed; "
                 "searches sent per burst: %.0f to %.0f; the window's thread busy at most %.1f "
                 "ms\n",
-                median(f.burst), *std::min_element(f.burstSearches.cbegin(), f.burstSearches.cend()) * 1.0,
+                median(f.burst),
+                *std::min_element(f.burstSearches.cbegin(), f.burstSearches.cend()) * 1.0,
                 *std::max_element(f.burstSearches.cbegin(), f.burstSearches.cend()) * 1.0,
                 slowest(f.burstBusy));
     std::printf("recording an entry (as after a read, with the object's last write found): "

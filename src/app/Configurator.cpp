@@ -330,29 +330,32 @@ void Configurator::keepInHistory(CatalogOperation operation, const QString &port
     // the catalogue's thread while the device operation goes on.
     const bool intoWindow = operation == CatalogOperation::Read && &model == m_config.get();
     ++m_recordsPending;
-    m_objects->record(
-        ObjectCatalog::NewEntry(operation, port, snc, model, note), intoWindow, m_context.get(),
-        [this, names, intoWindow](Expected<RecordedEntry> recorded) {
-            --m_recordsPending;
-            if (!recorded) {
-                // Once a run: the device operation itself went well. A
-                // catalogue that only reads said so when it opened.
-                if (m_historyWarned || recorded.reason().isEmpty())
-                    return;
-                m_historyWarned = true;
-                m_notifier.reportFailure(
-                    CatalogRecordFailure(m_objects->place().path, recorded.reason()));
-                return;
-            }
-            if (!names)
-                return;
-            m_lastEntry = recorded->entry;
-            m_changedSince.reset();
-            if (intoWindow && recorded->lastWrite)
-                m_changedSince = findChangedSince(*recorded->lastWrite, recorded->lastWriteBytes);
-            if (m_recordListener)
-                m_recordListener(*m_lastEntry);
-        });
+    m_objects->record(ObjectCatalog::NewEntry(operation, port, snc, model, note), intoWindow,
+                      m_context.get(), [this, names, intoWindow](Expected<RecordedEntry> recorded) {
+                          takeRecorded(std::move(recorded), names, intoWindow);
+                      });
+}
+
+void Configurator::takeRecorded(Expected<RecordedEntry> recorded, bool names, bool intoWindow)
+{
+    --m_recordsPending;
+    if (!recorded) {
+        // Once a run: the device operation itself went well. A catalogue
+        // that only reads said so when it opened.
+        if (m_historyWarned || recorded.reason().isEmpty())
+            return;
+        m_historyWarned = true;
+        m_notifier.reportFailure(CatalogRecordFailure(m_objects->place().path, recorded.reason()));
+        return;
+    }
+    if (!names)
+        return;
+    m_lastEntry = recorded->entry;
+    m_changedSince.reset();
+    if (intoWindow && recorded->lastWrite)
+        m_changedSince = findChangedSince(*recorded->lastWrite, recorded->lastWriteBytes);
+    if (m_recordListener)
+        m_recordListener(*m_lastEntry);
 }
 
 std::optional<Configurator::ChangedSince>

@@ -25,6 +25,7 @@ namespace sr5n {
 class ConfigModel;
 class ConfigurationCopy;
 class CatalogService;
+struct RecordedEntry;
 class DeviceOperation;
 class EventCodeTables;
 class EventLogs;
@@ -226,6 +227,8 @@ private:
     void keepInHistory(CatalogOperation operation, const QString &port, const ConfigModel &model,
                        const QStringList &data, const QStringList &commands,
                        const QString &note = QString(), bool names = true);
+    // The catalogue's answer to an entry handed to it.
+    void takeRecorded(Expected<RecordedEntry> recorded, bool names, bool intoWindow);
     // What the device holds after a read, against the object's last write.
     std::optional<ChangedSince> findChangedSince(const CatalogEntry &written,
                                                  const QByteArray &bytes);

@@ -1,7 +1,10 @@
 #include "catalog/CatalogService.h"
 
+#include "catalog/CatalogLocation.h"
 #include "catalog/CatalogStore.h"
 #include "catalog/ObjectCatalog.h"
+#include "catalog/SharedCatalogStore.h"
+#include "catalog/SqliteCatalog.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -53,6 +56,13 @@ CatalogService::CatalogService(CatalogPlace place, QObject *parent)
     QObject::connect(m_thread, &QThread::started, m_worker, [] { onServiceThread = true; });
     QObject::connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     m_thread->start();
+    m_keeperThread = new QThread;
+    m_keeperThread->setObjectName(QStringLiteral("sr5n-catalog-outbox"));
+    m_keeper = new QObject;
+    m_keeper->moveToThread(m_keeperThread);
+    QObject::connect(m_keeperThread, &QThread::started, m_keeper, [] { onServiceThread = true; });
+    QObject::connect(m_keeperThread, &QThread::finished, m_keeper, &QObject::deleteLater);
+    m_keeperThread->start();
 }
 
 CatalogService::~CatalogService()
@@ -94,8 +104,8 @@ ObjectCatalog &CatalogService::catalog()
         QMutexLocker lock(&m_mutex);
         const CatalogPlace place = m_place;
         lock.unlock();
-        m_catalog = std::make_unique<ObjectCatalog>(place.path, place.historyFolder,
-                                                    place.localPath);
+        m_catalog =
+            std::make_unique<ObjectCatalog>(place.path, place.historyFolder, place.localPath);
         m_catalog->setCheckApart(place.checkApart);
     }
     return *m_catalog;
@@ -147,8 +157,8 @@ bool CatalogService::isLatest(const QString &channel, quint64 ticket)
     return m_latest[channel] == ticket;
 }
 
-void CatalogService::search(QObject *context, const QString &text, qsizetype first,
-                            qsizetype count, Answer<ObjectPage> answer)
+void CatalogService::search(QObject *context, const QString &text, qsizetype first, qsizetype count,
+                            Answer<ObjectPage> answer)
 {
     ask<ObjectPage>(
         context,
@@ -173,8 +183,8 @@ void CatalogService::search(QObject *context, const QString &text, qsizetype fir
         QStringLiteral("search:%1").arg(reinterpret_cast<quintptr>(context), 0, 16));
 }
 
-void CatalogService::page(QObject *context, const QString &text, qsizetype first,
-                          qsizetype count, Answer<QList<CatalogObject>> answer)
+void CatalogService::page(QObject *context, const QString &text, qsizetype first, qsizetype count,
+                          Answer<QList<CatalogObject>> answer)
 {
     ask<QList<CatalogObject>>(
         context,
@@ -192,38 +202,88 @@ void CatalogService::record(NewCatalogEntry entry, bool findLastWrite, QObject *
 {
     ++m_unkept;
     QPointer<QObject> to(context);
+    if (IsSharedCatalog(m_place.path)) {
+        QMetaObject::invokeMethod(
+            m_keeper,
+            [this, path = m_place.localPath, entry = std::move(entry), findLastWrite, to,
+             answer = std::move(answer)]() mutable {
+                keepForServer(path, std::move(entry), findLastWrite, to, std::move(answer));
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     post([this, entry = std::move(entry), findLastWrite, to, answer = std::move(answer)] {
         ObjectCatalog &objects = catalog();
         const std::optional<CatalogEntry> kept = objects.record(entry);
         --m_unkept;
         if (!m_abandoned)
             emit requestEnded();
-        CatalogStore *store = objects.store();
-        std::shared_ptr<Expected<RecordedEntry>> result;
-        if (!kept) {
-            // A catalogue that only reads said so when it opened.
-            result = std::make_shared<Expected<RecordedEntry>>(
-                Failure{store && store->isReadOnly() ? QString() : objects.failure()});
-        } else {
-            // On to the server: the entry as the server keeps it, when it went.
-            RecordedEntry recorded{objects.sendOn(*kept), std::nullopt, {}};
-            if (findLastWrite) {
-                const Expected<std::optional<CatalogEntry>> written =
-                    store->lastWrite(recorded.entry.objectId);
-                if (written && *written && (*written)->hash != recorded.entry.hash) {
-                    if (const std::optional<QByteArray> bytes =
-                            store->configuration((*written)->hash)) {
-                        recorded.lastWrite = *written;
-                        recorded.lastWriteBytes = *bytes;
-                    }
-                }
-            }
-            result = std::make_shared<Expected<RecordedEntry>>(std::move(recorded));
+        if (kept) {
+            sendOn(*kept, findLastWrite, to, answer);
+            return;
         }
+        // A catalogue that only reads said so when it opened.
+        CatalogStore *store = objects.store();
+        const QString reason = store && store->isReadOnly() ? QString() : objects.failure();
         collectNotices();
         if (answer)
-            deliver(to, [answer, result] { answer(std::move(*result)); });
+            deliver(to, [answer, reason] { answer(Failure{reason}); });
     });
+}
+
+void CatalogService::keepForServer(const QString &path, NewCatalogEntry entry, bool findLastWrite,
+                                   QPointer<QObject> context, Answer<RecordedEntry> answer)
+{
+    QString failure;
+    if (!m_outbox || m_outboxPath != path) {
+        m_outbox.reset();
+        CatalogOpening opening = OpenSqliteCatalog(path);
+        m_outbox = std::move(opening.store);
+        m_outboxPath = path;
+        failure = opening.failure;
+    }
+    // Later than this process's previous entry, as the catalogue keeps them.
+    if (m_lastKept.isValid() && entry.time <= m_lastKept)
+        entry.time = m_lastKept.addMSecs(1);
+    m_lastKept = entry.time;
+    const std::optional<CatalogEntry> kept =
+        m_outbox ? m_outbox->record(SharedCatalogStore::OutboxEntry(std::move(entry)))
+                 : std::nullopt;
+    if (m_outbox && !kept)
+        failure = m_outbox->lastError();
+    // Handed on before it counts as kept, so that a wait for the whole queue
+    // never finds it in between.
+    if (kept) {
+        post([this, kept = *kept, findLastWrite, context, answer = std::move(answer)] {
+            sendOn(kept, findLastWrite, context, answer);
+        });
+    } else if (answer) {
+        deliver(context, [answer, failure] { answer(Failure{failure}); });
+    }
+    --m_unkept;
+    if (!m_abandoned)
+        emit requestEnded();
+}
+
+void CatalogService::sendOn(const CatalogEntry &kept, bool findLastWrite, QPointer<QObject> context,
+                            Answer<RecordedEntry> answer)
+{
+    ObjectCatalog &objects = catalog();
+    CatalogStore *store = objects.store();
+    RecordedEntry recorded{store ? objects.sendOn(kept) : kept, std::nullopt, {}};
+    if (store && findLastWrite) {
+        const Expected<std::optional<CatalogEntry>> written =
+            store->lastWrite(recorded.entry.objectId);
+        if (written && *written && (*written)->hash != recorded.entry.hash) {
+            if (const std::optional<QByteArray> bytes = store->configuration((*written)->hash)) {
+                recorded.lastWrite = *written;
+                recorded.lastWriteBytes = *bytes;
+            }
+        }
+    }
+    collectNotices();
+    if (answer)
+        deliver(context, [answer, recorded] { answer(recorded); });
 }
 
 void CatalogService::startCheck()
@@ -241,7 +301,7 @@ void CatalogService::startCheck()
 bool CatalogService::wait(Until until, int ms)
 {
     const auto done = [this, until] {
-        return until == Until::Kept ? m_unkept.load() == 0 : m_queued.load() == 0;
+        return until == Until::Kept ? m_unkept.load() == 0 : idle();
     };
     const QDeadlineTimer deadline(ms);
     m_interrupted = false;
@@ -277,6 +337,19 @@ void CatalogService::interruptWait()
 
 bool CatalogService::stop(int ms)
 {
+    if (m_keeperThread) {
+        // The outbox is a local file: its work ends in moments.
+        QMetaObject::invokeMethod(
+            m_keeper,
+            [this] {
+                m_outbox.reset();
+                QThread::currentThread()->quit();
+            },
+            Qt::QueuedConnection);
+        if (m_keeperThread->wait(std::max(ms, 1000)))
+            delete m_keeperThread;
+        m_keeperThread = nullptr;
+    }
     if (!m_thread)
         return true;
     // After the requests asked: the connections are closed on their own thread.

@@ -55,7 +55,9 @@ struct RecordedEntry {
 // requests in a queue and answers each with Expected<T> in the asker's
 // thread, so that nothing there waits for a database or a network. A new kind
 // of request is a job on ObjectCatalog given to ask(); searches that a newer
-// one made stale are dropped before they run.
+// one made stale are dropped before they run. The entries for a server are
+// kept in the local catalogue by a second thread of their own, so that a
+// server that holds the first one never holds an entry back from the disk.
 class CatalogService final : public QObject
 {
     Q_OBJECT
@@ -112,7 +114,7 @@ public:
     enum class Until { Kept, Idle };
     bool wait(Until until, int ms);
     void interruptWait();
-    bool idle() const { return m_queued.load() == 0; }
+    bool idle() const { return m_queued.load() == 0 && m_unkept.load() == 0; }
 
     // Ends the thread after the requests asked; false when one still runs
     // after `ms`: it is left to the process's end (and a server keeps an
@@ -128,6 +130,13 @@ signals:
 
 private:
     void post(std::function<void()> work);
+    // On the keeper's thread: `entry` kept in the local catalogue at `path`
+    // for the server, then handed to the service's thread to be sent.
+    void keepForServer(const QString &path, NewCatalogEntry entry, bool findLastWrite,
+                       QPointer<QObject> context, Answer<RecordedEntry> answer);
+    // On the service's thread: `kept` sent on, the answer given.
+    void sendOn(const CatalogEntry &kept, bool findLastWrite, QPointer<QObject> context,
+                Answer<RecordedEntry> answer);
     // On the service's thread: the catalogue, made on first use.
     ObjectCatalog &catalog();
     void collectNotices();
@@ -138,8 +147,14 @@ private:
 
     CatalogPlace m_place;
     QThread *m_thread = nullptr;
-    QObject *m_worker = nullptr;        // lives on m_thread
+    QObject *m_worker = nullptr;              // lives on m_thread
     std::unique_ptr<ObjectCatalog> m_catalog; // touched on m_thread only
+    QThread *m_keeperThread = nullptr;
+    QObject *m_keeper = nullptr; // lives on m_keeperThread
+    // Touched on m_keeperThread only: the local catalogue entries wait in.
+    std::unique_ptr<class CatalogStore> m_outbox;
+    QString m_outboxPath;
+    QDateTime m_lastKept;
     std::atomic<int> m_queued{0};
     std::atomic<int> m_unkept{0};
     std::atomic<bool> m_abandoned{false};

@@ -46,6 +46,9 @@ public:
     virtual int sendWaiting() = 0;
     // The server's version of each entry the last sendWaiting() delivered.
     virtual QList<CatalogEntry> lastSent() const = 0;
+    // The entries of the operation whose sending comes next (kept apart):
+    // no news when they go.
+    virtual void ownOperation(const QStringList &sources) = 0;
 };
 
 class CatalogStore

@@ -201,6 +201,7 @@ CatalogEntry ObjectCatalog::sendOn(const CatalogEntry &kept)
     CatalogLink *shared = link();
     if (!shared)
         return kept;
+    shared->ownOperation({kept.source});
     shared->sendWaiting();
     for (const CatalogEntry &sent : shared->lastSent())
         if (sent.source == kept.source)

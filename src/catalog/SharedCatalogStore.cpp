@@ -321,7 +321,12 @@ auto SharedCatalogStore::fromServerOrLocal(Call call)
 // An entry kept here until the server has it: its source marks it as not yet
 // sent; one it had stays inside, so that what is recorded once by its source
 // still is. Its object is found here by its numbers.
-NewCatalogEntry SharedCatalogStore::keptLocally(NewCatalogEntry entry)
+void SharedCatalogStore::ownOperation(const QStringList &sources)
+{
+    m_lastKept = QSet<QString>(sources.cbegin(), sources.cend());
+}
+
+NewCatalogEntry SharedCatalogStore::OutboxEntry(NewCatalogEntry entry)
 {
     entry.source = OfflinePrefix + (entry.source.isEmpty() ? NewCatalogId() : entry.source);
     entry.objectId.clear();
@@ -343,7 +348,7 @@ SharedCatalogStore::recordAll(const QList<NewCatalogEntry> &entries)
     }
     QList<NewCatalogEntry> kept;
     for (const NewCatalogEntry &entry : entries)
-        kept.append(keptLocally(entry));
+        kept.append(OutboxEntry(entry));
     std::optional<QList<CatalogEntry>> recorded = here->recordAll(kept);
     if (!recorded) {
         fail(here->lastError());
@@ -365,8 +370,8 @@ std::optional<CatalogEntry> SharedCatalogStore::record(const NewCatalogEntry &en
     return recorded->constFirst();
 }
 
-Expected<QList<CatalogObject>> SharedCatalogStore::objects(const QString &search,
-                                                           qsizetype first, qsizetype count)
+Expected<QList<CatalogObject>> SharedCatalogStore::objects(const QString &search, qsizetype first,
+                                                           qsizetype count)
 {
     return fromServerOrLocal(
         [&](CatalogStore &store) { return store.objects(search, first, count); });

@@ -49,6 +49,10 @@ public:
     int unsentCount();
     QString statusText() override;
     QList<CatalogEntry> lastSent() const override { return m_lastSent; }
+    void ownOperation(const QStringList &sources) override;
+    // An entry as the local catalogue keeps it for the server: its source
+    // marks it as not yet sent, its object is found there by its numbers.
+    static NewCatalogEntry OutboxEntry(NewCatalogEntry entry);
     const PostgresUri &uri() const { return m_uri; }
 
     // Copies the local catalogue at `path` into the server: objects matched
@@ -110,7 +114,6 @@ private:
     // a new connection when the server's was lost.
     template <typename Call>
     auto fromServerOrLocal(Call call) -> decltype(call(std::declval<CatalogStore &>()));
-    NewCatalogEntry keptLocally(NewCatalogEntry entry);
     void goOffline(const QString &reason);
     // Sends the entries kept here; those that another process sent first, or
     // that were recorded while the server answered, are not counted.

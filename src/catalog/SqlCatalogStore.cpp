@@ -25,12 +25,33 @@ const QString kObjectColumns = QStringLiteral(
     "edited_by, edited_at");
 // The columns above by name, in their order.
 enum EntryColumn {
-    EntryId, EntryObject, EntryTime, EntryOperation, EntryPort, EntryUser, EntryVersion,
-    EntryNote, EntryHash, EntryCodes, EntryPhones, EntryTemplate, EntrySource,
+    EntryId,
+    EntryObject,
+    EntryTime,
+    EntryOperation,
+    EntryPort,
+    EntryUser,
+    EntryVersion,
+    EntryNote,
+    EntryHash,
+    EntryCodes,
+    EntryPhones,
+    EntryTemplate,
+    EntrySource,
 };
 enum ObjectColumn {
-    ObjectId, ObjectCodes, ObjectName, ObjectAddress, ObjectNotes, ObjectPhones, ObjectCreated,
-    ObjectLastTime, ObjectLastOperation, ObjectLastEntry, ObjectEditedBy, ObjectEditedAt,
+    ObjectId,
+    ObjectCodes,
+    ObjectName,
+    ObjectAddress,
+    ObjectNotes,
+    ObjectPhones,
+    ObjectCreated,
+    ObjectLastTime,
+    ObjectLastOperation,
+    ObjectLastEntry,
+    ObjectEditedBy,
+    ObjectEditedAt,
 };
 
 // `text` with the LIKE wildcards taken literally ('\' escapes).
@@ -236,11 +257,16 @@ bool SqlCatalogStore::refreshObject(const QString &objectId)
                                "entries e ON e.id = (SELECT id FROM entries WHERE object_id = o.id "
                                "ORDER BY time DESC, id DESC LIMIT 1) WHERE o.id = ?"),
                 {objectId}, [&](const QSqlQuery &row) {
-                    now = Now{row.value(0).toString(), row.value(1).toString(),
-                              row.value(2).toString(), row.value(3).toString(),
-                              row.value(4).toString(), row.value(5),
-                              row.value(6),            row.value(7),
-                              row.value(8).toString(), row.value(9).toString()};
+                    now = Now{row.value(0).toString(),
+                              row.value(1).toString(),
+                              row.value(2).toString(),
+                              row.value(3).toString(),
+                              row.value(4).toString(),
+                              row.value(5),
+                              row.value(6),
+                              row.value(7),
+                              row.value(8).toString(),
+                              row.value(9).toString()};
                 }))
         return false;
     if (!now)
@@ -373,8 +399,8 @@ CatalogEntry SqlCatalogStore::entryFrom(const QSqlQuery &query) const
     entry.id = query.value(EntryId).toString();
     entry.objectId = query.value(EntryObject).toString();
     entry.time = timeFrom(query.value(EntryTime));
-    entry.operation =
-        OperationFromWord(query.value(EntryOperation).toString()).value_or(CatalogOperation::Imported);
+    entry.operation = OperationFromWord(query.value(EntryOperation).toString())
+                          .value_or(CatalogOperation::Imported);
     entry.port = query.value(EntryPort).toString();
     entry.user = query.value(EntryUser).toString();
     entry.version = query.value(EntryVersion).toString();
@@ -508,8 +534,7 @@ bool SqlCatalogStore::describeObject(const QString &id, const QString &name, con
                                      const QString &notes)
 {
     Transaction transaction(*this);
-    return transaction.open() && writeDescription(id, name, address, notes) &&
-           transaction.commit();
+    return transaction.open() && writeDescription(id, name, address, notes) && transaction.commit();
 }
 
 bool SqlCatalogStore::writeDescription(const QString &id, const QString &name,

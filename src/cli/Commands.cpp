@@ -4,8 +4,8 @@
 #include "app/DeviceRunner.h"
 #include "catalog/CatalogLocation.h"
 #include "catalog/CatalogService.h"
-#include "catalog/PostgresUri.h"
 #include "catalog/ObjectCatalog.h"
+#include "catalog/PostgresUri.h"
 #include "cli/CommandLineCatalog.h"
 #include "cli/CommandResultJson.h"
 #include "cli/ConfigJson.h"
@@ -164,8 +164,8 @@ void Commands::settleCatalog()
     // and what it has not taken is sent by the next command or window.
     const bool stopped = InterruptSignals::received();
     catalog.wait(CatalogService::Until::Kept, stopped ? kKeepAfterSignalMs : kKeepLimitMs);
-    const bool sent = !InterruptSignals::received() &&
-                      catalog.wait(CatalogService::Until::Idle, kSendGraceMs);
+    const bool sent =
+        !InterruptSignals::received() && catalog.wait(CatalogService::Until::Idle, kSendGraceMs);
     m_catalogLeftRunning = !catalog.stop(InterruptSignals::received() ? 0 : kStopLimitMs);
     if (!sent && !InterruptSignals::received() && IsSharedCatalog(catalog.place().path))
         PrintText(stderr, catalogLateMessage(catalog.place().path) + u'\n');
@@ -238,9 +238,8 @@ void Commands::tellCatalogNotices()
         return;
     // Opened now, so that what its opening tells comes before the command's
     // own messages (a server is first tried by the command's entry).
-    (void)m_app->objects().await<bool>([](ObjectCatalog &catalog) -> Expected<bool> {
-        return catalog.store() != nullptr;
-    });
+    (void)m_app->objects().await<bool>(
+        [](ObjectCatalog &catalog) -> Expected<bool> { return catalog.store() != nullptr; });
     for (const QString &notice : m_app->takeCatalogNotices())
         m_notifier.showInformation(notice);
 }

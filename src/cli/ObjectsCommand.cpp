@@ -37,8 +37,8 @@ const QCommandLineOption CatalogOption(
 
 struct Outcome {
     int status = ExitDone;
-    QString out;   // standard output
-    QString error; // standard error, one message
+    QString out;       // standard output
+    QString error;     // standard error, one message
     bool json = false; // a failure is also printed as a JSON object
 };
 

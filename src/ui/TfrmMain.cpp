@@ -481,10 +481,8 @@ void TfrmMain::createServiceMenu()
         self->nameObject(entry);
         self->tellChangedSince();
     });
-    connect(&m_app.objects(), &CatalogService::noticesWaiting, this,
-            &TfrmMain::showCatalogNotices);
-    connect(&m_app.objects(), &CatalogService::checkFinished, this,
-            &TfrmMain::settleCatalogCheck);
+    connect(&m_app.objects(), &CatalogService::noticesWaiting, this, &TfrmMain::showCatalogNotices);
+    connect(&m_app.objects(), &CatalogService::checkFinished, this, &TfrmMain::settleCatalogCheck);
 }
 
 TfrmCompare &TfrmMain::compareWindow()

@@ -232,8 +232,7 @@ void TfrmMain::nameObject(const CatalogEntry &entry)
         this,
         [id](ObjectCatalog &catalog) -> Expected<QString> {
             CatalogStore *store = catalog.store();
-            const std::optional<CatalogObject> object =
-                store ? store->object(id) : std::nullopt;
+            const std::optional<CatalogObject> object = store ? store->object(id) : std::nullopt;
             return object ? object->name : QString();
         },
         [this, entry](Expected<QString> name) {

@@ -47,12 +47,12 @@ TEST_F(CatalogServiceTest, ANewerSearchDropsTheOlderOnesStillWaiting)
             return catalog.record(entryOf(object)).has_value();
         }));
     QSemaphore hold;
-    service.ask<bool>(
-        &service, [&hold](ObjectCatalog &) -> Expected<bool> {
-            hold.acquire();
-            return true;
-        },
-        {});
+    service.ask<bool>(&service,
+                      [&hold](ObjectCatalog &) -> Expected<bool> {
+                          hold.acquire();
+                          return true;
+                      },
+                      {});
     QObject context;
     QStringList answered;
     std::optional<ObjectPage> last;
@@ -96,7 +96,8 @@ TEST_F(CatalogServiceTest, AReadThatFailsIsAFailureNotAnEmptyList)
     ASSERT_TRUE(service.wait(CatalogService::Until::Idle, 30000));
     ASSERT_TRUE(answer);
     EXPECT_FALSE(answer->has_value());
-    EXPECT_TRUE(answer->reason().contains(QStringLiteral("objects"))) << qPrintable(answer->reason());
+    EXPECT_TRUE(answer->reason().contains(QStringLiteral("objects")))
+        << qPrintable(answer->reason());
     const Expected<QList<CatalogEntry>> timeline =
         service.await<QList<CatalogEntry>>([](ObjectCatalog &catalog) {
             return catalog.store()->timeline(QStringLiteral("no such object"));

@@ -162,7 +162,8 @@ TEST_F(SharedCatalog, WhileTheServerIsAwayEntriesWaitLocallyAndAreSentOnce)
         QStringLiteral("Общий каталог %1: нет связи, ждут отправки записей: 3").arg(server()));
     // Reading goes on from the local catalogue; edits wait for the server.
     ASSERT_EQ(valueOf(store->objects()).size(), 1);
-    EXPECT_FALSE(store->describeObject(valueOf(store->objects())[0].id, QStringLiteral("x"), {}, {}));
+    EXPECT_FALSE(
+        store->describeObject(valueOf(store->objects())[0].id, QStringLiteral("x"), {}, {}));
     EXPECT_EQ(store->lastError(),
               QStringLiteral("Нет связи с общим каталогом %1: объекты можно изменять только при "
                              "связи с сервером")
@@ -202,7 +203,8 @@ TEST_F(SharedCatalog, AnEntryTheServerTookBeforeFailingIsNotSentTwice)
     {
         CatalogOpening local = OpenSqliteCatalog(localPath());
         ASSERT_TRUE(local.store);
-        const CatalogEntry a = valueOf(local.store->timeline(valueOf(local.store->objects())[0].id))[0];
+        const CatalogEntry a =
+            valueOf(local.store->timeline(valueOf(local.store->objects())[0].id))[0];
         ASSERT_EQ(a.note, QStringLiteral("a"));
         PostgresOpening direct = OpenPostgresCatalog(PostgresUri::parse(uri()));
         ASSERT_TRUE(direct.opening.store);

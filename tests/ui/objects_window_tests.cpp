@@ -1,9 +1,9 @@
 // The catalogue of objects through the real main window and the objects
 // window, against sr5n-sim.
 #include "catalog/CatalogStore.h"
-#include "common/CatalogAccess.h"
 #include "catalog/ObjectCatalog.h"
 #include "catalog/SqliteCatalog.h"
+#include "common/CatalogAccess.h"
 #include "common/WindowCommands.h"
 #include "common/WindowParts.h"
 #include "ui/TransferRig.h"
@@ -366,7 +366,8 @@ TEST(ObjectsWindow, TheIntegrityCheckRunsApartAndStillFindsDamage)
     bool posted = false;
     QTimer::singleShot(0, &rig.window, [&posted] { posted = true; });
     EXPECT_TRUE(QTest::qWaitFor([&posted] { return posted; }));
-    EXPECT_TRUE(test::onCatalog(rig.app, [](ObjectCatalog &catalog) { return catalog.checkPending(); }));
+    EXPECT_TRUE(
+        test::onCatalog(rig.app, [](ObjectCatalog &catalog) { return catalog.checkPending(); }));
     EXPECT_EQ(rig.notifier.informations, QStringList());
 
     release.release();
@@ -690,8 +691,8 @@ TEST(ObjectsWindow, TheObjectChooserSearchesALongCatalogue)
     });
     test::trigger(rig.window, "pumObjects");
     QStringList moved;
-    for (const CatalogEntry &entry :
-         test::onStore(rig.app, [&](CatalogStore &store) { return valueOf(store.timeline(target)); }))
+    for (const CatalogEntry &entry : test::onStore(
+             rig.app, [&](CatalogStore &store) { return valueOf(store.timeline(target)); }))
         moved << entry.codes;
     EXPECT_TRUE(choose.shown());
     ASSERT_EQ(firstOffered.size(), ObjectListModel::kPage - 1);
@@ -732,5 +733,6 @@ TEST(ObjectsWindow, ASearchTypedQuicklyIsSentOncePerPauseAndListsTheLastText)
     test::trigger(rig.window, "pumObjects");
     EXPECT_EQ(sentForTyping, 1);
     EXPECT_EQ(listed, QStringList{QStringLiteral("0917 0000")});
-    EXPECT_TRUE(whileTyping.startsWith(QStringLiteral("Объектов: 10000."))) << qPrintable(whileTyping);
+    EXPECT_TRUE(whileTyping.startsWith(QStringLiteral("Объектов: 10000.")))
+        << qPrintable(whileTyping);
 }

@@ -29,9 +29,9 @@
 #include <QTimer>
 
 #include "common/CatalogAccess.h"
+#include "common/ExpectedValue.h"
 #include "common/PgTableLock.h"
 #include "ui/TfrmAbout.h"
-#include "common/ExpectedValue.h"
 
 #include <gtest/gtest.h>
 
@@ -222,7 +222,7 @@ TEST(SharedCatalogWindow, TellsWhichCatalogueAndItsState)
         chooseServer(rig, uri);
         if (c.stopped)
             test::trigger(rig.window, "actRead");
-            ASSERT_TRUE(test::settle(rig.app));
+        ASSERT_TRUE(test::settle(rig.app));
         const QString info = objectsInfo(rig);
         if (c.stopped) {
             ASSERT_TRUE(pg.start()) << qPrintable(pg.error());
@@ -400,9 +400,10 @@ TEST(SharedCatalogWindow, TwoWindowsAndAScriptOnOneServerSeeEachOthersEntries)
     ASSERT_FALSE(scriptNumber.isEmpty());
     // Each run of the script recorded its read and the file it saved.
     const QStringList scriptPorts =
-        pg.execute(database, QStringLiteral("SELECT string_agg(port, ',' ORDER BY time DESC, id DESC) FROM "
-                                            "entries WHERE codes LIKE '%1 %'")
-                                 .arg(scriptNumber))
+        pg.execute(database,
+                   QStringLiteral("SELECT string_agg(port, ',' ORDER BY time DESC, id DESC) FROM "
+                                  "entries WHERE codes LIKE '%1 %'")
+                       .arg(scriptNumber))
             .value_or(QString())
             .split(u',');
     ASSERT_EQ(scriptPorts.count(scriptDevice.path()), 3) << qPrintable(scriptPorts.join(u','));

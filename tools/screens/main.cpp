@@ -37,12 +37,12 @@
 #include "ui/services/TfrmTestScheme.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QStyleFactory>
 #include <QTemporaryDir>
-#include <QDeadlineTimer>
 #include <QTimer>
 
 #include <cstdio>
@@ -232,27 +232,27 @@ int main(int argc, char *argv[])
         };
         // Filled on the catalogue's own thread, which owns its connection.
         (void)app.objects().await<bool>([&](sr5n::ObjectCatalog &catalog) -> sr5n::Expected<bool> {
-        sr5n::CatalogStore *store = catalog.store();
-        for (int object = 0; object < 3 && store; ++object) {
-            std::optional<sr5n::CatalogEntry> entry;
-            for (int i = 0; i < (object == 0 ? 5 : 1); ++i) {
-                sr5n::NewCatalogEntry add;
-                add.time = start.addSecs(600 * i - 86400 * object).toUTC();
-                add.operation = operations[i];
-                add.port = QStringLiteral("/dev/ttyUSB0");
-                add.user = QStringLiteral("engineer");
-                add.version = QStringLiteral(SR5N_VERSION);
-                add.configuration = snc;
-                add.codes = QString::fromUtf8(names[object][0]);
-                add.phones = QStringLiteral("84951234567");
-                entry = store->record(add);
+            sr5n::CatalogStore *store = catalog.store();
+            for (int object = 0; object < 3 && store; ++object) {
+                std::optional<sr5n::CatalogEntry> entry;
+                for (int i = 0; i < (object == 0 ? 5 : 1); ++i) {
+                    sr5n::NewCatalogEntry add;
+                    add.time = start.addSecs(600 * i - 86400 * object).toUTC();
+                    add.operation = operations[i];
+                    add.port = QStringLiteral("/dev/ttyUSB0");
+                    add.user = QStringLiteral("engineer");
+                    add.version = QStringLiteral(SR5N_VERSION);
+                    add.configuration = snc;
+                    add.codes = QString::fromUtf8(names[object][0]);
+                    add.phones = QStringLiteral("84951234567");
+                    entry = store->record(add);
+                }
+                if (entry)
+                    store->describeObject(entry->objectId, QString::fromUtf8(names[object][1]),
+                                          QString::fromUtf8(names[object][2]),
+                                          QStringLiteral("Ключ у охраны"));
             }
-            if (entry)
-                store->describeObject(entry->objectId, QString::fromUtf8(names[object][1]),
-                                      QString::fromUtf8(names[object][2]),
-                                      QStringLiteral("Ключ у охраны"));
-        }
-        return store != nullptr;
+            return store != nullptr;
         });
     }
     auto *objects = main.findChild<sr5n::TfrmObjects *>();

@@ -27,23 +27,24 @@ void ObjectSearch::now(const QString &text, qsizetype rows)
     m_waiting = true;
     ++m_sent;
     emit searching();
-    m_service.search(this, text, 0, asked, [this, generation, text, asked](
-                                               Expected<ObjectPage> page) {
-        // An answer that a newer search made stale is dropped.
-        if (generation != m_generation)
-            return;
-        m_waiting = false;
-        if (!page) {
-            m_model.clear();
-            emit failed(page.reason());
-            return;
-        }
-        m_model.list(page->objects, page->total, asked,
-                     [this, text](qsizetype first, qsizetype count, ObjectListModel::Done done) {
-                         m_service.page(&m_model, text, first, count, std::move(done));
-                     });
-        emit listed(*page);
-    });
+    m_service.search(
+        this, text, 0, asked, [this, generation, text, asked](Expected<ObjectPage> page) {
+            // An answer that a newer search made stale is dropped.
+            if (generation != m_generation)
+                return;
+            m_waiting = false;
+            if (!page) {
+                m_model.clear();
+                emit failed(page.reason());
+                return;
+            }
+            m_model.list(
+                page->objects, page->total, asked,
+                [this, text](qsizetype first, qsizetype count, ObjectListModel::Done done) {
+                    m_service.page(&m_model, text, first, count, std::move(done));
+                });
+            emit listed(*page);
+        });
 }
 
 } // namespace sr5n

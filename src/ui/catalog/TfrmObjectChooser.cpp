@@ -2,8 +2,8 @@
 
 #include "catalog/CatalogStore.h"
 #include "ui/catalog/ObjectListModel.h"
-#include "ui/catalog/ObjectSearch.h"
 #include "ui/catalog/ObjectListWidgets.h"
+#include "ui/catalog/ObjectSearch.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>

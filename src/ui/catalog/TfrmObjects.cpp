@@ -82,8 +82,9 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
         afterListing();
     });
     connect(m_model, &ObjectListModel::fetchFailed, this, [this](const QString &reason) {
-        lblObjectsInfo->setText(
-            QStringLiteral("Объектов: %1. Остальные не получены: %2").arg(m_model->total()).arg(reason));
+        lblObjectsInfo->setText(QStringLiteral("Объектов: %1. Остальные не получены: %2")
+                                    .arg(m_model->total())
+                                    .arg(reason));
     });
     tvObjects = MakeObjectTable(m_model, this);
     tvObjects->setObjectName(QStringLiteral("tvObjects"));
@@ -437,8 +438,12 @@ void TfrmObjects::change(std::function<bool(CatalogStore &)> edit, std::function
         },
         [this, then = std::move(then)](Expected<bool> done) {
             --m_requests;
-            if (!done)
+            if (!done) {
                 showFailure(done.reason());
+                // The catalogue's state line says what became of the server.
+                refresh();
+                return;
+            }
             then();
         });
 }

@@ -73,7 +73,7 @@ private:
     void updateButtons();
     void describeObject();
     void saveDescription(const CatalogObject &seen, const CatalogObject &mine);
-    // A change of the catalogue; its failure told, then `then`.
+    // A change of the catalogue, then `then`; a failure is told and the list shown again.
     void change(std::function<bool(CatalogStore &)> edit, std::function<void()> then);
     void chooseTemplate(const QList<CatalogEntry> &templates);
     void markTemplate();
