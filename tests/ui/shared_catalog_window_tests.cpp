@@ -270,6 +270,7 @@ TEST(SharedCatalogWindow, AnEditOverAnotherEngineersChangeAsksWhichToKeep)
         CatalogOpening other =
             OpenCatalog(uri, otherFolder.filePath(QStringLiteral("other.sqlite")));
         ASSERT_TRUE(other.store);
+        ASSERT_TRUE(other.store->link() && other.store->link()->connect());
 
         QStringList mineShown, theirsShown;
         QString nameAfter;
