@@ -4,6 +4,7 @@
 #include "catalog/SqlCatalogStore.h"
 #include "catalog/SqliteCatalog.h"
 
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
@@ -206,6 +207,9 @@ CatalogStore *SharedCatalogStore::reader()
 int SharedCatalogStore::sendWaiting()
 {
     m_lastSent.clear();
+    // The operation's own entries are no news on this attempt only: sent
+    // later, they were made without the server.
+    const auto ownOnce = qScopeGuard([this] { m_lastKept.clear(); });
     if (!m_server && !connect())
         return 0;
     if (m_server->isReadOnly())
