@@ -43,26 +43,27 @@ void installCatalogMessages()
     std::call_once(installed, [] { previousHandler = qInstallMessageHandler(catalogMessages); });
 }
 
+// A thread of the service and the object whose events it runs.
+QObject *startThread(const QString &name, QThread *&thread)
+{
+    thread = new QThread;
+    thread->setObjectName(name);
+    auto *runner = new QObject;
+    runner->moveToThread(thread);
+    QObject::connect(thread, &QThread::started, runner, [] { onServiceThread = true; });
+    QObject::connect(thread, &QThread::finished, runner, &QObject::deleteLater);
+    thread->start();
+    return runner;
+}
+
 } // namespace
 
 CatalogService::CatalogService(CatalogPlace place, QObject *parent)
     : QObject(parent), m_place(std::move(place))
 {
     installCatalogMessages();
-    m_thread = new QThread;
-    m_thread->setObjectName(QStringLiteral("sr5n-catalog"));
-    m_worker = new QObject;
-    m_worker->moveToThread(m_thread);
-    QObject::connect(m_thread, &QThread::started, m_worker, [] { onServiceThread = true; });
-    QObject::connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    m_thread->start();
-    m_keeperThread = new QThread;
-    m_keeperThread->setObjectName(QStringLiteral("sr5n-catalog-outbox"));
-    m_keeper = new QObject;
-    m_keeper->moveToThread(m_keeperThread);
-    QObject::connect(m_keeperThread, &QThread::started, m_keeper, [] { onServiceThread = true; });
-    QObject::connect(m_keeperThread, &QThread::finished, m_keeper, &QObject::deleteLater);
-    m_keeperThread->start();
+    m_worker = startThread(QStringLiteral("sr5n-catalog"), m_thread);
+    m_keeper = startThread(QStringLiteral("sr5n-catalog-outbox"), m_keeperThread);
 }
 
 CatalogService::~CatalogService()
