@@ -124,7 +124,7 @@ bool CatalogSchema::migrate(QSqlDatabase &db, const SqlDialect &dialect, QString
     for (const Step &step : steps()) {
         if (step.version > upTo)
             break;
-        if (!ExecuteAll(db, dialect.beginWriteStatements(), error))
+        if (!ExecuteAll(db, dialect.beginSchemaStatements(), error))
             return false;
         // Another process may have run the step meanwhile.
         const std::optional<int> version = dialect.schemaVersion(db);

@@ -4,6 +4,8 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace sr5n {
 
 QString SqlDialect::insertIgnoring(const QString &table, const QStringList &columns,
@@ -16,15 +18,41 @@ QString SqlDialect::insertIgnoring(const QString &table, const QStringList &colu
         .arg(table, columns.join(u", "), marks.join(u", "), key);
 }
 
-std::optional<int> SqlDialect::schemaVersion(QSqlDatabase &db) const
+bool SqlDialect::beginWrite(QSqlDatabase &db, QString &error) const
 {
+    constexpr int attempts = 3;
+    const ConnectionWatch watching = watch(db);
     QSqlQuery query(db);
-    if (!query.exec(hasMetaTable()) || !query.next())
+    for (int attempt = 1;; ++attempt) {
+        const QStringList statements = beginWriteStatements();
+        if (std::all_of(statements.cbegin(), statements.cend(),
+                        [&query](const QString &statement) { return query.exec(statement); }))
+            return true;
+        const QSqlError failed = query.lastError();
+        if (attempt >= attempts || !isBusy(failed)) {
+            error = problemText(failed);
+            return false;
+        }
+        // What was begun before the busy statement is ended before the next try.
+        query.exec(QStringLiteral("ROLLBACK"));
+    }
+}
+
+std::optional<int> SqlDialect::schemaVersion(QSqlDatabase &db, QString *problem) const
+{
+    const ConnectionWatch watching = watch(db);
+    QSqlQuery query(db);
+    const auto failed = [&]() -> std::optional<int> {
+        if (problem)
+            *problem = problemText(query.lastError());
         return std::nullopt;
+    };
+    if (!query.exec(hasMetaTable()) || !query.next())
+        return failed();
     if (!query.value(0).toBool())
         return 0;
     if (!query.exec(QStringLiteral("SELECT value FROM catalog_meta WHERE key = 'schema-version'")))
-        return std::nullopt;
+        return failed();
     return query.next() ? query.value(0).toInt() : 0;
 }
 
