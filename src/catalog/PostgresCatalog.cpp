@@ -115,8 +115,7 @@ PostgresOpening OpenPostgresCatalog(const PostgresUri &uri, const QString &passw
         if (!ExecuteAll(db, dialect.connectionStatements(), error))
             return fail(CatalogOpenFailure(server, error));
     }
-    result.protection =
-        PostgresConnector::protectionText(PostgresConnector::protection(db, uri));
+    result.protection = PostgresConnector::protectionText(PostgresConnector::protection(db, uri));
     const auto ask = [&](const QString &sql, int columns) {
         return row(db, dialect, sql, columns, error);
     };
@@ -144,16 +143,14 @@ PostgresOpening OpenPostgresCatalog(const PostgresUri &uri, const QString &passw
         readOnly = true;
     } else if (*version < CatalogSchema::latestVersion()) {
         if (*version == 0) {
-            const auto may = ask(
-                                 QStringLiteral("SELECT has_schema_privilege(current_schema(), "
+            const auto may = ask(QStringLiteral("SELECT has_schema_privilege(current_schema(), "
                                                 "'CREATE')"),
                                  1);
             if (!may || !may->at(0).toBool())
                 return fail(CatalogCannotCreateMessage(
                     server, uri.database().isEmpty() ? role : uri.database(), role, schema));
         } else {
-            const auto owner = ask(
-                                   QStringLiteral("SELECT tableowner, pg_has_role(tableowner, "
+            const auto owner = ask(QStringLiteral("SELECT tableowner, pg_has_role(tableowner, "
                                                   "'USAGE') FROM pg_tables WHERE tablename = "
                                                   "'entries' AND schemaname = current_schema()"),
                                    2);
@@ -163,8 +160,7 @@ PostgresOpening OpenPostgresCatalog(const PostgresUri &uri, const QString &passw
         if (!CatalogSchema::migrate(db, dialect, error))
             return fail(CatalogOpenFailure(server, error));
     }
-    const auto rights = ask(
-                            QStringLiteral("SELECT has_table_privilege('objects', 'SELECT') AND "
+    const auto rights = ask(QStringLiteral("SELECT has_table_privilege('objects', 'SELECT') AND "
                                            "has_table_privilege('entries', 'SELECT') AND "
                                            "has_table_privilege('configurations', 'SELECT'), "
                                            "has_table_privilege('entries', 'INSERT') AND "

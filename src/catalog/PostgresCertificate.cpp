@@ -117,9 +117,11 @@ QString PostgresCertificateProblem(const PostgresUri &uri, int timeoutMs)
                             .arg(issuer, QDir::toNativeSeparators(rootPath)));
     }
     if (has({QSslError::CertificateExpired}))
-        parts << QStringLiteral("срок его действия истек %1").arg(dateText(certificate.expiryDate()));
+        parts
+            << QStringLiteral("срок его действия истек %1").arg(dateText(certificate.expiryDate()));
     if (has({QSslError::CertificateNotYetValid}))
-        parts << QStringLiteral("он действует только с %1").arg(dateText(certificate.effectiveDate()));
+        parts << QStringLiteral("он действует только с %1")
+                     .arg(dateText(certificate.effectiveDate()));
     if (parts.isEmpty())
         parts << errors.first().errorString();
     return parts.join(u"; ");

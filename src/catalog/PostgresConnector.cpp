@@ -79,7 +79,7 @@ QString unreachableReason(const PostgresUri &uri, const QString &errorText)
 
 QString withDetail(const QString &sentence, const QString &errorText)
 {
-    const QString detail = PostgresConnector::driverText(errorText);
+    const QString detail = serverText(errorText);
     if (detail.isEmpty() || sentence.endsWith(detail))
         return sentence;
     return sentence + QStringLiteral("\nОтвет драйвера: ") + detail;
@@ -186,8 +186,9 @@ QString PostgresConnector::message(Failure failure, const PostgresUri &uri,
         return QStringLiteral("Сервер каталога %1 отказал в подключении: %2")
             .arg(server, serverText(errorText));
     case Failure::NoTls:
-        return QStringLiteral("Сервер каталога %1 не поддерживает шифрование (TLS), а адрес требует "
-                              "его (sslmode=%2): включите TLS на сервере")
+        return QStringLiteral(
+                   "Сервер каталога %1 не поддерживает шифрование (TLS), а адрес требует "
+                   "его (sslmode=%2): включите TLS на сервере")
             .arg(server, uri.sslMode());
     case Failure::Certificate:
         return withDetail(QStringLiteral("Подключение к серверу каталога %1 отклонено: %2")

@@ -116,7 +116,8 @@ QString PostgresDialect::problemText(const QSqlError &error) const
                               "сеанса дольше %1 с")
             .arg(seconds(PostgresUri::LockTimeoutMs));
     if (state == QLatin1String("57014"))
-        return QStringLiteral("сервер не выполнил запрос за %1 с").arg(seconds(PostgresUri::StatementTimeoutMs));
+        return QStringLiteral("сервер не выполнил запрос за %1 с")
+            .arg(seconds(PostgresUri::StatementTimeoutMs));
     if (state == QLatin1String("40P01"))
         return QStringLiteral("запись столкнулась с одновременной записью другого сеанса, сервер "
                               "ее отменил");

@@ -40,35 +40,35 @@ public:
     Certificates()
     {
         const QString f = m_folder.path();
-        m_ok = openssl(f, {QStringLiteral("req"), QStringLiteral("-x509"),
-                           QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-                           QStringLiteral("-nodes"), QStringLiteral("-keyout"),
-                           QStringLiteral("ca.key"), QStringLiteral("-out"), QStringLiteral("ca.crt"),
-                           QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
-                           QStringLiteral("/CN=Team Test CA")}) &&
-               openssl(f, {QStringLiteral("req"), QStringLiteral("-x509"),
-                           QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-                           QStringLiteral("-nodes"), QStringLiteral("-keyout"),
-                           QStringLiteral("other.key"), QStringLiteral("-out"),
-                           QStringLiteral("other.crt"), QStringLiteral("-days"), QStringLiteral("2"),
-                           QStringLiteral("-subj"), QStringLiteral("/CN=Other CA")}) &&
-               openssl(f, {QStringLiteral("req"), QStringLiteral("-newkey"),
-                           QStringLiteral("rsa:2048"), QStringLiteral("-nodes"),
-                           QStringLiteral("-keyout"), QStringLiteral("server.key"),
-                           QStringLiteral("-out"), QStringLiteral("server.csr"),
-                           QStringLiteral("-subj"), QStringLiteral("/CN=localhost")});
+        m_ok =
+            openssl(f, {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                        QStringLiteral("rsa:2048"), QStringLiteral("-nodes"),
+                        QStringLiteral("-keyout"), QStringLiteral("ca.key"), QStringLiteral("-out"),
+                        QStringLiteral("ca.crt"), QStringLiteral("-days"), QStringLiteral("2"),
+                        QStringLiteral("-subj"), QStringLiteral("/CN=Team Test CA")}) &&
+            openssl(f,
+                    {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                     QStringLiteral("rsa:2048"), QStringLiteral("-nodes"),
+                     QStringLiteral("-keyout"), QStringLiteral("other.key"), QStringLiteral("-out"),
+                     QStringLiteral("other.crt"), QStringLiteral("-days"), QStringLiteral("2"),
+                     QStringLiteral("-subj"), QStringLiteral("/CN=Other CA")}) &&
+            openssl(f, {QStringLiteral("req"), QStringLiteral("-newkey"),
+                        QStringLiteral("rsa:2048"), QStringLiteral("-nodes"),
+                        QStringLiteral("-keyout"), QStringLiteral("server.key"),
+                        QStringLiteral("-out"), QStringLiteral("server.csr"),
+                        QStringLiteral("-subj"), QStringLiteral("/CN=localhost")});
         QFile extensions(m_folder.filePath(QStringLiteral("server.ext")));
         m_ok = m_ok && extensions.open(QIODevice::WriteOnly) &&
                extensions.write("subjectAltName=DNS:localhost\n") > 0;
         extensions.close();
-        m_ok = m_ok && openssl(f, {QStringLiteral("x509"), QStringLiteral("-req"),
-                                   QStringLiteral("-in"), QStringLiteral("server.csr"),
-                                   QStringLiteral("-CA"), QStringLiteral("ca.crt"),
-                                   QStringLiteral("-CAkey"), QStringLiteral("ca.key"),
-                                   QStringLiteral("-CAcreateserial"), QStringLiteral("-out"),
-                                   QStringLiteral("server.crt"), QStringLiteral("-days"),
-                                   QStringLiteral("2"), QStringLiteral("-extfile"),
-                                   QStringLiteral("server.ext")});
+        m_ok = m_ok &&
+               openssl(f, {QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
+                           QStringLiteral("server.csr"), QStringLiteral("-CA"),
+                           QStringLiteral("ca.crt"), QStringLiteral("-CAkey"),
+                           QStringLiteral("ca.key"), QStringLiteral("-CAcreateserial"),
+                           QStringLiteral("-out"), QStringLiteral("server.crt"),
+                           QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-extfile"),
+                           QStringLiteral("server.ext")});
     }
     bool ok() const { return m_ok; }
     QString path(const char *name) const { return m_folder.filePath(QLatin1String(name)); }
@@ -84,9 +84,9 @@ protected:
     static void SetUpTestSuite()
     {
         s_certificates = new Certificates;
-        s_tls = s_certificates->ok() &&
-                PgServer::shared().useTls(s_certificates->path("server.crt"),
-                                          s_certificates->path("server.key"));
+        s_tls =
+            s_certificates->ok() && PgServer::shared().useTls(s_certificates->path("server.crt"),
+                                                              s_certificates->path("server.key"));
     }
     static void TearDownTestSuite()
     {
@@ -153,8 +153,8 @@ TEST_P(ServerTlsCase, OpensOnlyWithTheCertificateCheckedAndSaysHowItIsProtected)
     const QString folder = QFileInfo(root("ca.crt")).absolutePath();
     if (c.rootInHome) {
         QDir(m_folder.path()).mkpath(QStringLiteral(".postgresql"));
-        ASSERT_TRUE(QFile::copy(root("ca.crt"), m_folder.filePath(QStringLiteral(
-                                                    ".postgresql/root.crt"))));
+        ASSERT_TRUE(
+            QFile::copy(root("ca.crt"), m_folder.filePath(QStringLiteral(".postgresql/root.crt"))));
     }
     const PostgresUri address =
         PostgresUri::parse(uri(QLatin1String(c.host), QString::fromUtf8(c.query).arg(folder)));
@@ -167,7 +167,8 @@ TEST_P(ServerTlsCase, OpensOnlyWithTheCertificateCheckedAndSaysHowItIsProtected)
     } else {
         EXPECT_FALSE(opened.opening.store);
         EXPECT_EQ(opened.connectFailure, PostgresConnector::Failure::Certificate);
-        EXPECT_TRUE(opened.opening.failure.startsWith(told)) << opened.opening.failure.toStdString();
+        EXPECT_TRUE(opened.opening.failure.startsWith(told))
+            << opened.opening.failure.toStdString();
         // The driver's own words come after ours, on a line of their own.
         EXPECT_TRUE(opened.opening.failure.contains(QStringLiteral("\nОтвет драйвера: ")))
             << opened.opening.failure.toStdString();

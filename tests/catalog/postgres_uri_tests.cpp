@@ -65,8 +65,8 @@ const UriCase Valid[] = {
      "{limits};sslmode=verify-full;connect_timeout=5;{tcp};fallback_application_name='sr5n-test'",
      "postgresql://db/%D0%BA%D0%B0%D1%82%D0%B0%D0%BB%D0%BE%D0%B3"},
     // The URI's own limits stay; its session options follow ours, so they win.
-    {"postgresql://db/c?keepalives_idle=30&tcp_user_timeout=0&options=-c%20lock_timeout%3D0",
-     "db", -1, "", "", "c",
+    {"postgresql://db/c?keepalives_idle=30&tcp_user_timeout=0&options=-c%20lock_timeout%3D0", "db",
+     -1, "", "", "c",
      "keepalives_idle='30';tcp_user_timeout='0';options='-c statement_timeout=10000 -c "
      "lock_timeout=3000 -c lock_timeout=0';sslmode=verify-full;connect_timeout=5;keepalives=1;"
      "keepalives_interval=2;keepalives_count=2;fallback_application_name='sr5n-test'",
@@ -135,7 +135,8 @@ const PlaceCase Places[] = {
     {"localhost?hostaddr=192.0.2.7", false},
 };
 
-const char *Modes[] = {nullptr, "disable", "allow", "prefer", "require", "verify-ca", "verify-full"};
+const char *Modes[] = {nullptr,   "disable",   "allow",      "prefer",
+                       "require", "verify-ca", "verify-full"};
 
 TEST(PostgresUriPlace, TheTlsModeFollowsWhereTheServerIsAndWhatTheAddressNames)
 {
@@ -151,7 +152,7 @@ TEST(PostgresUriPlace, TheTlsModeFollowsWhereTheServerIsAndWhatTheAddressNames)
             const PostgresUri uri = PostgresUri::parse(text);
             ASSERT_TRUE(uri.isValid()) << text.toStdString() << ": " << uri.error().toStdString();
             EXPECT_EQ(uri.isOnThisMachine(), place.local) << text.toStdString();
-            const QString expected = mode             ? QLatin1String(mode)
+            const QString expected = mode          ? QLatin1String(mode)
                                      : place.local ? QString()
                                                    : QStringLiteral("verify-full");
             EXPECT_EQ(uri.sslMode(), expected) << text.toStdString();
@@ -189,12 +190,13 @@ TEST(PostgresUriPlace, TheStatusShowsAnIpv6AddressInBrackets)
 // The settings window's choice of a root certificate, kept in the address.
 TEST(PostgresUriPlace, AParameterIsSetReplacedAndLeftOut)
 {
-    const PostgresUri uri =
-        PostgresUri::parse(QStringLiteral("postgresql://eng@db/team?sslrootcert=/a.crt&sslmode=verify-ca"));
-    const PostgresUri chosen = uri.withParameter(QStringLiteral("sslrootcert"),
-                                                 QStringLiteral("/home/eng/Team CA.crt"));
+    const PostgresUri uri = PostgresUri::parse(
+        QStringLiteral("postgresql://eng@db/team?sslrootcert=/a.crt&sslmode=verify-ca"));
+    const PostgresUri chosen =
+        uri.withParameter(QStringLiteral("sslrootcert"), QStringLiteral("/home/eng/Team CA.crt"));
     EXPECT_EQ(chosen.withoutPassword(),
-              QStringLiteral("postgresql://eng@db/team?sslmode=verify-ca&sslrootcert=%2Fhome%2Feng%2FTeam%20CA.crt"));
+              QStringLiteral("postgresql://eng@db/"
+                             "team?sslmode=verify-ca&sslrootcert=%2Fhome%2Feng%2FTeam%20CA.crt"));
     EXPECT_EQ(PostgresUri::parse(chosen.withoutPassword()).parameter(QStringLiteral("sslrootcert")),
               QStringLiteral("/home/eng/Team CA.crt"));
     EXPECT_EQ(chosen.withParameter(QStringLiteral("sslrootcert"), {}).withoutPassword(),

@@ -8,8 +8,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,7 +52,8 @@ TfrmCatalogSettings::TfrmCatalogSettings(const QString &location, const QString 
     edtCatalogServer = new QLineEdit(gbxWhere);
     edtCatalogServer->setObjectName(QStringLiteral("edtCatalogServer"));
     edtCatalogServer->setAccessibleName(QStringLiteral("Адрес сервера общего каталога"));
-    edtCatalogServer->setPlaceholderText(QStringLiteral("postgresql://инженер@сервер:5432/каталог"));
+    edtCatalogServer->setPlaceholderText(
+        QStringLiteral("postgresql://инженер@сервер:5432/каталог"));
     edtCatalogServer->setToolTip(
         QStringLiteral("Адрес без пароля: сервер спросит пароль при подключении, он не "
                        "сохраняется"));
@@ -139,8 +140,8 @@ void TfrmCatalogSettings::chooseRootCertificate()
                        QFileInfo(start).isDir() ? start : QDir::homePath());
     dialog.setObjectName(QStringLiteral("dlgCatalogRootCert"));
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({QStringLiteral("Сертификаты (*.crt *.pem *.cer)"),
-                           QStringLiteral("Все файлы (*)")});
+    dialog.setNameFilters(
+        {QStringLiteral("Сертификаты (*.crt *.pem *.cer)"), QStringLiteral("Все файлы (*)")});
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         edtCatalogRootCert->setText(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
 }
@@ -159,9 +160,8 @@ void TfrmCatalogSettings::choose()
     }
     const QString rootCert = QDir::fromNativeSeparators(edtCatalogRootCert->text().trimmed());
     if (!rootCert.isEmpty() && !QFileInfo(rootCert).isFile()) {
-        m_notifier.reportFailure(
-            QStringLiteral("Файл корневого сертификата «%1» не найден")
-                .arg(QDir::toNativeSeparators(rootCert)));
+        m_notifier.reportFailure(QStringLiteral("Файл корневого сертификата «%1» не найден")
+                                     .arg(QDir::toNativeSeparators(rootCert)));
         edtCatalogRootCert->setFocus();
         return;
     }
@@ -174,7 +174,8 @@ void TfrmCatalogSettings::choose()
     PostgresUri uri = PostgresUri::parse(edtCatalogServer->text().trimmed());
     // The field wins over a certificate written into the address.
     if (!rootCert.isEmpty())
-        uri = uri.withParameter(QStringLiteral("sslrootcert"), QFileInfo(rootCert).absoluteFilePath());
+        uri = uri.withParameter(QStringLiteral("sslrootcert"),
+                                QFileInfo(rootCert).absoluteFilePath());
     // A password typed into the address is used for no run and kept nowhere.
     m_location = uri.withoutPassword();
     accept();
