@@ -25,9 +25,11 @@ void ConnectionWatchdog::arm(int socket)
 {
     {
         const std::lock_guard lock(m_mutex);
-        m_socket = socket;
+        if (m_depth++ == 0)
+            m_cut = false;
+        if (!m_cut)
+            m_socket = socket;
         m_deadline = std::chrono::steady_clock::now() + m_limit;
-        m_cut = false;
     }
     m_changed.notify_all();
 }
@@ -35,7 +37,8 @@ void ConnectionWatchdog::arm(int socket)
 void ConnectionWatchdog::disarm()
 {
     const std::lock_guard lock(m_mutex);
-    m_socket = -1;
+    if (m_depth > 0 && --m_depth == 0)
+        m_socket = -1;
 }
 
 bool ConnectionWatchdog::cut()

@@ -23,7 +23,8 @@ public:
     ConnectionWatchdog &operator=(const ConnectionWatchdog &) = delete;
 
     std::chrono::milliseconds limit() const { return m_limit; }
-    // Watches `socket` from now until disarm().
+    // Watches `socket` from now until the matching disarm(); an arm within
+    // another (a statement within a read of its rows) starts the time again.
     void arm(int socket);
     void disarm();
     // True when it cut the connection since the last arm().
@@ -36,6 +37,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     int m_socket = -1;
+    int m_depth = 0;
     std::chrono::steady_clock::time_point m_deadline;
     bool m_cut = false;
     bool m_stop = false;

@@ -126,6 +126,8 @@ bool SqlCatalogStore::execute(const QString &sql, const QVariantList &values, in
 bool SqlCatalogStore::select(const QString &sql, const QVariantList &values,
                              const std::function<void(const QSqlQuery &)> &row)
 {
+    // The rows may come from the server one at a time: their wait is watched too.
+    const ConnectionWatch watching = m_dialect->watch(m_db);
     QSqlQuery *query = run(sql, values);
     if (!query)
         return false;

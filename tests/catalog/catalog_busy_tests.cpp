@@ -81,8 +81,8 @@ TEST(CatalogBusy, AnImportIntoAHeldFileEndsWithTheReason)
     QElapsedTimer clock;
     clock.start();
     cli.start(QStringLiteral(SR5N_BIN_DIR "/sr5n-cli"),
-              {QStringLiteral("objects"), QStringLiteral("import"), snc, QStringLiteral("--catalog"),
-               path});
+              {QStringLiteral("objects"), QStringLiteral("import"), snc,
+               QStringLiteral("--catalog"), path});
     ASSERT_TRUE(cli.waitForFinished(30000));
     EXPECT_LT(clock.elapsed(), 10000);
     EXPECT_NE(cli.exitCode(), 0);

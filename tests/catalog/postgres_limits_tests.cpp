@@ -230,5 +230,20 @@ TEST_F(ServerLimits, WritersDoNotQueueBehindAnotherSessionsOpenTransaction)
               QStringLiteral("0"));
 }
 
+// A catalogue of a newer program takes no entries, and says why.
+TEST_F(ServerLimits, ARefusedWriteToANewerCatalogueGivesItsReason)
+{
+    setUp();
+    ASSERT_TRUE(m_server.execute(m_database, QStringLiteral("UPDATE catalog_meta SET value = '99' "
+                                                            "WHERE key = 'schema-version'")));
+    const PostgresUri uri = PostgresUri::parse(socketUri());
+    SharedCatalogStore store(uri, localPath());
+    ASSERT_TRUE(store.connected()) << store.connectProblem().toStdString();
+    EXPECT_FALSE(store.record(newEntry("0004")));
+    EXPECT_EQ(store.lastError(), QStringLiteral("общий каталог %1 создан более новой версией "
+                                                "программы и открыт только для чтения")
+                                     .arg(uri.displayText()));
+}
+
 } // namespace
 } // namespace sr5n
