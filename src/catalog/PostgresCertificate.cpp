@@ -1,5 +1,6 @@
 #include "catalog/PostgresCertificate.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QSslCertificate>
 #include <QSslConfiguration>
@@ -77,15 +78,18 @@ QString PostgresCertificateProblem(const PostgresUri &uri, int timeoutMs)
     configuration.setCaCertificates(roots);
     configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
     socket.setSslConfiguration(configuration);
+    // One limit for the whole exchange.
+    const QDeadlineTimer deadline(timeoutMs);
+    const auto left = [&deadline] { return int(qMax<qint64>(1, deadline.remainingTime())); };
     socket.connectToHost(host, quint16(port));
-    if (!socket.waitForConnected(timeoutMs))
+    if (!socket.waitForConnected(left()))
         return {};
     socket.write(kSslRequest);
-    if (!socket.waitForBytesWritten(timeoutMs) || !socket.waitForReadyRead(timeoutMs) ||
+    if (!socket.waitForBytesWritten(left()) || !socket.waitForReadyRead(left()) ||
         socket.read(1) != "S")
         return {};
     socket.startClientEncryption();
-    socket.waitForEncrypted(timeoutMs);
+    socket.waitForEncrypted(left());
     const QList<QSslError> errors = socket.sslHandshakeErrors();
     const QList<QSslCertificate> chain = socket.peerCertificateChain();
     const QSslCertificate certificate =

@@ -46,7 +46,9 @@ int PostgresSocket(const QSqlDatabase &db)
     if (!db.isOpen() || !db.driver())
         return -1;
     const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    // Qt names the handle's type by libpq's struct: "pg_conn*" ("PGconn*" in some builds).
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
         return -1;
     const void *connection = *static_cast<void *const *>(handle.data());
     const SocketOf function = socketOf();

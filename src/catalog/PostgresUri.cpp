@@ -223,9 +223,10 @@ int PostgresUri::port() const
 
 QString PostgresUri::parameter(const QString &name) const
 {
-    for (const auto &[key, value] : m_parameters) {
-        if (key == name)
-            return value;
+    // A keyword given twice: libpq takes the later.
+    for (auto it = m_parameters.crbegin(); it != m_parameters.crend(); ++it) {
+        if (it->first == name)
+            return it->second;
     }
     return {};
 }

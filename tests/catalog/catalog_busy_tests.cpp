@@ -11,6 +11,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include "common/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace sr5n {

@@ -11,6 +11,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "common/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>

@@ -18,6 +18,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include "common/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>

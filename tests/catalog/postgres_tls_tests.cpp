@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "common/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace sr5n {

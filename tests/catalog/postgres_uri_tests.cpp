@@ -1,5 +1,7 @@
 #include "catalog/PostgresUri.h"
 
+#include "common/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace sr5n {
