@@ -1,5 +1,6 @@
 #include "catalog/SqlDialect.h"
 
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
@@ -20,19 +21,32 @@ QString SqlDialect::insertIgnoring(const QString &table, const QStringList &colu
 
 bool SqlDialect::beginWrite(QSqlDatabase &db, QString &error) const
 {
-    constexpr int attempts = 3;
+    const QSqlError failed = runWhileBusy(db, beginWriteStatements());
+    if (failed.isValid())
+        error = problemText(failed);
+    return !failed.isValid();
+}
+
+QSqlError SqlDialect::runWhileBusy(QSqlDatabase &db, const QStringList &statements) const
+{
+    constexpr int stalledAttempts = 3;
+    constexpr qint64 longestWaitMs = 10000;
     const ConnectionWatch watching = watch(db);
+    QElapsedTimer waited;
+    waited.start();
+    QString mark = progressMark(db);
+    int stalled = 0;
     QSqlQuery query(db);
-    for (int attempt = 1;; ++attempt) {
-        const QStringList statements = beginWriteStatements();
+    for (;;) {
         if (std::all_of(statements.cbegin(), statements.cend(),
                         [&query](const QString &statement) { return query.exec(statement); }))
-            return true;
+            return {};
         const QSqlError failed = query.lastError();
-        if (attempt >= attempts || !isBusy(failed)) {
-            error = problemText(failed);
-            return false;
-        }
+        const QString now = isBusy(failed) ? progressMark(db) : QString();
+        stalled = now == mark ? stalled + 1 : 0;
+        mark = now;
+        if (!isBusy(failed) || stalled >= stalledAttempts || waited.elapsed() > longestWaitMs)
+            return failed;
         // What was begun before the busy statement is ended before the next try.
         query.exec(QStringLiteral("ROLLBACK"));
     }

@@ -35,9 +35,15 @@ public:
     // the others.
     virtual QStringList beginWriteStatements() const = 0;
     // Runs beginWriteStatements(), begun again while the database is busy
-    // with another writer (up to three times); false, and what the user
-    // reads in `error`, when it cannot.
+    // with other writers that are getting on (their commits show in
+    // progressMark()); false, and what the user reads in `error`, when it
+    // cannot: the database held by a writer that commits nothing for about
+    // a second (three busy waits), or busy for 10 s in all.
     bool beginWrite(QSqlDatabase &db, QString &error) const;
+    // Runs `statements` as beginWrite() runs its own: again while the
+    // database is busy with writers that are getting on. The error of the
+    // statement that failed; none (!isValid()) when all ran.
+    QSqlError runWhileBusy(QSqlDatabase &db, const QStringList &statements) const;
     // Opens the transaction of a schema step: one at a time for the whole
     // database.
     virtual QStringList beginSchemaStatements() const { return beginWriteStatements(); }
@@ -64,6 +70,9 @@ public:
     virtual QString problemText(const QSqlError &error) const { return error.text(); }
     // True when a statement failed because another writer holds the database.
     virtual bool isBusy(const QSqlError &) const { return false; }
+    // A value that changes whenever another connection commits (empty where
+    // the database does not tell).
+    virtual QString progressMark(QSqlDatabase &) const { return {}; }
 
 protected:
     // A statement whose one value is true when the table catalog_meta exists.

@@ -10,9 +10,10 @@ namespace sr5n {
 namespace {
 
 // How long a statement waits for another process's write before it fails as
-// busy (a write takes milliseconds); a write transaction is begun up to
-// three times (beginWrite()), so a file held by another writer for longer
-// than about a second is told as busy instead of holding the caller with it.
+// busy (a write takes milliseconds); a write transaction is begun again
+// while other writers commit (beginWrite()), so a file held by a writer
+// that commits nothing for about a second is told as busy instead of
+// holding the caller with it.
 constexpr int kBusyWaitMs = 300;
 
 } // namespace
@@ -73,8 +74,8 @@ QString SqliteDialect::problemText(const QSqlError &error) const
     bool number = false;
     const int code = error.nativeErrorCode().toInt(&number) & 0xff;
     if (isBusy(error))
-        return QStringLiteral("файл базы занят другой программой: она записывает в него дольше "
-                              "секунды");
+        return QStringLiteral("файл базы занят другой программой: она начала запись в него и не "
+                              "завершает ее");
     if (number && code == 13)
         return QStringLiteral("на диске нет места");
     if (number && code == 10)
@@ -89,6 +90,15 @@ bool SqliteDialect::isBusy(const QSqlError &error) const
     bool number = false;
     const int code = error.nativeErrorCode().toInt(&number) & 0xff;
     return number && (code == 5 || code == 6);
+}
+
+QString SqliteDialect::progressMark(QSqlDatabase &db) const
+{
+    // Changes whenever another connection commits to the file.
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("PRAGMA data_version")) && query.next()
+               ? query.value(0).toString()
+               : QString();
 }
 
 QString SqliteDialect::connectOptions(bool readOnly)

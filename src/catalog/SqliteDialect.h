@@ -17,6 +17,7 @@ public:
     QString integrityProblem(QSqlDatabase &db) const override;
     QString problemText(const QSqlError &error) const override;
     bool isBusy(const QSqlError &error) const override;
+    QString progressMark(QSqlDatabase &db) const override;
 
     // The connect options of a file opened read-only, and of one written.
     static QString connectOptions(bool readOnly);

@@ -1,5 +1,6 @@
-// A local catalogue file that another program holds for writing: the write
-// is refused as busy within about a second, never held for a minute.
+// A local catalogue file that another program holds for writing and commits
+// nothing: the write is refused as busy within about a second, never held
+// for a minute; writers that commit one after another only take turns.
 #include "CatalogFixture.h"
 
 #include "catalog/SqliteCatalog.h"
@@ -19,7 +20,7 @@ namespace sr5n {
 namespace {
 
 const QString BusyReason =
-    QStringLiteral("файл базы занят другой программой: она записывает в него дольше секунды");
+    QStringLiteral("файл базы занят другой программой: она начала запись в него и не завершает ее");
 
 // Another program's connection that holds the file's write lock while it lives.
 class HeldFile
