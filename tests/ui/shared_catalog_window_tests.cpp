@@ -457,22 +457,24 @@ TEST(SharedCatalogWindow, TheRootCertificateIsChosenInTheSettingsWindow)
     Rig rig;
     ASSERT_TRUE(rig.sim->started());
 
-    OnEachModal<QFileDialog> files(
-        [&](QFileDialog &dialog) {
-            dialog.setDirectory(folder.path());
-            dialog.selectFile(certificate);
-            static_cast<QDialog &>(dialog).accept();
-        },
-        QStringLiteral("dlgCatalogRootCert"));
-    OnEachModal<TfrmCatalogSettings> settings([&](TfrmCatalogSettings &w) {
-        test::part<QRadioButton>(w, "rbCatalogServer")->click();
-        test::part<QLineEdit>(w, "edtCatalogServer")->setText(uri);
-        test::part<QPushButton>(w, "btnCatalogRootCert")->click();
-        EXPECT_EQ(test::part<QLineEdit>(w, "edtCatalogRootCert")->text(), certificate);
-        test::part<QPushButton>(w, "btnCatalogOk")->click();
-    });
-    test::trigger(rig.window, "pumCatalogSettings");
-    EXPECT_EQ(files.shown(), 1);
+    {
+        OnEachModal<QFileDialog> files(
+            [&](QFileDialog &dialog) {
+                dialog.setDirectory(folder.path());
+                dialog.selectFile(certificate);
+                static_cast<QDialog &>(dialog).accept();
+            },
+            QStringLiteral("dlgCatalogRootCert"));
+        OnEachModal<TfrmCatalogSettings> settings([&](TfrmCatalogSettings &w) {
+            test::part<QRadioButton>(w, "rbCatalogServer")->click();
+            test::part<QLineEdit>(w, "edtCatalogServer")->setText(uri);
+            test::part<QPushButton>(w, "btnCatalogRootCert")->click();
+            EXPECT_EQ(test::part<QLineEdit>(w, "edtCatalogRootCert")->text(), certificate);
+            test::part<QPushButton>(w, "btnCatalogOk")->click();
+        });
+        test::trigger(rig.window, "pumCatalogSettings");
+        EXPECT_EQ(files.shown(), 1);
+    }
     const PostgresUri kept = PostgresUri::parse(UserSettings().catalogLocation());
     EXPECT_EQ(kept.parameter(QStringLiteral("sslrootcert")), certificate);
     EXPECT_EQ(kept.parameter(QStringLiteral("sslmode")), QStringLiteral("disable"));
