@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 
+#include <csignal>
+
 namespace sr5n {
 
 namespace {
@@ -36,6 +38,9 @@ QString interruptedMessage(const CommandLine &line, const QStringList &ports)
 // command did; a stop by a signal stays a stop.
 int checkedStatus(const QString &program, int status)
 {
+    // Silently, with the status a shell shows for a program SIGPIPE ended.
+    if (StandardOutputReaderGone())
+        return status == ExitInterrupted ? status : ExitClosedPipe;
     const std::optional<QString> fault = TakeStandardOutputFault();
     if (!fault)
         return status;
@@ -99,6 +104,9 @@ int runHere(const CommandLine &line, const LinkTimings &timings)
 int RunCommandLine(const QStringList &arguments, const LinkTimings &timings)
 {
     const QString program = QFileInfo(arguments.value(0)).fileName();
+    // A reader of standard output that goes away (head) never cuts a device
+    // exchange short: the write fails instead, and the command ends in order.
+    std::signal(SIGPIPE, SIG_IGN);
     // The window's name: the user's data folder, where the protocol library is
     // kept when the program's folder is not writable, is the window's too.
     QCoreApplication::setApplicationName(QStringLiteral("sr5n-configurator"));

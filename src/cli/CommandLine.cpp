@@ -69,7 +69,8 @@ const QCommandLineOption RegisterOption(
 const QCommandLineOption NoCatalogOption(
     QStringLiteral("no-catalog"),
     QStringLiteral("Record nothing into the catalogue of objects (by default every read and "
-                   "write is recorded in catalog.sqlite in the user's data folder)."));
+                   "write of a device is recorded in catalog.sqlite in the user's data folder; "
+                   "commands that only read files record nothing)."));
 const QCommandLineOption DataOption(
     QStringLiteral("data-folder"),
     QStringLiteral("Folder of the installation data (event name lists, protocol library); "
@@ -106,6 +107,7 @@ void describe(Command command, QCommandLineParser &parser)
 {
     parser.addOption(DataOption);
     parser.addOption(CatalogOption);
+    parser.addOption(NoCatalogOption);
     parser.addOption(JsonOption);
     parser.addOption(QuietOption);
     parser.addOption(workerOption());
@@ -117,7 +119,6 @@ void describe(Command command, QCommandLineParser &parser)
         parser.addOption(portOption(true));
         parser.addOption(outputOption(QStringLiteral("The configuration file to write.")));
         parser.addOption(RegisterOption);
-        parser.addOption(NoCatalogOption);
         break;
     case Command::Write:
         parser.setApplicationDescription(
@@ -129,7 +130,6 @@ void describe(Command command, QCommandLineParser &parser)
             QStringLiteral("verify"),
             QStringLiteral("Read the configuration back and compare it with FILE.snc.")));
         parser.addOption(RegisterOption);
-        parser.addOption(NoCatalogOption);
         break;
     case Command::Diff:
         parser.setApplicationDescription(QStringLiteral(
@@ -363,7 +363,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     const QString first = arguments.value(1);
     if (first.isEmpty())
         return failure(QStringLiteral("missing command"));
-    if (first == u"-h" || first == u"--help" || first == u"help") {
+    if (first == u"-h" || first == u"--help" || first == u"--help-all" || first == u"help") {
         CommandLine line;
         line.action = Action::Help;
         line.message = generalHelp(program);

@@ -14,6 +14,7 @@ enum ExitStatus {
     ExitUsage = 2,         // the command line is wrong
     ExitFailed = 3,        // a port, device, file or decoding failure (on any port)
     ExitInterrupted = 130, // stopped by SIGINT or SIGTERM
+    ExitClosedPipe = 141,  // standard output's reader closed the pipe (as SIGPIPE would end it)
 };
 
 // The command line of sr5n-cli: a command and its options.
