@@ -124,7 +124,12 @@ int RunCommandLine(const QStringList &arguments, const LinkTimings &timings)
     case CommandLine::Action::Error:
         PrintText(stderr, QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n")
                               .arg(program, line.message));
-        return ExitUsage;
+        // A script that asked for JSON gets it also for a wrong command line.
+        if (arguments.contains(QStringLiteral("--json")))
+            PrintText(stdout, QString::fromUtf8(QJsonDocument(FailureJson(arguments.value(1),
+                                                                          ExitUsage, line.message))
+                                                    .toJson(QJsonDocument::Indented)));
+        return checkedStatus(program, ExitUsage);
     case CommandLine::Action::Run:
         break;
     }

@@ -1,11 +1,15 @@
 #include "cli/ObjectsCommand.h"
 
 #include "catalog/CatalogStore.h"
+#include "catalog/ConfigurationFacts.h"
 #include "catalog/ObjectCatalog.h"
 #include "catalog/SqliteCatalog.h"
 #include "cli/CommandLine.h"
+#include "cli/CommandResultJson.h"
+#include "cli/InterruptSignals.h"
 #include "cli/OutputFile.h"
 #include "cli/TerminalNotifier.h"
+#include "common/ReadableEcho.h"
 #include "config/ConfigurationFile.h"
 
 #include <QCommandLineParser>
@@ -15,6 +19,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 #include <unistd.h>
 
@@ -89,11 +94,12 @@ QString json(const QJsonValue &value)
 
 QString objectLine(const CatalogObject &object)
 {
-    QString description = object.name;
+    QString description = TerminalSafe(object.name);
     if (!object.address.isEmpty())
-        description += (description.isEmpty() ? QString() : QStringLiteral(", ")) + object.address;
+        description += (description.isEmpty() ? QString() : QStringLiteral(", ")) +
+                       TerminalSafe(object.address);
     return QStringLiteral("%1  %2  %3  %4  %5\n")
-               .arg(object.id.left(8), object.codes.leftJustified(9),
+               .arg(TerminalSafe(object.id.left(8)), TerminalSafe(object.codes).leftJustified(9),
                     timeText(object.lastTime).leftJustified(19),
                     (object.lastOperation ? OperationText(*object.lastOperation) : QString())
                         .leftJustified(28),
@@ -124,7 +130,9 @@ std::optional<CatalogObject> findObject(CatalogStore &store, const QString &name
         error = QStringLiteral("\"%1\" подходит к нескольким объектам; укажите id одного из них:\n")
                     .arg(name);
         for (const CatalogObject &object : std::as_const(found))
-            error += QStringLiteral("  %1  %2  %3\n").arg(object.id, object.codes, object.name);
+            error += QStringLiteral("  %1  %2  %3\n")
+                         .arg(TerminalSafe(object.id), TerminalSafe(object.codes),
+                              TerminalSafe(object.name));
         error.chop(1);
     }
     return std::nullopt;
@@ -165,24 +173,27 @@ Outcome show(CatalogStore &store, const QString &name, bool asJson)
         return outcome;
     }
     QString &out = outcome.out;
-    out += QStringLiteral("Объект:   %1\n").arg(object->codes);
-    out += QStringLiteral("Название: %1\n").arg(object->name);
-    out += QStringLiteral("Адрес:    %1\n").arg(object->address);
+    // What anyone with a login may have put into a shared catalogue is shown
+    // escaped: it never acts on the terminal nor breaks the lines.
+    out += QStringLiteral("Объект:   %1\n").arg(TerminalSafe(object->codes));
+    out += QStringLiteral("Название: %1\n").arg(TerminalSafe(object->name));
+    out += QStringLiteral("Адрес:    %1\n").arg(TerminalSafe(object->address));
     if (!object->notes.isEmpty())
-        out += QStringLiteral("Заметки:  %1\n").arg(object->notes);
+        out += QStringLiteral("Заметки:  %1\n").arg(TerminalSafe(object->notes));
     if (!object->phones.isEmpty())
-        out += QStringLiteral("Телефоны: %1\n").arg(object->phones);
-    out += QStringLiteral("Id:       %1\n\n").arg(object->id);
+        out += QStringLiteral("Телефоны: %1\n").arg(TerminalSafe(object->phones));
+    out += QStringLiteral("Id:       %1\n\n").arg(TerminalSafe(object->id));
     for (const CatalogEntry &entry : std::as_const(timeline)) {
         QString line =
             QStringLiteral("%1  %2  %3  %4  %5  %6")
                 .arg(timeText(entry.time), OperationText(entry.operation).leftJustified(28),
-                     entry.port.leftJustified(12), entry.user.leftJustified(10), entry.version,
-                     entry.id.left(8));
+                     TerminalSafe(entry.port).leftJustified(12),
+                     TerminalSafe(entry.user).leftJustified(10), TerminalSafe(entry.version),
+                     TerminalSafe(entry.id.left(8)));
         if (!entry.templateName.isEmpty())
-            line += QStringLiteral("  шаблон «%1»").arg(entry.templateName);
+            line += QStringLiteral("  шаблон «%1»").arg(TerminalSafe(entry.templateName));
         if (!entry.note.isEmpty())
-            line += QStringLiteral("  %1").arg(entry.note);
+            line += QStringLiteral("  %1").arg(TerminalSafe(entry.note));
         out += line.trimmed() + u'\n';
     }
     return outcome;
@@ -242,12 +253,42 @@ Outcome exportEntry(CatalogStore &store, const QString &name, const QCommandLine
     return outcome;
 }
 
-Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJson)
+// The entry of the object these bytes belong to that was imported from the
+// same bytes before: a second import of a file adds nothing.
+std::optional<CatalogEntry> importedBefore(CatalogStore &store, const QByteArray &bytes)
+{
+    const std::optional<ConfigurationFacts> facts = ConfigurationFacts::ofFile(bytes);
+    if (!facts)
+        return std::nullopt;
+    const QString hash = ContentHash(bytes);
+    for (const CatalogObject &object : store.objects(facts->codes)) {
+        if (object.codes != facts->codes)
+            continue;
+        for (const CatalogEntry &entry : store.timeline(object.id))
+            if (entry.hash == hash && entry.operation == CatalogOperation::Imported)
+                return entry;
+    }
+    return std::nullopt;
+}
+
+// Each file is told on standard output as soon as it is in the catalogue, so
+// that a run stopped by a signal leaves a true account; the stop ends the run
+// with 130 and the count of files added.
+Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJson, bool quiet)
 {
     Outcome outcome;
     QJsonArray results;
     QStringList errors;
+    int added = 0;
+    int skipped = 0;
+    const InterruptSignals signalled([](int) {});
+    const auto tell = [&](const QString &line) {
+        if (!asJson)
+            PrintText(stdout, line);
+    };
     for (const QString &path : files) {
+        if (InterruptSignals::received())
+            break;
         QString problem;
         QString fault; // what is wrong with a damaged file's entries
         QByteArray bytes;
@@ -255,11 +296,26 @@ Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJso
         const QFileInfo info(path);
         QFile file(path);
         // Only regular files are read: a pipe or a device would hang the run.
-        if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        if (!info.exists())
+            problem = QStringLiteral("Невозможно прочитать файл: нет такого файла");
+        else if (!info.isFile() || !file.open(QIODevice::ReadOnly))
             problem = QStringLiteral("Невозможно прочитать файл");
         else if (bytes = file.readAll(); !ReadConfigurationBytes(bytes, data, commands, &fault))
             problem = QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден");
         std::optional<CatalogEntry> entry;
+        if (problem.isEmpty() && catalog.store()) {
+            if (const std::optional<CatalogEntry> before = importedBefore(*catalog.store(), bytes)) {
+                ++skipped;
+                tell(QStringLiteral("%1: уже в базе (объект %2, запись %3), пропущен\n")
+                         .arg(QDir::toNativeSeparators(path), TerminalSafe(before->codes),
+                              before->id.left(8)));
+                QJsonObject result = entryJson(*before);
+                result.insert(QStringLiteral("file"), path);
+                result.insert(QStringLiteral("skipped"), true);
+                results.append(result);
+                continue;
+            }
+        }
         if (problem.isEmpty()) {
             entry = catalog.recordFile(CatalogOperation::Imported, QString(), bytes,
                                        QDir::toNativeSeparators(info.absoluteFilePath()));
@@ -276,15 +332,13 @@ Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJso
             results.append(result);
             continue;
         }
-        if (asJson) {
-            QJsonObject result = entryJson(*entry);
-            result.insert(QStringLiteral("file"), path);
-            results.append(result);
-        } else {
-            outcome.out +=
-                QStringLiteral("%1: объект %2, запись %3\n")
-                    .arg(QDir::toNativeSeparators(path), entry->codes, entry->id.left(8));
-        }
+        ++added;
+        QJsonObject result = entryJson(*entry);
+        result.insert(QStringLiteral("file"), path);
+        results.append(result);
+        tell(QStringLiteral("%1: объект %2, запись %3\n")
+                 .arg(QDir::toNativeSeparators(path), TerminalSafe(entry->codes),
+                      entry->id.left(8)));
     }
     if (asJson)
         outcome.out = json(results);
@@ -292,6 +346,16 @@ Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJso
         outcome.status = ExitFailed;
         outcome.error = errors.join(u'\n');
     }
+    if (InterruptSignals::received()) {
+        outcome.status = ExitInterrupted;
+        outcome.error += (outcome.error.isEmpty() ? QString() : QStringLiteral("\n")) +
+                         QStringLiteral("Прервано: добавлено в базу объектов файлов: %1 из %2")
+                             .arg(added)
+                             .arg(files.size());
+    }
+    if (skipped > 0 && !asJson && !quiet)
+        outcome.error += (outcome.error.isEmpty() ? QString() : QStringLiteral("\n")) +
+                         QStringLiteral("Уже были в базе и пропущены файлов: %1").arg(skipped);
     return outcome;
 }
 
@@ -312,6 +376,7 @@ QString help(const QString &program)
                "  --entry ID      the entry to export (its id or its first characters)\n"
                "  -o FILE.snc     the file to write\n"
                "  --json          print JSON instead of text\n"
+               "  --quiet         no notices (files already in the catalogue and skipped)\n"
                "  --catalog URL   another catalogue than the user's: a SQLite file or a\n"
                "                  postgresql:// address (default: $SR5N_CATALOG)\n"
                "  -h, --help      this help\n\n")
@@ -326,6 +391,7 @@ Outcome run(const QStringList &arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(JsonOption);
     parser.addOption(CatalogOption);
+    parser.addOption(QCommandLineOption(QStringLiteral("quiet")));
     parser.addOption(
         QCommandLineOption(QStringLiteral("search"), QString(), QStringLiteral("TEXT")));
     parser.addOption(QCommandLineOption(QStringLiteral("entry"), QString(), QStringLiteral("ID")));
@@ -387,7 +453,7 @@ Outcome run(const QStringList &arguments)
         return show(*store, positional.at(0), asJson);
     if (action == u"export")
         return exportEntry(*store, positional.at(0), parser, asJson);
-    return importFiles(catalog, positional, asJson);
+    return importFiles(catalog, positional, asJson, parser.isSet(QStringLiteral("quiet")));
 }
 
 } // namespace
@@ -403,6 +469,12 @@ int RunObjectsCommand(const QStringList &arguments)
     const Outcome outcome = run(arguments);
     if (!outcome.out.isEmpty())
         PrintText(stdout, outcome.out);
+    else if (outcome.status != ExitDone && arguments.contains(QStringLiteral("--json")))
+        PrintText(stdout,
+                  json(FailureJson((QStringLiteral("objects ") +
+                                    arguments.mid(2).filter(QRegularExpression(QStringLiteral("^[^-]"))).value(0))
+                                       .trimmed(),
+                                   outcome.status, outcome.error)));
     if (outcome.status == ExitUsage)
         PrintText(stderr, QStringLiteral("%1: %2\nTry '%1 objects --help' for more information.\n")
                               .arg(program, outcome.error));
