@@ -244,6 +244,20 @@ QString portGivenTwice(const QStringList &ports)
     return QString();
 }
 
+// Two ports whose names give one file for {port} (pts/4 and pts_4): the
+// second would write over the first's file.
+QString sameOutputPath(const CommandLine &line)
+{
+    for (qsizetype i = 0; i < line.ports.size(); ++i)
+        for (qsizetype j = 0; j < i; ++j)
+            if (const QString path = PortOutputPath(line.output, line.ports.at(i));
+                path == PortOutputPath(line.output, line.ports.at(j)))
+                return QStringLiteral("the ports %1 and %2 would both write %3: name the file "
+                                      "differently")
+                    .arg(line.ports.at(j), line.ports.at(i), path);
+    return QString();
+}
+
 // What is wrong with the options of a parsed command; empty when nothing.
 QString check(const CommandLine &line, const QStringList &positional)
 {
@@ -272,6 +286,8 @@ QString check(const CommandLine &line, const QStringList &positional)
             return QStringLiteral("missing -o FILE.snc");
         if (line.ports.size() > 1 && !line.output.contains(PortPlaceholder))
             return QStringLiteral("with several ports, -o must contain {port}");
+        if (const QString same = sameOutputPath(line); !same.isEmpty())
+            return same;
         return expect(0);
     case Command::Write:
     case Command::Json:
