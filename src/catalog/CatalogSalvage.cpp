@@ -239,6 +239,10 @@ CatalogSalvageResult SalvageCatalog(const QString &damagedPath, const QString &t
 
 QString SalvageSummary(const CatalogSalvageResult &result)
 {
+    if (!result.failure.isEmpty() && result.objects.saved + result.entries.saved +
+                                             result.configurations.saved ==
+                                         0)
+        return result.failure;
     QString summary = QStringLiteral("Сохранено объектов: %1, записей: %2, конфигураций: %3. "
                                      "Не удалось прочитать объектов: %4, записей: %5, "
                                      "конфигураций: %6")

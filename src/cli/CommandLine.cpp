@@ -353,7 +353,9 @@ QString CommandLine::exitStatusText()
                           "       standard output could not be written\n"
                           "  130  stopped by SIGINT (Ctrl+C) or SIGTERM; the ports of a device "
                           "that may hold a\n"
-                          "       half-written configuration are named\n");
+                          "       half-written configuration are named\n"
+                          "  141  the reader of standard output ended (a pipe into head); "
+                          "nothing is said\n");
 }
 
 QString CommandLine::generalHelp(const QString &program)

@@ -24,6 +24,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -196,8 +197,14 @@ CommandResult Commands::runCommand()
     // anything is sent, not after a whole exchange.
     if (m_line.registerProtocols) {
         const QString folder = QFileInfo(m_app->protocols().listFilePath()).absolutePath();
-        if (const QString problem = ProtocolLibraryLocation::registrationProblem(folder);
-            !problem.isEmpty())
+        if (QString problem = ProtocolLibraryLocation::registrationProblem(folder);
+            !problem.isEmpty()) {
+            // The installed library read in place: the user's own copy could not be made.
+            const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+            if (QDir(user).absolutePath() != QDir(folder).absolutePath())
+                problem += QStringLiteral(", и копию библиотеки нельзя сохранить в папке "
+                                          "данных пользователя \"%1\"")
+                               .arg(QDir::toNativeSeparators(user));
             return failedWith(QString(),
                               QStringLiteral("Невозможно зарегистрировать протоколы "
                                              "(--register-protocols): %1")
@@ -205,6 +212,7 @@ CommandResult Commands::runCommand()
                                   (touchesDevice() ? QStringLiteral(". В коммуникатор ничего не "
                                                                     "отправлено")
                                                    : QString()));
+        }
     }
     switch (m_line.command) {
     case Command::Read:
