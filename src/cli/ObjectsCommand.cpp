@@ -1,14 +1,18 @@
 #include "cli/ObjectsCommand.h"
 
+#include "catalog/CatalogLocation.h"
 #include "catalog/CatalogStore.h"
 #include "catalog/ConfigurationFacts.h"
 #include "catalog/ObjectCatalog.h"
+#include "catalog/SqlCatalogStore.h"
 #include "catalog/SqliteCatalog.h"
+#include "catalog/SqliteDialect.h"
 #include "cli/CommandLine.h"
 #include "cli/CommandResultJson.h"
 #include "cli/InterruptSignals.h"
 #include "cli/OutputFile.h"
 #include "cli/TerminalNotifier.h"
+#include "common/Expected.h"
 #include "common/ReadableEcho.h"
 #include "config/ConfigurationFile.h"
 
@@ -20,6 +24,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
 
 #include <unistd.h>
 
@@ -359,6 +367,47 @@ Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJso
     return outcome;
 }
 
+// Whether this user may change the catalogue file at `path` (and make its
+// journal beside it); a file not made yet counts as its folder.
+bool mayWrite(const QString &path)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    return (!file.exists() || file.isWritable()) && (!folder.exists() || folder.isWritable());
+}
+
+// The catalogue file opened read-only, schema and all as it is. A file in
+// write-ahead mode whose shared-memory file cannot be made beside it is read
+// as a file nobody changes meanwhile.
+Expected<std::unique_ptr<CatalogStore>> openForReading(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return Failure{QStringLiteral("файла нет, а создать его здесь нельзя: нет прав на запись")};
+    const QString name = QStringLiteral("sr5n-objects-reading");
+    QString problem;
+    for (const bool immutable : {false, true}) {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setConnectOptions(SqliteDialect::connectOptions(true) +
+                                 (immutable ? QStringLiteral(";QSQLITE_OPEN_URI") : QString()));
+            db.setDatabaseName(immutable ? QStringLiteral("file:%1?immutable=1")
+                                               .arg(QString::fromUtf8(
+                                                   QUrl::toPercentEncoding(path, "/")))
+                                         : path);
+            QSqlQuery probe(db);
+            if (db.open() && probe.exec(QStringLiteral("SELECT count(*) FROM objects")))
+                break;
+            problem = probe.lastError().isValid() ? probe.lastError().text()
+                                                  : db.lastError().text();
+        }
+        QSqlDatabase::removeDatabase(name);
+        if (immutable)
+            return Failure{QStringLiteral("база недоступна даже для чтения (%1)").arg(problem)};
+    }
+    return std::unique_ptr<CatalogStore>(
+        std::make_unique<SqlCatalogStore>(name, std::make_unique<SqliteDialect>(), path, true));
+}
+
 QString help(const QString &program)
 {
     return QStringLiteral(
@@ -442,7 +491,17 @@ Outcome run(const QStringList &arguments)
     QString location = parser.isSet(CatalogOption) ? parser.value(CatalogOption)
                                                    : qEnvironmentVariable("SR5N_CATALOG");
     ObjectCatalog catalog(location.isEmpty() ? DefaultCatalogPath() : location);
-    CatalogStore *store = catalog.store();
+    // Reading needs no more than reading: a catalogue this user cannot write
+    // (another's, or on a read-only disk) is opened only to be read.
+    std::unique_ptr<CatalogStore> reader;
+    if (action != u"import" && !IsSharedCatalog(catalog.path()) &&
+        !mayWrite(catalog.path())) {
+        Expected<std::unique_ptr<CatalogStore>> opened = openForReading(catalog.path());
+        if (!opened)
+            return failure(CatalogOpenFailure(catalog.path(), opened.reason()));
+        reader = std::move(*opened);
+    }
+    CatalogStore *store = reader ? reader.get() : catalog.store();
     for (const QString &notice : catalog.takeNotices())
         PrintText(stderr, notice + u'\n');
     if (!store)
