@@ -122,7 +122,7 @@ int RunCommandLine(const QStringList &arguments, const LinkTimings &timings)
         PrintText(stdout, QStringLiteral("%1 %2\n").arg(program, QStringLiteral(SR5N_VERSION)));
         return checkedStatus(program, ExitDone);
     case CommandLine::Action::Error:
-        PrintText(stderr, QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n")
+        PrintText(stderr, QStringLiteral("%1: %2\nПодробнее: %1 --help\n")
                               .arg(program, line.message));
         // A script that asked for JSON gets it also for a wrong command line.
         if (arguments.contains(QStringLiteral("--json")))

@@ -57,6 +57,9 @@ struct CommandLine {
 
 // The device file a port name stands for: "ttyUSB0" is /dev/ttyUSB0, a
 // symbolic link (/dev/serial/by-id/...) the device it leads to.
+// A usage error of Qt's command line parser in the program's words.
+QString ParserErrorText(const QString &text);
+
 QString PortDevice(const QString &port);
 
 // `pattern` with "{port}" replaced by the port's name made safe for a file

@@ -130,12 +130,12 @@ Commands::makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog)
         m_line.dataFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_line.dataFolder;
     auto app = std::make_unique<Configurator>(folder, m_timings);
     app->setNotifier(m_notifier);
+    if (!m_line.catalog.isEmpty())
+        app->setCatalog(m_line.catalog, QString());
     // Only what touches a device is recorded: a command that only reads or
     // converts files leaves the catalogue as it was.
     if (m_line.noCatalog || !touchesDevice())
         app->disableCatalog();
-    if (!m_line.catalog.isEmpty())
-        app->setCatalog(m_line.catalog, QString());
     app->setExplainsFileFaults(true);
     catalog = std::make_unique<CommandLineCatalog>(app->protocols(), app->notifier(),
                                                    m_line.registerProtocols);

@@ -239,9 +239,9 @@ Outcome exportEntry(CatalogStore &store, const QString &name, const QCommandLine
     Outcome outcome;
     if (output.isEmpty()) {
         if (asJson)
-            return usage(QStringLiteral("--json needs -o FILE.snc"));
+            return usage(QStringLiteral("--json: нужен -o FILE.snc"));
         if (isatty(fileno(stdout)))
-            return usage(QStringLiteral("missing -o FILE.snc (standard output is a terminal)"));
+            return usage(QStringLiteral("не указан -o FILE.snc (стандартный вывод — терминал)"));
         // A failed write is told by the caller, from the stream's state.
         PrintBytes(stdout, *bytes);
         return outcome;
@@ -450,7 +450,7 @@ Outcome run(const QStringList &arguments)
     QStringList rest = arguments;
     rest.removeAt(1);
     if (!parser.parse(rest))
-        return usage(parser.errorText());
+        return usage(ParserErrorText(parser.errorText()));
     QStringList positional = parser.positionalArguments();
     const QString action = positional.isEmpty() ? QString() : positional.takeFirst();
     if (parser.isSet(QStringLiteral("help")) || action == u"help")
@@ -458,9 +458,9 @@ Outcome run(const QStringList &arguments)
     const bool asJson = parser.isSet(JsonOption);
     const auto expect = [&](qsizetype count) -> QString {
         if (positional.size() < count)
-            return QStringLiteral("missing argument OBJECT");
+            return QStringLiteral("не указан аргумент OBJECT");
         if (positional.size() > count)
-            return QStringLiteral("unexpected argument '%1'").arg(positional.at(count));
+            return QStringLiteral("лишний аргумент «%1»").arg(positional.at(count));
         return {};
     };
     QString wrong;
@@ -469,10 +469,10 @@ Outcome run(const QStringList &arguments)
     else if (action == u"show" || action == u"export")
         wrong = expect(1);
     else if (action == u"import")
-        wrong = positional.isEmpty() ? QStringLiteral("missing FILE.snc") : QString();
+        wrong = positional.isEmpty() ? QStringLiteral("не указан FILE.snc") : QString();
     else
-        wrong = action.isEmpty() ? QStringLiteral("missing list, show, export or import")
-                                 : QStringLiteral("unknown objects command '%1'").arg(action);
+        wrong = action.isEmpty() ? QStringLiteral("не указано list, show, export или import")
+                                 : QStringLiteral("неизвестная команда objects «%1»").arg(action);
     const bool only = [&] {
         if (parser.isSet(QStringLiteral("search")) && action != u"list")
             return false;
@@ -483,7 +483,7 @@ Outcome run(const QStringList &arguments)
         return true;
     }();
     if (wrong.isEmpty() && !only)
-        wrong = QStringLiteral("an option that '%1' does not take").arg(action);
+        wrong = QStringLiteral("параметр, которого «%1» не принимает").arg(action);
     if (!wrong.isEmpty())
         return usage(wrong);
 
@@ -535,7 +535,7 @@ int RunObjectsCommand(const QStringList &arguments)
                                        .trimmed(),
                                    outcome.status, outcome.error)));
     if (outcome.status == ExitUsage)
-        PrintText(stderr, QStringLiteral("%1: %2\nTry '%1 objects --help' for more information.\n")
+        PrintText(stderr, QStringLiteral("%1: %2\nПодробнее: %1 objects --help\n")
                               .arg(program, outcome.error));
     else if (!outcome.error.isEmpty())
         PrintText(stderr, outcome.error + u'\n');

@@ -4,6 +4,8 @@
 #include "catalog/SqliteCatalog.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 
@@ -99,8 +101,9 @@ TEST_P(CatalogSalvage, KeepsEveryRowThatReadsAndCountsWhatWasLost)
         EXPECT_TRUE(entryCodes.contains(QString::number(1000 + i))) << i;
     for (const int i : GetParam().lost)
         EXPECT_FALSE(entryCodes.contains(QString::number(1000 + i))) << i;
-    if (GetParam().wholeObjects)
+    if (GetParam().wholeObjects) {
         EXPECT_EQ(objects.size(), kObjects);
+    }
 
     // The notice tells exactly what the new catalogue holds, and what it lacks.
     const QString notice = opening.notices.first();

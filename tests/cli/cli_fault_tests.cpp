@@ -247,7 +247,7 @@ TEST(CliFaults, ALinkAndItsDeviceAreOnePort)
     const test::CliRun same =
         RunCli({"read", "--port", "pts/4", "--port", "pts_4", "-o", "x-{port}.snc"});
     EXPECT_EQ(same.status, 2);
-    EXPECT_TRUE(same.err.contains(QStringLiteral("would both write x-pts_4.snc")))
+    EXPECT_TRUE(same.err.contains(QStringLiteral("записали бы один и тот же файл x-pts_4.snc")))
         << same.err.toStdString();
 }
 

@@ -275,7 +275,8 @@ struct Grid {
 
 // A change made to one table's rows of a sound JSON form, and what importing
 // it gives: the message (with %1 the grid, %2 the first row's number, %3 the
-// last row's, %4 the number of rows), or none when the rows are taken.
+// last row's, %4 the number of rows, %5 one more, %6 the numbers allowed, %7
+// and %8 the first and last rows' events), or none when the rows are taken.
 struct RowChange {
     const char *name;
     std::function<void(QJsonArray &)> change;
@@ -309,9 +310,18 @@ const RowChange RowChanges[] = {
      "В \"%1\" нет строк с номерами %3: нужна каждая строка таблицы"},
     {"FirstRowGivenTwice", [](QJsonArray &rows) { rows.append(rows.first()); },
      "Номер %2 повторяется в \"%1\": строки 1 и %5"},
+    // Renumbered with its event: the event tells.
     {"FirstRowRenumberedAsTheLast",
      [](QJsonArray &rows) {
          rows[0] = withValue(rows.at(0).toObject(), "№", number(rows, rows.size() - 1));
+     },
+     "Событие \"%7\" строки \"%1[1]\" не совпадает с событием №%3 \"%8\""},
+    // Renumbered without its event: the number is then given twice.
+    {"FirstRowRenumberedAsTheLastWithoutItsEvent",
+     [](QJsonArray &rows) {
+         QJsonObject row = withValue(rows.at(0).toObject(), "№", number(rows, rows.size() - 1));
+         row.remove(QStringLiteral("Событие"));
+         rows[0] = row;
      },
      "Номер %3 повторяется в \"%1\": строки 1 и %4"},
     {"NumberUnknown",
@@ -414,7 +424,9 @@ TEST_P(JsonRows, EachRowGoesByItsNumberOrTheTableIsRefused)
             .replace(QStringLiteral("%5"), QString::number(original.size() + 1))
             .replace(QStringLiteral("%6"), allowed)
             .replace(QStringLiteral("%7"),
-                     original.at(0).toObject().value(QStringLiteral("Событие")).toString());
+                     original.at(0).toObject().value(QStringLiteral("Событие")).toString())
+            .replace(QStringLiteral("%8"),
+                     original.last().toObject().value(QStringLiteral("Событие")).toString());
     EXPECT_EQ(fault, std::optional<QString>(expected));
     EXPECT_EQ(ConfigurationToJson(target.model, target.tables), before);
 }
@@ -426,8 +438,8 @@ INSTANTIATE_TEST_SUITE_P(
                           Grid{"mgdCommonInternalEvents", EventCodeTables::Table::Common},
                           Grid{"mgdExternalEvents", EventCodeTables::Table::External}),
         ::testing::ValuesIn(RowChanges)),
-    [](const auto &info) {
-        return std::string(std::get<0>(info.param).key) + '_' + std::get<1>(info.param).name;
+    [](const auto &test) {
+        return std::string(std::get<0>(test.param).key) + '_' + std::get<1>(test.param).name;
     });
 
 } // namespace

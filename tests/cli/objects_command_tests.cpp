@@ -260,14 +260,14 @@ TEST(CliObjects, WrongCommandLinesAndUnknownObjectsAreRefused)
     QTemporaryDir folder;
     const QString catalog = folder.filePath(QStringLiteral("c.sqlite"));
     const Refusal refusals[] = {
-        {{"objects"}, 2, "sr5n-cli-short: missing list, show, export or import"},
-        {{"objects", "erase"}, 2, "sr5n-cli-short: unknown objects command 'erase'"},
-        {{"objects", "show"}, 2, "sr5n-cli-short: missing argument OBJECT\n"},
-        {{"objects", "list", "extra"}, 2, "sr5n-cli-short: unexpected argument 'extra'"},
+        {{"objects"}, 2, "sr5n-cli-short: не указано list, show, export или import"},
+        {{"objects", "erase"}, 2, "sr5n-cli-short: неизвестная команда objects «erase»"},
+        {{"objects", "show"}, 2, "sr5n-cli-short: не указан аргумент OBJECT\n"},
+        {{"objects", "list", "extra"}, 2, "sr5n-cli-short: лишний аргумент «extra»"},
         {{"objects", "show", "0412", "--search", "x"},
          2,
-         "sr5n-cli-short: an option that 'show' does not take"},
-        {{"objects", "import"}, 2, "sr5n-cli-short: missing FILE.snc"},
+         "sr5n-cli-short: параметр, которого «show» не принимает"},
+        {{"objects", "import"}, 2, "sr5n-cli-short: не указан FILE.snc"},
         {{"objects", "show", "0412"}, 3, "Объекта \"0412\" нет в базе объектов"},
         {{"objects", "export", "0412", "-o", "x.snc"}, 3, "Объекта \"0412\" нет в базе объектов"},
     };
