@@ -197,7 +197,12 @@ CatalogSalvageResult SalvageCatalog(const QString &damagedPath, const QString &t
         from.setDatabaseName(damagedPath);
         from.setConnectOptions(SqliteDialect::connectOptions(true));
         QSqlDatabase to = QSqlDatabase::database(target, false);
-        if (!from.open() || from.tables().isEmpty()) {
+        // A file cut short is refused as a whole unless the schema may be
+        // "written": then SQLite reads the pages the file still has. The
+        // connection only reads.
+        if (from.open())
+            QSqlQuery(from).exec(QStringLiteral("PRAGMA writable_schema = ON"));
+        if (!from.isOpen() || from.tables().isEmpty()) {
             result.failure = QStringLiteral("Невозможно прочитать поврежденную базу: ") +
                              (from.lastError().isValid()
                                   ? from.lastError().text()

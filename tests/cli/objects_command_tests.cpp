@@ -365,7 +365,7 @@ TEST(CliObjects, ControlCharactersInNamesAreShownEscaped)
         id = entry->objectId;
         ASSERT_TRUE(opening.store->describeObject(
             id, QStringLiteral("Склад\x1b]0;pwned\x07\x1b[2J"), QStringLiteral("ул. Ленина\r\nдом 1"),
-            QStringLiteral("\x9b31m")));
+            QString(QChar(0x9B)) + QStringLiteral("31m")));
     }
     const test::CliRun list = RunCli({"objects", "list", "--catalog", catalog});
     EXPECT_EQ(list.status, 0) << list.err.toStdString();
