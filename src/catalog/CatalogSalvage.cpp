@@ -256,6 +256,10 @@ QString SalvageSummary(const CatalogSalvageResult &result)
                           .arg(result.configurations.saved)
                           .arg(counted(result.objects), counted(result.entries),
                                counted(result.configurations));
+    if (result.objects.tailUnknown || result.entries.tailUnknown ||
+        result.configurations.tailUnknown)
+        summary += QStringLiteral(" (конец таблицы не читается: сколько строк было в нем, "
+                                  "неизвестно)");
     if (result.objectsFromEntries > 0)
         summary += QStringLiteral(" (объектов восстановлено по их записям, без названия и "
                                   "адреса: %1)")
