@@ -308,7 +308,9 @@ Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJso
             problem = QStringLiteral("Невозможно прочитать файл: нет такого файла");
         else if (!info.isFile() || !file.open(QIODevice::ReadOnly))
             problem = QStringLiteral("Невозможно прочитать файл");
-        else if (bytes = file.readAll(); !ReadConfigurationBytes(bytes, data, commands, &fault))
+        else if (bytes = file.readAll(); bytes.isEmpty())
+            problem = QStringLiteral("Невозможно прочитать файл: файл пуст");
+        else if (!ReadConfigurationBytes(bytes, data, commands, &fault))
             problem = QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден");
         std::optional<CatalogEntry> entry;
         if (problem.isEmpty() && catalog.store()) {
@@ -348,6 +350,9 @@ Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJso
                  .arg(QDir::toNativeSeparators(path), TerminalSafe(entry->codes),
                       entry->id.left(8)));
     }
+    // What the catalogue found while recording (a server gone or back).
+    for (const QString &notice : catalog.takeNotices())
+        PrintText(stderr, notice + u'\n');
     if (asJson)
         outcome.out = json(results);
     if (!errors.isEmpty()) {
