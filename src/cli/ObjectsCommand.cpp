@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -261,23 +262,46 @@ Outcome exportEntry(CatalogStore &store, const QString &name, const QCommandLine
     return outcome;
 }
 
-// The entry of the object these bytes belong to that was imported from the
-// same bytes before: a second import of a file adds nothing.
-std::optional<CatalogEntry> importedBefore(CatalogStore &store, const QByteArray &bytes)
+// The entries imported into each object, by the hash of their bytes, read
+// once an object a run: a second import of the same bytes adds nothing.
+class ImportedEntries
 {
-    const std::optional<ConfigurationFacts> facts = ConfigurationFacts::ofFile(bytes);
-    if (!facts)
+public:
+    explicit ImportedEntries(CatalogStore &store) : m_store(store) {}
+
+    // The entry of the object these bytes belong to imported from them before.
+    std::optional<CatalogEntry> find(const QByteArray &bytes)
+    {
+        const std::optional<ConfigurationFacts> facts = ConfigurationFacts::ofFile(bytes);
+        if (!facts)
+            return std::nullopt;
+        const QString hash = ContentHash(bytes);
+        for (const CatalogObject &object : m_store.objects(facts->codes)) {
+            if (object.codes != facts->codes)
+                continue;
+            const bool read = m_known.contains(object.id);
+            QHash<QString, CatalogEntry> &byHash = m_known[object.id];
+            if (!read) {
+                for (const CatalogEntry &entry : m_store.timeline(object.id))
+                    if (entry.operation == CatalogOperation::Imported)
+                        byHash.insert(entry.hash, entry);
+            }
+            if (const auto it = byHash.constFind(hash); it != byHash.cend())
+                return *it;
+        }
         return std::nullopt;
-    const QString hash = ContentHash(bytes);
-    for (const CatalogObject &object : store.objects(facts->codes)) {
-        if (object.codes != facts->codes)
-            continue;
-        for (const CatalogEntry &entry : store.timeline(object.id))
-            if (entry.hash == hash && entry.operation == CatalogOperation::Imported)
-                return entry;
     }
-    return std::nullopt;
-}
+
+    void add(const CatalogEntry &entry)
+    {
+        if (m_known.contains(entry.objectId))
+            m_known[entry.objectId].insert(entry.hash, entry);
+    }
+
+private:
+    CatalogStore &m_store;
+    QHash<QString, QHash<QString, CatalogEntry>> m_known;
+};
 
 // Each file is told on standard output as soon as it is in the catalogue, so
 // that a run stopped by a signal leaves a true account; the stop ends the run
@@ -290,6 +314,9 @@ Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJso
     int added = 0;
     int skipped = 0;
     const InterruptSignals signalled([](int) {});
+    std::optional<ImportedEntries> imported;
+    if (catalog.store())
+        imported.emplace(*catalog.store());
     const auto tell = [&](const QString &line) {
         if (!asJson)
             PrintText(stdout, line);
@@ -313,8 +340,8 @@ Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJso
         else if (!ReadConfigurationBytes(bytes, data, commands, &fault))
             problem = QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден");
         std::optional<CatalogEntry> entry;
-        if (problem.isEmpty() && catalog.store()) {
-            if (const std::optional<CatalogEntry> before = importedBefore(*catalog.store(), bytes)) {
+        if (problem.isEmpty() && imported) {
+            if (const std::optional<CatalogEntry> before = imported->find(bytes)) {
                 ++skipped;
                 tell(QStringLiteral("%1: уже в базе (объект %2, запись %3), пропущен\n")
                          .arg(QDir::toNativeSeparators(path), TerminalSafe(before->codes),
@@ -343,6 +370,8 @@ Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJso
             continue;
         }
         ++added;
+        if (imported)
+            imported->add(*entry);
         QJsonObject result = entryJson(*entry);
         result.insert(QStringLiteral("file"), path);
         results.append(result);

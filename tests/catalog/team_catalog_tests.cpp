@@ -66,15 +66,16 @@ protected:
             .toInt();
     }
 
-    // Configuration files of one object that differ in a phone number, so
-    // that each is an entry of its own: "<prefix>-<n>.snc", n from `first`.
+    // Configuration files of one object that differ in a phone number (the
+    // numbers from `first` on), so that each is an entry of its own:
+    // "<prefix>-0.snc", "<prefix>-1.snc"...
     QStringList distinctFiles(const QString &prefix, int first, int count) const
     {
         QStringList files;
-        for (int n = first; n < first + count; ++n) {
+        for (int i = 0; i < count; ++i) {
             test::SampleConfiguration sample;
-            sample.phone = QStringLiteral("849%1").arg(n, 8, 10, QLatin1Char('0'));
-            const QString path = m_folder.filePath(QStringLiteral("%1-%2.snc").arg(prefix).arg(n));
+            sample.phone = QStringLiteral("849%1").arg(first + i, 8, 10, QLatin1Char('0'));
+            const QString path = m_folder.filePath(QStringLiteral("%1-%2.snc").arg(prefix).arg(i));
             QFile file(path);
             if (!file.open(QIODevice::WriteOnly) || file.write(sample.bytes()) <= 0)
                 return {};
@@ -88,7 +89,7 @@ protected:
     std::unique_ptr<QProcess> startLoop(int stream, int count)
     {
         const QString prefix = QStringLiteral("stream%1").arg(stream);
-        distinctFiles(prefix, 0, count);
+        distinctFiles(prefix, stream * count, count);
         auto loop = std::make_unique<QProcess>();
         loop->setProgram(QStringLiteral("/bin/sh"));
         loop->setArguments(
@@ -171,7 +172,7 @@ TEST_F(TeamCatalog, AServerStoppedInTheMiddleCostsNothingButADelay)
     QProcess last;
     last.start(Cli, QStringList{QStringLiteral("objects"), QStringLiteral("import"),
                                 QStringLiteral("--catalog"), uri()} +
-                        distinctFiles(QStringLiteral("last"), 0, 1));
+                        distinctFiles(QStringLiteral("last"), 100000, 1));
     ASSERT_TRUE(last.waitForFinished(60000));
     EXPECT_EQ(last.exitCode(), 0);
     EXPECT_EQ(entriesOnServer(), 181);
