@@ -110,9 +110,9 @@ public:
     Copier(QSqlDatabase &from, QSqlDatabase &to) : m_from(from), m_to(to) {}
 
     // Copies the rows of `table` that read and that `accept` takes.
-    SalvageCount copy(const QString &table, const QString &key,
-                      const std::function<bool(const QStringList &, const QVariantList &)> &accept =
-                          {})
+    SalvageCount
+    copy(const QString &table, const QString &key,
+         const std::function<bool(const QStringList &, const QVariantList &)> &accept = {})
     {
         const QStringList columns = commonColumns(m_from, m_to, table);
         QSqlQuery insert(m_to);
@@ -214,9 +214,8 @@ CatalogSalvageResult SalvageCatalog(const QString &damagedPath, const QString &t
             to.transaction();
             Copier copier(from, to);
             copier.copy(QStringLiteral("catalog_meta"), QStringLiteral("key"));
-            result.configurations =
-                copier.copy(QStringLiteral("configurations"), QStringLiteral("hash"),
-                            wholeConfiguration);
+            result.configurations = copier.copy(QStringLiteral("configurations"),
+                                                QStringLiteral("hash"), wholeConfiguration);
             result.objects = copier.copy(QStringLiteral("objects"), QStringLiteral("id"));
             result.entries = copier.copy(QStringLiteral("entries"), QStringLiteral("id"));
             affected(to, QStringLiteral("UPDATE objects SET merged_into = NULL WHERE merged_into "
@@ -244,18 +243,17 @@ CatalogSalvageResult SalvageCatalog(const QString &damagedPath, const QString &t
 
 QString SalvageSummary(const CatalogSalvageResult &result)
 {
-    if (!result.failure.isEmpty() && result.objects.saved + result.entries.saved +
-                                             result.configurations.saved ==
-                                         0)
+    if (!result.failure.isEmpty() &&
+        result.objects.saved + result.entries.saved + result.configurations.saved == 0)
         return result.failure;
-    QString summary = QStringLiteral("Сохранено объектов: %1, записей: %2, конфигураций: %3. "
-                                     "Не удалось прочитать объектов: %4, записей: %5, "
-                                     "конфигураций: %6")
-                          .arg(result.objects.saved)
-                          .arg(result.entries.saved)
-                          .arg(result.configurations.saved)
-                          .arg(counted(result.objects), counted(result.entries),
-                               counted(result.configurations));
+    QString summary =
+        QStringLiteral("Сохранено объектов: %1, записей: %2, конфигураций: %3. "
+                       "Не удалось прочитать объектов: %4, записей: %5, "
+                       "конфигураций: %6")
+            .arg(result.objects.saved)
+            .arg(result.entries.saved)
+            .arg(result.configurations.saved)
+            .arg(counted(result.objects), counted(result.entries), counted(result.configurations));
     if (result.objects.tailUnknown || result.entries.tailUnknown ||
         result.configurations.tailUnknown)
         summary += QStringLiteral(" (конец таблицы не читается: сколько строк было в нем, "

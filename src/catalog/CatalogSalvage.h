@@ -7,7 +7,7 @@ namespace sr5n {
 // What salvaging a damaged catalogue kept and lost, table by table.
 struct SalvageCount {
     int saved = 0;
-    int lost = 0;           // rows that could not be read
+    int lost = 0;             // rows that could not be read
     bool tailUnknown = false; // the table's end could not be read: maybe more lost
 };
 struct CatalogSalvageResult {

@@ -122,8 +122,8 @@ int RunCommandLine(const QStringList &arguments, const LinkTimings &timings)
         PrintText(stdout, QStringLiteral("%1 %2\n").arg(program, QStringLiteral(SR5N_VERSION)));
         return checkedStatus(program, ExitDone);
     case CommandLine::Action::Error:
-        PrintText(stderr, QStringLiteral("%1: %2\nПодробнее: %1 --help\n")
-                              .arg(program, line.message));
+        PrintText(stderr,
+                  QStringLiteral("%1: %2\nПодробнее: %1 --help\n").arg(program, line.message));
         // A script that asked for JSON gets it also for a wrong command line.
         if (arguments.contains(QStringLiteral("--json")))
             PrintText(stdout, QString::fromUtf8(QJsonDocument(FailureJson(arguments.value(1),

@@ -24,9 +24,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStandardPaths>
 
 namespace sr5n {
 
@@ -208,7 +208,7 @@ CommandResult Commands::runCommand()
             return failedWith(QString(),
                               QStringLiteral("Невозможно зарегистрировать протоколы "
                                              "(--register-protocols): %1")
-                                          .arg(problem) +
+                                      .arg(problem) +
                                   (touchesDevice() ? QStringLiteral(". В коммуникатор ничего не "
                                                                     "отправлено")
                                                    : QString()));
@@ -465,8 +465,9 @@ CommandResult Commands::json()
         return failedWith(QString(), fault);
     const std::optional<QByteArray> text = ReadRegularFile(source);
     if (!text)
-        return failedWith(QString(), QStringLiteral("Невозможно прочитать файл \"%1\": ошибка чтения")
-                                         .arg(QDir::toNativeSeparators(source)));
+        return failedWith(QString(),
+                          QStringLiteral("Невозможно прочитать файл \"%1\": ошибка чтения")
+                              .arg(QDir::toNativeSeparators(source)));
     if (const std::optional<QString> fault =
             ConfigurationFromJson(*text, m_app->config(), m_app->eventTables()))
         return failedWith(QString(), *fault);

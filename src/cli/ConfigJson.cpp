@@ -197,9 +197,10 @@ std::optional<QList<PlacedRow>> gridRows(const QJsonValue &value, const QString 
         const QString event = tables.row(table, row).name;
         if (object.contains(eventColumn) && !event.isEmpty() &&
             object.value(eventColumn).toString() != event) {
-            fault = {QStringLiteral("Событие \"%1\" строки \"%2\" не совпадает с событием №%3 \"%4\"")
-                         .arg(ReadableEcho(object.value(eventColumn).toString()),
-                              rowKey(grid, place), number, event)};
+            fault = {
+                QStringLiteral("Событие \"%1\" строки \"%2\" не совпадает с событием №%3 \"%4\"")
+                    .arg(ReadableEcho(object.value(eventColumn).toString()), rowKey(grid, place),
+                         number, event)};
             return std::nullopt;
         }
         slot = {object, place};

@@ -424,15 +424,15 @@ Expected<std::unique_ptr<CatalogStore>> openForReading(const QString &path)
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
             db.setConnectOptions(SqliteDialect::connectOptions(true) +
                                  (immutable ? QStringLiteral(";QSQLITE_OPEN_URI") : QString()));
-            db.setDatabaseName(immutable ? QStringLiteral("file:%1?immutable=1")
-                                               .arg(QString::fromUtf8(
-                                                   QUrl::toPercentEncoding(path, "/")))
-                                         : path);
+            db.setDatabaseName(immutable
+                                   ? QStringLiteral("file:%1?immutable=1")
+                                         .arg(QString::fromUtf8(QUrl::toPercentEncoding(path, "/")))
+                                   : path);
             QSqlQuery probe(db);
             if (db.open() && probe.exec(QStringLiteral("SELECT count(*) FROM objects")))
                 break;
-            problem = probe.lastError().isValid() ? probe.lastError().text()
-                                                  : db.lastError().text();
+            problem =
+                probe.lastError().isValid() ? probe.lastError().text() : db.lastError().text();
         }
         QSqlDatabase::removeDatabase(name);
         if (immutable)
@@ -528,8 +528,7 @@ Outcome run(const QStringList &arguments)
     // Reading needs no more than reading: a catalogue this user cannot write
     // (another's, or on a read-only disk) is opened only to be read.
     std::unique_ptr<CatalogStore> reader;
-    if (action != u"import" && !IsSharedCatalog(catalog.path()) &&
-        !mayWrite(catalog.path())) {
+    if (action != u"import" && !IsSharedCatalog(catalog.path()) && !mayWrite(catalog.path())) {
         Expected<std::unique_ptr<CatalogStore>> opened = openForReading(catalog.path());
         if (!opened)
             return failure(CatalogOpenFailure(catalog.path(), opened.reason()));
@@ -563,14 +562,17 @@ int RunObjectsCommand(const QStringList &arguments)
     if (!outcome.out.isEmpty())
         PrintText(stdout, outcome.out);
     else if (outcome.status != ExitDone && arguments.contains(QStringLiteral("--json")))
-        PrintText(stdout,
-                  json(FailureJson((QStringLiteral("objects ") +
-                                    arguments.mid(2).filter(QRegularExpression(QStringLiteral("^[^-]"))).value(0))
-                                       .trimmed(),
-                                   outcome.status, outcome.error)));
+        PrintText(
+            stdout,
+            json(FailureJson(
+                (QStringLiteral("objects ") +
+                 arguments.mid(2).filter(QRegularExpression(QStringLiteral("^[^-]"))).value(0))
+                    .trimmed(),
+                outcome.status, outcome.error)));
     if (outcome.status == ExitUsage)
-        PrintText(stderr, QStringLiteral("%1: %2\nПодробнее: %1 objects --help\n")
-                              .arg(program, outcome.error));
+        PrintText(
+            stderr,
+            QStringLiteral("%1: %2\nПодробнее: %1 objects --help\n").arg(program, outcome.error));
     else if (!outcome.error.isEmpty())
         PrintText(stderr, outcome.error + u'\n');
     return outcome.status;

@@ -151,11 +151,23 @@ TEST_P(CatalogBackend, SearchFindsAnObjectByEachOfItsFields)
         const char *query;
         bool found;
     } cases[] = {
-        {"0412", true},        {"0567", true},    {"аптека", true},       {"ЗДОРОВЬЕ", true},
-        {"тверская 12", true}, {"сторожа", true}, {"7654321", true},      {"50%_", true},
-        {"%", true},           {"\\", false},     {"аптека 0000", false}, {"Ленина", false},
+        {"0412", true},
+        {"0567", true},
+        {"аптека", true},
+        {"ЗДОРОВЬЕ", true},
+        {"тверская 12", true},
+        {"сторожа", true},
+        {"7654321", true},
+        {"50%_", true},
+        {"%", true},
+        {"\\", false},
+        {"аптека 0000", false},
+        {"Ленина", false},
         // "ё" read as "е"; a phone number found without its punctuation.
-        {"елкиной", true},     {"ЁЛКИНОЙ", true}, {"765-43-21", true},    {"(495) 765", true},
+        {"елкиной", true},
+        {"ЁЛКИНОЙ", true},
+        {"765-43-21", true},
+        {"(495) 765", true},
         {"765-43-22", false},
     };
     for (const auto &c : cases) {

@@ -134,8 +134,11 @@ INSTANTIATE_TEST_SUITE_P(
                {0, 1, 2, 197, 198, 199},
                {},
                false},
-        Damage{"CutInHalf", [](QByteArray &bytes) { bytes.truncate(bytes.size() / 2); },
-               {0, 1, 2}, {199}, false},
+        Damage{"CutInHalf",
+               [](QByteArray &bytes) { bytes.truncate(bytes.size() / 2); },
+               {0, 1, 2},
+               {199},
+               false},
         // One configuration unreadable: only its entry goes, every object stays.
         Damage{"ADamagedConfigurationPage",
                [](QByteArray &bytes) {

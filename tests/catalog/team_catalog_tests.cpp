@@ -118,10 +118,10 @@ TEST_F(TeamCatalog, EightProcessesRecordingAtOnceLoseNothing)
         ASSERT_EQ(files.size(), 200);
         processes.push_back(std::make_unique<QProcess>());
         processes.back()->setStandardInputFile(QProcess::nullDevice());
-        processes.back()->start(Cli, QStringList{QStringLiteral("objects"),
-                                                 QStringLiteral("import"), QStringLiteral("--catalog"),
-                                                 uri()} +
-                                         files);
+        processes.back()->start(Cli,
+                                QStringList{QStringLiteral("objects"), QStringLiteral("import"),
+                                            QStringLiteral("--catalog"), uri()} +
+                                    files);
     }
     for (auto &process : processes) {
         ASSERT_TRUE(process->waitForFinished(280000));

@@ -58,10 +58,8 @@ int catalogueEntries()
     for (const QJsonValue &object : QJsonDocument::fromJson(list.out.toUtf8()).array()) {
         const test::CliRun show =
             RunCli({"objects", "show", object.toObject()["id"].toString(), "--json"});
-        entries += int(QJsonDocument::fromJson(show.out.toUtf8())
-                           .object()["entries"]
-                           .toArray()
-                           .size());
+        entries +=
+            int(QJsonDocument::fromJson(show.out.toUtf8()).object()["entries"].toArray().size());
     }
     return entries;
 }
@@ -128,9 +126,8 @@ TEST(CliFaults, AnInputFileThatCannotBeReadIsNamedWithItsReason)
               QStringList{"export", input.path, "-o", folder.filePath(QStringLiteral("x.html"))}}) {
             const test::CliRun run = RunCli(command);
             EXPECT_EQ(run.status, 3) << command.join(u' ').toStdString();
-            EXPECT_TRUE(run.err.contains(told))
-                << command.join(u' ').toStdString() << "\n"
-                << run.err.toStdString();
+            EXPECT_TRUE(run.err.contains(told)) << command.join(u' ').toStdString() << "\n"
+                                                << run.err.toStdString();
         }
     }
 }
@@ -302,9 +299,11 @@ TEST(CliFaults, AReadOnlyDataFolderLeavesDeviceWorkAlone)
     };
     const QString file = work + QStringLiteral("/read.snc");
     for (const QStringList &more : {QStringList{"--no-catalog"}, QStringList()}) {
-        const test::CliRun read = asUser(QStringList{"read", "--port", sim.path(), "-o", file} + more);
+        const test::CliRun read =
+            asUser(QStringList{"read", "--port", sim.path(), "-o", file} + more);
         EXPECT_EQ(read.status, 0) << read.err.toStdString();
-        EXPECT_FALSE(read.err.contains(QStringLiteral("список протоколов"))) << read.err.toStdString();
+        EXPECT_FALSE(read.err.contains(QStringLiteral("список протоколов")))
+            << read.err.toStdString();
         ASSERT_TRUE(QFileInfo::exists(file));
         const test::CliRun write = asUser(QStringList{"write", "--port", sim.path(), file} + more);
         EXPECT_EQ(write.status, 0) << write.err.toStdString();
@@ -342,7 +341,8 @@ TEST(CliFaults, ACatalogueTheUserCannotWriteIsRead)
     ::chmod(QFile::encodeName(work).constData(), 0777);
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 
-    const test::CliRun list = runAsNobody({"objects", "list", "--catalog", catalog}, environment, work);
+    const test::CliRun list =
+        runAsNobody({"objects", "list", "--catalog", catalog}, environment, work);
     EXPECT_EQ(list.status, 0) << list.err.toStdString();
     EXPECT_TRUE(list.out.contains(QStringLiteral("0000 0000"))) << list.out.toStdString();
     const test::CliRun show =

@@ -1093,8 +1093,7 @@ TEST_F(Cli, WrongCommandLinesExitWithUsage)
         const test::CliRun run = RunCli(arguments);
         EXPECT_EQ(run.status, 2) << arguments.join(u' ').toStdString();
         EXPECT_TRUE(run.err.startsWith(QStringLiteral("sr5n-cli-short: ")));
-        EXPECT_TRUE(run.err.endsWith(
-            QStringLiteral("Подробнее: sr5n-cli-short --help\n")));
+        EXPECT_TRUE(run.err.endsWith(QStringLiteral("Подробнее: sr5n-cli-short --help\n")));
     }
     const test::CliRun help = RunCli({QStringLiteral("write"), QStringLiteral("--help")});
     EXPECT_EQ(help.status, 0);

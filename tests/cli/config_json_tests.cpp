@@ -121,8 +121,9 @@ INSTANTIATE_TEST_SUITE_P(
             "123456789… (71 знаков)\" ключа \"edt1P1N\". Допустимо: до 24 знаков из 0-9, A, B, C, "
             "D"},
         BadValue{"[1, 2]", "Невозможно прочитать файл JSON: нужен объект {...}"},
-        BadValue{R"({"mgdSeparateInternalEvents": {}})",
-                 R"(Недопустимое значение {} ключа "mgdSeparateInternalEvents". Допустимо: массив из 8 строк)"}));
+        BadValue{
+            R"({"mgdSeparateInternalEvents": {}})",
+            R"(Недопустимое значение {} ключа "mgdSeparateInternalEvents". Допустимо: массив из 8 строк)"}));
 
 // A table of the sound JSON form with one row's keys changed.
 QByteArray withRowKeys(const Configuration &c, const QString &grid, int row,
@@ -158,9 +159,8 @@ TEST_P(JsonRowFault, NamesTheRowKeyAndWhatItAllowsAndChangesNothing)
 {
     Configuration c;
     const QByteArray before = ConfigurationToJson(c.model, c.tables);
-    const QByteArray json =
-        withRowKeys(c, QString::fromLatin1(GetParam().grid), GetParam().row,
-                    QJsonDocument::fromJson(GetParam().keys).object());
+    const QByteArray json = withRowKeys(c, QString::fromLatin1(GetParam().grid), GetParam().row,
+                                        QJsonDocument::fromJson(GetParam().keys).object());
     EXPECT_EQ(ConfigurationFromJson(json, c.model, c.tables),
               std::optional<QString>(QString::fromUtf8(GetParam().message)));
     EXPECT_EQ(ConfigurationToJson(c.model, c.tables), before);
@@ -249,8 +249,7 @@ TEST(JsonForm, MovedMarksNeverMeetTheLimitAndAFifthIsRefused)
         rows[row - 1] = object;
     }
     root.insert(QStringLiteral("mgdExternalEvents"), rows);
-    EXPECT_EQ(ConfigurationFromJson(QJsonDocument(root).toJson(), c.model, c.tables),
-              std::nullopt);
+    EXPECT_EQ(ConfigurationFromJson(QJsonDocument(root).toJson(), c.model, c.tables), std::nullopt);
     EXPECT_EQ(c.tables.markedRows(EventCodeTables::Mark::HighPriority), QList<int>({5, 6, 7, 8}));
 
     QJsonObject fifth = rows.at(8).toObject();
@@ -264,8 +263,6 @@ TEST(JsonForm, MovedMarksNeverMeetTheLimitAndAFifthIsRefused)
             "больше 4 отмеченных событий в столбце \"В/П\"")));
     EXPECT_EQ(c.tables.markedRows(EventCodeTables::Mark::HighPriority), QList<int>({5, 6, 7, 8}));
 }
-
-
 
 // A table of the JSON form, by its grid's name.
 struct Grid {
@@ -325,7 +322,9 @@ const RowChange RowChanges[] = {
      },
      "Номер %3 повторяется в \"%1\": строки 1 и %4"},
     {"NumberUnknown",
-     [](QJsonArray &rows) { rows[0] = withValue(rows.at(0).toObject(), "№", QStringLiteral("999")); },
+     [](QJsonArray &rows) {
+         rows[0] = withValue(rows.at(0).toObject(), "№", QStringLiteral("999"));
+     },
      "Недопустимое значение \"999\" ключа \"%1[1].\"№\"\". Допустимо: номер строки таблицы: %6"},
     {"NumberLeftOut",
      [](QJsonArray &rows) {
@@ -412,9 +411,8 @@ TEST_P(JsonRows, EachRowGoesByItsNumberOrTheTableIsRefused)
     QStringList numbers;
     for (qsizetype i = 0; i < original.size(); ++i)
         numbers << number(original, i);
-    const QString allowed = numbers.size() > 2
-                                ? numbers.first() + u'-' + numbers.last()
-                                : numbers.join(QStringLiteral(", "));
+    const QString allowed = numbers.size() > 2 ? numbers.first() + u'-' + numbers.last()
+                                               : numbers.join(QStringLiteral(", "));
     const QString expected =
         QString::fromUtf8(change.message)
             .replace(QStringLiteral("%1"), key)

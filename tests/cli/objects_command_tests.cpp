@@ -330,14 +330,16 @@ TEST(CliObjects, AnImportStoppedAndRunAgainLosesAndDoublesNothing)
     EXPECT_TRUE(err.contains(
         QStringLiteral("Прервано: добавлено в базу объектов файлов: %1 из 150").arg(told)))
         << err.toStdString();
-    const QJsonArray listed = jsonArray(RunCli({"objects", "list", "--catalog", catalog, "--json"}).out);
+    const QJsonArray listed =
+        jsonArray(RunCli({"objects", "list", "--catalog", catalog, "--json"}).out);
     EXPECT_EQ(listed.size(), told) << "each file told is in the catalogue, and only those";
 
-    const test::CliRun again = RunCli(QStringList{"objects", "import", "--catalog", catalog} + files);
+    const test::CliRun again =
+        RunCli(QStringList{"objects", "import", "--catalog", catalog} + files);
     EXPECT_EQ(again.status, 0) << again.err.toStdString();
     EXPECT_EQ(again.out.count(QStringLiteral("уже в базе")), told) << again.out.toStdString();
-    EXPECT_TRUE(again.err.contains(
-        QStringLiteral("Уже были в базе и пропущены файлов: %1").arg(told)))
+    EXPECT_TRUE(
+        again.err.contains(QStringLiteral("Уже были в базе и пропущены файлов: %1").arg(told)))
         << again.err.toStdString();
     EXPECT_EQ(jsonArray(RunCli({"objects", "list", "--catalog", catalog, "--json"}).out).size(),
               150);
@@ -364,8 +366,8 @@ TEST(CliObjects, ControlCharactersInNamesAreShownEscaped)
         ASSERT_TRUE(entry);
         id = entry->objectId;
         ASSERT_TRUE(opening.store->describeObject(
-            id, QStringLiteral("Склад\x1b]0;pwned\x07\x1b[2J"), QStringLiteral("ул. Ленина\r\nдом 1"),
-            QString(QChar(0x9B)) + QStringLiteral("31m")));
+            id, QStringLiteral("Склад\x1b]0;pwned\x07\x1b[2J"),
+            QStringLiteral("ул. Ленина\r\nдом 1"), QString(QChar(0x9B)) + QStringLiteral("31m")));
     }
     const test::CliRun list = RunCli({"objects", "list", "--catalog", catalog});
     EXPECT_EQ(list.status, 0) << list.err.toStdString();
@@ -375,13 +377,16 @@ TEST(CliObjects, ControlCharactersInNamesAreShownEscaped)
         << list.out.toStdString();
     const test::CliRun show = RunCli({"objects", "show", id, "--catalog", catalog});
     EXPECT_EQ(show.status, 0) << show.err.toStdString();
-    EXPECT_TRUE(show.out.contains(QStringLiteral("Заметки:  \\u009b31m\n"))) << show.out.toStdString();
+    EXPECT_TRUE(show.out.contains(QStringLiteral("Заметки:  \\u009b31m\n")))
+        << show.out.toStdString();
     for (const QString &out : {list.out, show.out})
         for (const QChar c : out)
-            EXPECT_TRUE(c == u'\n' || (c.unicode() >= 0x20 && (c.unicode() < 0x7F || c.unicode() >= 0xA0)))
+            EXPECT_TRUE(c == u'\n' ||
+                        (c.unicode() >= 0x20 && (c.unicode() < 0x7F || c.unicode() >= 0xA0)))
                 << int(c.unicode());
     // JSON gives the texts as they are.
-    const QJsonArray json = jsonArray(RunCli({"objects", "list", "--catalog", catalog, "--json"}).out);
+    const QJsonArray json =
+        jsonArray(RunCli({"objects", "list", "--catalog", catalog, "--json"}).out);
     ASSERT_EQ(json.size(), 1);
     EXPECT_EQ(json[0].toObject()["address"].toString(), QStringLiteral("ул. Ленина\r\nдом 1"));
 }
@@ -401,12 +406,11 @@ TEST(CliObjects, SearchFindsYoAsYeAndPhoneNumbersWithPunctuation)
                                                   QStringLiteral("д. 12-34"),
                                                   QStringLiteral("сторож 8 (812) 555-01-02")));
     }
-    for (const char *search : {"елкина", "ЁЛКИНА", "Елкина т.", "958-48", "(495) 958",
-                               "555-01", "8125550102", "12-34"}) {
-        const test::CliRun found =
-            RunCli({"objects", "list", "--catalog", catalog, "--search", QString::fromUtf8(search)});
-        EXPECT_EQ(found.out.count(u'\n'), 1)
-            << search << " " << found.out.toStdString();
+    for (const char *search : {"елкина", "ЁЛКИНА", "Елкина т.", "958-48", "(495) 958", "555-01",
+                               "8125550102", "12-34"}) {
+        const test::CliRun found = RunCli(
+            {"objects", "list", "--catalog", catalog, "--search", QString::fromUtf8(search)});
+        EXPECT_EQ(found.out.count(u'\n'), 1) << search << " " << found.out.toStdString();
     }
 }
 
