@@ -370,11 +370,11 @@ CatalogObject SqlCatalogStore::objectFrom(const QSqlQuery &query) const
 QString SqlCatalogStore::objectsWhere(const QString &what, const QString &search,
                                       QVariantList &values)
 {
-    const QStringList words = search.toLower().split(u' ', Qt::SkipEmptyParts);
+    const QStringList words = CatalogSearchWords(search);
     QString sql = QStringLiteral("SELECT %1 FROM objects WHERE merged_into IS NULL").arg(what);
     for (const QString &word : words) {
-        sql += QStringLiteral(" AND search LIKE ? ESCAPE '\\'");
-        values << likePattern(word);
+        sql += QStringLiteral(" AND ") + CatalogSearchMatch();
+        values << likePattern(word) << likePattern(CatalogPhoneDigits(word));
     }
     return sql;
 }

@@ -1,5 +1,6 @@
 #include "catalog/SqliteCatalog.h"
 
+#include "catalog/CatalogSalvage.h"
 #include "catalog/CatalogSchema.h"
 #include "catalog/SqlCatalogStore.h"
 #include "catalog/SqliteDialect.h"
@@ -216,15 +217,8 @@ CatalogOpening OpenSqliteCatalog(const QString &path, CatalogCheck check)
     db = QSqlDatabase();
     auto store = std::make_unique<SqlCatalogStore>(connection.name,
                                                    std::make_unique<SqliteDialect>(), path, false);
-    if (!salvageFrom.isEmpty()) {
-        const Connection damaged = connect(salvageFrom, dialect, true);
-        {
-            QSqlDatabase old = QSqlDatabase::database(damaged.name, false);
-            if (old.isOpen())
-                store->salvageFrom(old);
-        }
-        disconnect(damaged.name);
-    }
+    if (!salvageFrom.isEmpty())
+        opening.notices.last() += u'\n' + SalvageCatalogAndTell(salvageFrom, connection.name);
     opening.store = std::move(store);
     return opening;
 }

@@ -50,6 +50,14 @@ public:
 
 private:
     CommandResult runCommand();
+    // Whether the command exchanges with a device: only such a command records
+    // into the catalogue.
+    bool touchesDevice() const;
+    // Opens a configuration file into the window's configuration, or `into`;
+    // a missing, empty or unreadable file is refused naming it. `recorded`:
+    // the opening is an entry of the catalogue (write's file).
+    Expected<void> openInput(const QString &path, bool recorded,
+                             const BlockContext *into = nullptr);
     // A configurator over the installation data, telling this notifier.
     std::unique_ptr<Configurator> makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog);
     // An operation failed for `reason` (shown already; the summary takes its
