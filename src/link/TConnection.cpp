@@ -204,7 +204,7 @@ TConnection::ExchangeResult TConnection::Exchange(const QString &command, const 
             return ExchangeResult::Answered;
         if (m_trace)
             traced(LineTrace::Event::Retry, {},
-                   QStringLiteral("запрос %1 из %2 не принят: %3")
+                   QStringLiteral("ответ %1 из %2 не принят: %3; запрос повторяется")
                        .arg(repeat + 1)
                        .arg(CommandRepeats)
                        .arg(AnsweredBusy()

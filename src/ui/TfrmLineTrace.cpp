@@ -21,6 +21,7 @@
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTextBlock>
+#include <QTextDocumentFragment>
 #include <QVBoxLayout>
 
 namespace sr5n {

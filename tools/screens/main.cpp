@@ -92,8 +92,8 @@ void sampleTrace(sr5n::LineJournal &journal)
     journal.record(port, Event::Answer, "1125130995",
                    QStringLiteral("неверная контрольная сумма: 95, а должна быть 96: отброшено"));
     journal.record(port, Event::Retry, {},
-                   QStringLiteral("попытка 2 из 7: неверная контрольная сумма: A4, а должна быть "
-                                  "A3: отброшено"));
+                   QStringLiteral("попытка 2 из 7: неверная контрольная сумма: 95, а должна быть "
+                                  "96: отброшено"));
     journal.record(port, Event::Sent, request, QStringLiteral("чтение часов (11), попытка 2 из 7"));
     journal.record(port, Event::Received, ":1125130996;", {});
     journal.record(port, Event::Answer, "1125130996",
