@@ -118,6 +118,8 @@ int main(int argc, char **argv)
     constexpr int BlockRequests = 200;
     double offUs = 0;
     double onUs = 0;
+    double offCpuUs = 0;
+    double onCpuUs = 0;
     qsizetype traceLines = 0;
     {
         Simulator sim({});
@@ -133,16 +135,20 @@ int main(int argc, char **argv)
             rig.link.setTrace(on ? &journal : nullptr);
             QElapsedTimer timer;
             timer.start();
+            const double cpuBefore = cpuSeconds();
             for (int i = 0; i < BlockRequests; ++i) {
                 if (!rig.link.Read("11", ""))
                     return 2;
             }
             (on ? onUs : offUs) += double(timer.nsecsElapsed()) / 1000.0;
+            (on ? onCpuUs : offCpuUs) += (cpuSeconds() - cpuBefore) * 1e6;
         }
         rig.link.setTrace(nullptr);
         rig.link.Close();
         offUs /= Blocks / 2 * BlockRequests;
         onUs /= Blocks / 2 * BlockRequests;
+        offCpuUs /= Blocks / 2 * BlockRequests;
+        onCpuUs /= Blocks / 2 * BlockRequests;
     }
 
     std::printf("Read round trips:       %d\n", Requests);
@@ -156,7 +162,9 @@ int main(int argc, char **argv)
                 cpuShare < 0.05 ? "OK" : "MISSED");
     std::printf("Trace of the line:      %d blocks of %d reads, off and on in turn\n", Blocks,
                 BlockRequests);
-    std::printf("  round trip, trace off: %.1f us\n", offUs);
+    std::printf("  round trip, trace off: %.1f us, CPU %.1f us\n", offUs, offCpuUs);
+    std::printf("  CPU of the trace:      %+.1f us a request (on %.1f us)\n", onCpuUs - offCpuUs,
+                onCpuUs);
     std::printf("  round trip, trace on:  %.1f us (%+.1f us, %+.2f %%), %lld lines traced\n", onUs,
                 onUs - offUs, (onUs / offUs - 1) * 100, static_cast<long long>(traceLines));
     return 0;
