@@ -92,8 +92,22 @@ const QCommandLineOption
     QuietOption(QStringLiteral("quiet"),
                 QStringLiteral("Show no notices and no progress bar; errors are still shown."));
 
+const QCommandLineOption TraceOption(
+    QStringLiteral("trace"),
+    QStringLiteral("Write the trace of the line to FILE: every frame and answer with its time, "
+                   "checksum verdict, retry and time-out. With several ports FILE must contain "
+                   "{port}; - writes it to standard error as it happens."),
+    QStringLiteral("FILE"));
+
 // Options that take one value: given twice, the command line is refused.
-const char *const SingleValueOptions[] = {"o", "set", "format", "data-folder", "catalog"};
+const char *const SingleValueOptions[] = {"o", "set", "format", "data-folder", "catalog", "trace"};
+
+// The commands that talk to a device (diff through device:PORT).
+bool talksToDevice(Command command)
+{
+    return command == Command::Read || command == Command::Write || command == Command::Diff ||
+           command == Command::Clock || command == Command::Logs || command == Command::Diag;
+}
 
 QCommandLineOption workerOption()
 {
@@ -111,6 +125,8 @@ void describe(Command command, QCommandLineParser &parser)
     parser.addOption(JsonOption);
     parser.addOption(QuietOption);
     parser.addOption(workerOption());
+    if (talksToDevice(command))
+        parser.addOption(TraceOption);
     switch (command) {
     case Command::Read:
         parser.setApplicationDescription(QStringLiteral(
@@ -280,6 +296,9 @@ QString check(const CommandLine &line, const QStringList &positional)
         return QStringLiteral("здесь можно указать только один --port");
     if (const QString twice = portGivenTwice(line.ports); !twice.isEmpty())
         return twice;
+    if (line.ports.size() > 1 && !line.trace.isEmpty() && line.trace != u"-" &&
+        !line.trace.contains(PortPlaceholder))
+        return QStringLiteral("with several ports, --trace must contain {port} (or be -)");
     switch (line.command) {
     case Command::Read:
         if (line.output.isEmpty())
@@ -432,6 +451,11 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         line.ports = parser.values(QStringLiteral("port"));
     if (has("o") || has("output"))
         line.output = parser.value(QStringLiteral("o"));
+    if (has("trace")) {
+        line.trace = parser.value(TraceOption);
+        if (line.trace.isEmpty())
+            return failure(QStringLiteral("--trace needs a file name (or -)"));
+    }
     line.verify = has("verify");
     line.registerProtocols = has("register-protocols");
     line.importJson = has("import");
@@ -460,8 +484,10 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     if (const QString wrong = check(line, line.files); !wrong.isEmpty())
         return failure(wrong);
     // One port names its file as each of several does: a script serves both.
-    if (line.ports.size() == 1)
+    if (line.ports.size() == 1) {
         line.output = PortOutputPath(line.output, line.ports.constFirst());
+        line.trace = PortOutputPath(line.trace, line.ports.constFirst());
+    }
     return line;
 }
 
@@ -471,6 +497,8 @@ QStringList CommandLine::workerArguments(const QString &port, const QString &por
                           QStringLiteral("--port"), port};
     if (!portOutput.isEmpty())
         arguments << QStringLiteral("-o") << portOutput;
+    if (!trace.isEmpty())
+        arguments << QStringLiteral("--trace") << PortOutputPath(trace, port);
     if (verify)
         arguments << QStringLiteral("--verify");
     if (registerProtocols)

@@ -28,6 +28,7 @@ struct CommandLine {
 
     QStringList ports;
     QString output;    // -o
+    QString trace;     // --trace: a file ("{port}" as -o), "-" for standard error
     QStringList files; // the command's file arguments
     bool verify = false;
     bool registerProtocols = false;

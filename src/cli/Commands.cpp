@@ -9,6 +9,7 @@
 #include "cli/LogFormats.h"
 #include "cli/OutputFile.h"
 #include "cli/PortCommands.h"
+#include "cli/TraceOutput.h"
 #include "common/DataFile.h"
 #include "config/ConfigComparison.h"
 #include "config/ConfigModel.h"
@@ -101,6 +102,14 @@ Commands::Commands(const CommandLine &line, LinkTimings timings) : m_line(line),
     // the command tells its own notices.
     m_runner->setRemembersPort(false);
     m_runner->setShowsNotices(false);
+    // A trace line on the terminal goes below the progress bar, as a message does.
+    std::function<void()> beforeTraceLine;
+    if (!line.worker)
+        beforeTraceLine = [bar = static_cast<TerminalProgress *>(m_progress.get())] {
+            bar->breakLine();
+        };
+    m_trace = std::make_unique<TraceOutput>(m_line.trace, m_app->connection(),
+                                            std::move(beforeTraceLine));
 }
 
 void Commands::interrupt()
@@ -166,7 +175,14 @@ CommandResult Commands::succeeded(const QString &notice)
 
 CommandResult Commands::run()
 {
-    const CommandResult result = runCommand();
+    CommandResult result = runCommand();
+    // The trace is written whatever the command's outcome; a trace that
+    // cannot be written fails a command that was done.
+    if (const std::optional<QString> failure = m_trace->save()) {
+        m_notifier.reportFailure(*failure);
+        if (result.status == ExitDone)
+            result = {ExitFailed, *failure, result.details};
+    }
     // What the catalogue tells once (a server away, entries sent) goes to
     // the error stream, whatever the command's outcome.
     for (const QString &notice : m_app->takeCatalogNotices())

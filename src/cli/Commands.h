@@ -19,6 +19,7 @@ struct BlockContext;
 class CommandLineCatalog;
 class Configurator;
 class DeviceRunner;
+class TraceOutput;
 
 // What a command ended with: the exit status and its message (a failure's
 // whole reason, of one or more lines) for --json and the summary of a run
@@ -98,6 +99,7 @@ private:
     std::unique_ptr<CommandLineCatalog> m_catalog;
     std::unique_ptr<Configurator> m_app;
     std::unique_ptr<DeviceRunner> m_runner;
+    std::unique_ptr<TraceOutput> m_trace; // --trace
     std::unique_ptr<QTimer> m_aborting;
     std::function<void()> m_cancel; // stops a search for communicators
 };

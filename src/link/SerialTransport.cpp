@@ -86,6 +86,26 @@ bool SerialTransport::open()
     return true;
 }
 
+QString SerialTransport::settingsText() const
+{
+    static const char *const parities[] = {"N", "?", "E", "O", "S", "M"};
+    const int parity = static_cast<int>(m_port.parity());
+    const char *const stops = m_port.stopBits() == QSerialPort::OneStop   ? "1"
+                              : m_port.stopBits() == QSerialPort::TwoStop ? "2"
+                                                                          : "1.5";
+    const QString flow = m_port.flowControl() == QSerialPort::NoFlowControl
+                             ? QStringLiteral("без управления потоком")
+                         : m_port.flowControl() == QSerialPort::HardwareControl
+                             ? QStringLiteral("с аппаратным управлением потоком")
+                             : QStringLiteral("XON/XOFF");
+    return QStringLiteral("последовательный порт %1: %2 бит/с, %3%4%5, %6, DTR и RTS выключены")
+        .arg(m_path)
+        .arg(m_port.baudRate())
+        .arg(static_cast<int>(m_port.dataBits()))
+        .arg(QString::fromLatin1(parity >= 0 && parity < 6 ? parities[parity] : "?"),
+             QString::fromLatin1(stops), flow);
+}
+
 void SerialTransport::close()
 {
     if (m_port.isOpen())

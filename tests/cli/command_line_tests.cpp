@@ -261,4 +261,36 @@ TEST(TerminalProgress, RedrawsInPlaceAndEndsItsLineBeforeAMessage)
     EXPECT_TRUE(text.endsWith(QStringLiteral("]  50%\n")));
 }
 
+TEST(CommandLine, TraceIsCheckedLikeAnOutputFile)
+{
+    const struct {
+        QStringList arguments;
+        const char *message;
+    } refused[] = {
+        {{"read", "--port", "a", "--port", "b", "-o", "{port}.snc", "--trace", "t.txt"},
+         "with several ports, --trace must contain {port} (or be -)"},
+        {{"clock", "--port", "a", "--trace", "a.txt", "--trace", "b.txt"},
+         "--trace is given more than once"},
+        {{"clock", "--port", "a", "--trace="}, "--trace needs a file name (or -)"},
+        {{"export", "x.snc", "-o", "x.html", "--trace", "t.txt"}, "Unknown option 'trace'."},
+    };
+    for (const auto &c : refused) {
+        const CommandLine line = parse(c.arguments);
+        EXPECT_EQ(line.action, CommandLine::Action::Error) << c.message;
+        EXPECT_EQ(line.message, QString::fromUtf8(c.message));
+    }
+    // One port fills in its name; several give each worker its own file.
+    EXPECT_EQ(parse({"diag", "--port", "/dev/pts/3", "--trace", "t-{port}.txt"}).trace,
+              QStringLiteral("t-pts_3.txt"));
+    const CommandLine several =
+        parse({"diag", "--port", "/dev/pts/3", "--port", "/dev/pts/4", "--trace", "t-{port}.txt"});
+    ASSERT_EQ(several.action, CommandLine::Action::Run) << several.message.toStdString();
+    const QStringList worker = several.workerArguments(QStringLiteral("/dev/pts/4"), QString());
+    EXPECT_EQ(worker.mid(worker.indexOf(QStringLiteral("--trace")), 2),
+              QStringList({"--trace", "t-pts_4.txt"}));
+    const CommandLine toError =
+        parse({"diag", "--port", "/dev/pts/3", "--port", "/dev/pts/4", "--trace", "-"});
+    EXPECT_EQ(toError.action, CommandLine::Action::Run);
+}
+
 } // namespace
