@@ -3,6 +3,7 @@
 #include "common/FieldRules.h"
 #include "config/ControlNames.h"
 
+#include <QVarLengthArray>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -22,7 +23,23 @@ QTime withoutSeconds(QTime time)
 
 } // namespace
 
-ConfigModel::ConfigModel(QObject *parent) : QObject(parent)
+struct ConfigModel::Layout {
+    QHash<QString, Entry> entries;
+    QStringList names;
+    // The controls whose enabling the model decides, in the order it is told.
+    QStringList controls;
+    QHash<QString, qsizetype> controlIndex;
+    // The distinct conditions, and which one each control follows: applying
+    // the enabling evaluates each condition once, whatever the controls.
+    QList<EnableSlot> conditions;
+    QList<qsizetype> conditionOf;
+    QList<bool> enabled;
+
+    Layout();
+    void addControl(const QString &name, EnableRule rule, int pair, int number);
+};
+
+ConfigModel::Layout::Layout()
 {
     for (const ValueDescription &d : ConfigValueDescriptions()) {
         const int pairs = d.scope == ValueScope::Common ? 1 : 2;
@@ -42,38 +59,67 @@ ConfigModel::ConfigModel(QObject *parent) : QObject(parent)
                 e.minimum = d.minimum;
                 e.maximum = d.maximum;
                 e.items = d.items;
-                m_entries.insert(name, e);
-                m_names.append(name);
+                entries.insert(name, e);
+                names.append(name);
 
-                addEnableSlot(name, d.enableRule, p, n);
+                addControl(name, d.enableRule, p, n);
                 const QString stem = ControlStem(name);
                 if (d.labelPlace == LabelPlace::Label)
-                    addEnableSlot(QStringLiteral("lbl") + stem, d.enableRule, p, n);
+                    addControl(QStringLiteral("lbl") + stem, d.enableRule, p, n);
                 if (d.labelPlace == LabelPlace::Caption || d.kind == ValueKind::Slider)
-                    addEnableSlot(QStringLiteral("stt") + stem, d.enableRule, p, n);
+                    addControl(QStringLiteral("stt") + stem, d.enableRule, p, n);
             }
         }
     }
     for (const GroupDescription &g : ConfigGroupDescriptions()) {
-        const QStringList names = g.names();
-        for (int i = 0; i < names.size(); ++i) {
+        const QStringList groupNames = g.names();
+        for (int i = 0; i < groupNames.size(); ++i) {
             const int p = g.scope == ValueScope::Number ? 1 + i / 2
                           : g.scope == ValueScope::Pair ? 1 + i
                                                         : 0;
             const int n = g.scope == ValueScope::Number ? 1 + i % 2 : 0;
-            addEnableSlot(names.at(i), g.enableRule, p, n);
+            addControl(groupNames.at(i), g.enableRule, p, n);
         }
     }
-    for (const QString &name : std::as_const(m_enablingOrder))
-        m_enabled.insert(name, evaluate(m_slots.value(name)));
+    for (const qsizetype condition : std::as_const(conditionOf))
+        enabled.append(evaluate(entries, conditions.at(condition)));
 }
 
-void ConfigModel::addEnableSlot(const QString &name, EnableRule rule, int pair, int number)
+void ConfigModel::Layout::addControl(const QString &name, EnableRule rule, int pair, int number)
 {
-    if (m_slots.contains(name))
+    if (controlIndex.contains(name))
         return;
-    m_slots.insert(name, EnableSlot{rule, pair, number});
-    m_enablingOrder.append(name);
+    qsizetype condition = 0;
+    while (condition < conditions.size() &&
+           !(conditions[condition].rule == rule && conditions[condition].pair == pair &&
+             conditions[condition].number == number))
+        ++condition;
+    if (condition == conditions.size())
+        conditions.append(EnableSlot{rule, pair, number});
+    controlIndex.insert(name, controls.size());
+    controls.append(name);
+    conditionOf.append(condition);
+}
+
+const ConfigModel::Layout &ConfigModel::layout()
+{
+    static const Layout built;
+    return built;
+}
+
+ConfigModel::ConfigModel(QObject *parent)
+    : QObject(parent), m_layout(layout()), m_entries(m_layout.entries), m_enabled(m_layout.enabled)
+{
+}
+
+QStringList ConfigModel::names() const
+{
+    return m_layout.names;
+}
+
+QStringList ConfigModel::enablingNames() const
+{
+    return m_layout.controls;
 }
 
 bool ConfigModel::contains(const QString &name) const
@@ -390,8 +436,13 @@ bool ConfigModel::pairActive(int pair) const
            flag(NumberControlName(u"chb", pair, 2, u"N"));
 }
 
-bool ConfigModel::evaluate(const EnableSlot &slot) const
+bool ConfigModel::evaluate(const QHash<QString, Entry> &entries, const EnableSlot &slot)
 {
+    const auto flag = [&entries](const QString &name) { return entries.value(name).value != 0; };
+    const auto pairActive = [&flag](int pair) {
+        return flag(NumberControlName(u"chb", pair, 1, u"N")) ||
+               flag(NumberControlName(u"chb", pair, 2, u"N"));
+    };
     switch (slot.rule) {
     case EnableRule::Always:
         return true;
@@ -412,26 +463,29 @@ bool ConfigModel::evaluate(const EnableSlot &slot) const
     case EnableRule::ProtocolRecheck:
         return flag(QStringLiteral("chbProtocol_Test"));
     case EnableRule::ToneData:
-        return choice(QStringLiteral("rgpDataFreq")) < 2;
+        return entries.value(QStringLiteral("rgpDataFreq")).value < 2;
     }
     return true;
 }
 
 void ConfigModel::applyEnabling()
 {
-    for (const QString &name : std::as_const(m_enablingOrder)) {
-        const bool enabled = evaluate(m_slots.value(name));
-        bool &held = m_enabled[name];
-        if (held == enabled)
+    QVarLengthArray<bool, 32> met;
+    for (const EnableSlot &condition : m_layout.conditions)
+        met.append(evaluate(m_entries, condition));
+    for (qsizetype i = 0; i < m_layout.controls.size(); ++i) {
+        const bool enabled = met[m_layout.conditionOf.at(i)];
+        if (m_enabled.at(i) == enabled)
             continue;
-        held = enabled;
-        emit enabledChanged(name, enabled);
+        m_enabled[i] = enabled;
+        emit enabledChanged(m_layout.controls.at(i), enabled);
     }
 }
 
 bool ConfigModel::isEnabled(const QString &name) const
 {
-    return m_enabled.value(name, true);
+    const qsizetype index = m_layout.controlIndex.value(name, -1);
+    return index < 0 || m_enabled.at(index);
 }
 
 void ConfigModel::copyValues(const ConfigModel &source, const QStringList &names)

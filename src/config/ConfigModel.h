@@ -34,7 +34,7 @@ public:
     // The description of the value `name`, or nullptr.
     const ValueDescription *description(const QString &name) const;
     // Every value name, in description order.
-    QStringList names() const { return m_names; }
+    QStringList names() const;
 
     // Sliders (and the protocol editor's prefix selections, kind Mask).
     int slider(const QString &name) const;
@@ -90,7 +90,7 @@ public:
     // text or caption, or a "gbx" group) is enabled; unknown names are enabled.
     bool isEnabled(const QString &name) const;
     // Every control name whose enabling the model decides.
-    QStringList enablingNames() const { return m_enablingOrder; }
+    QStringList enablingNames() const;
 
     // If the phone number field `fieldName` ("edt1P1N", "edtVoiceNum") is
     // empty, switch its flag ("chb" + the same stem) off.
@@ -126,21 +126,23 @@ private:
         int pair = 0;
         int number = 0;
     };
+    // What every model starts as, built once: the default entries, the
+    // controls whose enabling the model decides and the conditions they follow.
+    struct Layout;
+    static const Layout &layout();
 
     const Entry *find(const QString &name, ValueKind kind) const;
     Entry *find(const QString &name, ValueKind kind);
     const Entry *findNumeric(const QString &name) const;
     Entry *findNumeric(const QString &name);
-    void addEnableSlot(const QString &name, EnableRule rule, int pair, int number);
-    bool evaluate(const EnableSlot &slot) const;
+    static bool evaluate(const QHash<QString, Entry> &entries, const EnableSlot &slot);
     void applyEnabling();
     void applyPassiveHoursBound();
 
+    const Layout &m_layout;
     QHash<QString, Entry> m_entries;
-    QStringList m_names;
-    QHash<QString, EnableSlot> m_slots;
-    QStringList m_enablingOrder;
-    QHash<QString, bool> m_enabled;
+    // Whether each control of Layout::controls is enabled, in its order.
+    QList<bool> m_enabled;
 };
 
 // UncheckEmptyNumber: the operation the block encoders run before each number.
