@@ -31,7 +31,7 @@ Window::Window()
 
 void Window::reset()
 {
-    model.copyValues(pristine, pristine.names());
+    model.copyValues(pristine);
     tables.copyFrom(pristineTables);
 }
 

@@ -35,7 +35,7 @@ struct Configuration {
     }
     void resetTo(const Configuration &other)
     {
-        model.copyValues(other.model, other.model.names());
+        model.copyValues(other.model);
         tables.copyFrom(other.tables);
         changes = 0;
     }

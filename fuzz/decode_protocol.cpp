@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The model is made once; every input starts from its defaults.
     static ConfigModel model;
     static const ConfigModel pristine;
-    model.copyValues(pristine, pristine.names());
+    model.copyValues(pristine);
     ProtocolEditor editor(model);
     editor.DecodeProtocol(QString::fromLatin1(fuzz::bytesOf(data, size)));
     const QString record = editor.EncodeProtocol();

@@ -232,22 +232,24 @@ QString PostgresUri::withoutPassword() const
     QString text = LongPrefix;
     if (!m_user.isEmpty())
         text += encoded(m_user) + QLatin1Char('@');
+    // Each host with its port where they pair up; other ports go into the query.
+    const bool paired = m_ports.size() == m_hosts.size();
+    static const QRegularExpression address6(QStringLiteral("^[0-9A-Fa-f.]*:[0-9A-Fa-f:.]*$"));
     QStringList hosts;
     for (qsizetype i = 0; i < m_hosts.size(); ++i) {
         const QString &host = m_hosts[i];
-        QString spec = host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('/'))
-                           ? QLatin1Char('[') + host + QLatin1Char(']')
-                           : encoded(host);
-        if (i < m_ports.size() && !m_ports[i].isEmpty())
+        QString spec = address6.match(host).hasMatch() ? QLatin1Char('[') + host + QLatin1Char(']')
+                                                       : encoded(host);
+        if (paired && !m_ports[i].isEmpty())
             spec += QLatin1Char(':') + m_ports[i];
         hosts.append(spec);
     }
     text += hosts.join(QLatin1Char(','));
-    if (m_hosts.isEmpty() && m_ports.size() == 1 && !m_ports.first().isEmpty())
-        text += QLatin1Char(':') + m_ports.first();
     if (!m_database.isEmpty())
         text += QLatin1Char('/') + encoded(m_database);
     QStringList query;
+    if (!paired)
+        query.append(QStringLiteral("port=") + encoded(m_ports.join(QLatin1Char(','))));
     for (const auto &[key, value] : m_parameters)
         query.append(key + QLatin1Char('=') + encoded(value));
     if (!query.isEmpty())

@@ -3,6 +3,7 @@
 #include "config/ConfigValues.h"
 
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -100,6 +101,8 @@ public:
     // rules have already run on them, then notifies every change at once and
     // re-applies the enabling. Unknown names are skipped.
     void copyValues(const ConfigModel &source, const QStringList &names);
+    // The same for every value, without looking a name up.
+    void copyValues(const ConfigModel &source);
 
 signals:
     void valueChanged(const QString &name);
@@ -131,16 +134,20 @@ private:
     struct Layout;
     static const Layout &layout();
 
+    const Entry *entry(const QString &name) const;
+    Entry *entry(const QString &name);
     const Entry *find(const QString &name, ValueKind kind) const;
     Entry *find(const QString &name, ValueKind kind);
     const Entry *findNumeric(const QString &name) const;
     Entry *findNumeric(const QString &name);
-    static bool evaluate(const QHash<QString, Entry> &entries, const EnableSlot &slot);
+    static bool evaluate(const Layout &layout, const QList<Entry> &entries, const EnableSlot &slot);
     void applyEnabling();
+    void copyEntries(const ConfigModel &source, const QList<qsizetype> &indexes);
     void applyPassiveHoursBound();
 
     const Layout &m_layout;
-    QHash<QString, Entry> m_entries;
+    // The values, in the order of Layout::names.
+    QList<Entry> m_entries;
     // Whether each control of Layout::controls is enabled, in its order.
     QList<bool> m_enabled;
 };
