@@ -27,6 +27,16 @@ Window::Window()
             m->setChoice(chooser, pair - 1);
         }
     }
+    const auto value = [this] { ++valueChanges; };
+    const auto code = [this] { ++codeChanges; };
+    QObject::connect(&model, &ConfigModel::valueChanged, value);
+    QObject::connect(&model, &ConfigModel::rangeChanged, value);
+    QObject::connect(&model, &ConfigModel::itemsChanged, value);
+    QObject::connect(&tables, &EventCodeTables::rowsChanged, code);
+    QObject::connect(&tables, &EventCodeTables::separateCodeChanged, code);
+    QObject::connect(&tables, &EventCodeTables::commonCodeChanged, code);
+    QObject::connect(&tables, &EventCodeTables::zoneCodesChanged, code);
+    QObject::connect(&tables, &EventCodeTables::marksChanged, code);
 }
 
 void Window::reset()

@@ -55,6 +55,9 @@ struct Window {
     ConfigModel pristine;
     EventCodeTables pristineTables;
     const BlockContext context{model, tables, catalog, notifier};
+    // The changes of values and of codes the window was told of.
+    int valueChanges = 0;
+    int codeChanges = 0;
 
     Window();
     void reset();
