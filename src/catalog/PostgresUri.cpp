@@ -102,6 +102,11 @@ PostgresUri PostgresUri::parse(const QString &text)
         uri.m_error = invalidText(QStringLiteral("он начинается не с «postgresql://»"));
         return uri;
     }
+    // libpq takes no character 0, written or escaped ("%00" is refused below).
+    if (trimmed.contains(QChar(0))) {
+        uri.m_error = invalidText(QStringLiteral("он содержит символ с кодом 0"));
+        return uri;
+    }
     QString rest =
         trimmed.mid(trimmed.startsWith(LongPrefix) ? LongPrefix.size() : ShortPrefix.size());
     QString query;
