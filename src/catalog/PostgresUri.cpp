@@ -237,7 +237,8 @@ QString PostgresUri::withoutPassword() const
     QString text = LongPrefix;
     if (!m_user.isEmpty())
         text += encoded(m_user) + QLatin1Char('@');
-    // Each host with its port where they pair up; other ports go into the query.
+    // Each host with its port where they pair up; else hosts and ports go
+    // into the query, each list as it is.
     const bool paired = m_ports.size() == m_hosts.size();
     static const QRegularExpression address6(QStringLiteral("^[0-9A-Fa-f.]*:[0-9A-Fa-f:.]*$"));
     QStringList hosts;
@@ -249,10 +250,13 @@ QString PostgresUri::withoutPassword() const
             spec += QLatin1Char(':') + m_ports[i];
         hosts.append(spec);
     }
-    text += hosts.join(QLatin1Char(','));
+    if (paired)
+        text += hosts.join(QLatin1Char(','));
     if (!m_database.isEmpty())
         text += QLatin1Char('/') + encoded(m_database);
     QStringList query;
+    if (!paired && !m_hosts.isEmpty())
+        query.append(QStringLiteral("host=") + encoded(m_hosts.join(QLatin1Char(','))));
     if (!paired)
         query.append(QStringLiteral("port=") + encoded(m_ports.join(QLatin1Char(','))));
     for (const auto &[key, value] : m_parameters)
