@@ -84,12 +84,12 @@ bool validPort(const QString &port)
            !port.contains(QRegularExpression(QStringLiteral("[^0-9]")));
 }
 
-// "::1" -> "[::1]"; a name, an IPv4 address or a socket folder stays as it is.
+// "::1" -> "[::1]"; a name (even one with a colon), an IPv4 address or a
+// socket folder stays as it is.
 QString bracketed(const QString &host)
 {
-    return host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('/'))
-               ? QLatin1Char('[') + host + QLatin1Char(']')
-               : host;
+    static const QRegularExpression address6(QStringLiteral("^[0-9A-Fa-f.]*:[0-9A-Fa-f:.]*$"));
+    return address6.match(host).hasMatch() ? QLatin1Char('[') + host + QLatin1Char(']') : host;
 }
 
 // A host of libpq's list that is this machine: a socket folder (or an
@@ -122,6 +122,11 @@ PostgresUri PostgresUri::parse(const QString &text)
     const QString trimmed = text.trimmed();
     if (!looksLikeOne(trimmed)) {
         uri.m_error = invalidText(QStringLiteral("он начинается не с «postgresql://»"));
+        return uri;
+    }
+    // libpq takes no character 0, written or escaped ("%00" is refused below).
+    if (trimmed.contains(QChar(0))) {
+        uri.m_error = invalidText(QStringLiteral("он содержит символ с кодом 0"));
         return uri;
     }
     QString rest =
@@ -301,20 +306,26 @@ QString PostgresUri::withoutPassword() const
     QString text = LongPrefix;
     if (!m_user.isEmpty())
         text += encoded(m_user) + QLatin1Char('@');
+    // Each host with its port where they pair up; else hosts and ports go
+    // into the query, each list as it is.
+    const bool paired = m_ports.size() == m_hosts.size();
     QStringList hosts;
     for (qsizetype i = 0; i < m_hosts.size(); ++i) {
         const QString &host = m_hosts[i];
         QString spec = bracketed(host) != host ? bracketed(host) : encoded(host);
-        if (i < m_ports.size() && !m_ports[i].isEmpty())
+        if (paired && !m_ports[i].isEmpty())
             spec += QLatin1Char(':') + m_ports[i];
         hosts.append(spec);
     }
-    text += hosts.join(QLatin1Char(','));
-    if (m_hosts.isEmpty() && m_ports.size() == 1 && !m_ports.first().isEmpty())
-        text += QLatin1Char(':') + m_ports.first();
+    if (paired)
+        text += hosts.join(QLatin1Char(','));
     if (!m_database.isEmpty())
         text += QLatin1Char('/') + encoded(m_database);
     QStringList query;
+    if (!paired && !m_hosts.isEmpty())
+        query.append(QStringLiteral("host=") + encoded(m_hosts.join(QLatin1Char(','))));
+    if (!paired)
+        query.append(QStringLiteral("port=") + encoded(m_ports.join(QLatin1Char(','))));
     for (const auto &[key, value] : m_parameters)
         query.append(key + QLatin1Char('=') + encoded(value));
     if (!query.isEmpty())

@@ -438,6 +438,12 @@ std::optional<QByteArray> SqlCatalogStore::configuration(const QString &hash)
     std::optional<QByteArray> bytes;
     select(QStringLiteral("SELECT bytes FROM configurations WHERE hash = ?"), {hash},
            [&](const QSqlQuery &row) { bytes = row.value(0).toByteArray(); });
+    // A damaged row is refused, never opened as another configuration.
+    if (bytes && ContentHash(*bytes) != hash) {
+        fail(QStringLiteral("конфигурация в базе повреждена: её содержимое не совпадает с "
+                            "записанным"));
+        return std::nullopt;
+    }
     return bytes;
 }
 
