@@ -137,6 +137,7 @@ bool SqlCatalogStore::refuseReadOnly()
 
 QSqlQuery *SqlCatalogStore::run(const QString &sql, const QVariantList &values)
 {
+    const ConnectionWatch watching = m_dialect->watch(m_db);
     auto kept = m_prepared.find(sql);
     if (kept == m_prepared.end()) {
         auto query = std::make_unique<QSqlQuery>(m_db);
@@ -172,6 +173,8 @@ bool SqlCatalogStore::execute(const QString &sql, const QVariantList &values, in
 bool SqlCatalogStore::select(const QString &sql, const QVariantList &values,
                              const std::function<void(const QSqlQuery &)> &row)
 {
+    // The rows may come from the server one at a time: their wait is watched too.
+    const ConnectionWatch watching = m_dialect->watch(m_db);
     QSqlQuery *query = run(sql, values);
     if (!query)
         return false;
@@ -187,14 +190,20 @@ bool SqlCatalogStore::begin()
     if (m_readOnly)
         return refuseReadOnly();
     QString error;
-    const QStringList statements = m_dialect->beginWriteStatements();
-    countStatements(statements.size());
-    return ExecuteAll(m_db, statements, error) || fail(error);
+    countStatements(1);
+    return m_dialect->beginWrite(m_db, error) || fail(error);
+}
+
+bool SqlCatalogStore::lockObject(const QString &key)
+{
+    const QString lock = m_dialect->objectLock();
+    return lock.isEmpty() || execute(lock, {key});
 }
 
 bool SqlCatalogStore::commit()
 {
     // Where a full disk shows in write-ahead logging: the entry is then left out whole.
+    const ConnectionWatch watching = m_dialect->watch(m_db);
     QSqlQuery query(m_db);
     countStatements(1);
     if (query.exec(QStringLiteral("COMMIT")))
@@ -284,6 +293,8 @@ bool SqlCatalogStore::refreshObject(const QString &objectId)
 std::optional<CatalogEntry> SqlCatalogStore::add(const NewCatalogEntry &entry)
 {
     const auto failed = []() -> std::optional<CatalogEntry> { return std::nullopt; };
+    if (!lockObject(entry.objectId.isEmpty() ? entry.codes : entry.objectId))
+        return failed();
     if (!entry.source.isEmpty()) {
         QString known;
         if (!select(QStringLiteral("SELECT id FROM entries WHERE source = ?"), {entry.source},
@@ -306,6 +317,8 @@ std::optional<CatalogEntry> SqlCatalogStore::add(const NewCatalogEntry &entry)
         if (!found)
             return failed();
         objectId = *found;
+        if (!objectId.isEmpty() && !lockObject(objectId))
+            return failed();
     } else if (!object(objectId)) {
         fail(QStringLiteral("объекта %1 нет в базе").arg(objectId));
         return failed();
@@ -435,11 +448,11 @@ CatalogObject SqlCatalogStore::objectFrom(const QSqlQuery &query) const
 QString SqlCatalogStore::objectsWhere(const QString &what, const QString &search,
                                       QVariantList &values)
 {
-    const QStringList words = search.toLower().split(u' ', Qt::SkipEmptyParts);
+    const QStringList words = CatalogSearchWords(search);
     QString sql = QStringLiteral("SELECT %1 FROM objects WHERE merged_into IS NULL").arg(what);
     for (const QString &word : words) {
-        sql += QStringLiteral(" AND search LIKE ? ESCAPE '\\'");
-        values << likePattern(word);
+        sql += QStringLiteral(" AND ") + CatalogSearchMatch();
+        values << likePattern(word) << likePattern(CatalogPhoneDigits(word));
     }
     return sql;
 }
@@ -521,6 +534,12 @@ std::optional<QByteArray> SqlCatalogStore::configuration(const QString &hash)
     std::optional<QByteArray> bytes;
     select(QStringLiteral("SELECT bytes FROM configurations WHERE hash = ?"), {hash},
            [&](const QSqlQuery &row) { bytes = row.value(0).toByteArray(); });
+    // A damaged row is refused, never opened as another configuration.
+    if (bytes && ContentHash(*bytes) != hash) {
+        fail(QStringLiteral("конфигурация в базе повреждена: её содержимое не совпадает с "
+                            "записанным"));
+        return std::nullopt;
+    }
     return bytes;
 }
 
@@ -534,7 +553,8 @@ bool SqlCatalogStore::describeObject(const QString &id, const QString &name, con
                                      const QString &notes)
 {
     Transaction transaction(*this);
-    return transaction.open() && writeDescription(id, name, address, notes) && transaction.commit();
+    return transaction.open() && lockObject(id) && writeDescription(id, name, address, notes) &&
+           transaction.commit();
 }
 
 bool SqlCatalogStore::writeDescription(const QString &id, const QString &name,
@@ -562,7 +582,9 @@ bool SqlCatalogStore::mergeObjects(const QString &into, const QString &from)
     const std::optional<QString> target = followMerges(into);
     if (!target || *target == from || !object(from))
         return fail(QStringLiteral("одного из объединяемых объектов нет в базе"));
-    return execute(QStringLiteral("UPDATE entries SET object_id = ? WHERE object_id = ?"),
+    // Both objects, in one order for every writer.
+    return lockObject(std::min(*target, from)) && lockObject(std::max(*target, from)) &&
+           execute(QStringLiteral("UPDATE entries SET object_id = ? WHERE object_id = ?"),
                    {*target, from}) &&
            execute(QStringLiteral("UPDATE objects SET merged_into = ? WHERE id = ?"),
                    {*target, from}) &&
@@ -578,7 +600,9 @@ bool SqlCatalogStore::moveEntry(const QString &entryId, const QString &objectId)
     const std::optional<QString> target = followMerges(objectId);
     if (!moved || !target)
         return fail(QStringLiteral("записи или объекта назначения нет в базе"));
-    return execute(QStringLiteral("UPDATE entries SET object_id = ? WHERE id = ?"),
+    return lockObject(std::min(*target, moved->objectId)) &&
+           lockObject(std::max(*target, moved->objectId)) &&
+           execute(QStringLiteral("UPDATE entries SET object_id = ? WHERE id = ?"),
                    {*target, entryId}) &&
            refreshObject(*target) && refreshObject(moved->objectId) && transaction.commit();
 }

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
@@ -153,7 +154,7 @@ TEST(SharedCatalogWindow, AsksForThePasswordAndRecordsIntoTheServer)
     EXPECT_EQ(rig.notifier.errors, QStringList());
     EXPECT_EQ(entriesOnServer(pg, database).trimmed(), QStringLiteral("1"));
     EXPECT_EQ(objectsInfo(rig).section(QStringLiteral(". "), -1),
-              QStringLiteral("Общий каталог %1: на связи").arg(server));
+              QStringLiteral("Общий каталог %1: на связи, без шифрования").arg(server));
 }
 
 // Declining the password works without the server: the read goes on without
@@ -206,8 +207,9 @@ TEST(SharedCatalogWindow, TellsWhichCatalogueAndItsState)
         QString expected; // the end of the line, after the server's name
     };
     const Case cases[] = {
-        {PgServer::Engineer, false, QStringLiteral(": на связи")},
-        {PgServer::Reader, false, QStringLiteral(": на связи, только чтение")},
+        {PgServer::Engineer, false, QStringLiteral(": на связи, внутри этого компьютера")},
+        {PgServer::Reader, false,
+         QStringLiteral(": на связи, внутри этого компьютера, только чтение")},
         {PgServer::Engineer, true, QStringLiteral(": нет связи, ждут отправки записей: 1")},
     };
     for (const Case &c : cases) {
@@ -440,7 +442,7 @@ TEST(SharedCatalogWindow, TwoWindowsAndAScriptOnOneServerSeeEachOthersEntries)
     // Back: A's objects window sends it, once, and B sees it.
     a.notifier.informations.clear();
     EXPECT_TRUE(
-        listedIn(a).info.endsWith(QStringLiteral("Общий каталог %1: на связи").arg(server)));
+        listedIn(a).info.endsWith(QStringLiteral("Общий каталог %1: на связи, внутри этого компьютера").arg(server)));
     EXPECT_EQ(a.notifier.informations, QStringList{SharedCatalogStore::sentMessage(server, 1)});
     const Listed afterA = listedIn(a);
     EXPECT_EQ(afterA.ports.value(QStringLiteral("0412")),
@@ -453,7 +455,7 @@ TEST(SharedCatalogWindow, TwoWindowsAndAScriptOnOneServerSeeEachOthersEntries)
     const Listed afterB = listedIn(b);
     EXPECT_EQ(afterB.ports.value(QStringLiteral("0412")),
               QStringList({a.sim->path(), a.sim->path()}));
-    EXPECT_TRUE(afterB.info.endsWith(QStringLiteral("Общий каталог %1: на связи").arg(server)));
+    EXPECT_TRUE(afterB.info.endsWith(QStringLiteral("Общий каталог %1: на связи, внутри этого компьютера").arg(server)));
     EXPECT_EQ(b.notifier.errors, QStringList());
 }
 
@@ -512,4 +514,61 @@ TEST(SharedCatalogWindow, WithEveryTableLockedTheWindowAnswersAndTheEntryGoesOnc
     EXPECT_TRUE(info.startsWith(QStringLiteral("Объектов: 1."))) << qPrintable(info);
     EXPECT_EQ(entriesOnServer(pg, database).trimmed(), QStringLiteral("2"));
     EXPECT_EQ(rig.notifier.errors, QStringList());
+}
+
+// The root certificate the server's certificate is checked against is chosen
+// in the settings window's file dialog and kept in the address; the window
+// shows it in its own field when opened again, with how the connection in
+// use is protected.
+TEST(SharedCatalogWindow, TheRootCertificateIsChosenInTheSettingsWindow)
+{
+    PgServer &pg = PgServer::shared();
+    ASSERT_TRUE(pg.running()) << qPrintable(pg.error());
+    const QString database = pg.createDatabase();
+    const QString uri = pg.tcpUri(QString::fromLatin1(PgServer::Engineer), database);
+    QTemporaryDir folder;
+    const QString certificate = folder.filePath(QStringLiteral("Team CA.crt"));
+    QFile file(certificate);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("-----BEGIN CERTIFICATE-----\n-----END CERTIFICATE-----\n");
+    file.close();
+    qputenv("PGPASSWORD", PgServer::EngineerPassword);
+    Rig rig;
+    ASSERT_TRUE(rig.sim->started());
+
+    {
+        OnEachModal<QFileDialog> files(
+            [&](QFileDialog &dialog) {
+                dialog.setDirectory(folder.path());
+                dialog.selectFile(certificate);
+                static_cast<QDialog &>(dialog).accept();
+            },
+            QStringLiteral("dlgCatalogRootCert"));
+        OnEachModal<TfrmCatalogSettings> settings([&](TfrmCatalogSettings &w) {
+            test::part<QRadioButton>(w, "rbCatalogServer")->click();
+            test::part<QLineEdit>(w, "edtCatalogServer")->setText(uri);
+            test::part<QPushButton>(w, "btnCatalogRootCert")->click();
+            EXPECT_EQ(test::part<QLineEdit>(w, "edtCatalogRootCert")->text(), certificate);
+            test::part<QPushButton>(w, "btnCatalogOk")->click();
+        });
+        test::trigger(rig.window, "pumCatalogSettings");
+        EXPECT_EQ(files.shown(), 1);
+    }
+    const PostgresUri kept = PostgresUri::parse(UserSettings().catalogLocation());
+    EXPECT_EQ(kept.parameter(QStringLiteral("sslrootcert")), certificate);
+    EXPECT_EQ(kept.parameter(QStringLiteral("sslmode")), QStringLiteral("disable"));
+
+    QString shownAddress, shownCertificate, status;
+    OnEachModal<TfrmCatalogSettings> again([&](TfrmCatalogSettings &w) {
+        shownAddress = test::part<QLineEdit>(w, "edtCatalogServer")->text();
+        shownCertificate = test::part<QLineEdit>(w, "edtCatalogRootCert")->text();
+        status = test::part<QLabel>(w, "lblCatalogStatus")->text();
+        w.reject();
+    });
+    test::trigger(rig.window, "pumCatalogSettings");
+    qunsetenv("PGPASSWORD");
+    EXPECT_EQ(shownAddress, uri);
+    EXPECT_EQ(shownCertificate, certificate);
+    EXPECT_EQ(status, QStringLiteral("Общий каталог %1: на связи, без шифрования")
+                          .arg(PostgresUri::parse(uri).displayText()));
 }
