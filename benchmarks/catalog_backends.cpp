@@ -8,6 +8,7 @@
 // catalogue's own benchmark).
 #include "CatalogBench.h"
 #include "common/PgServer.h"
+#include "common/TcpProxy.h"
 
 #include <QTemporaryDir>
 
@@ -17,30 +18,25 @@ using namespace sr5n::bench;
 namespace {
 
 struct Figures {
-    double opening = 0;
-    double keystroke = 0;
-    double recording = 0;
-    double recordingCpu = 0;
+    double opening = 0, openingBusy = 0;
+    double burst = 0, burstBusy = 0;
+    double recording = 0, recordingBusy = 0, statements = 0;
 };
 
-// Fills the catalogue of `app` and measures it; false (said why) on failure.
-bool measure(Configurator &app, int objects, Figures &figures)
+// Fills the catalogue of `app` (unless `filled`) and measures it; false
+// (said why) on failure.
+bool measure(Configurator &app, int objects, Figures &figures, bool filled = false)
 {
     Variant variant;
-    if (!variant.make(app))
-        return false;
-    CatalogStore *store = app.objects().store();
-    if (!store) {
-        std::fprintf(stderr, "%s\n", qPrintable(app.objects().failure()));
-        return false;
-    }
-    if (!fillCatalog(*store, variant, objects, false))
+    if (!variant.make(app) || (!filled && !fillCatalog(app, variant, objects, false)))
         return false;
     const WindowFigures f =
         measureWindow(app, variant, objects,
                       {QStringLiteral("1"), QStringLiteral("12"), QStringLiteral("123"),
                        QStringLiteral("1234"), QStringLiteral("84950001")});
-    figures = {median(f.opening), median(f.typing), median(f.recording), median(f.recordingCpu)};
+    figures = {median(f.opening),    slowest(f.openingBusy), median(f.burst),
+               slowest(f.burstBusy), median(f.recording),    slowest(f.recordingBusy),
+               median(f.statements)};
     return true;
 }
 
@@ -67,25 +63,55 @@ int main(int argc, char *argv[])
         return 1;
     }
     Figures postgres;
+    const QString database = server.createDatabase();
     {
         Configurator app(QCoreApplication::applicationDirPath());
         app.load();
-        app.setCatalog(server.socketUri(QString::fromLatin1(test::PgServer::Engineer),
-                                        server.createDatabase()),
+        app.setCatalog(server.socketUri(QString::fromLatin1(test::PgServer::Engineer), database),
                        QString(), folder.filePath(QStringLiteral("outbox.sqlite")));
         if (!measure(app, objects, postgres))
             return 1;
     }
+    // The same catalogue across a network: 25 ms each way (a 50 ms round trip).
+    Figures distant;
+    {
+        test::TcpProxy proxy(server.port(), 25);
+        if (!proxy.started()) {
+            std::fprintf(stderr, "%s\n", qPrintable(proxy.error()));
+            return 1;
+        }
+        qputenv("PGPASSWORD", test::PgServer::EngineerPassword);
+        Configurator app(QCoreApplication::applicationDirPath());
+        app.load();
+        app.setCatalog(QStringLiteral("postgresql://%1@127.0.0.1:%2/%3")
+                           .arg(QString::fromLatin1(test::PgServer::Engineer))
+                           .arg(proxy.port())
+                           .arg(database),
+                       QString(), folder.filePath(QStringLiteral("outbox-distant.sqlite")));
+        if (!measure(app, objects, distant, true))
+            return 1;
+    }
 
     printLoad();
-    std::printf("%d objects x 5 entries; medians in ms: SQLite, PostgreSQL (Unix socket), ratio\n",
+    std::printf("%d objects x 5 entries; ms (medians, and the longest busy stretch of the "
+                "window's thread): SQLite, PostgreSQL (Unix socket), ratio, PostgreSQL across "
+                "a 50 ms round trip\n",
                 objects);
-    const auto line = [](const char *what, double a, double b) {
-        std::printf("%-42s %8.1f %8.1f %6.2f\n", what, a, b, a > 0 ? b / a : 0.0);
+    const auto line = [](const char *what, double a, double b, double c) {
+        std::printf("%-42s %8.1f %8.1f %6.2f %8.1f\n", what, a, b, a > 0 ? b / a : 0.0, c);
     };
-    line("opening the objects window", sqlite.opening, postgres.opening);
-    line("search as you type (a keystroke)", sqlite.keystroke, postgres.keystroke);
-    line("recording an entry", sqlite.recording, postgres.recording);
-    line("recording an entry, this process's CPU", sqlite.recordingCpu, postgres.recordingCpu);
+    line("opening the objects window, until listed", sqlite.opening, postgres.opening,
+         distant.opening);
+    line("  the window's thread busy at most", sqlite.openingBusy, postgres.openingBusy,
+         distant.openingBusy);
+    line("search burst, until listed", sqlite.burst, postgres.burst, distant.burst);
+    line("  the window's thread busy at most", sqlite.burstBusy, postgres.burstBusy,
+         distant.burstBusy);
+    line("recording an entry, until answered", sqlite.recording, postgres.recording,
+         distant.recording);
+    line("  the window's thread busy at most", sqlite.recordingBusy, postgres.recordingBusy,
+         distant.recordingBusy);
+    line("  statements of a recording (both stores)", sqlite.statements, postgres.statements,
+         distant.statements);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "app/Configurator.h"
 
 #include "catalog/CatalogLocation.h"
+#include "catalog/CatalogService.h"
 #include "catalog/CatalogStore.h"
 #include "catalog/HistoryImport.h"
 #include "catalog/ObjectCatalog.h"
@@ -29,6 +30,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace sr5n {
 
@@ -67,7 +69,9 @@ Configurator::Configurator(QString dataFolder, LinkTimings timings)
     m_scanner = m_systemScanner.get();
     m_localCatalogPath = DefaultCatalogPath();
     m_localHistoryFolder = HistoryImport::defaultFolder();
-    m_objects = std::make_unique<ObjectCatalog>(m_localCatalogPath, m_localHistoryFolder);
+    m_context = std::make_unique<QObject>();
+    m_objects = std::make_unique<CatalogService>(
+        CatalogPlace{m_localCatalogPath, m_localHistoryFolder, m_localCatalogPath, false});
 }
 
 void Configurator::setCatalog(const QString &path, const QString &historyFolder,
@@ -77,9 +81,9 @@ void Configurator::setCatalog(const QString &path, const QString &historyFolder,
         m_localCatalogPath = path;
         m_localHistoryFolder = historyFolder;
     }
-    m_objects = std::make_unique<ObjectCatalog>(
-        path, historyFolder, localPath.isEmpty() ? m_localCatalogPath : localPath);
-    m_objects->setCheckApart(m_catalogCheckApart);
+    m_objects->use(CatalogPlace{path, historyFolder,
+                                localPath.isEmpty() ? m_localCatalogPath : localPath,
+                                m_catalogCheckApart});
     m_catalogEnabled = true;
     m_historyWarned = false;
 }
@@ -87,7 +91,9 @@ void Configurator::setCatalog(const QString &path, const QString &historyFolder,
 void Configurator::checkCatalogApart()
 {
     m_catalogCheckApart = true;
-    m_objects->setCheckApart(true);
+    CatalogPlace place = m_objects->place();
+    place.checkApart = true;
+    m_objects->use(place);
 }
 
 void Configurator::useCatalogLocation(const QString &location)
@@ -100,7 +106,8 @@ void Configurator::useCatalogLocation(const QString &location)
 
 QString Configurator::catalogLocation() const
 {
-    return IsSharedCatalog(m_objects->path()) ? m_objects->path() : QString();
+    const QString &path = m_objects->place().path;
+    return IsSharedCatalog(path) ? path : QString();
 }
 
 QStringList Configurator::takeCatalogNotices()
@@ -108,18 +115,42 @@ QStringList Configurator::takeCatalogNotices()
     return m_catalogEnabled ? m_objects->takeNotices() : QStringList();
 }
 
-Expected<void> Configurator::openCatalogEntry(const CatalogEntry &entry)
+void Configurator::fetchCatalogEntry(const CatalogEntry &entry, QObject *context,
+                                     std::function<void(Expected<QByteArray>)> answer)
 {
-    return openCatalogEntry(entry, blockContext());
+    const QString hash = entry.hash;
+    m_objects->ask<QByteArray>(
+        context,
+        [hash](ObjectCatalog &objects) -> Expected<QByteArray> {
+            CatalogStore *store = objects.store();
+            const std::optional<QByteArray> bytes =
+                store ? store->configuration(hash) : std::nullopt;
+            if (!bytes)
+                return Failure{objects.failure()};
+            return *bytes;
+        },
+        [this, answer = std::move(answer)](Expected<QByteArray> bytes) {
+            if (!bytes) {
+                const QString message =
+                    QStringLiteral("Невозможно прочитать конфигурацию из базы объектов");
+                m_notifier.reportFailure(bytes.reason().isEmpty()
+                                             ? message
+                                             : message + QStringLiteral(": ") + bytes.reason());
+            }
+            answer(std::move(bytes));
+        });
 }
 
-Expected<void> Configurator::openCatalogEntry(const CatalogEntry &entry, const BlockContext &into)
+Expected<void> Configurator::openCatalogEntry(const QByteArray &bytes)
+{
+    return openCatalogEntry(bytes, blockContext());
+}
+
+Expected<void> Configurator::openCatalogEntry(const QByteArray &bytes, const BlockContext &into)
 {
     FailureWatch watch(m_notifier);
-    CatalogStore *store = m_objects->store();
-    const std::optional<QByteArray> bytes = store ? store->configuration(entry.hash) : std::nullopt;
     QStringList data, commands;
-    if (!bytes || !ReadConfigurationBytes(*bytes, data, commands)) {
+    if (!ReadConfigurationBytes(bytes, data, commands)) {
         m_notifier.reportFailure(
             QStringLiteral("Невозможно прочитать конфигурацию из базы объектов"));
         return watch.failure();
@@ -252,12 +283,9 @@ Configurator::Verification Configurator::writeVerified(DeviceOperation &operatio
     // Both are kept: what was sent, and what the device holds instead.
     keepInHistory(CatalogOperation::VerificationFailed, operation.portName(), *m_config, data,
                   commands, verificationFailure(differences.size()));
-    const std::optional<CatalogEntry> written = m_lastEntry;
-    keepInHistory(CatalogOperation::VerificationRead, operation.portName(), readBack.model(),
-                  answerData, WriteCommandsOf(answerCommands));
     // The window names the object by what was written.
-    if (written)
-        m_lastEntry = written;
+    keepInHistory(CatalogOperation::VerificationRead, operation.portName(), readBack.model(),
+                  answerData, WriteCommandsOf(answerCommands), QString(), false);
     return Verification::Different;
 }
 
@@ -287,56 +315,59 @@ QString Configurator::verificationFailure(qsizetype differences)
 
 void Configurator::keepInHistory(CatalogOperation operation, const QString &port,
                                  const ConfigModel &model, const QStringList &data,
-                                 const QStringList &commands, const QString &note)
+                                 const QStringList &commands, const QString &note, bool names)
 {
-    m_lastEntry.reset();
-    m_changedSince.reset();
+    if (names) {
+        m_lastEntry.reset();
+        m_changedSince.reset();
+    }
     if (!m_catalogEnabled)
         return;
     const QByteArray snc = ConfigurationFileBytes(data, commands);
-    m_lastEntry =
-        snc.isEmpty() ? std::nullopt : m_objects->record(operation, port, snc, model, note);
-    if (m_lastEntry) {
-        if (operation == CatalogOperation::Read && &model == m_config.get())
-            m_changedSince = findChangedSince(*m_lastEntry);
-        if (m_recordListener)
-            m_recordListener(*m_lastEntry);
+    if (snc.isEmpty())
         return;
-    }
-    // Once a run: the device operation itself went well and goes on. A
-    // catalogue that only reads said so when it opened.
-    const CatalogStore *store = m_objects->store();
-    if (m_historyWarned || (store && store->isReadOnly()))
-        return;
-    m_historyWarned = true;
-    m_notifier.reportFailure(CatalogRecordFailure(m_objects->path(), m_objects->failure()));
+    // Made now, on this thread (the model is the window's); kept and sent on
+    // the catalogue's thread while the device operation goes on.
+    const bool intoWindow = operation == CatalogOperation::Read && &model == m_config.get();
+    ++m_recordsPending;
+    m_objects->record(ObjectCatalog::NewEntry(operation, port, snc, model, note), intoWindow,
+                      m_context.get(), [this, names, intoWindow](Expected<RecordedEntry> recorded) {
+                          takeRecorded(std::move(recorded), names, intoWindow);
+                      });
 }
 
-std::optional<Configurator::ChangedSince> Configurator::findChangedSince(const CatalogEntry &read)
+void Configurator::takeRecorded(Expected<RecordedEntry> recorded, bool names, bool intoWindow)
 {
-    CatalogStore *store = m_objects->store();
-    if (!store)
-        return std::nullopt;
-    const QList<CatalogEntry> timeline = store->timeline(read.objectId);
-    for (auto it = timeline.crbegin(); it != timeline.crend(); ++it) {
-        const CatalogOperation operation = it->operation;
-        if (operation != CatalogOperation::Written &&
-            operation != CatalogOperation::VerifiedWrite &&
-            operation != CatalogOperation::WriteUnverified &&
-            operation != CatalogOperation::VerificationFailed)
-            continue;
-        if (it->hash == read.hash)
-            return std::nullopt;
-        ConfigurationCopy written(blockContext());
-        if (!openCatalogEntry(*it, written.context()))
-            return std::nullopt;
-        const qsizetype differences =
-            compareWith(ConfigSide{written.model(), written.tables()}).size();
-        if (differences == 0)
-            return std::nullopt;
-        return ChangedSince{*it, differences};
+    --m_recordsPending;
+    if (!recorded) {
+        // Once a run: the device operation itself went well. A catalogue
+        // that only reads said so when it opened.
+        if (m_historyWarned || recorded.reason().isEmpty())
+            return;
+        m_historyWarned = true;
+        m_notifier.reportFailure(CatalogRecordFailure(m_objects->place().path, recorded.reason()));
+        return;
     }
-    return std::nullopt;
+    if (!names)
+        return;
+    m_lastEntry = recorded->entry;
+    m_changedSince.reset();
+    if (intoWindow && recorded->lastWrite)
+        m_changedSince = findChangedSince(*recorded->lastWrite, recorded->lastWriteBytes);
+    if (m_recordListener)
+        m_recordListener(*m_lastEntry);
+}
+
+std::optional<Configurator::ChangedSince>
+Configurator::findChangedSince(const CatalogEntry &written, const QByteArray &bytes)
+{
+    ConfigurationCopy copy(blockContext());
+    if (!openCatalogEntry(bytes, copy.context()))
+        return std::nullopt;
+    const qsizetype differences = compareWith(ConfigSide{copy.model(), copy.tables()}).size();
+    if (differences == 0)
+        return std::nullopt;
+    return ChangedSince{written, differences};
 }
 
 QString Configurator::changedSinceMessage(const ChangedSince &changed)
@@ -371,6 +402,17 @@ Expected<void> Configurator::saveConfiguration(const QString &path)
     }
     keepInHistory(CatalogOperation::Saved, QString(), *m_config, data, commands,
                   QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    return {};
+}
+
+Expected<void> Configurator::saveConfigurationBytes(const QString &path, const QByteArray &bytes)
+{
+    FailureWatch watch(m_notifier);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        m_notifier.reportFailure(QStringLiteral("Невозможно сохранить файл"));
+        return watch.failure();
+    }
     return {};
 }
 

@@ -9,6 +9,7 @@
 #include "link/CommunicatorFinder.h"
 #include "link/LinkTimings.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QTime>
@@ -17,11 +18,14 @@
 #include <memory>
 #include <optional>
 
+class QObject;
+
 namespace sr5n {
 
 class ConfigModel;
 class ConfigurationCopy;
-class ObjectCatalog;
+class CatalogService;
+struct RecordedEntry;
 class DeviceOperation;
 class EventCodeTables;
 class EventLogs;
@@ -86,10 +90,11 @@ public:
 
     // The catalogue of objects: every configuration read from the device,
     // written to it, saved to a file or opened from one is recorded in it.
-    // Recording never stops a device operation; its first failure in a run
-    // is reported once. Opened on first use; the earlier versions' history
-    // folder is taken into it then.
-    ObjectCatalog &objects() { return *m_objects; }
+    // Recording never stops nor holds up a device operation: the entry is
+    // handed to the catalogue's own thread, and its first failure in a run is
+    // reported once when it comes. Opened on first use; the earlier versions'
+    // history folder is taken into it then.
+    CatalogService &objects() { return *m_objects; }
     // Another catalogue file and history folder (tests, a user's choice);
     // recording stays on.
     // A server's address as `path` keeps what it cannot send in `localPath`
@@ -107,10 +112,13 @@ public:
     // Nothing recorded and the catalogue never opened (sr5n-cli --no-catalog).
     void disableCatalog() { m_catalogEnabled = false; }
     bool catalogEnabled() const { return m_catalogEnabled; }
-    // The entry the last device read, write, save or open made; nothing when
-    // none was recorded.
+    // The entry the last device read, write, save or open made, once the
+    // catalogue has it; nothing when none was recorded (yet).
     const std::optional<CatalogEntry> &lastEntry() const { return m_lastEntry; }
-    // Called after every entry recorded (the window names its object).
+    // Entries handed to the catalogue and not yet answered.
+    int recordsPending() const { return m_recordsPending; }
+    // Called after every entry recorded, when the catalogue has it (the
+    // window names its object and tells changedSince()).
     void setRecordListener(std::function<void(const CatalogEntry &)> listener)
     {
         m_recordListener = std::move(listener);
@@ -127,10 +135,14 @@ public:
     // Takes what the user must be told once about the catalogue (a damaged
     // file kept aside, a newer program's file), for whoever shows it.
     QStringList takeCatalogNotices();
+    // The .snc bytes of a catalogue entry, fetched on the catalogue's thread
+    // and handed to `answer` in `context`'s; a failure is reported first.
+    void fetchCatalogEntry(const CatalogEntry &entry, QObject *context,
+                           std::function<void(Expected<QByteArray>)> answer);
     // The configuration of a catalogue entry put into the window (or into
     // `into`), nothing recorded; a failure is reported and carries its message.
-    Expected<void> openCatalogEntry(const CatalogEntry &entry);
-    Expected<void> openCatalogEntry(const CatalogEntry &entry, const BlockContext &into);
+    Expected<void> openCatalogEntry(const QByteArray &bytes);
+    Expected<void> openCatalogEntry(const QByteArray &bytes, const BlockContext &into);
 
     // The whole configuration over an opened operation: every answer first,
     // then decoded into the configuration, or into `into` (a copy the window
@@ -162,6 +174,9 @@ public:
     // The configuration file; each failure is reported, and carries the
     // message shown.
     Expected<void> saveConfiguration(const QString &path);
+    // Bytes of a configuration file written to `path` in one piece (the old
+    // file survives a failure), nothing recorded; a failure is reported.
+    Expected<void> saveConfigurationBytes(const QString &path, const QByteArray &bytes);
     // The configuration file's bytes handed to `write`, which returns the
     // message of its failure; kept in the catalogue as saved when written.
     using FileWriter =
@@ -207,12 +222,16 @@ private:
     // The read requests of a whole configuration sent, their answers collected.
     bool collectAnswers(DeviceOperation &operation, QStringList &answerData,
                         QStringList &answerCommands);
-    // Records a configuration in the catalogue; a failure is told once a run.
+    // Hands a configuration to the catalogue; a failure is told once a run.
+    // `names`: the entry names the window's object (lastEntry()).
     void keepInHistory(CatalogOperation operation, const QString &port, const ConfigModel &model,
                        const QStringList &data, const QStringList &commands,
-                       const QString &note = QString());
+                       const QString &note = QString(), bool names = true);
+    // The catalogue's answer to an entry handed to it.
+    void takeRecorded(Expected<RecordedEntry> recorded, bool names, bool intoWindow);
     // What the device holds after a read, against the object's last write.
-    std::optional<ChangedSince> findChangedSince(const CatalogEntry &read);
+    std::optional<ChangedSince> findChangedSince(const CatalogEntry &written,
+                                                 const QByteArray &bytes);
 
     QString m_dataFolder;
     LinkTimings m_timings;
@@ -231,7 +250,10 @@ private:
     QStringList m_logInternalEvents;
     QStringList m_logExternalEvents;
     std::unique_ptr<EventLogs> m_eventLogs;
-    std::unique_ptr<ObjectCatalog> m_objects;
+    // Answers of the catalogue come to this object's thread.
+    std::unique_ptr<QObject> m_context;
+    std::unique_ptr<CatalogService> m_objects;
+    int m_recordsPending = 0;
     QString m_localCatalogPath;
     QString m_localHistoryFolder;
     bool m_catalogEnabled = true;

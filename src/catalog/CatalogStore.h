@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalog/CatalogTypes.h"
+#include "common/Expected.h"
 
 #include <QByteArray>
 #include <QList>
@@ -24,6 +25,32 @@ namespace sr5n {
 // back end is a SqlDialect subclass plus a function that opens its
 // QSqlDatabase and hands both to SqlCatalogStore, as OpenSqliteCatalog does
 // for SQLite; nothing above this interface knows which database it talks to.
+// A store that reaches its catalogue over a network: its state, the password
+// it may ask for, and the entries that wait for it. A local file has none.
+class CatalogLink
+{
+public:
+    virtual ~CatalogLink() = default;
+
+    virtual bool connected() const = 0;
+    // Tries the server now (with this password, when given, for this run
+    // only); on success sends what waits. True when connected.
+    virtual bool connect(const QString &password = {}) = 0;
+    // The question to put to the user when the server wants a password (or
+    // refused the one given); empty when none is needed.
+    virtual QString passwordQuestion() const = 0;
+    // "Общий каталог ...: на связи" or why not, and what waits.
+    virtual QString statusText() = 0;
+    // Sends the entries kept here for the server; how many went now that
+    // were made without it (what the user is told).
+    virtual int sendWaiting() = 0;
+    // The server's version of each entry the last sendWaiting() delivered.
+    virtual QList<CatalogEntry> lastSent() const = 0;
+    // The entries of the operation whose sending comes next (kept apart):
+    // no news when they go.
+    virtual void ownOperation(const QStringList &sources) = 0;
+};
+
 class CatalogStore
 {
 public:
@@ -38,6 +65,8 @@ public:
     // What the user is told once that happened since the last call (a server
     // lost, entries sent); emptied by the call.
     virtual QStringList takeNotices() { return {}; }
+    // The network link of a store that has one.
+    virtual CatalogLink *link() { return nullptr; }
 
     // Records an entry: stores its configuration unless stored already, finds
     // its object (entry.objectId, else the object whose numbers match, else a
@@ -51,18 +80,21 @@ public:
     // search text, those whose numbers, name, address, notes or phone numbers
     // contain every word of it (letter case ignored). `count` of them from
     // `first` on (a negative count: all), so that a list shows a page at once.
-    virtual QList<CatalogObject> objects(const QString &search = QString(), qsizetype first = 0,
-                                         qsizetype count = -1) = 0;
+    virtual Expected<QList<CatalogObject>> objects(const QString &search = QString(),
+                                                   qsizetype first = 0, qsizetype count = -1) = 0;
     // How many objects objects(search) lists in all.
-    virtual std::optional<qsizetype> objectCount(const QString &search = QString()) = 0;
+    virtual Expected<qsizetype> objectCount(const QString &search = QString()) = 0;
     virtual std::optional<CatalogObject> object(const QString &id) = 0;
     // An object's entries, oldest first.
-    virtual QList<CatalogEntry> timeline(const QString &objectId) = 0;
+    virtual Expected<QList<CatalogEntry>> timeline(const QString &objectId) = 0;
+    // The object's latest write to a device (written, verified or not); none
+    // when it was never written.
+    virtual Expected<std::optional<CatalogEntry>> lastWrite(const QString &objectId) = 0;
     virtual std::optional<CatalogEntry> entry(const QString &id) = 0;
     // The .snc bytes stored under a hash.
     virtual std::optional<QByteArray> configuration(const QString &hash) = 0;
     // Entries marked as templates, by name.
-    virtual QList<CatalogEntry> templates() = 0;
+    virtual Expected<QList<CatalogEntry>> templates() = 0;
 
     // What the engineer edits about an object.
     virtual bool describeObject(const QString &id, const QString &name, const QString &address,

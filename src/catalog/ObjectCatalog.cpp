@@ -3,7 +3,7 @@
 #include "catalog/CatalogLocation.h"
 #include "catalog/ConfigurationFacts.h"
 #include "catalog/HistoryImport.h"
-#include "catalog/SharedCatalogStore.h"
+#include "catalog/SqliteCatalog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -46,37 +46,40 @@ QString ObjectCatalog::statusText()
     CatalogStore *opened = store();
     if (!opened)
         return QStringLiteral("База объектов недоступна: %1").arg(failure());
-    if (auto *shared = dynamic_cast<SharedCatalogStore *>(opened))
-        return shared->statusText();
+    if (CatalogLink *link = opened->link())
+        return link->statusText();
     QString text = QStringLiteral("Локальный каталог %1").arg(QDir::toNativeSeparators(m_path));
     if (opened->isReadOnly())
         text += QStringLiteral(", только чтение");
     return text;
 }
 
+CatalogLink *ObjectCatalog::link()
+{
+    CatalogStore *opened = store();
+    return opened ? opened->link() : nullptr;
+}
+
 void ObjectCatalog::reconnect()
 {
-    auto *shared = dynamic_cast<SharedCatalogStore *>(store());
-    if (shared && !shared->connected())
-        shared->connect();
+    // Tried again when away; what waits for it is sent.
+    if (CatalogLink *shared = link())
+        shared->sendWaiting();
 }
 
 QString ObjectCatalog::passwordQuestion()
 {
-    auto *shared = dynamic_cast<SharedCatalogStore *>(store());
-    if (!shared || shared->connected())
-        return {};
-    const PostgresConnector::Failure failure = shared->connectFailure();
-    if (failure != PostgresConnector::Failure::PasswordNeeded &&
-        failure != PostgresConnector::Failure::PasswordRejected)
-        return {};
-    return shared->connectProblem();
+    CatalogLink *shared = link();
+    return shared ? shared->passwordQuestion() : QString();
 }
 
 bool ObjectCatalog::tryPassword(const QString &password)
 {
-    auto *shared = dynamic_cast<SharedCatalogStore *>(store());
-    return shared && shared->connect(password);
+    CatalogLink *shared = link();
+    if (!shared || !shared->connect(password))
+        return false;
+    shared->sendWaiting();
+    return true;
 }
 
 ObjectCatalog::~ObjectCatalog() = default;
@@ -169,11 +172,11 @@ QString ObjectCatalog::systemUser()
     return {};
 }
 
-QDateTime ObjectCatalog::nextTime()
+QDateTime ObjectCatalog::nextTime(const QDateTime &wanted)
 {
     // Later than this process's previous entry, so that a timeline keeps the
     // order of entries made in one millisecond.
-    QDateTime now = QDateTime::currentDateTimeUtc();
+    QDateTime now = wanted.isValid() ? wanted.toUTC() : QDateTime::currentDateTimeUtc();
     if (m_lastTime.isValid() && now <= m_lastTime)
         now = m_lastTime.addMSecs(1);
     m_lastTime = now;
@@ -185,26 +188,50 @@ std::optional<CatalogEntry> ObjectCatalog::record(NewCatalogEntry entry)
     CatalogStore *target = store();
     if (!target)
         return std::nullopt;
-    if (!entry.time.isValid())
-        entry.time = nextTime();
-    entry.user = systemUser();
-    entry.version = QStringLiteral(SR5N_VERSION);
+    entry.time = nextTime(entry.time);
+    if (entry.user.isEmpty())
+        entry.user = systemUser();
+    if (entry.version.isEmpty())
+        entry.version = QStringLiteral(SR5N_VERSION);
     return target->record(entry);
 }
 
-std::optional<CatalogEntry> ObjectCatalog::record(CatalogOperation operation, const QString &port,
-                                                  const QByteArray &snc, const ConfigModel &model,
-                                                  const QString &note)
+CatalogEntry ObjectCatalog::sendOn(const CatalogEntry &kept)
+{
+    CatalogLink *shared = link();
+    if (!shared)
+        return kept;
+    shared->ownOperation({kept.source});
+    shared->sendWaiting();
+    for (const CatalogEntry &sent : shared->lastSent())
+        if (sent.source == kept.source)
+            return sent;
+    return kept;
+}
+
+NewCatalogEntry ObjectCatalog::NewEntry(CatalogOperation operation, const QString &port,
+                                        const QByteArray &snc, const ConfigModel &model,
+                                        const QString &note)
 {
     const ConfigurationFacts facts = ConfigurationFacts::of(model);
     NewCatalogEntry entry;
+    entry.time = QDateTime::currentDateTimeUtc();
     entry.operation = operation;
     entry.port = port;
     entry.configuration = snc;
     entry.codes = facts.codes;
     entry.phones = facts.phones;
     entry.note = note;
-    return record(entry);
+    entry.user = systemUser();
+    entry.version = QStringLiteral(SR5N_VERSION);
+    return entry;
+}
+
+std::optional<CatalogEntry> ObjectCatalog::record(CatalogOperation operation, const QString &port,
+                                                  const QByteArray &snc, const ConfigModel &model,
+                                                  const QString &note)
+{
+    return record(NewEntry(operation, port, snc, model, note));
 }
 
 std::optional<CatalogEntry> ObjectCatalog::recordFile(CatalogOperation operation,

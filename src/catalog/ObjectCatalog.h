@@ -21,7 +21,8 @@ class ConfigModel;
 // versions' history taken in then), entries recorded with the user, the
 // program's version and a time later than this process's previous entry.
 // Opening it never throws the user into a dialog: what he must be told once
-// waits in takeNotices(), a failure in failure().
+// waits in takeNotices(), a failure in failure(). Used on one thread only,
+// the catalogue service's (CatalogService), which owns its connections.
 class ObjectCatalog final
 {
 public:
@@ -50,19 +51,33 @@ public:
     // Which catalogue is in use and its state: the local file (read-only or
     // not), the server on line or not, entries waiting to be sent.
     QString statusText();
+    // The store's network link, when it has one (the team's server).
+    CatalogLink *link();
     // Opens the store unless it was; the team's server, when it was away, is
     // tried again (what waits for it is then sent).
     void reconnect();
     // The server asks for a password (or refused the one given): the
     // question to put to the user; empty when none is needed.
     QString passwordQuestion();
-    // Tries the server with a password, for this run only; true when in.
+    // Tries the server with a password, for this run only; true when in
+    // (what waits for it is then sent).
     bool tryPassword(const QString &password);
 
     // Records a configuration of the window (or of a copy) as .snc bytes.
     std::optional<CatalogEntry> record(CatalogOperation operation, const QString &port,
                                        const QByteArray &snc, const ConfigModel &model,
                                        const QString &note = QString());
+    // Records an entry made by NewEntry(); its time is kept later than this
+    // process's previous entry.
+    std::optional<CatalogEntry> record(NewCatalogEntry entry);
+    // The entry of a configuration of the window (or of a copy) as .snc
+    // bytes, made now: who, the program's version, the numbers inside.
+    static NewCatalogEntry NewEntry(CatalogOperation operation, const QString &port,
+                                    const QByteArray &snc, const ConfigModel &model,
+                                    const QString &note = QString());
+    // An entry kept for a server sent on now, with whatever else waits for
+    // it: the server's version of the entry when it went, else `kept`.
+    CatalogEntry sendOn(const CatalogEntry &kept);
     // Records .snc bytes, found out by decoding them; into `objectId` when given.
     std::optional<CatalogEntry> recordFile(CatalogOperation operation, const QString &port,
                                            const QByteArray &snc, const QString &note,
@@ -87,8 +102,7 @@ public:
     static QString systemUser();
 
 private:
-    std::optional<CatalogEntry> record(NewCatalogEntry entry);
-    QDateTime nextTime();
+    QDateTime nextTime(const QDateTime &wanted);
 
     QString m_path;
     QString m_historyFolder;

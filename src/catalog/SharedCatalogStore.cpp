@@ -5,6 +5,7 @@
 #include "catalog/SqliteCatalog.h"
 #include "catalog/SqliteDialect.h"
 
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
@@ -45,16 +46,10 @@ QStringList unsentEntries(const QString &path)
     return ids;
 }
 
-// Whether a read found something: an empty answer may be a lost connection.
-template <typename T> bool answered(const std::optional<T> &found)
-{
-    return found.has_value();
-}
-
-template <typename T> bool answered(const QList<T> &found)
-{
-    return !found.isEmpty();
-}
+template <typename T> struct IsOptional : std::false_type {
+};
+template <typename T> struct IsOptional<std::optional<T>> : std::true_type {
+};
 
 NewCatalogEntry resent(const CatalogEntry &entry, const QByteArray &configuration,
                        const QString &source, const QString &objectId)
@@ -81,7 +76,6 @@ const QString SharedCatalogStore::OfflinePrefix = QStringLiteral("offline:");
 SharedCatalogStore::SharedCatalogStore(PostgresUri uri, QString localPath, QString password)
     : m_uri(std::move(uri)), m_localPath(std::move(localPath)), m_password(std::move(password))
 {
-    connect();
 }
 
 SharedCatalogStore::~SharedCatalogStore() = default;
@@ -119,6 +113,7 @@ bool SharedCatalogStore::fail(const QString &error)
 
 bool SharedCatalogStore::connect(const QString &password)
 {
+    m_serverTried = true;
     if (!password.isEmpty())
         m_password = password;
     if (m_server || open())
@@ -148,11 +143,21 @@ bool SharedCatalogStore::open()
     m_readOnlyReason = opened.readOnlyReason;
     m_connectProblem.clear();
     m_toldOffline = false;
-    if (!m_server->isReadOnly()) {
-        if (const int sent = sendUnsent(); sent > 0)
-            m_notices << sentMessage(m_uri.displayText(), sent);
-    }
     return m_server != nullptr;
+}
+
+void SharedCatalogStore::tryOnce()
+{
+    if (!m_serverTried)
+        connect();
+}
+
+QString SharedCatalogStore::passwordQuestion() const
+{
+    if (m_server || (m_connectFailure != PostgresConnector::Failure::PasswordNeeded &&
+                     m_connectFailure != PostgresConnector::Failure::PasswordRejected))
+        return {};
+    return m_connectProblem;
 }
 
 void SharedCatalogStore::goOffline(const QString &reason)
@@ -173,7 +178,8 @@ bool SharedCatalogStore::lostServer(bool reconnect)
     {
         QSqlDatabase db = QSqlDatabase::database(m_serverConnection, false);
         QSqlQuery probe(db);
-        alive = probe.exec(QStringLiteral("SELECT 1"));
+        SqlCatalogStore::countStatements(1);
+        alive = db.isOpen() && probe.exec(QStringLiteral("SELECT 1"));
     }
     if (alive)
         return false;
@@ -204,31 +210,54 @@ CatalogStore *SharedCatalogStore::reader()
     return m_server ? m_server.get() : local();
 }
 
+int SharedCatalogStore::sendWaiting()
+{
+    m_lastSent.clear();
+    // The operation's own entries are no news on this attempt only: sent
+    // later, they were made without the server.
+    const auto ownOnce = qScopeGuard([this] { m_lastKept.clear(); });
+    if (!m_server && !connect())
+        return 0;
+    if (m_server->isReadOnly())
+        return 0;
+    const int sent = sendUnsent();
+    if (sent > 0)
+        m_notices << sentMessage(m_uri.displayText(), sent);
+    return sent;
+}
+
 int SharedCatalogStore::sendUnsent()
 {
     CatalogStore *here = local();
     if (!here || !m_server)
         return 0;
-    int sent = 0;
+    int told = 0;
     for (const QString &id : unsentEntries(m_localPath)) {
         const std::optional<CatalogEntry> entry = here->entry(id);
         const std::optional<QByteArray> bytes =
             entry ? here->configuration(entry->hash) : std::nullopt;
         if (!entry || !bytes)
             continue;
+        // Another process sharing this outbox may have sent it first.
+        const bool fresh = m_lastKept.contains(entry->source);
+        const bool known = !fresh && serverHasSource(entry->source);
         // Recorded on the server (or found there by its source) before it is
         // marked here: a failure in between sends it again, and the server
         // keeps it once.
-        if (!m_server->record(resent(*entry, *bytes, entry->source, {}))) {
+        const std::optional<CatalogEntry> there =
+            m_server->record(resent(*entry, *bytes, entry->source, {}));
+        if (!there) {
             if (lostServer(false))
                 break;
             continue;
         }
         here->setValue(sentKey(entry->source),
                        SqlCatalogStore::timeText(QDateTime::currentDateTimeUtc()));
-        ++sent;
+        m_lastSent.append(*there);
+        if (!fresh && !known)
+            ++told;
     }
-    return sent;
+    return told;
 }
 
 bool SharedCatalogStore::serverHasSource(const QString &source)
@@ -274,97 +303,92 @@ QStringList SharedCatalogStore::takeNotices()
     return std::exchange(m_notices, {});
 }
 
-bool SharedCatalogStore::serverTakes()
-{
-    if (!m_server)
-        connect();
-    return m_server != nullptr;
-}
-
+// A read that failed on the server is asked again on a new connection when
+// the server's was lost, and of the local catalogue when no server answers.
+// An empty answer is an answer.
 template <typename Call>
 auto SharedCatalogStore::fromServerOrLocal(Call call)
     -> decltype(call(std::declval<CatalogStore &>()))
 {
     using Result = decltype(call(std::declval<CatalogStore &>()));
+    tryOnce();
     if (m_server) {
         Result found = call(*m_server);
-        // Nothing found: asked again where the server's connection was lost.
-        if (answered(found) || !lostServer())
+        if (found.has_value() || !lostServer())
             return found;
         if (m_server)
             return call(*m_server);
     }
     CatalogStore *here = local();
-    return here ? call(*here) : Result();
-}
-
-template <typename OnServer, typename Kept>
-auto SharedCatalogStore::recordWith(OnServer onServer, Kept kept)
-    -> decltype(onServer(std::declval<CatalogStore &>()))
-{
-    if (serverTakes()) {
-        if (m_server->isReadOnly()) {
-            fail(m_readOnlyReason);
-            return std::nullopt;
-        }
-        auto recorded = onServer(*m_server);
-        if (!recorded && lostServer() && m_server)
-            recorded = onServer(*m_server);
-        if (recorded)
-            return recorded;
-        if (m_server) {
-            fail(m_server->lastError());
-            return std::nullopt;
-        }
-    }
-    CatalogStore *here = local();
-    if (!here) {
-        fail(m_localFailure);
+    if (here)
+        return call(*here);
+    fail(m_localFailure);
+    if constexpr (IsOptional<Result>::value)
         return std::nullopt;
-    }
-    auto recorded = kept(*here);
-    if (!recorded)
-        fail(here->lastError());
-    return recorded;
+    else
+        return Failure{m_localFailure};
 }
 
-// An entry kept here while the server is away: its source marks it as not
-// yet sent; one it had stays inside, so that what is recorded once by its
-// source still is. Its object is found here by its numbers.
-static NewCatalogEntry keptLocally(NewCatalogEntry entry)
+// An entry kept here until the server has it: its source marks it as not yet
+// sent; one it had stays inside, so that what is recorded once by its source
+// still is. Its object is found here by its numbers.
+void SharedCatalogStore::ownOperation(const QStringList &sources)
 {
-    entry.source = SharedCatalogStore::OfflinePrefix +
-                   (entry.source.isEmpty() ? NewCatalogId() : entry.source);
+    m_lastKept = QSet<QString>(sources.cbegin(), sources.cend());
+}
+
+NewCatalogEntry SharedCatalogStore::OutboxEntry(NewCatalogEntry entry)
+{
+    entry.source = OfflinePrefix + (entry.source.isEmpty() ? NewCatalogId() : entry.source);
     entry.objectId.clear();
     return entry;
-}
-
-std::optional<CatalogEntry> SharedCatalogStore::record(const NewCatalogEntry &entry)
-{
-    return recordWith([&](CatalogStore &server) { return server.record(entry); },
-                      [&](CatalogStore &here) { return here.record(keptLocally(entry)); });
 }
 
 std::optional<QList<CatalogEntry>>
 SharedCatalogStore::recordAll(const QList<NewCatalogEntry> &entries)
 {
-    return recordWith([&](CatalogStore &server) { return server.recordAll(entries); },
-                      [&](CatalogStore &here) {
-                          QList<NewCatalogEntry> kept;
-                          for (const NewCatalogEntry &entry : entries)
-                              kept.append(keptLocally(entry));
-                          return here.recordAll(kept);
-                      });
+    CatalogStore *here = local();
+    if (!here) {
+        fail(m_localFailure);
+        return std::nullopt;
+    }
+    // A role that may only read was told so once: its entries go nowhere.
+    if (m_server && m_server->isReadOnly()) {
+        fail(QString());
+        return std::nullopt;
+    }
+    QList<NewCatalogEntry> kept;
+    for (const NewCatalogEntry &entry : entries)
+        kept.append(OutboxEntry(entry));
+    std::optional<QList<CatalogEntry>> recorded = here->recordAll(kept);
+    if (!recorded) {
+        fail(here->lastError());
+        return recorded;
+    }
+    // Sent on by the next sendWaiting(), as part of the same operation: no
+    // news when they go.
+    m_lastKept.clear();
+    for (const NewCatalogEntry &entry : std::as_const(kept))
+        m_lastKept.insert(entry.source);
+    return recorded;
 }
 
-QList<CatalogObject> SharedCatalogStore::objects(const QString &search, qsizetype first,
-                                                 qsizetype count)
+std::optional<CatalogEntry> SharedCatalogStore::record(const NewCatalogEntry &entry)
+{
+    const std::optional<QList<CatalogEntry>> recorded = recordAll({entry});
+    if (!recorded || recorded->isEmpty())
+        return std::nullopt;
+    return recorded->constFirst();
+}
+
+Expected<QList<CatalogObject>> SharedCatalogStore::objects(const QString &search, qsizetype first,
+                                                           qsizetype count)
 {
     return fromServerOrLocal(
         [&](CatalogStore &store) { return store.objects(search, first, count); });
 }
 
-std::optional<qsizetype> SharedCatalogStore::objectCount(const QString &search)
+Expected<qsizetype> SharedCatalogStore::objectCount(const QString &search)
 {
     return fromServerOrLocal([&](CatalogStore &store) { return store.objectCount(search); });
 }
@@ -374,9 +398,14 @@ std::optional<CatalogObject> SharedCatalogStore::object(const QString &id)
     return fromServerOrLocal([&](CatalogStore &store) { return store.object(id); });
 }
 
-QList<CatalogEntry> SharedCatalogStore::timeline(const QString &objectId)
+Expected<QList<CatalogEntry>> SharedCatalogStore::timeline(const QString &objectId)
 {
     return fromServerOrLocal([&](CatalogStore &store) { return store.timeline(objectId); });
+}
+
+Expected<std::optional<CatalogEntry>> SharedCatalogStore::lastWrite(const QString &objectId)
+{
+    return fromServerOrLocal([&](CatalogStore &store) { return store.lastWrite(objectId); });
 }
 
 std::optional<CatalogEntry> SharedCatalogStore::entry(const QString &id)
@@ -389,7 +418,7 @@ std::optional<QByteArray> SharedCatalogStore::configuration(const QString &hash)
     return fromServerOrLocal([&](CatalogStore &store) { return store.configuration(hash); });
 }
 
-QList<CatalogEntry> SharedCatalogStore::templates()
+Expected<QList<CatalogEntry>> SharedCatalogStore::templates()
 {
     return fromServerOrLocal([&](CatalogStore &store) { return store.templates(); });
 }
@@ -472,12 +501,22 @@ SharedCatalogStore::Upload SharedCatalogStore::upload(const QString &path)
         return result;
     }
     CatalogStore &from = *opening.store;
-    for (const CatalogObject &object : from.objects()) {
+    const Expected<QList<CatalogObject>> objects = from.objects();
+    if (!objects) {
+        result.failure = objects.reason();
+        return result;
+    }
+    for (const CatalogObject &object : *objects) {
         ++result.objects;
         // The first entry finds (or makes) the server's object of the same
         // numbers; the object's other entries follow it there.
         QString target;
-        for (const CatalogEntry &entry : from.timeline(object.id)) {
+        const Expected<QList<CatalogEntry>> timeline = from.timeline(object.id);
+        if (!timeline) {
+            result.failure = timeline.reason();
+            return result;
+        }
+        for (const CatalogEntry &entry : *timeline) {
             const std::optional<QByteArray> bytes = from.configuration(entry.hash);
             if (!bytes)
                 continue;

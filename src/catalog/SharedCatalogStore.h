@@ -22,26 +22,37 @@ namespace sr5n {
 // so an entry is sent exactly once even when the server fails in the middle.
 // Reading falls back to the local catalogue; edits of objects wait for the
 // server.
-class SharedCatalogStore final : public CatalogStore
+//
+// Every entry goes first to the local catalogue, marked as not yet sent, and
+// on to the server by sendWaiting(): an entry is never lost to a server that
+// fails or hangs in the middle, and a device operation never waits for it.
+// The constructor does no I/O: the server is first tried by connect(), or by
+// the first read.
+class SharedCatalogStore final : public CatalogStore, public CatalogLink
 {
 public:
-    // The source prefix of entries recorded while the server was away.
+    // The source prefix of entries kept here until the server has them.
     static const QString OfflinePrefix;
 
     SharedCatalogStore(PostgresUri uri, QString localPath, QString password = {});
     ~SharedCatalogStore() override;
 
-    // Tries the server now (with this password, when given, for this run
-    // only); on success sends what waits. True when connected.
-    bool connect(const QString &password = {});
-    bool connected() const { return m_server != nullptr; }
+    bool connect(const QString &password = {}) override;
+    bool connected() const override { return m_server != nullptr; }
+    QString passwordQuestion() const override;
+    int sendWaiting() override;
+    CatalogLink *link() override { return this; }
     // Why the last attempt failed (PasswordNeeded: the window asks for one).
     PostgresConnector::Failure connectFailure() const { return m_connectFailure; }
     const QString &connectProblem() const { return m_connectProblem; }
     // Entries of the local catalogue that wait for the server.
     int unsentCount();
-    // "Общий каталог ...: на связи" or why not, and what waits.
-    QString statusText();
+    QString statusText() override;
+    QList<CatalogEntry> lastSent() const override { return m_lastSent; }
+    void ownOperation(const QStringList &sources) override;
+    // An entry as the local catalogue keeps it for the server: its source
+    // marks it as not yet sent, its object is found there by its numbers.
+    static NewCatalogEntry OutboxEntry(NewCatalogEntry entry);
     const PostgresUri &uri() const { return m_uri; }
 
     // Copies the local catalogue at `path` into the server: objects matched
@@ -62,14 +73,15 @@ public:
 
     std::optional<CatalogEntry> record(const NewCatalogEntry &entry) override;
     std::optional<QList<CatalogEntry>> recordAll(const QList<NewCatalogEntry> &entries) override;
-    QList<CatalogObject> objects(const QString &search = QString(), qsizetype first = 0,
-                                 qsizetype count = -1) override;
-    std::optional<qsizetype> objectCount(const QString &search = QString()) override;
+    Expected<QList<CatalogObject>> objects(const QString &search = QString(), qsizetype first = 0,
+                                           qsizetype count = -1) override;
+    Expected<qsizetype> objectCount(const QString &search = QString()) override;
     std::optional<CatalogObject> object(const QString &id) override;
-    QList<CatalogEntry> timeline(const QString &objectId) override;
+    Expected<QList<CatalogEntry>> timeline(const QString &objectId) override;
+    Expected<std::optional<CatalogEntry>> lastWrite(const QString &objectId) override;
     std::optional<CatalogEntry> entry(const QString &id) override;
     std::optional<QByteArray> configuration(const QString &hash) override;
-    QList<CatalogEntry> templates() override;
+    Expected<QList<CatalogEntry>> templates() override;
     bool describeObject(const QString &id, const QString &name, const QString &address,
                         const QString &notes) override;
     ObjectEdit editObject(const CatalogObject &seen, const QString &name, const QString &address,
@@ -92,6 +104,8 @@ private:
     // Opens the server's catalogue and sends what waits; false (and why in
     // m_connectProblem) when it cannot.
     bool open();
+    // The server tried once, when it never was (the first read).
+    void tryOnce();
     // After a failed call to the server: true when the connection is gone
     // rather than the call refused. A new connection is then tried at once
     // (unless `reconnect` is false); when it fails, the store is offline.
@@ -100,15 +114,11 @@ private:
     // a new connection when the server's was lost.
     template <typename Call>
     auto fromServerOrLocal(Call call) -> decltype(call(std::declval<CatalogStore &>()));
-    // Entries recorded on the server, else kept locally as `kept` records them.
-    template <typename OnServer, typename Kept>
-    auto recordWith(OnServer onServer, Kept kept)
-        -> decltype(onServer(std::declval<CatalogStore &>()));
     void goOffline(const QString &reason);
+    // Sends the entries kept here; those that another process sent first, or
+    // that were recorded while the server answered, are not counted.
     int sendUnsent();
     bool serverHasSource(const QString &source);
-    // Ready for the server, or false when the entries must stay here.
-    bool serverTakes();
     bool fail(const QString &error);
     bool serverEdit(const std::function<bool(CatalogStore &)> &edit);
 
@@ -120,6 +130,11 @@ private:
     QString m_protection;     // how the server's connection is protected
     QString m_readOnlyReason; // why the server takes no entries
     std::unique_ptr<CatalogStore> m_local;
+    bool m_serverTried = false;
+    // Sources of the entries the last record kept: sent as part of that
+    // operation, they are no news when they go.
+    QSet<QString> m_lastKept;
+    QList<CatalogEntry> m_lastSent;
     bool m_localTried = false;
     QString m_localFailure;
     PostgresConnector::Failure m_connectFailure = PostgresConnector::Failure::None;

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <atomic>
+
 #include <limits>
 
 namespace sr5n {
@@ -21,6 +23,36 @@ const QString kEntryColumns = QStringLiteral(
 const QString kObjectColumns = QStringLiteral(
     "id, codes, name, address, notes, phones, created, last_time, last_operation, last_entry, "
     "edited_by, edited_at");
+// The columns above by name, in their order.
+enum EntryColumn {
+    EntryId,
+    EntryObject,
+    EntryTime,
+    EntryOperation,
+    EntryPort,
+    EntryUser,
+    EntryVersion,
+    EntryNote,
+    EntryHash,
+    EntryCodes,
+    EntryPhones,
+    EntryTemplate,
+    EntrySource,
+};
+enum ObjectColumn {
+    ObjectId,
+    ObjectCodes,
+    ObjectName,
+    ObjectAddress,
+    ObjectNotes,
+    ObjectPhones,
+    ObjectCreated,
+    ObjectLastTime,
+    ObjectLastOperation,
+    ObjectLastEntry,
+    ObjectEditedBy,
+    ObjectEditedAt,
+};
 
 // `text` with the LIKE wildcards taken literally ('\' escapes).
 QString likePattern(const QString &text)
@@ -77,6 +109,20 @@ QDateTime SqlCatalogStore::timeFrom(const QVariant &value)
     return time.toUTC();
 }
 
+namespace {
+std::atomic<qint64> statementCounter{0};
+} // namespace
+
+qint64 SqlCatalogStore::statementsRun()
+{
+    return statementCounter.load();
+}
+
+void SqlCatalogStore::countStatements(qint64 count)
+{
+    statementCounter += count;
+}
+
 bool SqlCatalogStore::fail(const QString &error)
 {
     m_lastError = error;
@@ -105,6 +151,7 @@ QSqlQuery *SqlCatalogStore::run(const QString &sql, const QVariantList &values)
     QSqlQuery &query = *kept->second;
     for (qsizetype i = 0; i < values.size(); ++i)
         query.bindValue(int(i), values.at(i));
+    countStatements(1);
     if (query.exec())
         return &query;
     fail(m_dialect->problemText(query.lastError()));
@@ -143,6 +190,7 @@ bool SqlCatalogStore::begin()
     if (m_readOnly)
         return refuseReadOnly();
     QString error;
+    countStatements(1);
     return m_dialect->beginWrite(m_db, error) || fail(error);
 }
 
@@ -157,6 +205,7 @@ bool SqlCatalogStore::commit()
     // Where a full disk shows in write-ahead logging: the entry is then left out whole.
     const ConnectionWatch watching = m_dialect->watch(m_db);
     QSqlQuery query(m_db);
+    countStatements(1);
     if (query.exec(QStringLiteral("COMMIT")))
         return true;
     fail(m_dialect->problemText(query.lastError()));
@@ -167,6 +216,7 @@ bool SqlCatalogStore::commit()
 void SqlCatalogStore::rollback()
 {
     QString ignored;
+    countStatements(1);
     ExecuteAll(m_db, {QStringLiteral("ROLLBACK")}, ignored);
 }
 
@@ -205,28 +255,38 @@ std::optional<QString> SqlCatalogStore::objectWithCodes(const QString &codes)
 bool SqlCatalogStore::refreshObject(const QString &objectId)
 {
     // The object's texts and its latest entry, in one statement.
-    std::optional<QVariantList> now;
+    struct Now {
+        QString codes, name, address, notes, phones;
+        QVariant entry, time, operation;
+        QString entryCodes, entryPhones;
+    };
+    std::optional<Now> now;
     if (!select(QStringLiteral("SELECT o.codes, o.name, o.address, o.notes, o.phones, e.id, "
                                "e.time, e.operation, e.codes, e.phones FROM objects o LEFT JOIN "
                                "entries e ON e.id = (SELECT id FROM entries WHERE object_id = o.id "
                                "ORDER BY time DESC, id DESC LIMIT 1) WHERE o.id = ?"),
                 {objectId}, [&](const QSqlQuery &row) {
-                    now = QVariantList();
-                    for (int i = 0; i < 10; ++i)
-                        now->append(row.value(i));
+                    now = Now{row.value(0).toString(),
+                              row.value(1).toString(),
+                              row.value(2).toString(),
+                              row.value(3).toString(),
+                              row.value(4).toString(),
+                              row.value(5),
+                              row.value(6),
+                              row.value(7),
+                              row.value(8).toString(),
+                              row.value(9).toString()};
                 }))
         return false;
     if (!now)
         return fail(QStringLiteral("объекта %1 нет в базе").arg(objectId));
-    const QVariantList &o = *now;
-    const bool hasEntry = !o.at(5).isNull();
-    const QString codes = (hasEntry ? o.at(8) : o.at(0)).toString();
-    const QString phones = (hasEntry ? o.at(9) : o.at(4)).toString();
+    const bool hasEntry = !now->entry.isNull();
+    const QString codes = hasEntry ? now->entryCodes : now->codes;
+    const QString phones = hasEntry ? now->entryPhones : now->phones;
     return execute(QStringLiteral("UPDATE objects SET codes = ?, phones = ?, last_time = ?, "
                                   "last_operation = ?, last_entry = ?, search = ? WHERE id = ?"),
-                   {text(codes), text(phones), o.at(6), o.at(7), o.at(5),
-                    CatalogSearchText(codes, o.at(1).toString(), o.at(2).toString(),
-                                      o.at(3).toString(), phones),
+                   {text(codes), text(phones), now->time, now->operation, now->entry,
+                    CatalogSearchText(codes, now->name, now->address, now->notes, phones),
                     objectId});
 }
 
@@ -298,72 +358,90 @@ std::optional<CatalogEntry> SqlCatalogStore::add(const NewCatalogEntry &entry)
     return added;
 }
 
+SqlCatalogStore::Transaction::Transaction(SqlCatalogStore &store)
+    : m_store(store), m_open(store.begin())
+{
+}
+
+SqlCatalogStore::Transaction::~Transaction()
+{
+    if (m_open)
+        m_store.rollback();
+}
+
+bool SqlCatalogStore::Transaction::commit()
+{
+    // A commit that fails has rolled back.
+    if (!m_open)
+        return false;
+    m_open = false;
+    return m_store.commit();
+}
+
 std::optional<CatalogEntry> SqlCatalogStore::record(const NewCatalogEntry &entry)
 {
-    if (!begin())
+    Transaction transaction(*this);
+    if (!transaction.open())
         return std::nullopt;
     std::optional<CatalogEntry> added = add(entry);
-    if (added && commit())
+    if (added && transaction.commit())
         return added;
-    rollback();
     return std::nullopt;
 }
 
 std::optional<QList<CatalogEntry>> SqlCatalogStore::recordAll(const QList<NewCatalogEntry> &entries)
 {
-    if (!begin())
+    Transaction transaction(*this);
+    if (!transaction.open())
         return std::nullopt;
     QList<CatalogEntry> added;
     for (const NewCatalogEntry &entry : entries) {
         std::optional<CatalogEntry> one = add(entry);
-        if (!one) {
-            rollback();
+        if (!one)
             return std::nullopt;
-        }
         added.append(*one);
     }
-    if (commit())
+    if (transaction.commit())
         return added;
-    rollback();
     return std::nullopt;
 }
 
 CatalogEntry SqlCatalogStore::entryFrom(const QSqlQuery &query) const
 {
     CatalogEntry entry;
-    entry.id = query.value(0).toString();
-    entry.objectId = query.value(1).toString();
-    entry.time = timeFrom(query.value(2));
-    entry.operation =
-        OperationFromWord(query.value(3).toString()).value_or(CatalogOperation::Imported);
-    entry.port = query.value(4).toString();
-    entry.user = query.value(5).toString();
-    entry.version = query.value(6).toString();
-    entry.note = query.value(7).toString();
-    entry.hash = query.value(8).toString();
-    entry.codes = query.value(9).toString();
-    entry.phones = query.value(10).toString();
-    entry.templateName = textOrEmpty(query.value(11));
-    entry.source = textOrEmpty(query.value(12));
+    entry.id = query.value(EntryId).toString();
+    entry.objectId = query.value(EntryObject).toString();
+    entry.time = timeFrom(query.value(EntryTime));
+    entry.operation = OperationFromWord(query.value(EntryOperation).toString())
+                          .value_or(CatalogOperation::Imported);
+    entry.port = query.value(EntryPort).toString();
+    entry.user = query.value(EntryUser).toString();
+    entry.version = query.value(EntryVersion).toString();
+    entry.note = query.value(EntryNote).toString();
+    entry.hash = query.value(EntryHash).toString();
+    entry.codes = query.value(EntryCodes).toString();
+    entry.phones = query.value(EntryPhones).toString();
+    entry.templateName = textOrEmpty(query.value(EntryTemplate));
+    entry.source = textOrEmpty(query.value(EntrySource));
     return entry;
 }
 
 CatalogObject SqlCatalogStore::objectFrom(const QSqlQuery &query) const
 {
     CatalogObject object;
-    object.id = query.value(0).toString();
-    object.codes = query.value(1).toString();
-    object.name = query.value(2).toString();
-    object.address = query.value(3).toString();
-    object.notes = query.value(4).toString();
-    object.phones = query.value(5).toString();
-    object.created = timeFrom(query.value(6));
-    object.lastTime = timeFrom(query.value(7));
-    if (!query.value(8).isNull())
-        object.lastOperation = OperationFromWord(query.value(8).toString());
-    object.lastEntry = textOrEmpty(query.value(9));
-    object.editedBy = textOrEmpty(query.value(10));
-    object.editedAt = timeFrom(query.value(11));
+    object.id = query.value(ObjectId).toString();
+    object.codes = query.value(ObjectCodes).toString();
+    object.name = query.value(ObjectName).toString();
+    object.address = query.value(ObjectAddress).toString();
+    object.notes = query.value(ObjectNotes).toString();
+    object.phones = query.value(ObjectPhones).toString();
+    object.created = timeFrom(query.value(ObjectCreated));
+    object.lastTime = timeFrom(query.value(ObjectLastTime));
+    if (!query.value(ObjectLastOperation).isNull())
+        object.lastOperation = OperationFromWord(query.value(ObjectLastOperation).toString());
+    object.lastEntry = textOrEmpty(query.value(ObjectLastEntry));
+    object.editedBy = textOrEmpty(query.value(ObjectEditedBy));
+    object.editedAt = timeFrom(query.value(ObjectEditedAt));
     return object;
 }
 
@@ -379,8 +457,8 @@ QString SqlCatalogStore::objectsWhere(const QString &what, const QString &search
     return sql;
 }
 
-QList<CatalogObject> SqlCatalogStore::objects(const QString &search, qsizetype first,
-                                              qsizetype count)
+Expected<QList<CatalogObject>> SqlCatalogStore::objects(const QString &search, qsizetype first,
+                                                        qsizetype count)
 {
     QVariantList values;
     QString sql = objectsWhere(kObjectColumns, search, values) +
@@ -391,17 +469,18 @@ QList<CatalogObject> SqlCatalogStore::objects(const QString &search, qsizetype f
                << qint64(qMax<qsizetype>(first, 0));
     }
     QList<CatalogObject> found;
-    select(sql, values, [&](const QSqlQuery &row) { found.append(objectFrom(row)); });
+    if (!select(sql, values, [&](const QSqlQuery &row) { found.append(objectFrom(row)); }))
+        return Failure{m_lastError};
     return found;
 }
 
-std::optional<qsizetype> SqlCatalogStore::objectCount(const QString &search)
+Expected<qsizetype> SqlCatalogStore::objectCount(const QString &search)
 {
     QVariantList values;
     const QString sql = objectsWhere(QStringLiteral("count(*)"), search, values);
-    std::optional<qsizetype> count;
+    qsizetype count = 0;
     if (!select(sql, values, [&](const QSqlQuery &row) { count = row.value(0).toLongLong(); }))
-        return std::nullopt;
+        return Failure{m_lastError};
     return count;
 }
 
@@ -413,24 +492,41 @@ std::optional<CatalogObject> SqlCatalogStore::object(const QString &id)
     return found;
 }
 
-QList<CatalogEntry> SqlCatalogStore::entriesWhere(const QString &condition,
-                                                  const QVariantList &values)
+Expected<QList<CatalogEntry>> SqlCatalogStore::entriesWhere(const QString &condition,
+                                                            const QVariantList &values)
 {
     QList<CatalogEntry> entries;
-    select(QStringLiteral("SELECT %1 FROM entries WHERE %2").arg(kEntryColumns, condition), values,
-           [&](const QSqlQuery &row) { entries.append(entryFrom(row)); });
+    if (!select(QStringLiteral("SELECT %1 FROM entries WHERE %2").arg(kEntryColumns, condition),
+                values, [&](const QSqlQuery &row) { entries.append(entryFrom(row)); }))
+        return Failure{m_lastError};
     return entries;
 }
 
-QList<CatalogEntry> SqlCatalogStore::timeline(const QString &objectId)
+Expected<QList<CatalogEntry>> SqlCatalogStore::timeline(const QString &objectId)
 {
     return entriesWhere(QStringLiteral("object_id = ? ORDER BY time, id"), {objectId});
 }
 
+Expected<std::optional<CatalogEntry>> SqlCatalogStore::lastWrite(const QString &objectId)
+{
+    const Expected<QList<CatalogEntry>> found = entriesWhere(
+        QStringLiteral("object_id = ? AND operation IN (?, ?, ?, ?) ORDER BY time DESC, id DESC "
+                       "LIMIT 1"),
+        {objectId, OperationWord(CatalogOperation::Written),
+         OperationWord(CatalogOperation::VerifiedWrite),
+         OperationWord(CatalogOperation::WriteUnverified),
+         OperationWord(CatalogOperation::VerificationFailed)});
+    if (!found)
+        return Failure{found.reason()};
+    return found->isEmpty() ? std::optional<CatalogEntry>()
+                            : std::optional<CatalogEntry>(found->constFirst());
+}
+
 std::optional<CatalogEntry> SqlCatalogStore::entry(const QString &id)
 {
-    const QList<CatalogEntry> found = entriesWhere(QStringLiteral("id = ?"), {id});
-    return found.isEmpty() ? std::nullopt : std::optional<CatalogEntry>(found.constFirst());
+    const Expected<QList<CatalogEntry>> found = entriesWhere(QStringLiteral("id = ?"), {id});
+    return !found || found->isEmpty() ? std::nullopt
+                                      : std::optional<CatalogEntry>(found->constFirst());
 }
 
 std::optional<QByteArray> SqlCatalogStore::configuration(const QString &hash)
@@ -447,7 +543,7 @@ std::optional<QByteArray> SqlCatalogStore::configuration(const QString &hash)
     return bytes;
 }
 
-QList<CatalogEntry> SqlCatalogStore::templates()
+Expected<QList<CatalogEntry>> SqlCatalogStore::templates()
 {
     return entriesWhere(QStringLiteral("template_name IS NOT NULL ORDER BY template_name, time"),
                         {});
@@ -456,12 +552,9 @@ QList<CatalogEntry> SqlCatalogStore::templates()
 bool SqlCatalogStore::describeObject(const QString &id, const QString &name, const QString &address,
                                      const QString &notes)
 {
-    if (!begin())
-        return false;
-    if (lockObject(id) && writeDescription(id, name, address, notes) && commit())
-        return true;
-    rollback();
-    return false;
+    Transaction transaction(*this);
+    return transaction.open() && lockObject(id) && writeDescription(id, name, address, notes) &&
+           transaction.commit();
 }
 
 bool SqlCatalogStore::writeDescription(const QString &id, const QString &name,
@@ -483,56 +576,41 @@ bool SqlCatalogStore::mergeObjects(const QString &into, const QString &from)
 {
     if (into == from)
         return fail(QStringLiteral("объект нельзя объединить с самим собой"));
-    if (!begin())
+    Transaction transaction(*this);
+    if (!transaction.open())
         return false;
     const std::optional<QString> target = followMerges(into);
-    if (!target || *target == from || !object(from)) {
-        fail(QStringLiteral("одного из объединяемых объектов нет в базе"));
-        rollback();
-        return false;
-    }
+    if (!target || *target == from || !object(from))
+        return fail(QStringLiteral("одного из объединяемых объектов нет в базе"));
     // Both objects, in one order for every writer.
-    if (!lockObject(std::min(*target, from)) || !lockObject(std::max(*target, from))) {
-        rollback();
-        return false;
-    }
-    if (execute(QStringLiteral("UPDATE entries SET object_id = ? WHERE object_id = ?"),
-                {*target, from}) &&
-        execute(QStringLiteral("UPDATE objects SET merged_into = ? WHERE id = ?"),
-                {*target, from}) &&
-        refreshObject(*target) && refreshObject(from) && commit())
-        return true;
-    rollback();
-    return false;
+    return lockObject(std::min(*target, from)) && lockObject(std::max(*target, from)) &&
+           execute(QStringLiteral("UPDATE entries SET object_id = ? WHERE object_id = ?"),
+                   {*target, from}) &&
+           execute(QStringLiteral("UPDATE objects SET merged_into = ? WHERE id = ?"),
+                   {*target, from}) &&
+           refreshObject(*target) && refreshObject(from) && transaction.commit();
 }
 
 bool SqlCatalogStore::moveEntry(const QString &entryId, const QString &objectId)
 {
-    if (!begin())
+    Transaction transaction(*this);
+    if (!transaction.open())
         return false;
     const std::optional<CatalogEntry> moved = entry(entryId);
     const std::optional<QString> target = followMerges(objectId);
-    if (!moved || !target) {
-        fail(QStringLiteral("записи или объекта назначения нет в базе"));
-        rollback();
-        return false;
-    }
-    if (!lockObject(std::min(*target, moved->objectId)) ||
-        !lockObject(std::max(*target, moved->objectId))) {
-        rollback();
-        return false;
-    }
-    if (execute(QStringLiteral("UPDATE entries SET object_id = ? WHERE id = ?"),
-                {*target, entryId}) &&
-        refreshObject(*target) && refreshObject(moved->objectId) && commit())
-        return true;
-    rollback();
-    return false;
+    if (!moved || !target)
+        return fail(QStringLiteral("записи или объекта назначения нет в базе"));
+    return lockObject(std::min(*target, moved->objectId)) &&
+           lockObject(std::max(*target, moved->objectId)) &&
+           execute(QStringLiteral("UPDATE entries SET object_id = ? WHERE id = ?"),
+                   {*target, entryId}) &&
+           refreshObject(*target) && refreshObject(moved->objectId) && transaction.commit();
 }
 
 bool SqlCatalogStore::setTemplate(const QString &entryId, const QString &name)
 {
-    if (!begin())
+    Transaction transaction(*this);
+    if (!transaction.open())
         return false;
     int changed = -1;
     const bool updated =
@@ -541,11 +619,10 @@ bool SqlCatalogStore::setTemplate(const QString &entryId, const QString &name)
                                           : QVariant(name.trimmed()),
                  entryId},
                 &changed);
-    if (updated && changed == 1 && commit())
-        return true;
+    if (updated && changed == 1)
+        return transaction.commit();
     if (updated && changed == 0)
         fail(QStringLiteral("записи %1 нет в базе").arg(entryId));
-    rollback();
     return false;
 }
 
@@ -559,22 +636,21 @@ std::optional<QString> SqlCatalogStore::value(const QString &key)
 
 bool SqlCatalogStore::setValue(const QString &key, const QString &value)
 {
-    if (!begin())
-        return false;
-    if (execute(m_dialect->insertIgnoring(QStringLiteral("catalog_meta"),
-                                          {QStringLiteral("key"), QStringLiteral("value")},
-                                          QStringLiteral("key")),
-                {key, value}) &&
-        execute(QStringLiteral("UPDATE catalog_meta SET value = ? WHERE key = ?"), {value, key}) &&
-        commit())
-        return true;
-    rollback();
-    return false;
+    Transaction transaction(*this);
+    return transaction.open() &&
+           execute(m_dialect->insertIgnoring(QStringLiteral("catalog_meta"),
+                                             {QStringLiteral("key"), QStringLiteral("value")},
+                                             QStringLiteral("key")),
+                   {key, value}) &&
+           execute(QStringLiteral("UPDATE catalog_meta SET value = ? WHERE key = ?"),
+                   {value, key}) &&
+           transaction.commit();
 }
 
 int SqlCatalogStore::salvageFrom(QSqlDatabase &other)
 {
-    if (!begin())
+    Transaction transaction(*this);
+    if (!transaction.open())
         return 0;
     // Parents before children: configurations and objects, then entries.
     const struct {
@@ -608,7 +684,7 @@ int SqlCatalogStore::salvageFrom(QSqlDatabase &other)
                 ++entries;
         }
     }
-    if (!commit())
+    if (!transaction.commit())
         return 0;
     return entries;
 }

@@ -35,14 +35,15 @@ public:
 
     std::optional<CatalogEntry> record(const NewCatalogEntry &entry) override;
     std::optional<QList<CatalogEntry>> recordAll(const QList<NewCatalogEntry> &entries) override;
-    QList<CatalogObject> objects(const QString &search = QString(), qsizetype first = 0,
-                                 qsizetype count = -1) override;
-    std::optional<qsizetype> objectCount(const QString &search = QString()) override;
+    Expected<QList<CatalogObject>> objects(const QString &search = QString(), qsizetype first = 0,
+                                           qsizetype count = -1) override;
+    Expected<qsizetype> objectCount(const QString &search = QString()) override;
     std::optional<CatalogObject> object(const QString &id) override;
-    QList<CatalogEntry> timeline(const QString &objectId) override;
+    Expected<QList<CatalogEntry>> timeline(const QString &objectId) override;
+    Expected<std::optional<CatalogEntry>> lastWrite(const QString &objectId) override;
     std::optional<CatalogEntry> entry(const QString &id) override;
     std::optional<QByteArray> configuration(const QString &hash) override;
-    QList<CatalogEntry> templates() override;
+    Expected<QList<CatalogEntry>> templates() override;
     bool describeObject(const QString &id, const QString &name, const QString &address,
                         const QString &notes) override;
     ObjectEdit editObject(const CatalogObject &seen, const QString &name, const QString &address,
@@ -58,11 +59,33 @@ public:
     // The number of entries copied.
     int salvageFrom(QSqlDatabase &other);
 
+    // How many statements every store of this process has sent so far (a
+    // recording's cost is measured by it).
+    static qint64 statementsRun();
+    static void countStatements(qint64 count);
+
     // A time as it is stored, and back.
     static QString timeText(const QDateTime &time);
     static QDateTime timeFrom(const QVariant &value);
 
 private:
+    // One write transaction: begun when made, rolled back unless committed
+    // (every change of the store goes through one).
+    class Transaction
+    {
+    public:
+        explicit Transaction(SqlCatalogStore &store);
+        ~Transaction();
+        Transaction(const Transaction &) = delete;
+        Transaction &operator=(const Transaction &) = delete;
+        bool open() const { return m_open; }
+        bool commit();
+
+    private:
+        SqlCatalogStore &m_store;
+        bool m_open;
+    };
+
     bool begin();
     bool commit();
     // Holds the object of `key` (its numbers or its id) until the transaction ends.
@@ -95,7 +118,8 @@ private:
     // its values added to `values`.
     static QString objectsWhere(const QString &what, const QString &search, QVariantList &values);
     // The entries of "... WHERE `condition`" (with an ORDER BY, if any).
-    QList<CatalogEntry> entriesWhere(const QString &condition, const QVariantList &values);
+    Expected<QList<CatalogEntry>> entriesWhere(const QString &condition,
+                                               const QVariantList &values);
     CatalogEntry entryFrom(const QSqlQuery &query) const;
     CatalogObject objectFrom(const QSqlQuery &query) const;
 

@@ -6,7 +6,8 @@ ObjectEdit SqlCatalogStore::editObject(const CatalogObject &seen, const QString 
                                        const QString &address, const QString &notes)
 {
     ObjectEdit edit;
-    if (!begin())
+    Transaction transaction(*this);
+    if (!transaction.open())
         return edit;
     // Under the object's lock: nobody changes it between the check and the write.
     if (!lockObject(seen.id)) {
@@ -16,19 +17,15 @@ ObjectEdit SqlCatalogStore::editObject(const CatalogObject &seen, const QString 
     const std::optional<CatalogObject> now = object(seen.id);
     if (!now) {
         fail(QStringLiteral("объекта %1 нет в базе").arg(seen.id));
-        rollback();
         return edit;
     }
     edit.current = *now;
     if (now->name != seen.name || now->address != seen.address || now->notes != seen.notes) {
-        rollback();
         edit.outcome = ObjectEdit::Outcome::ChangedMeanwhile;
         return edit;
     }
-    if (!writeDescription(seen.id, name, address, notes) || !commit()) {
-        rollback();
+    if (!writeDescription(seen.id, name, address, notes) || !transaction.commit())
         return edit;
-    }
     edit.outcome = ObjectEdit::Outcome::Saved;
     if (const std::optional<CatalogObject> saved = object(seen.id))
         edit.current = *saved;

@@ -14,6 +14,9 @@
 #include <QJsonDocument>
 
 #include <csignal>
+#include <cstdio>
+
+#include <unistd.h>
 
 namespace sr5n {
 
@@ -95,6 +98,13 @@ int runHere(const CommandLine &line, const LinkTimings &timings)
     } else if (line.json) {
         PrintText(stdout, QString::fromUtf8(QJsonDocument(ResultJson(line, result, clock.elapsed()))
                                                 .toJson(QJsonDocument::Indented)));
+    }
+    // A hung server holds the catalogue's thread: the command ends now, its
+    // entries wait in the local catalogue for the next command or window.
+    if (commands.catalogLeftRunning()) {
+        std::fflush(nullptr);
+        ::_exit(checkedStatus(QFileInfo(QCoreApplication::arguments().value(0)).fileName(),
+                              result.status));
     }
     return result.status;
 }

@@ -2,10 +2,14 @@
 
 #include "app/Configurator.h"
 #include "app/DeviceRunner.h"
+#include "catalog/CatalogLocation.h"
+#include "catalog/CatalogService.h"
 #include "catalog/ObjectCatalog.h"
+#include "catalog/PostgresUri.h"
 #include "cli/CommandLineCatalog.h"
 #include "cli/CommandResultJson.h"
 #include "cli/ConfigJson.h"
+#include "cli/InterruptSignals.h"
 #include "cli/LogFormats.h"
 #include "cli/OutputFile.h"
 #include "cli/PortCommands.h"
@@ -119,6 +123,9 @@ void Commands::interrupt()
     // An exchange that starts later lowers the flag again: it is raised anew
     // until the command ends.
     m_app->connection().abort();
+    // A command waiting for the catalogue ends at once; what it was sending
+    // waits in the local catalogue for the next command or window.
+    m_app->objects().interruptWait();
     if (!m_aborting) {
         m_aborting = std::make_unique<QTimer>();
         QObject::connect(m_aborting.get(), &QTimer::timeout, m_aborting.get(), [this] {
@@ -183,11 +190,34 @@ CommandResult Commands::run()
         if (result.status == ExitDone)
             result = {ExitFailed, *failure, result.details};
     }
+    settleCatalog();
     // What the catalogue tells once (a server away, entries sent) goes to
     // the error stream, whatever the command's outcome.
     for (const QString &notice : m_app->takeCatalogNotices())
         PrintText(stderr, notice + u'\n');
     return result;
+}
+
+void Commands::settleCatalog()
+{
+    CatalogService &catalog = m_app->objects();
+    // The entries of the command are kept in the local catalogue first (a
+    // local file: moments); a server then has a short while to take them,
+    // and what it has not taken is sent by the next command or window.
+    const bool stopped = InterruptSignals::received();
+    catalog.wait(CatalogService::Until::Kept, stopped ? kKeepAfterSignalMs : kKeepLimitMs);
+    const bool sent =
+        !InterruptSignals::received() && catalog.wait(CatalogService::Until::Idle, kSendGraceMs);
+    m_catalogLeftRunning = !catalog.stop(InterruptSignals::received() ? 0 : kStopLimitMs);
+    if (!sent && !InterruptSignals::received() && IsSharedCatalog(catalog.place().path))
+        PrintText(stderr, catalogLateMessage(catalog.place().path) + u'\n');
+}
+
+QString Commands::catalogLateMessage(const QString &location)
+{
+    return QStringLiteral("Общий каталог %1 не ответил вовремя: записи сохранены в локальном "
+                          "каталоге и будут отправлены следующей командой или окном программы")
+        .arg(PostgresUri::parse(location).displayText());
 }
 
 bool Commands::touchesDevice() const
@@ -286,7 +316,10 @@ void Commands::tellCatalogNotices()
 {
     if (!m_app->catalogEnabled())
         return;
-    m_app->objects().store();
+    // Opened now, so that what its opening tells comes before the command's
+    // own messages (a server is first tried by the command's entry).
+    (void)m_app->objects().await<bool>(
+        [](ObjectCatalog &catalog) -> Expected<bool> { return catalog.store() != nullptr; });
     for (const QString &notice : m_app->takeCatalogNotices())
         m_notifier.showInformation(notice);
 }

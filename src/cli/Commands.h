@@ -45,11 +45,25 @@ public:
     Commands &operator=(const Commands &) = delete;
 
     CommandResult run();
+    // The catalogue's thread was still held (by a hung server) when the
+    // command ended: the process must end without waiting for it.
+    bool catalogLeftRunning() const { return m_catalogLeftRunning; }
+    // "Общий каталог ... не ответил вовремя: записи сохранены в локальном каталоге ..."
+    static QString catalogLateMessage(const QString &location);
     // SIGINT or SIGTERM: the exchange running now ends, and so does every
     // later one of this command.
     void interrupt();
 
 private:
+    // How long the end of a command waits for its catalogue entries: kept
+    // locally, sent to a server, the catalogue's thread ended.
+    static constexpr int kKeepLimitMs = 10000;
+    static constexpr int kKeepAfterSignalMs = 1000;
+    // A server's connect limit and a moment more.
+    static constexpr int kSendGraceMs = 6000;
+    static constexpr int kStopLimitMs = 500;
+    void settleCatalog();
+
     CommandResult runCommand();
     // Whether the command exchanges with a device: only such a command records
     // into the catalogue.
@@ -102,6 +116,7 @@ private:
     std::unique_ptr<TraceOutput> m_trace; // --trace
     std::unique_ptr<QTimer> m_aborting;
     std::function<void()> m_cancel; // stops a search for communicators
+    bool m_catalogLeftRunning = false;
 };
 
 } // namespace sr5n

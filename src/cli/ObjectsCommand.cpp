@@ -1,5 +1,6 @@
 #include "cli/ObjectsCommand.h"
 
+#include "catalog/CatalogService.h"
 #include "catalog/CatalogLocation.h"
 #include "catalog/CatalogStore.h"
 #include "catalog/ConfigurationFacts.h"
@@ -18,6 +19,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -29,6 +31,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+
+#include <cstdio>
 
 #include <unistd.h>
 
@@ -46,8 +50,8 @@ const QCommandLineOption CatalogOption(
 
 struct Outcome {
     int status = ExitDone;
-    QString out;   // standard output
-    QString error; // standard error, one message
+    QString out;       // standard output
+    QString error;     // standard error, one message
 };
 
 Outcome usage(const QString &message)
@@ -58,6 +62,11 @@ Outcome usage(const QString &message)
 Outcome failure(const QString &message)
 {
     return {ExitFailed, {}, message};
+}
+
+QString CatalogReadFailure(const QString &reason)
+{
+    return QStringLiteral("Невозможно прочитать базу объектов: %1").arg(reason);
 }
 
 QString timeText(const QDateTime &time)
@@ -125,7 +134,12 @@ std::optional<CatalogObject> findObject(CatalogStore &store, const QString &name
         return exact;
     QList<CatalogObject> found;
     const QString wanted = name.simplified().toUpper();
-    for (const CatalogObject &object : store.objects()) {
+    const Expected<QList<CatalogObject>> objects = store.objects();
+    if (!objects) {
+        error = CatalogReadFailure(objects.reason());
+        return std::nullopt;
+    }
+    for (const CatalogObject &object : *objects) {
         const QStringList codes = object.codes.toUpper().split(u' ', Qt::SkipEmptyParts);
         if ((name.size() >= 4 && object.id.startsWith(name, Qt::CaseInsensitive)) ||
             object.codes.toUpper() == wanted || codes.contains(wanted))
@@ -149,7 +163,11 @@ std::optional<CatalogObject> findObject(CatalogStore &store, const QString &name
 
 Outcome list(CatalogStore &store, const QCommandLineParser &parser, bool asJson)
 {
-    const QList<CatalogObject> objects = store.objects(parser.value(QStringLiteral("search")));
+    const Expected<QList<CatalogObject>> found =
+        store.objects(parser.value(QStringLiteral("search")));
+    if (!found)
+        return failure(CatalogReadFailure(found.reason()));
+    const QList<CatalogObject> &objects = *found;
     Outcome outcome;
     if (asJson) {
         QJsonArray array;
@@ -169,7 +187,10 @@ Outcome show(CatalogStore &store, const QString &name, bool asJson)
     const std::optional<CatalogObject> object = findObject(store, name, error);
     if (!object)
         return failure(error);
-    QList<CatalogEntry> timeline = store.timeline(object->id);
+    Expected<QList<CatalogEntry>> recorded = store.timeline(object->id);
+    if (!recorded)
+        return failure(CatalogReadFailure(recorded.reason()));
+    QList<CatalogEntry> timeline = std::move(*recorded);
     std::reverse(timeline.begin(), timeline.end()); // newest first
     Outcome outcome;
     if (asJson) {
@@ -215,7 +236,10 @@ Outcome exportEntry(CatalogStore &store, const QString &name, const QCommandLine
     const std::optional<CatalogObject> object = findObject(store, name, error);
     if (!object)
         return failure(error);
-    const QList<CatalogEntry> timeline = store.timeline(object->id);
+    const Expected<QList<CatalogEntry>> entries = store.timeline(object->id);
+    if (!entries)
+        return failure(CatalogReadFailure(entries.reason()));
+    const QList<CatalogEntry> &timeline = *entries;
     if (timeline.isEmpty())
         return failure(QStringLiteral("У объекта \"%1\" нет записей").arg(name));
     CatalogEntry chosen = timeline.constLast();
@@ -356,6 +380,8 @@ Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJso
         if (problem.isEmpty()) {
             entry = catalog.recordFile(CatalogOperation::Imported, QString(), bytes,
                                        QDir::toNativeSeparators(info.absoluteFilePath()));
+            if (entry)
+                entry = catalog.sendOn(*entry);
             if (!entry)
                 problem = QStringLiteral("Невозможно записать конфигурацию в базу объектов: %1")
                               .arg(catalog.failure());
@@ -524,28 +550,64 @@ Outcome run(const QStringList &arguments)
     // As for read and write: --catalog, else SR5N_CATALOG, else the user's own.
     QString location = parser.isSet(CatalogOption) ? parser.value(CatalogOption)
                                                    : qEnvironmentVariable("SR5N_CATALOG");
-    ObjectCatalog catalog(location.isEmpty() ? DefaultCatalogPath() : location);
-    // Reading needs no more than reading: a catalogue this user cannot write
-    // (another's, or on a read-only disk) is opened only to be read.
-    std::unique_ptr<CatalogStore> reader;
-    if (action != u"import" && !IsSharedCatalog(catalog.path()) && !mayWrite(catalog.path())) {
-        Expected<std::unique_ptr<CatalogStore>> opened = openForReading(catalog.path());
-        if (!opened)
-            return failure(CatalogOpenFailure(catalog.path(), opened.reason()));
-        reader = std::move(*opened);
+    // The work runs on the catalogue's own thread; this one waits for it, or
+    // for SIGINT/SIGTERM, which end the command at once.
+    CatalogService service(CatalogPlace{location.isEmpty() ? DefaultCatalogPath() : location,
+                                        QString(), DefaultCatalogPath(), false});
+    std::optional<Expected<Outcome>> answer;
+    QEventLoop loop;
+    service.ask<Outcome>(
+        &loop,
+        [&parser, action, positional, asJson](ObjectCatalog &catalog) -> Expected<Outcome> {
+            // Reading needs no more than reading: a catalogue this user cannot
+            // write (another's, or on a read-only disk) is opened only to be read.
+            std::unique_ptr<CatalogStore> reader;
+            if (action != u"import" && !IsSharedCatalog(catalog.path()) &&
+                !mayWrite(catalog.path())) {
+                Expected<std::unique_ptr<CatalogStore>> opened = openForReading(catalog.path());
+                if (!opened)
+                    return failure(CatalogOpenFailure(catalog.path(), opened.reason()));
+                reader = std::move(*opened);
+            }
+            CatalogStore *store = reader ? reader.get() : catalog.store();
+            if (!store)
+                return failure(CatalogOpenFailure(catalog.path(), catalog.failure()));
+            // The team's catalogue is read from its server; what this machine
+            // keeps for it goes first.
+            if (CatalogLink *link = reader ? nullptr : catalog.link()) {
+                link->sendWaiting();
+                if (action != u"import" && !link->connected())
+                    return failure(link->statusText());
+            }
+            if (action == u"list")
+                return list(*store, parser, asJson);
+            if (action == u"show")
+                return show(*store, positional.at(0), asJson);
+            if (action == u"export")
+                return exportEntry(*store, positional.at(0), parser, asJson);
+            return importFiles(catalog, positional, asJson,
+                               parser.isSet(QStringLiteral("quiet")));
+        },
+        [&answer, &loop](Expected<Outcome> outcome) {
+            answer.emplace(std::move(outcome));
+            loop.quit();
+        });
+    {
+        InterruptSignals signalled([&loop](int) { loop.quit(); });
+        if (!answer)
+            loop.exec();
     }
-    CatalogStore *store = reader ? reader.get() : catalog.store();
-    for (const QString &notice : catalog.takeNotices())
+    for (const QString &notice : service.takeNotices())
         PrintText(stderr, notice + u'\n');
-    if (!store)
-        return failure(CatalogOpenFailure(catalog.path(), catalog.failure()));
-    if (action == u"list")
-        return list(*store, parser, asJson);
-    if (action == u"show")
-        return show(*store, positional.at(0), asJson);
-    if (action == u"export")
-        return exportEntry(*store, positional.at(0), parser, asJson);
-    return importFiles(catalog, positional, asJson, parser.isSet(QStringLiteral("quiet")));
+    if (!answer) {
+        // What the catalogue was doing is left to the process's end.
+        if (!service.stop(0)) {
+            std::fflush(nullptr);
+            ::_exit(ExitInterrupted);
+        }
+        return {ExitInterrupted, {}, QStringLiteral("Прервано")};
+    }
+    return answer->has_value() ? std::move(answer->value()) : failure(answer->reason());
 }
 
 } // namespace

@@ -116,8 +116,13 @@ void TVaComm::Close()
     m_transport->close();
     m_transport.release()->deleteLater();
     m_lineLost = false;
-    if (m_timings.portCloseDelayMs > 0)
-        QThread::msleep(static_cast<unsigned long>(m_timings.portCloseDelayMs));
+    // The port settles; the window meanwhile is painted and its timers run
+    // (no user input, which could start another operation on the port).
+    if (m_timings.portCloseDelayMs > 0) {
+        QEventLoop settle;
+        QTimer::singleShot(m_timings.portCloseDelayMs, &settle, &QEventLoop::quit);
+        settle.exec(QEventLoop::ExcludeUserInputEvents);
+    }
 }
 
 bool TVaComm::PurgeReadWrite()

@@ -3,6 +3,7 @@
 #include "app/Configurator.h"
 #include "app/DeviceRunner.h"
 #include "app/UserSettings.h"
+#include "catalog/CatalogService.h"
 #include "common/AppTitle.h"
 #include "common/DocumentOpener.h"
 #include "components/FieldGuard.h"
@@ -475,10 +476,15 @@ void TfrmMain::createServiceMenu()
     // The title names the object of every entry recorded, also before the
     // objects window is first opened. The window may go before the configurator.
     const QPointer<TfrmMain> self(this);
+    // After a read the device may hold something else than was last written.
     m_app.setRecordListener([self](const CatalogEntry &entry) {
-        if (self)
-            self->nameObject(entry);
+        if (!self)
+            return;
+        self->nameObject(entry);
+        self->tellChangedSince();
     });
+    connect(&m_app.objects(), &CatalogService::noticesWaiting, this, &TfrmMain::showCatalogNotices);
+    connect(&m_app.objects(), &CatalogService::checkFinished, this, &TfrmMain::settleCatalogCheck);
 }
 
 TfrmCompare &TfrmMain::compareWindow()
@@ -663,8 +669,7 @@ void TfrmMain::sbtCurrentTimeWriteClick()
 
 void TfrmMain::btnReadClick()
 {
-    if (m_runner->readConfiguration(portName()))
-        tellChangedSince();
+    (void)m_runner->readConfiguration(portName());
 }
 
 void TfrmMain::btnWriteClick()

@@ -206,14 +206,22 @@ private:
     void createObjectsWindow();
     // The title names the object of the last entry recorded.
     void nameObject(const CatalogEntry &entry);
-    // The catalogue's integrity check ended: a damaged file is replaced once
-    // no device operation runs, and the user told.
+    // The catalogue's integrity check ended: a damaged file was replaced and
+    // the user is told.
     void settleCatalogCheck();
+    // What the catalogue tells once, shown as it comes (after the opening's
+    // password question, if any).
+    void showCatalogNotices();
+    // The server's password asked until it is taken or declined.
+    void askCatalogPassword(const QString &firstQuestion, const QString &question);
+    void showCatalogSettings(const QString &status);
+    // A catalogue entry compared with what the device holds, read through the runner.
+    void compareEntryWithDevice(const CatalogEntry &entry);
     // After a read: the device holds something else than was last written
     // to its object; said once, with the differences on request.
     void tellChangedSince();
     // A catalogue entry compared with the window; its side named by the entry.
-    Expected<void> compareWithEntry(const CatalogEntry &entry);
+    void compareWithEntry(const CatalogEntry &entry);
     void saveEntry(const CatalogEntry &entry);
     void openTemplate(const CatalogEntry &entry);
 
@@ -291,6 +299,7 @@ private:
     QList<QAction *> m_deviceCommands;
     TfrmCompare *m_compare = nullptr;
     TfrmObjects *m_objectsWindow = nullptr;
+    bool m_askingPassword = false;
 
     TfrmProgress *m_progress = nullptr;
     OnFirstUse<TfrmAbout> m_about;

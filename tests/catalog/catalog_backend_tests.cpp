@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QUuid>
 
+#include "common/ExpectedValue.h"
+
 #include <gtest/gtest.h>
 
 namespace sr5n {
@@ -109,7 +111,7 @@ TEST_P(CatalogBackend, EntriesJoinTheObjectOfTheirNumbersAndKeepTheirBytes)
     // Another engineer sees the same, byte for byte.
     CatalogStore &again = open();
     EXPECT_EQ(again.configuration(a->hash), first.bytes());
-    const QList<CatalogEntry> timeline = again.timeline(a->objectId);
+    const QList<CatalogEntry> timeline = valueOf(again.timeline(a->objectId));
     ASSERT_EQ(timeline.size(), 2);
     EXPECT_EQ(timeline[0].id, a->id);
     EXPECT_EQ(timeline[0].note, QStringLiteral("первое"));
@@ -119,7 +121,7 @@ TEST_P(CatalogBackend, EntriesJoinTheObjectOfTheirNumbersAndKeepTheirBytes)
     ASSERT_TRUE(object);
     EXPECT_EQ(object->codes, QStringLiteral("1234 0567"));
     EXPECT_EQ(object->lastEntry, b->id);
-    EXPECT_EQ(again.objects().size(), 2);
+    EXPECT_EQ(valueOf(again.objects()).size(), 2);
 }
 
 TEST_P(CatalogBackend, AnEntryWithAKnownSourceIsRecordedOnce)
@@ -132,7 +134,7 @@ TEST_P(CatalogBackend, AnEntryWithAKnownSourceIsRecordedOnce)
     const auto second = two.record(entry);
     ASSERT_TRUE(first && second);
     EXPECT_EQ(first->id, second->id);
-    EXPECT_EQ(one.timeline(first->objectId).size(), 1);
+    EXPECT_EQ(valueOf(one.timeline(first->objectId)).size(), 1);
 }
 
 TEST_P(CatalogBackend, SearchFindsAnObjectByEachOfItsFields)
@@ -171,7 +173,7 @@ TEST_P(CatalogBackend, SearchFindsAnObjectByEachOfItsFields)
         {"765-43-22", false},
     };
     for (const auto &c : cases) {
-        const QList<CatalogObject> found = store.objects(QString::fromUtf8(c.query));
+        const QList<CatalogObject> found = valueOf(store.objects(QString::fromUtf8(c.query)));
         EXPECT_EQ(found.size(), c.found ? 1 : 0) << c.query;
         if (!found.isEmpty()) {
             EXPECT_EQ(found[0].id, entry->objectId) << c.query;
@@ -187,7 +189,7 @@ TEST_P(CatalogBackend, MergedObjectsTakeLaterEntriesAndMovedEntriesFollow)
     ASSERT_TRUE(first && second);
     ASSERT_TRUE(store.mergeObjects(first->objectId, second->objectId))
         << store.lastError().toStdString();
-    EXPECT_EQ(store.timeline(first->objectId).size(), 2);
+    EXPECT_EQ(valueOf(store.timeline(first->objectId)).size(), 2);
     const auto later = store.record(ReadEntry(SampleOf("0555")));
     ASSERT_TRUE(later);
     EXPECT_EQ(later->objectId, first->objectId);
@@ -195,11 +197,11 @@ TEST_P(CatalogBackend, MergedObjectsTakeLaterEntriesAndMovedEntriesFollow)
     const auto third = store.record(ReadEntry(SampleOf("0777")));
     ASSERT_TRUE(third);
     ASSERT_TRUE(store.moveEntry(later->id, third->objectId));
-    EXPECT_EQ(store.timeline(third->objectId).size(), 2);
+    EXPECT_EQ(valueOf(store.timeline(third->objectId)).size(), 2);
     EXPECT_EQ(store.object(first->objectId)->lastEntry, second->id);
 
     ASSERT_TRUE(store.setTemplate(third->id, QStringLiteral("Магазин")));
-    const QList<CatalogEntry> templates = open().templates();
+    const QList<CatalogEntry> templates = valueOf(open().templates());
     ASSERT_EQ(templates.size(), 1);
     EXPECT_EQ(templates[0].templateName, QStringLiteral("Магазин"));
 }
@@ -257,7 +259,7 @@ TEST_P(CatalogBackend, ACatalogueOfANewerProgramIsReadOnlyAndSaysSo)
                           server().socketUri(QLatin1String(PgServer::Engineer), m_database))
                           .displayText()));
     }
-    EXPECT_EQ(opening.store->objects().size(), 1);
+    EXPECT_EQ(valueOf(opening.store->objects()).size(), 1);
     EXPECT_FALSE(opening.store->record(ReadEntry(SampleOf("0412"))));
 }
 
@@ -277,10 +279,10 @@ TEST_P(CatalogBackend, ManyWritersAtOnceLoseNothing)
     }
     EXPECT_EQ(ids.size(), 100);
     int stored = 0;
-    for (const CatalogObject &object : open().objects())
-        stored += int(open().timeline(object.id).size());
+    for (const CatalogObject &object : valueOf(open().objects()))
+        stored += int(valueOf(open().timeline(object.id)).size());
     EXPECT_EQ(stored, 100);
-    EXPECT_EQ(open().objects().size(), 2);
+    EXPECT_EQ(valueOf(open().objects()).size(), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalog, CatalogBackend,

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "common/ExpectedValue.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -23,8 +25,8 @@ const QString kWriter = QStringLiteral(SR5N_BIN_DIR "/sr5n-test-catalog-writer")
 QList<CatalogEntry> wholeEntries(CatalogStore &store)
 {
     QList<CatalogEntry> entries;
-    for (const CatalogObject &object : store.objects()) {
-        for (const CatalogEntry &entry : store.timeline(object.id)) {
+    for (const CatalogObject &object : valueOf(store.objects())) {
+        for (const CatalogEntry &entry : valueOf(store.timeline(object.id))) {
             const std::optional<QByteArray> bytes = store.configuration(entry.hash);
             EXPECT_TRUE(bytes) << qPrintable(entry.id);
             if (bytes) {
@@ -63,7 +65,7 @@ TEST(CatalogProcesses, FourProcessesRecordingAtOnceLoseNoEntry)
     EXPECT_EQ(ids.size(), 800);
     EXPECT_EQ(notes.size(), 800); // each process's 200, none twice
     // One object per process: none created twice by a race.
-    EXPECT_EQ(opening.store->objects().size(), 4);
+    EXPECT_EQ(valueOf(opening.store->objects()).size(), 4);
 }
 
 TEST(CatalogProcesses, AProcessKilledWhileRecordingLeavesOnlyWholeEntries)
@@ -86,7 +88,7 @@ TEST(CatalogProcesses, AProcessKilledWhileRecordingLeavesOnlyWholeEntries)
     // And it takes new entries.
     ObjectCatalog catalog(path);
     ASSERT_TRUE(catalog.store());
-    EXPECT_EQ(catalog.store()->objects().size(), 1);
+    EXPECT_EQ(valueOf(catalog.store()->objects()).size(), 1);
 }
 
 } // namespace

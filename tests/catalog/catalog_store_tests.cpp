@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QUuid>
 
+#include "common/ExpectedValue.h"
+
 #include <gtest/gtest.h>
 
 namespace sr5n {
@@ -97,11 +99,11 @@ TEST_F(CatalogStoreTest, ACatalogueOfThePreviousSchemaKeepsItsObjectsAndBecomesS
     QSqlDatabase::removeDatabase(QStringLiteral("old"));
 
     CatalogStore &store = open();
-    const QList<CatalogObject> found = store.objects(QStringLiteral("север"));
+    const QList<CatalogObject> found = valueOf(store.objects(QStringLiteral("север")));
     ASSERT_EQ(found.size(), 1);
     EXPECT_EQ(found[0].id, "o1");
     EXPECT_EQ(found[0].address, "ул. Ленина, 5");
-    const QList<CatalogEntry> timeline = store.timeline(QStringLiteral("o1"));
+    const QList<CatalogEntry> timeline = valueOf(store.timeline(QStringLiteral("o1")));
     ASSERT_EQ(timeline.size(), 1);
     EXPECT_EQ(timeline[0].user, "ivan");
     EXPECT_EQ(timeline[0].port, "ttyUSB0");
@@ -110,7 +112,7 @@ TEST_F(CatalogStoreTest, ACatalogueOfThePreviousSchemaKeepsItsObjectsAndBecomesS
     // And the new schema's parts work on it.
     EXPECT_TRUE(store.setTemplate(QStringLiteral("e1"), QStringLiteral("Склад")));
     EXPECT_TRUE(store.record(test::ReadEntry(SampleConfiguration{})));
-    EXPECT_EQ(store.timeline(QStringLiteral("o1")).size(), 2);
+    EXPECT_EQ(valueOf(store.timeline(QStringLiteral("o1"))).size(), 2);
 }
 
 TEST_F(CatalogStoreTest, EntriesJoinTheObjectOfTheirNumbersAndIdenticalConfigurationsAreStoredOnce)
@@ -141,7 +143,7 @@ TEST_F(CatalogStoreTest, EntriesJoinTheObjectOfTheirNumbersAndIdenticalConfigura
     EXPECT_EQ(object->codes, "1234 0567");
     EXPECT_EQ(object->lastEntry, b->id);
     EXPECT_EQ(object->lastOperation, CatalogOperation::Read);
-    EXPECT_EQ(again.timeline(a->objectId).size(), 2);
+    EXPECT_EQ(valueOf(again.timeline(a->objectId)).size(), 2);
 }
 
 TEST_F(CatalogStoreTest, AStoredConfigurationWhoseBytesAreDamagedIsRefusedWithItsReason)
@@ -187,7 +189,7 @@ TEST_F(CatalogStoreTest, AnEntryWithAKnownSourceIsRecordedOnce)
     const std::optional<CatalogEntry> second = store.record(entry);
     ASSERT_TRUE(first && second);
     EXPECT_EQ(first->id, second->id);
-    EXPECT_EQ(store.timeline(first->objectId).size(), 1);
+    EXPECT_EQ(valueOf(store.timeline(first->objectId)).size(), 1);
 }
 
 struct SearchCase {
@@ -218,7 +220,7 @@ TEST_P(CatalogSearch, FindsAnObjectByEachOfItsFields)
     other.phone = QStringLiteral("111");
     ASSERT_TRUE(store.record(test::ReadEntry(other)));
 
-    const QList<CatalogObject> found = store.objects(QString::fromUtf8(GetParam().query));
+    const QList<CatalogObject> found = valueOf(store.objects(QString::fromUtf8(GetParam().query)));
     const bool hit = std::any_of(found.cbegin(), found.cend(),
                                  [&](const CatalogObject &o) { return o.id == entry->objectId; });
     EXPECT_EQ(hit, GetParam().found);
@@ -261,12 +263,12 @@ TEST_F(CatalogStoreTest, PagesOfObjectsMakeTheWholeListInItsOrder)
     for (const char *search : {"", "10", "20", "нет такого"}) {
         SCOPED_TRACE(search);
         const QString text = QString::fromUtf8(search);
-        const QList<CatalogObject> whole = store.objects(text);
-        EXPECT_EQ(store.objectCount(text), whole.size());
+        const QList<CatalogObject> whole = valueOf(store.objects(text));
+        EXPECT_EQ(valueOf(store.objectCount(text)), whole.size());
         for (const qsizetype page : {1, 5, 7, 100}) {
             QList<CatalogObject> pages;
             for (qsizetype first = 0; first <= whole.size(); first += page)
-                pages << store.objects(text, first, page);
+                pages << valueOf(store.objects(text, first, page));
             QStringList wholeIds, pageIds;
             for (const CatalogObject &object : whole)
                 wholeIds << object.id;
@@ -275,7 +277,7 @@ TEST_F(CatalogStoreTest, PagesOfObjectsMakeTheWholeListInItsOrder)
             EXPECT_EQ(pageIds, wholeIds) << page;
         }
         // From a row on, to the end.
-        EXPECT_EQ(store.objects(text, 3).size(), qMax<qsizetype>(whole.size() - 3, 0));
+        EXPECT_EQ(valueOf(store.objects(text, 3)).size(), qMax<qsizetype>(whole.size() - 3, 0));
     }
 }
 
@@ -288,9 +290,9 @@ TEST_F(CatalogStoreTest, MergingObjectsMovesTheirTimelineAndLaterEntriesFollow)
     const std::optional<CatalogEntry> second = store.record(test::ReadEntry(b));
     ASSERT_TRUE(first && second);
     ASSERT_TRUE(store.mergeObjects(first->objectId, second->objectId));
-    EXPECT_EQ(store.timeline(first->objectId).size(), 2);
-    EXPECT_TRUE(store.timeline(second->objectId).isEmpty());
-    EXPECT_EQ(store.objects().size(), 1);
+    EXPECT_EQ(valueOf(store.timeline(first->objectId)).size(), 2);
+    EXPECT_TRUE(valueOf(store.timeline(second->objectId)).isEmpty());
+    EXPECT_EQ(valueOf(store.objects()).size(), 1);
     // The merged object's numbers now join the object it went into.
     const std::optional<CatalogEntry> later = store.record(test::ReadEntry(b));
     ASSERT_TRUE(later);
@@ -303,7 +305,7 @@ TEST_F(CatalogStoreTest, MergingObjectsMovesTheirTimelineAndLaterEntriesFollow)
     const std::optional<CatalogEntry> third = store.record(test::ReadEntry(c));
     ASSERT_TRUE(third);
     ASSERT_TRUE(store.moveEntry(later->id, third->objectId));
-    EXPECT_EQ(store.timeline(third->objectId).size(), 2);
+    EXPECT_EQ(valueOf(store.timeline(third->objectId)).size(), 2);
     EXPECT_EQ(store.object(third->objectId)->lastEntry, third->id);
     EXPECT_EQ(store.object(first->objectId)->lastEntry, second->id);
 }
@@ -314,11 +316,11 @@ TEST_F(CatalogStoreTest, AnEntryMarkedAsATemplateIsListedByName)
     const std::optional<CatalogEntry> entry = store.record(test::ReadEntry(SampleConfiguration{}));
     ASSERT_TRUE(entry) << qPrintable(store.lastError());
     ASSERT_TRUE(store.setTemplate(entry->id, QStringLiteral("  Магазин, два пульта ")));
-    QList<CatalogEntry> templates = store.templates();
+    QList<CatalogEntry> templates = valueOf(store.templates());
     ASSERT_EQ(templates.size(), 1);
     EXPECT_EQ(templates[0].templateName, "Магазин, два пульта");
     ASSERT_TRUE(store.setTemplate(entry->id, QString()));
-    EXPECT_TRUE(store.templates().isEmpty());
+    EXPECT_TRUE(valueOf(store.templates()).isEmpty());
     EXPECT_FALSE(store.setTemplate(QStringLiteral("no-such-entry"), QStringLiteral("x")));
 }
 
@@ -339,7 +341,7 @@ TEST_F(CatalogStoreTest, ACatalogueOfANewerProgramIsOpenedReadOnly)
     CatalogStore &store = open();
     EXPECT_TRUE(store.isReadOnly());
     EXPECT_EQ(m_opening.notices, QStringList{CatalogNewerMessage(path())});
-    EXPECT_EQ(store.objects().size(), 1);
+    EXPECT_EQ(valueOf(store.objects()).size(), 1);
     EXPECT_FALSE(store.record(test::ReadEntry(SampleConfiguration{})));
     close();
     EXPECT_EQ(scalar(path(), "SELECT count(*) FROM entries").toInt(), 1);
@@ -395,8 +397,8 @@ TEST_F(CatalogStoreTest, ADamagedFileIsKeptAsideAndANewCatalogueMadeOfWhatReads)
             EXPECT_EQ(keptFile.readAll(), before);
         }
         // Whatever was read back is whole: each entry with its configuration.
-        for (const CatalogObject &object : store.objects()) {
-            for (const CatalogEntry &entry : store.timeline(object.id)) {
+        for (const CatalogObject &object : valueOf(store.objects())) {
+            for (const CatalogEntry &entry : valueOf(store.timeline(object.id))) {
                 const std::optional<QByteArray> bytes = store.configuration(entry.hash);
                 ASSERT_TRUE(bytes);
                 EXPECT_EQ(ContentHash(*bytes), entry.hash);

@@ -11,6 +11,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "common/ExpectedValue.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -46,8 +48,8 @@ std::map<QString, std::pair<QByteArray, QDateTime>> snapshot(const QString &fold
 std::map<QString, std::pair<CatalogEntry, QByteArray>> entriesOf(CatalogStore &store)
 {
     std::map<QString, std::pair<CatalogEntry, QByteArray>> found;
-    for (const CatalogObject &object : store.objects())
-        for (const CatalogEntry &entry : store.timeline(object.id))
+    for (const CatalogObject &object : valueOf(store.objects()))
+        for (const CatalogEntry &entry : valueOf(store.timeline(object.id)))
             found[entry.source] = {entry, store.configuration(entry.hash).value_or(QByteArray())};
     return found;
 }
@@ -102,7 +104,7 @@ TEST(HistoryImport, TakesEveryFileWhateverItsNameByteForByteAndLeavesTheFolderAl
     EXPECT_EQ(entries.at(QStringLiteral("history:склад на Ленина.snc")).first.operation,
               CatalogOperation::Imported);
     // The same bytes are one configuration; the same numbers one object.
-    EXPECT_EQ(catalog.store()->objects(QStringLiteral("0412")).size(), 1);
+    EXPECT_EQ(valueOf(catalog.store()->objects(QStringLiteral("0412"))).size(), 1);
     EXPECT_EQ(before, snapshot(history));
 
     // Taken once: a later start adds nothing, even with a new file there.
@@ -125,9 +127,9 @@ TEST(HistoryImport, ThreeThousandEntriesAreAllTaken)
             sample);
     ObjectCatalog catalog(folder.filePath(QStringLiteral("catalog.sqlite")), history);
     ASSERT_TRUE(catalog.store());
-    const QList<CatalogObject> objects = catalog.store()->objects();
+    const QList<CatalogObject> objects = valueOf(catalog.store()->objects());
     ASSERT_EQ(objects.size(), 1);
-    EXPECT_EQ(catalog.store()->timeline(objects[0].id).size(), 3000);
+    EXPECT_EQ(valueOf(catalog.store()->timeline(objects[0].id)).size(), 3000);
     EXPECT_EQ(QDir(history).entryList(QDir::Files).size(), 3000);
 }
 

@@ -4,16 +4,20 @@
 
 #include "catalog/PostgresUri.h"
 #include "common/PgServer.h"
+#include "common/PgTableLock.h"
 #include "common/SimProcess.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -102,6 +106,19 @@ protected:
         loop->setStandardInputFile(QProcess::nullDevice());
         loop->start();
         return loop;
+    }
+
+    // `sr5n-cli objects list` against the server, to its end: true on exit 0.
+    ::testing::AssertionResult listObjects()
+    {
+        QProcess cli;
+        cli.start(Cli, {QStringLiteral("objects"), QStringLiteral("list"),
+                        QStringLiteral("--catalog"), uri()});
+        if (!cli.waitForFinished(60000))
+            return ::testing::AssertionFailure() << "objects list did not end";
+        if (cli.exitCode() != 0)
+            return ::testing::AssertionFailure() << cli.readAllStandardError().toStdString();
+        return ::testing::AssertionSuccess();
     }
 
     PgServer &m_server = PgServer::shared();
@@ -267,6 +284,101 @@ INSTANTIATE_TEST_SUITE_P(
                  "каталоге и будут отправлены в общий каталог %1 при следующем подключении\n"
                  "Ответ драйвера: timeout expired"}),
     awayName);
+
+// Another engineer's transaction holds every table of the catalogue. A read
+// ends with its result and exit 0 (the entry kept locally and the delay
+// told); a SIGTERM while it waits for the server ends it at once (exit 130).
+// Neither entry is lost: the next command, once the lock is gone, sends
+// both, each once. Qt's own warnings about the connection never reach the
+// terminal.
+TEST_F(TeamCatalog, ALockedServerCostsACommandNothingAndItsEntriesGoOnceLater)
+{
+    // The catalogue made on the server first.
+    ASSERT_TRUE(listObjects());
+
+    test::SimProcess sim;
+    ASSERT_TRUE(sim.started());
+    test::PgTableLock lock(m_server, m_database);
+    ASSERT_TRUE(lock.held());
+    const auto read = [&](const QString &saved) {
+        auto cli = std::make_unique<QProcess>();
+        cli->start(ShortCli, {QStringLiteral("read"), QStringLiteral("--port"), sim.path(),
+                              QStringLiteral("-o"), saved, QStringLiteral("--catalog"), uri()});
+        return cli;
+    };
+    const QString server = PostgresUri::parse(uri()).displayText();
+    {
+        const QString saved = m_folder.filePath(QStringLiteral("locked.snc"));
+        auto cli = read(saved);
+        ASSERT_TRUE(cli->waitForFinished(120000));
+        const QString err = QString::fromUtf8(cli->readAllStandardError());
+        EXPECT_EQ(cli->exitCode(), 0) << err.toStdString();
+        EXPECT_TRUE(QFile::exists(saved));
+        EXPECT_TRUE(err.contains(QStringLiteral("Общий каталог %1 не ответил вовремя: записи "
+                                                "сохранены в локальном каталоге")
+                                     .arg(server)))
+            << err.toStdString();
+        EXPECT_FALSE(err.contains(QStringLiteral("QSqlQuery"))) << err.toStdString();
+        EXPECT_FALSE(err.contains(QStringLiteral("Unable to free statement"))) << err.toStdString();
+    }
+    {
+        // Stopped while its entries wait for the locked server.
+        const QString saved = m_folder.filePath(QStringLiteral("stopped.snc"));
+        auto cli = read(saved);
+        ASSERT_TRUE(cli->waitForStarted(30000));
+        QElapsedTimer waiting;
+        waiting.start();
+        while (!QFile::exists(saved) && waiting.elapsed() < 120000 && !cli->waitForFinished(20)) {
+        }
+        ASSERT_TRUE(QFile::exists(saved));
+        ASSERT_EQ(cli->state(), QProcess::Running);
+        ::kill(static_cast<pid_t>(cli->processId()), SIGTERM);
+        ASSERT_TRUE(cli->waitForFinished(60000));
+        EXPECT_EQ(cli->exitCode(), 130) << cli->readAllStandardError().toStdString();
+    }
+    lock.release();
+    EXPECT_EQ(entriesOnServer(), 0);
+    EXPECT_TRUE(listObjects());
+    // Each read recorded its configuration and the file it saved.
+    EXPECT_EQ(m_server
+                  .execute(m_database, QStringLiteral("SELECT count(*) || ' ' || count(DISTINCT "
+                                                      "source) FROM entries"))
+                  .value_or(QString()),
+              QStringLiteral("4 4"));
+}
+
+// A statement the server refuses is a failure: exit 3 with the reason on
+// standard error, and with --json an error object, never an empty list.
+TEST_F(TeamCatalog, AReadTheServerRefusesIsAFailureWithItsReason)
+{
+    ASSERT_TRUE(listObjects());
+    // A column the search needs is gone; the catalogue still opens.
+    ASSERT_TRUE(m_server.execute(
+        m_database, QStringLiteral("ALTER TABLE objects RENAME COLUMN search TO search_away")));
+    for (const bool asJson : {false, true}) {
+        SCOPED_TRACE(asJson ? "json" : "text");
+        QStringList arguments{QStringLiteral("objects"),   QStringLiteral("list"),
+                              QStringLiteral("--search"),  QStringLiteral("0412"),
+                              QStringLiteral("--catalog"), uri()};
+        if (asJson)
+            arguments << QStringLiteral("--json");
+        QProcess cli;
+        cli.start(Cli, arguments);
+        ASSERT_TRUE(cli.waitForFinished(60000));
+        const QString err = QString::fromUtf8(cli.readAllStandardError());
+        const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+        EXPECT_EQ(cli.exitCode(), 3) << err.toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("search"))) << err.toStdString();
+        if (asJson) {
+            const QJsonObject error = QJsonDocument::fromJson(out.toUtf8()).object();
+            EXPECT_TRUE(
+                error.value(QStringLiteral("error")).toString().contains(QStringLiteral("search")))
+                << out.toStdString();
+        } else {
+            EXPECT_EQ(out, QString());
+        }
+    }
+}
 
 TEST_F(TeamCatalog, ABadCatalogueAddressIsAUsageError)
 {

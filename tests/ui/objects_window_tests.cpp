@@ -3,10 +3,12 @@
 #include "catalog/CatalogStore.h"
 #include "catalog/ObjectCatalog.h"
 #include "catalog/SqliteCatalog.h"
+#include "common/CatalogAccess.h"
 #include "common/WindowCommands.h"
 #include "common/WindowParts.h"
 #include "ui/TransferRig.h"
 #include "ui/catalog/ObjectListModel.h"
+#include "ui/catalog/ObjectSearch.h"
 #include "ui/catalog/TfrmObjectChooser.h"
 #include "ui/catalog/TfrmObjects.h"
 #include "ui/config/TfrmCompare.h"
@@ -27,6 +29,8 @@
 #include "config/RequestLists.h"
 #include <QTimer>
 #include <QTreeWidget>
+
+#include "common/ExpectedValue.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +76,17 @@ void type(QWidget *widget, const QString &text)
     }
 }
 
+// Every answer the window (or chooser) asked the catalogue for has come.
+bool settled(TfrmObjects &window)
+{
+    return test::waitFor([&window] { return !window.busy(); });
+}
+
+bool settled(TfrmObjectChooser &chooser)
+{
+    return test::waitFor([&chooser] { return !chooser.busy(); });
+}
+
 // The operations the objects window lists for the only object, newest first.
 QStringList operationsListed(TfrmObjects &window)
 {
@@ -97,6 +112,7 @@ TEST(ObjectsWindow, RecordsReadWriteVerifiedWriteSaveAndOpen)
     const QString file = rig.userFolder.filePath(QStringLiteral("склад.snc"));
     ASSERT_TRUE(rig.window.saveConfiguration(file));
     ASSERT_TRUE(rig.window.openConfiguration(file));
+    ASSERT_TRUE(test::settle(rig.app));
     ASSERT_EQ(rig.notifier.errors, QStringList());
 
     QStringList listed;
@@ -105,6 +121,7 @@ TEST(ObjectsWindow, RecordsReadWriteVerifiedWriteSaveAndOpen)
     auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
     QTimer::singleShot(0, window, [&] {
         shown = true;
+        ASSERT_TRUE(settled(*window));
         EXPECT_EQ(window->objects().size(), 1);
         listed = operationsListed(*window);
         for (const CatalogEntry &entry : window->timeline())
@@ -125,8 +142,6 @@ TEST(ObjectsWindow, RecordsReadWriteVerifiedWriteSaveAndOpen)
 TEST(ObjectsWindow, CtrlFSearchesAsTheUserTypes)
 {
     Rig rig;
-    CatalogStore *store = rig.app.objects().store();
-    ASSERT_TRUE(store);
     const char *const objects[][3] = {{"0412", "Аптека «Здоровье»", "Тверская, 12"},
                                       {"0555", "Склад «Север»", "Промзона"},
                                       {"0777", "Школа № 5", "ул. Ленина, 40"}};
@@ -134,9 +149,12 @@ TEST(ObjectsWindow, CtrlFSearchesAsTheUserTypes)
         rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QString::fromUtf8(object[0]));
         ASSERT_TRUE(rig.window.saveConfiguration(
             rig.userFolder.filePath(QString::fromUtf8(object[0]) + QStringLiteral(".snc"))));
+        ASSERT_TRUE(test::settle(rig.app));
         const CatalogEntry entry = *rig.app.lastEntry();
-        ASSERT_TRUE(store->describeObject(entry.objectId, QString::fromUtf8(object[1]),
-                                          QString::fromUtf8(object[2]), QString()));
+        ASSERT_TRUE(test::onStore(rig.app, [&](CatalogStore &store) {
+            return store.describeObject(entry.objectId, QString::fromUtf8(object[1]),
+                                        QString::fromUtf8(object[2]), QString());
+        }));
     }
     struct Step {
         const char *typed;
@@ -149,6 +167,7 @@ TEST(ObjectsWindow, CtrlFSearchesAsTheUserTypes)
     QTimer::singleShot(0, window, [&] {
         auto *list = test::part<QWidget>(*window, "tvObjects");
         auto *search = test::part<QLineEdit>(*window, "edtObjectsSearch");
+        ASSERT_TRUE(settled(*window));
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window));
         list->setFocus();
@@ -157,9 +176,11 @@ TEST(ObjectsWindow, CtrlFSearchesAsTheUserTypes)
         for (const Step &step : steps) {
             search->clear();
             type(search, QString::fromUtf8(step.typed));
+            ASSERT_TRUE(settled(*window));
             seen << static_cast<int>(window->objects().size());
         }
         search->setText(QStringLiteral("ленина"));
+        ASSERT_TRUE(settled(*window));
         EXPECT_EQ(window->objects().size(), 1);
         EXPECT_EQ(window->objects().value(0).name, "Школа № 5");
         window->accept();
@@ -181,6 +202,7 @@ TEST(ObjectsWindow, AReadTellsThatTheDeviceWasChangedSinceTheLastWrite)
     rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
     rig.config().setSlider(QStringLiteral("trbSesansLength"), 9);
     test::trigger(rig.window, "actWrite");
+    ASSERT_TRUE(test::settle(rig.app));
     // Someone else, with a catalogue of his own, writes another session length.
     {
         Rig other;
@@ -199,6 +221,8 @@ TEST(ObjectsWindow, AReadTellsThatTheDeviceWasChangedSinceTheLastWrite)
         window.accept();
     });
     test::trigger(rig.window, "actRead");
+    ASSERT_TRUE(test::settle(rig.app));
+    ASSERT_TRUE(test::waitFor([&] { return compared; }));
     ASSERT_EQ(rig.notifier.questions.size(), 1);
     EXPECT_TRUE(rig.notifier.questions[0].text.startsWith(
         QStringLiteral("Коммуникатор хранит не ту конфигурацию, которую программа записала")));
@@ -208,10 +232,13 @@ TEST(ObjectsWindow, AReadTellsThatTheDeviceWasChangedSinceTheLastWrite)
     // is still not there; the program says so again, once per read.
     rig.notifier.answers = {false};
     test::trigger(rig.window, "actRead");
+    ASSERT_TRUE(test::settle(rig.app));
     EXPECT_EQ(rig.notifier.questions.size(), 2);
     // After writing again, nothing to tell.
     test::trigger(rig.window, "actWrite");
+    ASSERT_TRUE(test::settle(rig.app));
     test::trigger(rig.window, "actRead");
+    ASSERT_TRUE(test::settle(rig.app));
     EXPECT_EQ(rig.notifier.questions.size(), 2);
 }
 
@@ -223,8 +250,11 @@ TEST(ObjectsWindow, NewObjectFromATemplateLeavesTheNumbersBlank)
     rig.config().setText(QStringLiteral("edt2P1NObjectCode"), QStringLiteral("0413"));
     rig.config().setSlider(QStringLiteral("trbSesansLength"), 7);
     ASSERT_TRUE(rig.window.saveConfiguration(rig.userFolder.filePath(QStringLiteral("t.snc"))));
-    ASSERT_TRUE(
-        rig.app.objects().store()->setTemplate(rig.app.lastEntry()->id, QStringLiteral("Магазин")));
+    ASSERT_TRUE(test::settle(rig.app));
+    const QString id = rig.app.lastEntry()->id;
+    ASSERT_TRUE(test::onStore(rig.app, [&](CatalogStore &store) {
+        return store.setTemplate(id, QStringLiteral("Магазин"));
+    }));
     rig.config().setSlider(QStringLiteral("trbSesansLength"), 2);
 
     auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
@@ -232,8 +262,10 @@ TEST(ObjectsWindow, NewObjectFromATemplateLeavesTheNumbersBlank)
         EXPECT_EQ(dialog.comboBoxItems(), QStringList({"Магазин"}));
         dialog.accept();
     });
-    QTimer::singleShot(0, window,
-                       [&] { test::part<QPushButton>(*window, "btnFromTemplate")->click(); });
+    QTimer::singleShot(0, window, [&] {
+        ASSERT_TRUE(settled(*window));
+        test::part<QPushButton>(*window, "btnFromTemplate")->click();
+    });
     test::trigger(rig.window, "pumObjects");
     EXPECT_TRUE(choose.shown());
     EXPECT_EQ(rig.config().slider(QStringLiteral("trbSesansLength")), 7);
@@ -259,11 +291,14 @@ TEST(ObjectsWindow, TheEarlierHistoryIsTakenInWholeAtTheFirstRead)
     for (const QString &name : names)
         ASSERT_TRUE(WriteConfigurationFile(history.filePath(name), data, commands));
     test::trigger(rig.window, "actRead");
+    ASSERT_TRUE(test::settle(rig.app));
     ASSERT_EQ(rig.notifier.errors, QStringList());
-    const QList<CatalogObject> objects = rig.app.objects().store()->objects();
-    qsizetype entries = 0;
-    for (const CatalogObject &object : objects)
-        entries += rig.app.objects().store()->timeline(object.id).size();
+    const qsizetype entries = test::onStore(rig.app, [](CatalogStore &store) {
+        qsizetype count = 0;
+        for (const CatalogObject &object : valueOf(store.objects()))
+            count += valueOf(store.timeline(object.id)).size();
+        return count;
+    });
     EXPECT_EQ(entries, names.size() + 1);
     QStringList left = history.entryList(QDir::Files);
     QStringList kept = names;
@@ -276,13 +311,14 @@ TEST(ObjectsWindow, TheEarlierHistoryIsTakenInWholeAtTheFirstRead)
 TEST(ObjectsWindow, ADamagedCatalogueIsToldOnceWhereItWasKept)
 {
     Rig rig;
-    const QString path = rig.app.objects().path();
+    const QString path = rig.app.objects().place().path;
     QFile garbage(path);
     ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
     garbage.write(QByteArray("not a catalogue\n").repeated(100));
     garbage.close();
     rig.window.openCatalog();
     rig.window.openCatalog();
+    ASSERT_TRUE(test::settle(rig.app));
     ASSERT_EQ(rig.notifier.informations.size(), 1);
     const QStringList kept =
         QDir(rig.userFolder.path()).entryList({QStringLiteral("catalog-damaged-*.sqlite")});
@@ -295,6 +331,7 @@ TEST(ObjectsWindow, ADamagedCatalogueIsToldOnceWhereItWasKept)
         << rig.notifier.informations[0].toStdString();
     // The new catalogue takes entries.
     ASSERT_TRUE(rig.window.saveConfiguration(rig.userFolder.filePath(QStringLiteral("a.snc"))));
+    ASSERT_TRUE(test::settle(rig.app));
     EXPECT_TRUE(rig.app.lastEntry());
 }
 
@@ -304,7 +341,7 @@ TEST(ObjectsWindow, ADamagedCatalogueIsToldOnceWhereItWasKept)
 TEST(ObjectsWindow, TheIntegrityCheckRunsApartAndStillFindsDamage)
 {
     Rig rig;
-    const QString path = rig.app.objects().path();
+    const QString path = rig.app.objects().place().path;
     {
         CatalogOpening opening = OpenSqliteCatalog(path);
         ASSERT_TRUE(opening.store);
@@ -325,12 +362,16 @@ TEST(ObjectsWindow, TheIntegrityCheckRunsApartAndStillFindsDamage)
     file.close();
 
     QSemaphore release;
-    rig.app.objects().setBeforeCheck([&release] { release.acquire(); });
+    test::onCatalog(rig.app, [&release](ObjectCatalog &catalog) {
+        catalog.setBeforeCheck([&release] { release.acquire(); });
+        return true;
+    });
     rig.window.openCatalog();
     bool posted = false;
     QTimer::singleShot(0, &rig.window, [&posted] { posted = true; });
     EXPECT_TRUE(QTest::qWaitFor([&posted] { return posted; }));
-    EXPECT_TRUE(rig.app.objects().checkPending());
+    EXPECT_TRUE(
+        test::onCatalog(rig.app, [](ObjectCatalog &catalog) { return catalog.checkPending(); }));
     EXPECT_EQ(rig.notifier.informations, QStringList());
 
     release.release();
@@ -345,8 +386,10 @@ TEST(ObjectsWindow, TheIntegrityCheckRunsApartAndStillFindsDamage)
         QStringLiteral("Сохранено объектов: ")))
         << rig.notifier.informations[0].toStdString();
     rig.window.openCatalog();
+    ASSERT_TRUE(test::settle(rig.app));
     EXPECT_EQ(rig.notifier.informations.size(), 1);
     ASSERT_TRUE(rig.window.saveConfiguration(rig.userFolder.filePath(QStringLiteral("a.snc"))));
+    ASSERT_TRUE(test::settle(rig.app));
     EXPECT_TRUE(rig.app.lastEntry());
 }
 
@@ -360,6 +403,7 @@ TEST(ObjectsWindow, ComparesTwoEntriesAndAnEntryWithTheDevice)
     test::trigger(rig.window, "actWrite");
     rig.config().setSlider(QStringLiteral("trbSesansLength"), 4);
     ASSERT_TRUE(rig.window.saveConfiguration(rig.userFolder.filePath(QStringLiteral("b.snc"))));
+    ASSERT_TRUE(test::settle(rig.app));
     ASSERT_EQ(rig.notifier.errors, QStringList());
 
     QList<QStringList> seen;
@@ -376,16 +420,20 @@ TEST(ObjectsWindow, ComparesTwoEntriesAndAnEntryWithTheDevice)
     };
     auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
     QTimer::singleShot(0, window, [&] {
+        ASSERT_TRUE(settled(*window));
         ASSERT_EQ(window->timeline().size(), 2);
         window->selectEntry(0, 1); // the saved file, then the write
         watch();
         test::part<QPushButton>(*window, "btnEntryCompareEntries")->click();
+        ASSERT_TRUE(test::waitFor([&] { return seen.size() == 1; }));
         window->selectEntry(1); // the write: what the device holds
         watch();
         test::part<QPushButton>(*window, "btnEntryCompareDevice")->click();
+        ASSERT_TRUE(test::waitFor([&] { return seen.size() == 2; }));
         window->selectEntry(0);
         watch();
         test::part<QPushButton>(*window, "btnEntryCompareDevice")->click();
+        ASSERT_TRUE(test::waitFor([&] { return seen.size() == 3; }));
         window->accept();
     });
     test::trigger(rig.window, "pumObjects");
@@ -410,9 +458,12 @@ QStringList makeThreeObjects(Rig &rig)
         rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QString::fromUtf8(object[0]));
         EXPECT_TRUE(rig.window.saveConfiguration(
             rig.userFolder.filePath(QString::fromUtf8(object[0]) + QStringLiteral(".snc"))));
+        EXPECT_TRUE(test::settle(rig.app));
         const CatalogEntry entry = *rig.app.lastEntry();
-        EXPECT_TRUE(rig.app.objects().store()->describeObject(
-            entry.objectId, QString::fromUtf8(object[1]), QString(), QString()));
+        EXPECT_TRUE(test::onStore(rig.app, [&](CatalogStore &store) {
+            return store.describeObject(entry.objectId, QString::fromUtf8(object[1]), QString(),
+                                        QString());
+        }));
         ids.prepend(entry.objectId);
     }
     return ids;
@@ -514,7 +565,9 @@ TEST(ObjectsWindow, MergesObjectsAndMovesAnEntryThroughTheObjectChooser)
             QWidget *focus = chooser.focusWidget();
             ASSERT_TRUE(focus);
             EXPECT_EQ(focus->objectName(), "edtChooserSearch");
+            ASSERT_TRUE(settled(chooser));
             type(focus, c.answer.typed);
+            ASSERT_TRUE(settled(chooser));
             offered = offeredIn(chooser);
             for (const Qt::Key key : c.answer.keys)
                 QTest::keyClick(focus, key);
@@ -523,11 +576,15 @@ TEST(ObjectsWindow, MergesObjectsAndMovesAnEntryThroughTheObjectChooser)
         QList<int> entries;
         auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
         QTimer::singleShot(0, window, [&] {
+            ASSERT_TRUE(settled(*window));
             window->selectObject(2);
+            ASSERT_TRUE(settled(*window));
             ASSERT_EQ(window->objects().value(2).name, "Аптека");
             test::part<QPushButton>(*window, c.button)->click();
+            ASSERT_TRUE(settled(*window));
             for (int row = 0; row < window->objects().size(); ++row) {
                 window->selectObject(row);
+                ASSERT_TRUE(settled(*window));
                 listed << window->objects().at(row).name;
                 entries << static_cast<int>(window->timeline().size());
             }
@@ -549,9 +606,8 @@ TEST(ObjectsWindow, MergesObjectsAndMovesAnEntryThroughTheObjectChooser)
 // later the number the later the entry.
 bool recordNumberedObjects(Rig &rig, qsizetype total)
 {
-    CatalogStore *store = rig.app.objects().store();
     QStringList data, commands;
-    if (!store || !BuildWriteRequests(rig.app.blockContext(), data, commands))
+    if (!BuildWriteRequests(rig.app.blockContext(), data, commands))
         return false;
     const QByteArray bytes = ConfigurationFileBytes(data, commands);
     QList<NewCatalogEntry> batch;
@@ -563,7 +619,8 @@ bool recordNumberedObjects(Rig &rig, qsizetype total)
         entry.codes = QStringLiteral("%1 0000").arg(i, 4, 10, QLatin1Char('0'));
         batch << entry;
     }
-    return store->recordAll(batch).has_value();
+    return test::onStore(rig.app,
+                         [&](CatalogStore &store) { return store.recordAll(batch).has_value(); });
 }
 
 // A catalogue of hundreds of objects is listed a page at a time: scrolling
@@ -578,6 +635,7 @@ TEST(ObjectsWindow, ALongListComesAPageAtATimeAndKeepsTheChosenObject)
     QString info, chosen;
     auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
     QTimer::singleShot(0, window, [&] {
+        ASSERT_TRUE(settled(*window));
         firstPage = window->objects().size();
         info = test::part<QLabel>(*window, "lblObjectsInfo")->text();
         auto *list = test::part<QTableView>(*window, "tvObjects");
@@ -585,12 +643,14 @@ TEST(ObjectsWindow, ALongListComesAPageAtATimeAndKeepsTheChosenObject)
         // Ctrl+End goes to the last row listed; the view then fetches more.
         for (int i = 0; i < 5; ++i) {
             QTest::keyClick(list, Qt::Key_End, Qt::ControlModifier);
-            QApplication::processEvents();
+            ASSERT_TRUE(test::settle(rig.app));
         }
         scrolled = window->objects().size();
         window->selectObject(static_cast<int>(total - 3));
+        ASSERT_TRUE(settled(*window));
         test::part<QLineEdit>(*window, "edtObjectName")->setText(QStringLiteral("Дальний"));
         test::part<QPushButton>(*window, "btnObjectDescribe")->click();
+        ASSERT_TRUE(settled(*window));
         const int row = test::part<QTableView>(*window, "tvObjects")->currentIndex().row();
         chosen = window->objects().value(row).name;
         window->accept();
@@ -613,27 +673,34 @@ TEST(ObjectsWindow, TheObjectChooserSearchesALongCatalogue)
 
     QStringList firstOffered, found;
     OnModal<TfrmObjectChooser> choose([&](TfrmObjectChooser &chooser) {
+        ASSERT_TRUE(settled(chooser));
         firstOffered = offeredIn(chooser);
         QWidget *focus = chooser.focusWidget();
         ASSERT_TRUE(focus);
         type(focus, QStringLiteral("0003"));
+        ASSERT_TRUE(settled(chooser));
         found = offeredIn(chooser);
         QTest::keyClick(focus, Qt::Key_Return);
     });
-    CatalogStore *store = rig.app.objects().store();
-    const QString target = store->objects(QStringLiteral("0003 0000")).value(0).id;
+    const QString target = test::onStore(rig.app, [](CatalogStore &store) {
+        return valueOf(store.objects(QStringLiteral("0003 0000"))).value(0).id;
+    });
     ASSERT_FALSE(target.isEmpty());
     auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
     QTimer::singleShot(0, window, [&] {
+        ASSERT_TRUE(settled(*window));
         // The latest object, first in the list, gives its entry away.
         window->selectObject(0);
+        ASSERT_TRUE(settled(*window));
         ASSERT_EQ(window->objects().value(0).codes, last);
         test::part<QPushButton>(*window, "btnEntryMove")->click();
+        ASSERT_TRUE(settled(*window));
         window->accept();
     });
     test::trigger(rig.window, "pumObjects");
     QStringList moved;
-    for (const CatalogEntry &entry : store->timeline(target))
+    for (const CatalogEntry &entry : test::onStore(
+             rig.app, [&](CatalogStore &store) { return valueOf(store.timeline(target)); }))
         moved << entry.codes;
     EXPECT_TRUE(choose.shown());
     ASSERT_EQ(firstOffered.size(), ObjectListModel::kPage - 1);
@@ -643,4 +710,37 @@ TEST(ObjectsWindow, TheObjectChooserSearchesALongCatalogue)
     EXPECT_EQ(found, QStringList({"0003 0000  "}));
     EXPECT_EQ(moved, QStringList({"0003 0000", last}));
     EXPECT_EQ(rig.notifier.errors, QStringList());
+}
+
+// Typed quickly over 10,000 objects, a search goes to the catalogue once the
+// typing pauses, not at every key, and the list shows the last text's
+// objects; the window says it searches meanwhile.
+TEST(ObjectsWindow, ASearchTypedQuicklyIsSentOncePerPauseAndListsTheLastText)
+{
+    Rig rig;
+    ASSERT_TRUE(recordNumberedObjects(rig, 10000));
+    int sentForTyping = -1;
+    QString whileTyping;
+    QStringList listed;
+    auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
+    QTimer::singleShot(0, window, [&] {
+        ASSERT_TRUE(settled(*window));
+        auto *search = test::part<QLineEdit>(*window, "edtObjectsSearch");
+        const int before = window->objectSearch().sent();
+        // Four keys well inside the pause.
+        type(search, QStringLiteral("09"));
+        QTest::qWait(ObjectSearch::kPauseMs / 10);
+        type(search, QStringLiteral("17"));
+        whileTyping = test::part<QLabel>(*window, "lblObjectsInfo")->text();
+        ASSERT_TRUE(settled(*window));
+        sentForTyping = window->objectSearch().sent() - before;
+        for (const CatalogObject &object : window->objects())
+            listed << object.codes;
+        window->accept();
+    });
+    test::trigger(rig.window, "pumObjects");
+    EXPECT_EQ(sentForTyping, 1);
+    EXPECT_EQ(listed, QStringList{QStringLiteral("0917 0000")});
+    EXPECT_TRUE(whileTyping.startsWith(QStringLiteral("Объектов: 10000.")))
+        << qPrintable(whileTyping);
 }

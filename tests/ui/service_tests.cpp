@@ -27,6 +27,9 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "common/CatalogAccess.h"
+#include "common/ExpectedValue.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -100,12 +103,13 @@ const QList<QStringList> kEverywhere = {
 // Every entry of the rig's catalogue, newest first.
 QList<CatalogEntry> historyOf(Rig &rig)
 {
-    QList<CatalogEntry> entries;
-    CatalogStore *store = rig.app.objects().store();
-    if (!store)
-        return entries;
-    for (const CatalogObject &object : store->objects())
-        entries += store->timeline(object.id);
+    EXPECT_TRUE(test::settle(rig.app));
+    QList<CatalogEntry> entries = test::onStore(rig.app, [](CatalogStore &store) {
+        QList<CatalogEntry> all;
+        for (const CatalogObject &object : valueOf(store.objects()))
+            all += valueOf(store.timeline(object.id));
+        return all;
+    });
     std::sort(entries.begin(), entries.end(),
               [](const CatalogEntry &a, const CatalogEntry &b) { return a.time > b.time; });
     return entries;
@@ -415,11 +419,14 @@ TEST(Objects, KeepsReadsAndWritesThatOpenBackAsTheyWere)
     EXPECT_EQ(reads[0].port, rig.sim->path()); // as typed: "/dev/pts/N"
     EXPECT_EQ(firstObject(reads[0]), QStringLiteral("12AB"));
     QStringList data, commands;
-    ASSERT_TRUE(ReadConfigurationBytes(*rig.app.objects().store()->configuration(writes[0].hash),
-                                       data, commands));
+    const auto bytesOf = [](Rig &owner, const QString &hash) {
+        return test::onStore(owner.app, [&hash](CatalogStore &store) {
+            return store.configuration(hash).value_or(QByteArray());
+        });
+    };
+    ASSERT_TRUE(ReadConfigurationBytes(bytesOf(rig, writes[0].hash), data, commands));
     EXPECT_EQ(data + commands, written); // the write list as it was sent
-    ASSERT_TRUE(ReadConfigurationBytes(*reader.app.objects().store()->configuration(reads[0].hash),
-                                       data, commands));
+    ASSERT_TRUE(ReadConfigurationBytes(bytesOf(reader, reads[0].hash), data, commands));
     EXPECT_EQ(data + commands, written); // what the device answered, as write requests
     // The title names the object the read belongs to.
     EXPECT_TRUE(reader.window.windowTitle().contains(QStringLiteral("объект 12AB")))
@@ -427,13 +434,16 @@ TEST(Objects, KeepsReadsAndWritesThatOpenBackAsTheyWere)
 
     // Through the objects window: open the read into a fresh window...
     Rig fresh;
-    fresh.app.setCatalog(reader.app.objects().path(), QString());
+    fresh.app.setCatalog(reader.app.objects().place().path, QString());
     WhenShown<TfrmObjects> open(fresh.window, "frmObjects", [](TfrmObjects &dialog) {
+        ASSERT_TRUE(test::waitFor([&dialog] { return !dialog.busy(); }));
         ASSERT_EQ(dialog.objects().size(), 1);
         dialog.selectObject(0);
+        ASSERT_TRUE(test::waitFor([&dialog] { return !dialog.busy(); }));
         ASSERT_EQ(dialog.timeline().size(), 1);
         dialog.selectEntry(0);
         test::part<QPushButton>(dialog, "btnEntryOpen")->click();
+        ASSERT_TRUE(test::waitFor([&dialog] { return !dialog.isVisible(); }));
         EXPECT_FALSE(dialog.isVisible()); // opened: the objects window closes
     });
     test::part<QAction>(fresh.window, "pumObjects")->trigger();
@@ -455,8 +465,10 @@ TEST(Objects, KeepsReadsAndWritesThatOpenBackAsTheyWere)
                             ->text()
                             .contains(QStringLiteral("Чтение")));
         });
+        ASSERT_TRUE(test::waitFor([&dialog] { return !dialog.busy(); }));
         dialog.selectEntry(0);
         test::part<QPushButton>(dialog, "btnEntryCompare")->click();
+        ASSERT_TRUE(test::waitFor([&compared] { return compared; }));
         EXPECT_TRUE(dialog.isVisible()); // compared: the objects window stays
     });
     test::trigger(fresh.window, "pumObjects");
@@ -476,10 +488,11 @@ TEST(Objects, UnwritableCatalogueWarnsOnceAndTheReadStillSucceeds)
                        QString());
     test::trigger(rig.window, "actRead");
     test::trigger(rig.window, "actRead");
+    ASSERT_TRUE(test::settle(rig.app));
     const QString warning =
         QStringLiteral("Невозможно записать конфигурацию в базу объектов \"%1\": папка "
                        "недоступна для записи. Операции с коммуникатором выполняются как обычно")
-            .arg(rig.app.objects().path());
+            .arg(rig.app.objects().place().path);
     EXPECT_EQ(rig.notifier.errors, QStringList({warning}));
     EXPECT_EQ(rig.notifier.informations,
               QStringList(2, QStringLiteral("Конфигурация прочитана успешно")));

@@ -16,8 +16,8 @@
 #include "ui/catalog/TfrmObjects.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QInputDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
@@ -28,6 +28,10 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include "common/CatalogAccess.h"
+#include "common/ExpectedValue.h"
+#include "common/PgTableLock.h"
 
 #include <gtest/gtest.h>
 
@@ -78,6 +82,7 @@ QString objectsInfo(Rig &rig)
 {
     QString info;
     OnEachModal<TfrmObjects> window([&](TfrmObjects &objects) {
+        EXPECT_TRUE(test::waitFor([&objects] { return !objects.busy(); }));
         info = test::part<QLabel>(objects, "lblObjectsInfo")->text();
         objects.accept();
     });
@@ -95,7 +100,9 @@ void chooseServer(Rig &rig, const QString &uri)
         test::part<QPushButton>(w, "btnCatalogOk")->click();
     });
     test::trigger(rig.window, "pumCatalogSettings");
-    EXPECT_EQ(settings.shown(), 1);
+    EXPECT_TRUE(test::waitFor([&settings] { return settings.shown() == 1; }));
+    // The catalogue opened and its password asked, in the background.
+    EXPECT_TRUE(test::settle(rig.app));
 }
 
 QString entriesOnServer(PgServer &pg, const QString &database)
@@ -143,6 +150,7 @@ TEST(SharedCatalogWindow, AsksForThePasswordAndRecordsIntoTheServer)
 
     rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
     test::trigger(rig.window, "actRead");
+    ASSERT_TRUE(test::settle(rig.app));
     EXPECT_EQ(rig.notifier.errors, QStringList());
     EXPECT_EQ(entriesOnServer(pg, database).trimmed(), QStringLiteral("1"));
     EXPECT_EQ(objectsInfo(rig).section(QStringLiteral(". "), -1),
@@ -167,6 +175,7 @@ TEST(SharedCatalogWindow, DecliningThePasswordKeepsEntriesLocally)
 
     rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
     test::trigger(rig.window, "actRead");
+    ASSERT_TRUE(test::settle(rig.app));
     EXPECT_EQ(rig.notifier.errors, QStringList());
     EXPECT_EQ(prompt.shown(), 1);
     // Nothing reached the server (whose tables may not even exist yet).
@@ -214,6 +223,7 @@ TEST(SharedCatalogWindow, TellsWhichCatalogueAndItsState)
         chooseServer(rig, uri);
         if (c.stopped)
             test::trigger(rig.window, "actRead");
+        ASSERT_TRUE(test::settle(rig.app));
         const QString info = objectsInfo(rig);
         if (c.stopped) {
             ASSERT_TRUE(pg.start()) << qPrintable(pg.error());
@@ -254,12 +264,14 @@ TEST(SharedCatalogWindow, AnEditOverAnotherEngineersChangeAsksWhichToKeep)
         chooseServer(rig, uri);
         rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
         test::trigger(rig.window, "actRead");
+        ASSERT_TRUE(test::settle(rig.app));
 
         // The other engineer, through a connection of his own.
         QTemporaryDir otherFolder;
         CatalogOpening other =
             OpenCatalog(uri, otherFolder.filePath(QStringLiteral("other.sqlite")));
         ASSERT_TRUE(other.store);
+        ASSERT_TRUE(other.store->link() && other.store->link()->connect());
 
         QStringList mineShown, theirsShown;
         QString nameAfter;
@@ -273,12 +285,14 @@ TEST(SharedCatalogWindow, AnEditOverAnotherEngineersChangeAsksWhichToKeep)
         });
         auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
         QTimer::singleShot(0, window, [&] {
+            ASSERT_TRUE(test::waitFor([&] { return !window->busy(); }));
             ASSERT_EQ(window->objects().size(), 1);
             const QString id = window->objects().constFirst().id;
             test::part<QLineEdit>(*window, "edtObjectName")->setText(QStringLiteral("Склад"));
             ASSERT_TRUE(other.store->describeObject(id, QStringLiteral("Магазин"),
                                                     QStringLiteral("ул. Ленина, 1"), QString()));
             test::part<QPushButton>(*window, "btnObjectDescribe")->click();
+            ASSERT_TRUE(test::waitFor([&] { return !window->busy(); }));
             nameAfter = test::part<QLineEdit>(*window, "edtObjectName")->text();
             window->accept();
         });
@@ -287,7 +301,7 @@ TEST(SharedCatalogWindow, AnEditOverAnotherEngineersChangeAsksWhichToKeep)
         EXPECT_EQ(mineShown, QStringList({"Склад", "", ""}));
         EXPECT_EQ(theirsShown, QStringList({"Магазин", "ул. Ленина, 1", ""}));
         EXPECT_EQ(nameAfter, c.shown);
-        const QList<CatalogObject> stored = other.store->objects();
+        const QList<CatalogObject> stored = valueOf(other.store->objects());
         ASSERT_EQ(stored.size(), 1);
         EXPECT_EQ(stored.constFirst().name, c.stored);
         EXPECT_EQ(rig.notifier.errors, QStringList());
@@ -309,9 +323,14 @@ Listed listedIn(Rig &rig, const std::function<void(TfrmObjects &)> &act = {})
 {
     Listed listed;
     OnEachModal<TfrmObjects> window([&](TfrmObjects &objects) {
+        const auto settled = [&objects] {
+            EXPECT_TRUE(test::waitFor([&objects] { return !objects.busy(); }));
+        };
+        settled();
         for (int row = 0; row < objects.objects().size(); ++row) {
             const CatalogObject object = objects.objects().at(row);
             objects.selectObject(row);
+            settled();
             QStringList ports;
             for (const CatalogEntry &entry : objects.timeline())
                 ports << entry.port;
@@ -322,6 +341,7 @@ Listed listedIn(Rig &rig, const std::function<void(TfrmObjects &)> &act = {})
         listed.info = test::part<QLabel>(objects, "lblObjectsInfo")->text();
         if (act)
             act(objects);
+        settled();
         objects.accept();
     });
     test::trigger(rig.window, "pumObjects");
@@ -364,8 +384,10 @@ TEST(SharedCatalogWindow, TwoWindowsAndAScriptOnOneServerSeeEachOthersEntries)
                   scriptFolder.filePath(QStringLiteral("device.snc")), uri});
     a.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
     test::trigger(a.window, "actWrite");
+    ASSERT_TRUE(test::settle(a.app));
     b.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0413"));
     test::trigger(b.window, "actWrite");
+    ASSERT_TRUE(test::settle(b.app));
     ASSERT_TRUE(script.waitForFinished(120000));
     ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
     ASSERT_EQ(a.notifier.errors, QStringList());
@@ -398,6 +420,7 @@ TEST(SharedCatalogWindow, TwoWindowsAndAScriptOnOneServerSeeEachOthersEntries)
         });
         ASSERT_NE(row, objects.cend());
         window.selectObject(int(row - objects.cbegin()));
+        EXPECT_TRUE(test::waitFor([&window] { return !window.busy(); }));
         test::part<QPlainTextEdit>(window, "memObjectNotes")->setPlainText(note);
         test::part<QPushButton>(window, "btnObjectDescribe")->click();
     });
@@ -410,6 +433,7 @@ TEST(SharedCatalogWindow, TwoWindowsAndAScriptOnOneServerSeeEachOthersEntries)
     // The server goes away while engineer A reads his device.
     ASSERT_TRUE(pg.stop());
     test::trigger(a.window, "actRead");
+    ASSERT_TRUE(test::settle(a.app));
     EXPECT_EQ(a.notifier.errors, QStringList());
     EXPECT_TRUE(listedIn(a).info.endsWith(
         QStringLiteral("Общий каталог %1: нет связи, ждут отправки записей: 1").arg(server)));
@@ -417,24 +441,79 @@ TEST(SharedCatalogWindow, TwoWindowsAndAScriptOnOneServerSeeEachOthersEntries)
 
     // Back: A's objects window sends it, once, and B sees it.
     a.notifier.informations.clear();
-    EXPECT_TRUE(listedIn(a).info.endsWith(
-        QStringLiteral("Общий каталог %1: на связи, внутри этого компьютера").arg(server)));
+    EXPECT_TRUE(
+        listedIn(a).info.endsWith(QStringLiteral("Общий каталог %1: на связи, внутри этого компьютера").arg(server)));
     EXPECT_EQ(a.notifier.informations, QStringList{SharedCatalogStore::sentMessage(server, 1)});
     const Listed afterA = listedIn(a);
     EXPECT_EQ(afterA.ports.value(QStringLiteral("0412")),
               QStringList({a.sim->path(), a.sim->path()}));
     EXPECT_EQ(
-        pg.execute(database, QStringLiteral("SELECT count(*), count(*) FILTER (WHERE source LIKE "
-                                            "'offline:%') FROM entries"))
+        pg.execute(database, QStringLiteral("SELECT count(*), count(DISTINCT source) FROM entries"))
             .value_or(QString())
             .trimmed(),
-        QStringLiteral("%1|1").arg(scriptPorts.size() + 3));
+        QStringLiteral("%1|%1").arg(scriptPorts.size() + 3));
     const Listed afterB = listedIn(b);
     EXPECT_EQ(afterB.ports.value(QStringLiteral("0412")),
               QStringList({a.sim->path(), a.sim->path()}));
-    EXPECT_TRUE(afterB.info.endsWith(
-        QStringLiteral("Общий каталог %1: на связи, внутри этого компьютера").arg(server)));
+    EXPECT_TRUE(afterB.info.endsWith(QStringLiteral("Общий каталог %1: на связи, внутри этого компьютера").arg(server)));
     EXPECT_EQ(b.notifier.errors, QStringList());
+}
+
+// Another engineer's transaction holds every table of the team's catalogue:
+// a read completes with its usual notice, «Объекты» opens and answers, saying
+// what it waits for, another read goes as usual; when the lock ends each
+// read's entry reaches the server once and the list comes.
+TEST(SharedCatalogWindow, WithEveryTableLockedTheWindowAnswersAndTheEntryGoesOnceAfter)
+{
+    PgServer &pg = PgServer::shared();
+    ASSERT_TRUE(pg.running()) << qPrintable(pg.error());
+    const QString database = pg.createDatabase();
+    const QString uri = pg.socketUri(QString::fromLatin1(PgServer::Engineer), database);
+    Rig rig;
+    ASSERT_TRUE(rig.sim->started());
+    chooseServer(rig, uri);
+    ASSERT_EQ(rig.notifier.errors, QStringList());
+
+    test::PgTableLock lock(pg, database);
+    ASSERT_TRUE(lock.held());
+    rig.config().setText(QStringLiteral("edt1P1NObjectCode"), QStringLiteral("0412"));
+    test::trigger(rig.window, "actRead");
+    EXPECT_EQ(rig.notifier.errors, QStringList());
+    // The entry waits for the server; the window does not.
+    EXPECT_FALSE(rig.app.objects().idle());
+
+    // «Объекты» opens and takes keys while its list waits.
+    {
+        QString waiting;
+        bool listedWhileLocked = true;
+        OnEachModal<TfrmObjects> objects([&](TfrmObjects &window) {
+            waiting = test::part<QLabel>(window, "lblObjectsInfo")->text();
+            listedWhileLocked = !window.busy();
+            auto *search = test::part<QLineEdit>(window, "edtObjectsSearch");
+            search->setText(QStringLiteral("0412"));
+            EXPECT_EQ(search->text(), QStringLiteral("0412"));
+            search->clear();
+            window.accept();
+        });
+        test::trigger(rig.window, "pumObjects");
+        EXPECT_EQ(objects.shown(), 1);
+        EXPECT_FALSE(listedWhileLocked);
+        EXPECT_TRUE(waiting == QStringLiteral("Поиск…") ||
+                    waiting == QStringLiteral("Подключение к общему каталогу…"))
+            << qPrintable(waiting);
+    }
+    // Another device operation goes at its usual pace meanwhile.
+    test::trigger(rig.window, "actRead");
+    EXPECT_EQ(rig.notifier.errors, QStringList());
+
+    lock.release();
+    ASSERT_TRUE(test::settle(rig.app));
+    // Both reads, each once.
+    EXPECT_EQ(entriesOnServer(pg, database).trimmed(), QStringLiteral("2"));
+    const QString info = objectsInfo(rig);
+    EXPECT_TRUE(info.startsWith(QStringLiteral("Объектов: 1."))) << qPrintable(info);
+    EXPECT_EQ(entriesOnServer(pg, database).trimmed(), QStringLiteral("2"));
+    EXPECT_EQ(rig.notifier.errors, QStringList());
 }
 
 // The root certificate the server's certificate is checked against is chosen

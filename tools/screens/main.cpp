@@ -9,6 +9,7 @@
 // searched.
 
 #include "app/Configurator.h"
+#include "catalog/CatalogService.h"
 #include "catalog/CatalogStore.h"
 #include "catalog/ObjectCatalog.h"
 #include "components/ContrastStyle.h"
@@ -39,6 +40,7 @@
 #include "ui/services/TfrmTestScheme.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
@@ -254,7 +256,6 @@ int main(int argc, char *argv[])
     QStringList data, commands;
     if (catalogFile.isEmpty() && sr5n::BuildWriteRequests(app.blockContext(), data, commands)) {
         using Operation = sr5n::CatalogOperation;
-        sr5n::CatalogStore *store = app.objects().store();
         const QByteArray snc = sr5n::ConfigurationFileBytes(data, commands);
         const QDateTime start(QDate(2026, 12, 10), QTime(9, 30));
         const Operation operations[] = {Operation::Read, Operation::Written,
@@ -265,42 +266,56 @@ int main(int argc, char *argv[])
             {"0412 0413", "Склад «Север»", "Промзона, корпус 3"},
             {"0777 0000", "Школа № 5", "ул. Ленина, 40"},
         };
-        for (int object = 0; object < 3 && store; ++object) {
-            std::optional<sr5n::CatalogEntry> entry;
-            for (int i = 0; i < (object == 0 ? 5 : 1); ++i) {
-                sr5n::NewCatalogEntry add;
-                add.time = start.addSecs(600 * i - 86400 * object).toUTC();
-                add.operation = operations[i];
-                add.port = QStringLiteral("/dev/ttyUSB0");
-                add.user = QStringLiteral("engineer");
-                add.version = QStringLiteral(SR5N_VERSION);
-                add.configuration = snc;
-                add.codes = QString::fromUtf8(names[object][0]);
-                add.phones = QStringLiteral("84951234567");
-                entry = store->record(add);
+        // Filled on the catalogue's own thread, which owns its connection.
+        (void)app.objects().await<bool>([&](sr5n::ObjectCatalog &catalog) -> sr5n::Expected<bool> {
+            sr5n::CatalogStore *store = catalog.store();
+            for (int object = 0; object < 3 && store; ++object) {
+                std::optional<sr5n::CatalogEntry> entry;
+                for (int i = 0; i < (object == 0 ? 5 : 1); ++i) {
+                    sr5n::NewCatalogEntry add;
+                    add.time = start.addSecs(600 * i - 86400 * object).toUTC();
+                    add.operation = operations[i];
+                    add.port = QStringLiteral("/dev/ttyUSB0");
+                    add.user = QStringLiteral("engineer");
+                    add.version = QStringLiteral(SR5N_VERSION);
+                    add.configuration = snc;
+                    add.codes = QString::fromUtf8(names[object][0]);
+                    add.phones = QStringLiteral("84951234567");
+                    entry = store->record(add);
+                }
+                if (entry)
+                    store->describeObject(entry->objectId, QString::fromUtf8(names[object][1]),
+                                          QString::fromUtf8(names[object][2]),
+                                          QStringLiteral("Ключ у охраны"));
             }
-            if (entry)
-                store->describeObject(entry->objectId, QString::fromUtf8(names[object][1]),
-                                      QString::fromUtf8(names[object][2]),
-                                      QStringLiteral("Ключ у охраны"));
-        }
+            return store != nullptr;
+        });
     }
     auto *objects = main.findChild<sr5n::TfrmObjects *>();
+    // The catalogue answers on its own thread: each picture waits for it.
+    const auto settled = [](const auto &busy) {
+        QDeadlineTimer deadline(30000);
+        while (busy() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    };
     QTimer::singleShot(0, objects, [&] {
+        settled([&] { return objects->busy(); });
         objects->selectObject(0);
+        settled([&] { return objects->busy(); });
         objects->selectEntry(1);
         save(*objects, folder, QStringLiteral("objects"));
         {
             // Another object asked for, the one chosen in the window left out.
-            sr5n::TfrmObjectChooser chooser(
-                QStringLiteral("Объединение объектов"), [&app] { return app.objects().store(); },
-                objects->objects().value(0).id, objects);
+            sr5n::TfrmObjectChooser chooser(QStringLiteral("Объединение объектов"), app.objects(),
+                                            objects->objects().value(0).id, objects);
             chooser.show();
+            settled([&] { return chooser.busy(); });
             save(chooser, folder, QStringLiteral("object-chooser"));
         }
         if (!catalogFile.isEmpty()) {
             auto *search = objects->findChild<QLineEdit *>(QStringLiteral("edtObjectsSearch"));
             search->setText(QStringLiteral("садовая"));
+            settled([&] { return objects->busy(); });
             save(*objects, folder, QStringLiteral("objects-search"));
         }
         objects->reject();

@@ -2,37 +2,49 @@
 
 namespace sr5n {
 
-void ObjectListModel::list(Fetch fetch, qsizetype total, qsizetype rows)
+void ObjectListModel::list(QList<CatalogObject> shown, qsizetype total, qsizetype asked,
+                           Fetch fetch)
 {
     beginResetModel();
+    ++m_generation;
+    m_fetching = false;
     m_fetch = std::move(fetch);
-    m_objects.clear();
+    m_objects = std::move(shown);
     m_total = qMax<qsizetype>(total, 0);
-    if (m_fetch && m_total > 0) {
-        m_objects = m_fetch(0, qMax(rows, kPage));
-        // Others may have changed the catalogue since it was counted.
-        if (m_objects.size() < qMax(rows, kPage))
-            m_total = m_objects.size();
-        m_total = qMax(m_total, m_objects.size());
-    }
+    // Others may have changed the catalogue since it was counted.
+    if (m_objects.size() < asked)
+        m_total = m_objects.size();
+    m_total = qMax(m_total, m_objects.size());
     endResetModel();
 }
 
 bool ObjectListModel::canFetchMore(const QModelIndex &parent) const
 {
-    return !parent.isValid() && m_objects.size() < m_total;
+    return !parent.isValid() && !m_fetching && m_fetch && m_objects.size() < m_total;
 }
 
 void ObjectListModel::fetchMore(const QModelIndex &parent)
 {
-    if (canFetchMore(parent))
-        fetch(kPage);
+    if (!canFetchMore(parent))
+        return;
+    m_fetching = true;
+    const quint64 generation = m_generation;
+    m_fetch(m_objects.size(), kPage, [this, generation](Expected<QList<CatalogObject>> more) {
+        // A page of a list since listed anew is no longer wanted.
+        if (generation != m_generation)
+            return;
+        m_fetching = false;
+        if (!more) {
+            m_total = m_objects.size();
+            emit fetchFailed(more.reason());
+            return;
+        }
+        append(*more, kPage);
+    });
 }
 
-void ObjectListModel::fetch(qsizetype count)
+void ObjectListModel::append(const QList<CatalogObject> &more, qsizetype count)
 {
-    const QList<CatalogObject> more =
-        m_fetch ? m_fetch(m_objects.size(), count) : QList<CatalogObject>();
     if (more.size() < count)
         m_total = m_objects.size() + more.size();
     if (more.isEmpty())

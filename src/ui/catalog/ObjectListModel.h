@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalog/CatalogTypes.h"
+#include "common/Expected.h"
 
 #include <QAbstractTableModel>
 #include <QList>
@@ -12,7 +13,8 @@ namespace sr5n {
 // The objects of the catalogue as the list of the objects window shows
 // them: numbers, name, address, the last operation and its date. A catalogue
 // of thousands is listed a page at a time, the next page fetched as the view
-// scrolls to the end of what it has.
+// scrolls to the end of what it has: asked of the catalogue's thread, added
+// when it comes.
 class ObjectListModel final : public QAbstractTableModel
 {
     Q_OBJECT
@@ -23,16 +25,20 @@ public:
     static constexpr int IdRole = Qt::UserRole;
     // Objects a page asks for.
     static constexpr qsizetype kPage = 200;
-    // `count` objects of the list from `first` on.
-    using Fetch = std::function<QList<CatalogObject>(qsizetype first, qsizetype count)>;
+    // Asks for `count` objects of the list from `first` on; `done` takes them.
+    using Done = std::function<void(Expected<QList<CatalogObject>>)>;
+    using Fetch = std::function<void(qsizetype first, qsizetype count, Done done)>;
 
     using QAbstractTableModel::QAbstractTableModel;
 
-    // Lists anew the `total` objects `fetch` gives: the first page, or `rows`
-    // of them when more (to keep a row the user scrolled to listed).
-    void list(Fetch fetch, qsizetype total, qsizetype rows = 0);
+    // Lists anew `shown`, the first of `total` objects; `fetch` gives the
+    // rest as the view scrolls. Fewer than asked (`asked`) end the list.
+    void list(QList<CatalogObject> shown, qsizetype total, qsizetype asked, Fetch fetch);
+    void clear() { list({}, 0, 0, {}); }
     // What is listed so far.
     const QList<CatalogObject> &objects() const { return m_objects; }
+    // A page asked for and not come yet.
+    bool fetching() const { return m_fetching; }
     // How many the list holds in all.
     qsizetype total() const { return m_total; }
     // The row of an object, -1 when it is not listed.
@@ -49,11 +55,17 @@ public:
     // A time as the window shows it: local, "14.03.2025 09:30:05".
     static QString timeText(const QDateTime &time);
 
+signals:
+    // A page could not be fetched: the list ends where it is.
+    void fetchFailed(const QString &reason);
+
 private:
     // Appends up to `count` more objects; fewer than asked end the list.
-    void fetch(qsizetype count);
+    void append(const QList<CatalogObject> &more, qsizetype count);
 
     Fetch m_fetch;
+    bool m_fetching = false;
+    quint64 m_generation = 0;
     QList<CatalogObject> m_objects;
     qsizetype m_total = 0;
 };

@@ -3,6 +3,7 @@
 #include "catalog/CatalogStore.h"
 #include "ui/catalog/ObjectListModel.h"
 #include "ui/catalog/ObjectListWidgets.h"
+#include "ui/catalog/ObjectSearch.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
@@ -19,9 +20,9 @@
 
 namespace sr5n {
 
-TfrmObjectChooser::TfrmObjectChooser(const QString &title, Store store, const QString &exceptId,
-                                     QWidget *parent)
-    : QDialog(parent), m_store(std::move(store))
+TfrmObjectChooser::TfrmObjectChooser(const QString &title, CatalogService &service,
+                                     const QString &exceptId, QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmObjectChooser"));
     setWindowTitle(title);
@@ -35,9 +36,10 @@ TfrmObjectChooser::TfrmObjectChooser(const QString &title, Store store, const QS
     lblSearch->setBuddy(edtChooserSearch);
     // The arrows move through the list while the user types.
     edtChooserSearch->installEventFilter(this);
-    connect(edtChooserSearch, &QLineEdit::textChanged, this, [this] { search(); });
-
     m_model = new ObjectListModel(this);
+    m_search = new ObjectSearch(service, *m_model, this);
+    connect(edtChooserSearch, &QLineEdit::textChanged, this,
+            [this](const QString &text) { m_search->typed(text); });
     // The object asked about is left out by its id, whatever page it is on.
     m_offered = new QSortFilterProxyModel(this);
     m_offered->setSourceModel(m_model);
@@ -79,29 +81,34 @@ TfrmObjectChooser::TfrmObjectChooser(const QString &title, Store store, const QS
     layout->addWidget(tvChooser, 1);
     layout->addLayout(bottomRow);
 
+    connect(m_search, &ObjectSearch::searching, this,
+            [this] { lblChooserInfo->setText(QStringLiteral("Поиск…")); });
+    connect(m_search, &ObjectSearch::listed, this, [this] { listed(); });
+    connect(m_search, &ObjectSearch::failed, this, [this](const QString &reason) {
+        lblChooserInfo->setText(QStringLiteral("База объектов недоступна: %1").arg(reason));
+        updateChoice();
+    });
+    // The first page may hold only the object left out: the next one is asked for.
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this] { listed(); });
+
     setTabOrder(edtChooserSearch, tvChooser);
-    search();
+    m_search->now(QString());
     edtChooserSearch->setFocus();
 }
 
-void TfrmObjectChooser::search()
+bool TfrmObjectChooser::busy() const
 {
-    const QString text = edtChooserSearch->text();
-    CatalogStore *catalog = m_store ? m_store() : nullptr;
-    if (!catalog) {
-        m_model->list({}, 0);
-    } else {
-        m_model->list(
-            [this, text](qsizetype first, qsizetype count) {
-                CatalogStore *now = m_store();
-                return now ? now->objects(text, first, count) : QList<CatalogObject>();
-            },
-            catalog->objectCount(text).value_or(0));
-    }
-    // The first page may hold only the object left out: the next one is asked for.
-    while (m_offered->rowCount() == 0 && m_model->canFetchMore(QModelIndex()))
+    return m_search->busy() || m_model->fetching();
+}
+
+void TfrmObjectChooser::listed()
+{
+    if (m_offered->rowCount() == 0 && m_model->canFetchMore(QModelIndex())) {
         m_model->fetchMore(QModelIndex());
-    tvChooser->setCurrentIndex(m_offered->index(0, 0));
+        return;
+    }
+    if (!tvChooser->currentIndex().isValid())
+        tvChooser->setCurrentIndex(m_offered->index(0, 0));
     lblChooserInfo->setText(m_offered->rowCount() == 0 ? QStringLiteral("Подходящих объектов нет")
                                                        : QString());
     updateChoice();

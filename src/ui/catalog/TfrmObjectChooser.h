@@ -12,8 +12,9 @@ class QTableView;
 
 namespace sr5n {
 
-class CatalogStore;
+class CatalogService;
 class ObjectListModel;
+class ObjectSearch;
 
 // Picks another object of the catalogue: a search field over a list that
 // shows a page of objects at a time, so that it serves a catalogue of
@@ -24,24 +25,23 @@ class TfrmObjectChooser final : public QDialog
     Q_OBJECT
 
 public:
-    // The catalogue as it is when a page is asked for (it may go away).
-    using Store = std::function<CatalogStore *()>;
-
-    TfrmObjectChooser(const QString &title, Store store, const QString &exceptId,
+    TfrmObjectChooser(const QString &title, CatalogService &service, const QString &exceptId,
                       QWidget *parent = nullptr);
 
     // The object picked; empty when declined.
     QString chosenId() const { return m_chosen; }
+    // A search or a page asked of the catalogue and not come yet.
+    bool busy() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void search();
+    void listed();
     void updateChoice();
     void pick();
 
-    Store m_store;
+    ObjectSearch *m_search = nullptr;
     QString m_chosen;
     ObjectListModel *m_model = nullptr;
     QSortFilterProxyModel *m_offered = nullptr;

@@ -1,10 +1,13 @@
 #include "ui/catalog/TfrmObjects.h"
 
 #include "app/Configurator.h"
+#include "catalog/CatalogLocation.h"
+#include "catalog/CatalogService.h"
 #include "catalog/CatalogStore.h"
 #include "catalog/ObjectCatalog.h"
 #include "ui/catalog/ObjectListModel.h"
 #include "ui/catalog/ObjectListWidgets.h"
+#include "ui/catalog/ObjectSearch.h"
 #include "ui/catalog/TfrmEditConflict.h"
 #include "ui/catalog/TfrmObjectChooser.h"
 
@@ -54,7 +57,8 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
     edtObjectsSearch = MakeObjectSearchField(this);
     edtObjectsSearch->setObjectName(QStringLiteral("edtObjectsSearch"));
     lblSearch->setBuddy(edtObjectsSearch);
-    connect(edtObjectsSearch, &QLineEdit::textChanged, this, [this] { search(); });
+    connect(edtObjectsSearch, &QLineEdit::textChanged, this,
+            [this](const QString &text) { m_search->typed(text); });
     auto *find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] {
         edtObjectsSearch->setFocus(Qt::ShortcutFocusReason);
@@ -67,6 +71,21 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
     lblObjectsInfo->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     m_model = new ObjectListModel(this);
+    m_search = new ObjectSearch(m_app.objects(), *m_model, this);
+    connect(m_search, &ObjectSearch::searching, this, [this] { showState(); });
+    connect(m_search, &ObjectSearch::listed, this,
+            [this](const ObjectPage &page) { listed(page); });
+    connect(m_search, &ObjectSearch::failed, this, [this](const QString &reason) {
+        m_available = false;
+        m_writable = false;
+        lblObjectsInfo->setText(unavailableText(reason));
+        afterListing();
+    });
+    connect(m_model, &ObjectListModel::fetchFailed, this, [this](const QString &reason) {
+        lblObjectsInfo->setText(QStringLiteral("Объектов: %1. Остальные не получены: %2")
+                                    .arg(m_model->total())
+                                    .arg(reason));
+    });
     tvObjects = MakeObjectTable(m_model, this);
     tvObjects->setObjectName(QStringLiteral("tvObjects"));
     tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Codes, 120);
@@ -214,20 +233,19 @@ QString TfrmObjects::unavailableText(const QString &reason)
     return QStringLiteral("База объектов недоступна: %1").arg(reason);
 }
 
-CatalogStore *TfrmObjects::store()
-{
-    if (!m_app.catalogEnabled())
-        return nullptr;
-    return m_app.objects().store();
-}
-
 const QList<CatalogObject> &TfrmObjects::objects() const
 {
     return m_model->objects();
 }
 
+bool TfrmObjects::busy() const
+{
+    return m_search->busy() || m_model->fetching() || m_timelineWaiting || m_requests > 0;
+}
+
 void TfrmObjects::showObjects()
 {
+    m_connected = false;
     refresh();
     edtObjectsSearch->setFocus();
     exec();
@@ -235,32 +253,40 @@ void TfrmObjects::showObjects()
 
 void TfrmObjects::refresh()
 {
-    search();
+    if (!m_app.catalogEnabled()) {
+        m_model->clear();
+        m_available = false;
+        lblObjectsInfo->setText(unavailableText(QStringLiteral("каталог отключен")));
+        afterListing();
+        return;
+    }
+    // Listed again after a change: as far as the user had scrolled.
+    const QString text = edtObjectsSearch->text();
+    m_search->now(text, text == m_search->text() ? m_model->objects().size() : 0);
 }
 
-void TfrmObjects::search()
+void TfrmObjects::showState()
 {
-    CatalogStore *catalog = store();
-    const QString keep = m_objectId;
-    const QString text = edtObjectsSearch->text();
-    // Listed again after a change: as far as the user had scrolled.
-    const qsizetype rows = text == m_listed ? m_model->objects().size() : 0;
-    m_listed = text;
-    if (!catalog) {
-        m_model->list({}, 0);
-        lblObjectsInfo->setText(unavailableText(m_app.objects().failure()));
-    } else {
-        m_model->list(
-            [this, text](qsizetype first, qsizetype count) {
-                CatalogStore *now = store();
-                return now ? now->objects(text, first, count) : QList<CatalogObject>();
-            },
-            catalog->objectCount(text).value_or(0), rows);
-        lblObjectsInfo->setText(QStringLiteral("Объектов: %1. %2")
-                                    .arg(m_model->total())
-                                    .arg(m_app.objects().statusText()));
-    }
+    // Until the first answer a server is being reached; later answers are searches.
+    const bool shared = IsSharedCatalog(m_app.objects().place().path);
+    lblObjectsInfo->setText(shared && !m_connected
+                                ? QStringLiteral("Подключение к общему каталогу…")
+                                : QStringLiteral("Поиск…"));
+}
+
+void TfrmObjects::listed(const ObjectPage &page)
+{
+    m_connected = true;
+    m_available = true;
+    m_writable = !page.readOnly;
+    lblObjectsInfo->setText(QStringLiteral("Объектов: %1. %2").arg(page.total).arg(page.status));
+    afterListing();
+}
+
+void TfrmObjects::afterListing()
+{
     // Choosing a row shows its object; with none to choose, none is shown.
+    const QString keep = m_objectId;
     const int row = m_model->rowOf(keep);
     m_objectId.clear();
     selectObject(row >= 0 ? row : 0);
@@ -293,9 +319,39 @@ void TfrmObjects::showObject()
 void TfrmObjects::fillTimeline()
 {
     tvTimeline->clear();
-    CatalogStore *catalog = store();
-    m_timeline =
-        catalog && !m_objectId.isEmpty() ? catalog->timeline(m_objectId) : QList<CatalogEntry>();
+    m_timeline.clear();
+    updateButtons();
+    if (m_objectId.isEmpty() || !m_available)
+        return;
+    const QString id = m_objectId;
+    m_timelineWaiting = true;
+    m_app.objects().ask<QList<CatalogEntry>>(
+        this,
+        [id](ObjectCatalog &catalog) -> Expected<QList<CatalogEntry>> {
+            CatalogStore *store = catalog.store();
+            if (!store)
+                return Failure{catalog.failure()};
+            return store->timeline(id);
+        },
+        [this, id](Expected<QList<CatalogEntry>> timeline) {
+            m_timelineWaiting = false;
+            // Another object chosen meanwhile asks for its own.
+            if (id != m_objectId)
+                return;
+            if (!timeline) {
+                lblObjectsInfo->setText(
+                    QStringLiteral("Записи объекта не получены: %1").arg(timeline.reason()));
+                return;
+            }
+            showTimeline(*timeline);
+        },
+        QStringLiteral("timeline:%1").arg(reinterpret_cast<quintptr>(this), 0, 16));
+}
+
+void TfrmObjects::showTimeline(QList<CatalogEntry> timeline)
+{
+    tvTimeline->clear();
+    m_timeline = std::move(timeline);
     // Newest first.
     std::reverse(m_timeline.begin(), m_timeline.end());
     const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
@@ -346,8 +402,7 @@ QList<CatalogEntry> TfrmObjects::chosenEntries() const
 void TfrmObjects::updateButtons()
 {
     const qsizetype chosen = chosenEntries().size();
-    CatalogStore *catalog = store();
-    const bool writable = catalog && !catalog->isReadOnly();
+    const bool writable = m_available && m_writable;
     for (QPushButton *b : {btnEntryOpen, btnEntryCompare, btnEntryCompareDevice, btnEntrySave})
         b->setEnabled(chosen == 1);
     btnEntryTemplate->setEnabled(chosen == 1 && writable);
@@ -359,53 +414,92 @@ void TfrmObjects::updateButtons()
     edtObjectName->setReadOnly(!writable);
     edtObjectAddress->setReadOnly(!writable);
     memObjectNotes->setReadOnly(!writable);
-    btnFromTemplate->setEnabled(catalog != nullptr);
+    btnFromTemplate->setEnabled(m_available);
 }
 
-void TfrmObjects::showFailure()
+void TfrmObjects::showFailure(const QString &reason)
 {
     m_app.notifier().reportFailure(
-        QStringLiteral("Не удалось изменить базу объектов: %1").arg(m_app.objects().failure()));
+        QStringLiteral("Не удалось изменить базу объектов: %1").arg(reason));
+}
+
+void TfrmObjects::change(std::function<bool(CatalogStore &)> edit, std::function<void()> then)
+{
+    ++m_requests;
+    m_app.objects().ask<bool>(
+        this,
+        [edit = std::move(edit)](ObjectCatalog &catalog) -> Expected<bool> {
+            CatalogStore *store = catalog.store();
+            if (!store)
+                return Failure{catalog.failure()};
+            if (!edit(*store))
+                return Failure{store->lastError()};
+            return true;
+        },
+        [this, then = std::move(then)](Expected<bool> done) {
+            --m_requests;
+            if (!done) {
+                showFailure(done.reason());
+                // The catalogue's state line says what became of the server.
+                refresh();
+                return;
+            }
+            then();
+        });
 }
 
 void TfrmObjects::describeObject()
 {
-    CatalogStore *catalog = store();
-    if (!catalog || m_objectId.isEmpty())
+    if (m_objectId.isEmpty() || !m_available)
         return;
     CatalogObject mine = m_seen;
     mine.name = edtObjectName->text().trimmed();
     mine.address = edtObjectAddress->text().trimmed();
     mine.notes = memObjectNotes->toPlainText().trimmed();
+    saveDescription(m_seen, mine);
+}
+
+void TfrmObjects::saveDescription(const CatalogObject &seen, const CatalogObject &mine)
+{
     // Written only over the texts this engineer saw; someone else's change
     // meanwhile is shown beside his own and he chooses.
-    CatalogObject seen = m_seen;
-    for (;;) {
-        const ObjectEdit edit = catalog->editObject(seen, mine.name, mine.address, mine.notes);
-        if (edit.outcome == ObjectEdit::Outcome::Saved)
-            break;
-        if (edit.outcome == ObjectEdit::Outcome::Failed) {
-            showFailure();
-            return;
-        }
-        TfrmEditConflict conflict(mine, edit.current, this);
-        conflict.exec();
-        if (conflict.choice() == TfrmEditConflict::Choice::KeepMine) {
-            seen = edit.current;
-            continue;
-        }
-        if (conflict.choice() == TfrmEditConflict::Choice::Cancel)
-            return;
-        break;
-    }
-    refresh();
+    ++m_requests;
+    m_app.objects().ask<ObjectEdit>(
+        this,
+        [seen, mine](ObjectCatalog &catalog) -> Expected<ObjectEdit> {
+            CatalogStore *store = catalog.store();
+            if (!store)
+                return Failure{catalog.failure()};
+            const ObjectEdit edit = store->editObject(seen, mine.name, mine.address, mine.notes);
+            if (edit.outcome == ObjectEdit::Outcome::Failed)
+                return Failure{store->lastError()};
+            return edit;
+        },
+        [this, mine](Expected<ObjectEdit> edit) {
+            --m_requests;
+            if (!edit) {
+                showFailure(edit.reason());
+                refresh();
+                return;
+            }
+            if (edit->outcome == ObjectEdit::Outcome::ChangedMeanwhile) {
+                TfrmEditConflict conflict(mine, edit->current, this);
+                conflict.exec();
+                if (conflict.choice() == TfrmEditConflict::Choice::KeepMine) {
+                    saveDescription(edit->current, mine);
+                    return;
+                }
+                if (conflict.choice() == TfrmEditConflict::Choice::Cancel)
+                    return;
+            }
+            refresh();
+        });
 }
 
 void TfrmObjects::markTemplate()
 {
-    CatalogStore *catalog = store();
     const QList<CatalogEntry> chosen = chosenEntries();
-    if (!catalog || chosen.size() != 1)
+    if (!m_available || chosen.size() != 1)
         return;
     bool accepted = false;
     const QString name =
@@ -414,17 +508,16 @@ void TfrmObjects::markTemplate()
                               QLineEdit::Normal, chosen[0].templateName, &accepted);
     if (!accepted)
         return;
-    if (!catalog->setTemplate(chosen[0].id, name))
-        showFailure();
-    fillTimeline();
+    const QString id = chosen[0].id;
+    change([id, name](CatalogStore &store) { return store.setTemplate(id, name); },
+           [this] { fillTimeline(); });
 }
 
 QString TfrmObjects::chooseObject(const QString &title, const QString &exceptId)
 {
-    if (!store())
+    if (!m_available)
         return {};
-    TfrmObjectChooser chooser(
-        title, [this] { return store(); }, exceptId, this);
+    TfrmObjectChooser chooser(title, m_app.objects(), exceptId, this);
     return chooser.exec() == QDialog::Accepted ? chooser.chosenId() : QString();
 }
 
@@ -436,9 +529,9 @@ void TfrmObjects::moveEntry()
     const QString target = chooseObject(QStringLiteral("Перенос записи"), m_objectId);
     if (target.isEmpty())
         return;
-    if (!store()->moveEntry(chosen[0].id, target))
-        showFailure();
-    refresh();
+    const QString id = chosen[0].id;
+    change([id, target](CatalogStore &store) { return store.moveEntry(id, target); },
+           [this] { refresh(); });
 }
 
 void TfrmObjects::mergeObject()
@@ -448,17 +541,37 @@ void TfrmObjects::mergeObject()
     const QString other = chooseObject(QStringLiteral("Объединение объектов"), m_objectId);
     if (other.isEmpty())
         return;
-    if (!store()->mergeObjects(m_objectId, other))
-        showFailure();
-    refresh();
+    const QString into = m_objectId;
+    change([into, other](CatalogStore &store) { return store.mergeObjects(into, other); },
+           [this] { refresh(); });
 }
 
 void TfrmObjects::newFromTemplate()
 {
-    CatalogStore *catalog = store();
-    if (!catalog)
+    if (!m_available)
         return;
-    const QList<CatalogEntry> templates = catalog->templates();
+    ++m_requests;
+    m_app.objects().ask<QList<CatalogEntry>>(
+        this,
+        [](ObjectCatalog &catalog) -> Expected<QList<CatalogEntry>> {
+            CatalogStore *store = catalog.store();
+            if (!store)
+                return Failure{catalog.failure()};
+            return store->templates();
+        },
+        [this](Expected<QList<CatalogEntry>> templates) {
+            --m_requests;
+            if (!templates) {
+                m_app.notifier().reportFailure(
+                    QStringLiteral("Шаблоны не получены: %1").arg(templates.reason()));
+                return;
+            }
+            chooseTemplate(*templates);
+        });
+}
+
+void TfrmObjects::chooseTemplate(const QList<CatalogEntry> &templates)
+{
     if (templates.isEmpty()) {
         m_app.notifier().showInformation(
             QStringLiteral("Шаблонов нет. Отметьте запись объекта как шаблон кнопкой «Шаблон...»"));
