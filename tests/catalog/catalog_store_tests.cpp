@@ -378,7 +378,8 @@ TEST_F(CatalogStoreTest, ADamagedFileIsKeptAsideAndANewCatalogueMadeOfWhatReads)
 
         CatalogStore &store = open();
         ASSERT_EQ(m_opening.notices.size(), 1);
-        const QString notice = m_opening.notices[0];
+        // The first line names the copy; the next tells what was saved of it.
+        const QString notice = m_opening.notices[0].section(u'\n', 0, 0);
         const QStringList kept =
             QDir(m_folder.path()).entryList({QStringLiteral("catalog-damaged-*.sqlite")});
         ASSERT_EQ(kept.size(), garbage ? 1 : 2);
