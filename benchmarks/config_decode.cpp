@@ -5,8 +5,9 @@
 // for each file (ConfigurationFacts::ofFile). Each case runs RUNS rounds of a
 // batch and prints the median and the fastest time of one operation.
 
+#include "BenchSupport.h"
+
 #include "catalog/ConfigurationFacts.h"
-#include "common/Notifier.h"
 #include "config/BlockContext.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigurationFile.h"
@@ -26,15 +27,6 @@
 namespace {
 
 using namespace sr5n;
-
-class Silent final : public Notifier
-{
-public:
-    void flash() override {}
-    void showError(const QString &) override {}
-    void showInformation(const QString &) override {}
-    bool askYesNo(const QString &, QuestionIcon, const QString &) override { return false; }
-};
 
 // Two protocols in the library, as the program starts with.
 class TwoProtocols final : public ProtocolCatalog
@@ -79,7 +71,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 15;
 
-    Silent notifier;
+    PrintingNotifier notifier;
     ConfigModel model;
     EventCodeTables tables;
     TwoProtocols catalog;

@@ -17,6 +17,20 @@ int StarterCatalog::indexOfRecord(const QString &record) const
     return -1;
 }
 
+void countChanges(ConfigModel &model, EventCodeTables &tables, int &values, int &codes)
+{
+    const auto value = [&values] { ++values; };
+    const auto code = [&codes] { ++codes; };
+    QObject::connect(&model, &ConfigModel::valueChanged, value);
+    QObject::connect(&model, &ConfigModel::rangeChanged, value);
+    QObject::connect(&model, &ConfigModel::itemsChanged, value);
+    QObject::connect(&tables, &EventCodeTables::rowsChanged, code);
+    QObject::connect(&tables, &EventCodeTables::separateCodeChanged, code);
+    QObject::connect(&tables, &EventCodeTables::commonCodeChanged, code);
+    QObject::connect(&tables, &EventCodeTables::zoneCodesChanged, code);
+    QObject::connect(&tables, &EventCodeTables::marksChanged, code);
+}
+
 Window::Window()
 {
     // Each pair with a protocol of the library chosen, as the window starts.
@@ -27,16 +41,7 @@ Window::Window()
             m->setChoice(chooser, pair - 1);
         }
     }
-    const auto value = [this] { ++valueChanges; };
-    const auto code = [this] { ++codeChanges; };
-    QObject::connect(&model, &ConfigModel::valueChanged, value);
-    QObject::connect(&model, &ConfigModel::rangeChanged, value);
-    QObject::connect(&model, &ConfigModel::itemsChanged, value);
-    QObject::connect(&tables, &EventCodeTables::rowsChanged, code);
-    QObject::connect(&tables, &EventCodeTables::separateCodeChanged, code);
-    QObject::connect(&tables, &EventCodeTables::commonCodeChanged, code);
-    QObject::connect(&tables, &EventCodeTables::zoneCodesChanged, code);
-    QObject::connect(&tables, &EventCodeTables::marksChanged, code);
+    countChanges(model, tables, valueChanges, codeChanges);
 }
 
 void Window::reset()

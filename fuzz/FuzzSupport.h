@@ -44,6 +44,9 @@ private:
                           QStringLiteral("00000100CF0000000000000000000000050526")};
 };
 
+// Counts the changes of values and of codes that `model` and `tables` tell of.
+void countChanges(ConfigModel &model, EventCodeTables &tables, int &values, int &codes);
+
 // The window's model and tables as the program holds them, made once per
 // process, with their state before any input; reset() brings them back to
 // it, so that every input starts from the same configuration.

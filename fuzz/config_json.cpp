@@ -21,18 +21,7 @@ struct Configuration {
     EventCodeTables tables;
     int changes = 0;
 
-    Configuration()
-    {
-        const auto count = [this] { ++changes; };
-        QObject::connect(&model, &ConfigModel::valueChanged, count);
-        QObject::connect(&model, &ConfigModel::rangeChanged, count);
-        QObject::connect(&model, &ConfigModel::itemsChanged, count);
-        QObject::connect(&tables, &EventCodeTables::rowsChanged, count);
-        QObject::connect(&tables, &EventCodeTables::separateCodeChanged, count);
-        QObject::connect(&tables, &EventCodeTables::commonCodeChanged, count);
-        QObject::connect(&tables, &EventCodeTables::zoneCodesChanged, count);
-        QObject::connect(&tables, &EventCodeTables::marksChanged, count);
-    }
+    Configuration() { fuzz::countChanges(model, tables, changes, changes); }
     void resetTo(const Configuration &other)
     {
         model.copyValues(other.model);

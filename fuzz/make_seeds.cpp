@@ -5,6 +5,8 @@
 // only), history files named as earlier versions named them, and what real
 // ser2net sends to an RFC 2217 client through a whole negotiation, on its
 // RFC 2217 door and on its plain Telnet door (which refuses the option).
+#include "FuzzSupport.h"
+
 #include "cli/ConfigJson.h"
 #include "common/FakeNotifier.h"
 #include "common/Ser2netBridge.h"
@@ -12,7 +14,6 @@
 #include "config/BlockContext.h"
 #include "config/ConfigModel.h"
 #include "config/ConfigurationFile.h"
-#include "config/ProtocolCatalog.h"
 #include "config/RequestLists.h"
 #include "events/EventCodeTables.h"
 #include "events/EventNameLists.h"
@@ -33,25 +34,6 @@
 using namespace sr5n;
 
 namespace {
-
-class TwoProtocols final : public ProtocolCatalog
-{
-public:
-    int protocolCount() const override { return int(m_records.size()); }
-    QString recordAt(int index) const override { return m_records.value(index); }
-    int indexOfRecord(const QString &record) const override
-    {
-        return int(m_records.indexOf(record.toUpper()));
-    }
-    bool RegisterDeviceProtocol(const QString &record, int, const QStringList &) override
-    {
-        return indexOfRecord(record) >= 0;
-    }
-
-private:
-    QStringList m_records{QStringLiteral("02000004FF1F00000000000000000000050528"),
-                          QStringLiteral("00000100CF0000000000000000000000050526")};
-};
 
 bool write(const QString &folder, const QString &name, const QByteArray &bytes)
 {
@@ -160,7 +142,7 @@ int main(int argc, char **argv)
     bool ok = true;
 
     test::FakeNotifier notifier;
-    TwoProtocols catalog;
+    fuzz::StarterCatalog catalog;
     const auto sample = [&](const QString &name,
                             const std::function<void(ConfigModel &, EventCodeTables &)> &change) {
         ConfigModel model;
