@@ -56,6 +56,13 @@ QString describe(const CatalogEntry &entry)
     return text;
 }
 
+// The entry as a column's heading: its operation and time.
+QString sideName(const CatalogEntry &entry)
+{
+    return QStringLiteral("%1 %2").arg(OperationText(entry.operation),
+                                       ObjectListModel::timeText(entry.time));
+}
+
 } // namespace
 
 TfrmObjects &TfrmMain::objectsWindow()
@@ -89,13 +96,14 @@ void TfrmMain::createObjectsWindow()
                 EntrySide side;
                 if (!read || !side.load(m_app, entry))
                     return;
+                // Neither side is the window: shown, with nothing to take.
                 TfrmCompare compare(side.model, side.tables, m_app.notifier(), m_objectsWindow);
-                compare.compare(
+                compare.compareApart(
                     ConfigSide{device.model(), device.tables()},
                     QStringLiteral("Конфигурация из базы объектов (%1) и в коммуникаторе "
                                    "(порт %2)")
                         .arg(describe(entry), portName()),
-                    QStringLiteral("В коммуникаторе"));
+                    sideName(entry), QStringLiteral("Коммуникатор"));
             });
     connect(m_objectsWindow, &TfrmObjects::compareEntriesRequested, this,
             [this](const CatalogEntry &first, const CatalogEntry &second) {
@@ -103,10 +111,10 @@ void TfrmMain::createObjectsWindow()
                 if (!a.load(m_app, first) || !b.load(m_app, second))
                     return;
                 TfrmCompare compare(a.model, a.tables, m_app.notifier(), m_objectsWindow);
-                compare.compare(ConfigSide{b.model, b.tables},
-                                QStringLiteral("Записи базы объектов: %1 и %2")
-                                    .arg(describe(first), describe(second)),
-                                QStringLiteral("Во второй записи"));
+                compare.compareApart(ConfigSide{b.model, b.tables},
+                                     QStringLiteral("Записи базы объектов: %1 и %2")
+                                         .arg(describe(first), describe(second)),
+                                     sideName(first), sideName(second));
             });
     connect(m_objectsWindow, &TfrmObjects::saveRequested, this,
             [this](const CatalogEntry &entry) { saveEntry(entry); });
@@ -207,7 +215,7 @@ Expected<void> TfrmMain::compareWithEntry(const CatalogEntry &entry)
     compareWindow().compare(
         ConfigSide{side.model(), side.tables()},
         QStringLiteral("Конфигурация в окне и в базе объектов (%1)").arg(describe(entry)),
-        QStringLiteral("В базе объектов"));
+        sideName(entry));
     return {};
 }
 

@@ -3,6 +3,7 @@
 #include "catalog/CatalogLocation.h"
 #include "catalog/PostgresUri.h"
 #include "common/Notifier.h"
+#include "components/DesignScale.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -54,7 +55,7 @@ TfrmCatalogSettings::TfrmCatalogSettings(const QString &location, const QString 
     edtCatalogServer->setToolTip(
         QStringLiteral("Адрес без пароля: сервер спросит пароль при подключении, он не "
                        "сохраняется"));
-    edtCatalogServer->setMinimumWidth(420);
+    edtCatalogServer->setMinimumWidth(Scaled(edtCatalogServer, 420));
     const bool shared = IsSharedCatalog(location);
     rbCatalogLocal->setChecked(!shared);
     rbCatalogServer->setChecked(shared);

@@ -1,6 +1,7 @@
 #include "ui/catalog/TfrmObjectChooser.h"
 
 #include "catalog/CatalogStore.h"
+#include "components/DesignScale.h"
 #include "ui/catalog/ObjectListModel.h"
 #include "ui/catalog/ObjectListWidgets.h"
 
@@ -26,7 +27,7 @@ TfrmObjectChooser::TfrmObjectChooser(const QString &title, Store store, const QS
     setObjectName(QStringLiteral("frmObjectChooser"));
     setWindowTitle(title);
     setModal(true);
-    resize(640, 420);
+    resize(Scaled(this, QSize(640, 420)));
 
     auto *lblSearch = new QLabel(QStringLiteral("&Поиск:"), this);
     lblSearch->setObjectName(QStringLiteral("lblChooserSearch"));
@@ -48,9 +49,9 @@ TfrmObjectChooser::TfrmObjectChooser(const QString &title, Store store, const QS
 
     tvChooser = MakeObjectTable(m_offered, this);
     tvChooser->setObjectName(QStringLiteral("tvChooser"));
-    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Codes, 110);
-    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Name, 190);
-    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Address, 190);
+    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Codes, Scaled(this, 110));
+    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Name, Scaled(this, 190));
+    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Address, Scaled(this, 190));
     tvChooser->setColumnHidden(ObjectListModel::LastOperation, true);
     connect(tvChooser->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { updateChoice(); });
@@ -101,7 +102,8 @@ void TfrmObjectChooser::search()
     // The first page may hold only the object left out: the next one is asked for.
     while (m_offered->rowCount() == 0 && m_model->canFetchMore(QModelIndex()))
         m_model->fetchMore(QModelIndex());
-    tvChooser->setCurrentIndex(m_offered->index(0, 0));
+    // Only what the user searched for is chosen for him; otherwise he picks.
+    tvChooser->setCurrentIndex(text.trimmed().isEmpty() ? QModelIndex() : m_offered->index(0, 0));
     lblChooserInfo->setText(m_offered->rowCount() == 0 ? QStringLiteral("Подходящих объектов нет")
                                                        : QString());
     updateChoice();

@@ -3,6 +3,7 @@
 #include "app/Configurator.h"
 #include "catalog/CatalogStore.h"
 #include "catalog/ObjectCatalog.h"
+#include "components/DesignScale.h"
 #include "ui/catalog/ObjectListModel.h"
 #include "ui/catalog/ObjectListWidgets.h"
 #include "ui/catalog/TfrmEditConflict.h"
@@ -47,7 +48,7 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
     setObjectName(QStringLiteral("frmObjects"));
     setWindowTitle(QStringLiteral("Объекты"));
     setModal(true);
-    resize(980, 640);
+    resize(Scaled(this, QSize(980, 640)));
 
     auto *lblSearch = new QLabel(QStringLiteral("&Поиск:"), this);
     lblSearch->setObjectName(QStringLiteral("lblObjectsSearch"));
@@ -55,6 +56,13 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
     edtObjectsSearch->setObjectName(QStringLiteral("edtObjectsSearch"));
     lblSearch->setBuddy(edtObjectsSearch);
     connect(edtObjectsSearch, &QLineEdit::textChanged, this, [this] { search(); });
+    connect(edtObjectsSearch, &QLineEdit::returnPressed, this, [this] {
+        if (m_model->rowCount() == 0)
+            return;
+        if (!tvObjects->currentIndex().isValid())
+            tvObjects->setCurrentIndex(m_model->index(0, 0));
+        tvObjects->setFocus(Qt::OtherFocusReason);
+    });
     auto *find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] {
         edtObjectsSearch->setFocus(Qt::ShortcutFocusReason);
@@ -69,10 +77,10 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
     m_model = new ObjectListModel(this);
     tvObjects = MakeObjectTable(m_model, this);
     tvObjects->setObjectName(QStringLiteral("tvObjects"));
-    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Codes, 120);
-    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Name, 220);
-    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Address, 240);
-    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::LastOperation, 200);
+    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Codes, Scaled(this, 120));
+    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Name, Scaled(this, 220));
+    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Address, Scaled(this, 240));
+    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::LastOperation, Scaled(this, 200));
     connect(tvObjects->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { showObject(); });
 
@@ -117,11 +125,11 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
     tvTimeline->setHeaderLabels({QStringLiteral("Дата и время"), QStringLiteral("Операция"),
                                  QStringLiteral("Порт"), QStringLiteral("Пользователь"),
                                  QStringLiteral("Номера"), QStringLiteral("Примечание")});
-    tvTimeline->header()->resizeSection(0, 140);
-    tvTimeline->header()->resizeSection(1, 230);
-    tvTimeline->header()->resizeSection(2, 110);
-    tvTimeline->header()->resizeSection(3, 90);
-    tvTimeline->header()->resizeSection(4, 80);
+    tvTimeline->header()->resizeSection(0, Scaled(this, 140));
+    tvTimeline->header()->resizeSection(1, Scaled(this, 230));
+    tvTimeline->header()->resizeSection(2, Scaled(this, 110));
+    tvTimeline->header()->resizeSection(3, Scaled(this, 90));
+    tvTimeline->header()->resizeSection(4, Scaled(this, 80));
     connect(tvTimeline, &QTreeWidget::itemSelectionChanged, this, [this] { updateButtons(); });
     connect(tvTimeline, &QTreeWidget::itemDoubleClicked, this, [this] {
         if (const QList<CatalogEntry> chosen = chosenEntries(); chosen.size() == 1)
@@ -152,7 +160,9 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
                              this);
     btnObjectsClose = new QPushButton(QStringLiteral("Закрыть"), this);
     btnObjectsClose->setObjectName(QStringLiteral("btnObjectsClose"));
-    btnObjectsClose->setDefault(true);
+    // No button is pressed by Enter: Enter in the search goes to the list,
+    // and the window closes only when asked to.
+    btnObjectsClose->setAutoDefault(false);
     const auto withEntry = [this](void (TfrmObjects::*request)(const CatalogEntry &)) {
         return [this, request] {
             if (const QList<CatalogEntry> chosen = chosenEntries(); !chosen.isEmpty())
@@ -428,6 +438,18 @@ QString TfrmObjects::chooseObject(const QString &title, const QString &exceptId)
     return chooser.exec() == QDialog::Accepted ? chooser.chosenId() : QString();
 }
 
+QString TfrmObjects::objectText(const QString &id)
+{
+    CatalogStore *catalog = store();
+    const std::optional<CatalogObject> object = catalog ? catalog->object(id) : std::nullopt;
+    if (!object)
+        return QStringLiteral("(объект не найден)");
+    const QString codes =
+        object->codes.trimmed().isEmpty() ? QStringLiteral("без номеров") : object->codes.trimmed();
+    return object->name.isEmpty() ? QStringLiteral("«%1»").arg(codes)
+                                  : QStringLiteral("«%1 %2»").arg(codes, object->name);
+}
+
 void TfrmObjects::moveEntry()
 {
     const QList<CatalogEntry> chosen = chosenEntries();
@@ -436,7 +458,14 @@ void TfrmObjects::moveEntry()
     const QString target = chooseObject(QStringLiteral("Перенос записи"), m_objectId);
     if (target.isEmpty())
         return;
-    if (!store()->moveEntry(chosen[0].id, target))
+    const CatalogEntry &entry = chosen.constFirst();
+    if (!m_app.notifier().askYesNoDefaultNo(
+            QStringLiteral("Перенести запись «%1 %2» из объекта %3 в объект %4?")
+                .arg(OperationText(entry.operation), ObjectListModel::timeText(entry.time),
+                     objectText(m_objectId), objectText(target)),
+            Notifier::QuestionIcon::Warning))
+        return;
+    if (!store()->moveEntry(entry.id, target))
         showFailure();
     refresh();
 }
@@ -447,6 +476,14 @@ void TfrmObjects::mergeObject()
         return;
     const QString other = chooseObject(QStringLiteral("Объединение объектов"), m_objectId);
     if (other.isEmpty())
+        return;
+    const QString into = objectText(m_objectId);
+    const QString from = objectText(other);
+    if (!m_app.notifier().askYesNoDefaultNo(
+            QStringLiteral("Объединить объекты? Все записи объекта %1 перейдут в объект %2, "
+                           "а объект %1 исчезнет из списка.")
+                .arg(from, into),
+            Notifier::QuestionIcon::Warning))
         return;
     if (!store()->mergeObjects(m_objectId, other))
         showFailure();

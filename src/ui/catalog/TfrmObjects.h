@@ -67,6 +67,8 @@ private:
     void newFromTemplate();
     // Asks for another object of the catalogue, searched; empty when declined.
     QString chooseObject(const QString &title, const QString &exceptId);
+    // An object as the questions name it: «0412 0413 Аптека».
+    QString objectText(const QString &id);
     void showFailure();
 
     Configurator &m_app;
