@@ -2,6 +2,7 @@
 
 #include "components/DesignScale.h"
 
+#include <QEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 

@@ -45,6 +45,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -426,9 +427,7 @@ void TfrmMain::placeDrawnParts()
     const int serviceRight = Scaled(this, kSeparatorLeft - 8);
     btnService->setGeometry(serviceRight - service.width(), Scaled(this, 8), service.width(),
                             std::max(service.height(), Scaled(this, 26)));
-    // At least the drawn size, more when the pages' texts need it.
-    const QSize drawn = Scaled(this, QSize(kClientWidth, kClientHeight));
-    setFixedSize(drawn.expandedTo(layout()->totalMinimumSize()));
+    setFixedSize(Scaled(this, QSize(kClientWidth, kClientHeight)));
 }
 
 void TfrmMain::changeEvent(QEvent *event)

@@ -34,6 +34,7 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -246,8 +247,10 @@ TEST_P(LayoutFit, TheMainWindowGrowsWithAFaceSetWhileItIsShown)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QApplication::setFont(given);
     QApplication::processEvents();
-    EXPECT_EQ(window.size(), QSize(Scaled(&window, 737), Scaled(&window, 526))
-                                 .expandedTo(window.layout()->totalMinimumSize()));
+    EXPECT_EQ(window.size(), QSize(Scaled(&window, 737), Scaled(&window, 526)));
+    if (GetParam().family && GetParam().points > 8) {
+        EXPECT_GT(window.width(), 737);
+    }
     checkPages(window, QStringLiteral("main-later-page"));
 }
 
@@ -262,6 +265,8 @@ TEST_P(LayoutFit, TheDialogsShowTheirTextsWhole)
                                 &windows.saveNewProtocol(), &windows.testScheme()};
     for (QWidget *dialog : dialogs) {
         dialog->show();
+        // The diagnostics as they start, without asking a device.
+        windows.testScheme().tmrTest->stop();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
         EXPECT_EQ(clippedIn(*dialog), QStringList()) << dialog->objectName().toStdString();
         picture(*dialog, name(dialog->objectName()));
@@ -340,4 +345,4 @@ INSTANTIATE_TEST_SUITE_P(
     Faces, LayoutFit,
     ::testing::Values(Face{"program8", nullptr, 8}, Face{"dejavu8", "DejaVu Sans", 8},
                       Face{"dejavu11", "DejaVu Sans", 11}, Face{"dejavu14", "DejaVu Sans", 14}),
-    [](const ::testing::TestParamInfo<Face> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Face> &face) { return std::string(face.param.name); });

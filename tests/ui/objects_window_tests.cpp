@@ -18,6 +18,8 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSemaphore>
 #include <QTableView>
@@ -31,6 +33,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 using namespace sr5n;
 using test::Rig;
@@ -735,6 +738,79 @@ TEST(ObjectsWindow, MergesObjectsAndMovesAnEntryThroughTheObjectChooser)
         EXPECT_EQ(entries, c.entries);
         EXPECT_EQ(rig.notifier.errors, QStringList());
     }
+}
+
+// Unsaved name, address or notes are asked about (Сохранить / Не сохранять /
+// Отмена) on Escape, on choosing another object and on closing; nothing typed
+// is lost without the question.
+TEST(ObjectsWindow, UnsavedTextsAreAskedAboutBeforeTheyGo)
+{
+    Rig rig;
+    const QStringList ids = makeThreeObjects(rig); // Школа, Склад, Аптека
+    CatalogStore *store = rig.app.objects().store();
+    QStringList questions;
+    // Answers the next question with the button `label`.
+    std::unique_ptr<OnModal<QMessageBox>> answer;
+    const auto answerWith = [&](const QString &label) {
+        answer = std::make_unique<OnModal<QMessageBox>>([&questions, label](QMessageBox &box) {
+            questions << box.text();
+            for (QPushButton *button : box.findChildren<QPushButton *>())
+                if (button->text() == label) {
+                    button->click();
+                    return;
+                }
+            ADD_FAILURE() << "no button " << label.toStdString();
+            box.reject();
+        });
+    };
+    const auto wait = [&] {
+        for (int i = 0; i < 100 && answer && !answer->shown(); ++i)
+            QTest::qWait(20);
+    };
+    bool keptOnCancel = false;
+    bool stillShownOnCancel = false;
+    QString shownAfterDrop;
+    auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
+    QTimer::singleShot(0, window, [&] {
+        auto *name = test::part<QLineEdit>(*window, "edtObjectName");
+        auto *notes = test::part<QPlainTextEdit>(*window, "memObjectNotes");
+        window->selectObject(0);
+        name->setText(QStringLiteral("Школа № 1"));
+        // Escape, then Отмена: the window and the text stay.
+        answerWith(QStringLiteral("Отмена"));
+        QTest::keyClick(name, Qt::Key_Escape);
+        wait();
+        stillShownOnCancel = window->isVisible();
+        keptOnCancel = name->text() == QStringLiteral("Школа № 1");
+        // Another object, then Не сохранять: the other one is shown.
+        answerWith(QStringLiteral("Не сохранять"));
+        window->selectObject(1);
+        wait();
+        shownAfterDrop = name->text();
+        // Back, edited again, another object and Сохранить.
+        window->selectObject(0);
+        name->setText(QStringLiteral("Школа № 1"));
+        answerWith(QStringLiteral("Сохранить"));
+        window->selectObject(1);
+        wait();
+        // Notes of «Склад», then the window closed: Сохранить.
+        notes->setPlainText(QStringLiteral("Ключ у охраны"));
+        answerWith(QStringLiteral("Сохранить"));
+        window->close();
+        wait();
+    });
+    test::trigger(rig.window, "pumObjects");
+    EXPECT_TRUE(stillShownOnCancel);
+    EXPECT_TRUE(keptOnCancel);
+    EXPECT_EQ(shownAfterDrop, QStringLiteral("Склад"));
+    EXPECT_FALSE(window->isVisible());
+    ASSERT_EQ(questions.size(), 4);
+    EXPECT_EQ(questions[0], QStringLiteral("Название, адрес или заметки объекта «0777 0000 Школа» "
+                                           "изменены и не сохранены. Сохранить изменения?"));
+    EXPECT_TRUE(questions[3].contains(QStringLiteral("«0555 0000 Склад»")));
+    EXPECT_EQ(store->object(ids[0])->name, QStringLiteral("Школа № 1"));
+    EXPECT_EQ(store->object(ids[1])->notes, QStringLiteral("Ключ у охраны"));
+    EXPECT_EQ(rig.notifier.errors, QStringList());
 }
 
 // Enter in «Поиск» moves to the list with the first object found chosen; it

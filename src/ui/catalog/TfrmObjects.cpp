@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,8 +20,11 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStyle>
@@ -48,7 +52,10 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
     setObjectName(QStringLiteral("frmObjects"));
     setWindowTitle(QStringLiteral("Объекты"));
     setModal(true);
-    resize(Scaled(this, QSize(980, 640)));
+    QSize size = Scaled(this, QSize(980, 640));
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    resize(size);
 
     auto *lblSearch = new QLabel(QStringLiteral("&Поиск:"), this);
     lblSearch->setObjectName(QStringLiteral("lblObjectsSearch"));
@@ -82,7 +89,9 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
     tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Address, Scaled(this, 240));
     tvObjects->horizontalHeader()->resizeSection(ObjectListModel::LastOperation, Scaled(this, 200));
     connect(tvObjects->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this] { showObject(); });
+            [this](const QModelIndex &current, const QModelIndex &previous) {
+                chooseAnother(current, previous);
+            });
 
     // The chosen object: what the engineer writes about it.
     auto *gbxObject = new QGroupBox(QStringLiteral("Объект"), this);
@@ -250,6 +259,13 @@ void TfrmObjects::refresh()
 
 void TfrmObjects::search()
 {
+    // The chosen object may leave the list: its unsaved texts are settled
+    // first; Cancel keeps the list (and the texts) as they are.
+    if (!m_settling && edited()) {
+        const QScopedValueRollback<bool> quiet(m_settling, true);
+        if (!settleEdits())
+            return;
+    }
     CatalogStore *catalog = store();
     const QString keep = m_objectId;
     const QString text = edtObjectsSearch->text();
@@ -378,11 +394,11 @@ void TfrmObjects::showFailure()
         QStringLiteral("Не удалось изменить базу объектов: %1").arg(m_app.objects().failure()));
 }
 
-void TfrmObjects::describeObject()
+bool TfrmObjects::saveDescription()
 {
     CatalogStore *catalog = store();
     if (!catalog || m_objectId.isEmpty())
-        return;
+        return false;
     CatalogObject mine = m_seen;
     mine.name = edtObjectName->text().trimmed();
     mine.address = edtObjectAddress->text().trimmed();
@@ -396,7 +412,7 @@ void TfrmObjects::describeObject()
             break;
         if (edit.outcome == ObjectEdit::Outcome::Failed) {
             showFailure();
-            return;
+            return false;
         }
         TfrmEditConflict conflict(mine, edit.current, this);
         conflict.exec();
@@ -405,10 +421,82 @@ void TfrmObjects::describeObject()
             continue;
         }
         if (conflict.choice() == TfrmEditConflict::Choice::Cancel)
-            return;
+            return false;
         break;
     }
-    refresh();
+    return true;
+}
+
+void TfrmObjects::describeObject()
+{
+    if (saveDescription())
+        refresh();
+}
+
+bool TfrmObjects::edited() const
+{
+    if (m_objectId.isEmpty() || edtObjectName->isReadOnly())
+        return false;
+    return edtObjectName->text().trimmed() != m_seen.name.trimmed() ||
+           edtObjectAddress->text().trimmed() != m_seen.address.trimmed() ||
+           memObjectNotes->toPlainText().trimmed() != m_seen.notes.trimmed();
+}
+
+bool TfrmObjects::settleEdits()
+{
+    if (!edited())
+        return true;
+    QMessageBox box(QMessageBox::Question, windowTitle(),
+                    QStringLiteral("Название, адрес или заметки объекта %1 изменены и не "
+                                   "сохранены. Сохранить изменения?")
+                        .arg(objectText(m_objectId)),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setObjectName(QStringLiteral("dlgObjectEdited"));
+    box.button(QMessageBox::Save)->setText(QStringLiteral("Сохранить"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("Не сохранять"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return saveDescription();
+    case QMessageBox::Discard:
+        edtObjectName->setText(m_seen.name);
+        edtObjectAddress->setText(m_seen.address);
+        memObjectNotes->setPlainText(m_seen.notes);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TfrmObjects::chooseAnother(const QModelIndex &current, const QModelIndex &previous)
+{
+    if (m_settling)
+        return;
+    const QString next =
+        current.isValid() ? current.data(ObjectListModel::IdRole).toString() : QString();
+    if (!m_objectId.isEmpty() && next != m_objectId && edited()) {
+        const QScopedValueRollback<bool> quiet(m_settling, true);
+        if (!settleEdits()) {
+            // Cancel: the edited object stays chosen.
+            tvObjects->setCurrentIndex(previous);
+            return;
+        }
+        // Saved: listed again with the new texts, the object chosen now kept.
+        m_objectId = next;
+        refresh();
+        return;
+    }
+    showObject();
+}
+
+void TfrmObjects::done(int result)
+{
+    // Escape, «Закрыть», the window's close button, an entry opened.
+    if (!settleEdits())
+        return;
+    QDialog::done(result);
 }
 
 void TfrmObjects::markTemplate()

@@ -3,6 +3,7 @@
 #include "catalog/CatalogTypes.h"
 
 #include <QDialog>
+#include <QModelIndex>
 
 class QLabel;
 class QLineEdit;
@@ -45,6 +46,9 @@ public:
     // What the user is told when the catalogue cannot be opened.
     static QString unavailableText(const QString &reason);
 
+    // Closes, once unsaved texts of the chosen object are saved or dropped.
+    void done(int result) override;
+
 signals:
     void openRequested(const sr5n::CatalogEntry &entry);
     void compareRequested(const sr5n::CatalogEntry &entry);
@@ -61,6 +65,15 @@ private:
     QList<CatalogEntry> chosenEntries() const;
     void updateButtons();
     void describeObject();
+    // Saves the name, address and notes typed; false when not saved.
+    bool saveDescription();
+    // The name, address or notes differ from the object's.
+    bool edited() const;
+    // Asks «Сохранить / Не сохранять / Отмена» about unsaved texts: true
+    // when the caller may go on (saved, or dropped).
+    bool settleEdits();
+    // Another row chosen: the edited object's texts settled first.
+    void chooseAnother(const QModelIndex &current, const QModelIndex &previous);
     void markTemplate();
     void moveEntry();
     void mergeObject();
@@ -77,6 +90,7 @@ private:
     CatalogObject m_seen; // the chosen object as shown, for edits against it
     QString m_listed;     // the search text listed last
     QList<CatalogEntry> m_timeline;
+    bool m_settling = false; // a question about unsaved texts is being settled
 
     QLabel *lblObjectsInfo = nullptr;
     QLineEdit *edtObjectsSearch = nullptr;
