@@ -924,6 +924,7 @@ TEST(ObjectsWindow, TheObjectChooserSearchesALongCatalogue)
     CatalogStore *store = rig.app.objects().store();
     const QString target = store->objects(QStringLiteral("0003 0000")).value(0).id;
     ASSERT_FALSE(target.isEmpty());
+    rig.notifier.answers = {true}; // the move confirmed
     auto *window = test::part<TfrmObjects>(rig.window, "frmObjects");
     QTimer::singleShot(0, window, [&] {
         // The latest object, first in the list, gives its entry away.
@@ -943,5 +944,6 @@ TEST(ObjectsWindow, TheObjectChooserSearchesALongCatalogue)
               QStringLiteral("%1 0000  ").arg(total - 2, 4, 10, QLatin1Char('0')));
     EXPECT_EQ(found, QStringList({"0003 0000  "}));
     EXPECT_EQ(moved, QStringList({"0003 0000", last}));
+    EXPECT_EQ(rig.notifier.questions.size(), 1);
     EXPECT_EQ(rig.notifier.errors, QStringList());
 }

@@ -429,8 +429,11 @@ bool TfrmObjects::saveDescription()
 
 void TfrmObjects::describeObject()
 {
-    if (saveDescription())
-        refresh();
+    if (!saveDescription())
+        return;
+    // Listed again with what was saved: nothing is left to ask about.
+    const QScopedValueRollback<bool> quiet(m_settling, true);
+    refresh();
 }
 
 bool TfrmObjects::edited() const
