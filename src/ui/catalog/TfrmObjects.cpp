@@ -12,8 +12,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFormLayout>
-#include <QGuiApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -23,8 +23,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStyle>
