@@ -9,6 +9,7 @@
 #include "common/SimProcess.h"
 #include "common/WindowCommands.h"
 #include "common/WindowParts.h"
+#include "components/DesignScale.h"
 #include "link/PortScanner.h"
 #include "link/TConnection.h"
 #include "link/UdevMonitor.h"
@@ -178,7 +179,8 @@ TEST(PortField, TheFieldIsWiderAndTheBarKeepsItsOrder)
         const QRect upper = test::part<QPushButton>(*rig.window, column[0])->geometry();
         const QRect lower = test::part<QPushButton>(*rig.window, column[1])->geometry();
         for (const QRect &button : {upper, lower}) {
-            EXPECT_EQ(button.size(), QSize(90, 24));
+            // 90 by 24 for the program's face, larger for a larger one.
+            EXPECT_EQ(button.size(), Scaled(bar, QSize(90, 24)));
             EXPECT_LE(button.right(), bar->width()) << "inside the bar";
         }
         EXPECT_EQ(upper.left(), lower.left());
