@@ -6,6 +6,10 @@
 // settle), and the configurator's CPU time as a share of the wall time.
 // Targets: within 5 % of the floor, under 5 % of one core. Then the same with
 // the simulator pacing a real 115200 bit/s line.
+//
+// --trace [ROUNDS]: then whole reads with the trace of the line off and on,
+// in turn (ROUNDS of each, default 3): the median of each and the CPU the
+// trace adds, as a share of the read's time (target: at most 1 %).
 
 #include "BenchSupport.h"
 
@@ -15,11 +19,15 @@
 #include "config/RequestLists.h"
 #include "config/RequestRun.h"
 #include "events/EventCodeTables.h"
+#include "link/LineJournal.h"
 #include "link/TConnection.h"
 #include "link/TVaCapture.h"
 #include "link/TVaComm.h"
 
 #include <QElapsedTimer>
+#include <QList>
+
+#include <algorithm>
 
 namespace {
 
@@ -50,13 +58,14 @@ struct Measure {
     bool ok = false;
 };
 
-Measure transfer(const QString &port, RunKind kind)
+Measure transfer(const QString &port, RunKind kind, LineTrace *trace = nullptr)
 {
     PrintingNotifier notifier;
     TVaComm comm;
     TVaCapture capture(notifier);
     capture.SetComm(&comm);
     TConnection link(capture, notifier);
+    link.setTrace(trace);
     ConfigModel model;
     EventCodeTables tables;
     OneProtocol catalog;
@@ -82,6 +91,7 @@ Measure transfer(const QString &port, RunKind kind)
         }
         link.Close();
     }
+    link.setTrace(nullptr);
     result.wallS = double(timer.nsecsElapsed()) / 1e9;
     result.cpuShare = (cpuSeconds() - cpuBefore) / result.wallS;
     return result;
@@ -99,9 +109,60 @@ void report(const char *what, const Measure &m, double floorS, bool judge)
 
 } // namespace
 
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values.at(values.size() / 2);
+}
+
+// Whole reads with the trace off and on, in turn, on one simulator.
+int traceRounds(int rounds)
+{
+    Simulator sim({});
+    if (sim.path.isEmpty()) {
+        std::fprintf(stderr, "sr5n-sim did not start\n");
+        return 2;
+    }
+    QList<double> off, on, offCpu, onCpu;
+    qint64 traceBytes = 0;
+    for (int round = 0; round < rounds; ++round) {
+        // Which goes first changes each round, so that a drift in the
+        // machine's load falls on both alike.
+        for (const bool traced : {round % 2 == 1, round % 2 == 0}) {
+            LineJournal journal;
+            const Measure m = transfer(sim.path, RunKind::Reading, traced ? &journal : nullptr);
+            if (!m.ok)
+                return 2;
+            (traced ? on : off) << m.wallS;
+            (traced ? onCpu : offCpu) << m.cpuShare * m.wallS;
+            if (traced)
+                traceBytes = journal.bytes();
+            std::printf("  round %d, trace %-3s  %.3f s, CPU %.3f s\n", round + 1,
+                        traced ? "on" : "off", m.wallS, m.cpuShare * m.wallS);
+        }
+    }
+    const double offS = median(off);
+    const double onS = median(on);
+    // What the trace itself costs is the CPU it adds: on a shared machine
+    // the wall times of two reads differ by more than 1 % whatever they do,
+    // so the verdict takes the added CPU against the read's wall time.
+    const double addedCpuS = median(onCpu) - median(offCpu);
+    std::printf("whole read, trace off: median %.3f s, CPU %.3f s\n", offS, median(offCpu));
+    std::printf("whole read, trace on:  median %.3f s, CPU %.3f s (%+.2f %% wall, %lld KB of "
+                "trace)\n",
+                onS, median(onCpu), (onS / offS - 1) * 100,
+                static_cast<long long>(traceBytes / 1024));
+    std::printf("the trace's CPU: %+.3f s, %+.2f %% of the read (target: at most 1 %%)  %s\n",
+                addedCpuS, addedCpuS / offS * 100, addedCpuS <= offS * 0.01 ? "OK" : "MISSED");
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    if (const QStringList arguments = QCoreApplication::arguments();
+        arguments.value(1) == u"--trace")
+        return traceRounds(arguments.size() > 2 ? qMax(1, arguments.value(2).toInt()) : 3);
     const LinkTimings timings;
     const double floorS = (858.0 * timings.requestPauseMs + 2.0 * timings.openClosePauseMs +
                            timings.portCloseDelayMs) /

@@ -9,7 +9,10 @@ using namespace sr5n;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    ConfigModel model;
+    // The model is made once; every input starts from its defaults.
+    static ConfigModel model;
+    static const ConfigModel pristine;
+    model.copyValues(pristine);
     ProtocolEditor editor(model);
     editor.DecodeProtocol(QString::fromLatin1(fuzz::bytesOf(data, size)));
     const QString record = editor.EncodeProtocol();

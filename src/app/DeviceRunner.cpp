@@ -103,6 +103,14 @@ private:
     Notifier &m_shown;
 };
 
+// The trace's outcome of a run: done, or the failure's message.
+QString traceOutcome(bool done, const QString &reason)
+{
+    if (done)
+        return QStringLiteral("успешно");
+    return reason.isEmpty() ? QStringLiteral("не выполнена (отменена)") : reason;
+}
+
 } // namespace
 
 DeviceRunner::DeviceRunner(Configurator &app, OperationProgress *progress)
@@ -116,6 +124,11 @@ Expected<T> DeviceRunner::run(const QString &port, const Shape &shape, Work &&wo
     OperationProgress *progress = shape.withProgress ? m_progress : nullptr;
     RunMessages messages(m_app.notifier().target(), progress != nullptr);
     std::optional<Expected<T>> result;
+    LineTrace *const trace = m_app.connection().trace();
+    if (trace)
+        trace->beginOperation(shape.withProgress ? OperationProgress::caption(shape.kind).trimmed()
+                                                 : QStringLiteral("Самотестирование"),
+                              port);
     {
         MessagesInFront inFront(m_app.notifier(), messages);
         DeviceOperation operation(m_app.connection(), progress, shape.kind, shape.maximum);
@@ -128,6 +141,10 @@ Expected<T> DeviceRunner::run(const QString &port, const Shape &shape, Work &&wo
         // The link closes, then the progress; only then the errors are shown.
         operation.finish();
     }
+    if (trace)
+        trace->endOperation(traceOutcome(
+            result && result->has_value(),
+            result && !result->reason().isEmpty() ? result->reason() : messages.lastError()));
     messages.release();
     if (!result)
         return Failure{messages.lastError()};

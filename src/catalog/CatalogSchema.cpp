@@ -124,8 +124,11 @@ bool CatalogSchema::migrate(QSqlDatabase &db, const SqlDialect &dialect, QString
     for (const Step &step : steps()) {
         if (step.version > upTo)
             break;
-        if (!ExecuteAll(db, dialect.beginWriteStatements(), error))
+        if (const QSqlError failed = dialect.runWhileBusy(db, dialect.beginSchemaStatements());
+            failed.isValid()) {
+            error = dialect.problemText(failed);
             return false;
+        }
         // Another process may have run the step meanwhile.
         const std::optional<int> version = dialect.schemaVersion(db);
         if (version && *version >= step.version) {

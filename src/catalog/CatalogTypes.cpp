@@ -1,6 +1,7 @@
 #include "catalog/CatalogTypes.h"
 
 #include <QCryptographicHash>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QUuid>
 
@@ -63,6 +64,28 @@ QString CatalogSearchText(const QString &codes, const QString &name, const QStri
                           const QString &notes, const QString &phones)
 {
     return QStringList{codes, name, address, notes, phones}.join(u'\n').toLower();
+}
+
+QStringList CatalogSearchWords(const QString &search)
+{
+    QStringList words = search.toLower().split(u' ', Qt::SkipEmptyParts);
+    for (QString &word : words)
+        word.replace(u'ё', u'е');
+    return words;
+}
+
+QString CatalogPhoneDigits(const QString &word)
+{
+    static const QRegularExpression punctuation(QStringLiteral("[()+ -]"));
+    const QString digits = QString(word).remove(punctuation);
+    return digits.isEmpty() ? word : digits; // punctuation alone is searched as it is
+}
+
+QString CatalogSearchMatch()
+{
+    return QStringLiteral("(replace(search, 'ё', 'е') LIKE ? ESCAPE '\\' OR "
+                          "replace(replace(replace(replace(replace(search, '-', ''), '(', ''), "
+                          "')', ''), '+', ''), ' ', '') LIKE ? ESCAPE '\\')");
 }
 
 QString ContentHash(const QByteArray &bytes)

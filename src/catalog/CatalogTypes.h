@@ -100,6 +100,16 @@ struct NewCatalogEntry {
 QString CatalogSearchText(const QString &codes, const QString &name, const QString &address,
                           const QString &notes, const QString &phones);
 
+// A search: its words in lower case, "ё" read as "е"; each word is found in
+// the search text (its "ё" read as "е" too) as it is, or as digits among
+// digits with phone punctuation left out of both ("958-48" finds
+// "8 (495) 958-48-00" and "84959584800"). CatalogSearchMatch() is the SQL
+// condition of one word, bound to the word's LIKE pattern and that of its
+// CatalogPhoneDigits().
+QStringList CatalogSearchWords(const QString &search);
+QString CatalogPhoneDigits(const QString &word);
+QString CatalogSearchMatch();
+
 // SHA-256 of the bytes in lower-case hexadecimal.
 QString ContentHash(const QByteArray &bytes);
 // A new globally unique identity.

@@ -23,12 +23,16 @@ void disconnect(const QString &name)
     QSqlDatabase::removeDatabase(name);
 }
 
-// One row of one query's values, or nothing when it fails.
-std::optional<QVariantList> row(QSqlDatabase &db, const QString &sql, int columns)
+// One row of one query's values, or nothing (and why in `problem`) when it fails.
+std::optional<QVariantList> row(QSqlDatabase &db, const PostgresDialect &dialect,
+                                const QString &sql, int columns, QString &problem)
 {
+    const ConnectionWatch watching = dialect.watch(db);
     QSqlQuery query(db);
-    if (!query.exec(sql) || !query.next())
+    if (!query.exec(sql) || !query.next()) {
+        problem = dialect.problemText(query.lastError());
         return std::nullopt;
+    }
     QVariantList values;
     for (int i = 0; i < columns; ++i)
         values << query.value(i);
@@ -106,39 +110,47 @@ PostgresOpening OpenPostgresCatalog(const PostgresUri &uri, const QString &passw
         return std::move(result);
     };
     QString error;
-    if (!ExecuteAll(db, dialect.connectionStatements(), error))
-        return fail(CatalogOpenFailure(server, error));
-    const auto who = row(db, QStringLiteral("SELECT current_user, current_schema()"), 2);
+    {
+        const ConnectionWatch watching = dialect.watch(db);
+        if (!ExecuteAll(db, dialect.connectionStatements(), error))
+            return fail(CatalogOpenFailure(server, error));
+    }
+    result.protection = PostgresConnector::protectionText(PostgresConnector::protection(db, uri));
+    const auto ask = [&](const QString &sql, int columns) {
+        return row(db, dialect, sql, columns, error);
+    };
+    const auto who = ask(QStringLiteral("SELECT current_user, current_schema()"), 2);
     if (!who)
-        return fail(CatalogOpenFailure(server, db.lastError().text()));
+        return fail(CatalogOpenFailure(server, error));
     const QString role = who->at(0).toString();
     const QString schema = who->at(1).toString();
 
-    std::optional<int> version = dialect.schemaVersion(db);
+    std::optional<int> version = dialect.schemaVersion(db, &error);
     if (!version) {
         // The meta table is there, but this role may not read it.
         const auto readable =
-            row(db, QStringLiteral("SELECT has_table_privilege('catalog_meta', 'SELECT')"), 1);
+            ask(QStringLiteral("SELECT has_table_privilege('catalog_meta', 'SELECT')"), 1);
         if (readable && !readable->at(0).toBool())
             return fail(CatalogCannotReadMessage(server, role, schema));
-        return fail(CatalogOpenFailure(server, db.lastError().text()));
+        return fail(CatalogOpenFailure(server, error));
     }
     bool readOnly = false;
     if (*version > CatalogSchema::latestVersion()) {
         opening.notices << CatalogServerNewerMessage(server);
+        result.readOnlyReason = QStringLiteral("общий каталог %1 создан более новой версией "
+                                               "программы и открыт только для чтения")
+                                    .arg(server);
         readOnly = true;
     } else if (*version < CatalogSchema::latestVersion()) {
         if (*version == 0) {
-            const auto may = row(db,
-                                 QStringLiteral("SELECT has_schema_privilege(current_schema(), "
+            const auto may = ask(QStringLiteral("SELECT has_schema_privilege(current_schema(), "
                                                 "'CREATE')"),
                                  1);
             if (!may || !may->at(0).toBool())
                 return fail(CatalogCannotCreateMessage(
                     server, uri.database().isEmpty() ? role : uri.database(), role, schema));
         } else {
-            const auto owner = row(db,
-                                   QStringLiteral("SELECT tableowner, pg_has_role(tableowner, "
+            const auto owner = ask(QStringLiteral("SELECT tableowner, pg_has_role(tableowner, "
                                                   "'USAGE') FROM pg_tables WHERE tablename = "
                                                   "'entries' AND schemaname = current_schema()"),
                                    2);
@@ -148,8 +160,7 @@ PostgresOpening OpenPostgresCatalog(const PostgresUri &uri, const QString &passw
         if (!CatalogSchema::migrate(db, dialect, error))
             return fail(CatalogOpenFailure(server, error));
     }
-    const auto rights = row(db,
-                            QStringLiteral("SELECT has_table_privilege('objects', 'SELECT') AND "
+    const auto rights = ask(QStringLiteral("SELECT has_table_privilege('objects', 'SELECT') AND "
                                            "has_table_privilege('entries', 'SELECT') AND "
                                            "has_table_privilege('configurations', 'SELECT'), "
                                            "has_table_privilege('entries', 'INSERT') AND "
@@ -157,11 +168,13 @@ PostgresOpening OpenPostgresCatalog(const PostgresUri &uri, const QString &passw
                                            "has_table_privilege('configurations', 'INSERT')"),
                             2);
     if (!rights)
-        return fail(CatalogOpenFailure(server, db.lastError().text()));
+        return fail(CatalogOpenFailure(server, error));
     if (!rights->at(0).toBool())
         return fail(CatalogCannotReadMessage(server, role, schema));
     if (!readOnly && !rights->at(1).toBool()) {
         opening.notices << CatalogReadOnlyRoleMessage(server, role);
+        result.readOnlyReason =
+            QStringLiteral("роль «%1» может только читать общий каталог %2").arg(role, server);
         readOnly = true;
     }
     db = QSqlDatabase();

@@ -14,6 +14,10 @@ struct PostgresOpening {
     PostgresConnector::Failure connectFailure = PostgresConnector::Failure::None;
     // The Qt SQL connection of the store, to tell a lost server from a refusal.
     QString connectionName;
+    // How the connection is protected: "защищено, сертификат проверен"...
+    QString protection;
+    // Why a store opened read-only takes no entries (empty when it takes them).
+    QString readOnlyReason;
 };
 
 // Opens the catalogue on a PostgreSQL server and brings its schema up to

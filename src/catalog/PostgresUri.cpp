@@ -1,9 +1,11 @@
 #include "PostgresUri.h"
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QRegularExpression>
 #include <QUrl>
 
+#include <algorithm>
 #include <optional>
 
 namespace sr5n {
@@ -82,6 +84,26 @@ bool validPort(const QString &port)
            !port.contains(QRegularExpression(QStringLiteral("[^0-9]")));
 }
 
+// "::1" -> "[::1]"; a name (even one with a colon), an IPv4 address or a
+// socket folder stays as it is.
+QString bracketed(const QString &host)
+{
+    static const QRegularExpression address6(QStringLiteral("^[0-9A-Fa-f.]*:[0-9A-Fa-f:.]*$"));
+    return address6.match(host).hasMatch() ? QLatin1Char('[') + host + QLatin1Char(']') : host;
+}
+
+// A host of libpq's list that is this machine: a socket folder (or an
+// abstract socket, "@name"), the default socket (empty), "localhost" or a
+// loopback address.
+bool isLocalHost(const QString &host)
+{
+    if (host.isEmpty() || host.startsWith(QLatin1Char('/')) || host.startsWith(QLatin1Char('@')) ||
+        host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+        return true;
+    const QHostAddress address(host);
+    return !address.isNull() && address.isLoopback();
+}
+
 QString invalidText(const QString &what)
 {
     return QStringLiteral("Неверный адрес каталога: %1").arg(what);
@@ -100,6 +122,11 @@ PostgresUri PostgresUri::parse(const QString &text)
     const QString trimmed = text.trimmed();
     if (!looksLikeOne(trimmed)) {
         uri.m_error = invalidText(QStringLiteral("он начинается не с «postgresql://»"));
+        return uri;
+    }
+    // libpq takes no character 0, written or escaped ("%00" is refused below).
+    if (trimmed.contains(QChar(0))) {
+        uri.m_error = invalidText(QStringLiteral("он содержит символ с кодом 0"));
         return uri;
     }
     QString rest =
@@ -201,18 +228,56 @@ int PostgresUri::port() const
 
 QString PostgresUri::parameter(const QString &name) const
 {
-    for (const auto &[key, value] : m_parameters) {
-        if (key == name)
-            return value;
+    // A keyword given twice: libpq takes the later.
+    for (auto it = m_parameters.crbegin(); it != m_parameters.crend(); ++it) {
+        if (it->first == name)
+            return it->second;
     }
     return {};
+}
+
+PostgresUri PostgresUri::withParameter(const QString &name, const QString &value) const
+{
+    PostgresUri uri = *this;
+    uri.m_parameters.removeIf([&name](const auto &pair) { return pair.first == name; });
+    if (!value.isEmpty())
+        uri.m_parameters.append({name, value});
+    return uri;
+}
+
+bool PostgresUri::isOnThisMachine() const
+{
+    // libpq connects to "hostaddr" when given, whatever "host" says.
+    QStringList hosts = parameter(QStringLiteral("hostaddr")).split(QLatin1Char(','));
+    if (hosts.join(QString()).isEmpty())
+        hosts = m_hosts;
+    if (hosts.isEmpty())
+        hosts = qEnvironmentVariable("PGHOST").split(QLatin1Char(','));
+    return std::all_of(hosts.cbegin(), hosts.cend(), isLocalHost);
+}
+
+QString PostgresUri::sslMode() const
+{
+    const QString given = parameter(QStringLiteral("sslmode"));
+    if (!given.isEmpty() || isOnThisMachine())
+        return given;
+    return QStringLiteral("verify-full");
 }
 
 QString PostgresUri::connectOptions(const QString &applicationName) const
 {
     QStringList options;
-    for (const auto &[key, value] : m_parameters)
-        options.append(key + QLatin1Char('=') + quoted(value));
+    for (const auto &[key, value] : m_parameters) {
+        if (key != QLatin1String("options"))
+            options.append(key + QLatin1Char('=') + quoted(value));
+    }
+    // The time limits first: a setting the URI's options give again wins.
+    options.append(QStringLiteral("options=") +
+                   quoted(QStringLiteral("-c statement_timeout=%1 -c lock_timeout=%2 %3")
+                              .arg(StatementTimeoutMs)
+                              .arg(LockTimeoutMs)
+                              .arg(parameter(QStringLiteral("options")))
+                              .trimmed()));
     // Several hosts (tried in turn by libpq) are beyond Qt's one host name.
     if (m_hosts.size() > 1 || (m_hosts.isEmpty() && !m_ports.isEmpty()) || m_ports.size() > 1) {
         if (!m_hosts.isEmpty())
@@ -220,8 +285,17 @@ QString PostgresUri::connectOptions(const QString &applicationName) const
         if (!m_ports.join(QString()).isEmpty())
             options.append(QStringLiteral("port=") + quoted(m_ports.join(QLatin1Char(','))));
     }
-    if (parameter(QStringLiteral("connect_timeout")).isEmpty())
-        options.append(QStringLiteral("connect_timeout=%1").arg(DefaultConnectTimeout));
+    const auto byDefault = [&](const QString &name, const QString &value) {
+        if (parameter(name).isEmpty() && !value.isEmpty())
+            options.append(name + QLatin1Char('=') + value);
+    };
+    byDefault(QStringLiteral("sslmode"), sslMode());
+    byDefault(QStringLiteral("connect_timeout"), QString::number(DefaultConnectTimeout));
+    byDefault(QStringLiteral("keepalives"), QStringLiteral("1"));
+    byDefault(QStringLiteral("keepalives_idle"), QString::number(KeepalivesIdle));
+    byDefault(QStringLiteral("keepalives_interval"), QString::number(KeepalivesInterval));
+    byDefault(QStringLiteral("keepalives_count"), QString::number(KeepalivesCount));
+    byDefault(QStringLiteral("tcp_user_timeout"), QString::number(TcpUserTimeoutMs));
     if (!applicationName.isEmpty())
         options.append(QStringLiteral("fallback_application_name=") + quoted(applicationName));
     return options.join(QLatin1Char(';'));
@@ -232,22 +306,26 @@ QString PostgresUri::withoutPassword() const
     QString text = LongPrefix;
     if (!m_user.isEmpty())
         text += encoded(m_user) + QLatin1Char('@');
+    // Each host with its port where they pair up; else hosts and ports go
+    // into the query, each list as it is.
+    const bool paired = m_ports.size() == m_hosts.size();
     QStringList hosts;
     for (qsizetype i = 0; i < m_hosts.size(); ++i) {
         const QString &host = m_hosts[i];
-        QString spec = host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('/'))
-                           ? QLatin1Char('[') + host + QLatin1Char(']')
-                           : encoded(host);
-        if (i < m_ports.size() && !m_ports[i].isEmpty())
+        QString spec = bracketed(host) != host ? bracketed(host) : encoded(host);
+        if (paired && !m_ports[i].isEmpty())
             spec += QLatin1Char(':') + m_ports[i];
         hosts.append(spec);
     }
-    text += hosts.join(QLatin1Char(','));
-    if (m_hosts.isEmpty() && m_ports.size() == 1 && !m_ports.first().isEmpty())
-        text += QLatin1Char(':') + m_ports.first();
+    if (paired)
+        text += hosts.join(QLatin1Char(','));
     if (!m_database.isEmpty())
         text += QLatin1Char('/') + encoded(m_database);
     QStringList query;
+    if (!paired && !m_hosts.isEmpty())
+        query.append(QStringLiteral("host=") + encoded(m_hosts.join(QLatin1Char(','))));
+    if (!paired)
+        query.append(QStringLiteral("port=") + encoded(m_ports.join(QLatin1Char(','))));
     for (const auto &[key, value] : m_parameters)
         query.append(key + QLatin1Char('=') + encoded(value));
     if (!query.isEmpty())
@@ -262,7 +340,7 @@ QString PostgresUri::displayText() const
         text += m_user + QLatin1Char('@');
     QStringList hosts;
     for (qsizetype i = 0; i < m_hosts.size(); ++i) {
-        QString spec = m_hosts[i];
+        QString spec = bracketed(m_hosts[i]);
         if (i < m_ports.size() && !m_ports[i].isEmpty())
             spec += QLatin1Char(':') + m_ports[i];
         hosts.append(spec);

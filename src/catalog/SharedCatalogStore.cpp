@@ -3,6 +3,7 @@
 #include "catalog/PostgresCatalog.h"
 #include "catalog/SqlCatalogStore.h"
 #include "catalog/SqliteCatalog.h"
+#include "catalog/SqliteDialect.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -27,7 +28,7 @@ QStringList unsentEntries(const QString &path)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=60000"));
+        db.setConnectOptions(SqliteDialect::connectOptions(true));
         if (db.open()) {
             QSqlQuery query(db);
             query.prepare(QStringLiteral(
@@ -87,9 +88,12 @@ SharedCatalogStore::~SharedCatalogStore() = default;
 
 QString SharedCatalogStore::offlineMessage(const QString &server, const QString &reason)
 {
+    // The driver's words, when the reason has them, stay on a line of their own at the end.
+    const qsizetype detail = reason.indexOf(u'\n');
     return QStringLiteral("%1. Записи сохраняются в локальном каталоге и будут отправлены в общий "
                           "каталог %2 при следующем подключении")
-        .arg(reason, server);
+               .arg(reason.left(detail), server) +
+           (detail < 0 ? QString() : reason.mid(detail));
 }
 
 QString SharedCatalogStore::sentMessage(const QString &server, int count)
@@ -140,6 +144,8 @@ bool SharedCatalogStore::open()
     }
     m_server = std::move(opened.opening.store);
     m_serverConnection = opened.connectionName;
+    m_protection = opened.protection;
+    m_readOnlyReason = opened.readOnlyReason;
     m_connectProblem.clear();
     m_toldOffline = false;
     if (!m_server->isReadOnly()) {
@@ -243,8 +249,9 @@ QString SharedCatalogStore::statusText()
     const QString server = m_uri.displayText();
     if (m_server) {
         if (m_server->isReadOnly())
-            return QStringLiteral("Общий каталог %1: на связи, только чтение").arg(server);
-        return QStringLiteral("Общий каталог %1: на связи").arg(server);
+            return QStringLiteral("Общий каталог %1: на связи, %2, только чтение")
+                .arg(server, m_protection);
+        return QStringLiteral("Общий каталог %1: на связи, %2").arg(server, m_protection);
     }
     QString text = QStringLiteral("Общий каталог %1: нет связи").arg(server);
     if (const int waiting = unsentCount(); waiting > 0)
@@ -297,7 +304,7 @@ auto SharedCatalogStore::recordWith(OnServer onServer, Kept kept)
 {
     if (serverTakes()) {
         if (m_server->isReadOnly()) {
-            fail(m_server->lastError());
+            fail(m_readOnlyReason);
             return std::nullopt;
         }
         auto recorded = onServer(*m_server);

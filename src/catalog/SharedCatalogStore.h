@@ -117,6 +117,8 @@ private:
     QString m_password;
     std::unique_ptr<CatalogStore> m_server;
     QString m_serverConnection;
+    QString m_protection;     // how the server's connection is protected
+    QString m_readOnlyReason; // why the server takes no entries
     std::unique_ptr<CatalogStore> m_local;
     bool m_localTried = false;
     QString m_localFailure;

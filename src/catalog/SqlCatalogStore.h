@@ -65,6 +65,8 @@ public:
 private:
     bool begin();
     bool commit();
+    // Holds the object of `key` (its numbers or its id) until the transaction ends.
+    bool lockObject(const QString &key);
     void rollback();
     // Runs a statement with its values bound in order. Each statement is
     // prepared once on the connection and kept, so that a server parses it

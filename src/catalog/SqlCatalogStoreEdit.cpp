@@ -8,7 +8,11 @@ ObjectEdit SqlCatalogStore::editObject(const CatalogObject &seen, const QString 
     ObjectEdit edit;
     if (!begin())
         return edit;
-    // Under the write lock: nobody changes the object between the check and the write.
+    // Under the object's lock: nobody changes it between the check and the write.
+    if (!lockObject(seen.id)) {
+        rollback();
+        return edit;
+    }
     const std::optional<CatalogObject> now = object(seen.id);
     if (!now) {
         fail(QStringLiteral("объекта %1 нет в базе").arg(seen.id));

@@ -1,5 +1,6 @@
 #include "catalog/SqliteCatalog.h"
 
+#include "catalog/CatalogSalvage.h"
 #include "catalog/CatalogSchema.h"
 #include "catalog/SqlCatalogStore.h"
 #include "catalog/SqliteDialect.h"
@@ -25,6 +26,14 @@ QString newConnectionName()
     return QStringLiteral("sr5n-catalog-") + NewCatalogId();
 }
 
+QString journalMode(QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next()
+               ? query.value(0).toString()
+               : QString();
+}
+
 struct Connection {
     QString name;
     QString problem; // empty: open and usable
@@ -45,14 +54,17 @@ Connection connect(const QString &path, const SqliteDialect &dialect, bool readO
         connection.damaged = kDamageCodes.contains(db.lastError().nativeErrorCode());
         return connection;
     }
-    QSqlQuery query(db);
     for (const QString &statement : dialect.connectionStatements()) {
-        // A read-only file keeps the journal mode it has.
-        if (readOnly && statement.contains(QLatin1String("journal_mode")))
+        // A read-only file keeps the journal mode it has; one already in
+        // write-ahead logging is left as it is, which needs no lock that
+        // another writer may hold.
+        if (statement.contains(QLatin1String("journal_mode")) &&
+            (readOnly || journalMode(db) == QLatin1String("wal")))
             continue;
-        if (!query.exec(statement)) {
-            connection.problem = query.lastError().text();
-            connection.damaged = kDamageCodes.contains(query.lastError().nativeErrorCode());
+        // A new file is made write-ahead while another process may be making it too.
+        if (const QSqlError failed = dialect.runWhileBusy(db, {statement}); failed.isValid()) {
+            connection.problem = dialect.problemText(failed);
+            connection.damaged = kDamageCodes.contains(failed.nativeErrorCode());
             return connection;
         }
     }
@@ -174,7 +186,8 @@ CatalogOpening OpenSqliteCatalog(const QString &path, CatalogCheck check)
     }
 
     QSqlDatabase db = QSqlDatabase::database(connection.name, false);
-    const std::optional<int> version = dialect.schemaVersion(db);
+    QString error;
+    const std::optional<int> version = dialect.schemaVersion(db, &error);
     if (version && *version > CatalogSchema::latestVersion()) {
         db = QSqlDatabase();
         disconnect(connection.name);
@@ -190,8 +203,9 @@ CatalogOpening OpenSqliteCatalog(const QString &path, CatalogCheck check)
             connection.name, std::make_unique<SqliteDialect>(), path, true);
         return opening;
     }
-    QString error;
-    if (!version || !CatalogSchema::migrate(db, dialect, error)) {
+    // A file up to date is only read: no write lock that another writer may hold.
+    if (!version || (*version < CatalogSchema::latestVersion() &&
+                     !CatalogSchema::migrate(db, dialect, error))) {
         if (error.isEmpty())
             error = db.lastError().text();
         db = QSqlDatabase();
@@ -203,15 +217,8 @@ CatalogOpening OpenSqliteCatalog(const QString &path, CatalogCheck check)
     db = QSqlDatabase();
     auto store = std::make_unique<SqlCatalogStore>(connection.name,
                                                    std::make_unique<SqliteDialect>(), path, false);
-    if (!salvageFrom.isEmpty()) {
-        const Connection damaged = connect(salvageFrom, dialect, true);
-        {
-            QSqlDatabase old = QSqlDatabase::database(damaged.name, false);
-            if (old.isOpen())
-                store->salvageFrom(old);
-        }
-        disconnect(damaged.name);
-    }
+    if (!salvageFrom.isEmpty())
+        opening.notices.last() += u'\n' + SalvageCatalogAndTell(salvageFrom, connection.name);
     opening.store = std::move(store);
     return opening;
 }

@@ -4,8 +4,8 @@
 
 namespace sr5n {
 
-// SQLite: one file, write-ahead logging, a wait of up to a minute for
-// another process's write, synchronous commits.
+// SQLite: one file, write-ahead logging, a short wait for another
+// process's write, synchronous commits.
 class SqliteDialect final : public SqlDialect
 {
 public:
@@ -16,6 +16,8 @@ public:
     QStringList beginWriteStatements() const override;
     QString integrityProblem(QSqlDatabase &db) const override;
     QString problemText(const QSqlError &error) const override;
+    bool isBusy(const QSqlError &error) const override;
+    QString progressMark(QSqlDatabase &db) const override;
 
     // The connect options of a file opened read-only, and of one written.
     static QString connectOptions(bool readOnly);

@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 
+#include <csignal>
+
 namespace sr5n {
 
 namespace {
@@ -36,6 +38,9 @@ QString interruptedMessage(const CommandLine &line, const QStringList &ports)
 // command did; a stop by a signal stays a stop.
 int checkedStatus(const QString &program, int status)
 {
+    // Silently, with the status a shell shows for a program SIGPIPE ended.
+    if (StandardOutputReaderGone())
+        return status == ExitInterrupted ? status : ExitClosedPipe;
     const std::optional<QString> fault = TakeStandardOutputFault();
     if (!fault)
         return status;
@@ -99,6 +104,9 @@ int runHere(const CommandLine &line, const LinkTimings &timings)
 int RunCommandLine(const QStringList &arguments, const LinkTimings &timings)
 {
     const QString program = QFileInfo(arguments.value(0)).fileName();
+    // A reader of standard output that goes away (head) never cuts a device
+    // exchange short: the write fails instead, and the command ends in order.
+    std::signal(SIGPIPE, SIG_IGN);
     // The window's name: the user's data folder, where the protocol library is
     // kept when the program's folder is not writable, is the window's too.
     QCoreApplication::setApplicationName(QStringLiteral("sr5n-configurator"));
@@ -114,9 +122,14 @@ int RunCommandLine(const QStringList &arguments, const LinkTimings &timings)
         PrintText(stdout, QStringLiteral("%1 %2\n").arg(program, QStringLiteral(SR5N_VERSION)));
         return checkedStatus(program, ExitDone);
     case CommandLine::Action::Error:
-        PrintText(stderr, QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n")
-                              .arg(program, line.message));
-        return ExitUsage;
+        PrintText(stderr,
+                  QStringLiteral("%1: %2\nПодробнее: %1 --help\n").arg(program, line.message));
+        // A script that asked for JSON gets it also for a wrong command line.
+        if (arguments.contains(QStringLiteral("--json")))
+            PrintText(stdout, QString::fromUtf8(QJsonDocument(FailureJson(arguments.value(1),
+                                                                          ExitUsage, line.message))
+                                                    .toJson(QJsonDocument::Indented)));
+        return checkedStatus(program, ExitUsage);
     case CommandLine::Action::Run:
         break;
     }

@@ -69,7 +69,8 @@ const QCommandLineOption RegisterOption(
 const QCommandLineOption NoCatalogOption(
     QStringLiteral("no-catalog"),
     QStringLiteral("Record nothing into the catalogue of objects (by default every read and "
-                   "write is recorded in catalog.sqlite in the user's data folder)."));
+                   "write of a device is recorded in catalog.sqlite in the user's data folder; "
+                   "commands that only read files record nothing)."));
 const QCommandLineOption DataOption(
     QStringLiteral("data-folder"),
     QStringLiteral("Folder of the installation data (event name lists, protocol library); "
@@ -91,8 +92,22 @@ const QCommandLineOption
     QuietOption(QStringLiteral("quiet"),
                 QStringLiteral("Show no notices and no progress bar; errors are still shown."));
 
+const QCommandLineOption TraceOption(
+    QStringLiteral("trace"),
+    QStringLiteral("Write the trace of the line to FILE: every frame and answer with its time, "
+                   "checksum verdict, retry and time-out. With several ports FILE must contain "
+                   "{port}; - writes it to standard error as it happens."),
+    QStringLiteral("FILE"));
+
 // Options that take one value: given twice, the command line is refused.
-const char *const SingleValueOptions[] = {"o", "set", "format", "data-folder", "catalog"};
+const char *const SingleValueOptions[] = {"o", "set", "format", "data-folder", "catalog", "trace"};
+
+// The commands that talk to a device (diff through device:PORT).
+bool talksToDevice(Command command)
+{
+    return command == Command::Read || command == Command::Write || command == Command::Diff ||
+           command == Command::Clock || command == Command::Logs || command == Command::Diag;
+}
 
 QCommandLineOption workerOption()
 {
@@ -106,9 +121,12 @@ void describe(Command command, QCommandLineParser &parser)
 {
     parser.addOption(DataOption);
     parser.addOption(CatalogOption);
+    parser.addOption(NoCatalogOption);
     parser.addOption(JsonOption);
     parser.addOption(QuietOption);
     parser.addOption(workerOption());
+    if (talksToDevice(command))
+        parser.addOption(TraceOption);
     switch (command) {
     case Command::Read:
         parser.setApplicationDescription(QStringLiteral(
@@ -117,7 +135,6 @@ void describe(Command command, QCommandLineParser &parser)
         parser.addOption(portOption(true));
         parser.addOption(outputOption(QStringLiteral("The configuration file to write.")));
         parser.addOption(RegisterOption);
-        parser.addOption(NoCatalogOption);
         break;
     case Command::Write:
         parser.setApplicationDescription(
@@ -129,7 +146,6 @@ void describe(Command command, QCommandLineParser &parser)
             QStringLiteral("verify"),
             QStringLiteral("Read the configuration back and compare it with FILE.snc.")));
         parser.addOption(RegisterOption);
-        parser.addOption(NoCatalogOption);
         break;
     case Command::Diff:
         parser.setApplicationDescription(QStringLiteral(
@@ -217,10 +233,10 @@ QStringList positionalNames(Command command)
     case Command::Export:
         return {QStringLiteral("FILE.snc")};
     case Command::Json:
-        return {QStringLiteral("FILE (FILE.snc, or FILE.json with --import)")};
+        return {QStringLiteral("FILE (FILE.snc, или FILE.json с --import)")};
     case Command::Diff:
-        return {QStringLiteral("A (FILE.snc or device:PORT)"),
-                QStringLiteral("B (FILE.snc or device:PORT)")};
+        return {QStringLiteral("A (FILE.snc или device:PORT)"),
+                QStringLiteral("B (FILE.snc или device:PORT)")};
     default:
         break;
     }
@@ -236,11 +252,25 @@ QString portGivenTwice(const QStringList &ports)
             if (PortDevice(ports.at(i)) != PortDevice(ports.at(j)))
                 continue;
             if (ports.at(i) == ports.at(j))
-                return QStringLiteral("the port %1 is given twice").arg(ports.at(i));
-            return QStringLiteral("the port %1 is given twice (as %2 and as %3)")
+                return QStringLiteral("порт %1 указан дважды").arg(ports.at(i));
+            return QStringLiteral("порт %1 указан дважды (как %2 и как %3)")
                 .arg(PortDevice(ports.at(i)), ports.at(j), ports.at(i));
         }
     }
+    return QString();
+}
+
+// Two ports whose names give one file for {port} (pts/4 and pts_4): the
+// second would write over the first's file.
+QString sameOutputPath(const CommandLine &line)
+{
+    for (qsizetype i = 0; i < line.ports.size(); ++i)
+        for (qsizetype j = 0; j < i; ++j)
+            if (const QString path = PortOutputPath(line.output, line.ports.at(i));
+                path == PortOutputPath(line.output, line.ports.at(j)))
+                return QStringLiteral("порты %1 и %2 записали бы один и тот же файл %3: "
+                                      "задайте имя файла иначе")
+                    .arg(line.ports.at(j), line.ports.at(i), path);
     return QString();
 }
 
@@ -249,48 +279,53 @@ QString check(const CommandLine &line, const QStringList &positional)
 {
     const auto expect = [&positional, &line](qsizetype count) -> QString {
         if (positional.size() < count)
-            return QStringLiteral("missing argument %1")
+            return QStringLiteral("не указан аргумент %1")
                 .arg(positionalNames(line.command).value(positional.size()));
         if (positional.size() > count)
-            return QStringLiteral("unexpected argument '%1'").arg(positional.at(count));
+            return QStringLiteral("лишний аргумент «%1»").arg(positional.at(count));
         return QString();
     };
     const bool needsPort = line.command == Command::Read || line.command == Command::Write ||
                            line.command == Command::Clock || line.command == Command::Logs ||
                            line.command == Command::Diag;
     if (needsPort && line.ports.isEmpty())
-        return QStringLiteral("missing --port");
+        return QStringLiteral("не указан --port");
     if (line.ports.contains(QString()))
-        return QStringLiteral("--port needs a port name");
+        return QStringLiteral("--port: не указано имя порта");
     if (line.ports.size() > 1 && !CommandLine::manyPorts(line.command))
-        return QStringLiteral("only one --port is allowed here");
+        return QStringLiteral("здесь можно указать только один --port");
     if (const QString twice = portGivenTwice(line.ports); !twice.isEmpty())
         return twice;
+    if (line.ports.size() > 1 && !line.trace.isEmpty() && line.trace != u"-" &&
+        !line.trace.contains(PortPlaceholder))
+        return QStringLiteral("with several ports, --trace must contain {port} (or be -)");
     switch (line.command) {
     case Command::Read:
         if (line.output.isEmpty())
-            return QStringLiteral("missing -o FILE.snc");
+            return QStringLiteral("не указан -o FILE.snc");
         if (line.ports.size() > 1 && !line.output.contains(PortPlaceholder))
-            return QStringLiteral("with several ports, -o must contain {port}");
+            return QStringLiteral("при нескольких портах -o должен содержать {port}");
+        if (const QString same = sameOutputPath(line); !same.isEmpty())
+            return same;
         return expect(0);
     case Command::Write:
     case Command::Json:
         if (line.importJson && line.output.isEmpty())
-            return QStringLiteral("missing -o FILE.snc");
+            return QStringLiteral("не указан -o FILE.snc");
         return expect(1);
     case Command::Export:
         if (line.output.isEmpty())
-            return QStringLiteral("missing -o REPORT.html");
+            return QStringLiteral("не указан -o REPORT.html");
         return expect(1);
     case Command::Diff:
         for (const QString &side : positional)
             if (side == DevicePrefix())
-                return QStringLiteral("device: needs a port name (device:ttyUSB0)");
+                return QStringLiteral("device: не указано имя порта (device:ttyUSB0)");
         return expect(2);
     case Command::Clock:
         if (!line.setTime.isEmpty() && line.setTime != u"now" &&
             !QTime::fromString(line.setTime, QStringLiteral("HH:mm:ss")).isValid())
-            return QStringLiteral("--set takes HH:MM:SS or now, not '%1'").arg(line.setTime);
+            return QStringLiteral("--set: нужно ЧЧ:ММ:СС или now, а не «%1»").arg(line.setTime);
         return expect(0);
     case Command::Logs:
     case Command::Diag:
@@ -337,7 +372,9 @@ QString CommandLine::exitStatusText()
                           "       standard output could not be written\n"
                           "  130  stopped by SIGINT (Ctrl+C) or SIGTERM; the ports of a device "
                           "that may hold a\n"
-                          "       half-written configuration are named\n");
+                          "       half-written configuration are named\n"
+                          "  141  the reader of standard output ended (a pipe into head); "
+                          "nothing is said\n");
 }
 
 QString CommandLine::generalHelp(const QString &program)
@@ -362,8 +399,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     const QString program = QFileInfo(arguments.value(0)).fileName();
     const QString first = arguments.value(1);
     if (first.isEmpty())
-        return failure(QStringLiteral("missing command"));
-    if (first == u"-h" || first == u"--help" || first == u"help") {
+        return failure(QStringLiteral("не указана команда"));
+    if (first == u"-h" || first == u"--help" || first == u"--help-all" || first == u"help") {
         CommandLine line;
         line.action = Action::Help;
         line.message = generalHelp(program);
@@ -379,7 +416,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         if (first == QLatin1String(info.name))
             line.command = info.command;
     if (line.command == Command::None)
-        return failure(QStringLiteral("unknown command '%1'").arg(first));
+        return failure(QStringLiteral("неизвестная команда «%1»").arg(first));
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -388,7 +425,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     rest.removeAt(1);
     rest[0] = program + u' ' + first;
     if (!parser.parse(rest))
-        return failure(parser.errorText());
+        return failure(ParserErrorText(parser.errorText()));
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         line.action = Action::Help;
         // The usage line names the command after the program.
@@ -406,7 +443,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
                                 (std::strcmp(name, "o") == 0 ? names.count(u"output") : 0);
         if (given > 1)
             return failure(
-                QStringLiteral("%1%2 is given more than once")
+                QStringLiteral("%1%2 указан больше одного раза")
                     .arg(std::strlen(name) == 1 ? QStringLiteral("-") : QStringLiteral("--"),
                          QString::fromLatin1(name)));
     }
@@ -414,6 +451,11 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         line.ports = parser.values(QStringLiteral("port"));
     if (has("o") || has("output"))
         line.output = parser.value(QStringLiteral("o"));
+    if (has("trace")) {
+        line.trace = parser.value(TraceOption);
+        if (line.trace.isEmpty())
+            return failure(QStringLiteral("--trace needs a file name (or -)"));
+    }
     line.verify = has("verify");
     line.registerProtocols = has("register-protocols");
     line.importJson = has("import");
@@ -435,15 +477,17 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         const std::optional<LogFormat> format =
             ParseLogFormat(parser.value(QStringLiteral("format")));
         if (!format)
-            return failure(QStringLiteral("--format takes text, csv or json"));
+            return failure(QStringLiteral("--format: допустимо text, csv или json"));
         // --json alone asks for the logs as JSON.
         line.format = line.json && !has("format") ? LogFormat::Json : *format;
     }
     if (const QString wrong = check(line, line.files); !wrong.isEmpty())
         return failure(wrong);
     // One port names its file as each of several does: a script serves both.
-    if (line.ports.size() == 1)
+    if (line.ports.size() == 1) {
         line.output = PortOutputPath(line.output, line.ports.constFirst());
+        line.trace = PortOutputPath(line.trace, line.ports.constFirst());
+    }
     return line;
 }
 
@@ -453,6 +497,8 @@ QStringList CommandLine::workerArguments(const QString &port, const QString &por
                           QStringLiteral("--port"), port};
     if (!portOutput.isEmpty())
         arguments << QStringLiteral("-o") << portOutput;
+    if (!trace.isEmpty())
+        arguments << QStringLiteral("--trace") << PortOutputPath(trace, port);
     if (verify)
         arguments << QStringLiteral("--verify");
     if (registerProtocols)
@@ -469,6 +515,28 @@ QStringList CommandLine::workerArguments(const QString &port, const QString &por
         arguments << QStringLiteral("--json");
     arguments << files;
     return arguments;
+}
+
+QString ParserErrorText(const QString &text)
+{
+    // Qt's parser speaks English: its few messages in the program's words.
+    static const struct {
+        QRegularExpression english;
+        const char *russian;
+    } known[] = {
+        {QRegularExpression(QStringLiteral("^Unknown option '(.*)'\\.$")),
+         "неизвестный параметр «\\1»"},
+        {QRegularExpression(QStringLiteral("^Unknown options: (.*)\\.$")),
+         "неизвестные параметры: \\1"},
+        {QRegularExpression(QStringLiteral("^Missing value after '(.*)'\\.$")),
+         "не указано значение после «\\1»"},
+        {QRegularExpression(QStringLiteral("^Unexpected value after '(.*)'\\.$")),
+         "лишнее значение после «\\1»"},
+    };
+    for (const auto &message : known)
+        if (message.english.match(text).hasMatch())
+            return QString(text).replace(message.english, QString::fromUtf8(message.russian));
+    return text;
 }
 
 QString PortDevice(const QString &port)

@@ -14,6 +14,7 @@ enum ExitStatus {
     ExitUsage = 2,         // the command line is wrong
     ExitFailed = 3,        // a port, device, file or decoding failure (on any port)
     ExitInterrupted = 130, // stopped by SIGINT or SIGTERM
+    ExitClosedPipe = 141,  // standard output's reader closed the pipe (as SIGPIPE would end it)
 };
 
 // The command line of sr5n-cli: a command and its options.
@@ -27,6 +28,7 @@ struct CommandLine {
 
     QStringList ports;
     QString output;    // -o
+    QString trace;     // --trace: a file ("{port}" as -o), "-" for standard error
     QStringList files; // the command's file arguments
     bool verify = false;
     bool registerProtocols = false;
@@ -56,6 +58,9 @@ struct CommandLine {
 
 // The device file a port name stands for: "ttyUSB0" is /dev/ttyUSB0, a
 // symbolic link (/dev/serial/by-id/...) the device it leads to.
+// A usage error of Qt's command line parser in the program's words.
+QString ParserErrorText(const QString &text);
+
 QString PortDevice(const QString &port);
 
 // `pattern` with "{port}" replaced by the port's name made safe for a file

@@ -53,6 +53,14 @@ QJsonObject ResultJson(const CommandLine &line, const CommandResult &result, qin
     return object;
 }
 
+QJsonObject FailureJson(const QString &command, int status, const QString &message)
+{
+    return {{QStringLiteral("command"), command},
+            {QStringLiteral("outcome"), OutcomeWord(status)},
+            {QStringLiteral("status"), status},
+            {QStringLiteral("message"), message}};
+}
+
 QJsonObject SummaryJson(const CommandLine &line, const QList<PortOutcome> &outcomes, int status)
 {
     QJsonArray ports;
@@ -65,7 +73,9 @@ QJsonObject SummaryJson(const CommandLine &line, const QList<PortOutcome> &outco
         port.insert(QStringLiteral("status"), outcome.status);
         port.insert(QStringLiteral("time"), seconds(outcome.elapsedMs));
         port.insert(QStringLiteral("message"), outcome.message);
-        if (!outcome.file.isEmpty())
+        // Only a port that succeeded wrote its file.
+        if (!outcome.file.isEmpty() &&
+            (outcome.status == ExitDone || outcome.status == ExitNegative))
             port.insert(QStringLiteral("file"), outcome.file);
         ports.append(port);
     }

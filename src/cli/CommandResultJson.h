@@ -21,6 +21,10 @@ QString OutcomeWord(int status);
 QJsonArray DifferencesJson(const QList<ConfigDifference> &differences);
 
 QJsonObject ResultJson(const CommandLine &line, const CommandResult &result, qint64 elapsedMs);
+// A command that failed before it ran (a wrong command line) or without a
+// result of its own: {"command", "outcome", "status", "message"}.
+QJsonObject FailureJson(const QString &command, int status, const QString &message);
+
 QJsonObject SummaryJson(const CommandLine &line, const QList<PortOutcome> &outcomes, int status);
 
 } // namespace sr5n

@@ -9,6 +9,7 @@
 #include "cli/LogFormats.h"
 #include "cli/OutputFile.h"
 #include "cli/PortCommands.h"
+#include "cli/TraceOutput.h"
 #include "common/DataFile.h"
 #include "config/ConfigComparison.h"
 #include "config/ConfigModel.h"
@@ -18,12 +19,15 @@
 #include "link/PortChoice.h"
 #include "link/TConnection.h"
 #include "protocols/ProtocolLibrary.h"
+#include "protocols/ProtocolLibraryLocation.h"
 #include "services/SelfTest.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStandardPaths>
 
 namespace sr5n {
 
@@ -56,6 +60,27 @@ private:
     EventLogArea m_area;
 };
 
+// Why `path` cannot be taken as an input file, naming it; empty when it can
+// be read (its contents are checked as they are decoded).
+QString inputFileFault(const QString &path)
+{
+    const QFileInfo info(path);
+    QString reason;
+    if (!info.exists())
+        reason = info.isSymLink() ? QStringLiteral("ссылка ведет к несуществующему файлу")
+                                  : QStringLiteral("нет такого файла");
+    else if (!info.isFile())
+        reason = QStringLiteral("это не обычный файл");
+    else if (!info.isReadable())
+        reason = QStringLiteral("нет прав на чтение");
+    else if (info.size() == 0)
+        reason = QStringLiteral("файл пуст");
+    else
+        return {};
+    return QStringLiteral("Невозможно прочитать файл \"%1\": %2")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
 } // namespace
 
 Commands::Commands(const CommandLine &line, LinkTimings timings) : m_line(line), m_timings(timings)
@@ -77,6 +102,14 @@ Commands::Commands(const CommandLine &line, LinkTimings timings) : m_line(line),
     // the command tells its own notices.
     m_runner->setRemembersPort(false);
     m_runner->setShowsNotices(false);
+    // A trace line on the terminal goes below the progress bar, as a message does.
+    std::function<void()> beforeTraceLine;
+    if (!line.worker)
+        beforeTraceLine = [bar = static_cast<TerminalProgress *>(m_progress.get())] {
+            bar->breakLine();
+        };
+    m_trace = std::make_unique<TraceOutput>(m_line.trace, m_app->connection(),
+                                            std::move(beforeTraceLine));
 }
 
 void Commands::interrupt()
@@ -106,10 +139,12 @@ Commands::makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog)
         m_line.dataFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_line.dataFolder;
     auto app = std::make_unique<Configurator>(folder, m_timings);
     app->setNotifier(m_notifier);
-    if (m_line.noCatalog)
-        app->disableCatalog();
     if (!m_line.catalog.isEmpty())
         app->setCatalog(m_line.catalog, QString());
+    // Only what touches a device is recorded: a command that only reads or
+    // converts files leaves the catalogue as it was.
+    if (m_line.noCatalog || !touchesDevice())
+        app->disableCatalog();
     app->setExplainsFileFaults(true);
     catalog = std::make_unique<CommandLineCatalog>(app->protocols(), app->notifier(),
                                                    m_line.registerProtocols);
@@ -140,7 +175,14 @@ CommandResult Commands::succeeded(const QString &notice)
 
 CommandResult Commands::run()
 {
-    const CommandResult result = runCommand();
+    CommandResult result = runCommand();
+    // The trace is written whatever the command's outcome; a trace that
+    // cannot be written fails a command that was done.
+    if (const std::optional<QString> failure = m_trace->save()) {
+        m_notifier.reportFailure(*failure);
+        if (result.status == ExitDone)
+            result = {ExitFailed, *failure, result.details};
+    }
     // What the catalogue tells once (a server away, entries sent) goes to
     // the error stream, whatever the command's outcome.
     for (const QString &notice : m_app->takeCatalogNotices())
@@ -148,8 +190,46 @@ CommandResult Commands::run()
     return result;
 }
 
+bool Commands::touchesDevice() const
+{
+    switch (m_line.command) {
+    case Command::Read:
+    case Command::Write:
+        return true;
+    case Command::Diff:
+        for (const QString &side : m_line.files)
+            if (side.startsWith(DevicePrefix))
+                return true;
+        return false;
+    default:
+        break;
+    }
+    return false;
+}
+
 CommandResult Commands::runCommand()
 {
+    // Registering needs a library that can be written: found out before
+    // anything is sent, not after a whole exchange.
+    if (m_line.registerProtocols) {
+        const QString folder = QFileInfo(m_app->protocols().listFilePath()).absolutePath();
+        if (QString problem = ProtocolLibraryLocation::registrationProblem(folder);
+            !problem.isEmpty()) {
+            // The installed library read in place: the user's own copy could not be made.
+            const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+            if (QDir(user).absolutePath() != QDir(folder).absolutePath())
+                problem += QStringLiteral(", и копию библиотеки нельзя сохранить в папке "
+                                          "данных пользователя \"%1\"")
+                               .arg(QDir::toNativeSeparators(user));
+            return failedWith(QString(),
+                              QStringLiteral("Невозможно зарегистрировать протоколы "
+                                             "(--register-protocols): %1")
+                                      .arg(problem) +
+                                  (touchesDevice() ? QStringLiteral(". В коммуникатор ничего не "
+                                                                    "отправлено")
+                                                   : QString()));
+        }
+    }
     switch (m_line.command) {
     case Command::Read:
         return read();
@@ -227,7 +307,7 @@ CommandResult Commands::read()
 CommandResult Commands::write()
 {
     tellCatalogNotices();
-    if (const Expected<void> opened = m_app->openConfiguration(m_line.files.constFirst()); !opened)
+    if (const Expected<void> opened = openInput(m_line.files.constFirst(), true); !opened)
         return failedWith(opened.reason());
     const QString port = m_line.ports.constFirst();
     if (!m_line.verify) {
@@ -266,10 +346,23 @@ CommandResult Commands::write()
     return failedWith(QString());
 }
 
+Expected<void> Commands::openInput(const QString &path, bool recorded, const BlockContext *into)
+{
+    if (const QString fault = inputFileFault(path); !fault.isEmpty()) {
+        m_notifier.reportFailure(fault);
+        return Failure{fault};
+    }
+    if (into)
+        return m_app->openConfiguration(path, *into);
+    return recorded ? m_app->openConfiguration(path)
+                    : m_app->openConfiguration(path, m_app->blockContext());
+}
+
 Expected<void> Commands::loadSide(const BlockContext *into, const QString &source)
 {
+    // A file compared is only read: it is not recorded as opened.
     if (!source.startsWith(DevicePrefix))
-        return into ? m_app->openConfiguration(source, *into) : m_app->openConfiguration(source);
+        return openInput(source, false, into);
     const QString port = source.mid(DevicePrefix.size());
     return into ? m_runner->readConfiguration(port, *into) : m_runner->readConfiguration(port);
 }
@@ -294,7 +387,7 @@ CommandResult Commands::diff()
 
 CommandResult Commands::exportHtml()
 {
-    if (const Expected<void> opened = m_app->openConfiguration(m_line.files.constFirst()); !opened)
+    if (const Expected<void> opened = openInput(m_line.files.constFirst(), false); !opened)
         return failedWith(opened.reason());
     if (const Expected<void> written = writeOutput(m_line.output, m_app->htmlReport()); !written)
         return failedWith(written.reason());
@@ -372,7 +465,7 @@ CommandResult Commands::json()
 {
     const QString source = m_line.files.constFirst();
     if (!m_line.importJson) {
-        if (const Expected<void> opened = m_app->openConfiguration(source); !opened)
+        if (const Expected<void> opened = openInput(source, false); !opened)
             return failedWith(opened.reason());
         CommandResult result{ExitDone, QString(), {}};
         if (const Expected<void> emitted = emitOutput(
@@ -384,16 +477,13 @@ CommandResult Commands::json()
     }
     // Only a regular file, as the window reads its files: a named pipe would
     // wait for a writer for ever.
+    if (const QString fault = inputFileFault(source); !fault.isEmpty())
+        return failedWith(QString(), fault);
     const std::optional<QByteArray> text = ReadRegularFile(source);
-    if (!text) {
-        const QFileInfo info(source);
-        return failedWith(
-            QString(), QStringLiteral("Невозможно прочитать файл \"%1\": %2")
-                           .arg(source, !info.exists() ? QStringLiteral("нет такого файла")
-                                        : !info.isFile() ? QStringLiteral("это не обычный файл")
-                                        : !info.isReadable() ? QStringLiteral("нет прав на чтение")
-                                                             : QStringLiteral("ошибка чтения")));
-    }
+    if (!text)
+        return failedWith(QString(),
+                          QStringLiteral("Невозможно прочитать файл \"%1\": ошибка чтения")
+                              .arg(QDir::toNativeSeparators(source)));
     if (const std::optional<QString> fault =
             ConfigurationFromJson(*text, m_app->config(), m_app->eventTables()))
         return failedWith(QString(), *fault);

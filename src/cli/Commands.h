@@ -19,6 +19,7 @@ struct BlockContext;
 class CommandLineCatalog;
 class Configurator;
 class DeviceRunner;
+class TraceOutput;
 
 // What a command ended with: the exit status and its message (a failure's
 // whole reason, of one or more lines) for --json and the summary of a run
@@ -50,6 +51,14 @@ public:
 
 private:
     CommandResult runCommand();
+    // Whether the command exchanges with a device: only such a command records
+    // into the catalogue.
+    bool touchesDevice() const;
+    // Opens a configuration file into the window's configuration, or `into`;
+    // a missing, empty or unreadable file is refused naming it. `recorded`:
+    // the opening is an entry of the catalogue (write's file).
+    Expected<void> openInput(const QString &path, bool recorded,
+                             const BlockContext *into = nullptr);
     // A configurator over the installation data, telling this notifier.
     std::unique_ptr<Configurator> makeConfigurator(std::unique_ptr<CommandLineCatalog> &catalog);
     // An operation failed for `reason` (shown already; the summary takes its
@@ -90,6 +99,7 @@ private:
     std::unique_ptr<CommandLineCatalog> m_catalog;
     std::unique_ptr<Configurator> m_app;
     std::unique_ptr<DeviceRunner> m_runner;
+    std::unique_ptr<TraceOutput> m_trace; // --trace
     std::unique_ptr<QTimer> m_aborting;
     std::function<void()> m_cancel; // stops a search for communicators
 };

@@ -55,10 +55,22 @@ QJsonValue valueJson(const ConfigModel &model, const QString &name)
     return model.slider(name);
 }
 
+// The number a row is known by in the JSON form: the "№" the grids show, or
+// its place (after the separate rows for the common table) where the name
+// lists gave none.
+QString rowNumber(const EventCodeTables &tables, Table table, int row)
+{
+    const QString shown = tables.row(table, row).displayNumber;
+    if (!shown.isEmpty())
+        return shown;
+    return QString::number(table == Table::Common ? EventCodeTables::DefaultSeparateRows + row
+                                                  : row);
+}
+
 QJsonObject eventRow(const EventCodeTables &tables, Table table, int row)
 {
-    const EventRow event = tables.row(table, row);
-    QJsonObject object{{header(table, 0), event.displayNumber}, {header(table, 1), event.name}};
+    QJsonObject object{{header(table, 0), rowNumber(tables, table, row)},
+                       {header(table, 1), tables.row(table, row).name}};
     return object;
 }
 
@@ -111,26 +123,98 @@ QString rowKey(const QString &grid, int row, const QString &column = QString())
     return key;
 }
 
-// The rows of a grid's array, checked against the table's row count.
-std::optional<QJsonArray> gridRows(const QJsonValue &value, const QString &grid, int rows,
-                                   Fault &fault)
+// Numbers as a reader counts them: "1, 3-5, 8".
+QString numberRanges(const QStringList &numbers)
 {
-    if (!value.isArray() || value.toArray().size() > rows) {
-        fault = badValue(grid,
-                         value.isArray()
-                             ? QJsonValue(QStringLiteral("%1 строк").arg(value.toArray().size()))
-                             : value,
-                         QStringLiteral("массив до %1 строк").arg(rows));
+    QStringList parts;
+    for (int i = 0; i < numbers.size();) {
+        int j = i;
+        while (j + 1 < numbers.size() && numbers.at(j + 1).toInt() == numbers.at(j).toInt() + 1)
+            ++j;
+        parts << (j > i + 1 ? numbers.at(i) + QLatin1Char('-') + numbers.at(j)
+                  : j > i   ? numbers.at(i) + QStringLiteral(", ") + numbers.at(j)
+                            : numbers.at(i));
+        i = j + 1;
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+// A row of a grid's array, at the table row its "№" names; `place` is where
+// the file has it, from 1, for the messages.
+struct PlacedRow {
+    QJsonObject object;
+    int place = 0;
+};
+
+// The rows of a grid's array, each placed by its "№": every table row given
+// exactly once, the event named where "Событие" is given. Filtered, sorted or
+// renumbered rows are refused rather than writing codes to other events.
+std::optional<QList<PlacedRow>> gridRows(const QJsonValue &value, const QString &grid,
+                                         const EventCodeTables &tables, Table table, Fault &fault)
+{
+    const int rows = tables.rowCount(table);
+    if (!value.isArray()) {
+        fault = badValue(grid, value, QStringLiteral("массив из %1 строк").arg(rows));
         return std::nullopt;
     }
-    QJsonArray array = value.toArray();
+    QStringList numbers;
+    for (int row = 1; row <= rows; ++row)
+        numbers << rowNumber(tables, table, row);
+    const QString numberColumn = header(table, 0);
+    const QString eventColumn = header(table, 1);
+    QList<PlacedRow> placed(rows);
+    const QJsonArray array = value.toArray();
     for (int i = 0; i < array.size(); ++i) {
+        const int place = i + 1;
         if (!array.at(i).isObject()) {
-            fault = badValue(rowKey(grid, i + 1), array.at(i), QStringLiteral("объект строки"));
+            fault = badValue(rowKey(grid, place), array.at(i), QStringLiteral("объект строки"));
             return std::nullopt;
         }
+        const QJsonObject object = array.at(i).toObject();
+        const QString numberKey = rowKey(grid, place, numberColumn);
+        if (!object.contains(numberColumn)) {
+            fault = {QStringLiteral("Нет номера строки: ключ \"%1\" не указан").arg(numberKey)};
+            return std::nullopt;
+        }
+        const QJsonValue numberValue = object.value(numberColumn);
+        const QString number = numberValue.isDouble()
+                                   ? QString::number(numberValue.toDouble(), 'g', 16)
+                                   : numberValue.toString();
+        const int row = numbers.indexOf(number) + 1;
+        if (row == 0 || (!numberValue.isString() && !numberValue.isDouble())) {
+            fault = badValue(numberKey, numberValue,
+                             QStringLiteral("номер строки таблицы: ") + numberRanges(numbers));
+            return std::nullopt;
+        }
+        PlacedRow &slot = placed[row - 1];
+        if (slot.place != 0) {
+            fault = {QStringLiteral("Номер %1 повторяется в \"%2\": строки %3 и %4")
+                         .arg(number, grid)
+                         .arg(slot.place)
+                         .arg(place)};
+            return std::nullopt;
+        }
+        const QString event = tables.row(table, row).name;
+        if (object.contains(eventColumn) && !event.isEmpty() &&
+            object.value(eventColumn).toString() != event) {
+            fault = {
+                QStringLiteral("Событие \"%1\" строки \"%2\" не совпадает с событием №%3 \"%4\"")
+                    .arg(ReadableEcho(object.value(eventColumn).toString()), rowKey(grid, place),
+                         number, event)};
+            return std::nullopt;
+        }
+        slot = {object, place};
     }
-    return array;
+    QStringList missing;
+    for (int row = 1; row <= rows; ++row)
+        if (placed.at(row - 1).place == 0)
+            missing << numbers.at(row - 1);
+    if (!missing.isEmpty()) {
+        fault = {QStringLiteral("В \"%1\" нет строк с номерами %2: нужна каждая строка таблицы")
+                     .arg(grid, numberRanges(missing))};
+        return std::nullopt;
+    }
+    return placed;
 }
 
 // Columns a row may hold: the table's headers.
@@ -166,17 +250,17 @@ bool takeCode(const QJsonObject &row, const QString &column, const QString &key,
 bool takeInternal(const QJsonValue &value, Table table, EventCodeTables &tables, Fault &fault)
 {
     const QString grid = table == Table::Separate ? SeparateGrid : CommonGrid;
-    const std::optional<QJsonArray> rows = gridRows(value, grid, tables.rowCount(table), fault);
+    const std::optional<QList<PlacedRow>> rows = gridRows(value, grid, tables, table, fault);
     if (!rows)
         return false;
-    for (int i = 0; i < rows->size(); ++i) {
-        const int row = i + 1;
-        const QJsonObject object = rows->at(i).toObject();
-        if (!checkColumns(object, table, grid, row, fault))
+    for (int row = 1; row <= rows->size(); ++row) {
+        const PlacedRow &placed = rows->at(row - 1);
+        const QJsonObject &object = placed.object;
+        if (!checkColumns(object, table, grid, placed.place, fault))
             return false;
         if (table == Table::Common) {
             if (!takeCode(
-                    object, header(table, 2), rowKey(grid, row, header(table, 2)),
+                    object, header(table, 2), rowKey(grid, placed.place, header(table, 2)),
                     [&](const QString &code) { tables.setCommonCode(row, code); }, fault))
                 return false;
             continue;
@@ -184,7 +268,7 @@ bool takeInternal(const QJsonValue &value, Table table, EventCodeTables &tables,
         for (int pair = 1; pair <= 2; ++pair) {
             const QString column = header(table, 1 + pair);
             if (!takeCode(
-                    object, column, rowKey(grid, row, column),
+                    object, column, rowKey(grid, placed.place, column),
                     [&](const QString &code) { tables.setSeparateCode(row, pair, code); }, fault))
                 return false;
         }
@@ -220,29 +304,29 @@ bool takeZones(const QJsonValue &value, const QString &key, QStringList &codes, 
 
 bool takeExternal(const QJsonValue &value, EventCodeTables &tables, Fault &fault)
 {
-    const std::optional<QJsonArray> rows =
-        gridRows(value, ExternalGrid, tables.rowCount(Table::External), fault);
+    const std::optional<QList<PlacedRow>> rows =
+        gridRows(value, ExternalGrid, tables, Table::External, fault);
     if (!rows)
         return false;
     // Marks are cleared first, so that moving a mark never meets the limit.
     const Mark kinds[] = {Mark::HighPriority, Mark::Mandatory};
-    for (int i = 0; i < rows->size(); ++i) {
-        const QJsonObject object = rows->at(i).toObject();
+    for (int row = 1; row <= rows->size(); ++row) {
+        const QJsonObject &object = rows->at(row - 1).object;
         for (int k = 0; k < 2; ++k)
             if (object.contains(header(Table::External, 4 + k)))
-                tables.setMark(i + 1, kinds[k], false);
+                tables.setMark(row, kinds[k], false);
     }
-    for (int i = 0; i < rows->size(); ++i) {
-        const int row = i + 1;
-        const QJsonObject object = rows->at(i).toObject();
-        if (!checkColumns(object, Table::External, ExternalGrid, row, fault))
+    for (int row = 1; row <= rows->size(); ++row) {
+        const int place = rows->at(row - 1).place;
+        const QJsonObject &object = rows->at(row - 1).object;
+        if (!checkColumns(object, Table::External, ExternalGrid, place, fault))
             return false;
         for (int pair = 1; pair <= 2; ++pair) {
             const QString column = header(Table::External, 1 + pair);
             if (!object.contains(column))
                 continue;
             QStringList codes;
-            if (!takeZones(object.value(column), rowKey(ExternalGrid, row, column), codes, fault))
+            if (!takeZones(object.value(column), rowKey(ExternalGrid, place, column), codes, fault))
                 return false;
             tables.setZoneCodes(row, pair, codes);
         }
@@ -252,12 +336,12 @@ bool takeExternal(const QJsonValue &value, EventCodeTables &tables, Fault &fault
                 continue;
             const QJsonValue mark = object.value(column);
             if (!mark.isBool()) {
-                fault = badValue(rowKey(ExternalGrid, row, column), mark,
+                fault = badValue(rowKey(ExternalGrid, place, column), mark,
                                  QStringLiteral("true или false"));
                 return false;
             }
             if (!tables.setMark(row, kinds[k], mark.toBool())) {
-                fault = badValue(rowKey(ExternalGrid, row, column), mark,
+                fault = badValue(rowKey(ExternalGrid, place, column), mark,
                                  QStringLiteral("не больше %1 отмеченных событий в столбце \"%2\"")
                                      .arg(EventCodeTables::MaxMarks)
                                      .arg(column));

@@ -1,20 +1,34 @@
 #include "cli/ObjectsCommand.h"
 
+#include "catalog/CatalogLocation.h"
 #include "catalog/CatalogStore.h"
+#include "catalog/ConfigurationFacts.h"
 #include "catalog/ObjectCatalog.h"
+#include "catalog/SqlCatalogStore.h"
 #include "catalog/SqliteCatalog.h"
+#include "catalog/SqliteDialect.h"
 #include "cli/CommandLine.h"
+#include "cli/CommandResultJson.h"
+#include "cli/InterruptSignals.h"
 #include "cli/OutputFile.h"
 #include "cli/TerminalNotifier.h"
+#include "common/Expected.h"
+#include "common/ReadableEcho.h"
 #include "config/ConfigurationFile.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
 
 #include <unistd.h>
 
@@ -89,11 +103,12 @@ QString json(const QJsonValue &value)
 
 QString objectLine(const CatalogObject &object)
 {
-    QString description = object.name;
+    QString description = TerminalSafe(object.name);
     if (!object.address.isEmpty())
-        description += (description.isEmpty() ? QString() : QStringLiteral(", ")) + object.address;
+        description += (description.isEmpty() ? QString() : QStringLiteral(", ")) +
+                       TerminalSafe(object.address);
     return QStringLiteral("%1  %2  %3  %4  %5\n")
-               .arg(object.id.left(8), object.codes.leftJustified(9),
+               .arg(TerminalSafe(object.id.left(8)), TerminalSafe(object.codes).leftJustified(9),
                     timeText(object.lastTime).leftJustified(19),
                     (object.lastOperation ? OperationText(*object.lastOperation) : QString())
                         .leftJustified(28),
@@ -124,7 +139,9 @@ std::optional<CatalogObject> findObject(CatalogStore &store, const QString &name
         error = QStringLiteral("\"%1\" подходит к нескольким объектам; укажите id одного из них:\n")
                     .arg(name);
         for (const CatalogObject &object : std::as_const(found))
-            error += QStringLiteral("  %1  %2  %3\n").arg(object.id, object.codes, object.name);
+            error += QStringLiteral("  %1  %2  %3\n")
+                         .arg(TerminalSafe(object.id), TerminalSafe(object.codes),
+                              TerminalSafe(object.name));
         error.chop(1);
     }
     return std::nullopt;
@@ -165,24 +182,27 @@ Outcome show(CatalogStore &store, const QString &name, bool asJson)
         return outcome;
     }
     QString &out = outcome.out;
-    out += QStringLiteral("Объект:   %1\n").arg(object->codes);
-    out += QStringLiteral("Название: %1\n").arg(object->name);
-    out += QStringLiteral("Адрес:    %1\n").arg(object->address);
+    // What anyone with a login may have put into a shared catalogue is shown
+    // escaped: it never acts on the terminal nor breaks the lines.
+    out += QStringLiteral("Объект:   %1\n").arg(TerminalSafe(object->codes));
+    out += QStringLiteral("Название: %1\n").arg(TerminalSafe(object->name));
+    out += QStringLiteral("Адрес:    %1\n").arg(TerminalSafe(object->address));
     if (!object->notes.isEmpty())
-        out += QStringLiteral("Заметки:  %1\n").arg(object->notes);
+        out += QStringLiteral("Заметки:  %1\n").arg(TerminalSafe(object->notes));
     if (!object->phones.isEmpty())
-        out += QStringLiteral("Телефоны: %1\n").arg(object->phones);
-    out += QStringLiteral("Id:       %1\n\n").arg(object->id);
+        out += QStringLiteral("Телефоны: %1\n").arg(TerminalSafe(object->phones));
+    out += QStringLiteral("Id:       %1\n\n").arg(TerminalSafe(object->id));
     for (const CatalogEntry &entry : std::as_const(timeline)) {
         QString line =
             QStringLiteral("%1  %2  %3  %4  %5  %6")
                 .arg(timeText(entry.time), OperationText(entry.operation).leftJustified(28),
-                     entry.port.leftJustified(12), entry.user.leftJustified(10), entry.version,
-                     entry.id.left(8));
+                     TerminalSafe(entry.port).leftJustified(12),
+                     TerminalSafe(entry.user).leftJustified(10), TerminalSafe(entry.version),
+                     TerminalSafe(entry.id.left(8)));
         if (!entry.templateName.isEmpty())
-            line += QStringLiteral("  шаблон «%1»").arg(entry.templateName);
+            line += QStringLiteral("  шаблон «%1»").arg(TerminalSafe(entry.templateName));
         if (!entry.note.isEmpty())
-            line += QStringLiteral("  %1").arg(entry.note);
+            line += QStringLiteral("  %1").arg(TerminalSafe(entry.note));
         out += line.trimmed() + u'\n';
     }
     return outcome;
@@ -220,9 +240,9 @@ Outcome exportEntry(CatalogStore &store, const QString &name, const QCommandLine
     Outcome outcome;
     if (output.isEmpty()) {
         if (asJson)
-            return usage(QStringLiteral("--json needs -o FILE.snc"));
+            return usage(QStringLiteral("--json: нужен -o FILE.snc"));
         if (isatty(fileno(stdout)))
-            return usage(QStringLiteral("missing -o FILE.snc (standard output is a terminal)"));
+            return usage(QStringLiteral("не указан -o FILE.snc (стандартный вывод — терминал)"));
         // A failed write is told by the caller, from the stream's state.
         PrintBytes(stdout, *bytes);
         return outcome;
@@ -242,12 +262,68 @@ Outcome exportEntry(CatalogStore &store, const QString &name, const QCommandLine
     return outcome;
 }
 
-Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJson)
+// The entries imported into each object, by the hash of their bytes, read
+// once an object a run: a second import of the same bytes adds nothing.
+class ImportedEntries
+{
+public:
+    explicit ImportedEntries(CatalogStore &store) : m_store(store) {}
+
+    // The entry of the object these bytes belong to imported from them before.
+    std::optional<CatalogEntry> find(const QByteArray &bytes)
+    {
+        const std::optional<ConfigurationFacts> facts = ConfigurationFacts::ofFile(bytes);
+        if (!facts)
+            return std::nullopt;
+        const QString hash = ContentHash(bytes);
+        for (const CatalogObject &object : m_store.objects(facts->codes)) {
+            if (object.codes != facts->codes)
+                continue;
+            const bool read = m_known.contains(object.id);
+            QHash<QString, CatalogEntry> &byHash = m_known[object.id];
+            if (!read) {
+                for (const CatalogEntry &entry : m_store.timeline(object.id))
+                    if (entry.operation == CatalogOperation::Imported)
+                        byHash.insert(entry.hash, entry);
+            }
+            if (const auto it = byHash.constFind(hash); it != byHash.cend())
+                return *it;
+        }
+        return std::nullopt;
+    }
+
+    void add(const CatalogEntry &entry)
+    {
+        if (m_known.contains(entry.objectId))
+            m_known[entry.objectId].insert(entry.hash, entry);
+    }
+
+private:
+    CatalogStore &m_store;
+    QHash<QString, QHash<QString, CatalogEntry>> m_known;
+};
+
+// Each file is told on standard output as soon as it is in the catalogue, so
+// that a run stopped by a signal leaves a true account; the stop ends the run
+// with 130 and the count of files added.
+Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJson, bool quiet)
 {
     Outcome outcome;
     QJsonArray results;
     QStringList errors;
+    int added = 0;
+    int skipped = 0;
+    const InterruptSignals signalled([](int) {});
+    std::optional<ImportedEntries> imported;
+    if (catalog.store())
+        imported.emplace(*catalog.store());
+    const auto tell = [&](const QString &line) {
+        if (!asJson)
+            PrintText(stdout, line);
+    };
     for (const QString &path : files) {
+        if (InterruptSignals::received())
+            break;
         QString problem;
         QString fault; // what is wrong with a damaged file's entries
         QByteArray bytes;
@@ -255,11 +331,28 @@ Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJso
         const QFileInfo info(path);
         QFile file(path);
         // Only regular files are read: a pipe or a device would hang the run.
-        if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        if (!info.exists())
+            problem = QStringLiteral("Невозможно прочитать файл: нет такого файла");
+        else if (!info.isFile() || !file.open(QIODevice::ReadOnly))
             problem = QStringLiteral("Невозможно прочитать файл");
-        else if (bytes = file.readAll(); !ReadConfigurationBytes(bytes, data, commands, &fault))
+        else if (bytes = file.readAll(); bytes.isEmpty())
+            problem = QStringLiteral("Невозможно прочитать файл: файл пуст");
+        else if (!ReadConfigurationBytes(bytes, data, commands, &fault))
             problem = QStringLiteral("Невозможно прочитать файл. Возможно, файл поврежден");
         std::optional<CatalogEntry> entry;
+        if (problem.isEmpty() && imported) {
+            if (const std::optional<CatalogEntry> before = imported->find(bytes)) {
+                ++skipped;
+                tell(QStringLiteral("%1: уже в базе (объект %2, запись %3), пропущен\n")
+                         .arg(QDir::toNativeSeparators(path), TerminalSafe(before->codes),
+                              before->id.left(8)));
+                QJsonObject result = entryJson(*before);
+                result.insert(QStringLiteral("file"), path);
+                result.insert(QStringLiteral("skipped"), true);
+                results.append(result);
+                continue;
+            }
+        }
         if (problem.isEmpty()) {
             entry = catalog.recordFile(CatalogOperation::Imported, QString(), bytes,
                                        QDir::toNativeSeparators(info.absoluteFilePath()));
@@ -276,23 +369,77 @@ Outcome importFiles(ObjectCatalog &catalog, const QStringList &files, bool asJso
             results.append(result);
             continue;
         }
-        if (asJson) {
-            QJsonObject result = entryJson(*entry);
-            result.insert(QStringLiteral("file"), path);
-            results.append(result);
-        } else {
-            outcome.out +=
-                QStringLiteral("%1: объект %2, запись %3\n")
-                    .arg(QDir::toNativeSeparators(path), entry->codes, entry->id.left(8));
-        }
+        ++added;
+        if (imported)
+            imported->add(*entry);
+        QJsonObject result = entryJson(*entry);
+        result.insert(QStringLiteral("file"), path);
+        results.append(result);
+        tell(QStringLiteral("%1: объект %2, запись %3\n")
+                 .arg(QDir::toNativeSeparators(path), TerminalSafe(entry->codes),
+                      entry->id.left(8)));
     }
+    // What the catalogue found while recording (a server gone or back).
+    for (const QString &notice : catalog.takeNotices())
+        PrintText(stderr, notice + u'\n');
     if (asJson)
         outcome.out = json(results);
     if (!errors.isEmpty()) {
         outcome.status = ExitFailed;
         outcome.error = errors.join(u'\n');
     }
+    if (InterruptSignals::received()) {
+        outcome.status = ExitInterrupted;
+        outcome.error += (outcome.error.isEmpty() ? QString() : QStringLiteral("\n")) +
+                         QStringLiteral("Прервано: добавлено в базу объектов файлов: %1 из %2")
+                             .arg(added)
+                             .arg(files.size());
+    }
+    if (skipped > 0 && !asJson && !quiet)
+        outcome.error += (outcome.error.isEmpty() ? QString() : QStringLiteral("\n")) +
+                         QStringLiteral("Уже были в базе и пропущены файлов: %1").arg(skipped);
     return outcome;
+}
+
+// Whether this user may change the catalogue file at `path` (and make its
+// journal beside it); a file not made yet counts as its folder.
+bool mayWrite(const QString &path)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    return (!file.exists() || file.isWritable()) && (!folder.exists() || folder.isWritable());
+}
+
+// The catalogue file opened read-only, schema and all as it is. A file in
+// write-ahead mode whose shared-memory file cannot be made beside it is read
+// as a file nobody changes meanwhile.
+Expected<std::unique_ptr<CatalogStore>> openForReading(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return Failure{QStringLiteral("файла нет, а создать его здесь нельзя: нет прав на запись")};
+    const QString name = QStringLiteral("sr5n-objects-reading");
+    QString problem;
+    for (const bool immutable : {false, true}) {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setConnectOptions(SqliteDialect::connectOptions(true) +
+                                 (immutable ? QStringLiteral(";QSQLITE_OPEN_URI") : QString()));
+            db.setDatabaseName(immutable
+                                   ? QStringLiteral("file:%1?immutable=1")
+                                         .arg(QString::fromUtf8(QUrl::toPercentEncoding(path, "/")))
+                                   : path);
+            QSqlQuery probe(db);
+            if (db.open() && probe.exec(QStringLiteral("SELECT count(*) FROM objects")))
+                break;
+            problem =
+                probe.lastError().isValid() ? probe.lastError().text() : db.lastError().text();
+        }
+        QSqlDatabase::removeDatabase(name);
+        if (immutable)
+            return Failure{QStringLiteral("база недоступна даже для чтения (%1)").arg(problem)};
+    }
+    return std::unique_ptr<CatalogStore>(
+        std::make_unique<SqlCatalogStore>(name, std::make_unique<SqliteDialect>(), path, true));
 }
 
 QString help(const QString &program)
@@ -312,6 +459,7 @@ QString help(const QString &program)
                "  --entry ID      the entry to export (its id or its first characters)\n"
                "  -o FILE.snc     the file to write\n"
                "  --json          print JSON instead of text\n"
+               "  --quiet         no notices (files already in the catalogue and skipped)\n"
                "  --catalog URL   another catalogue than the user's: a SQLite file or a\n"
                "                  postgresql:// address (default: $SR5N_CATALOG)\n"
                "  -h, --help      this help\n\n")
@@ -326,6 +474,7 @@ Outcome run(const QStringList &arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(JsonOption);
     parser.addOption(CatalogOption);
+    parser.addOption(QCommandLineOption(QStringLiteral("quiet")));
     parser.addOption(
         QCommandLineOption(QStringLiteral("search"), QString(), QStringLiteral("TEXT")));
     parser.addOption(QCommandLineOption(QStringLiteral("entry"), QString(), QStringLiteral("ID")));
@@ -335,7 +484,7 @@ Outcome run(const QStringList &arguments)
     QStringList rest = arguments;
     rest.removeAt(1);
     if (!parser.parse(rest))
-        return usage(parser.errorText());
+        return usage(ParserErrorText(parser.errorText()));
     QStringList positional = parser.positionalArguments();
     const QString action = positional.isEmpty() ? QString() : positional.takeFirst();
     if (parser.isSet(QStringLiteral("help")) || action == u"help")
@@ -343,9 +492,9 @@ Outcome run(const QStringList &arguments)
     const bool asJson = parser.isSet(JsonOption);
     const auto expect = [&](qsizetype count) -> QString {
         if (positional.size() < count)
-            return QStringLiteral("missing argument OBJECT");
+            return QStringLiteral("не указан аргумент OBJECT");
         if (positional.size() > count)
-            return QStringLiteral("unexpected argument '%1'").arg(positional.at(count));
+            return QStringLiteral("лишний аргумент «%1»").arg(positional.at(count));
         return {};
     };
     QString wrong;
@@ -354,10 +503,10 @@ Outcome run(const QStringList &arguments)
     else if (action == u"show" || action == u"export")
         wrong = expect(1);
     else if (action == u"import")
-        wrong = positional.isEmpty() ? QStringLiteral("missing FILE.snc") : QString();
+        wrong = positional.isEmpty() ? QStringLiteral("не указан FILE.snc") : QString();
     else
-        wrong = action.isEmpty() ? QStringLiteral("missing list, show, export or import")
-                                 : QStringLiteral("unknown objects command '%1'").arg(action);
+        wrong = action.isEmpty() ? QStringLiteral("не указано list, show, export или import")
+                                 : QStringLiteral("неизвестная команда objects «%1»").arg(action);
     const bool only = [&] {
         if (parser.isSet(QStringLiteral("search")) && action != u"list")
             return false;
@@ -368,7 +517,7 @@ Outcome run(const QStringList &arguments)
         return true;
     }();
     if (wrong.isEmpty() && !only)
-        wrong = QStringLiteral("an option that '%1' does not take").arg(action);
+        wrong = QStringLiteral("параметр, которого «%1» не принимает").arg(action);
     if (!wrong.isEmpty())
         return usage(wrong);
 
@@ -376,7 +525,16 @@ Outcome run(const QStringList &arguments)
     QString location = parser.isSet(CatalogOption) ? parser.value(CatalogOption)
                                                    : qEnvironmentVariable("SR5N_CATALOG");
     ObjectCatalog catalog(location.isEmpty() ? DefaultCatalogPath() : location);
-    CatalogStore *store = catalog.store();
+    // Reading needs no more than reading: a catalogue this user cannot write
+    // (another's, or on a read-only disk) is opened only to be read.
+    std::unique_ptr<CatalogStore> reader;
+    if (action != u"import" && !IsSharedCatalog(catalog.path()) && !mayWrite(catalog.path())) {
+        Expected<std::unique_ptr<CatalogStore>> opened = openForReading(catalog.path());
+        if (!opened)
+            return failure(CatalogOpenFailure(catalog.path(), opened.reason()));
+        reader = std::move(*opened);
+    }
+    CatalogStore *store = reader ? reader.get() : catalog.store();
     for (const QString &notice : catalog.takeNotices())
         PrintText(stderr, notice + u'\n');
     if (!store)
@@ -387,7 +545,7 @@ Outcome run(const QStringList &arguments)
         return show(*store, positional.at(0), asJson);
     if (action == u"export")
         return exportEntry(*store, positional.at(0), parser, asJson);
-    return importFiles(catalog, positional, asJson);
+    return importFiles(catalog, positional, asJson, parser.isSet(QStringLiteral("quiet")));
 }
 
 } // namespace
@@ -403,9 +561,18 @@ int RunObjectsCommand(const QStringList &arguments)
     const Outcome outcome = run(arguments);
     if (!outcome.out.isEmpty())
         PrintText(stdout, outcome.out);
+    else if (outcome.status != ExitDone && arguments.contains(QStringLiteral("--json")))
+        PrintText(
+            stdout,
+            json(FailureJson(
+                (QStringLiteral("objects ") +
+                 arguments.mid(2).filter(QRegularExpression(QStringLiteral("^[^-]"))).value(0))
+                    .trimmed(),
+                outcome.status, outcome.error)));
     if (outcome.status == ExitUsage)
-        PrintText(stderr, QStringLiteral("%1: %2\nTry '%1 objects --help' for more information.\n")
-                              .arg(program, outcome.error));
+        PrintText(
+            stderr,
+            QStringLiteral("%1: %2\nПодробнее: %1 objects --help\n").arg(program, outcome.error));
     else if (!outcome.error.isEmpty())
         PrintText(stderr, outcome.error + u'\n');
     return outcome.status;

@@ -1,5 +1,6 @@
 #include "cli/OutputFile.h"
 
+#include "cli/InterruptSignals.h"
 #include "cli/TerminalNotifier.h"
 
 #include <QDir>
@@ -9,12 +10,27 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace sr5n {
 
 namespace {
+
+// Waits until `fd` takes more bytes, a tenth of a second at a time, so that
+// SIGINT and SIGTERM end the wait; false when a signal came.
+bool waitWritable(int fd)
+{
+    pollfd ready{fd, POLLOUT, 0};
+    while (::poll(&ready, 1, 100) == 0 || (ready.revents & POLLOUT) == 0) {
+        if (InterruptSignals::received())
+            return false;
+        if (ready.revents & (POLLERR | POLLHUP))
+            return true; // the write says what went wrong
+    }
+    return true;
+}
 
 // Writes all of `bytes` to `fd`; the error number when that failed.
 std::optional<int> writeAll(int fd, const QByteArray &bytes)
@@ -26,7 +42,9 @@ std::optional<int> writeAll(int fd, const QByteArray &bytes)
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            return errno;
+            if (errno == EAGAIN && waitWritable(fd))
+                continue;
+            return errno == EAGAIN ? EINTR : errno;
         }
         data += written;
         left -= written;
@@ -34,10 +52,40 @@ std::optional<int> writeAll(int fd, const QByteArray &bytes)
     return std::nullopt;
 }
 
-// Writes a device, pipe or terminal as it is: no file replaces it.
+// Opens a named pipe for writing once a program reads it: without a reader
+// the open would block beyond the reach of Ctrl+C, so it is tried again every
+// tenth of a second, the user told once, until a reader comes or a signal.
+int openPipe(const QByteArray &name, const QString &path)
+{
+    bool told = false;
+    for (;;) {
+        const int fd = ::open(name.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+        if (fd >= 0 || errno != ENXIO)
+            return fd;
+        if (InterruptSignals::received()) {
+            errno = EINTR;
+            return -1;
+        }
+        if (!told) {
+            PrintText(stderr, QStringLiteral("Канал \"%1\" никто не читает: ожидание читающей "
+                                             "программы (Ctrl+C прерывает)\n")
+                                  .arg(QDir::toNativeSeparators(path)));
+            told = true;
+        }
+        ::usleep(100 * 1000);
+    }
+}
+
+// Writes a device, pipe or terminal as it is: no file replaces it. Writes
+// never block beyond the reach of a signal.
 std::optional<QString> writeDirectly(const QString &path, const QByteArray &bytes)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {
+    };
+    const bool pipe = ::stat(name.constData(), &info) == 0 && S_ISFIFO(info.st_mode);
+    const int fd = pipe ? openPipe(name, path)
+                        : ::open(name.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return OutputFile::failure(path, SystemErrorText(errno));
     std::optional<int> error = writeAll(fd, bytes);
@@ -48,14 +96,28 @@ std::optional<QString> writeDirectly(const QString &path, const QByteArray &byte
     return std::nullopt;
 }
 
+// Where a symbolic link leads, followed to its end even when that file does
+// not exist yet: the output is written there, as a shell's redirection does,
+// and the link stays a link.
+QString linkEnd(const QString &path)
+{
+    QString target = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        const QFileInfo info(target);
+        if (!info.isSymLink())
+            return target;
+        target = info.symLinkTarget();
+    }
+    return path; // a loop: the write fails on it with the system's reason
+}
+
 // Writes a new file beside the target and renames it over the target: the
 // target is either the old file or the whole new one, never a part.
 std::optional<QString> replaceFile(const QString &path, const QByteArray &bytes)
 {
-    // A symbolic link stays a link: the file it leads to is replaced.
-    QString target = path;
-    if (const QFileInfo info(path); info.isSymLink() && info.exists())
-        target = info.canonicalFilePath();
+    // A symbolic link stays a link: the file it leads to is replaced (or
+    // made, when the link leads to no file yet).
+    const QString target = linkEnd(path);
     const QFileInfo targetInfo(target);
     QByteArray temporary = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.") +
                                              targetInfo.fileName() + QStringLiteral(".XXXXXX"));
@@ -168,6 +230,8 @@ QString SystemErrorText(int error)
         return QStringLiteral("ошибка ввода-вывода");
     case EPIPE:
         return QStringLiteral("читающая сторона канала закрыта");
+    case EINTR:
+        return QStringLiteral("прервано");
     case ENXIO:
     case ENODEV:
         return QStringLiteral("устройство недоступно");

@@ -112,8 +112,9 @@ public:
             int position = worker->position;
             if (worker->finished) {
                 state = resultText(worker->outcome.status);
-                // A port that is done is full, also one without steps (the self-test).
-                if (worker->outcome.status != ExitFailed)
+                // A port that is done is full, also one without steps (the
+                // self-test); a failed or stopped one shows how far it came.
+                if (worker->outcome.status == ExitDone || worker->outcome.status == ExitNegative)
                     position = maximum;
             }
             text += QStringLiteral("\r\x1b[K%1 %2 %3\n")

@@ -38,12 +38,18 @@ std::optional<QString> TakeStandardOutputFault()
     // What the buffer still holds goes out now; its failure counts too.
     if (!standardOutputError() && (std::fflush(stdout) != 0 || std::ferror(stdout)))
         standardOutputError() = errno;
-    if (!standardOutputError() || taken)
+    // A reader that has gone (head) ends the output silently.
+    if (!standardOutputError() || taken || StandardOutputReaderGone())
         return std::nullopt;
     taken = true;
     return QStringLiteral("Невозможно записать в стандартный вывод: %1")
         .arg(*standardOutputError() != 0 ? SystemErrorText(*standardOutputError())
                                          : QStringLiteral("ошибка записи"));
+}
+
+bool StandardOutputReaderGone()
+{
+    return standardOutputError() == EPIPE;
 }
 
 void TerminalNotifier::print(const QString &text)

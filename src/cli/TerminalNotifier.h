@@ -47,6 +47,10 @@ bool PrintBytes(std::FILE *stream, const QByteArray &bytes);
 // The first failure to write standard output (also of a flush that follows),
 // as the user reads it; nothing while all went out, or once it was taken:
 // the user is told once.
+// A closed pipe (the reader, such as head, has ended) is no fault to tell.
 std::optional<QString> TakeStandardOutputFault();
+
+// Whether standard output failed because its reader closed the pipe.
+bool StandardOutputReaderGone();
 
 } // namespace sr5n

@@ -11,7 +11,8 @@ QString ReadableEcho(const QString &text, qsizetype limit)
             shown += QStringLiteral("… (%1 знаков)").arg(text.size());
             break;
         }
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+        // C0 and C1 controls and DEL: a terminal would act on them.
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0))
             shown += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
         else
             shown += c;

@@ -3,9 +3,11 @@
 #include "common/FieldRules.h"
 #include "config/ControlNames.h"
 
+#include <QVarLengthArray>
 #include <QtGlobal>
 
 #include <algorithm>
+#include <numeric>
 
 namespace sr5n {
 
@@ -22,7 +24,24 @@ QTime withoutSeconds(QTime time)
 
 } // namespace
 
-ConfigModel::ConfigModel(QObject *parent) : QObject(parent)
+struct ConfigModel::Layout {
+    QList<Entry> entries;
+    QStringList names;
+    QHash<QString, qsizetype> index; // of each name in `names` and `entries`
+    // The controls whose enabling the model decides, in the order it is told.
+    QStringList controls;
+    QHash<QString, qsizetype> controlIndex;
+    // The distinct conditions, and which one each control follows: applying
+    // the enabling evaluates each condition once, whatever the controls.
+    QList<EnableSlot> conditions;
+    QList<qsizetype> conditionOf;
+    QList<bool> enabled;
+
+    Layout();
+    void addControl(const QString &name, EnableRule rule, int pair, int number);
+};
+
+ConfigModel::Layout::Layout()
 {
     for (const ValueDescription &d : ConfigValueDescriptions()) {
         const int pairs = d.scope == ValueScope::Common ? 1 : 2;
@@ -42,80 +61,124 @@ ConfigModel::ConfigModel(QObject *parent) : QObject(parent)
                 e.minimum = d.minimum;
                 e.maximum = d.maximum;
                 e.items = d.items;
-                m_entries.insert(name, e);
-                m_names.append(name);
+                index.insert(name, entries.size());
+                entries.append(e);
+                names.append(name);
 
-                addEnableSlot(name, d.enableRule, p, n);
+                addControl(name, d.enableRule, p, n);
                 const QString stem = ControlStem(name);
                 if (d.labelPlace == LabelPlace::Label)
-                    addEnableSlot(QStringLiteral("lbl") + stem, d.enableRule, p, n);
+                    addControl(QStringLiteral("lbl") + stem, d.enableRule, p, n);
                 if (d.labelPlace == LabelPlace::Caption || d.kind == ValueKind::Slider)
-                    addEnableSlot(QStringLiteral("stt") + stem, d.enableRule, p, n);
+                    addControl(QStringLiteral("stt") + stem, d.enableRule, p, n);
             }
         }
     }
     for (const GroupDescription &g : ConfigGroupDescriptions()) {
-        const QStringList names = g.names();
-        for (int i = 0; i < names.size(); ++i) {
+        const QStringList groupNames = g.names();
+        for (int i = 0; i < groupNames.size(); ++i) {
             const int p = g.scope == ValueScope::Number ? 1 + i / 2
                           : g.scope == ValueScope::Pair ? 1 + i
                                                         : 0;
             const int n = g.scope == ValueScope::Number ? 1 + i % 2 : 0;
-            addEnableSlot(names.at(i), g.enableRule, p, n);
+            addControl(groupNames.at(i), g.enableRule, p, n);
         }
     }
-    for (const QString &name : std::as_const(m_enablingOrder))
-        m_enabled.insert(name, evaluate(m_slots.value(name)));
+    for (const qsizetype condition : std::as_const(conditionOf))
+        enabled.append(evaluate(*this, entries, conditions.at(condition)));
 }
 
-void ConfigModel::addEnableSlot(const QString &name, EnableRule rule, int pair, int number)
+void ConfigModel::Layout::addControl(const QString &name, EnableRule rule, int pair, int number)
 {
-    if (m_slots.contains(name))
+    if (controlIndex.contains(name))
         return;
-    m_slots.insert(name, EnableSlot{rule, pair, number});
-    m_enablingOrder.append(name);
+    qsizetype condition = 0;
+    while (condition < conditions.size() &&
+           !(conditions[condition].rule == rule && conditions[condition].pair == pair &&
+             conditions[condition].number == number))
+        ++condition;
+    if (condition == conditions.size())
+        conditions.append(EnableSlot{rule, pair, number});
+    controlIndex.insert(name, controls.size());
+    controls.append(name);
+    conditionOf.append(condition);
+}
+
+const ConfigModel::Layout &ConfigModel::layout()
+{
+    static const Layout built;
+    return built;
+}
+
+ConfigModel::ConfigModel(QObject *parent)
+    : QObject(parent), m_layout(layout()), m_entries(m_layout.entries), m_enabled(m_layout.enabled)
+{
+}
+
+QStringList ConfigModel::names() const
+{
+    return m_layout.names;
+}
+
+QStringList ConfigModel::enablingNames() const
+{
+    return m_layout.controls;
 }
 
 bool ConfigModel::contains(const QString &name) const
 {
-    return m_entries.contains(name);
+    return m_layout.index.contains(name);
 }
 
 const ValueDescription *ConfigModel::description(const QString &name) const
 {
-    const auto it = m_entries.constFind(name);
-    return it == m_entries.cend() ? nullptr : it->description;
+    const Entry *e = entry(name);
+    return e ? e->description : nullptr;
+}
+
+const ConfigModel::Entry *ConfigModel::entry(const QString &name) const
+{
+    const qsizetype at = m_layout.index.value(name, -1);
+    return at < 0 ? nullptr : &m_entries.at(at);
+}
+
+ConfigModel::Entry *ConfigModel::entry(const QString &name)
+{
+    const qsizetype at = m_layout.index.value(name, -1);
+    return at < 0 ? nullptr : &m_entries[at];
 }
 
 const ConfigModel::Entry *ConfigModel::find(const QString &name, ValueKind kind) const
 {
-    const auto it = m_entries.constFind(name);
-    if (it == m_entries.cend() || it->description->kind != kind) {
+    const Entry *e = entry(name);
+    if (!e || e->description->kind != kind) {
         qWarning("ConfigModel: no value %s of the requested kind", qUtf8Printable(name));
         return nullptr;
     }
-    return &*it;
+    return e;
 }
 
+// The writable entries are the model's own: the list is detached from the
+// one it shares with other models before any is handed out.
 ConfigModel::Entry *ConfigModel::find(const QString &name, ValueKind kind)
 {
-    return const_cast<Entry *>(std::as_const(*this).find(name, kind));
+    return std::as_const(*this).find(name, kind) ? entry(name) : nullptr;
 }
 
 const ConfigModel::Entry *ConfigModel::findNumeric(const QString &name) const
 {
-    const auto it = m_entries.constFind(name);
-    if (it == m_entries.cend() ||
-        (it->description->kind != ValueKind::Slider && it->description->kind != ValueKind::Mask)) {
+    const Entry *e = entry(name);
+    if (!e ||
+        (e->description->kind != ValueKind::Slider && e->description->kind != ValueKind::Mask)) {
         qWarning("ConfigModel: no slider %s", qUtf8Printable(name));
         return nullptr;
     }
-    return &*it;
+    return e;
 }
 
 ConfigModel::Entry *ConfigModel::findNumeric(const QString &name)
 {
-    return const_cast<Entry *>(std::as_const(*this).findNumeric(name));
+    return std::as_const(*this).findNumeric(name) ? entry(name) : nullptr;
 }
 
 // --- sliders ---
@@ -162,29 +225,29 @@ void ConfigModel::setSlider(int pair, int number, QStringView rest, int value)
 
 int ConfigModel::minimum(const QString &name) const
 {
-    const auto it = m_entries.constFind(name);
-    return it == m_entries.cend() ? 0 : it->minimum;
+    const Entry *e = entry(name);
+    return e ? e->minimum : 0;
 }
 
 int ConfigModel::maximum(const QString &name) const
 {
-    const auto it = m_entries.constFind(name);
-    return it == m_entries.cend() ? 0 : it->maximum;
+    const Entry *e = entry(name);
+    return e ? e->maximum : 0;
 }
 
 QString ConfigModel::valueText(const QString &name) const
 {
     const QString sliderName = name.startsWith(u"stt") ? SwapPrefix(name, u"trb") : name;
-    const auto it = m_entries.constFind(sliderName);
-    if (it == m_entries.cend() || it->description->kind != ValueKind::Slider)
+    const Entry *e = entry(sliderName);
+    if (!e || e->description->kind != ValueKind::Slider)
         return {};
-    return ValueText(it->value, it->description->scale, it->description->unit);
+    return ValueText(e->value, e->description->scale, e->description->unit);
 }
 
 void ConfigModel::applyPassiveHoursBound()
 {
-    Entry &hours = m_entries[PassiveHours];
-    const int bound = m_entries.value(PassiveDays).value == 0 ? 1 : 0;
+    Entry &hours = *entry(PassiveHours);
+    const int bound = entry(PassiveDays)->value == 0 ? 1 : 0;
     if (hours.minimum == bound)
         return;
     hours.minimum = bound;
@@ -237,19 +300,19 @@ void ConfigModel::setFlag(int pair, int number, QStringView rest, bool on)
 
 QString ConfigModel::text(const QString &name) const
 {
-    const auto it = m_entries.constFind(name);
-    if (it == m_entries.cend() ||
-        (it->description->kind != ValueKind::Code && it->description->kind != ValueKind::Phone)) {
+    const Entry *e = entry(name);
+    if (!e ||
+        (e->description->kind != ValueKind::Code && e->description->kind != ValueKind::Phone)) {
         qWarning("ConfigModel: no text field %s", qUtf8Printable(name));
         return {};
     }
-    return it->text;
+    return e->text;
 }
 
 void ConfigModel::setText(const QString &name, const QString &text)
 {
-    const auto it = m_entries.find(name);
-    if (it == m_entries.end() ||
+    Entry *it = entry(name);
+    if (!it ||
         (it->description->kind != ValueKind::Code && it->description->kind != ValueKind::Phone)) {
         qWarning("ConfigModel: no text field %s", qUtf8Printable(name));
         return;
@@ -390,8 +453,17 @@ bool ConfigModel::pairActive(int pair) const
            flag(NumberControlName(u"chb", pair, 2, u"N"));
 }
 
-bool ConfigModel::evaluate(const EnableSlot &slot) const
+bool ConfigModel::evaluate(const Layout &layout, const QList<Entry> &entries,
+                           const EnableSlot &slot)
 {
+    const auto value = [&](const QString &name) {
+        return entries.at(layout.index.value(name)).value;
+    };
+    const auto flag = [&value](const QString &name) { return value(name) != 0; };
+    const auto pairActive = [&flag](int pair) {
+        return flag(NumberControlName(u"chb", pair, 1, u"N")) ||
+               flag(NumberControlName(u"chb", pair, 2, u"N"));
+    };
     switch (slot.rule) {
     case EnableRule::Always:
         return true;
@@ -412,51 +484,75 @@ bool ConfigModel::evaluate(const EnableSlot &slot) const
     case EnableRule::ProtocolRecheck:
         return flag(QStringLiteral("chbProtocol_Test"));
     case EnableRule::ToneData:
-        return choice(QStringLiteral("rgpDataFreq")) < 2;
+        return value(QStringLiteral("rgpDataFreq")) < 2;
     }
     return true;
 }
 
 void ConfigModel::applyEnabling()
 {
-    for (const QString &name : std::as_const(m_enablingOrder)) {
-        const bool enabled = evaluate(m_slots.value(name));
-        bool &held = m_enabled[name];
-        if (held == enabled)
+    QVarLengthArray<bool, 32> met;
+    for (const EnableSlot &condition : m_layout.conditions)
+        met.append(evaluate(m_layout, m_entries, condition));
+    for (qsizetype i = 0; i < m_layout.controls.size(); ++i) {
+        const bool enabled = met[m_layout.conditionOf.at(i)];
+        if (m_enabled.at(i) == enabled)
             continue;
-        held = enabled;
-        emit enabledChanged(name, enabled);
+        m_enabled[i] = enabled;
+        emit enabledChanged(m_layout.controls.at(i), enabled);
     }
 }
 
 bool ConfigModel::isEnabled(const QString &name) const
 {
-    return m_enabled.value(name, true);
+    const qsizetype index = m_layout.controlIndex.value(name, -1);
+    return index < 0 || m_enabled.at(index);
 }
 
 void ConfigModel::copyValues(const ConfigModel &source, const QStringList &names)
 {
-    QStringList changedValues, changedRanges, changedItems;
-    for (const QString &name : names) {
-        const auto from = source.m_entries.constFind(name);
-        const auto to = m_entries.find(name);
-        if (from == source.m_entries.cend() || to == m_entries.end())
-            continue;
-        if (to->value != from->value || to->text != from->text || to->time != from->time)
-            changedValues.append(name);
-        if (to->minimum != from->minimum || to->maximum != from->maximum)
-            changedRanges.append(name);
-        if (to->items != from->items)
-            changedItems.append(name);
-        *to = *from;
+    QList<qsizetype> indexes;
+    indexes.reserve(names.size());
+    for (const QString &name : names)
+        if (const qsizetype at = m_layout.index.value(name, -1); at >= 0)
+            indexes.append(at);
+    copyEntries(source, indexes);
+}
+
+void ConfigModel::copyValues(const ConfigModel &source)
+{
+    if (m_entries.constData() == source.m_entries.constData())
+        return; // shared: nothing differs
+    QList<qsizetype> indexes(m_entries.size());
+    std::iota(indexes.begin(), indexes.end(), 0);
+    copyEntries(source, indexes);
+}
+
+void ConfigModel::copyEntries(const ConfigModel &source, const QList<qsizetype> &indexes)
+{
+    QList<qsizetype> changedValues, changedRanges, changedItems;
+    for (const qsizetype at : indexes) {
+        const Entry &from = source.m_entries.at(at);
+        const Entry &to = std::as_const(m_entries).at(at);
+        const bool value = to.value != from.value || to.text != from.text || to.time != from.time;
+        const bool range = to.minimum != from.minimum || to.maximum != from.maximum;
+        const bool items = to.items != from.items;
+        if (value)
+            changedValues.append(at);
+        if (range)
+            changedRanges.append(at);
+        if (items)
+            changedItems.append(at);
+        if (value || range || items)
+            m_entries[at] = from;
     }
     // Listeners see the whole copy, whichever change they hear of first.
-    for (const QString &name : std::as_const(changedItems))
-        emit itemsChanged(name);
-    for (const QString &name : std::as_const(changedRanges))
-        emit rangeChanged(name);
-    for (const QString &name : std::as_const(changedValues))
-        emit valueChanged(name);
+    for (const qsizetype at : std::as_const(changedItems))
+        emit itemsChanged(m_layout.names.at(at));
+    for (const qsizetype at : std::as_const(changedRanges))
+        emit rangeChanged(m_layout.names.at(at));
+    for (const qsizetype at : std::as_const(changedValues))
+        emit valueChanged(m_layout.names.at(at));
     applyEnabling();
 }
 

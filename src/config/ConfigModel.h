@@ -3,6 +3,7 @@
 #include "config/ConfigValues.h"
 
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -34,7 +35,7 @@ public:
     // The description of the value `name`, or nullptr.
     const ValueDescription *description(const QString &name) const;
     // Every value name, in description order.
-    QStringList names() const { return m_names; }
+    QStringList names() const;
 
     // Sliders (and the protocol editor's prefix selections, kind Mask).
     int slider(const QString &name) const;
@@ -90,7 +91,7 @@ public:
     // text or caption, or a "gbx" group) is enabled; unknown names are enabled.
     bool isEnabled(const QString &name) const;
     // Every control name whose enabling the model decides.
-    QStringList enablingNames() const { return m_enablingOrder; }
+    QStringList enablingNames() const;
 
     // If the phone number field `fieldName` ("edt1P1N", "edtVoiceNum") is
     // empty, switch its flag ("chb" + the same stem) off.
@@ -100,6 +101,8 @@ public:
     // rules have already run on them, then notifies every change at once and
     // re-applies the enabling. Unknown names are skipped.
     void copyValues(const ConfigModel &source, const QStringList &names);
+    // The same for every value, without looking a name up.
+    void copyValues(const ConfigModel &source);
 
 signals:
     void valueChanged(const QString &name);
@@ -126,21 +129,27 @@ private:
         int pair = 0;
         int number = 0;
     };
+    // What every model starts as, built once: the default entries, the
+    // controls whose enabling the model decides and the conditions they follow.
+    struct Layout;
+    static const Layout &layout();
 
+    const Entry *entry(const QString &name) const;
+    Entry *entry(const QString &name);
     const Entry *find(const QString &name, ValueKind kind) const;
     Entry *find(const QString &name, ValueKind kind);
     const Entry *findNumeric(const QString &name) const;
     Entry *findNumeric(const QString &name);
-    void addEnableSlot(const QString &name, EnableRule rule, int pair, int number);
-    bool evaluate(const EnableSlot &slot) const;
+    static bool evaluate(const Layout &layout, const QList<Entry> &entries, const EnableSlot &slot);
     void applyEnabling();
+    void copyEntries(const ConfigModel &source, const QList<qsizetype> &indexes);
     void applyPassiveHoursBound();
 
-    QHash<QString, Entry> m_entries;
-    QStringList m_names;
-    QHash<QString, EnableSlot> m_slots;
-    QStringList m_enablingOrder;
-    QHash<QString, bool> m_enabled;
+    const Layout &m_layout;
+    // The values, in the order of Layout::names.
+    QList<Entry> m_entries;
+    // Whether each control of Layout::controls is enabled, in its order.
+    QList<bool> m_enabled;
 };
 
 // UncheckEmptyNumber: the operation the block encoders run before each number.

@@ -5,7 +5,7 @@ namespace sr5n {
 ConfigurationCopy::ConfigurationCopy(const BlockContext &target)
     : m_target(target), m_context{m_model, m_tables, target.catalog, target.notifier}
 {
-    m_model.copyValues(target.model, target.model.names());
+    m_model.copyValues(target.model);
     m_tables.copyFrom(target.tables);
     QObject::connect(&m_model, &ConfigModel::valueChanged, &m_model,
                      [this](const QString &name) { changed(name); });

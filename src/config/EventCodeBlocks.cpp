@@ -129,10 +129,10 @@ bool decodeAnswer(const BlockContext &context, int pair, const QString &answer)
     // An event the external table does not have keeps no codes.
     if (!context.tables.isValidRow(Table::External, row))
         return true;
-    QStringList zones = context.tables.zoneCodes(row, pair);
+    // Code by code: a copy of the row's zones for each answer costs more
+    // than the whole rest of decoding a configuration.
     for (qsizetype i = 0; i < codes->size(); ++i)
-        zones[first + i] = codes->at(i);
-    context.tables.setZoneCodes(row, pair, zones);
+        context.tables.setZoneCode(row, pair, first + int(i), codes->at(i));
     return true;
 }
 

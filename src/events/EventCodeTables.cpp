@@ -26,8 +26,10 @@ template <typename Rows> void resizeRows(Rows &rows, int count)
 
 EventCodeTables::External::External()
 {
+    // Shared by every row until a code is set: a table is made for each decoding.
+    static const QStringList noCodes(ZoneCount, kNoCode);
     for (QStringList &pairZones : zones)
-        pairZones = QStringList(ZoneCount, kNoCode);
+        pairZones = noCodes;
 }
 
 EventCodeTables::EventCodeTables(QObject *parent) : QObject(parent)

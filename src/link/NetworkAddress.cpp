@@ -46,4 +46,11 @@ std::optional<NetworkAddress> NetworkAddress::parse(const QString &name)
     return address;
 }
 
+QString NetworkAddress::name() const
+{
+    const QString scheme = mode == Mode::Raw ? RawScheme : Rfc2217Scheme;
+    const QString where = host.contains(u':') ? u'[' + host + u']' : host;
+    return scheme + where + u':' + QString::number(port);
+}
+
 } // namespace sr5n

@@ -22,6 +22,8 @@ struct NetworkAddress {
     // The address in `name`; nothing when it is not a well-formed network
     // port name (no host, a port outside 1-65535, anything after the port).
     static std::optional<NetworkAddress> parse(const QString &name);
+    // The port name of the address, as parse() takes it back.
+    QString name() const;
 
     bool operator==(const NetworkAddress &) const = default;
 };

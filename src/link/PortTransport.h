@@ -30,6 +30,8 @@ public:
     virtual qint64 bytesToWrite() const = 0;
     // Ends a running open() at once; it returns false with cancelled() set.
     virtual void cancelOpen() {}
+    // The line's settings in force, in words, for the trace.
+    virtual QString settingsText() const = 0;
 
     bool cancelled() const { return m_cancelled; }
     // The component's own text (for logs and tests).

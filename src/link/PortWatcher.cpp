@@ -1,5 +1,6 @@
 #include "link/PortWatcher.h"
 
+#include "common/LogCategories.h"
 #include "link/UdevMonitor.h"
 
 #include <QDir>
@@ -42,7 +43,10 @@ PortWatcher::PortWatcher(const QString &simulatorFolder, std::unique_ptr<UdevMon
 {
     m_settle->setSingleShot(true);
     m_settle->setInterval(kSettleMs);
-    connect(m_settle, &QTimer::timeout, this, &PortWatcher::portsMayHaveChanged);
+    connect(m_settle, &QTimer::timeout, this, [this] {
+        qCDebug(lcPorts) << "the ports may have changed: scanning again";
+        emit portsMayHaveChanged();
+    });
 
     if (m_monitor) {
         m_deviceEvents = new QSocketNotifier(m_monitor->descriptor(), QSocketNotifier::Read, this);
@@ -72,8 +76,10 @@ PortWatcher::~PortWatcher()
 
 void PortWatcher::deviceEvent()
 {
-    if (m_monitor->drain())
+    if (m_monitor->drain()) {
+        qCDebug(lcPorts) << "a serial device came or went";
         soon();
+    }
 }
 
 void PortWatcher::soon()
@@ -130,6 +136,7 @@ void PortWatcher::watchSimulators(const QList<PortEntry> &ports)
         connect(process, &QSocketNotifier::activated, this, [this, process] {
             // Readable from the end of the process on: told once.
             process->setEnabled(false);
+            qCDebug(lcPorts) << "a simulator's process ended";
             soon();
         });
         m_processes.insert(pid, process);

@@ -2,6 +2,22 @@
 
 namespace sr5n {
 
+QString Rfc2217Transport::settingsText() const
+{
+    const Rfc2217Session::Reported &reported = m_session.reported();
+    const auto line = [](const std::optional<quint8> &code, quint8 on, quint8 off) {
+        if (!code)
+            return QStringLiteral("не сообщено");
+        return *code == on    ? QStringLiteral("вкл.")
+               : *code == off ? QStringLiteral("выкл.")
+                              : QStringLiteral("код %1").arg(*code);
+    };
+    return serverConnectionText() +
+           QStringLiteral(", RFC 2217: запрошено 115200 бит/с, 8N1, без управления потоком, DTR "
+                          "и RTS выключены; сервер сообщил: %1, DTR %2, RTS %3")
+               .arg(m_session.reportedText(), line(reported.dtr, 8, 9), line(reported.rts, 11, 12));
+}
+
 bool Rfc2217Transport::purge()
 {
     TcpTransport::purge();

@@ -18,6 +18,7 @@ public:
     using TcpTransport::TcpTransport;
 
     bool purge() override;
+    QString settingsText() const override;
     // What the server reported it set on its port.
     const Rfc2217Session::Reported &reported() const { return m_session.reported(); }
 

@@ -2,9 +2,12 @@
 
 #include "link/PortOpenFailure.h"
 
+#include <QFileInfo>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <poll.h>
+#include <sys/file.h>
 #endif
 
 namespace sr5n {
@@ -12,6 +15,17 @@ namespace sr5n {
 namespace {
 const QString LineGoneReason =
     QStringLiteral("Связь с портом потеряна: устройство отключено или линия разорвана");
+
+// The name the port is opened and locked by: the device itself, every
+// symbolic link followed, so that two names of one device lock each other.
+QString deviceName(const QString &path)
+{
+    if (path.isEmpty())
+        return path;
+    const QString full = path.startsWith(u'/') ? path : QStringLiteral("/dev/") + path;
+    const QString canonical = QFileInfo(full).canonicalFilePath();
+    return canonical.isEmpty() ? path : canonical;
+}
 } // namespace
 
 SerialTransport::SerialTransport(QString path, QObject *parent)
@@ -32,7 +46,7 @@ bool SerialTransport::open()
 {
     clearFailure();
     m_lineLost = false;
-    m_port.setPortName(m_path);
+    m_port.setPortName(deviceName(m_path));
     m_port.setBaudRate(QSerialPort::Baud115200);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
@@ -51,12 +65,45 @@ bool SerialTransport::open()
                         .arg(reason),
                     forUser);
     }
+#ifdef Q_OS_UNIX
+    // The lock file goes by the name; this lock goes by the open device, so
+    // that no name of it (whatever its path) is worked by two of our
+    // processes at once, also under root, whom the terminal's exclusive mode
+    // does not stop.
+    if (::flock(static_cast<int>(m_port.handle()), LOCK_EX | LOCK_NB) != 0 &&
+        errno == EWOULDBLOCK) {
+        m_port.close();
+        m_port.clearError();
+        return fail(QStringLiteral("Device %1 is locked by another process").arg(m_path),
+                    PortOpenFailure::text(PortOpenFailure::Reason::InUse));
+    }
+#endif
     // Pseudo-terminals and some adapters have no modem lines; the port works
     // without them, so a refusal here is not a failure.
     m_port.setDataTerminalReady(false);
     m_port.setRequestToSend(false);
     m_port.clearError();
     return true;
+}
+
+QString SerialTransport::settingsText() const
+{
+    static const char *const parities[] = {"N", "?", "E", "O", "S", "M"};
+    const int parity = static_cast<int>(m_port.parity());
+    const char *const stops = m_port.stopBits() == QSerialPort::OneStop   ? "1"
+                              : m_port.stopBits() == QSerialPort::TwoStop ? "2"
+                                                                          : "1.5";
+    const QString flow = m_port.flowControl() == QSerialPort::NoFlowControl
+                             ? QStringLiteral("без управления потоком")
+                         : m_port.flowControl() == QSerialPort::HardwareControl
+                             ? QStringLiteral("с аппаратным управлением потоком")
+                             : QStringLiteral("XON/XOFF");
+    return QStringLiteral("последовательный порт %1: %2 бит/с, %3%4%5, %6, DTR и RTS выключены")
+        .arg(m_path)
+        .arg(m_port.baudRate())
+        .arg(static_cast<int>(m_port.dataBits()))
+        .arg(QString::fromLatin1(parity >= 0 && parity < 6 ? parities[parity] : "?"),
+             QString::fromLatin1(stops), flow);
 }
 
 void SerialTransport::close()

@@ -23,6 +23,7 @@ public:
     bool purge() override;
     bool write(const QByteArray &bytes) override;
     qint64 bytesToWrite() const override { return m_port.bytesToWrite(); }
+    QString settingsText() const override;
 
 private:
     void onReadyRead();

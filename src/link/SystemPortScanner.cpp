@@ -1,5 +1,7 @@
 #include "link/SystemPortScanner.h"
 
+#include "common/LogCategories.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSerialPortInfo>
@@ -55,6 +57,8 @@ QList<PortEntry> SystemPortScanner::scan()
         entry.simulatorPid = simulator.pid;
         entries.append(entry);
     }
+    qCDebug(lcPorts) << "scanned" << entries.size() << "ports:" << seen << "and"
+                     << entries.size() - seen.size() << "simulators";
     return entries;
 }
 

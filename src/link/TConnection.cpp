@@ -72,6 +72,17 @@ bool TConnection::Open(const QString &portName)
         openedHere = ok;
     }
     ok = ok && m_comm.PurgeReadWrite();
+    if (m_trace) {
+        if (ok)
+            traced(LineTrace::Event::Opened, {}, m_comm.Settings());
+        else if (m_comm.OpenCancelled())
+            traced(LineTrace::Event::OpenFailed, {}, QStringLiteral("отменено пользователем"));
+        else
+            traced(LineTrace::Event::OpenFailed, {},
+                   m_comm.LastError() + (m_comm.FailureReason().isEmpty()
+                                             ? QString()
+                                             : QStringLiteral(" / ") + m_comm.FailureReason()));
+    }
     if (!ok) {
         // A port opened but not usable is not left open behind a closed link.
         if (openedHere)
@@ -102,6 +113,10 @@ bool TConnection::Close()
     m_comm.Close();
     m_opened = false;
     m_lineLost = false;
+    if (m_trace)
+        traced(LineTrace::Event::Closed, {},
+               purged ? QString()
+                      : QStringLiteral("очистка буферов не удалась: ") + m_comm.LastError());
     if (!purged) {
         reportPortFailure();
         return false;
@@ -118,19 +133,40 @@ bool TConnection::Send(const QString &body, int timeoutMs)
     m_request = QString::fromLatin1(frame.mid(1, frame.size() - 2));
     m_requestCommand = body.left(2);
     m_answerEcho = AnswerEcho(m_requestCommand, body.mid(2));
+    const QString asked =
+        m_trace ? LineTraceText::request(QByteArrayView(frame).sliced(1, frame.size() - 4))
+                : QString();
 
     // Every attempt waits for its own answer, so that one corrupted answer
     // costs one attempt and not the whole request.
     for (int attempt = 0; attempt < Attempts && !m_answered && !m_aborted; ++attempt) {
+        if (m_trace && attempt > 0)
+            traced(LineTrace::Event::Retry, {},
+                   QStringLiteral("попытка %1 из %2: %3")
+                       .arg(attempt + 1)
+                       .arg(Attempts)
+                       .arg(m_heard ? m_verdict : missedAnswer(timeoutMs)));
         m_heard = false;
+        if (m_trace)
+            traced(
+                LineTrace::Event::Sent, frame,
+                QStringLiteral("%1, попытка %2 из %3").arg(asked).arg(attempt + 1).arg(Attempts));
         if (!m_comm.WriteText(frame)) {
             m_aborted = true;
+            if (m_trace)
+                traced(LineTrace::Event::Note, {},
+                       QStringLiteral("запись в порт не удалась: ") + m_comm.LastError());
             reportPortFailure();
             return false;
         }
         WaitAnswer(timeoutMs);
+        if (m_trace && !m_heard && !m_aborted)
+            traced(LineTrace::Event::TimedOut, {}, missedAnswer(timeoutMs));
         if (m_lineLost && !m_answered && !m_aborted) {
             m_aborted = true;
+            if (m_trace)
+                traced(LineTrace::Event::Note, {},
+                       QStringLiteral("линия потеряна: ") + m_comm.FailureReason());
             reportPortFailure();
             return false;
         }
@@ -151,6 +187,11 @@ bool TConnection::Send(const QString &body, int timeoutMs)
     return true;
 }
 
+QString TConnection::missedAnswer(int timeoutMs) const
+{
+    return QStringLiteral("нет ответа за %1 мс").arg(timeoutMs);
+}
+
 TConnection::ExchangeResult TConnection::Exchange(const QString &command, const QString &data,
                                                   int timeoutMs, Wanted wanted)
 {
@@ -161,6 +202,16 @@ TConnection::ExchangeResult TConnection::Exchange(const QString &command, const 
             wanted == Wanted::SameCommand ? m_answerCommand == command : !AnsweredBusy();
         if (accepted)
             return ExchangeResult::Answered;
+        if (m_trace)
+            traced(LineTrace::Event::Retry, {},
+                   QStringLiteral("ответ %1 из %2 не принят: %3; запрос повторяется")
+                       .arg(repeat + 1)
+                       .arg(CommandRepeats)
+                       .arg(AnsweredBusy()
+                                ? QStringLiteral("коммуникатор занят")
+                                : QStringLiteral("ответ на другую команду (%1)")
+                                      .arg(m_answerCommand.isEmpty() ? QStringLiteral("пустой")
+                                                                     : m_answerCommand)));
     }
     return ExchangeResult::Refused;
 }
@@ -220,6 +271,8 @@ QString TConnection::Checksum(const QString &text)
 
 void TConnection::abort()
 {
+    if (m_trace && !m_aborted && (m_opened || !m_waits.isEmpty()))
+        traced(LineTrace::Event::Note, {}, QStringLiteral("отмена: обмен прерван"));
     m_aborted = true;
     m_comm.CancelOpen();
     wakeWait();
@@ -235,8 +288,12 @@ void TConnection::SetAborted(bool aborted)
 
 void TConnection::VaCaptureMessage(TVaCapture *sender, const QString &data)
 {
-    if (m_aborted)
+    if (m_aborted) {
+        if (m_trace)
+            traced(LineTrace::Event::Answer, data.toLatin1(),
+                   QStringLiteral("после отмены: не разбирается"));
         return;
+    }
     // Only what follows the last start delimiter belongs to the answer: an
     // earlier part is what is left of a frame that was cut off.
     QString text = data;
@@ -248,19 +305,46 @@ void TConnection::VaCaptureMessage(TVaCapture *sender, const QString &data)
     }
     m_waiting = false;
 
-    const std::optional<QByteArray> body = CheckedBody(text.toLatin1());
+    const QByteArray message = text.toLatin1();
+    const std::optional<QByteArray> body = CheckedBody(message);
+    if (m_trace) {
+        m_verdict = LineTraceText::checksumVerdict(message);
+        if (text.size() != data.size())
+            m_verdict += QStringLiteral(" (до последнего «%1» отброшено)").arg(start);
+    }
     if (body && (*body == "FF01" || *body == "FF02")) {
         m_aborted = true;
+        if (m_trace)
+            traced(LineTrace::Event::Answer, data.toLatin1(),
+                   m_verdict + (*body == "FF01" ? QStringLiteral(": неисправность памяти")
+                                                : QStringLiteral(": неисправность часов")));
         m_notifier.reportFailure(*body == "FF01" ? MemoryFaultMessage : ClockFaultMessage);
     } else if (body) {
         const QString command = QString::fromLatin1(body->left(2));
         const QString answerData = QString::fromLatin1(body->mid(2));
         // A late answer to an earlier request is never taken for this one's.
-        if (isStale(command, answerData))
+        if (isStale(command, answerData)) {
+            if (m_trace)
+                traced(LineTrace::Event::Answer, data.toLatin1(),
+                       m_verdict + QStringLiteral(": опоздавший ответ на прежний запрос (адрес "
+                                                  "%1, ожидался %2): отброшен, ожидание "
+                                                  "продолжается")
+                                       .arg(answerData.left(m_answerEcho.size()), m_answerEcho));
             return;
+        }
         m_answerCommand = command;
         m_answerData = answerData;
         m_answered = true;
+        if (m_trace)
+            traced(LineTrace::Event::Answer, data.toLatin1(),
+                   m_verdict + (AnsweredBusy()
+                                    ? QStringLiteral(": коммуникатор занят, пауза %1 мс")
+                                          .arg(m_timings.busyPauseMs)
+                                    : QStringLiteral(": команда %1, данных %2 знаков")
+                                          .arg(command.isEmpty() ? QStringLiteral("—") : command)
+                                          .arg(answerData.size())));
+    } else if (m_trace) {
+        traced(LineTrace::Event::Answer, data.toLatin1(), m_verdict);
     }
     m_heard = true;
     wakeWait();
@@ -294,6 +378,17 @@ void TConnection::wakeWait()
         if (m_aborted || (wait.endsOnMessage && (m_heard || m_lineLost)))
             wait.loop->quit();
     }
+}
+
+void TConnection::setTrace(LineTrace *trace)
+{
+    m_trace = trace;
+    m_comm.SetTrace(trace);
+}
+
+void TConnection::traced(LineTrace::Event event, QByteArrayView bytes, const QString &text) const
+{
+    m_trace->record(m_comm.DeviceName(), event, bytes, text);
 }
 
 void TConnection::reportPortFailure()

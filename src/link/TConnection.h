@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/LineTrace.h"
 #include "link/LinkTimings.h"
 
 #include <QList>
@@ -97,6 +98,11 @@ public:
 
     const LinkTimings &timings() const { return m_timings; }
 
+    // Where every frame, answer, retry and time-out is told (the port's
+    // received bytes too); null: nothing is traced. Not owned.
+    void setTrace(LineTrace *trace);
+    LineTrace *trace() const { return m_trace; }
+
 private:
     bool exchange(const QString &command, const QString &data, const QString &mismatchMessage);
     // The answer does not belong to the request in progress.
@@ -104,6 +110,10 @@ private:
     void wait(int ms, bool untilMessage);
     void wakeWait();
     void reportPortFailure();
+    // Tells the trace, when there is one.
+    void traced(LineTrace::Event event, QByteArrayView bytes, const QString &text) const;
+    // Why an attempt brought no answer, in the trace's words.
+    QString missedAnswer(int timeoutMs) const;
 
     TVaComm &m_comm;
     TVaCapture &m_capture;
@@ -129,6 +139,9 @@ private:
 
     bool m_lineLost = false;
     QMetaObject::Connection m_lineLostConnection;
+
+    LineTrace *m_trace = nullptr;
+    QString m_verdict; // the trace's verdict on the last message that ended a wait
 };
 
 } // namespace sr5n

@@ -1,5 +1,6 @@
 #include "link/TVaComm.h"
 
+#include "link/LineTrace.h"
 #include "link/NetworkAddress.h"
 #include "link/Rfc2217Transport.h"
 #include "link/SerialTransport.h"
@@ -85,7 +86,7 @@ bool TVaComm::Open()
                     QStringLiteral("Адрес сетевого порта записан неверно: нужен tcp://УЗЕЛ:ПОРТ "
                                    "или rfc2217://УЗЕЛ:ПОРТ"));
     PortTransport *transport = m_transport.get();
-    connect(transport, &PortTransport::received, this, &TVaComm::received);
+    connect(transport, &PortTransport::received, this, &TVaComm::onReceived);
     connect(transport, &PortTransport::lineLost, this, &TVaComm::onLineLost);
     if (!transport->open()) {
         m_openCancelled = transport->cancelled();
@@ -170,6 +171,18 @@ bool TVaComm::WriteText(const QByteArray &text)
     if (!transport->write(text))
         return fail(transport->lastError(), transport->failureReason());
     return true;
+}
+
+QString TVaComm::Settings() const
+{
+    return m_open ? m_transport->settingsText() : QString();
+}
+
+void TVaComm::onReceived(const QByteArray &bytes)
+{
+    if (m_trace)
+        m_trace->record(m_deviceName, LineTrace::Event::Received, bytes, QString());
+    emit received(bytes);
 }
 
 void TVaComm::onLineLost(const QString &reason)

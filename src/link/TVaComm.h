@@ -11,6 +11,7 @@
 
 namespace sr5n {
 
+class LineTrace;
 class PortTransport;
 
 // The serial port: 115200 bit/s, 8 data bits, no parity, 1 stop bit, no flow
@@ -73,6 +74,12 @@ public:
     // exist, access is denied, another program holds it...); empty when unknown.
     QString FailureReason() const { return m_failureReason; }
 
+    // The settings in force while open, in words, as the transport knows
+    // them (a server's port: what the server reported it set).
+    QString Settings() const;
+    // Told of every block received while open; null: nothing. Not owned.
+    void SetTrace(LineTrace *trace) { m_trace = trace; }
+
 signals:
     void received(const QByteArray &bytes);
     void lineLost();
@@ -80,6 +87,7 @@ signals:
 private:
     void onLineLost(const QString &reason);
     bool fail(const QString &text, const QString &reason = QString());
+    void onReceived(const QByteArray &bytes);
 
     std::unique_ptr<PortTransport> m_transport;
     LinkTimings m_timings;
@@ -91,6 +99,7 @@ private:
     QString m_lineLostReason;
     QString m_lastError;
     QString m_failureReason;
+    LineTrace *m_trace = nullptr;
 };
 
 } // namespace sr5n

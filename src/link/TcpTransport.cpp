@@ -89,6 +89,19 @@ QString TcpTransport::sessionTimeoutReason(int timeoutMs) const
     return QStringLiteral("Сервер не ответил за %1 с").arg(seconds(timeoutMs));
 }
 
+QString TcpTransport::serverConnectionText() const
+{
+    return QStringLiteral("сервер %1 (%2, порт %3)")
+        .arg(m_address.host, m_socket.peerAddress().toString())
+        .arg(m_socket.peerPort());
+}
+
+QString TcpTransport::settingsText() const
+{
+    return serverConnectionText() +
+           QStringLiteral(", TCP: байты линии как есть; скорость и формат порта задаёт сервер");
+}
+
 void TcpTransport::close()
 {
     m_open = false;

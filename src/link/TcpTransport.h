@@ -27,6 +27,7 @@ public:
     bool write(const QByteArray &bytes) override;
     qint64 bytesToWrite() const override { return m_socket.bytesToWrite(); }
     void cancelOpen() override;
+    QString settingsText() const override;
 
     const NetworkAddress &address() const { return m_address; }
 
@@ -47,6 +48,8 @@ protected:
     // Sends bytes of the session itself (not the line's), as they are.
     bool sendRaw(const QByteArray &bytes);
     bool opening() const { return m_opening != nullptr; }
+    // "сервер HOST (ADDRESS, порт PORT)": the server as the connection reached it.
+    QString serverConnectionText() const;
 
 private:
     void onConnected();

@@ -15,16 +15,19 @@ QString ProtocolLibraryLocation::prepare(const QString &installationFolder,
         return installationFolder;
     removeCopiedInstallation(installationFolder, userFolder);
     const QString userLibrary = QDir(userFolder).filePath(fileName());
-    if (!QFileInfo::exists(userLibrary)) {
-        // A failed copy leaves no library: loading reports it, and the next
-        // change creates the user's file.
-        const QString installed = QDir(installationFolder).filePath(fileName());
-        if (QDir().mkpath(userFolder) && QFileInfo::exists(installed) &&
-            QFile::copy(installed, userLibrary))
-            QFile::setPermissions(userLibrary, QFile::permissions(userLibrary) | QFile::ReadOwner |
-                                                   QFile::WriteOwner);
+    if (QFileInfo::exists(userLibrary))
+        return userFolder;
+    const QString installed = QDir(installationFolder).filePath(fileName());
+    if (!QFileInfo::exists(installed))
+        return userFolder; // nothing to copy: the first registration creates the user's file
+    if (QDir().mkpath(userFolder) && QFile::copy(installed, userLibrary)) {
+        QFile::setPermissions(userLibrary, QFile::permissions(userLibrary) | QFile::ReadOwner |
+                                               QFile::WriteOwner);
+        return userFolder;
     }
-    return userFolder;
+    // A data folder the user cannot write: the installed library is read as
+    // it is, and only registering a protocol is refused.
+    return installationFolder;
 }
 
 void ProtocolLibraryLocation::removeCopiedInstallation(const QString &installationFolder,
@@ -47,6 +50,14 @@ bool ProtocolLibraryLocation::isWritableFolder(const QString &folder)
 {
     const QFileInfo info(folder);
     return info.isDir() && info.isWritable();
+}
+
+QString ProtocolLibraryLocation::registrationProblem(const QString &folder)
+{
+    if (isWritableFolder(folder))
+        return {};
+    return QStringLiteral("папка библиотеки протоколов \"%1\" недоступна для записи")
+        .arg(QDir::toNativeSeparators(folder));
 }
 
 QString ProtocolLibraryLocation::forInstallation(const QString &installationFolder)

@@ -16,7 +16,9 @@ public:
     // The folder of the library for an installation in `installationFolder`
     // and a user whose data folder is `userFolder`. When the user's folder is
     // chosen and holds no library yet, it is created and the installed library
-    // copied into it; a library already there is never replaced.
+    // copied into it; a library already there is never replaced. When the
+    // copy cannot be made (a data folder the user cannot write), the installed
+    // library is read where it is.
     static QString prepare(const QString &installationFolder, bool installationWritable,
                            const QString &userFolder);
 
@@ -26,6 +28,10 @@ public:
     // the user's library; nothing when the two folders are one.
     static void removeCopiedInstallation(const QString &installationFolder,
                                          const QString &userFolder);
+
+    // Why a protocol cannot be registered in the library in `folder`
+    // (it cannot be written); empty when it can.
+    static QString registrationProblem(const QString &folder);
 
     // True when files can be created in `folder` by this process.
     static bool isWritableFolder(const QString &folder);

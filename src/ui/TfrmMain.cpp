@@ -134,6 +134,7 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
     createPages();
     createBottomBar();
     createServiceMenu();
+    createTraceCommands();
     nameForScreenReaders();
     layout->addWidget(pgcPages, 1);
     layout->addWidget(pnlControls);
@@ -159,6 +160,7 @@ TfrmMain::~TfrmMain()
     // The application object outlives the window: it keeps nothing of it.
     m_app.setProtocolDialogs(nullptr);
     m_app.resetNotifier();
+    m_app.connection().setTrace(nullptr);
 }
 
 void TfrmMain::FormCreate()

@@ -33,6 +33,7 @@ class ProtocolLibraryDialogs;
 class ProtocolPage;
 class ExternalCodesPage;
 class InternalCodesPage;
+class LineJournal;
 class LogsPage;
 class PageControl;
 class PortSelector;
@@ -190,6 +191,10 @@ private:
     // Asks which of the ports that answered to take; empty when declined.
     QString choosePort(const QStringList &ports);
     void createServiceMenu();
+    // The trace of the line: its journal, its window and the support file (TfrmMainTrace.cpp).
+    void createTraceCommands();
+    void lineTraceClick();
+    void saveSupportInfoClick();
     // The open dialog of configuration files, proposing the file opened last;
     // the chosen file, or nothing.
     QString chooseConfigurationFile(const QString &title);
@@ -275,6 +280,11 @@ private:
     QAction *pumVerifyWrites = nullptr;
     QAction *pumObjects = nullptr;
     QAction *pumCatalogSettings = nullptr;
+    // «Сервис» → «Журнал обмена…», «Справка» → «Сохранить сведения для обращения в поддержку…».
+    QAction *pumLineTrace = nullptr;
+    QAction *pumSupportInfo = nullptr;
+    LineJournal *m_lineJournal = nullptr; // the trace of the line, kept while the window lives
+    std::unique_ptr<QWidget> m_lineTraceWindow; // its own window, made on first use
     // The commands (the service menu's are its items above).
     QAction *actOpen = nullptr;
     QAction *actSave = nullptr;

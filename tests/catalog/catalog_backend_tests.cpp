@@ -141,7 +141,7 @@ TEST_P(CatalogBackend, SearchFindsAnObjectByEachOfItsFields)
     const auto entry = store.record(ReadEntry(SampleOf("0412", "84957654321")));
     ASSERT_TRUE(entry);
     ASSERT_TRUE(store.describeObject(entry->objectId, QStringLiteral("Аптека «Здоровье»"),
-                                     QStringLiteral("Тверская, 12"),
+                                     QStringLiteral("Тверская, 12, у Ёлкиной"),
                                      QStringLiteral("ключ у сторожа; 50%_скидка")));
     SampleConfiguration other = SampleOf("9999", "111");
     other.object2 = QStringLiteral("9998");
@@ -151,9 +151,24 @@ TEST_P(CatalogBackend, SearchFindsAnObjectByEachOfItsFields)
         const char *query;
         bool found;
     } cases[] = {
-        {"0412", true},        {"0567", true},    {"аптека", true},       {"ЗДОРОВЬЕ", true},
-        {"тверская 12", true}, {"сторожа", true}, {"7654321", true},      {"50%_", true},
-        {"%", true},           {"\\", false},     {"аптека 0000", false}, {"Ленина", false},
+        {"0412", true},
+        {"0567", true},
+        {"аптека", true},
+        {"ЗДОРОВЬЕ", true},
+        {"тверская 12", true},
+        {"сторожа", true},
+        {"7654321", true},
+        {"50%_", true},
+        {"%", true},
+        {"\\", false},
+        {"аптека 0000", false},
+        {"Ленина", false},
+        // "ё" read as "е"; a phone number found without its punctuation.
+        {"елкиной", true},
+        {"ЁЛКИНОЙ", true},
+        {"765-43-21", true},
+        {"(495) 765", true},
+        {"765-43-22", false},
     };
     for (const auto &c : cases) {
         const QList<CatalogObject> found = store.objects(QString::fromUtf8(c.query));

@@ -79,14 +79,18 @@ TEST_F(CatalogStoreTest, ACatalogueOfThePreviousSchemaKeepsItsObjectsAndBecomesS
         ASSERT_TRUE(CatalogSchema::migrate(db, dialect, error, 1)) << qPrintable(error);
         ASSERT_TRUE(ExecuteAll(
             db,
-            {"INSERT INTO configurations VALUES ('h1', x'00', 1)",
+            // The hash of the configuration's one byte, 00.
+            {"INSERT INTO configurations VALUES "
+             "('6e340b9cffb37a989ca544e6bb780a2c78901d3fb33738768511a30617afa01d', x'00', 1)",
              "INSERT INTO objects (id, codes, name, address, notes, phones, created, last_time, "
              "last_operation) VALUES ('o1', '1234 0567', 'Склад Север', 'ул. Ленина, 5', "
              "'ключ у охраны', '84951234567', '2025-01-01T00:00:00.000Z', "
              "'2025-01-01T00:00:00.000Z', 'read')",
              "INSERT INTO entries (id, object_id, time, operation, port, user_name, version, "
              "note, hash, codes, phones) VALUES ('e1', 'o1', '2025-01-01T00:00:00.000Z', 'read', "
-             "'ttyUSB0', 'ivan', '1.0', '', 'h1', '1234 0567', '84951234567')"},
+             "'ttyUSB0', 'ivan', '1.0', '', "
+             "'6e340b9cffb37a989ca544e6bb780a2c78901d3fb33738768511a30617afa01d', '1234 0567', "
+             "'84951234567')"},
             error))
             << qPrintable(error);
     }
@@ -102,7 +106,7 @@ TEST_F(CatalogStoreTest, ACatalogueOfThePreviousSchemaKeepsItsObjectsAndBecomesS
     EXPECT_EQ(timeline[0].user, "ivan");
     EXPECT_EQ(timeline[0].port, "ttyUSB0");
     EXPECT_TRUE(timeline[0].templateName.isEmpty());
-    EXPECT_EQ(store.configuration(QStringLiteral("h1")), QByteArray(1, '\0'));
+    EXPECT_EQ(store.configuration(ContentHash(QByteArray(1, '\0'))), QByteArray(1, '\0'));
     // And the new schema's parts work on it.
     EXPECT_TRUE(store.setTemplate(QStringLiteral("e1"), QStringLiteral("Склад")));
     EXPECT_TRUE(store.record(test::ReadEntry(SampleConfiguration{})));
@@ -138,6 +142,40 @@ TEST_F(CatalogStoreTest, EntriesJoinTheObjectOfTheirNumbersAndIdenticalConfigura
     EXPECT_EQ(object->lastEntry, b->id);
     EXPECT_EQ(object->lastOperation, CatalogOperation::Read);
     EXPECT_EQ(again.timeline(a->objectId).size(), 2);
+}
+
+TEST_F(CatalogStoreTest, AStoredConfigurationWhoseBytesAreDamagedIsRefusedWithItsReason)
+{
+    const SampleConfiguration sample;
+    const QByteArray bytes = sample.bytes();
+    QString hash;
+    {
+        CatalogStore &store = open();
+        const std::optional<CatalogEntry> entry = store.record(test::ReadEntry(sample));
+        ASSERT_TRUE(entry);
+        hash = entry->hash;
+        close();
+    }
+    // One byte changed in the row, as a damaged disk or an edit by hand leaves it.
+    QByteArray damaged = bytes;
+    damaged[damaged.size() / 2] = char(damaged.at(damaged.size() / 2) ^ 0x01);
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("damage"));
+        db.setDatabaseName(path());
+        ASSERT_TRUE(db.open());
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("UPDATE configurations SET bytes = ? WHERE hash = ?"));
+        query.addBindValue(damaged);
+        query.addBindValue(hash);
+        ASSERT_TRUE(query.exec());
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("damage"));
+
+    CatalogStore &store = open();
+    EXPECT_EQ(store.configuration(hash), std::nullopt);
+    EXPECT_EQ(store.lastError(), "конфигурация в базе повреждена: её содержимое не совпадает с "
+                                 "записанным");
 }
 
 TEST_F(CatalogStoreTest, AnEntryWithAKnownSourceIsRecordedOnce)
@@ -340,7 +378,8 @@ TEST_F(CatalogStoreTest, ADamagedFileIsKeptAsideAndANewCatalogueMadeOfWhatReads)
 
         CatalogStore &store = open();
         ASSERT_EQ(m_opening.notices.size(), 1);
-        const QString notice = m_opening.notices[0];
+        // The first line names the copy; the next tells what was saved of it.
+        const QString notice = m_opening.notices[0].section(u'\n', 0, 0);
         const QStringList kept =
             QDir(m_folder.path()).entryList({QStringLiteral("catalog-damaged-*.sqlite")});
         ASSERT_EQ(kept.size(), garbage ? 1 : 2);

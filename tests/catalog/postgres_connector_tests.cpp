@@ -11,7 +11,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "common/QtPrinters.h"
+
 #include <gtest/gtest.h>
+
+#include <thread>
 
 namespace sr5n {
 namespace {
@@ -61,10 +65,40 @@ public:
     }
     ~SilentServer() { ::close(m_socket); }
     int port() const { return m_port; }
+    int socket() const { return m_socket; }
 
 private:
     int m_socket = -1;
     int m_port = 0;
+};
+
+// A TCP port that answers whatever comes with one byte that is no text, as
+// a service other than PostgreSQL might.
+class GarbageServer
+{
+public:
+    GarbageServer()
+    {
+        m_thread = std::thread([this] {
+            const int client = ::accept(m_silent.socket(), nullptr, nullptr);
+            if (client < 0)
+                return;
+            char request[8];
+            if (::recv(client, request, sizeof request, MSG_WAITALL) > 0)
+                ::send(client, "\xff", 1, 0);
+            ::close(client);
+        });
+    }
+    ~GarbageServer()
+    {
+        ::shutdown(m_silent.socket(), SHUT_RDWR);
+        m_thread.join();
+    }
+    int port() const { return m_silent.port(); }
+
+private:
+    SilentServer m_silent;
+    std::thread m_thread;
 };
 
 class PostgresConnectorTest : public ::testing::Test
@@ -143,7 +177,7 @@ TEST_F(PostgresConnectorTest, ParametersReachLibpq)
 
 struct FailureCase {
     const char *name;
-    enum Address { Tcp, Socket, Refusing, Silent } address;
+    enum Address { Tcp, Socket, Refusing, Silent, Garbage } address;
     const char *role;
     const char *database; // nullptr: the test's own
     const char *password;
@@ -169,15 +203,24 @@ const FailureCase Failures[] = {
     {"NoSuchDatabase", FailureCase::Socket, "engineer", "no_such_base", "", "",
      Failure::NoSuchDatabase, "На сервере каталога %1 нет базы данных «no_such_base»"},
     {"TlsRequired", FailureCase::Tcp, "engineer", nullptr, "engineer-pass", "&sslmode=require",
-     Failure::Refused,
-     "Сервер каталога %1 отказал в подключении: server does not support SSL, but SSL was "
-     "required"},
+     Failure::NoTls,
+     "Сервер каталога %1 не поддерживает шифрование (TLS), а адрес требует его "
+     "(sslmode=require): включите TLS на сервере"},
+    // Our sentence, and the driver's words on a line of their own.
     {"NothingListens", FailureCase::Refusing, "engineer", nullptr, "engineer-pass", "",
      Failure::Unreachable,
-     "Сервер каталога %1 недоступен: Connection refused Is the server "
+     "Сервер каталога %1 недоступен: сервер не принимает подключения: служба PostgreSQL не "
+     "запущена или порт указан неверно\nОтвет драйвера: Connection refused Is the server "
      "running on that host and accepting TCP/IP connections?"},
     {"ServerNeverAnswers", FailureCase::Silent, "engineer", nullptr, "engineer-pass", "",
-     Failure::Unreachable, "Сервер каталога %1 недоступен: timeout expired"},
+     Failure::Unreachable,
+     "Сервер каталога %1 недоступен: сервер не ответил за 5 с: он выключен, недоступен по сети "
+     "или соединение блокируется\nОтвет драйвера: timeout expired"},
+    // Not a PostgreSQL server: what it answered is no text, and is left out.
+    {"NotPostgres", FailureCase::Garbage, "engineer", nullptr, "engineer-pass", "",
+     Failure::Unreachable,
+     "Сервер каталога %1 недоступен: на этом порту отвечает не сервер PostgreSQL\nОтвет "
+     "драйвера: received invalid response to SSL negotiation:"},
 };
 
 class ConnectorFailure : public PostgresConnectorTest,
@@ -191,6 +234,7 @@ TEST_P(ConnectorFailure, IsToldInOneSentenceWithinSeconds)
     const QString role = QString::fromUtf8(c.role);
     const QString database = c.database ? QString::fromUtf8(c.database) : m_database;
     SilentServer silent;
+    GarbageServer garbage;
     QString uri;
     switch (c.address) {
     case FailureCase::Tcp:
@@ -209,6 +253,11 @@ TEST_P(ConnectorFailure, IsToldInOneSentenceWithinSeconds)
         uri = QStringLiteral("postgresql://%1@127.0.0.1:%2/%3?sslmode=disable")
                   .arg(role, QString::number(silent.port()), database);
         break;
+    case FailureCase::Garbage:
+        // libpq asks for TLS first (its default "prefer" on this machine).
+        uri = QStringLiteral("postgresql://%1@127.0.0.1:%2/%3")
+                  .arg(role, QString::number(garbage.port()), database);
+        break;
     }
     uri += QString::fromUtf8(c.suffix);
     QElapsedTimer clock;
@@ -218,8 +267,8 @@ TEST_P(ConnectorFailure, IsToldInOneSentenceWithinSeconds)
     // The default time-out, not TCP's minutes, bounds a silent server.
     EXPECT_LT(clock.elapsed(), (PostgresUri::DefaultConnectTimeout + 5) * 1000);
     EXPECT_EQ(result.failure, c.failure);
-    EXPECT_EQ(result.message,
-              QString::fromUtf8(c.message).arg(PostgresUri::parse(uri).displayText()));
+    const PostgresUri parsed = PostgresUri::parse(uri);
+    EXPECT_EQ(result.message, QString::fromUtf8(c.message).arg(parsed.displayText()));
 }
 
 std::string failureName(const ::testing::TestParamInfo<FailureCase> &failure)

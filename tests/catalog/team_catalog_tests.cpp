@@ -66,18 +66,39 @@ protected:
             .toInt();
     }
 
-    // A shell loop of `count` sr5n-cli runs, each recording the opening of
-    // the file into the catalogue (export opens it, then writes a page).
+    // Configuration files of one object that differ in a phone number (the
+    // numbers from `first` on), so that each is an entry of its own:
+    // "<prefix>-0.snc", "<prefix>-1.snc"...
+    QStringList distinctFiles(const QString &prefix, int first, int count) const
+    {
+        QStringList files;
+        for (int i = 0; i < count; ++i) {
+            test::SampleConfiguration sample;
+            sample.phone = QStringLiteral("849%1").arg(first + i, 8, 10, QLatin1Char('0'));
+            const QString path = m_folder.filePath(QStringLiteral("%1-%2.snc").arg(prefix).arg(i));
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly) || file.write(sample.bytes()) <= 0)
+                return {};
+            files << path;
+        }
+        return files;
+    }
+
+    // A shell loop of `count` sr5n-cli runs, each recording a file of its own
+    // into the catalogue.
     std::unique_ptr<QProcess> startLoop(int stream, int count)
     {
+        const QString prefix = QStringLiteral("stream%1").arg(stream);
+        distinctFiles(prefix, stream * count, count);
         auto loop = std::make_unique<QProcess>();
         loop->setProgram(QStringLiteral("/bin/sh"));
         loop->setArguments(
             {QStringLiteral("-c"),
-             QStringLiteral("i=0; while [ $i -lt %1 ]; do \"$0\" export \"$1\" -o \"$2\" --catalog "
-                            "\"$3\" || exit 1; i=$((i+1)); done")
+             QStringLiteral("i=0; while [ $i -lt %1 ]; do \"$0\" objects import --quiet "
+                            "\"$1-$i.snc\" --catalog \"$2\" > /dev/null || exit 1; i=$((i+1)); "
+                            "done")
                  .arg(count),
-             Cli, snc(), m_folder.filePath(QStringLiteral("page%1.html").arg(stream)), uri()});
+             Cli, m_folder.filePath(prefix), uri()});
         loop->setStandardInputFile(QProcess::nullDevice());
         loop->start();
         return loop;
@@ -90,16 +111,17 @@ protected:
 
 TEST_F(TeamCatalog, EightProcessesRecordingAtOnceLoseNothing)
 {
-    // Each process imports the same file 200 times: 200 entries of its own.
-    QStringList arguments{QStringLiteral("objects"), QStringLiteral("import")};
-    for (int i = 0; i < 200; ++i)
-        arguments << snc();
-    arguments << QStringLiteral("--catalog") << uri();
+    // Each process imports 200 files of one object, each of its own bytes.
     std::vector<std::unique_ptr<QProcess>> processes;
     for (int i = 0; i < 8; ++i) {
+        const QStringList files = distinctFiles(QStringLiteral("p%1").arg(i), i * 200, 200);
+        ASSERT_EQ(files.size(), 200);
         processes.push_back(std::make_unique<QProcess>());
         processes.back()->setStandardInputFile(QProcess::nullDevice());
-        processes.back()->start(Cli, arguments);
+        processes.back()->start(Cli,
+                                QStringList{QStringLiteral("objects"), QStringLiteral("import"),
+                                            QStringLiteral("--catalog"), uri()} +
+                                    files);
     }
     for (auto &process : processes) {
         ASSERT_TRUE(process->waitForFinished(280000));
@@ -112,7 +134,7 @@ TEST_F(TeamCatalog, EightProcessesRecordingAtOnceLoseNothing)
                                           "object_id) || ' ' || (SELECT count(*) FROM "
                                           "configurations) FROM entries"))
                   .value_or(QString()),
-              QStringLiteral("1600 1 1"));
+              QStringLiteral("1600 1 1600"));
 }
 
 // The server stops in the middle of the run and starts again: the processes
@@ -148,9 +170,9 @@ TEST_F(TeamCatalog, AServerStoppedInTheMiddleCostsNothingButADelay)
         << told.left(2000).toStdString();
     // Whatever the last runs left waiting goes with the next one.
     QProcess last;
-    last.start(Cli, {QStringLiteral("export"), snc(), QStringLiteral("-o"),
-                     m_folder.filePath(QStringLiteral("last.html")), QStringLiteral("--catalog"),
-                     uri()});
+    last.start(Cli, QStringList{QStringLiteral("objects"), QStringLiteral("import"),
+                                QStringLiteral("--catalog"), uri()} +
+                        distinctFiles(QStringLiteral("last"), 100000, 1));
     ASSERT_TRUE(last.waitForFinished(60000));
     EXPECT_EQ(last.exitCode(), 0);
     EXPECT_EQ(entriesOnServer(), 181);
@@ -240,8 +262,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "локальном каталоге и будут отправлены в общий каталог %1 при следующем "
                  "подключении"},
         AwayCase{"ServerNeverAnswers", "engineer-pass", true,
-                 "Сервер каталога %1 недоступен: timeout expired. Записи сохраняются в локальном "
-                 "каталоге"}),
+                 "Сервер каталога %1 недоступен: сервер не ответил за 5 с: он выключен, "
+                 "недоступен по сети или соединение блокируется. Записи сохраняются в локальном "
+                 "каталоге и будут отправлены в общий каталог %1 при следующем подключении\n"
+                 "Ответ драйвера: timeout expired"}),
     awayName);
 
 TEST_F(TeamCatalog, ABadCatalogueAddressIsAUsageError)

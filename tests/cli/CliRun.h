@@ -4,6 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -41,6 +44,19 @@ inline QString CopyInstallationData(const QTemporaryDir &folder)
     for (const QString &name : bin.entryList({QStringLiteral("*.bin")}, QDir::Files))
         QFile::copy(bin.filePath(name), data + u'/' + name);
     return data;
+}
+
+// A code table of the JSON form given whole, as an import needs it: `count`
+// rows numbered from `first`, each with the keys `rows` gives for its number.
+inline QJsonArray WholeTable(int count, int first = 1, const QMap<int, QJsonObject> &rows = {})
+{
+    QJsonArray table;
+    for (int number = first; number < first + count; ++number) {
+        QJsonObject row = rows.value(number);
+        row.insert(QStringLiteral("№"), QString::number(number));
+        table.append(row);
+    }
+    return table;
 }
 
 } // namespace sr5n::test

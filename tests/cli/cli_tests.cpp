@@ -80,11 +80,19 @@ protected:
     QString customConfiguration()
     {
         const QString json = path(QStringLiteral("custom.json"));
-        writeFile(json, R"({"chb1P1N": true, "edt1P1N": "8123A4567", "edt1P1NObjectCode": "12AB",
-                            "trb1PCallsTrialCount": "35", "dtpLineTestStart": "07:45",
-                            "rgpLineFreq": "480 Гц", "trbSilenceLevel": "-30 дБм",
-                            "mgdExternalEvents": [{"Код для пары №1": {"0": "E130", "69": "0A0B"},
-                                                   "В/П": true}]})");
+        // A table is given whole, each row by its number.
+        const QJsonArray external = test::WholeTable(
+            60, 1,
+            {{1, QJsonObject{{QStringLiteral("Код для пары №1"),
+                              QJsonObject{{QStringLiteral("0"), QStringLiteral("E130")},
+                                          {QStringLiteral("69"), QStringLiteral("0A0B")}}},
+                             {QStringLiteral("В/П"), true}}}});
+        QJsonObject form = QJsonDocument::fromJson(R"({"chb1P1N": true, "edt1P1N": "8123A4567",
+            "edt1P1NObjectCode": "12AB", "trb1PCallsTrialCount": "35", "dtpLineTestStart": "07:45",
+            "rgpLineFreq": "480 Гц", "trbSilenceLevel": "-30 дБм"})")
+                               .object();
+        form.insert(QStringLiteral("mgdExternalEvents"), external);
+        writeFile(json, QJsonDocument(form).toJson());
         const QString snc = path(QStringLiteral("custom.snc"));
         const test::CliRun made = RunCli(
             {QStringLiteral("json"), QStringLiteral("--import"), json, QStringLiteral("-o"), snc});
@@ -1085,8 +1093,7 @@ TEST_F(Cli, WrongCommandLinesExitWithUsage)
         const test::CliRun run = RunCli(arguments);
         EXPECT_EQ(run.status, 2) << arguments.join(u' ').toStdString();
         EXPECT_TRUE(run.err.startsWith(QStringLiteral("sr5n-cli-short: ")));
-        EXPECT_TRUE(run.err.endsWith(
-            QStringLiteral("Try 'sr5n-cli-short --help' for more information.\n")));
+        EXPECT_TRUE(run.err.endsWith(QStringLiteral("Подробнее: sr5n-cli-short --help\n")));
     }
     const test::CliRun help = RunCli({QStringLiteral("write"), QStringLiteral("--help")});
     EXPECT_EQ(help.status, 0);

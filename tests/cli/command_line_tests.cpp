@@ -26,35 +26,37 @@ TEST(CommandLine, RefusesWhatCannotRun)
         QStringList arguments;
         const char *message;
     } cases[] = {
-        {{}, "missing command"},
-        {{"frobnicate"}, "unknown command 'frobnicate'"},
-        {{"read", "-o", "x.snc"}, "missing --port"},
-        {{"read", "--port", "a"}, "missing -o FILE.snc"},
+        {{}, "не указана команда"},
+        {{"frobnicate"}, "неизвестная команда «frobnicate»"},
+        {{"read", "-o", "x.snc"}, "не указан --port"},
+        {{"read", "--port", "a"}, "не указан -o FILE.snc"},
         {{"read", "--port", "a", "--port", "b", "-o", "x.snc"},
-         "with several ports, -o must contain {port}"},
-        {{"read", "--port", "a", "--port", "a", "-o", "{port}.snc"}, "the port a is given twice"},
+         "при нескольких портах -o должен содержать {port}"},
+        {{"read", "--port", "a", "--port", "a", "-o", "{port}.snc"}, "порт a указан дважды"},
         {{"read", "--port", "ttyUSB7", "--port", "/dev/ttyUSB7", "-o", "{port}.snc"},
-         "the port /dev/ttyUSB7 is given twice (as ttyUSB7 and as /dev/ttyUSB7)"},
+         "порт /dev/ttyUSB7 указан дважды (как ttyUSB7 и как /dev/ttyUSB7)"},
         {{"read", "--port", "pts/7", "--port", "/dev/pts/7", "-o", "{port}.snc"},
-         "the port /dev/pts/7 is given twice (as pts/7 and as /dev/pts/7)"},
+         "порт /dev/pts/7 указан дважды (как pts/7 и как /dev/pts/7)"},
         {{"read", "--port", "tcp://h:4001", "--port", "tcp://h:4001", "-o", "{port}.snc"},
-         "the port tcp://h:4001 is given twice"},
-        {{"read", "--port=", "-o", "x.snc"}, "--port needs a port name"},
-        {{"read", "--port", "a", "-o", "x.snc", "-o", "y.snc"}, "-o is given more than once"},
-        {{"read", "--port", "a", "-o", "x.snc", "--output", "y.snc"}, "-o is given more than once"},
-        {{"clock", "--port", "a", "--set", "now", "--set", "now"}, "--set is given more than once"},
-        {{"diff", "x.snc", "device:"}, "device: needs a port name (device:ttyUSB0)"},
-        {{"ports", "x"}, "unexpected argument 'x'"},
-        {{"logs", "--port", "a", "--port", "b"}, "only one --port is allowed here"},
-        {{"logs", "--port", "a", "--format", "xml"}, "--format takes text, csv or json"},
-        {{"write", "--port", "a"}, "missing argument FILE.snc"},
-        {{"write", "--port", "a", "x.snc", "y.snc"}, "unexpected argument 'y.snc'"},
+         "порт tcp://h:4001 указан дважды"},
+        {{"read", "--port=", "-o", "x.snc"}, "--port: не указано имя порта"},
+        {{"read", "--port", "a", "-o", "x.snc", "-o", "y.snc"}, "-o указан больше одного раза"},
+        {{"read", "--port", "a", "-o", "x.snc", "--output", "y.snc"},
+         "-o указан больше одного раза"},
+        {{"clock", "--port", "a", "--set", "now", "--set", "now"},
+         "--set указан больше одного раза"},
+        {{"diff", "x.snc", "device:"}, "device: не указано имя порта (device:ttyUSB0)"},
+        {{"ports", "x"}, "лишний аргумент «x»"},
+        {{"logs", "--port", "a", "--port", "b"}, "здесь можно указать только один --port"},
+        {{"logs", "--port", "a", "--format", "xml"}, "--format: допустимо text, csv или json"},
+        {{"write", "--port", "a"}, "не указан аргумент FILE.snc"},
+        {{"write", "--port", "a", "x.snc", "y.snc"}, "лишний аргумент «y.snc»"},
         {{"clock", "--port", "a", "--set", "25:00:00"},
-         "--set takes HH:MM:SS or now, not '25:00:00'"},
-        {{"json", "--import", "x.json"}, "missing -o FILE.snc"},
-        {{"export", "x.snc"}, "missing -o REPORT.html"},
-        {{"diff", "a.snc"}, "missing argument B (FILE.snc or device:PORT)"},
-        {{"diag", "--port", "a", "--verify"}, "Unknown option 'verify'."},
+         "--set: нужно ЧЧ:ММ:СС или now, а не «25:00:00»"},
+        {{"json", "--import", "x.json"}, "не указан -o FILE.snc"},
+        {{"export", "x.snc"}, "не указан -o REPORT.html"},
+        {{"diff", "a.snc"}, "не указан аргумент B (FILE.snc или device:PORT)"},
+        {{"diag", "--port", "a", "--verify"}, "неизвестный параметр «verify»"},
     };
     for (const auto &c : cases) {
         const CommandLine line = parse(c.arguments);
@@ -257,6 +259,38 @@ TEST(TerminalProgress, RedrawsInPlaceAndEndsItsLineBeforeAMessage)
     EXPECT_EQ(text.count(u'\n'), 2);
     EXPECT_TRUE(text.startsWith(QStringLiteral("\rЗапись данных в коммуникатор [")));
     EXPECT_TRUE(text.endsWith(QStringLiteral("]  50%\n")));
+}
+
+TEST(CommandLine, TraceIsCheckedLikeAnOutputFile)
+{
+    const struct {
+        QStringList arguments;
+        const char *message;
+    } refused[] = {
+        {{"read", "--port", "a", "--port", "b", "-o", "{port}.snc", "--trace", "t.txt"},
+         "with several ports, --trace must contain {port} (or be -)"},
+        {{"clock", "--port", "a", "--trace", "a.txt", "--trace", "b.txt"},
+         "--trace is given more than once"},
+        {{"clock", "--port", "a", "--trace="}, "--trace needs a file name (or -)"},
+        {{"export", "x.snc", "-o", "x.html", "--trace", "t.txt"}, "Unknown option 'trace'."},
+    };
+    for (const auto &c : refused) {
+        const CommandLine line = parse(c.arguments);
+        EXPECT_EQ(line.action, CommandLine::Action::Error) << c.message;
+        EXPECT_EQ(line.message, QString::fromUtf8(c.message));
+    }
+    // One port fills in its name; several give each worker its own file.
+    EXPECT_EQ(parse({"diag", "--port", "/dev/pts/3", "--trace", "t-{port}.txt"}).trace,
+              QStringLiteral("t-pts_3.txt"));
+    const CommandLine several =
+        parse({"diag", "--port", "/dev/pts/3", "--port", "/dev/pts/4", "--trace", "t-{port}.txt"});
+    ASSERT_EQ(several.action, CommandLine::Action::Run) << several.message.toStdString();
+    const QStringList worker = several.workerArguments(QStringLiteral("/dev/pts/4"), QString());
+    EXPECT_EQ(worker.mid(worker.indexOf(QStringLiteral("--trace")), 2),
+              QStringList({"--trace", "t-pts_4.txt"}));
+    const CommandLine toError =
+        parse({"diag", "--port", "/dev/pts/3", "--port", "/dev/pts/4", "--trace", "-"});
+    EXPECT_EQ(toError.action, CommandLine::Action::Run);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 
 #include "common/QtPrinters.h"
@@ -40,13 +41,26 @@ TEST(CliExport, SamePageAsTheWindowsExportApartFromTheMoment)
     QFile file(json);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     // Markup in no text, but every kind of value and table shown.
-    file.write(R"json({"chb1P1N": true, "edt1P1N": "8123A4567", "chb1PTest": true,
+    QJsonObject form =
+        QJsonDocument::fromJson(R"json({"chb1P1N": true, "edt1P1N": "8123A4567", "chb1PTest": true,
                    "dtp1PTestStart": "09:30", "chb2P2N": true, "edt2P2N": "4951234567",
-                   "chbLineCheck": true, "dtpLineTestPeriod": "12:00", "cbx2PProtocol": "4+2 Express (DTMF, 1400/2300 Гц)",
-                   "mgdSeparateInternalEvents": [{}, {"Код для пары №1": "3A01"}],
-                   "mgdExternalEvents": [{"Код для пары №1": {"0": "1100"}, "В/П": true},
-                                         {"Код для пары №2": {"0": "E100", "3": "E130"}},
-                                         {"О/С": true}]})json");
+                   "chbLineCheck": true, "dtpLineTestPeriod": "12:00", "cbx2PProtocol": "4+2 Express (DTMF, 1400/2300 Гц)"})json")
+            .object();
+    form.insert(
+        QStringLiteral("mgdSeparateInternalEvents"),
+        test::WholeTable(
+            8, 1, {{2, QJsonObject{{QStringLiteral("Код для пары №1"), QStringLiteral("3A01")}}}}));
+    form.insert(QStringLiteral("mgdExternalEvents"),
+                test::WholeTable(
+                    60, 1,
+                    {{1, QJsonObject{{QStringLiteral("Код для пары №1"),
+                                      QJsonObject{{QStringLiteral("0"), QStringLiteral("1100")}}},
+                                     {QStringLiteral("В/П"), true}}},
+                     {2, QJsonObject{{QStringLiteral("Код для пары №2"),
+                                      QJsonObject{{QStringLiteral("0"), QStringLiteral("E100")},
+                                                  {QStringLiteral("3"), QStringLiteral("E130")}}}}},
+                     {3, QJsonObject{{QStringLiteral("О/С"), true}}}}));
+    file.write(QJsonDocument(form).toJson());
     file.close();
     const QString snc = folder.filePath(QStringLiteral("c.snc"));
     ASSERT_EQ(test::RunCli({QStringLiteral("json"), QStringLiteral("--import"), json,

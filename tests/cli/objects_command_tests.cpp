@@ -2,6 +2,7 @@
 // unless told not to; "objects" lists, shows, exports and imports.
 #include "CliRun.h"
 
+#include "catalog/CatalogFixture.h"
 #include "catalog/SqliteCatalog.h"
 #include "common/SimProcess.h"
 #include "config/ConfigurationFile.h"
@@ -15,7 +16,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -256,14 +260,14 @@ TEST(CliObjects, WrongCommandLinesAndUnknownObjectsAreRefused)
     QTemporaryDir folder;
     const QString catalog = folder.filePath(QStringLiteral("c.sqlite"));
     const Refusal refusals[] = {
-        {{"objects"}, 2, "sr5n-cli-short: missing list, show, export or import"},
-        {{"objects", "erase"}, 2, "sr5n-cli-short: unknown objects command 'erase'"},
-        {{"objects", "show"}, 2, "sr5n-cli-short: missing argument OBJECT\n"},
-        {{"objects", "list", "extra"}, 2, "sr5n-cli-short: unexpected argument 'extra'"},
+        {{"objects"}, 2, "sr5n-cli-short: не указано list, show, export или import"},
+        {{"objects", "erase"}, 2, "sr5n-cli-short: неизвестная команда objects «erase»"},
+        {{"objects", "show"}, 2, "sr5n-cli-short: не указан аргумент OBJECT\n"},
+        {{"objects", "list", "extra"}, 2, "sr5n-cli-short: лишний аргумент «extra»"},
         {{"objects", "show", "0412", "--search", "x"},
          2,
-         "sr5n-cli-short: an option that 'show' does not take"},
-        {{"objects", "import"}, 2, "sr5n-cli-short: missing FILE.snc"},
+         "sr5n-cli-short: параметр, которого «show» не принимает"},
+        {{"objects", "import"}, 2, "sr5n-cli-short: не указан FILE.snc"},
         {{"objects", "show", "0412"}, 3, "Объекта \"0412\" нет в базе объектов"},
         {{"objects", "export", "0412", "-o", "x.snc"}, 3, "Объекта \"0412\" нет в базе объектов"},
     };
@@ -280,6 +284,134 @@ TEST(CliObjects, WrongCommandLinesAndUnknownObjectsAreRefused)
     EXPECT_EQ(folderAsFile.err,
               QStringLiteral("Невозможно открыть базу объектов \"%1\": это не файл\n")
                   .arg(folder.path()));
+}
+
+// Files of `count` configurations of their own (objects 1000, 1001...).
+QStringList configurationFiles(const QTemporaryDir &folder, int count)
+{
+    QStringList files;
+    for (int i = 0; i < count; ++i) {
+        const QString path = folder.filePath(QStringLiteral("object-%1.snc").arg(i));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write(test::SampleOf(QByteArray::number(1000 + i).constData()).bytes()) <= 0)
+            return {};
+        files << path;
+    }
+    return files;
+}
+
+// An import stopped by SIGTERM has told every file it committed, ends with
+// 130 and the count; the run again adds only the rest and says what it
+// skipped.
+TEST(CliObjects, AnImportStoppedAndRunAgainLosesAndDoublesNothing)
+{
+    QTemporaryDir folder;
+    const QString catalog = folder.filePath(QStringLiteral("c.sqlite"));
+    const QStringList files = configurationFiles(folder, 150);
+    ASSERT_EQ(files.size(), 150);
+    QProcess import;
+    import.start(QStringLiteral(SR5N_BIN_DIR "/sr5n-cli-short"),
+                 QStringList{"objects", "import", "--catalog", catalog} + files);
+    ASSERT_TRUE(import.waitForStarted());
+    QByteArray out;
+    while (out.count('\n') < 3 && import.state() == QProcess::Running) {
+        import.waitForReadyRead(100);
+        out += import.readAllStandardOutput();
+    }
+    ::kill(static_cast<pid_t>(import.processId()), SIGTERM);
+    ASSERT_TRUE(import.waitForFinished(60000));
+    out += import.readAllStandardOutput();
+    const QString err = QString::fromUtf8(import.readAllStandardError());
+    EXPECT_EQ(import.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(import.exitCode(), 130) << err.toStdString();
+    const qsizetype told = out.count('\n');
+    ASSERT_LT(told, 150) << "the stop came too late to show";
+    EXPECT_TRUE(err.contains(
+        QStringLiteral("Прервано: добавлено в базу объектов файлов: %1 из 150").arg(told)))
+        << err.toStdString();
+    const QJsonArray listed =
+        jsonArray(RunCli({"objects", "list", "--catalog", catalog, "--json"}).out);
+    EXPECT_EQ(listed.size(), told) << "each file told is in the catalogue, and only those";
+
+    const test::CliRun again =
+        RunCli(QStringList{"objects", "import", "--catalog", catalog} + files);
+    EXPECT_EQ(again.status, 0) << again.err.toStdString();
+    EXPECT_EQ(again.out.count(QStringLiteral("уже в базе")), told) << again.out.toStdString();
+    EXPECT_TRUE(
+        again.err.contains(QStringLiteral("Уже были в базе и пропущены файлов: %1").arg(told)))
+        << again.err.toStdString();
+    EXPECT_EQ(jsonArray(RunCli({"objects", "list", "--catalog", catalog, "--json"}).out).size(),
+              150);
+    // --quiet takes the notice away, not the lines.
+    const test::CliRun quiet =
+        RunCli(QStringList{"objects", "import", "--quiet", "--catalog", catalog} + files.mid(0, 2));
+    EXPECT_EQ(quiet.status, 0) << quiet.err.toStdString();
+    EXPECT_EQ(quiet.err, QString());
+    EXPECT_EQ(quiet.out.count(QStringLiteral("уже в базе")), 2);
+}
+
+// Control characters planted in a shared catalogue reach no terminal: each
+// object stays one line, its escapes shown as text.
+TEST(CliObjects, ControlCharactersInNamesAreShownEscaped)
+{
+    QTemporaryDir folder;
+    const QString catalog = folder.filePath(QStringLiteral("c.sqlite"));
+    QString id;
+    {
+        CatalogOpening opening = OpenSqliteCatalog(catalog);
+        ASSERT_TRUE(opening.store) << opening.failure.toStdString();
+        const std::optional<CatalogEntry> entry =
+            opening.store->record(test::ReadEntry(test::SampleOf("0412")));
+        ASSERT_TRUE(entry);
+        id = entry->objectId;
+        ASSERT_TRUE(opening.store->describeObject(
+            id, QStringLiteral("Склад\x1b]0;pwned\x07\x1b[2J"),
+            QStringLiteral("ул. Ленина\r\nдом 1"), QString(QChar(0x9B)) + QStringLiteral("31m")));
+    }
+    const test::CliRun list = RunCli({"objects", "list", "--catalog", catalog});
+    EXPECT_EQ(list.status, 0) << list.err.toStdString();
+    EXPECT_EQ(list.out.count(u'\n'), 1) << list.out.toStdString();
+    EXPECT_TRUE(list.out.contains(
+        QStringLiteral("Склад\\u001b]0;pwned\\u0007\\u001b[2J, ул. Ленина\\u000d\\u000aдом 1")))
+        << list.out.toStdString();
+    const test::CliRun show = RunCli({"objects", "show", id, "--catalog", catalog});
+    EXPECT_EQ(show.status, 0) << show.err.toStdString();
+    EXPECT_TRUE(show.out.contains(QStringLiteral("Заметки:  \\u009b31m\n")))
+        << show.out.toStdString();
+    for (const QString &out : {list.out, show.out})
+        for (const QChar c : out)
+            EXPECT_TRUE(c == u'\n' ||
+                        (c.unicode() >= 0x20 && (c.unicode() < 0x7F || c.unicode() >= 0xA0)))
+                << int(c.unicode());
+    // JSON gives the texts as they are.
+    const QJsonArray json =
+        jsonArray(RunCli({"objects", "list", "--catalog", catalog, "--json"}).out);
+    ASSERT_EQ(json.size(), 1);
+    EXPECT_EQ(json[0].toObject()["address"].toString(), QStringLiteral("ул. Ленина\r\nдом 1"));
+}
+
+// Search reads "ё" as "е" and phone numbers without their punctuation.
+TEST(CliObjects, SearchFindsYoAsYeAndPhoneNumbersWithPunctuation)
+{
+    QTemporaryDir folder;
+    const QString catalog = folder.filePath(QStringLiteral("c.sqlite"));
+    {
+        CatalogOpening opening = OpenSqliteCatalog(catalog);
+        ASSERT_TRUE(opening.store);
+        const std::optional<CatalogEntry> entry =
+            opening.store->record(test::ReadEntry(test::SampleOf("0412", "84959584800")));
+        ASSERT_TRUE(entry);
+        ASSERT_TRUE(opening.store->describeObject(entry->objectId, QStringLiteral("Ёлкина Т. С."),
+                                                  QStringLiteral("д. 12-34"),
+                                                  QStringLiteral("сторож 8 (812) 555-01-02")));
+    }
+    for (const char *search : {"елкина", "ЁЛКИНА", "Елкина т.", "958-48", "(495) 958", "555-01",
+                               "8125550102", "12-34"}) {
+        const test::CliRun found = RunCli(
+            {"objects", "list", "--catalog", catalog, "--search", QString::fromUtf8(search)});
+        EXPECT_EQ(found.out.count(u'\n'), 1) << search << " " << found.out.toStdString();
+    }
 }
 
 } // namespace

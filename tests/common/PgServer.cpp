@@ -306,6 +306,47 @@ bool PgServer::start()
     return m_folder && launch(m_folder->path() + QStringLiteral("/data"));
 }
 
+bool PgServer::useTls(const QString &certificateFile, const QString &keyFile)
+{
+    if (!m_folder)
+        return false;
+    const bool on = !certificateFile.isEmpty();
+    const QString wanted = on ? QStringLiteral("on") : QStringLiteral("off");
+    if (!on) {
+        if (!execute(QStringLiteral("postgres"), QStringLiteral("ALTER SYSTEM SET ssl = off")) ||
+            !execute(QStringLiteral("postgres"), QStringLiteral("SELECT pg_reload_conf()")))
+            return false;
+    }
+    const QString folder = m_folder->path() + QStringLiteral("/tls");
+    if (on)
+        QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    const QString certificate = folder + QStringLiteral("/server.crt");
+    const QString key = folder + QStringLiteral("/server.key");
+    if (on && (!QFile::copy(certificateFile, certificate) || !QFile::copy(keyFile, key) ||
+               !QFile::setPermissions(key, QFile::ReadOwner | QFile::WriteOwner) ||
+               !giveToRunner(folder)))
+        return false;
+    // One statement a call: ALTER SYSTEM runs outside a transaction only.
+    const QStringList statements = {
+        QStringLiteral("ALTER SYSTEM SET ssl_cert_file = '%1'").arg(certificate),
+        QStringLiteral("ALTER SYSTEM SET ssl_key_file = '%1'").arg(key),
+        QStringLiteral("ALTER SYSTEM SET ssl = on"), QStringLiteral("SELECT pg_reload_conf()")};
+    for (const QString &statement : on ? statements : QStringList()) {
+        if (!execute(QStringLiteral("postgres"), statement))
+            return false;
+    }
+    // The reload is the postmaster's, a moment later.
+    QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired()) {
+        if (execute(QStringLiteral("postgres"), QStringLiteral("SHOW ssl")) == wanted)
+            return true;
+        QThread::msleep(50);
+    }
+    m_error = QStringLiteral("the server did not turn TLS %1:\n").arg(wanted) + logTail();
+    return false;
+}
+
 QString PgServer::createDatabase()
 {
     const QString name = QStringLiteral("catalog_%1").arg(++m_databases);

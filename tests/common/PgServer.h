@@ -49,6 +49,11 @@ public:
     bool stop();
     bool start();
 
+    // Offers TLS with this certificate and key (PEM files, copied into the
+    // server's folder) from now on, or no TLS when both are empty; the server
+    // is not restarted.
+    bool useTls(const QString &certificateFile, const QString &keyFile);
+
     // A new empty database owned by Engineer, whose tables Reader may read.
     QString createDatabase();
     // Runs SQL as the superuser; the output of psql, or nothing on failure.

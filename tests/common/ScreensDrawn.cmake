@@ -6,7 +6,7 @@ execute_process(COMMAND "${TOOL}" "${FOLDER}" RESULT_VARIABLE result
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "sr5n-screens ended with ${result}: ${errors}")
 endif()
-foreach(picture page1-tsh1Pair page8-tshProtocol about zones progress catalog-settings edit-conflict compare objects object-chooser)
+foreach(picture page1-tsh1Pair page8-tshProtocol about line-trace zones progress catalog-settings edit-conflict compare objects object-chooser)
   if(NOT EXISTS "${FOLDER}/${picture}.png")
     message(FATAL_ERROR "sr5n-screens did not draw ${picture}.png")
   endif()

@@ -290,8 +290,12 @@ TEST(ObjectsWindow, ADamagedCatalogueIsToldOnceWhereItWasKept)
     const QStringList kept =
         QDir(rig.userFolder.path()).entryList({QStringLiteral("catalog-damaged-*.sqlite")});
     ASSERT_EQ(kept.size(), 1);
-    EXPECT_EQ(rig.notifier.informations[0],
+    // Where it was kept, then what could be saved of it (here nothing).
+    EXPECT_EQ(rig.notifier.informations[0].section(u'\n', 0, 0),
               CatalogDamagedMessage(path, rig.userFolder.filePath(kept[0])));
+    EXPECT_TRUE(rig.notifier.informations[0].section(u'\n', 1).startsWith(
+        QStringLiteral("Невозможно прочитать поврежденную базу: ")))
+        << rig.notifier.informations[0].toStdString();
     // The new catalogue takes entries.
     ASSERT_TRUE(rig.window.saveConfiguration(rig.userFolder.filePath(QStringLiteral("a.snc"))));
     EXPECT_TRUE(rig.app.lastEntry());
@@ -337,8 +341,12 @@ TEST(ObjectsWindow, TheIntegrityCheckRunsApartAndStillFindsDamage)
     const QStringList kept =
         QDir(rig.userFolder.path()).entryList({QStringLiteral("catalog-damaged-*.sqlite")});
     ASSERT_EQ(kept.size(), 1);
-    EXPECT_EQ(rig.notifier.informations,
-              QStringList{CatalogDamagedMessage(path, rig.userFolder.filePath(kept[0]))});
+    ASSERT_EQ(rig.notifier.informations.size(), 1);
+    EXPECT_EQ(rig.notifier.informations[0].section(u'\n', 0, 0),
+              CatalogDamagedMessage(path, rig.userFolder.filePath(kept[0])));
+    EXPECT_TRUE(rig.notifier.informations[0].section(u'\n', 1).startsWith(
+        QStringLiteral("Сохранено объектов: ")))
+        << rig.notifier.informations[0].toStdString();
     rig.window.openCatalog();
     EXPECT_EQ(rig.notifier.informations.size(), 1);
     ASSERT_TRUE(rig.window.saveConfiguration(rig.userFolder.filePath(QStringLiteral("a.snc"))));

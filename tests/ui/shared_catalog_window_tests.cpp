@@ -16,6 +16,7 @@
 #include "ui/catalog/TfrmObjects.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -145,7 +146,7 @@ TEST(SharedCatalogWindow, AsksForThePasswordAndRecordsIntoTheServer)
     EXPECT_EQ(rig.notifier.errors, QStringList());
     EXPECT_EQ(entriesOnServer(pg, database).trimmed(), QStringLiteral("1"));
     EXPECT_EQ(objectsInfo(rig).section(QStringLiteral(". "), -1),
-              QStringLiteral("Общий каталог %1: на связи").arg(server));
+              QStringLiteral("Общий каталог %1: на связи, без шифрования").arg(server));
 }
 
 // Declining the password works without the server: the read goes on without
@@ -197,8 +198,9 @@ TEST(SharedCatalogWindow, TellsWhichCatalogueAndItsState)
         QString expected; // the end of the line, after the server's name
     };
     const Case cases[] = {
-        {PgServer::Engineer, false, QStringLiteral(": на связи")},
-        {PgServer::Reader, false, QStringLiteral(": на связи, только чтение")},
+        {PgServer::Engineer, false, QStringLiteral(": на связи, внутри этого компьютера")},
+        {PgServer::Reader, false,
+         QStringLiteral(": на связи, внутри этого компьютера, только чтение")},
         {PgServer::Engineer, true, QStringLiteral(": нет связи, ждут отправки записей: 1")},
     };
     for (const Case &c : cases) {
@@ -378,9 +380,10 @@ TEST(SharedCatalogWindow, TwoWindowsAndAScriptOnOneServerSeeEachOthersEntries)
     ASSERT_FALSE(scriptNumber.isEmpty());
     // Each run of the script recorded its read and the file it saved.
     const QStringList scriptPorts =
-        pg.execute(database, QStringLiteral("SELECT string_agg(port, ',' ORDER BY time DESC, id DESC) FROM "
-                                            "entries WHERE codes LIKE '%1 %'")
-                                 .arg(scriptNumber))
+        pg.execute(database,
+                   QStringLiteral("SELECT string_agg(port, ',' ORDER BY time DESC, id DESC) FROM "
+                                  "entries WHERE codes LIKE '%1 %'")
+                       .arg(scriptNumber))
             .value_or(QString())
             .split(u',');
     ASSERT_EQ(scriptPorts.count(scriptDevice.path()), 3) << qPrintable(scriptPorts.join(u','));
@@ -414,8 +417,8 @@ TEST(SharedCatalogWindow, TwoWindowsAndAScriptOnOneServerSeeEachOthersEntries)
 
     // Back: A's objects window sends it, once, and B sees it.
     a.notifier.informations.clear();
-    EXPECT_TRUE(
-        listedIn(a).info.endsWith(QStringLiteral("Общий каталог %1: на связи").arg(server)));
+    EXPECT_TRUE(listedIn(a).info.endsWith(
+        QStringLiteral("Общий каталог %1: на связи, внутри этого компьютера").arg(server)));
     EXPECT_EQ(a.notifier.informations, QStringList{SharedCatalogStore::sentMessage(server, 1)});
     const Listed afterA = listedIn(a);
     EXPECT_EQ(afterA.ports.value(QStringLiteral("0412")),
@@ -429,6 +432,64 @@ TEST(SharedCatalogWindow, TwoWindowsAndAScriptOnOneServerSeeEachOthersEntries)
     const Listed afterB = listedIn(b);
     EXPECT_EQ(afterB.ports.value(QStringLiteral("0412")),
               QStringList({a.sim->path(), a.sim->path()}));
-    EXPECT_TRUE(afterB.info.endsWith(QStringLiteral("Общий каталог %1: на связи").arg(server)));
+    EXPECT_TRUE(afterB.info.endsWith(
+        QStringLiteral("Общий каталог %1: на связи, внутри этого компьютера").arg(server)));
     EXPECT_EQ(b.notifier.errors, QStringList());
+}
+
+// The root certificate the server's certificate is checked against is chosen
+// in the settings window's file dialog and kept in the address; the window
+// shows it in its own field when opened again, with how the connection in
+// use is protected.
+TEST(SharedCatalogWindow, TheRootCertificateIsChosenInTheSettingsWindow)
+{
+    PgServer &pg = PgServer::shared();
+    ASSERT_TRUE(pg.running()) << qPrintable(pg.error());
+    const QString database = pg.createDatabase();
+    const QString uri = pg.tcpUri(QString::fromLatin1(PgServer::Engineer), database);
+    QTemporaryDir folder;
+    const QString certificate = folder.filePath(QStringLiteral("Team CA.crt"));
+    QFile file(certificate);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("-----BEGIN CERTIFICATE-----\n-----END CERTIFICATE-----\n");
+    file.close();
+    qputenv("PGPASSWORD", PgServer::EngineerPassword);
+    Rig rig;
+    ASSERT_TRUE(rig.sim->started());
+
+    {
+        OnEachModal<QFileDialog> files(
+            [&](QFileDialog &dialog) {
+                dialog.setDirectory(folder.path());
+                dialog.selectFile(certificate);
+                static_cast<QDialog &>(dialog).accept();
+            },
+            QStringLiteral("dlgCatalogRootCert"));
+        OnEachModal<TfrmCatalogSettings> settings([&](TfrmCatalogSettings &w) {
+            test::part<QRadioButton>(w, "rbCatalogServer")->click();
+            test::part<QLineEdit>(w, "edtCatalogServer")->setText(uri);
+            test::part<QPushButton>(w, "btnCatalogRootCert")->click();
+            EXPECT_EQ(test::part<QLineEdit>(w, "edtCatalogRootCert")->text(), certificate);
+            test::part<QPushButton>(w, "btnCatalogOk")->click();
+        });
+        test::trigger(rig.window, "pumCatalogSettings");
+        EXPECT_EQ(files.shown(), 1);
+    }
+    const PostgresUri kept = PostgresUri::parse(UserSettings().catalogLocation());
+    EXPECT_EQ(kept.parameter(QStringLiteral("sslrootcert")), certificate);
+    EXPECT_EQ(kept.parameter(QStringLiteral("sslmode")), QStringLiteral("disable"));
+
+    QString shownAddress, shownCertificate, status;
+    OnEachModal<TfrmCatalogSettings> again([&](TfrmCatalogSettings &w) {
+        shownAddress = test::part<QLineEdit>(w, "edtCatalogServer")->text();
+        shownCertificate = test::part<QLineEdit>(w, "edtCatalogRootCert")->text();
+        status = test::part<QLabel>(w, "lblCatalogStatus")->text();
+        w.reject();
+    });
+    test::trigger(rig.window, "pumCatalogSettings");
+    qunsetenv("PGPASSWORD");
+    EXPECT_EQ(shownAddress, uri);
+    EXPECT_EQ(shownCertificate, certificate);
+    EXPECT_EQ(status, QStringLiteral("Общий каталог %1: на связи, без шифрования")
+                          .arg(PostgresUri::parse(uri).displayText()));
 }

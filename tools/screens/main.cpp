@@ -19,10 +19,13 @@
 #include "config/RequestLists.h"
 #include "events/EventCodeTables.h"
 #include "events/EventLogDecoder.h"
+#include "link/Frame.h"
+#include "link/LineJournal.h"
 #include "protocols/ProtocolLibrary.h"
 #include "ui/PageControl.h"
 #include "ui/Startup.h"
 #include "ui/TfrmAbout.h"
+#include "ui/TfrmLineTrace.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmProgress.h"
 #include "ui/catalog/TfrmCatalogSettings.h"
@@ -73,6 +76,31 @@ sr5n::DecodedEventLog sampleLog(const QStringList &names)
         log.rows.append(row);
     }
     return log;
+}
+
+// A clock read with a retry: the first answer's checksum is wrong.
+void sampleTrace(sr5n::LineJournal &journal)
+{
+    using Event = sr5n::LineTrace::Event;
+    const QString port = QStringLiteral("/dev/ttyUSB0");
+    const QByteArray request = sr5n::BuildFrame("11");
+    journal.beginOperation(QStringLiteral("Чтение данных с коммуникатора"), port);
+    journal.record(port, Event::Opened, {},
+                   QStringLiteral("последовательный порт /dev/ttyUSB0: 115200 бит/с, 8N1, без "
+                                  "управления потоком, DTR и RTS выключены"));
+    journal.record(port, Event::Sent, request, QStringLiteral("чтение часов (11), попытка 1 из 7"));
+    journal.record(port, Event::Received, ":1125130995;", {});
+    journal.record(port, Event::Answer, "1125130995",
+                   QStringLiteral("неверная контрольная сумма: 95, а должна быть 96: отброшено"));
+    journal.record(port, Event::Retry, {},
+                   QStringLiteral("попытка 2 из 7: неверная контрольная сумма: 95, а должна быть "
+                                  "96: отброшено"));
+    journal.record(port, Event::Sent, request, QStringLiteral("чтение часов (11), попытка 2 из 7"));
+    journal.record(port, Event::Received, ":1125130996;", {});
+    journal.record(port, Event::Answer, "1125130996",
+                   QStringLiteral("контрольная сумма 96 верна: команда 11, данных 6 знаков"));
+    journal.record(port, Event::Closed, {}, {});
+    journal.endOperation(QStringLiteral("успешно"));
 }
 
 } // namespace
@@ -174,6 +202,14 @@ int main(int argc, char *argv[])
     windows.testScheme().tmrTest->stop();
     save(windows.testScheme(), folder, QStringLiteral("diagnostics-running"));
     windows.testScheme().hide();
+
+    {
+        sr5n::LineJournal journal;
+        sampleTrace(journal);
+        sr5n::TfrmLineTrace trace(journal, app.notifier());
+        trace.show();
+        save(trace, folder, QStringLiteral("line-trace"));
+    }
 
     // Where the catalogue is kept, set to the team's server.
     {

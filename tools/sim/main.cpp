@@ -110,6 +110,16 @@ void printLine(FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
+// The line's bytes as they passed, for --log: "< " and the hexadecimal
+// digits of what came in, "> " and those of what went out, a line a block.
+void logBytes(FILE *log, char direction, QByteArrayView bytes)
+{
+    if (log == nullptr || bytes.isEmpty())
+        return;
+    std::fprintf(log, "%c %s\n", direction, bytes.toByteArray().toHex().toUpper().constData());
+    std::fflush(log);
+}
+
 int fail(const QString &text)
 {
     printLine(stderr, QStringLiteral("sr5n-sim: ") + text);
@@ -207,6 +217,11 @@ int main(int argc, char **argv)
         QStringLiteral("k"));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
                                          QStringLiteral("Do not log the requests."));
+    const QCommandLineOption logOption(
+        QStringLiteral("log"),
+        QStringLiteral("Write every block of bytes received and sent to <file> as it passes: "
+                       "\"< HEX\" for what came in, \"> HEX\" for what went out."),
+        QStringLiteral("file"));
     const QCommandLineOption statsOption(
         QStringLiteral("stats"),
         QStringLiteral("At the end print \"stats: <requests> <microseconds spent answering>\"."));
@@ -224,7 +239,7 @@ int main(int argc, char **argv)
                        checksumOption,    lowerOption,      noiseOption,  delayOption,
                        paceOption,        hangUpOption,     quietOption,  statsOption,
                        answerDataOption,  parentOption,     lateOption,   garbageOption,
-                       unlistedOption,    dropWriteOption});
+                       unlistedOption,    dropWriteOption,  logOption});
     parser.process(app);
 
     if (parser.isSet(parentOption))
@@ -309,6 +324,12 @@ int main(int argc, char **argv)
             return fail(QStringLiteral("--hang-up needs a number of requests"));
     }
     const bool pace = parser.isSet(paceOption);
+    FILE *lineLog = nullptr;
+    if (parser.isSet(logOption)) {
+        lineLog = std::fopen(QFile::encodeName(parser.value(logOption)).constData(), "w");
+        if (lineLog == nullptr)
+            return fail(QStringLiteral("cannot write %1").arg(parser.value(logOption)));
+    }
     if (!parser.isSet(quietOption))
         device.onRequest = [](const QString &line) { printLine(stdout, line); };
     device.onWarning = [](const QString &line) {
@@ -390,6 +411,7 @@ int main(int argc, char **argv)
             ::usleep(10000);
             continue;
         }
+        logBytes(lineLog, '<', QByteArrayView(buffer, n));
         // Time spent answering, without the delays asked for on the command line.
         answering.start();
         const QList<Reply> replies = device.receive(QByteArrayView(buffer, n));
@@ -400,6 +422,7 @@ int main(int argc, char **argv)
                 lineOpen = false;
                 break;
             }
+            logBytes(lineLog, '>', reply.late);
             if (!reply.late.isEmpty() && !writeAll(master, reply.late) && !g_stop)
                 printLine(stderr, QStringLiteral("sr5n-sim: writing a late answer failed"));
             if (reply.bytes.isEmpty())
@@ -412,12 +435,15 @@ int main(int argc, char **argv)
                 waitUs = std::max<qint64>(waitUs, LateAnswerGapUs);
             sleepMicroseconds(waitUs);
             answering.start();
+            logBytes(lineLog, '>', reply.bytes);
             if (!writeAll(master, reply.bytes) && !g_stop)
                 printLine(stderr, QStringLiteral("sr5n-sim: writing the answer failed"));
             answeringNs += answering.nsecsElapsed();
         }
     }
 
+    if (lineLog != nullptr)
+        std::fclose(lineLog);
     if (listed)
         registry.withdraw(pid);
     ::close(master);

@@ -4,6 +4,7 @@
 
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 
 namespace sr5n {
@@ -12,8 +13,9 @@ class Notifier;
 
 // Where the catalogue of objects is kept: the local file of this computer or
 // the team's catalogue on a PostgreSQL server, named by its address (a libpq
-// URI, never with a password: the server asks for it). Shows the state of the
-// catalogue in use.
+// URI, never with a password: the server asks for it), with the root
+// certificate its certificate is checked against (kept in the address as
+// "sslrootcert"). Shows the state of the catalogue in use.
 class TfrmCatalogSettings final : public QDialog
 {
     Q_OBJECT
@@ -33,6 +35,7 @@ public:
 
 private:
     void choose();
+    void chooseRootCertificate();
     void updateFields();
 
     Notifier &m_notifier;
@@ -40,6 +43,8 @@ private:
     QRadioButton *rbCatalogLocal = nullptr;
     QRadioButton *rbCatalogServer = nullptr;
     QLineEdit *edtCatalogServer = nullptr;
+    QLineEdit *edtCatalogRootCert = nullptr;
+    QPushButton *btnCatalogRootCert = nullptr;
     QLabel *lblCatalogStatus = nullptr;
 };
 

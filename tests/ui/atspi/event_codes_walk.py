@@ -36,11 +36,13 @@ def external_text(row, pair):
 def configuration():
     return {
         "mgdSeparateInternalEvents": [
-            {"Код для пары №1": separate_code(r, 1), "Код для пары №2": separate_code(r, 2)}
+            {"№": str(r), "Код для пары №1": separate_code(r, 1),
+             "Код для пары №2": separate_code(r, 2)}
             for r in range(1, 9)],
-        "mgdCommonInternalEvents": [{"Общий код": "13AF"}],
+        "mgdCommonInternalEvents": [{"№": "9", "Общий код": "13AF"}],
         "mgdExternalEvents": [
-            {"Код для пары №1": external_zones(r, 1), "Код для пары №2": external_zones(r, 2),
+            {"№": str(r), "Код для пары №1": external_zones(r, 1),
+             "Код для пары №2": external_zones(r, 2),
              "В/П": r in HIGH_PRIORITY, "О/С": r == 60}
             for r in range(1, 61)],
     }
