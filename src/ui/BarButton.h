@@ -13,6 +13,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
 };
 
 } // namespace sr5n

@@ -47,6 +47,12 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *) override { relayout(); }
+    void changeEvent(QEvent *event) override
+    {
+        QWidget::changeEvent(event);
+        if (event->type() == QEvent::FontChange)
+            relayout();
+    }
 
     void paintEvent(QPaintEvent *) override
     {
@@ -173,8 +179,9 @@ private:
                 left += w;
             }
         }
-        if (m_rowCount != rows.size()) {
-            m_rowCount = static_cast<int>(rows.size());
+        // The rows, or their height with the face, may have changed.
+        m_rowCount = static_cast<int>(rows.size());
+        if (height() != m_rowCount * h || minimumHeight() != m_rowCount * h) {
             setFixedHeight(m_rowCount * h);
             updateGeometry();
         }

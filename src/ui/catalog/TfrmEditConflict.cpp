@@ -1,5 +1,6 @@
 #include "ui/catalog/TfrmEditConflict.h"
 
+#include "components/DesignScale.h"
 #include "ui/catalog/ObjectListModel.h"
 
 #include <QDialogButtonBox>
@@ -90,7 +91,7 @@ TfrmEditConflict::TfrmEditConflict(const CatalogObject &mine, const CatalogObjec
     layout->addWidget(lblConflict);
     layout->addWidget(tblConflict, 1);
     layout->addWidget(buttons);
-    resize(640, 320);
+    resize(Scaled(this, QSize(640, 320)));
 }
 
 } // namespace sr5n

@@ -1,6 +1,7 @@
 #include "ui/catalog/TfrmObjectChooser.h"
 
 #include "catalog/CatalogStore.h"
+#include "components/DesignScale.h"
 #include "ui/catalog/ObjectListModel.h"
 #include "ui/catalog/ObjectListWidgets.h"
 #include "ui/catalog/ObjectSearch.h"
@@ -27,7 +28,7 @@ TfrmObjectChooser::TfrmObjectChooser(const QString &title, CatalogService &servi
     setObjectName(QStringLiteral("frmObjectChooser"));
     setWindowTitle(title);
     setModal(true);
-    resize(640, 420);
+    resize(Scaled(this, QSize(640, 420)));
 
     auto *lblSearch = new QLabel(QStringLiteral("&Поиск:"), this);
     lblSearch->setObjectName(QStringLiteral("lblChooserSearch"));
@@ -50,9 +51,9 @@ TfrmObjectChooser::TfrmObjectChooser(const QString &title, CatalogService &servi
 
     tvChooser = MakeObjectTable(m_offered, this);
     tvChooser->setObjectName(QStringLiteral("tvChooser"));
-    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Codes, 110);
-    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Name, 190);
-    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Address, 190);
+    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Codes, Scaled(this, 110));
+    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Name, Scaled(this, 190));
+    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Address, Scaled(this, 190));
     tvChooser->setColumnHidden(ObjectListModel::LastOperation, true);
     connect(tvChooser->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { updateChoice(); });
@@ -107,7 +108,8 @@ void TfrmObjectChooser::listed()
         m_model->fetchMore(QModelIndex());
         return;
     }
-    if (!tvChooser->currentIndex().isValid())
+    // Only what the user searched for is chosen for him; otherwise he picks.
+    if (!tvChooser->currentIndex().isValid() && !edtChooserSearch->text().trimmed().isEmpty())
         tvChooser->setCurrentIndex(m_offered->index(0, 0));
     lblChooserInfo->setText(m_offered->rowCount() == 0 ? QStringLiteral("Подходящих объектов нет")
                                                        : QString());
@@ -124,7 +126,10 @@ void TfrmObjectChooser::pick()
     const QModelIndex current = tvChooser->currentIndex();
     if (!current.isValid())
         return;
-    m_chosen = current.data(ObjectListModel::IdRole).toString();
+    const int row = m_offered->mapToSource(current).row();
+    if (row < 0 || row >= m_model->objects().size())
+        return;
+    m_chosen = m_model->objects().at(row);
     accept();
 }
 

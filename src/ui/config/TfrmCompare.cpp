@@ -1,6 +1,7 @@
 #include "ui/config/TfrmCompare.h"
 
 #include "common/Notifier.h"
+#include "components/DesignScale.h"
 #include "config/ConfigModel.h"
 
 #include <QHBoxLayout>
@@ -28,7 +29,7 @@ TfrmCompare::TfrmCompare(ConfigModel &model, EventCodeTables &tables, Notifier &
     setObjectName(QStringLiteral("frmCompare"));
     setWindowTitle(QStringLiteral("Сравнение конфигураций"));
     setModal(true);
-    resize(720, 460);
+    resize(Scaled(this, QSize(720, 460)));
 
     lblHeading = new QLabel(this);
     lblHeading->setObjectName(QStringLiteral("lblHeading"));
@@ -46,6 +47,7 @@ TfrmCompare::TfrmCompare(ConfigModel &model, EventCodeTables &tables, Notifier &
 
     tvDifferences = new QTreeWidget(this);
     tvDifferences->setObjectName(QStringLiteral("tvDifferences"));
+    tvDifferences->setAccessibleName(QStringLiteral("Различия конфигураций"));
     tvDifferences->setColumnCount(3);
     tvDifferences->setRootIsDecorated(true);
     tvDifferences->setUniformRowHeights(true);
@@ -54,8 +56,8 @@ TfrmCompare::TfrmCompare(ConfigModel &model, EventCodeTables &tables, Notifier &
     tvDifferences->header()->setSectionResizeMode(kCaptionColumn, QHeaderView::Stretch);
     tvDifferences->header()->setSectionResizeMode(kThisColumn, QHeaderView::Interactive);
     tvDifferences->header()->setSectionResizeMode(kOtherColumn, QHeaderView::Interactive);
-    tvDifferences->header()->resizeSection(kThisColumn, 130);
-    tvDifferences->header()->resizeSection(kOtherColumn, 130);
+    tvDifferences->header()->resizeSection(kThisColumn, Scaled(this, 130));
+    tvDifferences->header()->resizeSection(kOtherColumn, Scaled(this, 130));
     connect(tvDifferences, &QTreeWidget::itemChanged, this, [this] { updateTakeButton(); });
 
     btnTickAll = new QPushButton(QStringLiteral("Отметить все"), this);
@@ -92,17 +94,38 @@ TfrmCompare::TfrmCompare(ConfigModel &model, EventCodeTables &tables, Notifier &
 void TfrmCompare::compare(const ConfigSide &other, const QString &heading,
                           const QString &otherColumn)
 {
+    m_takes = true;
+    showDifferences(other, heading, {QStringLiteral("В окне"), otherColumn});
+}
+
+void TfrmCompare::compareApart(const ConfigSide &other, const QString &heading,
+                               const QString &thisColumn, const QString &otherColumn)
+{
+    m_takes = false;
+    showDifferences(other, heading, {thisColumn, otherColumn});
+}
+
+void TfrmCompare::showDifferences(const ConfigSide &other, const QString &heading,
+                                  const QStringList &columns)
+{
     m_other.emplace(other);
     lblHeading->setText(heading);
+    tvDifferences->setAccessibleDescription(heading);
     tvDifferences->setHeaderLabels(
-        {QStringLiteral("Параметр"), QStringLiteral("В окне"), otherColumn});
+        {QStringLiteral("Параметр"), columns.value(0), columns.value(1)});
+    for (QPushButton *button : {btnTickAll, btnUntickAll, btnTake})
+        button->setVisible(m_takes);
     refresh();
     exec();
-    // The other side lives only as long as the caller's comparison.
+    // The other side lives only as long as the caller's comparison; nothing
+    // of it stays behind in the hidden window (screen readers see it).
     m_other.reset();
     m_differences.clear();
     m_rows.clear();
     tvDifferences->clear();
+    lblHeading->clear();
+    tvDifferences->setAccessibleDescription(QString());
+    lblNoDifferences->hide();
 }
 
 void TfrmCompare::refresh()
@@ -117,9 +140,13 @@ void TfrmCompare::refresh()
         for (const ConfigDifference &d : std::as_const(m_differences)) {
             if (!page || d.page != pageOfItem) {
                 page = new QTreeWidgetItem(tvDifferences, {PageCaption(d.page)});
-                page->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable |
-                               Qt::ItemIsAutoTristate);
-                page->setCheckState(kCaptionColumn, Qt::Unchecked);
+                if (m_takes) {
+                    page->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable |
+                                   Qt::ItemIsAutoTristate);
+                    page->setCheckState(kCaptionColumn, Qt::Unchecked);
+                } else {
+                    page->setFlags(Qt::ItemIsEnabled);
+                }
                 page->setFirstColumnSpanned(true);
                 QFont bold = page->font(kCaptionColumn);
                 bold.setBold(true);
@@ -128,8 +155,10 @@ void TfrmCompare::refresh()
                 pageOfItem = d.page;
             }
             auto *row = new QTreeWidgetItem(page, {d.caption, d.thisText, d.otherText});
-            row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-            row->setCheckState(kCaptionColumn, Qt::Unchecked);
+            row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable |
+                          (m_takes ? Qt::ItemIsUserCheckable : Qt::NoItemFlags));
+            if (m_takes)
+                row->setCheckState(kCaptionColumn, Qt::Unchecked);
             row->setToolTip(kCaptionColumn, d.caption);
             m_rows.append(row);
         }
@@ -144,7 +173,7 @@ void TfrmCompare::refresh()
 
 void TfrmCompare::setTicked(qsizetype index, bool ticked)
 {
-    if (index >= 0 && index < m_rows.size())
+    if (m_takes && index >= 0 && index < m_rows.size())
         m_rows.at(index)->setCheckState(kCaptionColumn, ticked ? Qt::Checked : Qt::Unchecked);
 }
 
@@ -174,7 +203,7 @@ void TfrmCompare::updateTakeButton()
 
 void TfrmCompare::takeTicked()
 {
-    if (!m_other)
+    if (!m_other || !m_takes)
         return;
     const QList<ConfigDifference> refused = TakeDifferences(ticked(), m_model, m_tables, *m_other);
     refresh();

@@ -1,5 +1,6 @@
 #include "ui/protocols/TfrmPrefixMask.h"
 
+#include "components/DesignScale.h"
 #include "components/ReadableColors.h"
 
 #include <QCheckBox>
@@ -65,15 +66,14 @@ TfrmPrefixMask::TfrmPrefixMask(QWidget *parent) : QDialog(parent)
     btnCancel = new QPushButton(QStringLiteral("Отмена"), frame);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     for (QPushButton *button : {btnOK, btnCancel})
-        button->setFixedWidth(64);
+        button->setMinimumWidth(Scaled(this, 64));
     buttons->addWidget(btnOK);
     buttons->addWidget(btnCancel);
     layout->addLayout(buttons);
 
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    adjustSize();
-    setFixedSize(size());
+    FixDrawnSize(this, QSize());
 }
 
 void TfrmPrefixMask::prepare(const QString &prefix, int selection, const QWidget *button)

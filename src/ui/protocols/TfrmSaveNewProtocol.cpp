@@ -1,6 +1,7 @@
 #include "ui/protocols/TfrmSaveNewProtocol.h"
 
 #include "common/Notifier.h"
+#include "components/DesignScale.h"
 #include "components/ReadableColors.h"
 #include "protocols/ProtocolDialogs.h"
 
@@ -59,7 +60,7 @@ TfrmSaveNewProtocol::TfrmSaveNewProtocol(Notifier &notifier, QWidget *parent)
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(cbxNewProtocolName, &QComboBox::editTextChanged, this,
             &TfrmSaveNewProtocol::nameChanged);
-    setFixedSize(360, sizeHint().height());
+    FixDrawnSize(this, QSize(360, 0));
 }
 
 void TfrmSaveNewProtocol::prepare(const QString &caption, const QString &message,
