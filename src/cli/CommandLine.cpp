@@ -298,7 +298,7 @@ QString check(const CommandLine &line, const QStringList &positional)
         return twice;
     if (line.ports.size() > 1 && !line.trace.isEmpty() && line.trace != u"-" &&
         !line.trace.contains(PortPlaceholder))
-        return QStringLiteral("with several ports, --trace must contain {port} (or be -)");
+        return QStringLiteral("при нескольких портах --trace должен содержать {port} (или быть -)");
     switch (line.command) {
     case Command::Read:
         if (line.output.isEmpty())
@@ -454,7 +454,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     if (has("trace")) {
         line.trace = parser.value(TraceOption);
         if (line.trace.isEmpty())
-            return failure(QStringLiteral("--trace needs a file name (or -)"));
+            return failure(QStringLiteral("--trace: не указано имя файла (или -)"));
     }
     line.verify = has("verify");
     line.registerProtocols = has("register-protocols");

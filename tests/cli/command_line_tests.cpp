@@ -268,11 +268,11 @@ TEST(CommandLine, TraceIsCheckedLikeAnOutputFile)
         const char *message;
     } refused[] = {
         {{"read", "--port", "a", "--port", "b", "-o", "{port}.snc", "--trace", "t.txt"},
-         "with several ports, --trace must contain {port} (or be -)"},
+         "при нескольких портах --trace должен содержать {port} (или быть -)"},
         {{"clock", "--port", "a", "--trace", "a.txt", "--trace", "b.txt"},
-         "--trace is given more than once"},
-        {{"clock", "--port", "a", "--trace="}, "--trace needs a file name (or -)"},
-        {{"export", "x.snc", "-o", "x.html", "--trace", "t.txt"}, "Unknown option 'trace'."},
+         "--trace указан больше одного раза"},
+        {{"clock", "--port", "a", "--trace="}, "--trace: не указано имя файла (или -)"},
+        {{"export", "x.snc", "-o", "x.html", "--trace", "t.txt"}, "неизвестный параметр «trace»"},
     };
     for (const auto &c : refused) {
         const CommandLine line = parse(c.arguments);
