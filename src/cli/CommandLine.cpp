@@ -454,7 +454,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     if (has("trace")) {
         line.trace = parser.value(TraceOption);
         if (line.trace.isEmpty())
-            return failure(QStringLiteral("--trace: нужно имя файла (или -)"));
+            return failure(QStringLiteral("--trace: не указано имя файла (или -)"));
     }
     line.verify = has("verify");
     line.registerProtocols = has("register-protocols");

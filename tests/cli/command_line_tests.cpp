@@ -271,7 +271,7 @@ TEST(CommandLine, TraceIsCheckedLikeAnOutputFile)
          "при нескольких портах --trace должен содержать {port} (или быть -)"},
         {{"clock", "--port", "a", "--trace", "a.txt", "--trace", "b.txt"},
          "--trace указан больше одного раза"},
-        {{"clock", "--port", "a", "--trace="}, "--trace: нужно имя файла (или -)"},
+        {{"clock", "--port", "a", "--trace="}, "--trace: не указано имя файла (или -)"},
         {{"export", "x.snc", "-o", "x.html", "--trace", "t.txt"}, "неизвестный параметр «trace»"},
     };
     for (const auto &c : refused) {
