@@ -300,13 +300,20 @@ public:
         if (!facts)
             return std::nullopt;
         const QString hash = ContentHash(bytes);
-        for (const CatalogObject &object : m_store.objects(facts->codes)) {
+        // A catalogue that cannot be read here finds nothing: the import goes on.
+        const Expected<QList<CatalogObject>> objects = m_store.objects(facts->codes);
+        if (!objects)
+            return std::nullopt;
+        for (const CatalogObject &object : *objects) {
             if (object.codes != facts->codes)
                 continue;
             const bool read = m_known.contains(object.id);
             QHash<QString, CatalogEntry> &byHash = m_known[object.id];
             if (!read) {
-                for (const CatalogEntry &entry : m_store.timeline(object.id))
+                const Expected<QList<CatalogEntry>> timeline = m_store.timeline(object.id);
+                if (!timeline)
+                    return std::nullopt;
+                for (const CatalogEntry &entry : *timeline)
                     if (entry.operation == CatalogOperation::Imported)
                         byHash.insert(entry.hash, entry);
             }
