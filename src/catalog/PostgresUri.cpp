@@ -168,6 +168,9 @@ PostgresUri PostgresUri::parse(const QString &text)
             const auto plainHost = decoded(host);
             if (!plainHost)
                 return fail(badEncoding);
+            // Several hosts go into the driver's options, which ";" separates.
+            if (plainHost->contains(QLatin1Char(';')))
+                return fail(QStringLiteral("узел «%1» содержит «;»").arg(*plainHost));
             if (!validPort(port))
                 return fail(QStringLiteral("неверный порт «%1»").arg(port));
             uri.m_hosts.append(*plainHost);
