@@ -35,13 +35,23 @@ public:
         recorded += entries;
         return QList<CatalogEntry>(entries.size());
     }
-    QList<CatalogObject> objects(const QString &, qsizetype, qsizetype) override { return {}; }
-    std::optional<qsizetype> objectCount(const QString &) override { return 0; }
+    Expected<QList<CatalogObject>> objects(const QString &, qsizetype, qsizetype) override
+    {
+        return QList<CatalogObject>();
+    }
+    Expected<qsizetype> objectCount(const QString &) override { return qsizetype(0); }
     std::optional<CatalogObject> object(const QString &) override { return std::nullopt; }
-    QList<CatalogEntry> timeline(const QString &) override { return {}; }
+    Expected<QList<CatalogEntry>> timeline(const QString &) override
+    {
+        return QList<CatalogEntry>();
+    }
+    Expected<std::optional<CatalogEntry>> lastWrite(const QString &) override
+    {
+        return std::optional<CatalogEntry>();
+    }
     std::optional<CatalogEntry> entry(const QString &) override { return std::nullopt; }
     std::optional<QByteArray> configuration(const QString &) override { return std::nullopt; }
-    QList<CatalogEntry> templates() override { return {}; }
+    Expected<QList<CatalogEntry>> templates() override { return QList<CatalogEntry>(); }
     bool describeObject(const QString &, const QString &, const QString &, const QString &) override
     {
         return false;
