@@ -2,6 +2,7 @@
 
 #include "catalog/CatalogSalvage.h"
 #include "catalog/SqliteCatalog.h"
+#include "common/ExpectedValue.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -87,9 +88,9 @@ TEST_P(CatalogSalvage, KeepsEveryRowThatReadsAndCountsWhatWasLost)
 
     QSet<QString> entryCodes;
     int entries = 0;
-    const QList<CatalogObject> objects = store.objects();
+    const QList<CatalogObject> objects = valueOf(store.objects());
     for (const CatalogObject &object : objects) {
-        for (const CatalogEntry &entry : store.timeline(object.id)) {
+        for (const CatalogEntry &entry : valueOf(store.timeline(object.id))) {
             ++entries;
             entryCodes << entry.codes.section(u' ', 0, 0);
             const std::optional<QByteArray> configuration = store.configuration(entry.hash);

@@ -8,6 +8,7 @@
 #include "catalog/PostgresDialect.h"
 #include "catalog/SharedCatalogStore.h"
 #include "common/PgServer.h"
+#include "common/ExpectedValue.h"
 #include "common/TcpProxy.h"
 
 #include <QDir>
@@ -135,7 +136,7 @@ TEST_F(ServerLimits, AServerFrozenMidSessionIsLeftAtTheAnswerLimitAndTheEntryKep
     const PostgresUri uri = PostgresUri::parse(tcpUri(proxy.port()));
     SharedCatalogStore store(uri, localPath());
     ASSERT_TRUE(store.connected()) << store.connectProblem().toStdString();
-    ASSERT_EQ(store.objects().size(), 1);
+    ASSERT_EQ(valueOf(store.objects()).size(), 1);
     EXPECT_EQ(store.statusText(),
               QStringLiteral("Общий каталог %1: на связи, без шифрования").arg(uri.displayText()));
 

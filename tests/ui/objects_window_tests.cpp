@@ -812,7 +812,6 @@ TEST(ObjectsWindow, UnsavedTextsAreAskedAboutBeforeTheyGo)
 {
     Rig rig;
     const QStringList ids = makeThreeObjects(rig); // Школа, Склад, Аптека
-    CatalogStore *store = rig.app.objects().store();
     QStringList questions;
     // Answers the next question with the button `label`.
     std::unique_ptr<OnModal<QMessageBox>> answer;
@@ -873,8 +872,14 @@ TEST(ObjectsWindow, UnsavedTextsAreAskedAboutBeforeTheyGo)
     EXPECT_EQ(questions[0], QStringLiteral("Название, адрес или заметки объекта «0777 0000 Школа» "
                                            "изменены и не сохранены. Сохранить изменения?"));
     EXPECT_TRUE(questions[3].contains(QStringLiteral("«0555 0000 Склад»")));
-    EXPECT_EQ(store->object(ids[0])->name, QStringLiteral("Школа № 1"));
-    EXPECT_EQ(store->object(ids[1])->notes, QStringLiteral("Ключ у охраны"));
+    // The saves went to the catalogue's queue: read back once it has done them.
+    ASSERT_TRUE(test::settle(rig.app));
+    const auto described = [&](const QString &id) {
+        return test::onStore(rig.app, [&id](CatalogStore &store) { return store.object(id); })
+            .value_or(CatalogObject());
+    };
+    EXPECT_EQ(described(ids[0]).name, QStringLiteral("Школа № 1"));
+    EXPECT_EQ(described(ids[1]).notes, QStringLiteral("Ключ у охраны"));
     EXPECT_EQ(rig.notifier.errors, QStringList());
 }
 
