@@ -352,9 +352,12 @@ SharedCatalogStore::recordAll(const QList<NewCatalogEntry> &entries)
         fail(m_localFailure);
         return std::nullopt;
     }
-    // A role that may only read was told so once: its entries go nowhere.
+    // A server that takes no entries (a newer program's catalogue, a role
+    // that may only read): refused with the reason, never kept for it.
     if (m_server && m_server->isReadOnly()) {
-        fail(QString());
+        fail(!m_readOnlyReason.isEmpty()
+                 ? m_readOnlyReason
+                 : CatalogReadOnlyRoleMessage(m_uri.displayText(), PostgresConnector::role(m_uri)));
         return std::nullopt;
     }
     QList<NewCatalogEntry> kept;

@@ -37,11 +37,15 @@ int main(int argc, char *argv[])
         // A configuration of its own for each entry, so none is shared.
         sample.phone = QStringLiteral("8%1%2").arg(tag).arg(i, 6, 10, QLatin1Char('0'));
         const QByteArray bytes = sample.bytes();
-        if (!catalog.recordFile(sr5n::CatalogOperation::Read, tag, bytes, QString::number(i))) {
+        const std::optional<sr5n::CatalogEntry> kept =
+            catalog.recordFile(sr5n::CatalogOperation::Read, tag, bytes, QString::number(i));
+        if (!kept) {
             std::printf("recorded %d\n", i);
             std::fprintf(stderr, "%s\n", qPrintable(catalog.failure()));
             return 1;
         }
+        // A team's entry is kept locally first and sent on, as a device operation's is.
+        catalog.sendOn(*kept);
         if (i == 0) {
             std::printf("recording\n");
             std::fflush(stdout);

@@ -372,7 +372,7 @@ TEST_F(TeamCatalog, AReadTheServerRefusesIsAFailureWithItsReason)
         if (asJson) {
             const QJsonObject error = QJsonDocument::fromJson(out.toUtf8()).object();
             EXPECT_TRUE(
-                error.value(QStringLiteral("error")).toString().contains(QStringLiteral("search")))
+                error.value(QStringLiteral("message")).toString().contains(QStringLiteral("search")))
                 << out.toStdString();
         } else {
             EXPECT_EQ(out, QString());

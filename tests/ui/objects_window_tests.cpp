@@ -838,6 +838,8 @@ TEST(ObjectsWindow, UnsavedTextsAreAskedAboutBeforeTheyGo)
     QTimer::singleShot(0, window, [&] {
         auto *name = test::part<QLineEdit>(*window, "edtObjectName");
         auto *notes = test::part<QPlainTextEdit>(*window, "memObjectNotes");
+        // The list comes from the catalogue's thread: listed before choosing.
+        EXPECT_TRUE(settled(*window));
         window->selectObject(0);
         name->setText(QStringLiteral("Школа № 1"));
         // Escape, then Отмена: the window and the text stay.
@@ -900,6 +902,9 @@ TEST(ObjectsWindow, EnterInTheSearchGoesToTheList)
         EXPECT_TRUE(QTest::qWaitForWindowActive(window));
         search->setFocus();
         type(search, QStringLiteral("скл"));
+        // The search goes after the pause that follows typing; Enter once it listed.
+        QTest::qWait(400);
+        EXPECT_TRUE(settled(*window));
         QTest::keyClick(search, Qt::Key_Return);
         QApplication::processEvents();
         stillShown = window->isVisible();
