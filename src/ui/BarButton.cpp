@@ -1,8 +1,5 @@
 #include "ui/BarButton.h"
 
-#include "components/DesignScale.h"
-
-#include <QEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -13,15 +10,8 @@ BarButton::BarButton(const QString &caption, const QIcon &icon, QWidget *parent)
 {
     setIcon(icon);
     setIconSize(QSize(24, 24));
-    setFixedSize(Scaled(this, QSize(90, 24)));
+    setFixedSize(90, 24);
     setAutoDefault(false);
-}
-
-void BarButton::changeEvent(QEvent *event)
-{
-    QPushButton::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
-        setFixedSize(Scaled(this, QSize(90, 24)));
 }
 
 void BarButton::paintEvent(QPaintEvent *)
@@ -43,8 +33,8 @@ void BarButton::paintEvent(QPaintEvent *)
     if (natural > textRect.width())
         font.setStretch(std::max(50, 100 * textRect.width() / natural));
     painter.setFont(font);
-    painter.setPen(
-        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                   QPalette::ButtonText));
     painter.drawText(textRect, Qt::AlignCenter, text());
     if (hasFocus()) {
         QStyleOptionFocusRect focus;

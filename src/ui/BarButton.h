@@ -13,7 +13,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void changeEvent(QEvent *event) override;
 };
 
 } // namespace sr5n

@@ -47,12 +47,6 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *) override { relayout(); }
-    void changeEvent(QEvent *event) override
-    {
-        QWidget::changeEvent(event);
-        if (event->type() == QEvent::FontChange)
-            relayout();
-    }
 
     void paintEvent(QPaintEvent *) override
     {
@@ -179,9 +173,8 @@ private:
                 left += w;
             }
         }
-        // The rows, or their height with the face, may have changed.
-        m_rowCount = static_cast<int>(rows.size());
-        if (height() != m_rowCount * h || minimumHeight() != m_rowCount * h) {
+        if (m_rowCount != rows.size()) {
+            m_rowCount = static_cast<int>(rows.size());
             setFixedHeight(m_rowCount * h);
             updateGeometry();
         }

@@ -4,7 +4,6 @@
 
 #include "common/Notifier.h"
 #include "components/ContrastStyle.h"
-#include "components/DesignScale.h"
 #include "link/TConnection.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmMain.h"
@@ -47,10 +46,15 @@ ConfiguratorApplication::ConfiguratorApplication(int &argc, char **argv) : QAppl
 
 QFont ConfiguratorApplication::programFont()
 {
-    // The windows are drawn for a compact 8-point face; a desktop that sets a
-    // larger one enlarges them with it (components/DesignScale.h), and its
-    // scaling (QT_SCALE_FACTOR, the font DPI) enlarges the whole window.
-    return DesignFont();
+    // The window is laid out at a fixed size for a compact 8-point face. The
+    // points follow the desktop's scale: Qt scales the whole window with the
+    // desktop (QT_SCALE_FACTOR, the font DPI), so the layout keeps its fit.
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                QStringLiteral("DejaVu Sans")});
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(8);
+    return font;
 }
 
 bool ConfiguratorApplication::notify(QObject *receiver, QEvent *event)

@@ -2,7 +2,6 @@
 
 #include "common/AppTitle.h"
 #include "common/Maker.h"
-#include "components/DesignScale.h"
 #include "components/Icons.h"
 #include "components/ReadableColors.h"
 
@@ -62,6 +61,7 @@ TfrmAbout::TfrmAbout(Notifier &notifier, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("  О программе"));
+    setFixedSize(361, 251);
     setModal(true);
 
     auto *heading = centred(QStringLiteral("Информация о программе"), true, this);
@@ -129,7 +129,6 @@ TfrmAbout::TfrmAbout(Notifier &notifier, QWidget *parent)
     layout->addLayout(buttons);
 
     FormCreate();
-    FixDrawnSize(this, QSize(361, 251));
 }
 
 QString TfrmAbout::versionCaption(const QString &version)

@@ -6,13 +6,10 @@
 #include "catalog/CatalogService.h"
 #include "common/AppTitle.h"
 #include "common/DocumentOpener.h"
-#include "components/DesignScale.h"
 #include "components/FieldGuard.h"
 #include "components/FrameAccessible.h"
 #include "components/Icons.h"
 #include "config/ConfigurationCopy.h"
-#include "config/ControlNames.h"
-#include "config/ObjectNumbers.h"
 #include "link/CommunicatorFinder.h"
 #include "link/PortScanner.h"
 #include "link/PortWatcher.h"
@@ -46,7 +43,6 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -126,6 +122,7 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(kClientWidth, kClientHeight);
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     auto *layout = new QVBoxLayout(this);
@@ -139,7 +136,6 @@ TfrmMain::TfrmMain(Configurator &app, QWidget *parent)
     nameForScreenReaders();
     layout->addWidget(pgcPages, 1);
     layout->addWidget(pnlControls);
-    placeDrawnParts();
 
     // The window sees every key before its controls do (Alt+F12).
     qApp->installEventFilter(this);
@@ -333,17 +329,20 @@ void TfrmMain::createBottomBar()
 {
     pnlControls = new QFrame(this);
     pnlControls->setObjectName(QStringLiteral("pnlControls"));
+    pnlControls->setFixedHeight(kBarHeight);
 
-    lblComPort = new QLabel(QStringLiteral("Порт подключения:"), pnlControls);
-    lblComPort->setObjectName(QStringLiteral("lblComPort"));
+    auto *portLabel = new QLabel(QStringLiteral("Порт подключения:"), pnlControls);
+    portLabel->setObjectName(QStringLiteral("lblComPort"));
+    portLabel->setGeometry(12, 12, 150, 18);
 
-    imgComPort = new QLabel(pnlControls);
-    imgComPort->setObjectName(QStringLiteral("imgComPort"));
-    imgComPort->setPixmap(Icons::connection().pixmap(24, 24));
-    imgComPort->setAlignment(Qt::AlignCenter);
+    auto *portIcon = new QLabel(pnlControls);
+    portIcon->setObjectName(QStringLiteral("imgComPort"));
+    portIcon->setPixmap(Icons::connection().pixmap(24, 24));
+    portIcon->setGeometry(10, 36, 24, 24);
 
     cbxComPort = new PortSelector(pnlControls);
     cbxComPort->setObjectName(QStringLiteral("cbxComPort"));
+    cbxComPort->setGeometry(kPortFieldLeft, 36, kPortFieldWidth, 24);
     connect(cbxComPort, &PortSelector::listAboutToShow, this, [this] {
         if (!m_finder)
             rescanPorts();
@@ -358,14 +357,14 @@ void TfrmMain::createBottomBar()
     sbtFindPort->setToolTip(
         QStringLiteral("Найти коммуникатор: опросить все порты списка запросом времени"));
     sbtFindPort->setAccessibleName(QStringLiteral("Найти коммуникатор"));
-    // Queued: the press returns at once, also a screen reader's through the
-    // accessibility call, and the search (with its own event loop) runs after.
-    triggerBy(sbtFindPort, actFindPort, Qt::QueuedConnection);
+    sbtFindPort->setGeometry(kFindPortLeft, 36, 24, 24);
+    triggerBy(sbtFindPort, actFindPort);
 
-    bvlSeparator = new QFrame(pnlControls);
-    bvlSeparator->setObjectName(QStringLiteral("bvlSeparator"));
-    bvlSeparator->setFrameShape(QFrame::VLine);
-    bvlSeparator->setFrameShadow(QFrame::Sunken);
+    auto *separator = new QFrame(pnlControls);
+    separator->setObjectName(QStringLiteral("bvlSeparator"));
+    separator->setFrameShape(QFrame::VLine);
+    separator->setFrameShadow(QFrame::Sunken);
+    separator->setGeometry(kSeparatorLeft, 8, 4, kBarHeight - 16);
 
     btnOpen = barButton(QStringLiteral("btnOpen"), QStringLiteral("Открыть"),
                         QStringLiteral("Открыть файл конфигурации"), Icons::open(), pnlControls);
@@ -389,6 +388,12 @@ void TfrmMain::createBottomBar()
     btnAbout = barButton(QStringLiteral("btnAbout"), QStringLiteral("О программе"),
                          QStringLiteral("О программе"), Icons::about(), pnlControls);
 
+    QPushButton *const columns[4][2] = {
+        {btnOpen, btnSave}, {btnRead, btnWrite}, {btnExport, btnTestScheme}, {btnHelp, btnAbout}};
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 2; ++r)
+            columns[c][r]->move(kButtonsLeft + c * kColumnStep, 10 + r * 31);
+
     pumHelp = new QMenu(this);
     pumHelp->setObjectName(QStringLiteral("pumHelp"));
     pumInterface = pumHelp->addAction(QStringLiteral("Краткое описание &интерфейса"));
@@ -408,38 +413,6 @@ void TfrmMain::createBottomBar()
     connect(pumRE, &QAction::triggered, this, &TfrmMain::pumREClick);
 }
 
-void TfrmMain::placeDrawnParts()
-{
-    if (!pnlControls || !btnService)
-        return;
-    const auto at = [this](int x, int y, int w, int h) { return Scaled(this, QRect(x, y, w, h)); };
-    pnlControls->setFixedHeight(Scaled(this, kBarHeight));
-    lblComPort->setGeometry(at(12, 12, 150, 18));
-    imgComPort->setGeometry(at(10, 36, 24, 24));
-    cbxComPort->setGeometry(at(kPortFieldLeft, 36, kPortFieldWidth, 24));
-    sbtFindPort->setGeometry(at(kFindPortLeft, 36, 24, 24));
-    bvlSeparator->setGeometry(at(kSeparatorLeft, 8, 4, kBarHeight - 16));
-    QPushButton *const columns[4][2] = {
-        {btnOpen, btnSave}, {btnRead, btnWrite}, {btnExport, btnTestScheme}, {btnHelp, btnAbout}};
-    for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 2; ++r)
-            columns[c][r]->move(Scaled(this, kButtonsLeft + c * kColumnStep),
-                                Scaled(this, 10 + r * 31));
-    // In the free space of the port column, right of its label.
-    const QSize service = btnService->sizeHint();
-    const int serviceRight = Scaled(this, kSeparatorLeft - 8);
-    btnService->setGeometry(serviceRight - service.width(), Scaled(this, 8), service.width(),
-                            std::max(service.height(), Scaled(this, 26)));
-    setFixedSize(Scaled(this, QSize(kClientWidth, kClientHeight)));
-}
-
-void TfrmMain::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
-        placeDrawnParts();
-}
-
 void TfrmMain::createServiceMenu()
 {
     // In the free space of the port column, right of its label, so that the
@@ -454,6 +427,8 @@ void TfrmMain::createServiceMenu()
     btnService->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     btnService->setPopupMode(QToolButton::InstantPopup);
     btnService->setAutoRaise(true);
+    const int serviceWidth = btnService->sizeHint().width();
+    btnService->setGeometry(kSeparatorLeft - 8 - serviceWidth, 8, serviceWidth, 26);
 
     pumService = new QMenu(this);
     pumService->setObjectName(QStringLiteral("pumService"));
@@ -697,25 +672,8 @@ void TfrmMain::btnReadClick()
     (void)m_runner->readConfiguration(portName());
 }
 
-bool TfrmMain::objectNumbersGiven()
-{
-    const QList<NumberPlace> blank = NumbersWithoutObjectNumber(m_app.config());
-    if (blank.isEmpty())
-        return true;
-    m_app.notifier().showError(MissingObjectNumbersMessage(blank));
-    // The first blank field takes the keyboard, on its page.
-    const NumberPlace first = blank.constFirst();
-    pgcPages->setCurrentIndex(first.pair - 1);
-    if (auto *field = findChild<QLineEdit *>(
-            NumberControlName(u"edt", first.pair, first.number, u"NObjectCode")))
-        field->setFocus(Qt::OtherFocusReason);
-    return false;
-}
-
 void TfrmMain::btnWriteClick()
 {
-    if (!objectNumbersGiven())
-        return;
     if (m_app.settings().verifyWrites()) {
         writeVerified();
         return;
@@ -725,8 +683,6 @@ void TfrmMain::btnWriteClick()
 
 void TfrmMain::writeVerifiedClick()
 {
-    if (!objectNumbersGiven())
-        return;
     writeVerified();
 }
 
@@ -1045,9 +1001,9 @@ QAction *TfrmMain::command(const char *name, const QString &text, void (TfrmMain
     return action;
 }
 
-void TfrmMain::triggerBy(QAbstractButton *button, QAction *action, Qt::ConnectionType type)
+void TfrmMain::triggerBy(QAbstractButton *button, QAction *action)
 {
-    connect(button, &QAbstractButton::clicked, action, &QAction::trigger, type);
+    connect(button, &QAbstractButton::clicked, action, &QAction::trigger);
     connect(action, &QAction::enabledChanged, button, &QWidget::setEnabled);
     button->setEnabled(action->isEnabled());
 }

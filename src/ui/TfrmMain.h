@@ -132,7 +132,6 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
-    void changeEvent(QEvent *event) override;
 
 private:
     // The window's commands, each run by its action.
@@ -164,8 +163,7 @@ private:
     // device is disabled while a device operation runs.
     QAction *command(const char *name, const QString &text, void (TfrmMain::*run)(), bool device);
     // A button that triggers `action` and is enabled as the action is.
-    void triggerBy(QAbstractButton *button, QAction *action,
-                   Qt::ConnectionType type = Qt::AutoConnection);
+    void triggerBy(QAbstractButton *button, QAction *action);
     // Runs a device command with the device commands disabled meanwhile.
     void runDeviceCommand(void (TfrmMain::*run)());
     void setDeviceCommandsEnabled(bool enabled);
@@ -175,9 +173,6 @@ private:
     ClockPanel &clock();
     LogsPage &logsPage();
     void createBottomBar();
-    // The window's and the bar's drawn sizes for the face of the moment
-    // (again when the desktop changes it).
-    void placeDrawnParts();
     void nameForScreenReaders();
     // Puts a scan's ports into the list, keeping what the field holds.
     void showPorts(const QList<PortEntry> &ports);
@@ -200,9 +195,6 @@ private:
     QString chooseConfigurationFile(const QString &title);
     // Writes, reads back and compares; "Записать" does the same when the user chose so.
     void writeVerified();
-    // Before a write: the numbers in use have their object numbers; else
-    // says which do not and puts the keyboard into the first blank field.
-    bool objectNumbersGiven();
     // A configuration file compared with the window, its side named in the comparison window.
     Expected<void> compareWithConfigurationFile(const QString &path, const QString &heading,
                                                 const QString &otherColumn);
@@ -264,9 +256,6 @@ private:
 
     // The bottom bar.
     QFrame *pnlControls = nullptr;
-    QLabel *lblComPort = nullptr;
-    QLabel *imgComPort = nullptr;
-    QFrame *bvlSeparator = nullptr;
     PortSelector *cbxComPort = nullptr;
     QToolButton *sbtFindPort = nullptr;
     QPushButton *btnOpen = nullptr;

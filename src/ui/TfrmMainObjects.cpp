@@ -54,13 +54,6 @@ QString describe(const CatalogEntry &entry)
     return text;
 }
 
-// The entry as a column's heading: its operation and time.
-QString sideName(const CatalogEntry &entry)
-{
-    return QStringLiteral("%1 %2").arg(OperationText(entry.operation),
-                                       ObjectListModel::timeText(entry.time));
-}
-
 } // namespace
 
 TfrmObjects &TfrmMain::objectsWindow()
@@ -101,11 +94,10 @@ void TfrmMain::createObjectsWindow()
                                     return;
                                 TfrmCompare compare(a.model, a.tables, m_app.notifier(),
                                                     m_objectsWindow);
-                                compare.compareApart(
-                                    ConfigSide{b.model, b.tables},
-                                    QStringLiteral("Записи базы объектов: %1 и %2")
-                                        .arg(describe(first), describe(second)),
-                                    sideName(first), sideName(second));
+                                compare.compare(ConfigSide{b.model, b.tables},
+                                                QStringLiteral("Записи базы объектов: %1 и %2")
+                                                    .arg(describe(first), describe(second)),
+                                                QStringLiteral("Во второй записи"));
                             });
                     });
             });
@@ -125,13 +117,12 @@ void TfrmMain::compareEntryWithDevice(const CatalogEntry &entry)
         ConfigurationCopy device(m_app.blockContext());
         if (!m_runner->readConfiguration(portName(), device.context()))
             return;
-        // Neither side is the window: shown, with nothing to take.
         TfrmCompare compare(side.model, side.tables, m_app.notifier(), m_objectsWindow);
-        compare.compareApart(ConfigSide{device.model(), device.tables()},
-                             QStringLiteral("Конфигурация из базы объектов (%1) и в коммуникаторе "
-                                            "(порт %2)")
-                                 .arg(describe(entry), portName()),
-                             sideName(entry), QStringLiteral("Коммуникатор"));
+        compare.compare(ConfigSide{device.model(), device.tables()},
+                        QStringLiteral("Конфигурация из базы объектов (%1) и в коммуникаторе "
+                                       "(порт %2)")
+                            .arg(describe(entry), portName()),
+                        QStringLiteral("В коммуникаторе"));
     });
 }
 
@@ -273,7 +264,7 @@ void TfrmMain::compareWithEntry(const CatalogEntry &entry)
         compareWindow().compare(
             ConfigSide{side.model(), side.tables()},
             QStringLiteral("Конфигурация в окне и в базе объектов (%1)").arg(describe(entry)),
-            sideName(entry));
+            QStringLiteral("В базе объектов"));
     });
 }
 

@@ -1,11 +1,9 @@
 #include "ui/TfrmProgress.h"
 
-#include "components/DesignScale.h"
 #include "components/Icons.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -51,6 +49,7 @@ TfrmProgress::TfrmProgress(QWidget *mainWindow)
     if (m_mainWindow)
         m_mainWindow->window()->installEventFilter(this);
     setModal(false);
+    setFixedSize(352, 46);
 
     imgRead = iconLabel(Icons::read(), this);
     imgRead->setObjectName(QStringLiteral("imgRead"));
@@ -83,73 +82,13 @@ TfrmProgress::TfrmProgress(QWidget *mainWindow)
     icons->addWidget(imgWrite);
     icons->addWidget(imgLog);
 
-    // What the operation is at (the port being asked), whole, under the bar:
-    // the desktop may cut the title.
-    lblStage = new QLabel(this);
-    lblStage->setObjectName(QStringLiteral("lblStage"));
-    lblStage->setWordWrap(true);
-    lblStage->hide();
-
-    auto *row = new QHBoxLayout;
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(8, 4, 8, 4);
     row->setSpacing(8);
     row->addLayout(icons);
     row->addWidget(prbProgress, 1);
     row->addWidget(lblPercent);
     row->addWidget(btnCancel);
-    auto *rows = new QVBoxLayout(this);
-    rows->setContentsMargins(8, 4, 8, 4);
-    rows->setSpacing(2);
-    rows->addLayout(row);
-    rows->addWidget(lblStage);
-    placeDrawnParts();
-}
-
-void TfrmProgress::placeDrawnParts()
-{
-    prbProgress->setFixedHeight(Scaled(this, 18));
-    lblPercent->setFixedWidth(std::max(
-        Scaled(this, 36), lblPercent->fontMetrics().horizontalAdvance(QStringLiteral("100%")) + 4));
-    btnCancel->setFixedSize(
-        Scaled(this, QSize(75, 25))
-            .expandedTo(
-                QSize(btnCancel->fontMetrics().horizontalAdvance(btnCancel->text()) + 16, 0)));
-    // Wide enough for the title on the desktop's title bar (its face is
-    // usually a little larger and bold) beside its buttons.
-    QFont titleFace = font();
-    titleFace.setBold(true);
-    titleFace.setPointSizeF(titleFace.pointSizeF() * 1.2);
-    const int title = QFontMetrics(titleFace).horizontalAdvance(windowTitle()) + Scaled(this, 120);
-    const int width = std::max(Scaled(this, 352), title);
-    const int height = std::max(Scaled(this, 46), layout()->heightForWidth(width));
-    setFixedSize(width, height);
-}
-
-bool TfrmProgress::event(QEvent *event)
-{
-    // A question or a message over the progress (a protocol to register, an
-    // error): the bar stands still meanwhile, and the window says why.
-    if (event->type() == QEvent::WindowBlocked && Tag == 1) {
-        const QWidget *modal = QApplication::activeModalWidget();
-        const QString title = modal && modal != this ? modal->windowTitle() : QString();
-        lblStage->setText(
-            title.isEmpty()
-                ? QStringLiteral("Ожидание ответа пользователя")
-                : QStringLiteral("Ожидание ответа пользователя в окне «%1»").arg(title.trimmed()));
-        lblStage->show();
-        placeDrawnParts();
-    } else if (event->type() == QEvent::WindowUnblocked && Tag == 1) {
-        lblStage->setText(windowTitle());
-        lblStage->setVisible(windowTitle() != captionForMode(shownMode(Mode)).trimmed());
-        placeDrawnParts();
-    }
-    return QDialog::event(event);
-}
-
-void TfrmProgress::changeEvent(QEvent *event)
-{
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::FontChange && layout())
-        placeDrawnParts();
 }
 
 QString TfrmProgress::captionForMode(int mode)
@@ -239,22 +178,15 @@ void TfrmProgress::FormShow()
     imgRead->setVisible(mode == ModeRead || mode == ModeSearch);
     imgWrite->setVisible(mode == ModeWrite);
     imgLog->setVisible(mode == ModeLog);
-    setWindowTitle(captionForMode(mode).trimmed());
+    setWindowTitle(captionForMode(mode));
     prbProgress->setAccessibleName(captionForMode(mode).trimmed());
-    lblStage->clear();
-    lblStage->hide();
-    placeDrawnParts();
 }
 
 void TfrmProgress::setStage(const QString &stage)
 {
-    const QString caption = captionForMode(shownMode(Mode)).trimmed();
-    const QString text = stage.isEmpty() ? caption : caption + QStringLiteral(": ") + stage;
-    setWindowTitle(text);
-    lblStage->setText(text);
-    lblStage->setVisible(!stage.isEmpty());
+    const QString caption = captionForMode(shownMode(Mode));
+    setWindowTitle(stage.isEmpty() ? caption : caption + QStringLiteral(": ") + stage);
     prbProgress->setAccessibleDescription(stage);
-    placeDrawnParts();
 }
 
 void TfrmProgress::closeProgress()

@@ -37,7 +37,6 @@ public:
     QLabel *imgWrite = nullptr;
     QLabel *imgLog = nullptr;
     QPushButton *btnCancel = nullptr;
-    QLabel *lblStage = nullptr; // the stage, whole, while there is one
 
     // Called by Cancel (button or Escape); the main window sets the link's
     // Aborted flag here.
@@ -54,8 +53,7 @@ public:
     void begin(Kind kind, int maximum) override;
     void step() override { Step(); }
     void end() override { closeProgress(); }
-    // Shown after the caption, in the title and whole under the bar:
-    // "Поиск коммуникатора: /dev/ttyS1 (2 из 4)".
+    // Shown after the caption: "  Поиск коммуникатора: /dev/ttyS1 (2 из 4)".
     void setStage(const QString &stage) override;
 
     static QString captionForMode(int mode);
@@ -67,15 +65,11 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void reject() override;
-    void changeEvent(QEvent *event) override;
-    bool event(QEvent *event) override;
 
 private:
     void FormShow();
     void FormClose();
     void keepAboveMainWindow();
-    // The drawn sizes for the face of the moment; as wide as the title needs.
-    void placeDrawnParts();
 
     QPointer<QWidget> m_mainWindow;
     std::function<void()> m_cancel;

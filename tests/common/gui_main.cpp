@@ -1,5 +1,4 @@
 #include "common/UserIsolation.h"
-#include "components/DesignScale.h"
 
 #include <QApplication>
 
@@ -11,8 +10,6 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // The program's own face, as it starts with: the windows' drawn sizes hold.
-    QApplication::setFont(sr5n::DesignFont());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

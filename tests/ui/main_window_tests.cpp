@@ -40,28 +40,8 @@
 
 using namespace sr5n;
 
-namespace {
-
-// The program's own face while a test runs.
-class ProgramFace
-{
-public:
-    ProgramFace() : m_given(QApplication::font())
-    {
-        QApplication::setFont(ConfiguratorApplication::programFont());
-    }
-    ~ProgramFace() { QApplication::setFont(m_given); }
-
-private:
-    QFont m_given;
-};
-
-} // namespace
-
 TEST(MainWindow, FrameHasItsPagesAndBottomBar)
 {
-    // The sizes drawn for the program's own face (a larger one enlarges them).
-    const ProgramFace face;
     Configurator app{QCoreApplication::applicationDirPath()};
     TfrmMain window{app};
     EXPECT_EQ(window.windowTitle(), QStringLiteral("СР-5/Н Конфигуратор"));

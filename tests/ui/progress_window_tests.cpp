@@ -35,11 +35,11 @@ TEST(ProgressWindow, ModesChooseCaptionAndIcon)
         const char *caption;
         QLabel *TfrmProgress::*icon;
     } cases[] = {
-        {0, "Чтение данных с коммуникатора", &TfrmProgress::imgRead},
-        {1, "Запись данных в коммуникатор", &TfrmProgress::imgWrite},
-        {2, "Чтение журналов событий", &TfrmProgress::imgLog},
-        {3, "Поиск коммуникатора", &TfrmProgress::imgRead},
-        {5, "Чтение данных с коммуникатора", &TfrmProgress::imgRead},
+        {0, "  Чтение данных с коммуникатора", &TfrmProgress::imgRead},
+        {1, "  Запись данных в коммуникатор", &TfrmProgress::imgWrite},
+        {2, "  Чтение журналов событий", &TfrmProgress::imgLog},
+        {3, "  Поиск коммуникатора", &TfrmProgress::imgRead},
+        {5, "  Чтение данных с коммуникатора", &TfrmProgress::imgRead},
     };
     for (const auto &c : cases) {
         progress.Mode = c.mode;

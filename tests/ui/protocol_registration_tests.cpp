@@ -132,19 +132,11 @@ struct Program : test::ProgramWindows {
 };
 
 // The name dialog as it opens: `proposed` in its field, which has the keyboard.
-// Over a read, the progress window says that it waits for the user, and in
-// which window.
 std::function<void(QWidget *)> nameDialogProposing(Program &program, const QString &proposed)
 {
     return [&program, proposed](QWidget *modal) {
         EXPECT_EQ(modal, &program.windows->saveNewProtocol());
         EXPECT_EQ(program.windows->saveNewProtocol().name(), proposed);
-        if (program.progress().isVisible()) {
-            const QLabel *stage = program.progress().lblStage;
-            EXPECT_TRUE(stage->isVisible());
-            EXPECT_EQ(stage->text(), QStringLiteral("Ожидание ответа пользователя в окне «%1»")
-                                         .arg(program.windows->saveNewProtocol().windowTitle()));
-        }
     };
 }
 

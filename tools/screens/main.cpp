@@ -1,4 +1,4 @@
-// sr5n-screens [--dark] [--font "FAMILY,POINTS"] [--catalog FILE] OUTPUT_FOLDER
+// sr5n-screens [--dark] [--catalog FILE] OUTPUT_FOLDER
 // Creates the program's windows as at start-up and saves a PNG of every page
 // of the main window and of the dialogs, for looking at them without a display.
 // The log page shows three records, one of each colour; four events are
@@ -6,8 +6,7 @@
 // windows are made under a dark palette, as a dark desktop theme gives. With
 // --catalog the objects window lists that catalogue (one of thousands, as
 // the catalogue's benchmark makes) instead of a few sample objects, also
-// searched. With --font the windows are made in that face, as a desktop's
-// font setting (qt6ct: general="DejaVu Sans,11") gives it.
+// searched.
 
 #include "app/Configurator.h"
 #include "catalog/CatalogService.h"
@@ -122,14 +121,6 @@ int main(int argc, char *argv[])
         QApplication::style()->polish(dark);
         QApplication::setPalette(dark);
     }
-    if (const qsizetype at = arguments.indexOf(QStringLiteral("--font"));
-        at >= 0 && at + 1 < arguments.size()) {
-        const QStringList face = arguments.takeAt(at + 1).split(u',');
-        arguments.removeAt(at);
-        QFont font(face.value(0).trimmed());
-        font.setPointSizeF(face.value(1, QStringLiteral("8")).toDouble());
-        QApplication::setFont(font);
-    }
     QString catalogFile;
     if (const qsizetype at = arguments.indexOf(QStringLiteral("--catalog"));
         at >= 0 && at + 1 < arguments.size()) {
@@ -138,11 +129,9 @@ int main(int argc, char *argv[])
     }
     // Any other option (--help among them) is no folder to fill.
     if (arguments.size() > 1 || (!arguments.isEmpty() && arguments.constFirst().startsWith(u'-'))) {
-        std::fprintf(
-            stderr,
-            "Usage: sr5n-screens [--dark] [--font \"FAMILY,POINTS\"] [--catalog FILE] [FOLDER]\n"
-            "Saves pictures of the main window's pages and of every dialog "
-            "in FOLDER (default: the current folder).\n");
+        std::fprintf(stderr, "Usage: sr5n-screens [--dark] [--catalog FILE] [FOLDER]\n"
+                             "Saves pictures of the main window's pages and of every dialog "
+                             "in FOLDER (default: the current folder).\n");
         return 2;
     }
     const QDir folder(arguments.isEmpty() ? QStringLiteral(".") : arguments.constFirst());

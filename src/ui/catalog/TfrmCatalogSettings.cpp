@@ -3,7 +3,6 @@
 #include "catalog/CatalogLocation.h"
 #include "catalog/PostgresUri.h"
 #include "common/Notifier.h"
-#include "components/DesignScale.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -58,7 +57,7 @@ TfrmCatalogSettings::TfrmCatalogSettings(const QString &location, const QString 
     edtCatalogServer->setToolTip(
         QStringLiteral("Адрес без пароля: сервер спросит пароль при подключении, он не "
                        "сохраняется"));
-    edtCatalogServer->setMinimumWidth(Scaled(edtCatalogServer, 420));
+    edtCatalogServer->setMinimumWidth(420);
     // A server elsewhere is reached with TLS and its certificate checked
     // against a root certificate: the one chosen here, else libpq's own.
     auto *lblRootCert = new QLabel(QStringLiteral("&Корневой сертификат:"), gbxWhere);

@@ -1,6 +1,5 @@
 #include "ui/catalog/TfrmEditConflict.h"
 
-#include "components/DesignScale.h"
 #include "ui/catalog/ObjectListModel.h"
 
 #include <QDialogButtonBox>
@@ -91,7 +90,7 @@ TfrmEditConflict::TfrmEditConflict(const CatalogObject &mine, const CatalogObjec
     layout->addWidget(lblConflict);
     layout->addWidget(tblConflict, 1);
     layout->addWidget(buttons);
-    resize(Scaled(this, QSize(640, 320)));
+    resize(640, 320);
 }
 
 } // namespace sr5n

@@ -1,7 +1,6 @@
 #include "ui/catalog/TfrmObjectChooser.h"
 
 #include "catalog/CatalogStore.h"
-#include "components/DesignScale.h"
 #include "ui/catalog/ObjectListModel.h"
 #include "ui/catalog/ObjectListWidgets.h"
 #include "ui/catalog/ObjectSearch.h"
@@ -28,7 +27,7 @@ TfrmObjectChooser::TfrmObjectChooser(const QString &title, CatalogService &servi
     setObjectName(QStringLiteral("frmObjectChooser"));
     setWindowTitle(title);
     setModal(true);
-    resize(Scaled(this, QSize(640, 420)));
+    resize(640, 420);
 
     auto *lblSearch = new QLabel(QStringLiteral("&Поиск:"), this);
     lblSearch->setObjectName(QStringLiteral("lblChooserSearch"));
@@ -51,9 +50,9 @@ TfrmObjectChooser::TfrmObjectChooser(const QString &title, CatalogService &servi
 
     tvChooser = MakeObjectTable(m_offered, this);
     tvChooser->setObjectName(QStringLiteral("tvChooser"));
-    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Codes, Scaled(this, 110));
-    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Name, Scaled(this, 190));
-    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Address, Scaled(this, 190));
+    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Codes, 110);
+    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Name, 190);
+    tvChooser->horizontalHeader()->resizeSection(ObjectListModel::Address, 190);
     tvChooser->setColumnHidden(ObjectListModel::LastOperation, true);
     connect(tvChooser->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { updateChoice(); });
@@ -108,8 +107,7 @@ void TfrmObjectChooser::listed()
         m_model->fetchMore(QModelIndex());
         return;
     }
-    // Only what the user searched for is chosen for him; otherwise he picks.
-    if (!tvChooser->currentIndex().isValid() && !edtChooserSearch->text().trimmed().isEmpty())
+    if (!tvChooser->currentIndex().isValid())
         tvChooser->setCurrentIndex(m_offered->index(0, 0));
     lblChooserInfo->setText(m_offered->rowCount() == 0 ? QStringLiteral("Подходящих объектов нет")
                                                        : QString());
@@ -126,10 +124,7 @@ void TfrmObjectChooser::pick()
     const QModelIndex current = tvChooser->currentIndex();
     if (!current.isValid())
         return;
-    const int row = m_offered->mapToSource(current).row();
-    if (row < 0 || row >= m_model->objects().size())
-        return;
-    m_chosen = m_model->objects().at(row);
+    m_chosen = current.data(ObjectListModel::IdRole).toString();
     accept();
 }
 

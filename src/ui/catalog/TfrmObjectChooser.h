@@ -1,7 +1,5 @@
 #pragma once
 
-#include "catalog/CatalogTypes.h"
-
 #include <QDialog>
 
 #include <functional>
@@ -31,9 +29,7 @@ public:
                       QWidget *parent = nullptr);
 
     // The object picked; empty when declined.
-    QString chosenId() const { return m_chosen.id; }
-    // The object picked, as the list showed it.
-    const CatalogObject &chosenObject() const { return m_chosen; }
+    QString chosenId() const { return m_chosen; }
     // A search or a page asked of the catalogue and not come yet.
     bool busy() const;
 
@@ -46,7 +42,7 @@ private:
     void pick();
 
     ObjectSearch *m_search = nullptr;
-    CatalogObject m_chosen;
+    QString m_chosen;
     ObjectListModel *m_model = nullptr;
     QSortFilterProxyModel *m_offered = nullptr;
 

@@ -5,7 +5,6 @@
 #include "catalog/CatalogService.h"
 #include "catalog/CatalogStore.h"
 #include "catalog/ObjectCatalog.h"
-#include "components/DesignScale.h"
 #include "ui/catalog/ObjectListModel.h"
 #include "ui/catalog/ObjectListWidgets.h"
 #include "ui/catalog/ObjectSearch.h"
@@ -15,7 +14,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFormLayout>
-#include <QGuiApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -23,11 +21,8 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScopedValueRollback>
-#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStyle>
@@ -55,10 +50,7 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
     setObjectName(QStringLiteral("frmObjects"));
     setWindowTitle(QStringLiteral("Объекты"));
     setModal(true);
-    QSize size = Scaled(this, QSize(980, 640));
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableGeometry().size());
-    resize(size);
+    resize(980, 640);
 
     auto *lblSearch = new QLabel(QStringLiteral("&Поиск:"), this);
     lblSearch->setObjectName(QStringLiteral("lblObjectsSearch"));
@@ -67,13 +59,6 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
     lblSearch->setBuddy(edtObjectsSearch);
     connect(edtObjectsSearch, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_search->typed(text); });
-    connect(edtObjectsSearch, &QLineEdit::returnPressed, this, [this] {
-        if (m_model->rowCount() == 0)
-            return;
-        if (!tvObjects->currentIndex().isValid())
-            tvObjects->setCurrentIndex(m_model->index(0, 0));
-        tvObjects->setFocus(Qt::OtherFocusReason);
-    });
     auto *find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] {
         edtObjectsSearch->setFocus(Qt::ShortcutFocusReason);
@@ -103,14 +88,12 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
     });
     tvObjects = MakeObjectTable(m_model, this);
     tvObjects->setObjectName(QStringLiteral("tvObjects"));
-    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Codes, Scaled(this, 120));
-    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Name, Scaled(this, 220));
-    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Address, Scaled(this, 240));
-    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::LastOperation, Scaled(this, 200));
+    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Codes, 120);
+    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Name, 220);
+    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::Address, 240);
+    tvObjects->horizontalHeader()->resizeSection(ObjectListModel::LastOperation, 200);
     connect(tvObjects->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current, const QModelIndex &previous) {
-                chooseAnother(current, previous);
-            });
+            [this] { showObject(); });
 
     // The chosen object: what the engineer writes about it.
     auto *gbxObject = new QGroupBox(QStringLiteral("Объект"), this);
@@ -153,11 +136,11 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
     tvTimeline->setHeaderLabels({QStringLiteral("Дата и время"), QStringLiteral("Операция"),
                                  QStringLiteral("Порт"), QStringLiteral("Пользователь"),
                                  QStringLiteral("Номера"), QStringLiteral("Примечание")});
-    tvTimeline->header()->resizeSection(0, Scaled(this, 140));
-    tvTimeline->header()->resizeSection(1, Scaled(this, 230));
-    tvTimeline->header()->resizeSection(2, Scaled(this, 110));
-    tvTimeline->header()->resizeSection(3, Scaled(this, 90));
-    tvTimeline->header()->resizeSection(4, Scaled(this, 80));
+    tvTimeline->header()->resizeSection(0, 140);
+    tvTimeline->header()->resizeSection(1, 230);
+    tvTimeline->header()->resizeSection(2, 110);
+    tvTimeline->header()->resizeSection(3, 90);
+    tvTimeline->header()->resizeSection(4, 80);
     connect(tvTimeline, &QTreeWidget::itemSelectionChanged, this, [this] { updateButtons(); });
     connect(tvTimeline, &QTreeWidget::itemDoubleClicked, this, [this] {
         if (const QList<CatalogEntry> chosen = chosenEntries(); chosen.size() == 1)
@@ -188,9 +171,7 @@ TfrmObjects::TfrmObjects(Configurator &app, QWidget *parent) : QDialog(parent), 
                              this);
     btnObjectsClose = new QPushButton(QStringLiteral("Закрыть"), this);
     btnObjectsClose->setObjectName(QStringLiteral("btnObjectsClose"));
-    // No button is pressed by Enter: Enter in the search goes to the list,
-    // and the window closes only when asked to.
-    btnObjectsClose->setAutoDefault(false);
+    btnObjectsClose->setDefault(true);
     const auto withEntry = [this](void (TfrmObjects::*request)(const CatalogEntry &)) {
         return [this, request] {
             if (const QList<CatalogEntry> chosen = chosenEntries(); !chosen.isEmpty())
@@ -278,13 +259,6 @@ void TfrmObjects::refresh()
         lblObjectsInfo->setText(unavailableText(QStringLiteral("каталог отключен")));
         afterListing();
         return;
-    }
-    // The chosen object may leave the list: its unsaved texts are settled
-    // first; Cancel keeps the list (and the texts) as they are.
-    if (!m_settling && edited()) {
-        const QScopedValueRollback<bool> quiet(m_settling, true);
-        if (!settleEdits())
-            return;
     }
     // Listed again after a change: as far as the user had scrolled.
     const QString text = edtObjectsSearch->text();
@@ -474,100 +448,15 @@ void TfrmObjects::change(std::function<bool(CatalogStore &)> edit, std::function
         });
 }
 
-CatalogObject TfrmObjects::typed() const
-{
-    CatalogObject mine = m_seen;
-    mine.name = edtObjectName->text().trimmed();
-    mine.address = edtObjectAddress->text().trimmed();
-    mine.notes = memObjectNotes->toPlainText().trimmed();
-    return mine;
-}
-
 void TfrmObjects::describeObject()
 {
     if (m_objectId.isEmpty() || !m_available)
         return;
-    saveDescription(m_seen, typed());
-}
-
-bool TfrmObjects::edited() const
-{
-    if (m_objectId.isEmpty() || edtObjectName->isReadOnly())
-        return false;
-    return edtObjectName->text().trimmed() != m_seen.name.trimmed() ||
-           edtObjectAddress->text().trimmed() != m_seen.address.trimmed() ||
-           memObjectNotes->toPlainText().trimmed() != m_seen.notes.trimmed();
-}
-
-bool TfrmObjects::settleEdits()
-{
-    if (!edited())
-        return true;
-    QMessageBox box(QMessageBox::Question, windowTitle(),
-                    QStringLiteral("Название, адрес или заметки объекта %1 изменены и не "
-                                   "сохранены. Сохранить изменения?")
-                        .arg(objectText(m_seen)),
-                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
-    box.setObjectName(QStringLiteral("dlgObjectEdited"));
-    box.button(QMessageBox::Save)->setText(QStringLiteral("Сохранить"));
-    box.button(QMessageBox::Discard)->setText(QStringLiteral("Не сохранять"));
-    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
-    box.setDefaultButton(QMessageBox::Save);
-    box.setEscapeButton(QMessageBox::Cancel);
-    switch (box.exec()) {
-    case QMessageBox::Save:
-        // Sent to the catalogue's queue ahead of whatever the caller asks next;
-        // a failure or a change made meanwhile is told when it answers.
-        saveDescription(m_seen, typed());
-        m_seen = typed();
-        return true;
-    case QMessageBox::Discard:
-        edtObjectName->setText(m_seen.name);
-        edtObjectAddress->setText(m_seen.address);
-        memObjectNotes->setPlainText(m_seen.notes);
-        return true;
-    default:
-        return false;
-    }
-}
-
-void TfrmObjects::chooseAnother(const QModelIndex &current, const QModelIndex &previous)
-{
-    if (m_settling)
-        return;
-    const QString next =
-        current.isValid() ? current.data(ObjectListModel::IdRole).toString() : QString();
-    if (!m_objectId.isEmpty() && next != m_objectId && edited()) {
-        const QScopedValueRollback<bool> quiet(m_settling, true);
-        if (!settleEdits()) {
-            // Cancel: the edited object stays chosen.
-            tvObjects->setCurrentIndex(previous);
-            return;
-        }
-        // Saved: listed again with the new texts, the object chosen now kept.
-        m_objectId = next;
-        refresh();
-        return;
-    }
-    showObject();
-}
-
-void TfrmObjects::done(int result)
-{
-    // Escape, «Закрыть», the window's close button, an entry opened.
-    if (!settleEdits())
-        return;
-    QDialog::done(result);
-}
-
-QString TfrmObjects::objectText(const CatalogObject &object)
-{
-    if (object.id.isEmpty())
-        return QStringLiteral("(объект не найден)");
-    const QString codes =
-        object.codes.trimmed().isEmpty() ? QStringLiteral("без номеров") : object.codes.trimmed();
-    return object.name.isEmpty() ? QStringLiteral("«%1»").arg(codes)
-                                 : QStringLiteral("«%1 %2»").arg(codes, object.name);
+    CatalogObject mine = m_seen;
+    mine.name = edtObjectName->text().trimmed();
+    mine.address = edtObjectAddress->text().trimmed();
+    mine.notes = memObjectNotes->toPlainText().trimmed();
+    saveDescription(m_seen, mine);
 }
 
 void TfrmObjects::saveDescription(const CatalogObject &seen, const CatalogObject &mine)
@@ -624,12 +513,12 @@ void TfrmObjects::markTemplate()
            [this] { fillTimeline(); });
 }
 
-CatalogObject TfrmObjects::chooseObject(const QString &title, const QString &exceptId)
+QString TfrmObjects::chooseObject(const QString &title, const QString &exceptId)
 {
     if (!m_available)
         return {};
     TfrmObjectChooser chooser(title, m_app.objects(), exceptId, this);
-    return chooser.exec() == QDialog::Accepted ? chooser.chosenObject() : CatalogObject();
+    return chooser.exec() == QDialog::Accepted ? chooser.chosenId() : QString();
 }
 
 void TfrmObjects::moveEntry()
@@ -637,18 +526,10 @@ void TfrmObjects::moveEntry()
     const QList<CatalogEntry> chosen = chosenEntries();
     if (chosen.size() != 1)
         return;
-    const CatalogObject chosenTarget = chooseObject(QStringLiteral("Перенос записи"), m_objectId);
-    if (chosenTarget.id.isEmpty())
+    const QString target = chooseObject(QStringLiteral("Перенос записи"), m_objectId);
+    if (target.isEmpty())
         return;
-    const CatalogEntry &entry = chosen.constFirst();
-    if (!m_app.notifier().askYesNoDefaultNo(
-            QStringLiteral("Перенести запись «%1 %2» из объекта %3 в объект %4?")
-                .arg(OperationText(entry.operation), ObjectListModel::timeText(entry.time),
-                     objectText(m_seen), objectText(chosenTarget)),
-            Notifier::QuestionIcon::Warning))
-        return;
-    const QString id = entry.id;
-    const QString target = chosenTarget.id;
+    const QString id = chosen[0].id;
     change([id, target](CatalogStore &store) { return store.moveEntry(id, target); },
            [this] { refresh(); });
 }
@@ -657,17 +538,10 @@ void TfrmObjects::mergeObject()
 {
     if (m_objectId.isEmpty())
         return;
-    const CatalogObject chosenOther = chooseObject(QStringLiteral("Объединение объектов"), m_objectId);
-    if (chosenOther.id.isEmpty())
-        return;
-    if (!m_app.notifier().askYesNoDefaultNo(
-            QStringLiteral("Объединить объекты? Все записи объекта %1 перейдут в объект %2, "
-                           "а объект %1 исчезнет из списка.")
-                .arg(objectText(chosenOther), objectText(m_seen)),
-            Notifier::QuestionIcon::Warning))
+    const QString other = chooseObject(QStringLiteral("Объединение объектов"), m_objectId);
+    if (other.isEmpty())
         return;
     const QString into = m_objectId;
-    const QString other = chosenOther.id;
     change([into, other](CatalogStore &store) { return store.mergeObjects(into, other); },
            [this] { refresh(); });
 }

@@ -3,7 +3,6 @@
 #include "catalog/CatalogTypes.h"
 
 #include <QDialog>
-#include <QModelIndex>
 
 #include <functional>
 
@@ -55,9 +54,6 @@ public:
     // What the user is told when the catalogue cannot be opened.
     static QString unavailableText(const QString &reason);
 
-    // Closes, once unsaved texts of the chosen object are saved or dropped.
-    void done(int result) override;
-
 signals:
     void openRequested(const sr5n::CatalogEntry &entry);
     void compareRequested(const sr5n::CatalogEntry &entry);
@@ -77,15 +73,6 @@ private:
     void updateButtons();
     void describeObject();
     void saveDescription(const CatalogObject &seen, const CatalogObject &mine);
-    // The name, address and notes as typed, over the object as shown.
-    CatalogObject typed() const;
-    // The name, address or notes differ from the object's.
-    bool edited() const;
-    // Asks «Сохранить / Не сохранять / Отмена» about unsaved texts: true
-    // when the caller may go on (saved, or dropped).
-    bool settleEdits();
-    // Another row chosen: the edited object's texts settled first.
-    void chooseAnother(const QModelIndex &current, const QModelIndex &previous);
     // A change of the catalogue, then `then`; a failure is told and the list shown again.
     void change(std::function<bool(CatalogStore &)> edit, std::function<void()> then);
     void chooseTemplate(const QList<CatalogEntry> &templates);
@@ -94,9 +81,7 @@ private:
     void mergeObject();
     void newFromTemplate();
     // Asks for another object of the catalogue, searched; empty when declined.
-    CatalogObject chooseObject(const QString &title, const QString &exceptId);
-    // An object as the questions name it: «0412 0413 Аптека».
-    static QString objectText(const CatalogObject &object);
+    QString chooseObject(const QString &title, const QString &exceptId);
     void showFailure(const QString &reason);
 
     Configurator &m_app;
@@ -110,7 +95,6 @@ private:
     bool m_connected = false; // answered since the window was shown
     bool m_timelineWaiting = false;
     int m_requests = 0; // changes asked and not answered
-    bool m_settling = false; // a question about unsaved texts is being settled
 
     QLabel *lblObjectsInfo = nullptr;
     QLineEdit *edtObjectsSearch = nullptr;

@@ -1,7 +1,6 @@
 #include "ui/config/TfrmCompare.h"
 
 #include "common/Notifier.h"
-#include "components/DesignScale.h"
 #include "config/ConfigModel.h"
 
 #include <QHBoxLayout>
@@ -29,7 +28,7 @@ TfrmCompare::TfrmCompare(ConfigModel &model, EventCodeTables &tables, Notifier &
     setObjectName(QStringLiteral("frmCompare"));
     setWindowTitle(QStringLiteral("Сравнение конфигураций"));
     setModal(true);
-    resize(Scaled(this, QSize(720, 460)));
+    resize(720, 460);
 
     lblHeading = new QLabel(this);
     lblHeading->setObjectName(QStringLiteral("lblHeading"));
@@ -47,7 +46,6 @@ TfrmCompare::TfrmCompare(ConfigModel &model, EventCodeTables &tables, Notifier &
 
     tvDifferences = new QTreeWidget(this);
     tvDifferences->setObjectName(QStringLiteral("tvDifferences"));
-    tvDifferences->setAccessibleName(QStringLiteral("Различия конфигураций"));
     tvDifferences->setColumnCount(3);
     tvDifferences->setRootIsDecorated(true);
     tvDifferences->setUniformRowHeights(true);
@@ -56,8 +54,8 @@ TfrmCompare::TfrmCompare(ConfigModel &model, EventCodeTables &tables, Notifier &
     tvDifferences->header()->setSectionResizeMode(kCaptionColumn, QHeaderView::Stretch);
     tvDifferences->header()->setSectionResizeMode(kThisColumn, QHeaderView::Interactive);
     tvDifferences->header()->setSectionResizeMode(kOtherColumn, QHeaderView::Interactive);
-    tvDifferences->header()->resizeSection(kThisColumn, Scaled(this, 130));
-    tvDifferences->header()->resizeSection(kOtherColumn, Scaled(this, 130));
+    tvDifferences->header()->resizeSection(kThisColumn, 130);
+    tvDifferences->header()->resizeSection(kOtherColumn, 130);
     connect(tvDifferences, &QTreeWidget::itemChanged, this, [this] { updateTakeButton(); });
 
     btnTickAll = new QPushButton(QStringLiteral("Отметить все"), this);
@@ -94,38 +92,17 @@ TfrmCompare::TfrmCompare(ConfigModel &model, EventCodeTables &tables, Notifier &
 void TfrmCompare::compare(const ConfigSide &other, const QString &heading,
                           const QString &otherColumn)
 {
-    m_takes = true;
-    showDifferences(other, heading, {QStringLiteral("В окне"), otherColumn});
-}
-
-void TfrmCompare::compareApart(const ConfigSide &other, const QString &heading,
-                               const QString &thisColumn, const QString &otherColumn)
-{
-    m_takes = false;
-    showDifferences(other, heading, {thisColumn, otherColumn});
-}
-
-void TfrmCompare::showDifferences(const ConfigSide &other, const QString &heading,
-                                  const QStringList &columns)
-{
     m_other.emplace(other);
     lblHeading->setText(heading);
-    tvDifferences->setAccessibleDescription(heading);
     tvDifferences->setHeaderLabels(
-        {QStringLiteral("Параметр"), columns.value(0), columns.value(1)});
-    for (QPushButton *button : {btnTickAll, btnUntickAll, btnTake})
-        button->setVisible(m_takes);
+        {QStringLiteral("Параметр"), QStringLiteral("В окне"), otherColumn});
     refresh();
     exec();
-    // The other side lives only as long as the caller's comparison; nothing
-    // of it stays behind in the hidden window (screen readers see it).
+    // The other side lives only as long as the caller's comparison.
     m_other.reset();
     m_differences.clear();
     m_rows.clear();
     tvDifferences->clear();
-    lblHeading->clear();
-    tvDifferences->setAccessibleDescription(QString());
-    lblNoDifferences->hide();
 }
 
 void TfrmCompare::refresh()
@@ -140,13 +117,9 @@ void TfrmCompare::refresh()
         for (const ConfigDifference &d : std::as_const(m_differences)) {
             if (!page || d.page != pageOfItem) {
                 page = new QTreeWidgetItem(tvDifferences, {PageCaption(d.page)});
-                if (m_takes) {
-                    page->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable |
-                                   Qt::ItemIsAutoTristate);
-                    page->setCheckState(kCaptionColumn, Qt::Unchecked);
-                } else {
-                    page->setFlags(Qt::ItemIsEnabled);
-                }
+                page->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable |
+                               Qt::ItemIsAutoTristate);
+                page->setCheckState(kCaptionColumn, Qt::Unchecked);
                 page->setFirstColumnSpanned(true);
                 QFont bold = page->font(kCaptionColumn);
                 bold.setBold(true);
@@ -155,10 +128,8 @@ void TfrmCompare::refresh()
                 pageOfItem = d.page;
             }
             auto *row = new QTreeWidgetItem(page, {d.caption, d.thisText, d.otherText});
-            row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable |
-                          (m_takes ? Qt::ItemIsUserCheckable : Qt::NoItemFlags));
-            if (m_takes)
-                row->setCheckState(kCaptionColumn, Qt::Unchecked);
+            row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+            row->setCheckState(kCaptionColumn, Qt::Unchecked);
             row->setToolTip(kCaptionColumn, d.caption);
             m_rows.append(row);
         }
@@ -173,7 +144,7 @@ void TfrmCompare::refresh()
 
 void TfrmCompare::setTicked(qsizetype index, bool ticked)
 {
-    if (m_takes && index >= 0 && index < m_rows.size())
+    if (index >= 0 && index < m_rows.size())
         m_rows.at(index)->setCheckState(kCaptionColumn, ticked ? Qt::Checked : Qt::Unchecked);
 }
 
@@ -203,7 +174,7 @@ void TfrmCompare::updateTakeButton()
 
 void TfrmCompare::takeTicked()
 {
-    if (!m_other || !m_takes)
+    if (!m_other)
         return;
     const QList<ConfigDifference> refused = TakeDifferences(ticked(), m_model, m_tables, *m_other);
     refresh();

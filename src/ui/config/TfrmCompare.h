@@ -20,9 +20,7 @@ class Notifier;
 // The comparison window: every difference between the main window's
 // configuration and another one (the device's, a file's), grouped by page,
 // each with a tick; the ticked ones are taken from the other side into the
-// main window. Two configurations apart from the window (two catalogue
-// entries, an entry and the device) are only shown: there is nothing to take
-// into the window, so there are no ticks. "Различий нет" when there are none.
+// main window. "Различий нет" when there are none.
 class TfrmCompare final : public QDialog
 {
     Q_OBJECT
@@ -34,13 +32,6 @@ public:
     // Shows the differences with `other` modally. `heading` says what is
     // compared, `otherColumn` heads the other side's values ("В коммуникаторе").
     void compare(const ConfigSide &other, const QString &heading, const QString &otherColumn);
-    // Shows modally the differences of the configuration given to the
-    // constructor (not the window's) with `other`, each side headed by what
-    // it is; nothing can be taken.
-    void compareApart(const ConfigSide &other, const QString &heading, const QString &thisColumn,
-                      const QString &otherColumn);
-    // Whether the ticked differences can be taken into the window.
-    bool takesIntoWindow() const { return m_takes; }
 
     // What the window lists now.
     const QList<ConfigDifference> &differences() const { return m_differences; }
@@ -50,8 +41,6 @@ public:
     void takeTicked();
 
 private:
-    void showDifferences(const ConfigSide &other, const QString &heading,
-                         const QStringList &columns);
     void refresh();
     void setAllTicked(bool ticked);
     void updateTakeButton();
@@ -61,7 +50,6 @@ private:
     EventCodeTables &m_tables;
     Notifier &m_notifier;
     std::optional<ConfigSide> m_other;
-    bool m_takes = true;
     QList<ConfigDifference> m_differences;
     QList<QTreeWidgetItem *> m_rows; // one a difference, in the same order
 

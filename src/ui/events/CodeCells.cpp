@@ -2,7 +2,6 @@
 
 #include "common/FieldRules.h"
 #include "common/Notifier.h"
-#include "components/DesignScale.h"
 #include "components/TMultiCell.h"
 #include "components/TMultiGrid.h"
 #include "events/CodeRules.h"
@@ -54,12 +53,11 @@ void MakeCodeCell(TMultiCell &cell)
 void SetUpCodeGrid(TMultiGrid &grid, int fixedCols, const QList<int> &widths,
                    const QStringList &headers)
 {
-    grid.SetDefaultRowHeight(Scaled(&grid, grid.DefaultRowHeight()));
     grid.SetColCount(int(widths.size()));
     grid.SetFixedCols(fixedCols);
     grid.SetFixedRows(1);
     for (int c = 0; c < widths.size(); ++c)
-        grid.SetColWidths(c, Scaled(&grid, widths[c]));
+        grid.SetColWidths(c, widths[c]);
     grid.SetAlignmentH(mahCenter);
     grid.SetAlignmentV(mavCenter);
     grid.SetIndentH(2);

@@ -1,6 +1,5 @@
 #include "ui/events/LogsPage.h"
 
-#include "components/DesignScale.h"
 #include "components/Icons.h"
 #include "components/TMultiGrid.h"
 #include "events/EventLogDecoder.h"
@@ -54,7 +53,7 @@ LogsPage::LogsPage(QWidget *parent) : QWidget(parent)
     btnReadLog->setObjectName(QStringLiteral("btnReadLog"));
     btnReadLog->setToolTip(QStringLiteral("Прочитать журнал событий"));
     btnReadLog->setIconSize(QSize(24, 24));
-    btnReadLog->setMinimumHeight(Scaled(btnReadLog, 30));
+    btnReadLog->setMinimumHeight(30);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -86,10 +85,10 @@ void LogsPage::setUpLogTable()
     mgdLog->SetAlignmentV(mavCenter);
     mgdLog->SetIndentH(24);
     mgdLog->SetIndentV(2);
-    mgdLog->SetDefaultRowHeight(Scaled(mgdLog, RowHeight));
+    mgdLog->SetDefaultRowHeight(RowHeight);
     for (int c = 0; c < ColumnCount; ++c)
-        mgdLog->SetColWidths(c, Scaled(mgdLog, ColumnWidths[c]));
-    mgdLog->SetRowHeights(0, Scaled(mgdLog, HeaderHeight));
+        mgdLog->SetColWidths(c, ColumnWidths[c]);
+    mgdLog->SetRowHeights(0, HeaderHeight);
 
     const QStringList headers = EventLogColumnHeaders();
     for (int c = 0; c < ColumnCount; ++c)
@@ -112,7 +111,7 @@ void LogsPage::placeLegend()
         x += mgdLog->ColWidths(c) + mgdLog->GridLineWidth();
     const int width = mgdLog->ColWidths(PairColumns[0]) + mgdLog->GridLineWidth() +
                       mgdLog->ColWidths(PairColumns[1]);
-    pnlLogLabel->setGeometry(x, origin.y(), width, Scaled(pnlLogLabel, LegendHeight));
+    pnlLogLabel->setGeometry(x, origin.y(), width, LegendHeight);
     pnlLogLabel->raise();
 }
 

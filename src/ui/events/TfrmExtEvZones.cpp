@@ -1,7 +1,6 @@
 #include "ui/events/TfrmExtEvZones.h"
 
 #include "common/Notifier.h"
-#include "components/DesignScale.h"
 #include "components/FieldGuard.h"
 #include "components/ReadableColors.h"
 #include "components/TMultiCell.h"
@@ -129,8 +128,7 @@ QLineEdit *TfrmExtEvZones::makeFillField(const QString &name, const QString &tex
     auto *field = new QLineEdit(text, parent);
     field->setObjectName(name);
     field->setMaxLength(CodeLength);
-    field->setMinimumWidth(Scaled(field, 56));
-    field->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    field->setFixedWidth(56);
     guard = new FieldGuard(field, CodeCellCharacters(), padLength, m_notifier);
     // Installed after the guard, so it sees Enter first: check, then fill.
     field->installEventFilter(this);

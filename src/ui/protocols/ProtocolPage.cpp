@@ -1,7 +1,6 @@
 #include "ui/protocols/ProtocolPage.h"
 
 #include "common/FieldRules.h"
-#include "components/DesignScale.h"
 #include "components/FieldGuard.h"
 #include "config/ConfigModel.h"
 #include "protocols/ProtocolEditor.h"
@@ -197,7 +196,7 @@ QWidget *ProtocolPage::makeMasks()
             button->setObjectName(name);
             button->setToolTip(QStringLiteral("Нажмите для формирования префикса"));
             button->setAutoRaise(false);
-            button->setFixedSize(Scaled(button, QSize(38, 20)));
+            button->setFixedSize(38, 20);
             grid->addWidget(button, 2, position - 1);
             m_maskButtons.insert(name, button);
             connect(button, &QToolButton::clicked, this, [this, name] { maskButtonClick(name); });

@@ -1,6 +1,5 @@
 #include "ui/protocols/TfrmPrefixMask.h"
 
-#include "components/DesignScale.h"
 #include "components/ReadableColors.h"
 
 #include <QCheckBox>
@@ -66,14 +65,15 @@ TfrmPrefixMask::TfrmPrefixMask(QWidget *parent) : QDialog(parent)
     btnCancel = new QPushButton(QStringLiteral("Отмена"), frame);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     for (QPushButton *button : {btnOK, btnCancel})
-        button->setMinimumWidth(Scaled(this, 64));
+        button->setFixedWidth(64);
     buttons->addWidget(btnOK);
     buttons->addWidget(btnCancel);
     layout->addLayout(buttons);
 
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    FixDrawnSize(this, QSize());
+    adjustSize();
+    setFixedSize(size());
 }
 
 void TfrmPrefixMask::prepare(const QString &prefix, int selection, const QWidget *button)

@@ -1,7 +1,6 @@
 #include "ui/protocols/TfrmSaveNewProtocol.h"
 
 #include "common/Notifier.h"
-#include "components/DesignScale.h"
 #include "components/ReadableColors.h"
 #include "protocols/ProtocolDialogs.h"
 
@@ -60,7 +59,7 @@ TfrmSaveNewProtocol::TfrmSaveNewProtocol(Notifier &notifier, QWidget *parent)
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(cbxNewProtocolName, &QComboBox::editTextChanged, this,
             &TfrmSaveNewProtocol::nameChanged);
-    FixDrawnSize(this, QSize(360, 0));
+    setFixedSize(360, sizeHint().height());
 }
 
 void TfrmSaveNewProtocol::prepare(const QString &caption, const QString &message,

@@ -1,6 +1,5 @@
 #include "ui/services/ClockPanel.h"
 
-#include "components/DesignScale.h"
 #include "components/Icons.h"
 
 #include <QHBoxLayout>
@@ -39,8 +38,7 @@ ClockPanel::ClockPanel(QWidget *parent) : QWidget(parent)
     dtpCurrentTime->setObjectName(QStringLiteral("dtpCurrentTime"));
     dtpCurrentTime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     dtpCurrentTime->setTime(QTime(0, 0, 0));
-    dtpCurrentTime->setMinimumWidth(Scaled(dtpCurrentTime, 90));
-    dtpCurrentTime->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    dtpCurrentTime->setFixedWidth(90);
     label->setBuddy(dtpCurrentTime);
     dtpCurrentTime->setAccessibleName(label->text().chopped(1));
 

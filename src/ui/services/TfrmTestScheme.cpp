@@ -1,6 +1,5 @@
 #include "ui/services/TfrmTestScheme.h"
 
-#include "components/DesignScale.h"
 #include "services/SelfTest.h"
 
 #include <QCloseEvent>
@@ -52,6 +51,7 @@ TfrmTestScheme::TfrmTestScheme(TConnection &connection, Notifier &notifier, QWid
 {
     setObjectName(QStringLiteral("frmTestScheme"));
     setWindowTitle(QStringLiteral("  Диагностика СР-5/Н"));
+    setFixedSize(270, 267);
     setModal(true);
 
     lblMsg = new QLabel(this);
@@ -116,7 +116,6 @@ TfrmTestScheme::TfrmTestScheme(TConnection &connection, Notifier &notifier, QWid
     layout->addLayout(bottom);
 
     FormCreate();
-    FixDrawnSize(this, QSize(270, 267));
 }
 
 QLabel *TfrmTestScheme::lamp(int n) const
